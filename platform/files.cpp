@@ -1,0 +1,41 @@
+#include "platform/files.h"
+
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/path_text.h"
+
+DWORD AttributesOf(const std::wstring& path) {
+    QuietErrorMode quiet;
+    return GetFileAttributesW(path.c_str());
+}
+
+bool FileExists(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathExists(const std::wstring& path) { return !path.empty() && AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+void SetAttributes(const std::wstring& path, DWORD attributes) {
+    if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError();
+}
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) ThrowLastError();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring ProgramFolder() { return FolderPart(ModulePath()); }

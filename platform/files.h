@@ -1,0 +1,14 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// File-system queries in the program's terms. None of them raises a system dialog.
+bool FileExists(const std::wstring& path);       // an existing file, not a folder
+bool DirectoryExists(const std::wstring& path);  // an existing folder (a trailing backslash is fine)
+bool PathExists(const std::wstring& path);       // file or folder
+DWORD AttributesOf(const std::wstring& path);    // INVALID_FILE_ATTRIBUTES when unknown
+void SetAttributes(const std::wstring& path, DWORD attributes);  // throws PlatformError
+
+std::wstring ModulePath();     // the running program's full path
+std::wstring ProgramFolder();  // its folder, with a trailing backslash

@@ -1,0 +1,117 @@
+#include "platform/window.h"
+
+#include <commctrl.h>
+
+#include "platform/app_title.h"
+#include "platform/message_box.h"
+#include "platform/platform_error.h"
+#include "platform/utf.h"
+
+LRESULT GuardedCall(HWND owner, const std::function<LRESULT()>& body, LRESULT onError) {
+    try {
+        return body();
+    } catch (const PlatformError& error) {
+        ShowErrorBox(owner, error.Message());
+    } catch (const std::exception& error) {
+        ShowErrorBox(owner, WideFromUtf8(error.what()));
+    } catch (...) {
+        ShowErrorBox(owner, L"Unbekannter Fehler.");
+    }
+    return onError;
+}
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Window::CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD style, const std::wstring& caption,
+                                int x, int y, int width, int height, HWND parent, HMENU menuOrId, HICON icon,
+                                HBRUSH background) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, className, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = &Window::Procedure;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = background;
+        wc.hIcon = icon;
+        wc.lpszClassName = className;
+        if (!RegisterClassExW(&wc)) ThrowLastError();
+    }
+    if (!CreateWindowExW(exStyle, className, caption.c_str(), style, x, y, width, height, parent, menuOrId,
+                         instance, this))
+        ThrowLastError();
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return Default(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+        self->hwnd_ = nullptr;
+        return result;
+    }
+    return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
+}
+
+ControlHook::~ControlHook() { Detach(); }
+
+void ControlHook::Attach(HWND control, Handler handler) {
+    Detach();
+    control_ = control;
+    handler_ = std::move(handler);
+    SetWindowSubclass(control_, &ControlHook::Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void ControlHook::Detach() {
+    if (control_ && IsWindow(control_)) RemoveWindowSubclass(control_, &ControlHook::Procedure, 1);
+    control_ = nullptr;
+}
+
+LRESULT CALLBACK ControlHook::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
+    auto* self = reinterpret_cast<ControlHook*>(data);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &ControlHook::Procedure, 1);
+        self->control_ = nullptr;
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    bool handled = false;
+    GuardedCall(GetAncestor(hwnd, GA_ROOT), [&]() -> LRESULT {
+        handled = self->handler_ && self->handler_(message, wParam, lParam, result);
+        return 0;
+    });
+    return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+HFONT DialogFont() {
+    // The wizard's layout is measured in MS Sans Serif 8 pt; "MS Shell Dlg" maps to it.
+    static HFONT font = [] {
+        LOGFONTW lf{};
+        lf.lfHeight = -11;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        wcscpy(lf.lfFaceName, L"MS Shell Dlg");
+        return CreateFontIndirectW(&lf);
+    }();
+    return font;
+}

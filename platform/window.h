@@ -1,0 +1,57 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Runs one piece of message handling; an exception ends it with the error box (application
+// title, error icon, the message) instead of crossing into the system.
+LRESULT GuardedCall(HWND owner, const std::function<LRESULT()>& body, LRESULT onError = 0);
+
+// A top-level or child window implemented by a C++ object: the window procedure finds the
+// object through GWLP_USERDATA (set at WM_NCCREATE, cleared at WM_NCDESTROY) and every message
+// passes the error boundary.
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    // Registers the class on first use and creates the window.
+    void CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD style, const std::wstring& caption,
+                            int x, int y, int width, int height, HWND parent, HMENU menuOrId,
+                            HICON icon = nullptr, HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+// Subclasses an existing control so that a member can see its messages first.
+class ControlHook {
+public:
+    using Handler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    ControlHook() = default;
+    ControlHook(const ControlHook&) = delete;
+    ControlHook& operator=(const ControlHook&) = delete;
+    ~ControlHook();
+    void Attach(HWND control, Handler handler);
+    void Detach();
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR data);
+    HWND control_ = nullptr;
+    Handler handler_;
+};
+
+// The GUI font of dialogs ("MS Shell Dlg", 8 pt), shared by all forms.
+HFONT DialogFont();

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Zeigerwerk needs (Debian 12, as root).
+set -euo pipefail
+
+packages=(
+  cmake make g++ googletest zlib1g-dev python3
+  g++-mingw-w64-i686-posix libz-mingw-w64-dev
+  wine wine32:i386 fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick
+  liblnk-utils procps unzip curl
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages need root: run as root or install them: ${missing[*]}" >&2
+  exit 1
+fi
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under 32-bit Wine in the build folder's own prefix.
+# "--init" creates the prefix. Without a display the program runs inside a virtual screen.
+set -euo pipefail
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+command -v wine >/dev/null || { echo "wine is not installed: run scripts/setup.sh" >&2; exit 1; }
+
+if [ -z "${DISPLAY:-}" ]; then
+  command -v xvfb-run >/dev/null || { echo "no display and no xvfb-run: run scripts/setup.sh" >&2; exit 1; }
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+if [ "${1:-}" = --init ]; then
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+  fi
+  # A crashing test must fail, not wait for someone to close Wine's crash dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  exit 0
+fi
+exec wine "$@"

@@ -1,0 +1,63 @@
+// Small file layer for the update: wide paths on both platforms, no Windows header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace zw {
+
+std::string WideToUtf8(const std::wstring& text);
+// Invalid sequences become U+FFFD; `valid` (when given) reports whether there were any.
+std::wstring Utf8ToWide(const std::string& text, bool* valid = nullptr);
+// Each byte becomes the character of the same number (wire text such as HTTP header lines).
+std::wstring Latin1ToWide(const std::string& bytes);
+
+wchar_t PathSeparator();
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+bool DirectoryExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool RemoveFile(const std::wstring& path);
+std::wstring CurrentDirectory();
+// The platform's text for an errno value.
+std::string ErrnoText(int error);
+
+class TFileWriter {
+public:
+    enum class Mode { Replace, CreateNew };
+    TFileWriter() = default;
+    TFileWriter(const TFileWriter&) = delete;
+    TFileWriter& operator=(const TFileWriter&) = delete;
+    ~TFileWriter();
+
+    // CreateNew fails with EEXIST when anything (a file, a folder, a link) has the name.
+    bool Open(const std::wstring& path, Mode mode, int& error);
+    bool Write(const void* data, std::size_t size, int& error);
+    bool Close(int& error);
+    // Closes and deletes the file this writer created.
+    void Discard();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+    std::wstring path_;
+};
+
+class TFileReader {
+public:
+    TFileReader() = default;
+    TFileReader(const TFileReader&) = delete;
+    TFileReader& operator=(const TFileReader&) = delete;
+    ~TFileReader();
+
+    bool Open(const std::wstring& path, int& error);
+    std::uint64_t Size() const { return size_; }
+    // Reads up to `size` bytes at `offset`; returns the count read (short only at the end or on error).
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace zw

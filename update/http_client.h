@@ -1,0 +1,68 @@
+// THttpClient: the HTTP/1.0 GET through which the update fetches its list and its archive.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "update/socket_client.h"
+
+namespace zw {
+
+// The request target of one URL, with the host and port it names applied to `host` and `port`.
+// `url` gets "/" appended when its path is empty. Throws TSocketError (Url).
+std::string ApplyUrl(std::string& url, std::string& host, int& port);
+
+// The request text, every line ended by CR LF, then the empty line. `proxyUrl` non-empty: the
+// request line carries the whole URL, as a proxy expects.
+std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
+                            const std::string& proxyUrl);
+
+class THttpClient : public TSocketClient {
+public:
+    static constexpr std::size_t kBufferSize = 65536;
+    static constexpr int kMaxRedirects = 20;
+    static constexpr int kGetCommand = 0;
+
+    THttpClient();
+
+    // InputFileMode: Body names the file that receives the body; else Body receives it as text.
+    std::wstring Body = L"Default.htm";
+    // OutputFileMode: Header names the file that receives the header lines; else Header is that text.
+    std::wstring Header = L"Head.txt";
+    bool InputFileMode = false;
+    bool OutputFileMode = false;
+    int ReportLevel = 0;
+
+    std::function<void()> OnPacketRecvd;
+    std::function<void(int command)> OnFailure;
+    std::function<void(const std::wstring& text)> OnStatus;
+
+    // Cookie taken from a redirect response; sent with every later request.
+    const std::string& Cookie() const { return cookie_; }
+    // Status code of the last response.
+    int Status() const { return status_; }
+
+    void Get(const std::string& url);
+    void Get(const std::wstring& url);
+
+private:
+    struct Outcome {
+        int status = 0;
+        bool hasLocation = false;
+        std::string location;
+        bool hasCookie = false;
+        std::string cookie;
+    };
+    Outcome Transaction(std::string& url);
+    void ReceiveBody(const char* first, std::size_t firstSize);
+    void KeepHead(const std::string& head);
+    void Report(int level, const std::wstring& text);
+
+    std::vector<char> buffer_;
+    std::string cookie_;
+    int status_ = 0;
+    bool busy_ = false;
+};
+
+}  // namespace zw

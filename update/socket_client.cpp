@@ -1,0 +1,200 @@
+#include "update/socket_client.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace zw {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longest single block inside a wait, so that window messages run at least this often.
+constexpr int kSliceMs = 10;
+
+int RemainingMs(Clock::time_point start, int timeOut) {
+    if (timeOut <= 0) return kSliceMs;
+    auto used = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    long long left = timeOut - used;
+    if (left <= 0) return 0;
+    return left < kSliceMs ? static_cast<int>(left) : kSliceMs;
+}
+
+}  // namespace
+
+bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
+    std::uint32_t result = 0;
+    std::size_t pos = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (pos >= text.size() || text[pos] != '.') return false;
+            ++pos;
+        }
+        std::size_t start = pos;
+        unsigned value = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 3)
+            value = value * 10 + static_cast<unsigned>(text[pos++] - '0');
+        if (pos == start || value > 255) return false;
+        result = (result << 8) | value;
+    }
+    if (pos != text.size()) return false;
+    address = result;
+    return true;
+}
+
+TSocketClient::TSocketClient() : Resolver(ResolveHostIPv4) {}
+
+TSocketClient::~TSocketClient() { Disconnect(); }
+
+void TSocketClient::Pump() {
+    if (ProcessMessages) ProcessMessages();
+}
+
+std::uint32_t TSocketClient::LookUp(const std::string& host) {
+    std::uint32_t address = 0;
+    if (ParseDottedIPv4(host, address)) return address;
+    if (!Resolver) throw TSocketError(TSocketError::Kind::Lookup, "Null Remote Address");
+
+    // The platform's name lookup blocks and cannot be cancelled, so it runs on a worker thread
+    // while this thread keeps the window alive and watches the time-out and the abort flag.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool found = false;
+        std::uint32_t address = 0;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread worker([shared, host, resolver = Resolver] {
+        std::uint32_t a = 0;
+        bool ok = resolver(host, a);
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->found = ok;
+        shared->address = a;
+        shared->finished = true;
+        shared->done.notify_all();
+    });
+
+    Clock::time_point start = Clock::now();
+    AbortReason reason = AbortReason::None;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(shared->mutex);
+            shared->done.wait_for(lock, std::chrono::milliseconds(RemainingMs(start, TimeOut)),
+                                  [&] { return shared->finished; });
+            if (shared->finished) break;
+        }
+        Pump();
+        if (TimeOut > 0 && RemainingMs(start, TimeOut) == 0) abortReason_ = AbortReason::TimeOut;
+        reason = abortReason_;
+        if (reason != AbortReason::None) break;
+    }
+    if (reason != AbortReason::None) {
+        // The worker owns its share of the state and ends on its own once the lookup returns.
+        worker.detach();
+        throw TSocketError(TSocketError::Kind::Lookup,
+                           reason == AbortReason::TimeOut ? "Host Lookup Timed Out" : "Host Lookup Canceled");
+    }
+    worker.join();
+    if (!shared->found) throw TSocketError(TSocketError::Kind::Lookup, "Null Remote Address");
+    return shared->address;
+}
+
+TSocketClient::WaitEnd TSocketClient::WaitSocket(bool forWrite) {
+    Clock::time_point start = Clock::now();
+    for (;;) {
+        Pump();
+        if (abortReason_ != AbortReason::None) break;
+        int slice = RemainingMs(start, TimeOut);
+        if (slice == 0) {
+            abortReason_ = AbortReason::TimeOut;
+            break;
+        }
+        int error = 0;
+        int ready = socket_->Wait(forWrite, slice, error);
+        if (ready < 0) throw TSocketError(forWrite ? TSocketError::Kind::Send : TSocketError::Kind::Receive,
+                                          SocketErrorText(error));
+        if (ready > 0) return WaitEnd::Ready;
+    }
+    return abortReason_ == AbortReason::TimeOut ? WaitEnd::TimedOut : WaitEnd::Aborted;
+}
+
+void TSocketClient::Connect(const std::string& host, int port) {
+    Disconnect();
+    bytesSent_ = 0;
+    std::uint32_t address = LookUp(host);
+    if (port <= 0 || port > 65535) throw TSocketError(TSocketError::Kind::Connect, "Invalid Port");
+
+    socket_ = TPlatformSocket::Create();
+    if (int error = socket_->Open(); error != 0)
+        throw TSocketError(TSocketError::Kind::Connect, SocketErrorText(error));
+    int error = socket_->Connect(address, static_cast<std::uint16_t>(port));
+    SocketCondition condition = ClassifySocketError(error);
+    bool pending = error != 0 && (condition == SocketCondition::WouldBlock || condition == SocketCondition::InProgress);
+    if (error != 0 && !pending && condition != SocketCondition::Refused) {
+        Disconnect();
+        throw TSocketError(TSocketError::Kind::Connect, SocketErrorText(error));
+    }
+    const char* failure = nullptr;
+    if (error != 0 && !pending) {
+        // A refusal that the platform reports at once is the same outcome as a failed wait.
+        failure = "Connection Failed";
+    } else if (pending) {
+        WaitEnd end = WaitSocket(true);
+        if (end == WaitEnd::TimedOut) failure = "Connection Timed out";
+        else if (end == WaitEnd::Aborted) failure = "Connection Canceled";
+        else if (socket_->ConnectResult() != 0) failure = "Connection Failed";
+    }
+    if (failure) {
+        Disconnect();
+        if (OnConnectionFailed) OnConnectionFailed();
+        throw TSocketError(TSocketError::Kind::Connect, failure);
+    }
+    connected_ = true;
+}
+
+void TSocketClient::SendText(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        Pump();
+        if (abortReason_ != AbortReason::None) throw TSocketError(TSocketError::Kind::Send, "Socket send aborted");
+        std::size_t sent = 0;
+        int error = socket_->Send(text.data() + done, text.size() - done, sent);
+        if (error == 0) {
+            done += sent;
+            bytesSent_ += sent;
+            continue;
+        }
+        if (ClassifySocketError(error) != SocketCondition::WouldBlock)
+            throw TSocketError(TSocketError::Kind::Send, SocketErrorText(error));
+        if (WaitSocket(true) != WaitEnd::Ready) throw TSocketError(TSocketError::Kind::Send, "Socket send aborted");
+    }
+}
+
+std::size_t TSocketClient::ReceiveSome(char* buffer, std::size_t size) {
+    for (bool waited = false;; waited = true) {
+        if (!waited) Pump();
+        if (abortReason_ != AbortReason::None) break;
+        std::size_t received = 0;
+        int error = socket_->Receive(buffer, size, received);
+        if (error == 0) return received;
+        SocketCondition condition = ClassifySocketError(error);
+        if (condition == SocketCondition::NotConnected) return 0;
+        if (condition != SocketCondition::WouldBlock)
+            throw TSocketError(TSocketError::Kind::Receive, SocketErrorText(error));
+        if (WaitSocket(false) != WaitEnd::Ready) break;
+    }
+    throw TSocketError(TSocketError::Kind::Receive, abortReason_ == AbortReason::TimeOut
+                                                        ? "Socket receive timed out"
+                                                        : "Socket receive aborted");
+}
+
+void TSocketClient::Disconnect() {
+    if (socket_) socket_->Close();
+    socket_.reset();
+    connected_ = false;
+}
+
+}  // namespace zw

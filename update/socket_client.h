@@ -1,0 +1,82 @@
+// TSocketClient: one TCP connection with host lookup, time-out, cooperative abort and the byte
+// counters. Every wait lets the caller's window messages run through ProcessMessages.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "update/socket_platform.h"
+
+namespace zw {
+
+class TSocketError : public std::runtime_error {
+public:
+    enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy };
+    TSocketError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+// A strict dotted IPv4 address ("a.b.c.d", each 0-255) in host byte order.
+bool ParseDottedIPv4(const std::string& text, std::uint32_t& address);
+
+class TSocketClient {
+public:
+    TSocketClient();
+    virtual ~TSocketClient();
+    TSocketClient(const TSocketClient&) = delete;
+    TSocketClient& operator=(const TSocketClient&) = delete;
+
+    std::string Host;
+    int Port = 0;
+    // Limit in milliseconds for every wait; 0 or less waits without limit.
+    int TimeOut = 0;
+    std::string Proxy;
+    int ProxyPort = 0;
+
+    // Runs the caller's pending window messages; called at every turn of every wait.
+    std::function<void()> ProcessMessages;
+    std::function<void()> OnConnectionFailed;
+    // The blocking name lookup; replaceable for tests.
+    std::function<bool(const std::string&, std::uint32_t&)> Resolver;
+
+    std::uint64_t BytesRecvd() const { return bytesRecvd_; }
+    std::uint64_t BytesTotal() const { return bytesTotal_; }
+    std::uint64_t BytesSent() const { return bytesSent_; }
+
+    // Asks the running operation to stop; its wait notices at the next turn.
+    void Abort() { abortReason_ = AbortReason::User; }
+    bool Connected() const { return connected_; }
+
+protected:
+    enum class AbortReason { None, User, TimeOut };
+
+    void ResetAbort() { abortReason_ = AbortReason::None; }
+    void Connect(const std::string& host, int port);
+    void SendText(const std::string& text);
+    // Returns the count of bytes received; 0 when the peer closed the connection.
+    std::size_t ReceiveSome(char* buffer, std::size_t size);
+    void Disconnect();
+    void Pump();
+
+    std::uint64_t bytesRecvd_ = 0;
+    std::uint64_t bytesTotal_ = 0;
+    std::uint64_t bytesSent_ = 0;
+
+private:
+    enum class WaitEnd { Ready, Aborted, TimedOut };
+    std::uint32_t LookUp(const std::string& host);
+    WaitEnd WaitSocket(bool forWrite);
+
+    std::unique_ptr<TPlatformSocket> socket_;
+    std::atomic<AbortReason> abortReason_{AbortReason::None};
+    bool connected_ = false;
+};
+
+}  // namespace zw

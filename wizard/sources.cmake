@@ -1,0 +1,6 @@
+list(APPEND ZW_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/link_rules.cpp)
+list(APPEND ZW_WINDOWS_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/link_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/folder_links.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wizard_form.cpp)
