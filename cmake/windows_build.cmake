@@ -12,6 +12,9 @@ target_link_libraries(zw_portable PUBLIC /usr/i686-w64-mingw32/lib/libz.a)
 
 add_library(zw_windows STATIC ${ZW_WINDOWS_SOURCES})
 target_link_libraries(zw_windows PUBLIC zw_portable ${ZW_SYSTEM_LIBS})
+# Portable rules reach a few system services (upper-case mapping) through zw_windows.
+target_link_libraries(zw_portable PUBLIC zw_windows)
+set_property(TARGET zw_portable PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(ZW_GENERATED ${CMAKE_BINARY_DIR}/generated)

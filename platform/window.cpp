@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
+#include "platform/win_error.h"
 
 LRESULT GuardedCall(HWND owner, const std::function<LRESULT()>& body, LRESULT onError) {
     try {

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/platform_error.h"
 #include "platform/shell_file_operation.h"
 #include "wizard/link_rules.h"
 

@@ -1,5 +1,6 @@
 #include "wizard/link_store.h"
 
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <vector>
@@ -34,6 +35,16 @@ LinkData ReadLink(const std::wstring& linkFile) {
         WIN32_FIND_DATAW find{};
         return link->GetPath(b, n, &find, SLGP_UNCPRIORITY);
     });
+    if (data.targetPath.find(L'?') != std::wstring::npos) {
+        // '?' cannot occur in a path: the shell answered from the link's code-page copy of the
+        // path (Wine does); the item list keeps every character.
+        LPITEMIDLIST items = nullptr;
+        if (SUCCEEDED(link->GetIDList(&items)) && items) {
+            PidlHandle owned(items);
+            wchar_t path[MAX_PATH] = {};
+            if (SHGetPathFromIDListW(items, path)) data.targetPath = path;
+        }
+    }
     data.arguments = ReadField(kTextBuffer, [&](wchar_t* b, int n) { return link->GetArguments(b, n); });
     data.description = ReadField(kTextBuffer, [&](wchar_t* b, int n) { return link->GetDescription(b, n); });
     data.workingFolder = ReadField(kPathBuffer, [&](wchar_t* b, int n) { return link->GetWorkingDirectory(b, n); });

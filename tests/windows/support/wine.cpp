@@ -1,0 +1,62 @@
+#include "tests/windows/support/wine.h"
+
+#include "platform/utf.h"
+
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::string UnixPathOf(const std::wstring& path) {
+    using Converter = char*(CDECL*)(const wchar_t*);
+    const auto convert =
+        reinterpret_cast<Converter>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert) return {};
+    char* unixPath = convert(path.c_str());
+    if (!unixPath) return {};
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+bool RunUnixProgram(const std::wstring& program, const std::wstring& commandLine) {
+    if (!RunningUnderWine()) return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    if (!CreateProcessW((L"Z:" + program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+namespace {
+void ChangeUnixMode(const std::wstring& folder, const wchar_t* mode) {
+    std::wstring unixPath = WideFromUtf8(UnixPathOf(folder));
+    while (unixPath.size() > 1 && unixPath.back() == L'/') unixPath.pop_back();
+    RunUnixProgram(L"/bin/chmod", L"chmod " + std::wstring(mode) + L" \"" + unixPath + L"\"");
+}
+}  // namespace
+
+bool FolderTookReadOnly(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void MakeFolderReadOnly(const std::wstring& folder) {
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (!FolderTookReadOnly(folder)) ChangeUnixMode(folder, L"a-w");
+}
+
+void MakeFolderWritable(const std::wstring& folder) {
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (FolderTookReadOnly(folder)) ChangeUnixMode(folder, L"u+w");
+}
+
+DWORD FileAttributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+}
