@@ -12,8 +12,6 @@
 
 #include <cstring>
 
-namespace zw {
-
 namespace {
 
 struct ErrnoName {
@@ -172,5 +170,3 @@ bool ResolveHostIPv4(const std::string& host, std::uint32_t& address) {
     freeaddrinfo(found);
     return true;
 }
-
-}  // namespace zw

@@ -14,95 +14,24 @@
 #include <unistd.h>
 #endif
 
-namespace zw {
-
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-void AppendWide(std::wstring& out, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (c >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(c);
-}
-
 #ifndef _WIN32
-std::string NativePath(const std::wstring& path) { return WideToUtf8(path); }
+std::string NativePath(const std::wstring& path) { return Utf8FromWide(path); }
 #endif
 
 }  // namespace
 
-std::string WideToUtf8(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if constexpr (sizeof(wchar_t) == 2) {
-            c &= 0xFFFF;
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-                char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
-                if (low >= 0xDC00 && low < 0xE000) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-            }
-        }
-        if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) c = 0xFFFD;
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
-std::wstring Utf8ToWide(const std::string& text, bool* valid) {
-    std::wstring out;
-    out.reserve(text.size());
-    bool ok = true;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool good = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
-        for (int k = 1; good && k <= extra; ++k) {
-            unsigned char cont = static_cast<unsigned char>(text[i + k]);
-            if ((cont & 0xC0) != 0x80) good = false;
-            else c = (c << 6) | (cont & 0x3F);
-        }
-        static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (good && (c < kMinimum[extra > 0 ? extra : 0] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))) good = false;
-        if (!good) {
-            ok = false;
-            AppendWide(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        AppendWide(out, c);
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    if (valid) *valid = ok;
-    return out;
+std::wstring CheckedUtf8ToWide(const std::string& text, bool& valid) {
+    std::wstring wide = WideFromUtf8(text);
+    // The converter marks bad bytes with U+FFFD; a genuine U+FFFD in the input is well-formed.
+    std::size_t marks = 0;
+    for (wchar_t c : wide) marks += c == 0xFFFD;
+    std::size_t genuine = 0;
+    for (std::size_t pos = text.find("\xEF\xBF\xBD"); pos != std::string::npos; pos = text.find("\xEF\xBF\xBD", pos + 3))
+        ++genuine;
+    valid = marks == genuine;
+    return wide;
 }
 
 std::wstring Latin1ToWide(const std::string& bytes) {
@@ -167,7 +96,7 @@ std::wstring CurrentDirectory() {
     return result;
 #else
     char* cwd = getcwd(nullptr, 0);
-    std::wstring result = cwd ? Utf8ToWide(cwd) : L"";
+    std::wstring result = cwd ? WideFromUtf8(cwd) : L"";
     free(cwd);
     return result;
 #endif
@@ -287,5 +216,3 @@ std::size_t TFileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t 
 #endif
     return total;
 }
-
-}  // namespace zw

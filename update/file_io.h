@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <string>
 
-namespace zw {
+#include "platform/utf.h"
 
-std::string WideToUtf8(const std::wstring& text);
-// Invalid sequences become U+FFFD; `valid` (when given) reports whether there were any.
-std::wstring Utf8ToWide(const std::string& text, bool* valid = nullptr);
+// `valid` reports whether the bytes were well-formed UTF-8 (invalid ones become U+FFFD).
+std::wstring CheckedUtf8ToWide(const std::string& text, bool& valid);
 // Each byte becomes the character of the same number (wire text such as HTTP header lines).
 std::wstring Latin1ToWide(const std::string& bytes);
 
@@ -59,5 +58,3 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
 };
-
-}  // namespace zw

@@ -7,8 +7,6 @@
 
 #include "update/socket_client.h"
 
-namespace zw {
-
 // The request target of one URL, with the host and port it names applied to `host` and `port`.
 // `url` gets "/" appended when its path is empty. Throws TSocketError (Url).
 std::string ApplyUrl(std::string& url, std::string& host, int& port);
@@ -32,11 +30,9 @@ public:
     std::wstring Header = L"Head.txt";
     bool InputFileMode = false;
     bool OutputFileMode = false;
-    int ReportLevel = 0;
 
     std::function<void()> OnPacketRecvd;
     std::function<void(int command)> OnFailure;
-    std::function<void(const std::wstring& text)> OnStatus;
 
     // Cookie taken from a redirect response; sent with every later request.
     const std::string& Cookie() const { return cookie_; }
@@ -57,12 +53,9 @@ private:
     Outcome Transaction(std::string& url);
     void ReceiveBody(const char* first, std::size_t firstSize);
     void KeepHead(const std::string& head);
-    void Report(int level, const std::wstring& text);
 
     std::vector<char> buffer_;
     std::string cookie_;
     int status_ = 0;
     bool busy_ = false;
 };
-
-}  // namespace zw

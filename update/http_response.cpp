@@ -4,8 +4,6 @@
 
 #include "update/socket_client.h"
 
-namespace zw {
-
 namespace {
 
 std::string WithoutLineEnd(const std::string& line) {
@@ -113,5 +111,3 @@ void THttpResponseReader::TakeLine(const std::string& line) {
         contentLength_ = value;
     }
 }
-
-}  // namespace zw

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-namespace zw {
-
 // Second blank-separated field of a status line as a decimal number; 0 when it is none.
 int ParseStatusCode(const std::string& line);
 
@@ -48,5 +46,3 @@ private:
     std::string cookie_;
     std::uint64_t contentLength_ = 0;
 };
-
-}  // namespace zw

@@ -5,8 +5,6 @@
 #include <mutex>
 #include <thread>
 
-namespace zw {
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -196,5 +194,3 @@ void TSocketClient::Disconnect() {
     socket_.reset();
     connected_ = false;
 }
-
-}  // namespace zw

@@ -11,8 +11,6 @@
 
 #include "update/socket_platform.h"
 
-namespace zw {
-
 class TSocketError : public std::runtime_error {
 public:
     enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy };
@@ -78,5 +76,3 @@ private:
     std::atomic<AbortReason> abortReason_{AbortReason::None};
     bool connected_ = false;
 };
-
-}  // namespace zw

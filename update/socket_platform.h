@@ -7,8 +7,6 @@
 #include <memory>
 #include <string>
 
-namespace zw {
-
 enum class SocketCondition { WouldBlock, InProgress, NotConnected, Refused, Other };
 
 SocketCondition ClassifySocketError(int error);
@@ -43,5 +41,3 @@ public:
 
     virtual void Close() = 0;
 };
-
-}  // namespace zw

@@ -5,8 +5,6 @@
 
 #include <mutex>
 
-namespace zw {
-
 namespace {
 
 struct WsaName {
@@ -220,5 +218,3 @@ bool ResolveHostIPv4(const std::string& host, std::uint32_t& address) {
     freeaddrinfo(found);
     return true;
 }
-
-}  // namespace zw
