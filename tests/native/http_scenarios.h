@@ -1,0 +1,358 @@
+// HTTP client scenarios against the loopback server; compiled natively (BSD sockets) and for
+// Windows (Winsock under Wine).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "tests/native/http_test_server.h"
+#include "update/file_io.h"
+#include "update/http_client.h"
+
+namespace http_scenarios {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+inline std::string Ok(const std::string& body, bool withLength = true, const std::string& extra = "") {
+    return "HTTP/1.0 200 OK\r\n" + extra + (withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "") +
+           "\r\n";
+}
+
+inline long long MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class HttpScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("zw-http-" + std::to_string(Clock::now().time_since_epoch().count()));
+        fs::create_directories(folder_);
+        body_ = folder_ / "body.bin";
+        client_.InputFileMode = true;
+        client_.Body = body_.wstring();
+        client_.TimeOut = 10000;
+        client_.OnPacketRecvd = [this] { packets_.push_back(client_.BytesRecvd()); };
+        client_.OnFailure = [this](int command) { failures_.push_back(command); };
+        client_.OnConnectionFailed = [this] { ++connectionFailures_; };
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    std::string BodyFile() const {
+        std::ifstream in(body_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    bool BodyExists() const { return fs::exists(body_); }
+
+    // The error text a Get ends with, or "" when it succeeds.
+    std::string GetError(const std::string& url) {
+        try {
+            client_.Get(url);
+        } catch (const TSocketError& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    fs::path folder_;
+    fs::path body_;
+    THttpClient client_;
+    std::vector<std::uint64_t> packets_;
+    std::vector<int> failures_;
+    int connectionFailures_ = 0;
+};
+
+TEST_F(HttpScenario, BodyWithAndWithoutLengthIsWrittenWhole) {
+    const std::string body(200000, 'x');
+    for (bool withLength : {true, false}) {
+        SCOPED_TRACE(withLength);
+        TTestHttpServer server([&](const std::string&, int) { return TScriptedResponse{Ok(body, withLength), body}; });
+        packets_.clear();
+        ASSERT_EQ(GetError(server.Base() + "/Updates.ini"), "");
+        EXPECT_EQ(BodyFile(), body);
+        EXPECT_EQ(client_.BytesRecvd(), body.size());
+        EXPECT_EQ(client_.BytesTotal(), withLength ? body.size() : 0u);
+        EXPECT_EQ(client_.Status(), 200);
+        EXPECT_EQ(client_.Header, Latin1ToWide(Ok(body, withLength).substr(0, Ok(body, withLength).size() - 2)));
+        // Blocks of at most 64 KiB, each reported, counting up to the whole body.
+        ASSERT_GE(packets_.size(), 4u);
+        for (std::size_t i = 0; i < packets_.size(); ++i) {
+            std::uint64_t previous = i ? packets_[i - 1] : 0;
+            EXPECT_GT(packets_[i], previous);
+            EXPECT_LE(packets_[i] - previous, THttpClient::kBufferSize);
+        }
+        EXPECT_EQ(packets_.back(), body.size());
+        EXPECT_TRUE(failures_.empty());
+    }
+}
+
+TEST_F(HttpScenario, RequestTextIsExact) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("1"), "1"}; });
+    ASSERT_EQ(GetError("127.0.0.1:" + std::to_string(server.Port()) + "/dl/Pfeilbau.zip"), "");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0],
+              "GET /dl/Pfeilbau.zip HTTP/1.0\r\n"
+              "Host: 127.0.0.1\r\n"
+              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+              "Content-type: application/x-www-form-urlencoded\r\n"
+              "\r\n");
+    EXPECT_EQ(client_.Port, server.Port());
+}
+
+TEST_F(HttpScenario, ErrorPageIsSavedAndReported) {
+    const std::string page = "<html>Nicht gefunden</html>";
+    TTestHttpServer server([&](const std::string&, int) {
+        return TScriptedResponse{"HTTP/1.0 404 Not Found\r\nContent-Length: 27\r\n\r\n", page};
+    });
+    EXPECT_EQ(GetError(server.Base() + "/missing.zip"), "");
+    EXPECT_EQ(BodyFile(), page);
+    EXPECT_EQ(failures_, std::vector<int>{THttpClient::kGetCommand});
+    EXPECT_EQ(client_.Status(), 404);
+}
+
+TEST_F(HttpScenario, RedirectsCarryTheCookieToTheNewUrl) {
+    TTestHttpServer target([](const std::string&, int) { return TScriptedResponse{Ok("final"), "final"}; });
+    struct Case {
+        std::string location;
+        std::string expectedRequestLine;
+        bool otherServer;
+    };
+    const Case cases[] = {
+        {"/dl/real.zip", "GET /dl/real.zip HTTP/1.0\r\n", false},
+        {"real.zip", "GET /real.zip HTTP/1.0\r\n", false},
+        {target.Base() + "/moved/real.zip", "GET /moved/real.zip HTTP/1.0\r\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location);
+        TTestHttpServer first([&](const std::string&, int index) {
+            if (index == 0)
+                return TScriptedResponse{"HTTP/1.0 302 Found\r\nSet-Cookie: sid=4711; path=/\r\nLocation: " + c.location +
+                                             "\r\n\r\n",
+                                         "<a>moved</a>"};
+            return TScriptedResponse{Ok("final"), "final"};
+        });
+        int before = static_cast<int>(target.Requests().size());
+        ASSERT_EQ(GetError(first.Base() + "/Pfeilbau.zip"), "");
+        EXPECT_EQ(BodyFile(), "final");
+        EXPECT_EQ(client_.Cookie(), "sid=4711; path=/");
+        std::vector<std::string> seen = c.otherServer ? target.Requests() : first.Requests();
+        ASSERT_EQ(static_cast<int>(seen.size()), (c.otherServer ? before : 1) + 1);
+        const std::string& second = seen.back();
+        EXPECT_EQ(second.substr(0, c.expectedRequestLine.size()), c.expectedRequestLine);
+        EXPECT_NE(second.find("\r\nCookie: sid=4711; path=/\r\nContent-type:"), std::string::npos) << second;
+        if (&c == &cases[0]) EXPECT_EQ(first.Requests()[0].find("Cookie:"), std::string::npos);
+    }
+}
+
+TEST_F(HttpScenario, OtherRepeatStatusesFetchTheSameUrlAgainAndKeepNoCookieFromSuccess) {
+    TTestHttpServer server([](const std::string&, int index) {
+        if (index == 0) return TScriptedResponse{"HTTP/1.0 307 Temporary\r\nLocation: /elsewhere\r\n\r\n", ""};
+        return TScriptedResponse{Ok("ok", true, "Set-Cookie: late=1\r\n"), "ok"};
+    });
+    ASSERT_EQ(GetError(server.Base() + "/list.ini"), "");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1].substr(0, 19), "GET /list.ini HTTP/");
+    EXPECT_EQ(client_.Cookie(), "");
+}
+
+TEST_F(HttpScenario, EndlessRedirectsEndWithAnError) {
+    TTestHttpServer server([](const std::string&, int) {
+        return TScriptedResponse{"HTTP/1.0 302 Found\r\nLocation: /loop\r\n\r\n", ""};
+    });
+    EXPECT_EQ(GetError(server.Base() + "/loop"), "Too many redirections");
+    EXPECT_EQ(server.Requests().size(), static_cast<std::size_t>(THttpClient::kMaxRedirects + 1));
+}
+
+TEST_F(HttpScenario, HttpsIsRefusedBeforeConnecting) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("x"), "x"}; });
+    EXPECT_EQ(GetError("https://127.0.0.1:" + std::to_string(server.Port()) + "/x"), "HTTP Secure Socket is not supported");
+    EXPECT_EQ(GetError(""), "Empty URL");
+    EXPECT_EQ(server.Connections(), 0);
+    EXPECT_EQ(connectionFailures_, 0);
+}
+
+TEST_F(HttpScenario, ClosedPortReportsConnectionFailed) {
+    int port = 0;
+    {
+        auto probe = TPlatformSocket::Create();
+        ASSERT_EQ(probe->Open(), 0);
+        ASSERT_EQ(probe->Listen(0x7F000001, 0), 0);
+        port = probe->LocalPort();
+    }
+    EXPECT_EQ(GetError("http://127.0.0.1:" + std::to_string(port) + "/x"), "Connection Failed");
+    EXPECT_EQ(connectionFailures_, 1);
+    EXPECT_FALSE(BodyExists());
+}
+
+TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
+    TTestHttpServer server([](const std::string&, int) {
+        TScriptedResponse r{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", std::string(100000, 'z')};
+        r.stallAfter = 1000;
+        return r;
+    });
+    client_.TimeOut = 300;
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive timed out");
+    EXPECT_GE(MsSince(start), 300);
+    EXPECT_LT(MsSince(start), 3000);
+    // A cut-off download must not pass for the file.
+    EXPECT_FALSE(BodyExists());
+}
+
+TEST_F(HttpScenario, TimeOutLimitsTheGapsNotTheWholeDownload) {
+    TTestHttpServer server([](const std::string&, int) {
+        TScriptedResponse r{Ok(std::string(8, 'p')), std::string(8, 'p')};
+        r.pieceSize = 1;
+        r.pauseMs = 120;
+        return r;
+    });
+    client_.TimeOut = 400;
+    Clock::time_point start = Clock::now();
+    ASSERT_EQ(GetError(server.Base() + "/slow"), "");
+    EXPECT_GT(MsSince(start), 800);
+    EXPECT_EQ(BodyFile(), "pppppppp");
+}
+
+TEST_F(HttpScenario, AbortStopsTheTransfer) {
+    struct Case {
+        const char* name;
+        bool fromPacket;
+    };
+    for (const Case c : {Case{"from OnPacketRecvd", true}, Case{"from the message pump", false}}) {
+        SCOPED_TRACE(c.name);
+        TTestHttpServer server([](const std::string&, int) {
+            TScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", std::string(300000, 'q')};
+            r.stallAfter = 100000;
+            return r;
+        });
+        int pumps = 0;
+        client_.OnPacketRecvd = [&] { if (c.fromPacket) client_.Abort(); };
+        client_.ProcessMessages = [&] {
+            // Stop from a window message once the body is flowing.
+            if (!c.fromPacket && ++pumps > 3 && client_.BytesRecvd() > 0) client_.Abort();
+        };
+        Clock::time_point start = Clock::now();
+        EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive aborted");
+        EXPECT_LT(MsSince(start), 5000);
+        EXPECT_FALSE(BodyExists());
+        client_.ProcessMessages = nullptr;
+    }
+}
+
+TEST_F(HttpScenario, AbortBeforeTheConnectionCancelsIt) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("x"), "x"}; });
+    client_.ProcessMessages = [&] { client_.Abort(); };
+    std::string error = GetError(server.Base() + "/x");
+    // Loopback may connect at once, before the first wait; then the send is what gets stopped.
+    EXPECT_TRUE(error == "Connection Canceled" || error == "Socket send aborted") << error;
+    EXPECT_EQ(connectionFailures_, error == "Connection Canceled" ? 1 : 0);
+}
+
+TEST_F(HttpScenario, HostileHeadersAreBounded) {
+    struct Case {
+        std::string head;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"HTTP/1.0 200 OK\r\nX-Long: " + std::string(70000, 'h') + "\r\n\r\n", "Header line too long"},
+        {"HTTP/1.0 200 OK\r\n" + [] {
+             std::string many;
+             for (int i = 0; i < 2000; ++i) many += "X-Many: " + std::string(40, 'm') + "\r\n";
+             return many;
+         }() + "\r\n",
+         "Header too long"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        TTestHttpServer server([&](const std::string&, int) { return TScriptedResponse{c.head, "body"}; });
+        EXPECT_EQ(GetError(server.Base() + "/x"), c.error);
+        EXPECT_FALSE(BodyExists());
+    }
+}
+
+TEST_F(HttpScenario, BodyShorterThanAnnouncedIsNotKept) {
+    TTestHttpServer server([](const std::string&, int) {
+        return TScriptedResponse{"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n", std::string(500, 't')};
+    });
+    EXPECT_EQ(GetError(server.Base() + "/x"), "Connection closed before the end of the body");
+    EXPECT_FALSE(BodyExists());
+}
+
+TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
+    TTestHttpServer proxy([](const std::string&, int) { return TScriptedResponse{Ok("via"), "via"}; });
+    client_.Proxy = "127.0.0.1";
+    client_.ProxyPort = proxy.Port();
+    ASSERT_EQ(GetError("http://update.example.invalid/list.ini"), "");
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Requests()[0].substr(0, proxy.Requests()[0].find("Accept:")),
+              "GET http://update.example.invalid/list.ini HTTP/1.0\r\n"
+              "Proxy-Connection: Keep-Alive\r\n"
+              "Host: update.example.invalid\r\n");
+}
+
+TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("named"), "named"}; });
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    auto slow = [release](const std::string&, std::uint32_t& address) {
+        while (!*release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        address = 0x7F000001;
+        return true;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&, std::uint32_t&)> resolver;
+        bool abortFromPump;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"found", [](const std::string& host, std::uint32_t& a) { a = 0x7F000001; return host == "zeigerwerk.test"; },
+         false, ""},
+        {"not found", [](const std::string&, std::uint32_t&) { return false; }, false, "Null Remote Address"},
+        {"slow", slow, false, "Host Lookup Timed Out"},
+        {"cancelled", slow, true, "Host Lookup Canceled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        client_.Resolver = c.resolver;
+        client_.TimeOut = 300;
+        int pumps = 0;
+        client_.ProcessMessages = [&] {
+            ++pumps;
+            if (c.abortFromPump && pumps == 5) client_.Abort();
+        };
+        Clock::time_point start = Clock::now();
+        EXPECT_EQ(GetError("http://zeigerwerk.test:" + std::to_string(server.Port()) + "/x"), c.error);
+        EXPECT_LT(MsSince(start), 2000);
+        if (c.error == "Host Lookup Timed Out") {
+            EXPECT_GE(MsSince(start), 300);
+        }
+        if (c.error.empty()) {
+            EXPECT_EQ(BodyFile(), "named");
+        }
+        if (c.error.find("Host Lookup") == 0) {
+            EXPECT_GT(pumps, 0) << "the window must stay served while the lookup waits";
+        }
+    }
+    *release = true;
+}
+
+TEST_F(HttpScenario, LocalhostIsResolvedByThePlatform) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("lh"), "lh"}; });
+    ASSERT_EQ(GetError("http://localhost:" + std::to_string(server.Port()) + "/x"), "");
+    EXPECT_EQ(BodyFile(), "lh");
+    EXPECT_NE(server.Requests()[0].find("\r\nHost: localhost\r\n"), std::string::npos);
+}
+
+}  // namespace http_scenarios

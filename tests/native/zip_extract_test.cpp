@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+
+#include "tests/native/zip_scenarios.h"

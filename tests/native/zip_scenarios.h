@@ -1,0 +1,279 @@
+// Extraction scenarios on archives built in the test; compiled natively and for Windows (Wine).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "tests/native/zip_test_archive.h"
+#include "update/zip_extract.h"
+
+namespace zip_scenarios {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::wstring, std::string>;
+
+inline std::wstring WideName(const fs::path& p) {
+#ifdef _WIN32
+    return p.wstring();
+#else
+    return WideFromUtf8(p.string());
+#endif
+}
+
+inline void WriteBytes(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+}
+
+inline std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Every file and folder below `root`, with the files' contents.
+inline Tree Snapshot(const fs::path& root) {
+    Tree tree;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        std::wstring name = WideName(fs::relative(item.path(), root));
+        tree[name] = item.is_directory() ? std::string("<folder>") : ReadBytes(item.path());
+    }
+    return tree;
+}
+
+class ZipScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("zw-zip-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        base_ = root_ / "tmp";
+        fs::create_directories(base_);
+        WriteBytes(root_ / "outside.txt", "keep");
+        WriteBytes(base_ / "Update.bat", "alt");
+        zip_ = TZipArchive{};
+        shown_.clear();
+        zip_.ExtrBaseDir = WideName(base_);
+        zip_.OnMessage = [this](int number, const std::wstring&) { shown_.push_back(number); };
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    // Extracts the archive bytes from the extraction folder and returns the tree's new items.
+    Tree ExtractAndDiff(const std::string& archive) {
+        WriteBytes(base_ / "Pfeilbau.zip", archive);
+        Tree before = Snapshot(root_);
+        zip_.SetZipFileName(WideName(base_ / "Pfeilbau.zip"));
+        written_ = zip_.Extract();
+        Tree after = Snapshot(root_);
+        Tree added;
+        for (const auto& [name, content] : after) {
+            auto old = before.find(name);
+            if (old == before.end()) {
+                added[name] = content;
+            } else {
+                EXPECT_EQ(old->second, content) << "changed: " << Utf8FromWide(name);
+            }
+        }
+        for (const auto& [name, content] : before)
+            EXPECT_TRUE(after.count(name)) << "removed: " << Utf8FromWide(name);
+        return added;
+    }
+
+    std::vector<int> Numbers() const {
+        std::vector<int> numbers;
+        for (const TZipMessage& m : zip_.Messages()) numbers.push_back(m.Number);
+        return numbers;
+    }
+
+    std::wstring In(const std::wstring& name) const {
+        return L"tmp" + std::wstring(1, static_cast<wchar_t>(fs::path::preferred_separator)) + name;
+    }
+
+    fs::path root_, base_;
+    TZipArchive zip_;
+    std::vector<int> shown_;
+    int written_ = 0;
+};
+
+struct Case {
+    const char* what;
+    std::vector<TTestZipEntry> entries;
+    std::map<std::wstring, std::string> added;  // by name inside the extraction folder
+    std::vector<int> messages;
+    std::vector<int> reuse = {};
+    std::size_t cut = 0;  // bytes cut off the end of the archive
+    std::uint64_t maxTotal = TZipArchive::kMaxTotalSize;
+    int pointSecondRecordAt = -1;  // offset for the second directory record's local header
+};
+
+inline TTestZipEntry Stored(std::string name, std::string data) {
+    TTestZipEntry e{std::move(name), std::move(data)};
+    e.method = 0;
+    return e;
+}
+
+inline std::vector<Case> Cases() {
+    TTestZipEntry badCrc{"bad.txt", "payload"};
+    badCrc.crc = 0x12345678;
+    TTestZipEntry encrypted{"secret.txt", "x"};
+    encrypted.flags = 1;
+    TTestZipEntry bzip{"other.txt", "x"};
+    bzip.method = 12;
+    bzip.packed = "BZh9....";
+    TTestZipEntry shortDeclared{"short.txt", std::string(100, 's')};
+    shortDeclared.size = 50;
+    TTestZipEntry longDeclared{"long.txt", std::string(100, 'l')};
+    longDeclared.size = 150;
+    TTestZipEntry storedMismatch = Stored("stored.txt", "12345");
+    storedMismatch.compressedSize = 3;
+    TTestZipEntry localDisagrees{"local.txt", "abc"};
+    localDisagrees.localSize = 4;
+    TTestZipEntry garbage{"garbage.txt", "text"};
+    garbage.packed = std::string("\xff\xfe\xfd\xfc\xfb", 5);
+    TTestZipEntry tail{"tail.txt", std::string(1000, 't')};
+    tail.packed = Deflated(std::string(1000, 't')) + "EXTRA";
+    tail.compressedSize = static_cast<std::uint32_t>(tail.packed->size());
+    TTestZipEntry bomb{"bomb.bin", std::string(100, '\0')};
+    bomb.size = 5000000;
+    TTestZipEntry utf8{"Gr\xc3\xb6\xc3\x9f" "e.txt", "u"};
+    utf8.flags = 0x0800;
+    TTestZipEntry badUtf8{"\xff\xfe.txt", "b"};
+    badUtf8.flags = 0x0800;
+    TTestZipEntry unicodeField{"Gr\x94\xe1" "e2.txt", "f"};
+    unicodeField.centralExtra = UnicodePathField(unicodeField.name, "Gr\xc3\xb6\xc3\x9f" "e2.txt");
+    TTestZipEntry described1{"d1.txt", std::string(5000, 'd')};
+    described1.dataDescriptor = true;
+    TTestZipEntry described2 = Stored("d2.txt", "stored with descriptor");
+    described2.dataDescriptor = true;
+    TTestZipEntry renamed{"name.txt", "n"};
+    renamed.localName = "nome.txt";
+    // A stored entry whose data holds a whole second entry: two files from the same bytes.
+    std::string inner = BuildZip({Stored("inner.txt", "shared")});
+    inner.resize(30 + 9 + 6);
+    TTestZipEntry outer = Stored("outer.txt", inner);
+
+    const std::string big(400, 'B');
+    return {
+        {"sound entries, folders dropped, existing file kept",
+         {{"Update.bat", "neu"}, Stored("dir/sub/Zeigerwerk.exe", "MZ program"), {"readme.txt", std::string(3000, 'r')},
+          Stored("dir/", ""), {"leer.txt", ""}},
+         {{L"Zeigerwerk.exe", "MZ program"}, {L"readme.txt", std::string(3000, 'r')}, {L"leer.txt", ""}},
+         {}},
+        {"folder parts of hostile names are dropped",
+         {{"../evil1.txt", "1"}, {"/abs/evil2.txt", "2"}, {"C:\\win\\evil3.txt", "3"}, {"..\\..\\evil4.txt", "4"}},
+         {{L"evil1.txt", "1"}, {L"evil2.txt", "2"}, {L"evil3.txt", "3"}, {L"evil4.txt", "4"}},
+         {}},
+        {"refused names",
+         {{"C:evil.txt", "x"}, {"a.txt:stream", "x"}, {"CON", "x"}, {"con.txt", "x"}, {"dir/Lpt1.log", "x"},
+          {"COM9.dat", "x"}, {"aux .txt", "x"}, {"a/..", "x"}, {"x/.", "x"}, {"trailing.", "x"}, {"trailing ", "x"},
+          {"bad|name", "x"}, {"what?", "x"}, {"tab\tname", "x"}, {"", "x"}, {"ok.txt", "fine"}, {"CONSOLE.txt", "c"}},
+         {{L"ok.txt", "fine"}, {L"CONSOLE.txt", "c"}},
+         std::vector<int>(15, zmNameRefused)},
+        {"bad CRC removes the file", {badCrc, {"good.txt", "good"}}, {{L"good.txt", "good"}}, {zmCrcMismatch}},
+        {"encrypted and unknown method", {encrypted, bzip}, {}, {zmEncrypted, zmUnknownMethod}},
+        {"declared sizes must hold",
+         {shortDeclared, longDeclared, storedMismatch, localDisagrees, tail},
+         {},
+         {zmSizeMismatch, zmSizeMismatch, zmSizeMismatch, zmSizeMismatch, zmSizeMismatch}},
+        {"damaged data", {garbage, {"after.txt", "a"}}, {{L"after.txt", "a"}}, {zmDataDamaged}},
+        {"ratio bomb stops", {{"first.txt", "1"}, bomb, {"later.txt", "2"}}, {{L"first.txt", "1"}}, {zmRatioTooHigh}},
+        {"total bound stops",
+         {{"b1", big}, {"b2", big}, {"b3", big}},
+         {{L"b1", big}, {L"b2", big}},
+         {zmTotalTooLarge},
+         {},
+         0,
+         1000},
+        {"names in UTF-8, CP437 and the Unicode path field",
+         {utf8, {"\x81" "ber.txt", "c"}, unicodeField, badUtf8},
+         {{L"Gr\u00f6\u00dfe.txt", "u"}, {L"\u00fcber.txt", "c"}, {L"Gr\u00f6\u00dfe2.txt", "f"}},
+         {zmNameRefused}},
+        {"data descriptors", {described1, described2}, {{L"d1.txt", std::string(5000, 'd')}, {L"d2.txt", "stored with descriptor"}}, {}},
+        {"empty archive", {}, {}, {}},
+        {"two entries on one header", {{"one.txt", "1"}, {"one.txt", "1"}}, {}, {zmArchiveDamaged}, {-1, 0}},
+        {"entry inside another entry", {outer, Stored("inner.txt", "shared")}, {}, {zmArchiveDamaged}, {}, 0,
+         TZipArchive::kMaxTotalSize, 30 + 9},
+        {"local name differs", {renamed}, {}, {zmArchiveDamaged}},
+        {"truncated archive", {{"a.txt", std::string(2000, 'a')}, {"b.txt", "b"}}, {}, {zmArchiveDamaged}, {}, 40},
+    };
+}
+
+TEST_F(ZipScenario, EachArchiveAddsOnlyItsSoundEntries) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        zip_.MaxTotalSize = c.maxTotal;
+        std::string archive = BuildZip(c.entries, c.reuse);
+        if (c.pointSecondRecordAt >= 0) PointRecordAt(archive, 1, static_cast<std::uint32_t>(c.pointSecondRecordAt));
+        archive.resize(archive.size() - c.cut);
+        Tree added = ExtractAndDiff(archive);
+        Tree expected;
+        for (const auto& [name, content] : c.added) expected[In(name)] = content;
+        EXPECT_EQ(added, expected);
+        EXPECT_EQ(written_, static_cast<int>(c.added.size()));
+        EXPECT_EQ(Numbers(), c.messages);
+        EXPECT_EQ(shown_, c.messages);
+        EXPECT_EQ(ReadBytes(base_ / "Update.bat"), "alt");
+    }
+}
+
+TEST_F(ZipScenario, UnattendedRecordsButShowsNothing) {
+    zip_.Unattended = true;
+    TTestZipEntry bad{"bad.txt", "x"};
+    bad.crc = 1;
+    ExtractAndDiff(BuildZip({bad}));
+    EXPECT_EQ(Numbers(), std::vector<int>{zmCrcMismatch});
+    EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(ZipScenario, MissingArchiveIsReported) {
+    zip_.SetZipFileName(WideName(base_ / "fehlt.zip"));
+    EXPECT_EQ(zip_.Extract(), 0);
+    EXPECT_EQ(shown_, std::vector<int>{zmArchiveNotFound});
+    EXPECT_NE(zip_.Messages()[0].Text.find(L"fehlt.zip"), std::wstring::npos);
+}
+
+TEST_F(ZipScenario, NotAnArchiveIsReported) {
+    for (const std::string& bytes : {std::string(), std::string("hello, not a zip"), std::string(100000, 'P')}) {
+        shown_.clear();
+        Tree added = ExtractAndDiff(bytes);
+        EXPECT_TRUE(added.empty());
+        EXPECT_EQ(shown_, std::vector<int>{zmArchiveDamaged});
+    }
+}
+
+TEST_F(ZipScenario, DirectoryIsReadWhenTheNameIsSet) {
+    WriteBytes(base_ / "Pfeilbau.zip", BuildZip({{"a/x.txt", "1"}, Stored("y.txt", "22")}));
+    zip_.SetZipFileName(WideName(base_ / "Pfeilbau.zip"));
+    ASSERT_EQ(zip_.Count(), 2);
+    EXPECT_EQ(zip_.Entries()[0].Name, L"a/x.txt");
+    EXPECT_EQ(zip_.Entries()[1].Size, 2u);
+    zip_.SetDLLDirectory(L"C:\\Programme\\Zeigerwerk\\");
+    EXPECT_EQ(zip_.DLLDirectory(), L"C:\\Programme\\Zeigerwerk");
+}
+
+TEST_F(ZipScenario, MissingBaseFolderMeansCurrentFolder) {
+    fs::path current = fs::current_path();
+    fs::path other = root_ / "cwd";
+    fs::create_directories(other);
+    fs::current_path(other);
+    zip_.ExtrBaseDir = WideName(root_ / "nicht-da");
+    WriteBytes(base_ / "Pfeilbau.zip", BuildZip({{"hier.txt", "h"}}));
+    zip_.SetZipFileName(WideName(base_ / "Pfeilbau.zip"));
+    int written = zip_.Extract();
+    fs::current_path(current);
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(ReadBytes(other / "hier.txt"), "h");
+    EXPECT_FALSE(fs::exists(root_ / "nicht-da"));
+}
+
+}  // namespace zip_scenarios

@@ -1,0 +1,228 @@
+#include "update/http_client.h"
+
+#include "update/file_io.h"
+#include "update/http_response.h"
+
+namespace {
+
+constexpr std::size_t kMaxPath = 256;
+constexpr std::size_t kMaxRequest = 65536;
+
+// Position of the n-th (1-based) occurrence of c, or npos.
+std::size_t NthPos(const std::string& text, char c, int n) {
+    std::size_t pos = std::string::npos;
+    for (int i = 0; i < n; ++i) {
+        pos = text.find(c, pos == std::string::npos ? 0 : pos + 1);
+        if (pos == std::string::npos) break;
+    }
+    return pos;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+int ParsePort(const std::string& text) {
+    if (text.empty() || text.size() > 5) throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+    int port = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+        port = port * 10 + (c - '0');
+    }
+    if (port < 1 || port > 65535) throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+    return port;
+}
+
+struct BusyGuard {
+    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyGuard() { flag_ = false; }
+    bool& flag_;
+};
+
+}  // namespace
+
+std::string ApplyUrl(std::string& url, std::string& host, int& port) {
+    if (url.empty()) throw TSocketError(TSocketError::Kind::Url, "Empty URL");
+    if (port == 0) port = 80;
+
+    bool hasAuthority = url.find("//") != std::string::npos;
+    std::size_t pathStart = hasAuthority ? NthPos(url, '/', 3) : url.find('/');
+    std::string path = pathStart == std::string::npos ? std::string() : url.substr(pathStart, kMaxPath);
+
+    // A colon is a scheme's only before the first slash; one inside a path leaves the port alone.
+    std::size_t colon = url.find(':');
+    if (colon != std::string::npos && colon < url.find('/')) {
+        std::string scheme = Lower(url.substr(0, colon));
+        if (scheme == "https") throw TSocketError(TSocketError::Kind::Url, "HTTP Secure Socket is not supported");
+        port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
+    }
+
+    std::string hostPart;
+    if (hasAuthority) {
+        std::size_t second = NthPos(url, '/', 2);
+        std::size_t third = NthPos(url, '/', 3);
+        if (second != std::string::npos)
+            hostPart = url.substr(second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
+    } else if (url[0] != '/') {
+        hostPart = url.substr(0, url.find('/'));
+    }
+    if (std::size_t split = hostPart.find(':'); split != std::string::npos) {
+        port = ParsePort(hostPart.substr(split + 1));
+        hostPart.erase(split);
+    }
+    if (!hostPart.empty()) host = hostPart;
+
+    if (path.empty()) {
+        path = "/";
+        url += "/";
+    }
+    return path;
+}
+
+std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
+                            const std::string& proxyUrl) {
+    std::string request;
+    if (proxyUrl.empty()) {
+        request += "GET " + path + " HTTP/1.0\r\n";
+    } else {
+        request += "GET " + proxyUrl + " HTTP/1.0\r\n";
+        request += "Proxy-Connection: Keep-Alive\r\n";
+    }
+    request += "Host: " + host + "\r\n";
+    request += "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n";
+    request += "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
+    if (!cookie.empty()) request += "Cookie: " + cookie + "\r\n";
+    request += "Content-type: application/x-www-form-urlencoded\r\n";
+    request += "\r\n";
+    if (request.size() > kMaxRequest) throw TSocketError(TSocketError::Kind::Url, "Request too long");
+    return request;
+}
+
+THttpClient::THttpClient() : buffer_(kBufferSize) {}
+
+void THttpClient::Get(const std::wstring& url) {
+    // Characters outside ASCII travel as percent-escaped UTF-8, as URLs require.
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string bytes;
+    for (unsigned char c : Utf8FromWide(url)) {
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else {
+            bytes += '%';
+            bytes += kHex[c >> 4];
+            bytes += kHex[c & 15];
+        }
+    }
+    Get(bytes);
+}
+
+void THttpClient::Get(const std::string& url) {
+    if (busy_) throw TSocketError(TSocketError::Kind::Busy, "Busy");
+    BusyGuard guard(busy_);
+    ResetAbort();
+    std::string current = url;
+    for (int repeats = 0;; ++repeats) {
+        Outcome outcome;
+        try {
+            outcome = Transaction(current);
+        } catch (...) {
+            Disconnect();
+            throw;
+        }
+        if (outcome.status >= 300 && outcome.status <= 398 && outcome.hasCookie) cookie_ = outcome.cookie;
+        if (outcome.status < 299 || outcome.status > 399) return;
+        if (repeats >= kMaxRedirects) throw TSocketError(TSocketError::Kind::Protocol, "Too many redirections");
+        if (outcome.status <= 302 && outcome.hasLocation && !outcome.location.empty()) {
+            current = outcome.location;
+            if (current.find('/') == std::string::npos) current = "/" + current;
+        }
+    }
+}
+
+THttpClient::Outcome THttpClient::Transaction(std::string& url) {
+    std::string path = ApplyUrl(url, Host, Port);
+    bytesRecvd_ = 0;
+    bytesTotal_ = 0;
+    bool viaProxy = !Proxy.empty();
+    Connect(viaProxy ? Proxy : Host, viaProxy ? ProxyPort : Port);
+    SendText(BuildGetRequest(path, Host, cookie_, viaProxy ? url : std::string()));
+
+    THttpResponseReader reader;
+    std::size_t used = 0;
+    std::size_t received = 0;
+    while (!reader.Complete()) {
+        received = ReceiveSome(buffer_.data(), buffer_.size());
+        if (received == 0) {
+            reader.Finish();
+            used = 0;
+        } else {
+            used = reader.Feed(buffer_.data(), received);
+        }
+    }
+    status_ = reader.Status();
+    bytesTotal_ = reader.ContentLength();
+    KeepHead(reader.HeadText());
+    ReceiveBody(buffer_.data() + used, received - used);
+    if (status_ >= 400 && OnFailure) OnFailure(kGetCommand);
+    Disconnect();
+
+    Outcome outcome;
+    outcome.status = status_;
+    outcome.hasLocation = reader.HasLocation();
+    outcome.location = reader.Location();
+    outcome.hasCookie = reader.HasCookie();
+    outcome.cookie = reader.Cookie();
+    return outcome;
+}
+
+void THttpClient::KeepHead(const std::string& head) {
+    if (!OutputFileMode) {
+        Header = Latin1ToWide(head);
+        return;
+    }
+    TFileWriter file;
+    int error = 0;
+    if (!file.Open(Header, TFileWriter::Mode::Replace, error) || !file.Write(head.data(), head.size(), error) ||
+        !file.Close(error))
+        throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+}
+
+void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
+    bytesRecvd_ = 0;
+    TFileWriter file;
+    int error = 0;
+    if (InputFileMode) {
+        if (!file.Open(Body, TFileWriter::Mode::Replace, error))
+            throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+    } else {
+        Body.clear();
+    }
+    auto take = [&](const char* data, std::size_t size) {
+        if (InputFileMode) {
+            if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+        } else {
+            Body += Latin1ToWide(std::string(data, size));
+        }
+        bytesRecvd_ += size;
+        if (OnPacketRecvd) OnPacketRecvd();
+    };
+    try {
+        if (firstSize > 0) take(first, firstSize);
+        for (;;) {
+            std::size_t received = ReceiveSome(buffer_.data(), buffer_.size());
+            if (received == 0) break;
+            take(buffer_.data(), received);
+        }
+        // A body cut short of its announced length is no valid copy of the file.
+        if (bytesRecvd_ < bytesTotal_)
+            throw TSocketError(TSocketError::Kind::Receive, "Connection closed before the end of the body");
+        if (InputFileMode && !file.Close(error)) throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+    } catch (...) {
+        // A partial file would be taken for a complete list or archive by the next step.
+        file.Discard();
+        Disconnect();
+        throw;
+    }
+}

@@ -1,0 +1,237 @@
+#include "update/zip_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <zlib.h>
+
+namespace {
+
+constexpr std::uint32_t kEndSignature = 0x06054b50;
+constexpr std::uint32_t kCentralSignature = 0x02014b50;
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr std::size_t kEndSize = 22;
+constexpr std::size_t kCentralSize = 46;
+constexpr std::size_t kLocalSize = 30;
+constexpr std::uint16_t kUnicodePathField = 0x7075;
+
+std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+constexpr char16_t kCp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+}  // namespace
+
+std::wstring DecodeCp437(const std::string& bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    for (unsigned char c : bytes) out += c < 0x80 ? static_cast<wchar_t>(c) : static_cast<wchar_t>(kCp437High[c - 0x80]);
+    return out;
+}
+
+std::size_t TMemoryZipSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (offset >= size_) return 0;
+    std::size_t n = std::min<std::uint64_t>(size, size_ - offset);
+    std::memcpy(buffer, data_ + offset, n);
+    return n;
+}
+
+TZipDirectoryResult TZipReader::ReadDirectory() {
+    entries_.clear();
+    const std::uint64_t size = source_.Size();
+    if (size < kEndSize) return TZipDirectoryResult::NotAnArchive;
+
+    // The end record sits in the last 22 bytes plus at most a 65535-byte comment; the record
+    // whose comment reaches exactly to the end of the file is the real one.
+    std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndSize + 65535));
+    std::vector<unsigned char> tail(tailSize);
+    std::uint64_t tailStart = size - tailSize;
+    if (source_.ReadAt(tailStart, tail.data(), tailSize) != tailSize) return TZipDirectoryResult::Damaged;
+    std::size_t end = std::string::npos;
+    for (std::size_t pos = tailSize - kEndSize + 1; pos-- > 0;) {
+        if (Le32(&tail[pos]) == kEndSignature && pos + kEndSize + Le16(&tail[pos + 20]) == tailSize) {
+            end = pos;
+            break;
+        }
+    }
+    if (end == std::string::npos) return TZipDirectoryResult::NotAnArchive;
+    const unsigned char* e = &tail[end];
+    std::uint16_t disk = Le16(e + 4), directoryDisk = Le16(e + 6);
+    std::uint16_t entriesHere = Le16(e + 8), entryCount = Le16(e + 10);
+    std::uint32_t directorySize = Le32(e + 12), directoryOffset = Le32(e + 16);
+    if (entryCount == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF)
+        return TZipDirectoryResult::Unsupported;
+    if (disk != 0 || directoryDisk != 0 || entriesHere != entryCount) return TZipDirectoryResult::Unsupported;
+    std::uint64_t endOffset = tailStart + end;
+    if (static_cast<std::uint64_t>(directoryOffset) + directorySize > endOffset) return TZipDirectoryResult::Damaged;
+    if (directorySize > kMaxDirectorySize) return TZipDirectoryResult::Unsupported;
+
+    std::vector<unsigned char> directory(directorySize);
+    if (source_.ReadAt(directoryOffset, directory.data(), directorySize) != directorySize)
+        return TZipDirectoryResult::Damaged;
+    std::size_t pos = 0;
+    for (unsigned i = 0; i < entryCount; ++i) {
+        if (directorySize - pos < kCentralSize) return TZipDirectoryResult::Damaged;
+        const unsigned char* c = &directory[pos];
+        if (Le32(c) != kCentralSignature) return TZipDirectoryResult::Damaged;
+        std::size_t nameLength = Le16(c + 28), extraLength = Le16(c + 30), commentLength = Le16(c + 32);
+        std::size_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
+        if (directorySize - pos < recordSize) return TZipDirectoryResult::Damaged;
+        if (Le16(c + 34) != 0) return TZipDirectoryResult::Unsupported;  // entry on another disk
+
+        TZipEntry entry;
+        entry.Flags = Le16(c + 8);
+        entry.Method = Le16(c + 10);
+        entry.Crc = Le32(c + 16);
+        entry.CompressedSize = Le32(c + 20);
+        entry.Size = Le32(c + 24);
+        entry.HeaderOffset = Le32(c + 42);
+        if (entry.CompressedSize == 0xFFFFFFFF || entry.Size == 0xFFFFFFFF || entry.HeaderOffset == 0xFFFFFFFF)
+            return TZipDirectoryResult::Unsupported;
+        entry.RawName.assign(reinterpret_cast<const char*>(c + kCentralSize), nameLength);
+
+        bool haveName = false;
+        if (entry.Flags & 0x0800) {
+            entry.Name = CheckedUtf8ToWide(entry.RawName, entry.NameValid);
+            haveName = true;
+        }
+        const unsigned char* extra = c + kCentralSize + nameLength;
+        for (std::size_t x = 0; !haveName && x + 4 <= extraLength;) {
+            std::uint16_t id = Le16(extra + x), length = Le16(extra + x + 2);
+            if (x + 4 + length > extraLength) break;
+            const unsigned char* field = extra + x + 4;
+            if (id == kUnicodePathField && length >= 5 && field[0] == 1 &&
+                Le32(field + 1) == crc32(0, reinterpret_cast<const Bytef*>(entry.RawName.data()),
+                                         static_cast<uInt>(entry.RawName.size()))) {
+                entry.Name = CheckedUtf8ToWide(std::string(reinterpret_cast<const char*>(field + 5), length - 5u),
+                                               entry.NameValid);
+                haveName = true;
+            }
+            x += 4u + length;
+        }
+        if (!haveName) entry.Name = DecodeCp437(entry.RawName);
+        entries_.push_back(std::move(entry));
+        pos += recordSize;
+    }
+    return ReadLocalHeaders(directoryOffset);
+}
+
+TZipDirectoryResult TZipReader::ReadLocalHeaders(std::uint64_t directoryStart) {
+    struct Span {
+        std::uint64_t begin, end;
+    };
+    std::vector<Span> spans;
+    spans.reserve(entries_.size());
+    std::vector<unsigned char> header(kLocalSize + 65535);
+    for (TZipEntry& entry : entries_) {
+        unsigned char* h = header.data();
+        if (entry.HeaderOffset + kLocalSize > directoryStart) return TZipDirectoryResult::Damaged;
+        if (source_.ReadAt(entry.HeaderOffset, h, kLocalSize) != kLocalSize || Le32(h) != kLocalSignature)
+            return TZipDirectoryResult::Damaged;
+        std::size_t nameLength = Le16(h + 26), extraLength = Le16(h + 28);
+        // The name in the local header must be the one in the directory, or two tools could
+        // disagree about which file an entry is.
+        if (nameLength != entry.RawName.size() ||
+            source_.ReadAt(entry.HeaderOffset + kLocalSize, h + kLocalSize, nameLength) != nameLength ||
+            std::memcmp(h + kLocalSize, entry.RawName.data(), nameLength) != 0)
+            return TZipDirectoryResult::Damaged;
+        if ((Le16(h + 6) & 0x0008) == 0)
+            entry.LocalHeaderAgrees = Le32(h + 14) == entry.Crc && Le32(h + 18) == entry.CompressedSize &&
+                                      Le32(h + 22) == entry.Size;
+        entry.DataOffset = entry.HeaderOffset + kLocalSize + nameLength + extraLength;
+        std::uint64_t dataEnd = entry.DataOffset + entry.CompressedSize;
+        if (dataEnd > directoryStart) return TZipDirectoryResult::Damaged;
+        spans.push_back({entry.HeaderOffset, dataEnd});
+    }
+    // Entries that share bytes are how the smallest archives unpack to the largest output.
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    for (std::size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].begin < spans[i - 1].end) return TZipDirectoryResult::Overlapping;
+    return TZipDirectoryResult::Ok;
+}
+
+TZipEntryResult TZipReader::ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink) {
+    if (entry.Encrypted()) return TZipEntryResult::Encrypted;
+    if (entry.Method != 0 && entry.Method != 8) return TZipEntryResult::UnknownMethod;
+    if (!entry.LocalHeaderAgrees) return TZipEntryResult::SizeMismatch;
+    if (entry.Method == 0 && entry.CompressedSize != entry.Size) return TZipEntryResult::SizeMismatch;
+    in_.resize(kBufferSize);
+    out_.resize(kBufferSize);
+    std::uint32_t crc = 0;
+    std::uint64_t produced = 0;
+    TZipEntryResult result = entry.Method == 0 ? Copy(entry, sink, crc, produced) : Inflate(entry, sink, crc, produced);
+    if (result != TZipEntryResult::Ok) return result;
+    if (produced != entry.Size) return TZipEntryResult::SizeMismatch;
+    if (crc != entry.Crc) return TZipEntryResult::CrcMismatch;
+    return TZipEntryResult::Ok;
+}
+
+TZipEntryResult TZipReader::Copy(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+                                 std::uint32_t& crc, std::uint64_t& produced) {
+    while (produced < entry.Size) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, entry.Size - produced));
+        if (source_.ReadAt(entry.DataOffset + produced, in_.data(), want) != want) return TZipEntryResult::DataDamaged;
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(in_.data()), static_cast<uInt>(want));
+        produced += want;
+        if (!sink(in_.data(), want)) return TZipEntryResult::SinkFailed;
+    }
+    return TZipEntryResult::Ok;
+}
+
+TZipEntryResult TZipReader::Inflate(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+                                    std::uint32_t& crc, std::uint64_t& produced) {
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return TZipEntryResult::DataDamaged;
+    struct End {
+        z_stream& z;
+        ~End() { inflateEnd(&z); }
+    } end{z};
+
+    std::uint64_t consumed = 0;
+    for (;;) {
+        if (z.avail_in == 0 && consumed < entry.CompressedSize) {
+            std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, entry.CompressedSize - consumed));
+            if (source_.ReadAt(entry.DataOffset + consumed, in_.data(), want) != want)
+                return TZipEntryResult::DataDamaged;
+            consumed += want;
+            z.next_in = reinterpret_cast<Bytef*>(in_.data());
+            z.avail_in = static_cast<uInt>(want);
+        }
+        z.next_out = reinterpret_cast<Bytef*>(out_.data());
+        z.avail_out = static_cast<uInt>(kBufferSize);
+        int rc = inflate(&z, Z_NO_FLUSH);
+        std::size_t made = kBufferSize - z.avail_out;
+        if (made > 0) {
+            // More output than declared is refused before it reaches the sink.
+            if (made > entry.Size - produced) return TZipEntryResult::SizeMismatch;
+            crc = crc32(crc, reinterpret_cast<const Bytef*>(out_.data()), static_cast<uInt>(made));
+            produced += made;
+            if (!sink(out_.data(), made)) return TZipEntryResult::SinkFailed;
+        }
+        if (rc == Z_STREAM_END) {
+            // The stream must end exactly where the declared compressed data ends.
+            if (z.avail_in != 0 || consumed != entry.CompressedSize) return TZipEntryResult::SizeMismatch;
+            return TZipEntryResult::Ok;
+        }
+        if (rc == Z_BUF_ERROR && made == 0) {
+            if (z.avail_in == 0 && consumed == entry.CompressedSize) return TZipEntryResult::DataDamaged;
+            continue;
+        }
+        if (rc != Z_OK) return TZipEntryResult::DataDamaged;
+    }
+}

@@ -1,0 +1,94 @@
+// Reading of a ZIP archive: its central directory, the local headers, and the data of one entry
+// streamed through fixed buffers into a sink. Everything the archive declares is checked against
+// the archive itself before it is trusted.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "update/file_io.h"
+
+class TZipSource {
+public:
+    virtual ~TZipSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Returns the count read; short only past the end or on a read error.
+    virtual std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+};
+
+class TMemoryZipSource final : public TZipSource {
+public:
+    TMemoryZipSource(const void* data, std::size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
+
+private:
+    const unsigned char* data_;
+    std::size_t size_;
+};
+
+class TFileZipSource final : public TZipSource {
+public:
+    explicit TFileZipSource(TFileReader& file) : file_(file) {}
+    std::uint64_t Size() const override { return file_.Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+        return file_.ReadAt(offset, buffer, size);
+    }
+
+private:
+    TFileReader& file_;
+};
+
+struct TZipEntry {
+    std::string RawName;
+    std::wstring Name;       // decoded: UTF-8 when flagged or given in a Unicode path field, else CP437
+    bool NameValid = true;   // false when a UTF-8 name was not valid UTF-8
+    std::uint16_t Flags = 0;
+    std::uint16_t Method = 0;
+    std::uint32_t Crc = 0;
+    std::uint64_t CompressedSize = 0;
+    std::uint64_t Size = 0;
+    std::uint64_t HeaderOffset = 0;
+    std::uint64_t DataOffset = 0;
+    bool LocalHeaderAgrees = true;  // crc and sizes of the local header match the directory
+
+    bool Encrypted() const { return (Flags & 0x0041) != 0; }
+    bool IsFolder() const { return !RawName.empty() && (RawName.back() == '/' || RawName.back() == '\\'); }
+};
+
+enum class TZipDirectoryResult { Ok, NotAnArchive, Damaged, Unsupported, Overlapping };
+
+enum class TZipEntryResult { Ok, Encrypted, UnknownMethod, SizeMismatch, CrcMismatch, DataDamaged, SinkFailed };
+
+std::wstring DecodeCp437(const std::string& bytes);
+
+class TZipReader {
+public:
+    static constexpr std::size_t kBufferSize = 65536;
+    // A directory larger than this is refused rather than held in memory.
+    static constexpr std::uint64_t kMaxDirectorySize = 16u << 20;
+
+    explicit TZipReader(TZipSource& source) : source_(source) {}
+
+    TZipDirectoryResult ReadDirectory();
+    const std::vector<TZipEntry>& Entries() const { return entries_; }
+
+    // Streams the entry's data into the sink, which returns false to stop. Checks method, sizes
+    // and CRC; the sink has then seen at most the declared size.
+    TZipEntryResult ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink);
+
+private:
+    TZipDirectoryResult ReadLocalHeaders(std::uint64_t directoryStart);
+    TZipEntryResult Inflate(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+                            std::uint32_t& crc, std::uint64_t& produced);
+    TZipEntryResult Copy(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+                         std::uint32_t& crc, std::uint64_t& produced);
+
+    TZipSource& source_;
+    std::vector<TZipEntry> entries_;
+    std::vector<char> in_;
+    std::vector<char> out_;
+};
