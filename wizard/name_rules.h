@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// The nine characters a file name must not contain, in the order they are checked.
+inline constexpr wchar_t kInvalidNameChars[] = L"\\/:*?\"<>|";
+
+std::wstring RemoveInvalidChars(const std::wstring& name);
+bool HasInvalidChars(const std::wstring& name);
+
+// The link name proposed for a target: its last path part without invalid characters and
+// without its extension (cut at the first place the extension's text occurs).
+std::wstring ProposedLinkName(const std::wstring& target);
+
+// Folders directly below a drive root whose name begins with RECYCLED are kept out of the tree.
+bool IsRecycledFolder(const std::wstring& directory);
+
+// Every double backslash replaced by a single one, repeatedly.
+std::wstring CollapseDoubleBackslashes(std::wstring path);
+
+// Every "%SystemRoot%", in any letter case, replaced by the Windows folder.
+std::wstring ReplaceSystemRoot(const std::wstring& text, const std::wstring& windowsFolder);
