@@ -1,0 +1,2 @@
+list(APPEND ZW_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/path_shortening.cpp)
