@@ -75,7 +75,7 @@ std::string ApplyUrl(std::string& url, std::string& host, int& port) {
     if (!hostPart.empty()) host = hostPart;
 
     if (path.empty()) {
-        path = "/";
+        path.push_back('/');
         url += "/";
     }
     return path;

@@ -8,4 +8,5 @@ list(APPEND ZW_PORTABLE_SOURCES
 list(APPEND ZW_NATIVE_ONLY_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/bsd_socket.cpp)
 list(APPEND ZW_WINDOWS_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/winsock_socket.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/winsock_socket.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zip_message_box.cpp)

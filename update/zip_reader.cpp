@@ -123,7 +123,15 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
             }
             x += 4u + length;
         }
-        if (!haveName) entry.Name = DecodeCp437(entry.RawName);
+        if (!haveName) {
+            // Tools on systems with UTF-8 names store them unmarked; a CP437 name is almost
+            // never also well-formed UTF-8 with non-ASCII characters in it.
+            bool utf8 = false;
+            std::wstring asUtf8 = CheckedUtf8ToWide(entry.RawName, utf8);
+            bool ascii = std::all_of(entry.RawName.begin(), entry.RawName.end(),
+                                     [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+            entry.Name = utf8 && !ascii ? asUtf8 : DecodeCp437(entry.RawName);
+        }
         entries_.push_back(std::move(entry));
         pos += recordSize;
     }

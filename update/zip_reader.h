@@ -44,7 +44,7 @@ private:
 
 struct TZipEntry {
     std::string RawName;
-    std::wstring Name;       // decoded: UTF-8 when flagged or given in a Unicode path field, else CP437
+    std::wstring Name;       // decoded: UTF-8 when flagged, given in a Unicode path field or well-formed; else CP437
     bool NameValid = true;   // false when a UTF-8 name was not valid UTF-8
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;

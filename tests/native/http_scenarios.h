@@ -152,7 +152,9 @@ TEST_F(HttpScenario, RedirectsCarryTheCookieToTheNewUrl) {
         const std::string& second = seen.back();
         EXPECT_EQ(second.substr(0, c.expectedRequestLine.size()), c.expectedRequestLine);
         EXPECT_NE(second.find("\r\nCookie: sid=4711; path=/\r\nContent-type:"), std::string::npos) << second;
-        if (&c == &cases[0]) EXPECT_EQ(first.Requests()[0].find("Cookie:"), std::string::npos);
+        if (&c == &cases[0]) {
+            EXPECT_EQ(first.Requests()[0].find("Cookie:"), std::string::npos);
+        }
     }
 }
 
