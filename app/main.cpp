@@ -1,22 +1,20 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
-#include "platform/app_title.h"
+#include "app/startup.h"
 #include "platform/handles.h"
-#include "wizard/wizard_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     ComApartment com;
-    SetAppTitle(L"Zeigerwerk");
-    TForm1 form;
-    form.Show(showCommand);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(form.Handle(), &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
+
+    // The wide command line keeps paths outside the Western code page intact.
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    if (argv) LocalFree(argv);
+    return RunZeigerwerk(arguments, showCommand);
 }

@@ -10,6 +10,7 @@ list(APPEND ZW_WINDOWS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/win_error.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_file_operation.cpp)

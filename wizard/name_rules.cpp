@@ -15,10 +15,13 @@ std::wstring ProposedLinkName(const std::wstring& target) {
     std::wstring name = target;
     if (!name.empty() && name.back() == L'\\') name.pop_back();
     if (Contains(name, L'\\')) name = NamePart(name);
-    name = RemoveInvalidChars(name);
-    const std::wstring extension = ExtensionOf(name);
-    if (!extension.empty()) name = name.substr(0, name.find(extension));
-    return name;
+    return CleanLinkName(name);
+}
+
+std::wstring CleanLinkName(const std::wstring& name) {
+    std::wstring cleaned = RemoveInvalidChars(name);
+    const std::wstring extension = ExtensionOf(cleaned);
+    return extension.empty() ? cleaned : cleaned.substr(0, cleaned.find(extension));
 }
 
 bool IsRecycledFolder(const std::wstring& directory) {

@@ -7,8 +7,10 @@ inline constexpr wchar_t kInvalidNameChars[] = L"\\/:*?\"<>|";
 std::wstring RemoveInvalidChars(const std::wstring& name);
 bool HasInvalidChars(const std::wstring& name);
 
-// The link name proposed for a target: its last path part without invalid characters and
-// without its extension (cut at the first place the extension's text occurs).
+// A link name without invalid characters and without its extension (cut at the first place the
+// extension's text occurs: a.exe.exe gives a).
+std::wstring CleanLinkName(const std::wstring& name);
+// The link name proposed for a target: its last path part, cleaned.
 std::wstring ProposedLinkName(const std::wstring& target);
 
 // Folders directly below a drive root whose name begins with RECYCLED are kept out of the tree.

@@ -5,4 +5,9 @@ list(APPEND ZW_PORTABLE_SOURCES
 list(APPEND ZW_WINDOWS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/link_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_links.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/wizard_form.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/wizard_form.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/target_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/location_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/icon_page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/link_creation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_dialogs.cpp)

@@ -1,23 +1,435 @@
 #include "wizard/wizard_form.h"
 
+#include <shellapi.h>
+
 #include "app/resource_ids.h"
+#include "controls/directory_view.h"
+#include "controls/dz_image.h"
+#include "controls/file_label.h"
+#include "controls/win_ani.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "wizard/control_ids.h"
+#include "wizard/link_store.h"
+
+namespace {
+constexpr int kWidth = 516, kHeight = 376, kMinWidth = 470, kMinHeight = 376;
+constexpr UINT kInfoCommand = 0xF200;
+constexpr int kPageLeft = 136, kPageTop = 8;
+
+const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
+                                      L"KindOfLink"};
+}  // namespace
 
 TForm1::TForm1() {
-    const int width = 516, height = 376;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       L"Verknüpfung erstellen", x, y, width, height, nullptr, nullptr,
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       L"Verknüpfung erstellen", x, y, kWidth, kHeight, nullptr, nullptr,
                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
+    CreateControls();
+
+    // What the form does when it is created: the "&Info" entry, the help file, the drop target,
+    // the question icon.
+    AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
+    HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
+    DragAcceptFiles(Handle(), TRUE);
+    questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, 0, 0, 0)));
+    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
 }
+
+TForm1::~TForm1() = default;
 
 void TForm1::Show(int showCommand) {
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
+    ExistingFile.SetFocus();
+}
+
+void TForm1::AddToPage(int page, HWND control, int anchors) {
+    pages_[page].push_back(control);
+    layout_.Add(control, anchors);
+    if (page != page_) ShowWindow(control, SW_HIDE);
+}
+
+void TForm1::CreateControls() {
+    pages_.assign(6, {});
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const int W = client.right, H = client.bottom;
+    layout_.SetBase(W, H);
+    const HWND form = Handle();
+    hints_.Create(form);
+
+    sidePicture_.Reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0,
+                                  LR_DEFAULTCOLOR));
+    Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
+    SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
+    layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
+
+    const int pw = W - kPageLeft - 8, ph = H - 56 - kPageTop;
+    CreateTargetPage(kPageLeft, kPageTop, pw);
+    CreateLocationPage(kPageLeft, kPageTop, pw, ph);
+    CreateDescriptionPage(kPageLeft, kPageTop, pw);
+    CreateIconPage(kPageLeft, kPageTop, pw);
+    CreateKindPage(kPageLeft, kPageTop, pw);
+    CreateNewLinkPage(kPageLeft, kPageTop, pw);
+
+    Bevel1.Create(form, L"", 8, H - 48, W - 16, 2, SS_ETCHEDHORZ);
+    layout_.Add(Bevel1.Handle(), AnchorLayout::LeftRightBottom);
+    WinAni1 = std::make_unique<TWinAni>(form, 8, H - 42);
+    WinAni1->SetInterval(20);
+    layout_.Add(WinAni1->Handle(), AnchorLayout::BottomLeft);
+
+    const int by = H - 34;
+    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", W - 8 - 75 * 3 - 8 - 12 - 170, by + 3, 170, 17,
+                      IdDelCurLink, BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
+    DelCurLink.SetChecked(true);
+    DelCurLink.SetVisible(false);
+    Back.Create(form, L"< &Zurück", W - 8 - 75 * 3 - 8, by, 75, 23, IdBack);
+    Next.Create(form, L"&Weiter >", W - 8 - 75 * 2 - 8, by, 75, 23, IdNext, BS_DEFPUSHBUTTON);
+    Cancel.Create(form, L"Abbrechen", W - 8 - 75, by, 75, 23, IdCancel);
+    Back.SetEnabled(false);
+    Next.SetEnabled(false);
+    for (HWND h : {DelCurLink.Handle(), Back.Handle(), Next.Handle(), Cancel.Handle()})
+        layout_.Add(h, AnchorLayout::BottomRight);
+}
+
+void TForm1::CreateTargetPage(int x, int y, int w) {
+    const HWND form = Handle();
+    Label1.Create(form,
+                  L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt werden "
+                  L"soll, oder suchen Sie es über die Schaltfläche \"Datei suchen\" oder \"Ordner suchen\".",
+                  x, y, w, 56);
+    Label2.Create(form, L"&Befehlszeile:", x, y + 66, w, 14);
+    ExistingFile.Create(form, x, y + 82, w, 200, IdExistingFile);
+    Button1.Create(form, L"&Datei suchen...", x + w - 2 * 110 - 6, y + 112, 110, 23, IdButton1);
+    Button4.Create(form, L"&Ordner suchen...", x + w - 110, y + 112, 110, 23, IdButton4);
+    AddToPage(ExistsFilePage, Label1.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(ExistsFilePage, Label2.Handle(), AnchorLayout::TopLeft);
+    AddToPage(ExistsFilePage, ExistingFile.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(ExistsFilePage, Button1.Handle(), AnchorLayout::TopRight);
+    AddToPage(ExistsFilePage, Button4.Handle(), AnchorLayout::TopRight);
+    HookComboKeys(ExistingFile, existingFileKeys_);
+    ODialog.Filter = L"Programme|*.exe|Alle Dateien|*";
+}
+
+void TForm1::CreateDescriptionPage(int x, int y, int w) {
+    const HWND form = Handle();
+    Label5.Create(form, L"Geben &Sie die Beschreibung der Verknüpfung an:", x, y, w, 14);
+    Description.Create(form, L"", x, y + 18, w, 21, IdDescription);
+    AddToPage(DescriptionPage, Label5.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(DescriptionPage, Description.Handle(), AnchorLayout::TopLeftRight);
+}
+
+void TForm1::CreateKindPage(int x, int y, int w) {
+    const HWND form = Handle();
+    Label8.Create(form,
+                  L"Ordnerverknüpfungen werden vom Explorer anders als Dateiverknüpfungen wie Ordner behandelt, "
+                  L"weswegen in Menüs (z.B. Startmenü) auch deren Inhalt eingeblendet werden kann. Welche Art "
+                  L"von Verknüpfung soll erstellt werden?",
+                  x, y, w, 56);
+    KindOfLinkGroup.Create(form, L"Art der Verknüpfung", x, y + 64, w, 72, -1, BS_GROUPBOX);
+    SetWindowLongW(KindOfLinkGroup.Handle(), GWL_STYLE,
+                   GetWindowLongW(KindOfLinkGroup.Handle(), GWL_STYLE) & ~WS_TABSTOP);
+    KindFolderLink.Create(form, L"Ordnerverknüpfung", x + 12, y + 84, w - 24, 18, IdKindFolder,
+                          BS_AUTORADIOBUTTON | WS_GROUP);
+    KindFileLink.Create(form, L"Dateiverknüpfung", x + 12, y + 106, w - 24, 18, IdKindFile, BS_AUTORADIOBUTTON);
+    KindFileLink.SetChecked(true);
+    AddToPage(KindOfLinkPage, Label8.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(KindOfLinkPage, KindOfLinkGroup.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(KindOfLinkPage, KindFolderLink.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(KindOfLinkPage, KindFileLink.Handle(), AnchorLayout::TopLeftRight);
+}
+
+void TForm1::CreateNewLinkPage(int x, int y, int w) {
+    const HWND form = Handle();
+    QuestionPicture.Create(form, L"", x, y, 32, 32, SS_ICON);
+    Label9.Create(form, L"Die Verknüpfung wurde erstellt. Möchten Sie eine weitere Verknüpfung erstellen?", x + 44,
+                  y + 4, w - 44, 44);
+    AddToPage(NewLinkPage, QuestionPicture.Handle(), AnchorLayout::TopLeft);
+    AddToPage(NewLinkPage, Label9.Handle(), AnchorLayout::TopLeftRight);
+}
+
+int TForm1::KindOfLink() const { return KindFolderLink.Checked() ? 0 : 1; }
+
+void TForm1::SetKindOfLink(int index) {
+    KindFolderLink.SetChecked(index == 0);
+    KindFileLink.SetChecked(index == 1);
+}
+
+void TForm1::ShowPage(int page) {
+    page_ = page;
+    for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
+        for (HWND h : pages_[p]) ShowWindow(h, p == page && sitesVisible_ ? SW_SHOWNA : SW_HIDE);
+    if (page == IconFilePage) FormResize();
+}
+
+void TForm1::SetSitesVisible(bool visible) {
+    sitesVisible_ = visible;
+    ShowPage(page_);
+}
+
+std::wstring TForm1::Caption() const {
+    wchar_t text[256] = {};
+    GetWindowTextW(Handle(), text, 256);
+    return text;
+}
+
+void TForm1::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
+
+void TForm1::HookComboKeys(ComboBox& combo, ControlHook& hook) {
+    hook.Attach(combo.EditHandle(), [this, &combo](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+        if (message == WM_KEYDOWN) ComboBoxKeyDown(combo, wParam, GetKeyState(VK_SHIFT) < 0);
+        return false;
+    });
+}
+
+// --- navigation --------------------------------------------------------------------------
+
+void TForm1::NextClick() {
+    switch (page_) {
+        case ExistsFilePage:
+            if (CheckTarget()) SwitchToLocationPage();
+            break;
+        case LinkFilePage:
+            if (CheckLocation()) {
+                ShowPage(DescriptionPage);
+                SetCaption(L"Beschreibung angeben");
+                Description.SetFocus();
+                if (WizardStage == 1) WizardStage = 2;
+            }
+            break;
+        case DescriptionPage:
+            EnterIconPage();
+            ShowPage(IconFilePage);
+            SetCaption(L"Symboldatei angeben");
+            break;
+        case IconFilePage:
+            if (!LeaveIconPage()) break;
+            if (!TargetTokens.empty() && DirectoryExists(TargetTokens[0])) {
+                Next.SetText(L"Fertig stellen");
+                SetCaption(L"Art der Verknüpfung angeben");
+                SetKindOfLink(0);
+                ShowPage(KindOfLinkPage);
+                KindFolderLink.SetFocus();
+                if (WizardStage == 3) WizardStage = 4;
+            } else {
+                SetKindOfLink(1);
+                SetSitesVisible(false);
+                ShowPage(KindOfLinkPage);
+                if (WizardStage == 3) WizardStage = 4;
+                NextClick();
+            }
+            break;
+        case KindOfLinkPage:
+            CreateTheLink();
+            break;
+        case NewLinkPage:
+            ResetForNewLink();
+            break;
+    }
+}
+
+void TForm1::ResetForNewLink() {
+    TargetTokens.clear();
+    DelCurLink.SetVisible(false);
+    EditedLinkPath.clear();
+    Next.SetText(L"&Weiter >");
+    Cancel.SetText(L"Abbrechen");
+    Back.SetVisible(true);
+    Back.SetEnabled(false);
+    SetCaption(L"Verknüpfung erstellen");
+    WizardStage = 0;
+    ExistingFile.SetText(L"");
+    ExistingFileChange();
+    ShowPage(ExistsFilePage);
+    Description.SetText(L"");
+    Standard.SetChecked(true);
+    IFile.SetChecked(false);
+    IconFile.SetEnabled(false);
+    IconFile.SetText(L"");
+    StandardClick(&IconFile);
+    ChoseIcon.SetEnabled(false);
+    Button3.SetEnabled(false);
+    WinIconsFile.SetEnabled(false);
+    SetKindOfLink(1);
+    SetSitesVisible(true);
+    ExistingFile.SetFocus();
+}
+
+void TForm1::BackClick() {
+    EditedLinkPath.clear();
+    if (page_ == 0 || page_ == NewLinkPage) return;
+    ShowPage(page_ - 1);
+    switch (page_) {
+        case ExistsFilePage:
+            Back.SetEnabled(false);
+            SetCaption(L"Verknüpfung erstellen");
+            ExistingFile.SetFocus();
+            break;
+        case LinkFilePage:
+            SetCaption(L"Verknüpfungsdatei angeben");
+            LinkFile.SetFocus();
+            break;
+        case DescriptionPage:
+            Next.SetText(L"&Weiter >");
+            SetCaption(L"Beschreibung angeben");
+            Description.SetFocus();
+            break;
+        case IconFilePage:
+            Next.SetText(L"&Weiter >");
+            SetCaption(L"Symboldatei angeben");
+            break;
+    }
+}
+
+void TForm1::CancelClick() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+void TForm1::HelpExecute() {
+    if (page_ >= NewLinkPage || !OnHelp) return;
+    OnHelp(kHelpTopics[page_]);
+}
+
+void TForm1::DropFiles(const std::vector<std::wstring>& paths) {
+    if (paths.empty()) return;
+    switch (page_) {
+        case ExistsFilePage: DropOnTargetPage(paths[0]); break;
+        case LinkFilePage: DropOnLocationPage(paths[0]); break;
+        case IconFilePage: DropOnIconPage(paths[0]); break;
+        default: break;
+    }
+}
+
+void TForm1::MoveToTop(ComboBox& combo, int found, const std::wstring& text) {
+    const std::wstring shown = combo.Text();
+    if (found >= 0) {
+        const std::wstring entry = combo.Item(found);
+        combo.DeleteItem(found);
+        combo.InsertItem(0, entry);
+    } else {
+        combo.InsertItem(0, text);
+    }
+    combo.SetText(shown);
+}
+
+// --- messages ----------------------------------------------------------------------------
+
+void TForm1::OnCommand(int id, int code, HWND) {
+    switch (id) {
+        case IdNext:
+        case IDOK:
+            if (code == BN_CLICKED && Next.Enabled() && Next.Visible()) NextClick();
+            break;
+        case IdBack:
+            if (code == BN_CLICKED && Back.Enabled() && Back.Visible()) BackClick();
+            break;
+        case IdCancel:
+        case IDCANCEL:
+            if (code == BN_CLICKED) CancelClick();
+            break;
+        case IdHelp: HelpExecute(); break;
+        case IdExistingFile:
+            if ((code == CBN_EDITCHANGE && !ExistingFile.SettingText()) || code == CBN_SELENDOK) {
+                if (code == CBN_SELENDOK) ExistingFile.SetText(ExistingFile.Item(ExistingFile.ItemIndex()));
+                ExistingFileChange();
+            }
+            break;
+        case IdButton1: Button1Click(); break;
+        case IdButton4: Button4Click(); break;
+        case IdDesktop: DesktopClick(); break;
+        case IdStartmenu: StartmenuClick(); break;
+        case IdPrograms: ProgramsClick(); break;
+        case IdSendTo: SendToClick(); break;
+        case IdQuickLaunch: QuickLaunchClick(); break;
+        case IdAutorun: AutorunClick(); break;
+        case IdUp: UpClick(); break;
+        case IdLinkFile:
+            if (code == CBN_DROPDOWN) LinkFileDropDown();
+            if ((code == CBN_EDITCHANGE && !LinkFile.SettingText()) || code == CBN_SELENDOK) {
+                if (code == CBN_SELENDOK) LinkFile.SetText(LinkFile.Item(LinkFile.ItemIndex()));
+                LinkFileChange();
+            }
+            break;
+        case IdStandard:
+        case IdIFile:
+            if (code == BN_CLICKED) StandardClick(id == IdStandard ? &Standard : &IFile);
+            break;
+        case IdIconFile:
+            if ((code == CBN_EDITCHANGE && !IconFile.SettingText()) || code == CBN_SELENDOK) {
+                if (code == CBN_SELENDOK) IconFile.SetText(IconFile.Item(IconFile.ItemIndex()));
+                StandardClick(&IconFile);
+            }
+            break;
+        case IdChoseIcon: ChoseIconClick(); break;
+        case IdButton3: Button3Click(); break;
+        case IdWinIconsFile: WinIconsFileClick(); break;
+        case IdIconLabel:
+            if (code == STN_CLICKED) IconClick();
+            break;
+        default: break;
+    }
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (Dir && Dir->HandleNotify(reinterpret_cast<NMHDR*>(lParam), result)) return result;
+            break;
+        }
+        case DM_GETDEFID:
+            return MAKELRESULT(IdNext, DC_HASDEFID);
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) {
+                layout_.Apply(LOWORD(lParam), HIWORD(lParam));
+                FormResize();
+            }
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {kMinWidth, kMinHeight};
+            return 0;
+        }
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::wstring> paths;
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+                paths.push_back(path);
+            }
+            DragFinish(drop);
+            DropFiles(paths);
+            return 0;
+        }
+        case WM_SYSCOMMAND: {
+            const LRESULT result = Default(message, wParam, lParam);
+            if ((wParam & 0xFFF0) == kInfoCommand && OnAbout) OnAbout();
+            return result;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == IconLabel.Handle()) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, iconLabelHot_ ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == IconLabel.Handle()) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE:
+            DestroyWindow(Handle());
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

@@ -1,14 +1,183 @@
 #pragma once
 #include <windows.h>
 
-#include "platform/window.h"
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
-// The link wizard's main window.
+#include "platform/controls.h"
+#include "platform/handles.h"
+#include "platform/window.h"
+#include "wizard/file_dialogs.h"
+
+class TDZDirectoryView;
+class TDZImage;
+class TFileLabel;
+class TWinAni;
+class TForm2;
+
+// The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
 class TForm1 : public Window {
 public:
+    enum Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
+
     TForm1();
+    ~TForm1() override;
     void Show(int showCommand);
+
+    // Frame
+    Label Image1;
+    Label Bevel1;
+    std::unique_ptr<TWinAni> WinAni1;
+    Button Back, Next, Cancel, DelCurLink;
+
+    // Page 0: target
+    Label Label1, Label2;
+    ComboBox ExistingFile;
+    Button Button1, Button4;
+    OpenDialog ODialog;
+
+    // Page 1: location
+    Label Label3, Label4;
+    std::unique_ptr<TDZDirectoryView> Dir;
+    Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
+    ComboBox LinkFile;
+
+    // Page 2: description
+    Label Label5;
+    Edit Description;
+
+    // Page 3: icon
+    Label Label6, Label7, IconLabel;
+    Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
+    ComboBox IconFile;
+    std::unique_ptr<TDZImage> Icon, SmallIcon;
+    std::unique_ptr<TFileLabel> IconStandardObject;
+
+    // Page 4: kind of link (radio group "Art der Verknüpfung": 0 folder link, 1 file link)
+    Label Label8;
+    Button KindOfLinkGroup, KindFolderLink, KindFileLink;
+    int KindOfLink() const;
+    void SetKindOfLink(int index);
+
+    // Page 5: closing question
+    Label QuestionPicture, Label9;
+
+    // Wizard-wide state
+    std::vector<std::wstring> TargetTokens;
+    int WizardStage = 0;
+    std::wstring EditedLinkPath;
+    int SelectedIconIndex = 0;
+    bool ResetIconIndexOnChange = true;
+    bool FollowTree = true;
+    bool FollowLinkText = true;
+
+    // The icon chooser the icon page opens (created by start-up).
+    TForm2* IconChooser = nullptr;
+    // Opens a help topic of the help file (wired by start-up).
+    std::function<void(const std::wstring& topic)> OnHelp;
+    // Shows the About dialog (wired by start-up).
+    std::function<void()> OnAbout;
+    std::wstring HelpFile;
+
+    // Notebook
+    int PageIndex() const { return page_; }
+    void ShowPage(int page);
+    bool SitesVisible() const { return sitesVisible_; }
+    void SetSitesVisible(bool visible);
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+
+    // Navigation
+    void NextClick();
+    void BackClick();
+    void CancelClick();
+    void HelpExecute();
+    void DropFiles(const std::vector<std::wstring>& paths);
+    void FormResize();
+
+    // Target page
+    void ExistingFileChange();
+    void Button1Click();
+    void Button4Click();
+
+    // Location page
+    void DesktopClick();
+    void StartmenuClick();
+    void ProgramsClick();
+    void SendToClick();
+    void QuickLaunchClick();
+    void AutorunClick();
+    void UpClick();
+    void DirChange();
+    void DirDirectoryChanging(const std::wstring& directory, bool& allowChange);
+    void DirDirectoryAdding(const std::wstring& directory, bool& allowAdd);
+    void LinkFileChange();
+    void LinkFileDropDown();
+    void ComboBoxKeyDown(ComboBox& combo, WPARAM key, bool shift);
+
+    // Icon page
+    void StandardClick(const Control* sender);
+    void Button3Click();
+    void WinIconsFileClick();
+    void ChoseIconClick();
+    void IconFileChange();
+    void IconClick();
+    void IconLabelMouseEnter();
+    void IconLabelMouseLeave();
+
+    // Creation step and closing page
+    void CreateTheLink();
+    void ShowNewLinkPage();
+
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void CreateTargetPage(int x, int y, int w);
+    void CreateLocationPage(int x, int y, int w, int h);
+    void CreateDescriptionPage(int x, int y, int w);
+    void CreateIconPage(int x, int y, int w);
+    void CreateKindPage(int x, int y, int w);
+    void CreateNewLinkPage(int x, int y, int w);
+    void AddToPage(int page, HWND control, int anchors);
+    void OnCommand(int id, int code, HWND control);
+    void HookComboKeys(ComboBox& combo, ControlHook& hook);
+
+    bool CheckTarget();
+    void SwitchToLocationPage();
+    bool CheckLocation();
+    void DropOnTargetPage(const std::wstring& path);
+    void DropOnLocationPage(const std::wstring& path);
+    void DropOnIconPage(const std::wstring& path);
+    void SelectSpecialFolder(int folderId, const std::wstring& suffix = {});
+
+    void EnterIconPage();
+    bool LeaveIconPage();
+    void UpdateStandardCaption();
+    void RefreshPreviewKeepingIndex();
+    void PreviewFromIconFile(int index);
+    void PreviewStandard(const std::wstring& path);
+    void ClearPreview();
+    void SetPreview(HICON large, HICON small);
+
+    void ResetForNewLink();
+    void MoveToTop(ComboBox& combo, int found, const std::wstring& text);
+
+    int page_ = 0;
+    bool sitesVisible_ = true;
+    std::vector<std::vector<HWND>> pages_;
+    AnchorLayout layout_;
+    Hints hints_;
+    ControlHook existingFileKeys_, linkFileKeys_, iconFileKeys_;
+    IconHandle questionIcon_;
+    GdiHandle sidePicture_;
+    GdiHandle boldFont_, linkFont_;
+    bool iconLabelHot_ = false;
+    std::vector<IconHandle> buttonIcons_;
+    ControlHook iconLabelMouse_;
+    bool trackingIconLabel_ = false;
 };

@@ -1,0 +1,28 @@
+#pragma once
+#include <functional>
+#include <string>
+
+// What the program does for its first two command-line arguments.
+struct StartMode {
+    enum Kind { Uninstall, NewLinkHere, Wizard } kind = Wizard;
+    std::wstring target;        // bare path: the target command line (quoted when it holds a blank)
+    std::wstring folder;        // /S: the folder with one trailing backslash; /D: the folder to select
+    std::wstring editedLink;    // /E: the link file or folder link to edit
+};
+
+struct PathQueries {
+    std::function<bool(const std::wstring&)> fileExists;
+    std::function<bool(const std::wstring&)> folderExists;
+};
+
+StartMode DecideStartMode(const std::wstring& first, const std::wstring& second, const PathQueries& paths);
+
+// The rundll32 parameters that start the system's new-link wizard in folder.
+std::wstring NewLinkHereParameters(const std::wstring& folder);
+
+// The target command line for a link being edited: the target, quoted when it holds a blank or a
+// comma, then one blank and the arguments when there are any.
+std::wstring EditedTargetCommandLine(const std::wstring& target, const std::wstring& arguments);
+
+// The file that holds an edited link's fields: the link itself, or target.lnk in a folder link.
+std::wstring EditedLinkFile(const std::wstring& path);

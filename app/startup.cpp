@@ -1,0 +1,83 @@
+#include "app/startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "controls/directory_view.h"
+#include "platform/app_title.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/message_box.h"
+#include "platform/window.h"
+#include "wizard/control_ids.h"
+#include "wizard/link_store.h"
+#include "wizard/wizard_form.h"
+
+void PrepareWizard(TForm1& form, const StartMode& mode) {
+    if (!mode.target.empty()) {
+        form.ExistingFile.SetText(mode.target);
+        form.ExistingFileChange();
+    }
+    if (!mode.folder.empty()) {
+        form.WizardStage = 1;
+        form.Dir->SelectDirectory(mode.folder);
+    }
+    if (mode.editedLink.empty()) return;
+
+    const std::wstring& path = mode.editedLink;
+    // A link that cannot be read is reported by the caller's error boundary before anything changes.
+    const LinkData link = ReadLink(EditedLinkFile(path));
+    form.EditedLinkPath = path;
+    form.DelCurLink.SetVisible(true);
+    form.ExistingFile.SetText(EditedTargetCommandLine(link.targetPath, link.arguments));
+    form.ExistingFileChange();
+    form.WizardStage = 3;
+    form.LinkFile.SetText(path);
+    form.LinkFileChange();
+    form.Description.SetText(link.description);
+    form.IconFile.SetText(link.iconFile);
+    form.IconFileChange();
+    form.SelectedIconIndex = link.iconIndex;
+    if (link.iconFile.empty()) {
+        form.WizardStage = 2;
+    } else {
+        form.Standard.SetChecked(false);
+        form.IFile.SetChecked(true);
+        form.StandardClick(&form.IFile);
+    }
+}
+
+int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
+    const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
+    const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
+    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
+
+    if (mode.kind == StartMode::NewLinkHere) {
+        ShellExecuteW(nullptr, L"open", L"rundll32.exe", NewLinkHereParameters(mode.folder).c_str(), L"",
+                      SW_SHOWNORMAL);
+        return 0;
+    }
+
+    SetAppTitle(L"Zeigerwerk");
+    TForm1 form;
+    GuardedCall(form.Handle(), [&] {
+        PrepareWizard(form, mode);
+        return LRESULT{0};
+    });
+    form.Show(showCommand);
+
+    ACCEL keys[] = {{FVIRTKEY, VK_F1, IdHelp}};
+    const HACCEL accelerators = CreateAcceleratorTableW(keys, 1);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle()) {
+            if (TranslateAcceleratorW(form.Handle(), accelerators, &message)) continue;
+            if (IsDialogMessageW(form.Handle(), &message)) continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    DestroyAcceleratorTable(accelerators);
+    return 0;
+}

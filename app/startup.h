@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/start_mode.h"
+
+class TForm1;
+
+// Puts the wizard into the state the command line asks for: a target, a folder, or a link to edit.
+void PrepareWizard(TForm1& form, const StartMode& mode);
+
+// The program: arguments are the command line's arguments after the program's name.
+int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand);

@@ -1,0 +1,176 @@
+#include "platform/controls.h"
+
+#include "platform/win_error.h"
+#include "platform/window.h"
+
+void Control::Create(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
+                     int width, int height, int id, DWORD exStyle) {
+    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                            nullptr);
+    if (!hwnd_) ThrowLastError();
+    SetFont(DialogFont());
+}
+
+std::wstring Control::Text() const {
+    const int length = GetWindowTextLengthW(hwnd_);
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(hwnd_, text.data(), length + 1));
+    return text;
+}
+
+void Control::SetText(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
+
+void Control::SetFocus() {
+    if (IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_)) ::SetFocus(hwnd_);
+}
+
+bool Control::Focused() const {
+    const HWND focus = GetFocus();
+    return focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+}
+
+RECT ChildBounds(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Control::SetBounds(int x, int y, int width, int height) {
+    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Label::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, DWORD style) {
+    Control::Create(parent, L"STATIC", text, style, x, y, width, height, -1);
+}
+
+void Button::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id,
+                    DWORD style) {
+    Control::Create(parent, L"BUTTON", text, WS_TABSTOP | style, x, y, width, height, id);
+}
+
+void Edit::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id, DWORD style) {
+    Control::Create(parent, L"EDIT", text, WS_TABSTOP | style, x, y, width, height, id, WS_EX_CLIENTEDGE);
+}
+
+void ComboBox::Create(HWND parent, int x, int y, int width, int height, int id) {
+    Control::Create(parent, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, x, y,
+                    width, height, id);
+}
+
+void ComboBox::SetText(const std::wstring& text) {
+    ++settingText_;
+    Control::SetText(text);
+    --settingText_;
+}
+
+bool ComboBox::CompleteFromItems() {
+    if (!AutoComplete) return false;
+    const std::wstring typed = Text();
+    if (typed.empty() || SelStart() != static_cast<int>(typed.size())) return false;
+    const int found = static_cast<int>(
+        SendMessageW(hwnd_, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str())));
+    if (found == CB_ERR) return false;
+    const std::wstring item = Item(found);
+    if (item.size() <= typed.size()) return false;
+    SetText(typed + item.substr(typed.size()));
+    SetSelection(static_cast<int>(typed.size()), -1);
+    return true;
+}
+
+HWND ComboBox::EditHandle() const {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    return GetComboBoxInfo(hwnd_, &info) ? info.hwndItem : nullptr;
+}
+
+std::wstring ComboBox::Item(int index) const {
+    const LRESULT length = SendMessageW(hwnd_, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(length + 1, L'\0');
+    SendMessageW(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+std::vector<std::wstring> ComboBox::Items() const {
+    std::vector<std::wstring> items;
+    for (int i = 0, n = Count(); i < n; ++i) items.push_back(Item(i));
+    return items;
+}
+
+void ComboBox::SetItems(const std::vector<std::wstring>& items) {
+    Clear();
+    for (const auto& item : items) SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void ComboBox::InsertItem(int index, const std::wstring& text) {
+    SendMessageW(hwnd_, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ComboBox::Clear() {
+    // CB_RESETCONTENT also empties the edit field; keep the text.
+    const std::wstring text = Text();
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    SetText(text);
+}
+
+int ComboBox::SelStart() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+int ComboBox::SelLength() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void ComboBox::CaretToEnd() {
+    const int length = GetWindowTextLengthW(hwnd_);
+    SetSelection(length, length);
+}
+
+void AnchorLayout::Add(HWND child, int anchors) { entries_.push_back({child, ChildBounds(child), anchors}); }
+
+void AnchorLayout::Apply(int clientWidth, int clientHeight) const {
+    const int dx = clientWidth - baseWidth_, dy = clientHeight - baseHeight_;
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(entries_.size()));
+    for (const auto& e : entries_) {
+        RECT r = e.bounds;
+        if (e.anchors & Right) {
+            r.right += dx;
+            if (!(e.anchors & Left)) r.left += dx;
+        }
+        if (e.anchors & Bottom) {
+            r.bottom += dy;
+            if (!(e.anchors & Top)) r.top += dy;
+        }
+        if (batch)
+            batch = DeferWindowPos(batch, e.child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch) EndDeferWindowPos(batch);
+}
+
+void Hints::Create(HWND owner) {
+    owner_ = owner;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void Hints::Set(HWND tool, const std::wstring& text) {
+    if (!tooltip_) return;
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = owner_;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}

@@ -1,0 +1,124 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+// Thin wrappers over the standard controls: the handle and the few operations forms need.
+
+// A child window's rectangle in its parent's client coordinates.
+RECT ChildBounds(HWND child);
+
+class Control {
+public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    void Create(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
+                int width, int height, int id, DWORD exStyle = 0);
+    HWND Handle() const { return hwnd_; }
+    int Id() const { return GetDlgCtrlID(hwnd_); }
+
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+    void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+    bool Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+    void SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+    void SetFocus();
+    bool Focused() const;
+    RECT Bounds() const { return ChildBounds(hwnd_); }
+    void SetBounds(int x, int y, int width, int height);
+    void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+protected:
+    HWND hwnd_ = nullptr;
+};
+
+class Label : public Control {
+public:
+    void Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, DWORD style = SS_LEFT);
+};
+
+class Button : public Control {
+public:
+    void Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id,
+                DWORD style = BS_PUSHBUTTON);
+    bool Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void SetChecked(bool checked) { SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+    void SetIcon(HICON icon) { SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)); }
+};
+
+class Edit : public Control {
+public:
+    void Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id,
+                DWORD style = ES_AUTOHSCROLL);
+    void SelectAll() { SendMessageW(hwnd_, EM_SETSEL, 0, -1); }
+};
+
+class ComboBox : public Control {
+public:
+    void Create(HWND parent, int x, int y, int width, int height, int id);
+    // Writes from code are marked so that the edit notifications they cause are not taken for typing.
+    void SetText(const std::wstring& text);
+    bool SettingText() const { return settingText_ > 0; }
+    HWND EditHandle() const;
+
+    std::vector<std::wstring> Items() const;
+    void SetItems(const std::vector<std::wstring>& items);
+    int Count() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)); }
+    std::wstring Item(int index) const;
+    void InsertItem(int index, const std::wstring& text);
+    void DeleteItem(int index) { SendMessageW(hwnd_, CB_DELETESTRING, index, 0); }
+    void Clear();
+    int ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
+    void SetItemIndex(int index) { SendMessageW(hwnd_, CB_SETCURSEL, index, 0); }
+
+    void SelectAll() { SetSelection(0, -1); }
+    void SetSelection(int start, int end) { SendMessageW(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(start, end)); }
+    int SelStart() const;
+    int SelLength() const;
+    void CaretToEnd();
+    bool DroppedDown() const { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+
+    // Completes typed text from the list while on (the wizard turns it on only at the end of the text).
+    bool AutoComplete = false;
+    // After a typed character: extends the text to the first item it begins, selecting the added part.
+    bool CompleteFromItems();
+
+private:
+    int settingText_ = 0;
+};
+
+// Keeps child windows at their distances to the parent's edges as it is resized.
+class AnchorLayout {
+public:
+    enum Anchor { Left = 1, Top = 2, Right = 4, Bottom = 8, All = 15, TopLeft = 3, TopRight = 6,
+                  BottomLeft = 9, BottomRight = 12, TopLeftRight = 7, LeftRightBottom = 13 };
+    void SetBase(int clientWidth, int clientHeight) { baseWidth_ = clientWidth, baseHeight_ = clientHeight; }
+    void Add(HWND child, int anchors);
+    void Apply(int clientWidth, int clientHeight) const;
+
+private:
+    struct Entry {
+        HWND child;
+        RECT bounds;
+        int anchors;
+    };
+    std::vector<Entry> entries_;
+    int baseWidth_ = 0, baseHeight_ = 0;
+};
+
+// One tooltip window serving the hints of a form.
+class Hints {
+public:
+    void Create(HWND owner);
+    void Set(HWND tool, const std::wstring& text);
+
+private:
+    HWND tooltip_ = nullptr;
+    HWND owner_ = nullptr;
+};

@@ -1,0 +1,308 @@
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "controls/dz_image.h"
+#include "controls/file_label.h"
+#include "dialogs/icon_chooser.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "wizard/command_line.h"
+#include "wizard/control_ids.h"
+#include "wizard/history_rules.h"
+#include "wizard/icon_count.h"
+#include "wizard/link_store.h"
+#include "wizard/name_rules.h"
+#include "wizard/wizard_form.h"
+
+namespace {
+constexpr int kPreviewTop = 104;
+const wchar_t* const kIconFilter = L"Symboldateien (ico, exe, dll)|*.ico;*.exe;*.dll|Bitmapdateien|*.bmp|Alle Dateien|*";
+const wchar_t* const kProgramFilter = L"Programme|*.exe|Alle Dateien|*";
+}  // namespace
+
+void TForm1::CreateIconPage(int x, int y, int w) {
+    const HWND form = Handle();
+    Label6.Create(form, L"Geben Sie die Symboldatei für die Verknüpfung an:", x, y, w, 14);
+    Standard.Create(form, L"Standard&datei:", x, y + 20, w, 18, IdStandard, BS_AUTORADIOBUTTON | WS_GROUP);
+    IFile.Create(form, L"&Symboldatei:", x, y + 44, 92, 18, IdIFile, BS_AUTORADIOBUTTON);
+    Standard.SetChecked(true);
+    IconFile.Create(form, x + 94, y + 42, w - 94 - 28, 200, IdIconFile);
+    IconFile.SetEnabled(false);
+    ChoseIcon.Create(form, L"...", x + w - 24, y + 41, 24, 23, IdChoseIcon);
+    ChoseIcon.SetEnabled(false);
+    hints_.Set(ChoseIcon.Handle(), L"Symbol auswählen");
+    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 130, 23, IdWinIconsFile);
+    WinIconsFile.SetEnabled(false);
+    Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
+    Button3.SetEnabled(false);
+
+    LOGFONTW lf{};
+    GetObjectW(DialogFont(), sizeof lf, &lf);
+    lf.lfWeight = FW_BOLD;
+    boldFont_.Reset(CreateFontIndirectW(&lf));
+    lf.lfWeight = FW_NORMAL;
+    lf.lfUnderline = TRUE;
+    linkFont_.Reset(CreateFontIndirectW(&lf));
+    Label7.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
+    Label7.SetFont(static_cast<HFONT>(boldFont_.Get()));
+
+    const int centre = x + w / 2;
+    Icon = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
+    Icon->SetStretch(true);
+    Icon->SetHandCursor(true);
+    Icon->OnClick = [this] { IconClick(); };
+    Icon->OnMouseEnter = [this] { IconLabelMouseEnter(); };
+    Icon->OnMouseLeave = [this] { IconLabelMouseLeave(); };
+    SmallIcon = std::make_unique<TDZImage>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
+    SmallIcon->SetStretch(true);
+    IconLabel.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
+    SetWindowLongPtrW(IconLabel.Handle(), GWLP_ID, IdIconLabel);
+    iconLabelMouse_.Attach(IconLabel.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message == WM_MOUSEMOVE && !trackingIconLabel_) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, IconLabel.Handle(), 0};
+            trackingIconLabel_ = TrackMouseEvent(&track) != FALSE;
+            IconLabelMouseEnter();
+        } else if (message == WM_MOUSELEAVE) {
+            trackingIconLabel_ = false;
+            IconLabelMouseLeave();
+        }
+        return false;
+    });
+    IconStandardObject = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
+    IconStandardObject->SetDirection(drFromLeft);
+    IconStandardObject->SetSeparator(L"\\");
+    Standard.SetFont(DialogFont());
+
+    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
+    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
+    AddToPage(IconFilePage, WinIconsFile.Handle(), AnchorLayout::TopLeft);
+    AddToPage(IconFilePage, Button3.Handle(), AnchorLayout::TopRight);
+    AddToPage(IconFilePage, Label7.Handle(), AnchorLayout::TopLeftRight);
+    // The preview is centred by FormResize rather than anchored.
+    pages_[IconFilePage].push_back(Icon->Handle());
+    pages_[IconFilePage].push_back(SmallIcon->Handle());
+    pages_[IconFilePage].push_back(IconLabel.Handle());
+    for (HWND h : {Icon->Handle(), SmallIcon->Handle(), IconLabel.Handle()}) ShowWindow(h, SW_HIDE);
+    HookComboKeys(IconFile, iconFileKeys_);
+}
+
+void TForm1::FormResize() {
+    if (!IconStandardObject) return;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const RECT standard = Standard.Bounds();
+    IconStandardObject->SetBounds(standard.left, standard.top, client.right - 254, 18);
+    UpdateStandardCaption();
+
+    const RECT label = Label7.Bounds();
+    const int centre = (label.left + label.right) / 2;
+    const int top = label.bottom + 8;
+    SetWindowPos(Icon->Handle(), nullptr, centre - 16, top, 33, 33, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(SmallIcon->Handle(), nullptr, centre + 60, top + 8, 16, 16, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT iconLabel = IconLabel.Bounds();
+    const int width = iconLabel.right - iconLabel.left;
+    SetWindowPos(IconLabel.Handle(), nullptr, centre - 16 + 33 / 2 - width / 2, top + 38, width, 56,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::UpdateStandardCaption() {
+    Standard.SetText(L"Standard&datei: " + IconStandardObject->Caption());
+}
+
+void TForm1::SetPreview(HICON large, HICON small) {
+    Icon->SetIcon(large);
+    SmallIcon->SetIcon(small);
+}
+
+void TForm1::ClearPreview() { SetPreview(nullptr, nullptr); }
+
+void TForm1::PreviewFromIconFile(int index) {
+    HICON large = nullptr, small = nullptr;
+    const std::wstring file = IconFile.Text();
+    if (FileExists(file)) ExtractIconExW(file.c_str(), index, &large, &small, 1);
+    SetPreview(large, small);
+}
+
+void TForm1::PreviewStandard(const std::wstring& path) {
+    SHFILEINFOW large{}, small{};
+    SHGetFileInfoW(path.c_str(), 0, &large, sizeof large, SHGFI_ICON | SHGFI_LARGEICON);
+    SHGetFileInfoW(path.c_str(), 0, &small, sizeof small, SHGFI_ICON | SHGFI_SMALLICON);
+    SetPreview(large.hIcon, small.hIcon);
+}
+
+void TForm1::StandardClick(const Control* sender) {
+    if (sender != &IconFile) {
+        const bool iconFile = IFile.Checked();
+        IconFile.SetEnabled(iconFile);
+        Button3.SetEnabled(iconFile);
+        WinIconsFile.SetEnabled(iconFile);
+    } else {
+        if (!IconFile.Enabled()) return;
+        if (ResetIconIndexOnChange) SelectedIconIndex = 0;
+    }
+    const std::wstring file = IconFile.Text();
+    ChoseIcon.SetEnabled(IFile.Checked() && CountIcons(file, true) > 1);
+    if (IFile.Checked()) {
+        if (!FileExists(file)) {
+            ClearPreview();
+            return;
+        }
+        const std::wstring extension = UpperCase(ExtensionOf(file));
+        if (extension == L".EXE" || extension == L".ICO" || extension == L".DLL" || extension == L".ICL") {
+            PreviewFromIconFile(SelectedIconIndex);
+            return;
+        }
+        if (extension == L".BMP") {
+            Icon->LoadBitmapFile(file);
+            SmallIcon->LoadBitmapFile(file);
+            return;
+        }
+    }
+    const std::wstring target = TargetTokens.empty() ? std::wstring() : WithTrailingBackslash(TargetTokens[0]);
+    PreviewStandard(target);
+}
+
+void TForm1::RefreshPreviewKeepingIndex() {
+    ResetIconIndexOnChange = false;
+    StandardClick(&IconFile);
+    ResetIconIndexOnChange = true;
+}
+
+void TForm1::Button3Click() {
+    ODialog.Filter = kIconFilter;
+    const std::wstring folder = FolderPart(IconFile.Text());
+    if (DirectoryExists(folder)) ODialog.InitialDir = folder;
+    if (ODialog.Execute(Handle())) {
+        IconFile.SetText(ODialog.FileName);
+        StandardClick(&IconFile);
+    }
+    ODialog.Filter = kProgramFilter;
+    ODialog.InitialDir.clear();
+}
+
+void TForm1::WinIconsFileClick() {
+    IconFile.SetText(SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll");
+    StandardClick(&IconFile);
+    ChoseIconClick();
+}
+
+void TForm1::ChoseIconClick() {
+    if (IconChooser) IconChooser->ShowModal(Handle(), IconFile.Text(), SelectedIconIndex);
+    PreviewFromIconFile(SelectedIconIndex);
+}
+
+void TForm1::IconFileChange() {
+    const std::wstring text = IconFile.Text();
+    if (UpperCase(text).find(L"%SYSTEMROOT%") != std::wstring::npos) {
+        IconFile.SetText(ReplaceSystemRoot(text, SpecialFolderPath(CSIDL_WINDOWS)));
+        StandardClick(&IconFile);
+    }
+    if (!IconFile.Enabled()) return;
+    const std::wstring file = IconFile.Text();
+    const int count = FileExists(file) ? CountIcons(file, true) : 0;
+    if (count > 0) {
+        SelectedIconIndex = 0;
+        ChoseIcon.SetEnabled(count > 1);
+        PreviewFromIconFile(0);
+    } else {
+        ChoseIcon.SetEnabled(false);
+        ClearPreview();
+    }
+}
+
+void TForm1::IconClick() {
+    if (TargetTokens.empty()) return;
+    std::wstring parameters;
+    for (size_t i = 1; i < TargetTokens.size(); ++i) parameters += (i > 1 ? L" " : L"") + TargetTokens[i];
+    ShellExecuteW(Handle(), L"open", TargetTokens[0].c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+void TForm1::IconLabelMouseEnter() {
+    iconLabelHot_ = true;
+    IconLabel.SetFont(static_cast<HFONT>(linkFont_.Get()));
+    InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
+}
+
+void TForm1::IconLabelMouseLeave() {
+    iconLabelHot_ = false;
+    IconLabel.SetFont(DialogFont());
+    InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
+}
+
+void TForm1::EnterIconPage() {
+    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
+    IconLabel.SetText(NamePart(LinkFile.Text()));
+    const std::wstring hint = !Description.Text().empty()
+                                  ? Description.Text()
+                                  : L"Ort: " + WithoutTrailingBackslash(FolderPart(target));
+    hints_.Set(IconLabel.Handle(), hint);
+    hints_.Set(Icon->Handle(), hint);
+    // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
+    {
+        const HDC dc = GetDC(IconLabel.Handle());
+        SelectedObject font(dc, DialogFont());
+        RECT r{0, 0, 124, 56};
+        const std::wstring text = IconLabel.Text();
+        DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
+        ReleaseDC(IconLabel.Handle(), dc);
+        const RECT icon = ChildBounds(Icon->Handle());
+        const int width = std::min<int>(124, r.right + 2);
+        SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
+                     icon.bottom + 5, width, 56, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    IconStandardObject->SetFileName(target);
+    UpdateStandardCaption();
+    if (WizardStage == 2) {
+        if (!IconFile.Text().empty()) {
+            PreviewFromIconFile(SelectedIconIndex);
+        } else {
+            if (!Standard.Checked()) {
+                Standard.SetChecked(true);
+                IFile.SetChecked(false);
+                StandardClick(&Standard);
+            }
+            IconFile.SetText(target);
+            StandardClick(&IconFile);
+            const bool folder = DirectoryExists(target);
+            PreviewStandard(folder ? WithTrailingBackslash(target) : target);
+        }
+        WizardStage = 3;
+    }
+    if (!DirectoryExists(target)) Next.SetText(L"Fertig stellen");
+}
+
+bool TForm1::LeaveIconPage() {
+    const std::wstring file = IconFile.Text();
+    if (!FileExists(file) && !Standard.Checked()) {
+        ExclamationSound();
+        WarnOk(Handle(), L"Die angegebene Symboldatei existiert nicht oder ist ungültig!");
+        IconFile.SelectAll();
+        IconFile.SetFocus();
+        return false;
+    }
+    if (IFile.Checked()) {
+        MoveToTop(IconFile, IndexOfText(file, IconFile.Items()), file);
+        RefreshPreviewKeepingIndex();
+    }
+    return true;
+}
+
+void TForm1::DropOnIconPage(const std::wstring& path) {
+    std::wstring candidate;
+    if (UpperCase(ExtensionOf(path)) == L".LNK") {
+        const LinkData link = ReadLink(path);
+        candidate = !link.iconFile.empty() ? link.iconFile : link.targetPath;
+        if (!candidate.empty()) SelectedIconIndex = link.iconIndex;
+    }
+    if (!IFile.Checked()) {
+        IFile.SetChecked(true);
+        Standard.SetChecked(false);
+        StandardClick(&IFile);
+    }
+    IconFile.SetText(candidate.empty() ? path : candidate);
+    RefreshPreviewKeepingIndex();
+}

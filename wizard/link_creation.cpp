@@ -1,0 +1,114 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <optional>
+
+#include "controls/directory_view.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/shell_file_operation.h"
+#include "wizard/command_line.h"
+#include "wizard/folder_links.h"
+#include "wizard/link_store.h"
+#include "wizard/wizard_form.h"
+
+namespace {
+// The link being edited is moved aside rather than deleted at once, so that a failed or declined
+// write gives it back instead of losing it.
+class EditedLinkBackup {
+public:
+    EditedLinkBackup(HWND owner, const std::wstring& path) : owner_(owner), path_(path) {
+        const std::wstring base = WithoutTrailingBackslash(path);
+        for (int i = 0; i < 100 && backup_.empty(); ++i) {
+            const std::wstring candidate = base + L".zw-alt" + (i ? std::to_wstring(i) : L"");
+            if (!PathExists(candidate) && MoveFileW(base.c_str(), candidate.c_str())) backup_ = candidate;
+        }
+        if (backup_.empty()) Remove(path);  // cannot move it aside: delete as before
+    }
+    ~EditedLinkBackup() {
+        if (backup_.empty()) return;
+        if (kept_ || PathExists(path_) || !MoveFileW(backup_.c_str(), WithoutTrailingBackslash(path_).c_str()))
+            Remove(backup_);
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    void Remove(const std::wstring& item) {
+        SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DirectoryExists(item))
+            ShellFileOperation(FO_DELETE, owner_, {WithoutTrailingBackslash(item)}, false, true);
+        else
+            DeleteFileW(item.c_str());
+    }
+    HWND owner_;
+    std::wstring path_, backup_;
+    bool kept_ = false;
+};
+}  // namespace
+
+void TForm1::CreateTheLink() {
+    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
+    const std::wstring iconFile = Standard.Checked() ? std::wstring() : IconFile.Text();
+    const std::wstring arguments =
+        TargetTokens.size() > 1 ? JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}) : std::wstring();
+    const std::wstring description = Description.Text();
+
+    std::optional<EditedLinkBackup> edited;
+    if (DelCurLink.Visible() && DelCurLink.Checked() && PathExists(EditedLinkPath))
+        edited.emplace(Handle(), EditedLinkPath);
+    DelCurLink.SetVisible(false);
+
+    if (KindOfLink() == 0) {
+        const auto result = CreateFolderLink(Handle(), WithTrailingBackslash(LinkFile.Text()), target, arguments,
+                                             description, iconFile, SelectedIconIndex);
+        if (result == FolderLinkResult::Declined) return;
+        if (result == FolderLinkResult::Created) {
+            if (edited) edited->Keep();
+            Dir->UpdateDirectories(Dir->IconSize(), L"");
+            ShowNewLinkPage();
+            return;
+        }
+        ExclamationSound();
+        WarnOk(Handle(), L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.");
+        return;
+    }
+
+    const std::wstring linkFile = LinkFile.Text() + L".lnk";
+    bool declined = false;
+    if (FileExists(linkFile)) {
+        ExclamationSound();
+        // The save replaces the old file; deleting it first would lose it if the save then failed.
+        if (WarnYesNo(Handle(), L"Die Dateiverknüpfung " + linkFile +
+                                    L" kann nicht erstellt werden, da bereits eine gleichnamige Verknüpfung "
+                                    L"existiert. Soll sie überschrieben werden?"))
+            SetFileAttributesW(linkFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+        else
+            declined = true;
+    }
+    if (!declined) {
+        if (WriteLink(target, linkFile, arguments, description, iconFile, SelectedIconIndex)) {
+            if (edited) edited->Keep();
+            if (DirectoryExists(target)) Dir->UpdateDirectories(Dir->IconSize(), L"");
+            ShowNewLinkPage();
+            SetSitesVisible(true);
+            return;
+        }
+        ExclamationSound();
+        WarnOk(Handle(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.");
+    }
+    if (!SitesVisible()) {
+        ShowPage(IconFilePage);
+        SetSitesVisible(true);
+        IconFile.SetFocus();
+    }
+}
+
+void TForm1::ShowNewLinkPage() {
+    ShowPage(NewLinkPage);
+    Next.SetText(L"&Ja");
+    Cancel.SetText(L"&Nein");
+    Back.SetVisible(false);
+    QuestionSound();
+    Next.SetFocus();
+}

@@ -1,0 +1,224 @@
+#include <shlobj.h>
+
+#include "controls/directory_view.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "wizard/control_ids.h"
+#include "wizard/folder_links.h"
+#include "wizard/history_rules.h"
+#include "wizard/link_store.h"
+#include "wizard/name_rules.h"
+#include "wizard/wizard_form.h"
+
+void TForm1::CreateLocationPage(int x, int y, int w, int h) {
+    const HWND form = Handle();
+    Label3.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
+    const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
+    Dir = std::make_unique<TDZDirectoryView>(form, IdDir, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight});
+    Dir->SetAllowDeleteDirectory(true);
+    Dir->SetAllowCreateDirectory(true);
+    Dir->SetAllowOpenDirectory(true);
+    Dir->SetAllowRefresh(true);
+    Dir->SetExpandingSelect(true);
+    Dir->SetSelectOpenedDirs(false);
+    Dir->SetLoadImagesByCall(true);
+    Dir->SetDirectoriesToFind(63);
+    Dir->SetIconSize(isSmall);
+    Dir->SetStartDirectory(SD_NO);
+    Dir->SetHideSelection(false);
+    Dir->SetAutoExpand(true);
+    Dir->SetIndent(19);
+    Dir->OnChange = [this](TDZDirectoryView*, HTREEITEM) { DirChange(); };
+    Dir->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool& allow) {
+        DirDirectoryChanging(directory, allow);
+    };
+    Dir->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
+        DirDirectoryAdding(directory, allow);
+    };
+    Dir->Load();
+
+    struct FolderButton {
+        Button* button;
+        int id;
+        const wchar_t* hint;
+        int folder;
+    };
+    const FolderButton buttons[] = {
+        {&Desktop, IdDesktop, L"Desktop", CSIDL_DESKTOPDIRECTORY},
+        {&Startmenu, IdStartmenu, L"Startmenü", CSIDL_STARTMENU},
+        {&Programs, IdPrograms, L"Startmenü/Programme", CSIDL_PROGRAMS},
+        {&SendTo, IdSendTo, L"SendTo (Senden an)", CSIDL_SENDTO},
+        {&QuickLaunch, IdQuickLaunch, L"Quick Launch (Schnellstart)", CSIDL_APPDATA},
+        {&Autorun, IdAutorun, L"Autostart", CSIDL_STARTUP},
+    };
+    int by = treeTop;
+    for (const auto& b : buttons) {
+        b.button->Create(form, L"", x + w - 26, by, 26, 26, b.id, BS_ICON);
+        SHFILEINFOW info{};
+        const std::wstring path = SpecialFolderPath(b.folder);
+        if (!path.empty() && SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
+            buttonIcons_.emplace_back(info.hIcon);
+            b.button->SetIcon(info.hIcon);
+        }
+        hints_.Set(b.button->Handle(), b.hint);
+        AddToPage(LinkFilePage, b.button->Handle(), AnchorLayout::TopRight);
+        by += 28;
+    }
+    Up.Create(form, L"↑", x + w - 26, treeTop + treeHeight - 26, 26, 26, IdUp);
+    Up.SetEnabled(false);
+    hints_.Set(Up.Handle(), L"Aufwärts");
+    AddToPage(LinkFilePage, Up.Handle(), AnchorLayout::BottomRight);
+
+    LinkFile.Create(form, x, y + h - 23, w - 32, 200, IdLinkFile);
+    Label4.Create(form, L".lnk", x + w - 28, y + h - 20, 28, 14);
+    AddToPage(LinkFilePage, Label3.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(LinkFilePage, Dir->Handle(), AnchorLayout::All);
+    AddToPage(LinkFilePage, LinkFile.Handle(), AnchorLayout::LeftRightBottom);
+    AddToPage(LinkFilePage, Label4.Handle(), AnchorLayout::BottomRight);
+    HookComboKeys(LinkFile, linkFileKeys_);
+    // Tab order: the tree, the folder buttons, the link text.
+    SetWindowPos(LinkFile.Handle(), Up.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm1::SelectSpecialFolder(int folderId, const std::wstring& suffix) {
+    const std::wstring base = SpecialFolderPath(folderId);
+    if (base.empty()) return;
+    const std::wstring folder = base + suffix;
+    if (!DirectoryExists(folder)) return;
+    Dir->SelectDirectory(folder);
+}
+
+void TForm1::DesktopClick() { SelectSpecialFolder(CSIDL_DESKTOP); }
+void TForm1::StartmenuClick() { SelectSpecialFolder(CSIDL_STARTMENU); }
+void TForm1::ProgramsClick() { SelectSpecialFolder(CSIDL_PROGRAMS); }
+void TForm1::SendToClick() { SelectSpecialFolder(CSIDL_SENDTO); }
+void TForm1::QuickLaunchClick() { SelectSpecialFolder(CSIDL_APPDATA, L"\\Microsoft\\Internet Explorer\\Quick Launch"); }
+void TForm1::AutorunClick() { SelectSpecialFolder(CSIDL_STARTUP); }
+
+void TForm1::UpClick() {
+    const HTREEITEM selected = Dir->Selected();
+    if (!selected) return;
+    if (const HTREEITEM parent = Dir->ParentOf(selected)) Dir->Select(parent);
+}
+
+void TForm1::DirChange() {
+    const HTREEITEM selected = Dir->Selected();
+    Up.SetEnabled(selected && Dir->LevelOf(selected) > 0);
+}
+
+void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
+    if (!FollowTree || TargetTokens.empty()) return;
+    const std::wstring typed = NamePart(LinkFile.Text());
+    const std::wstring name = typed.empty() ? ProposedLinkName(TargetTokens[0]) : CleanLinkName(typed);
+    FollowLinkText = false;
+    LinkFile.SetText(WithTrailingBackslash(directory) + name);
+    LinkFile.SetFocus();
+    LinkFile.CaretToEnd();
+    FollowLinkText = true;
+}
+
+void TForm1::DirDirectoryAdding(const std::wstring& directory, bool& allowAdd) {
+    if (directory.size() > 3) {
+        if (IsRecycledFolder(directory)) allowAdd = false;
+        return;
+    }
+    QuietErrorMode quiet;
+    const UINT type = GetDriveTypeW(directory.c_str());
+    if (type == DRIVE_REMOVABLE) return;
+    if (type == DRIVE_FIXED) {
+        ULARGE_INTEGER freeBytes{};
+        if (GetDiskFreeSpaceExW(directory.c_str(), &freeBytes, nullptr, nullptr) &&
+            freeBytes.QuadPart / 1024.0 > 2.0)
+            return;
+    }
+    allowAdd = false;
+}
+
+void TForm1::LinkFileChange() {
+    if (!FollowLinkText) return;
+    const std::wstring text = LinkFile.Text();
+    std::wstring folder = FolderPart(text);
+    if (!DirectoryExists(folder) && !DirectoryExists(ResolveFolderLinks(folder))) return;
+    const size_t typedLength = folder.size();
+    folder = CollapseDoubleBackslashes(folder);
+    const std::wstring resolved = ResolveFolderLinks(folder);
+    folder = WithTrailingBackslash(folder);
+    if (resolved != folder) {
+        LinkFile.SetText(resolved + text.substr(std::min(typedLength, text.size())));
+        LinkFileChange();
+        LinkFile.SetSelection(static_cast<int>(resolved.size()), static_cast<int>(resolved.size()));
+    }
+    FollowTree = false;
+    Dir->SelectDirectory(resolved);
+    FollowTree = true;
+}
+
+void TForm1::LinkFileDropDown() {
+    const std::wstring text = LinkFile.Text();
+    const std::wstring name = NamePart(text);
+    const auto items = LinkFile.Items();
+    std::vector<std::wstring> offered;
+    for (const auto& item : items) offered.push_back(FolderPart(item) + name);
+    LinkFile.SetItems(offered);
+    LinkFile.SetText(text);
+    LinkFileChange();
+}
+
+void TForm1::ComboBoxKeyDown(ComboBox& combo, WPARAM key, bool shift) {
+    const int length = static_cast<int>(combo.Text().size());
+    combo.AutoComplete = length - combo.SelStart() - combo.SelLength() == 0;
+    if (key != VK_DELETE) return;
+    if (shift) {
+        combo.Clear();
+    } else if (combo.ItemIndex() >= 0) {
+        const std::wstring text = combo.Text();
+        combo.DeleteItem(combo.ItemIndex());
+        combo.SetText(text);
+    }
+}
+
+bool TForm1::CheckLocation() {
+    const std::wstring text = LinkFile.Text();
+    const std::wstring folder = FolderPart(text);
+    const std::wstring name = NamePart(text);
+    UINT driveType;
+    {
+        QuietErrorMode quiet;
+        driveType = GetDriveTypeW(text.substr(0, 3).c_str());
+    }
+    const bool onCdRom = driveType == DRIVE_CDROM;
+    const bool folderExists = DirectoryExists(folder);
+    const std::wstring cleaned = RemoveInvalidChars(name);
+    if (folderExists && !onCdRom && !name.empty() && cleaned == name) {
+        MoveToTop(LinkFile, IndexOfFolder(folder, LinkFile.Items()), folder);
+        LinkFile.SetText(text);
+        LinkFileChange();
+        return true;
+    }
+    ExclamationSound();
+    if (name.empty()) WarnOk(Handle(), L"Geben Sie einen Namen für die Verknüpfung ein.");
+    if (onCdRom)
+        WarnOk(Handle(), L"Auf diesem Gerät kann nicht geschrieben werden.");
+    else if (!folderExists)
+        WarnOk(Handle(), L"Das Verzeichnis " + folder + L" existiert nicht.");
+    if (cleaned != name) {
+        const std::wstring proposal = WithTrailingBackslash(folder) + cleaned;
+        if (WarnYesNo(Handle(), L"Der angegebene Name ist ungültig.\r\n\r\n" + proposal +
+                                    L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
+            LinkFile.SetText(proposal);
+            LinkFileChange();
+            NextClick();
+            return false;
+        }
+    }
+    LinkFile.SelectAll();
+    LinkFile.SetFocus();
+    return false;
+}
+
+void TForm1::DropOnLocationPage(const std::wstring& path) {
+    std::wstring folder = path;
+    if (UpperCase(ExtensionOf(path)) == L".LNK") folder = ReadLink(path).targetPath;
+    if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
+}
