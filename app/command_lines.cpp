@@ -1,0 +1,41 @@
+#include "app/command_lines.h"
+
+namespace {
+constexpr const wchar_t* kFolderLinkVerbs = L"CLSID\\{0AFACED1-E828-11D1-9187-B532F1E9575D}\\shell\\Edit";
+
+std::wstring Quoted(const std::wstring& program, const wchar_t* suffix) { return L"\"" + program + suffix; }
+}  // namespace
+
+std::wstring OpenCommand(const std::wstring& program) { return Quoted(program, L"\" \"%1\""); }
+std::wstring FolderCommand(const std::wstring& program) { return Quoted(program, L"\" /D \"%1\""); }
+std::wstring EditCommand(const std::wstring& program) { return Quoted(program, L"\" /E \"%1\""); }
+std::wstring UninstallCommand(const std::wstring& program) { return Quoted(program, L"\" /uninstall"); }
+
+bool IsUninstallSwitch(const std::wstring& argument) { return argument == L"/uninstall"; }
+
+std::vector<VerbKey> VerbKeys(const std::wstring& program) {
+    const std::wstring open = OpenCommand(program), folder = FolderCommand(program), edit = EditCommand(program);
+    const std::wstring folderLinks = kFolderLinkVerbs;
+    return {
+        {L"*\\shell\\Link", L"Verknüpfung mit dieser Datei erstellen"},
+        {L"*\\shell\\Link\\command", open},
+        {L"Directory\\shell\\Link", L"Verknüpfung mit diesem Ordner erstellen"},
+        {L"Directory\\shell\\Link\\command", open},
+        {L"Directory\\shell\\LinkHere", L"Hier eine Verknüpfung erstellen"},
+        {L"Directory\\shell\\LinkHere\\command", folder},
+        {L"Drive\\shell\\Link", L"Verknüpfung mit diesem Laufwerk erstellen"},
+        {L"Drive\\shell\\Link\\command", open},
+        {L"Drive\\shell\\LinkHere", L"Hier eine Verknüpfung erstellen"},
+        {L"Drive\\shell\\LinkHere\\command", folder},
+        {L"lnkfile\\shell\\Edit", L"Verknüpfung bearbeiten"},
+        {L"lnkfile\\shell\\Edit\\command", edit},
+        {folderLinks, L"Ordnerverknüpfung bearbeiten"},
+        {folderLinks + L"\\command", edit},
+    };
+}
+
+std::vector<std::wstring> VerbKeysToRemove() {
+    return {L"*\\shell\\Link",       L"Directory\\shell\\Link", L"Directory\\shell\\LinkHere",
+            L"Drive\\shell\\Link",   L"Drive\\shell\\LinkHere", L"lnkfile\\shell\\Edit",
+            kFolderLinkVerbs};
+}
