@@ -46,7 +46,7 @@ std::wstring DecodeCp437(const std::string& bytes) {
 std::size_t TMemoryZipSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     if (offset >= size_) return 0;
     std::size_t n = std::min<std::uint64_t>(size, size_ - offset);
-    std::memcpy(buffer, data_ + offset, n);
+    if (n > 0) std::memcpy(buffer, data_ + offset, n);
     return n;
 }
 

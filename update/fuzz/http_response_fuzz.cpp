@@ -1,0 +1,43 @@
+// libFuzzer target: the response head reader and the URL rules on arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "update/http_client.h"
+#include "update/http_response.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    // The first byte picks how the bytes arrive, as the network may slice them anyhow.
+    std::size_t slice = data[0] % 17 + 1;
+    const char* bytes = reinterpret_cast<const char*>(data + 1);
+    std::size_t length = size - 1;
+    THttpResponseReader reader;
+    try {
+        std::size_t at = 0;
+        while (at < length && !reader.Complete()) {
+            std::size_t n = slice < length - at ? slice : length - at;
+            std::size_t used = reader.Feed(bytes + at, n);
+            if (used > n) __builtin_trap();
+            at += used;
+            if (used < n && !reader.Complete()) __builtin_trap();
+        }
+        reader.Finish();
+        if (reader.Location().size() > THttpResponseReader::kMaxValue) __builtin_trap();
+        if (reader.Cookie().size() > THttpResponseReader::kMaxValue) __builtin_trap();
+        if (reader.HeadText().size() > THttpResponseReader::kMaxHead) __builtin_trap();
+    } catch (const TSocketError&) {
+    }
+    ParseStatusCode(std::string(bytes, length));
+
+    std::string url(bytes, length < 600 ? length : 600);
+    std::string host = "old";
+    int port = data[0] & 1 ? 0 : 8080;
+    try {
+        std::string path = ApplyUrl(url, host, port);
+        if (path.empty() || path.size() > 256 || port < 1 || port > 65535) __builtin_trap();
+        BuildGetRequest(path, host, url, "");
+    } catch (const TSocketError&) {
+    }
+    return 0;
+}
