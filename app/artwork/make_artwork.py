@@ -149,33 +149,132 @@ def side_picture():
     return over(render(w, h, layers), gradient((16, 52, 140), (90, 150, 230), h))
 
 
+def circle(cx, cy, r):
+    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def ring(cx, cy, inner, outer):
+    return lambda x, y: inner * inner <= (x - cx) ** 2 + (y - cy) ** 2 <= outer * outer
+
+
+def polygon(poly):
+    xs = [p[0] for p in poly]
+    ys = [p[1] for p in poly]
+    x0, x1, y0, y1 = min(xs), max(xs), min(ys), max(ys)
+    return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1 and inside(poly, x, y)
+
+
+def bar(cx, cy, angle, start, end, half_width):
+    """A straight bar from radius start to radius end along angle (0 = 12 o'clock, clockwise)."""
+    dx, dy = math.sin(angle), -math.cos(angle)
+    nx, ny = -dy, dx
+    return polygon([(cx + dx * start + nx * half_width, cy + dy * start + ny * half_width),
+                    (cx + dx * end + nx * half_width, cy + dy * end + ny * half_width),
+                    (cx + dx * end - nx * half_width, cy + dy * end - ny * half_width),
+                    (cx + dx * start - nx * half_width, cy + dy * start - ny * half_width)])
+
+
+def hand(cx, cy, angle, length, tail, width):
+    """A clock hand ending in an arrow head, pointing at angle (0 = 12 o'clock, clockwise)."""
+    dx, dy = math.sin(angle), -math.cos(angle)
+    nx, ny = -dy, dx
+    head = length * 0.62
+    shape = [(-tail, width * 0.5), (head, width * 0.5), (head, width * 1.5), (length, 0),
+             (head, -width * 1.5), (head, -width * 0.5), (-tail, -width * 0.5)]
+    return polygon([(cx + dx * a + nx * b, cy + dy * a + ny * b) for a, b in shape])
+
+
+def paint(width, height, shapes, y_from=0, y_to=None):
+    """shapes: list of (predicate, colour or colour function (x, y) -> rgb), later ones on top.
+    Returns rows of (r, g, b, coverage)."""
+    rows = []
+    n = SUPERSAMPLE * SUPERSAMPLE
+    for py in range(y_from, height if y_to is None else y_to):
+        row = []
+        for px in range(width):
+            acc = [0.0, 0.0, 0.0]
+            hits = 0
+            for sy in range(SUPERSAMPLE):
+                y = py + (sy + 0.5) / SUPERSAMPLE
+                for sx in range(SUPERSAMPLE):
+                    x = px + (sx + 0.5) / SUPERSAMPLE
+                    colour = None
+                    for test, fill in shapes:
+                        if test(x, y):
+                            colour = fill(x, y) if callable(fill) else fill
+                    if colour:
+                        acc[0] += colour[0]
+                        acc[1] += colour[1]
+                        acc[2] += colour[2]
+                        hits += 1
+            row.append((acc[0] / hits, acc[1] / hits, acc[2] / hits, hits / n) if hits else (0, 0, 0, 0.0))
+        rows.append(row)
+    return rows
+
+
+def dial(cx, cy, r, sweep, face_top, face_bottom):
+    """A clock face with twelve ticks, a fixed short hand and a long hand at angle sweep."""
+    def face(x, y):
+        t = min(1.0, max(0.0, (y - (cy - r)) / (2 * r)))
+        return tuple(face_top[i] + (face_bottom[i] - face_top[i]) * t for i in range(3))
+    shapes = [
+        (circle(cx, cy, r), (28, 58, 118)),
+        (circle(cx, cy, r * 0.86), face),
+    ]
+    for k in range(12):
+        long_tick = k % 3 == 0
+        shapes.append((bar(cx, cy, k * math.pi / 6, r * (0.58 if long_tick else 0.66), r * 0.8,
+                           r * (0.06 if long_tick else 0.035)), (70, 80, 100)))
+    shapes.append((hand(cx, cy, -math.pi / 3, r * 0.5, r * 0.1, r * 0.1), (225, 120, 25)))
+    shapes.append((hand(cx, cy, sweep, r * 0.8, r * 0.16, r * 0.09), (20, 90, 200)))
+    shapes.append((circle(cx, cy, r * 0.12), (28, 58, 118)))
+    return shapes
+
+
+# The animation sits on the button face; its untouched pixels carry the key colour, which the
+# control leaves out (it reads it from each frame's bottom-left pixel).
+ANIMATION_KEY = (255, 0, 255)
+ANIMATION_FACE = (240, 240, 240)
+
+
 def animation():
     frames, size = 50, 38
-    rows = [[] for _ in range(size)]
-    face = (212, 208, 200)  # the button face colour the animation sits on
+    rows = []
     for f in range(frames):
-        angle = 2 * math.pi * f / frames
-        layers = [
-            (arrow(19, 19, 30, angle), (20, 90, 200)),
-            (arrow(19, 19, 14, angle + math.pi), (230, 120, 20)),
-        ]
-        frame = over(render(size, size, layers), lambda x, y: face)
-        for y in range(size):
-            rows[y].extend(frame[y])
+        shapes = dial(19, 19, 17.5, 2 * math.pi * f / frames, (255, 255, 255), (214, 226, 245))
+        for row in paint(size, size, shapes):
+            line = []
+            for r, g, b, a in row:
+                if a == 0:
+                    line.append(ANIMATION_KEY)
+                else:
+                    line.append(tuple(c * a + f_ * (1 - a) for c, f_ in zip((r, g, b), ANIMATION_FACE)))
+            rows.append(line)
     return rows
 
 
 def logo():
+    """The banner logo on white, and its mask: white where the logo covers the banner.
+    The banner is first ORed with the mask (the covered part turns white), then ANDed with the
+    logo, so covered pixels take the logo's colour and the white rest leaves the banner alone."""
     w, h = 142, 63
-    layers = [
-        (arrow(32, 32, 52, -0.35), (255, 255, 255)),
-        (arrow(80, 34, 40, 0.0), (255, 215, 90)),
-        (arrow(118, 32, 30, 0.35), (255, 255, 255)),
-    ]
-    pixels = render(w, h, layers)
-    picture = [[(r * a, g * a, b * a) for r, g, b, a in row] for row in pixels]
-    # The mask is black where the logo is drawn and white where the banner shows through.
-    mask = [[(0, 0, 0) if a >= 0.5 else (255, 255, 255) for _, _, _, a in row] for row in pixels]
+    shapes = dial(31, 31, 29, math.pi * 0.37, (255, 255, 255), (205, 220, 245))
+
+    def arrow_fill(x, y):
+        t = (x - 66) / 72
+        return (int(20 + 200 * t), int(90 + 40 * t), int(200 - 170 * t))
+    for i, (y, length) in enumerate([(17, 44), (31, 72), (45, 44)]):
+        shaft = 5 if i == 1 else 3
+        head = 12 if i == 1 else 8
+        x0 = 66 if i == 1 else 70
+        x1 = x0 + length
+        shapes.append((polygon([(x0, y - shaft), (x1 - head, y - shaft), (x1 - head, y - head), (x1, y),
+                                (x1 - head, y + head), (x1 - head, y + shaft), (x0, y + shaft)]), arrow_fill))
+    pixels = paint(w, h, shapes)
+    white = (255, 255, 255)
+    picture = [[tuple(c * a + 255 * (1 - a) for c in (r, g, b)) if a else white for r, g, b, a in row]
+               for row in pixels]
+    mask = [[white if a >= 0.5 else (0, 0, 0) for _, _, _, a in row] for row in pixels]
     return picture, mask
 
 

@@ -1,0 +1,160 @@
+#include "controls/directory_view.h"
+
+#include <shellapi.h>
+
+#include "controls/directory_links.h"
+#include "platform/files.h"
+#include "platform/input_box.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/shell_file_operation.h"
+
+namespace {
+constexpr const wchar_t* kErrorCaption = L"Fehler";
+
+struct MenuEntry {
+    TDirectoryMenuItem item;
+    const wchar_t* caption;
+};
+constexpr MenuEntry kMenu[] = {
+    {TDirectoryMenuItem::New, L"Neuer Ord&ner"},
+    {TDirectoryMenuItem::Delete, L"Ordner &löschen"},
+    {TDirectoryMenuItem::Open, L"Ordner im Ex&plorer öffnen"},
+    {TDirectoryMenuItem::Refresh, L"&Aktualisieren"},
+};
+
+// Creates each missing folder of the chain; on failure removes again what it created.
+bool CreateFolderChain(const std::wstring& folder, const std::vector<std::wstring>& parts) {
+    std::vector<std::wstring> created;
+    std::wstring path = folder;
+    for (const auto& part : parts) {
+        path += part;
+        if (!DirectoryExists(path)) {
+            if (!CreateDirectoryW(path.c_str(), nullptr)) {
+                for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW(it->c_str());
+                return false;
+            }
+            created.push_back(path);
+        }
+        path += L'\\';
+    }
+    return true;
+}
+}  // namespace
+
+std::wstring TDZDirectoryView::TargetFolderOf(const std::wstring& path) const {
+    // A folder link's own folder is no place for new folders: the node shows its target.
+    const std::wstring target = ::LinkTargetFolder(path);
+    if (!target.empty()) return target;
+    return path;
+}
+
+void TDZDirectoryView::MenuPopup() {
+    if (!loaded_) Load();
+    const std::wstring selected = NodePath(Selected(), true);
+    menuDirectory_ = selected;
+    const std::wstring target = TargetFolderOf(selected);
+    const bool exists = DirectoryExists(target) || FileExists(selected);
+    newEnabled_ = exists && DirectoryExists(target);
+    deleteEnabled_ = exists && selected.size() > 3;
+}
+
+TDZDirectoryView::MenuItemState TDZDirectoryView::MenuState(TDirectoryMenuItem item) const {
+    switch (item) {
+        case TDirectoryMenuItem::New: return {allowCreate_, newEnabled_};
+        case TDirectoryMenuItem::Delete: return {allowDelete_, deleteEnabled_};
+        case TDirectoryMenuItem::Open: return {allowOpen_, true};
+        case TDirectoryMenuItem::Refresh: return {allowRefresh_, true};
+    }
+    return {};
+}
+
+void TDZDirectoryView::ShowContextMenu(POINT screen) {
+    MenuPopup();
+    MenuHandle menu(CreatePopupMenu());
+    if (!menu) return;
+    for (const auto& entry : kMenu) {
+        const MenuItemState state = MenuState(entry.item);
+        if (!state.shown) continue;
+        AppendMenuW(menu.Get(), MF_STRING | (state.enabled ? MF_ENABLED : MF_GRAYED),
+                    static_cast<UINT_PTR>(entry.item) + 1, entry.caption);
+    }
+    if (GetMenuItemCount(menu.Get()) <= 0) return;
+    const int command = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
+                                       screen.y, 0, tree_, nullptr);
+    switch (command) {
+        case 1: NewClick(); break;
+        case 2: DeleteClick(); break;
+        case 3: OpenClick(); break;
+        case 4: RefreshClick(); break;
+    }
+}
+
+void TDZDirectoryView::CreateDirectoryIn(const std::wstring& path) {
+    if (!DirectoryExists(path)) return;
+    menuDirectory_ = WithTrailingBackslash(path);
+    NewClick();
+}
+
+void TDZDirectoryView::DeleteThisDirectory(const std::wstring& path) {
+    const std::wstring folder = WithTrailingBackslash(path);
+    if (!DirectoryExists(folder) || folder.size() <= 3) return;
+    menuDirectory_ = folder;
+    DeleteClick();
+}
+
+void TDZDirectoryView::NewClick() {
+    const std::wstring folder = WithTrailingBackslash(TargetFolderOf(menuDirectory_));
+    const HWND owner = GetAncestor(tree_, GA_ROOT);
+    std::wstring name = L"Neuer Ordner";
+    for (;;) {
+        if (!InputQuery(owner, L"Neuer Ordner", L"Geben Sie den Namen des neuen Ordners ein:", name)) return;
+        if (name.empty()) {
+            ShowBox(owner, L"Sie müssen einen Ordnernamen angeben.", kErrorCaption, BoxKind::Warning, BoxButtons::Ok);
+            return;
+        }
+        if (!DirectoryExists(folder + name)) break;
+        ErrorSound();
+        if (ShowBox(owner, L"Das angegebene Verzeichnis existiert bereits. Möchten Sie einen anderen Namen angeben?",
+                    kErrorCaption, BoxKind::Error, BoxButtons::YesNo) != BoxAnswer::Yes)
+            return;
+    }
+    const auto parts = NewFolderParts(name);
+    if (!parts || !CreateFolderChain(folder, *parts)) {
+        ShowBox(owner, L"Der Ordner \"" + folder + name + L"\" konnte nicht erstellt werden.", kErrorCaption,
+                BoxKind::Error, BoxButtons::Ok);
+        return;
+    }
+    std::wstring created = folder;
+    for (const auto& part : *parts) created += part + L'\\';
+    UpdateDirectories(iconSize_, created);
+}
+
+void TDZDirectoryView::DeleteClick() {
+    const std::wstring path = menuDirectory_;
+    const HTREEITEM node = SelectDirectory(path);
+    const HTREEITEM parent = node ? ParentOf(node) : nullptr;
+    // A link file's path names the file itself, so the folder it points to is never touched; a
+    // folder (or a folder link's own folder) goes with its content.
+    const std::wstring item = WithoutTrailingBackslash(path);
+    ShellFileOperation(FO_DELETE, tree_, {item}, true, false);
+    if (PathExists(item)) return;
+    collapseHandlingOff_ = true;
+    if (parent) Select(parent);
+    collapseHandlingOff_ = false;
+    UpdateDirectories(iconSize_, SelectedDirectory());
+}
+
+void TDZDirectoryView::OpenClick() {
+    const std::wstring folder = TargetFolderOf(menuDirectory_);
+    const HWND owner = GetAncestor(tree_, GA_ROOTOWNER);
+    if (selectOpenedDirs_) {
+        const std::wstring explorer = SystemDirectoryPath(SD_WINDOWS) + L"\\explorer";
+        const std::wstring parameters = L"/E,/select,\"" + WithoutTrailingBackslash(folder) + L"\"";
+        ShellExecuteW(owner, L"open", explorer.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    } else {
+        ShellExecuteW(owner, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+}
+
+void TDZDirectoryView::RefreshClick() { UpdateDirectories(iconSize_, TargetFolderOf(menuDirectory_)); }

@@ -1,0 +1,58 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/window.h"
+
+// An image that shows an icon or a bitmap and reports the mouse entering and leaving it.
+// The picture is owned by the control.
+class TDZImage : public Window {
+public:
+    TDZImage(HWND parent, int x, int y, int width, int height);
+
+    void SetIcon(HICON icon);            // takes ownership; null empties the image
+    void SetBitmap(HBITMAP bitmap);      // takes ownership
+    bool LoadBitmapFile(const std::wstring& path);  // false (and empty) when it cannot be read
+    void Clear();
+    bool Empty() const { return !icon_ && !bitmap_; }
+    HICON Icon() const { return icon_.Get(); }
+    HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
+
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool stretch);
+    bool Center() const { return center_; }
+    void SetCenter(bool center);
+    bool HandCursor() const { return handCursor_; }
+    void SetHandCursor(bool hand) { handCursor_ = hand; }
+    void SetHint(const std::wstring& hint);
+    void SetBounds(int x, int y, int width, int height);
+
+    bool MouseInside() const { return mouseInside_; }
+
+    std::function<void()> OnClick;
+    std::function<void()> OnMouseEnter;
+    std::function<void()> OnMouseLeave;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Paint(HDC dc);
+    RECT PictureRect(int width, int height) const;
+
+    IconHandle icon_;
+    GdiHandle bitmap_;
+    bool stretch_ = false;
+    bool center_ = false;
+    bool handCursor_ = false;
+    bool mouseInside_ = false;
+    bool pressed_ = false;
+    HWND tooltip_ = nullptr;
+    std::wstring hint_;
+};
+
+// The brush the parent paints its children's background with (its WM_CTLCOLORSTATIC answer).
+HBRUSH ParentBackground(HWND child, HDC dc);

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/handles.h"
+#include "platform/window.h"
+
+// A 38 x 38 animation that loops through the frames of the program's animation strip
+// (frames stacked from top to bottom). Repainting shows the current frame again; only the
+// timer moves on.
+class TWinAni : public Window {
+public:
+    static constexpr int kFrameSize = 38;
+
+    // The strip is bitmap IDB_ANIMATION of resources (the program itself when null).
+    TWinAni(HWND parent, int x, int y, HINSTANCE resources = nullptr);
+    ~TWinAni() override;
+
+    int Interval() const { return interval_; }
+    void SetInterval(int milliseconds);
+    bool AniTimerEnabled() const { return timerEnabled_; }
+    void SetAniTimerEnabled(bool enabled);
+
+    int FrameCount() const { return frameCount_; }
+    int FrameCounter() const { return counter_; }  // the frame the next tick draws
+    int ShownFrame() const { return shown_; }      // the frame on screen
+
+    // One timer tick: draws the current frame, then moves on (looping at the end of the strip).
+    void AniTimerTimer();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void DrawFrame(HDC target, int frame);
+    void RestartTimer();
+
+    GdiHandle strip_;
+    DcHandle stripDc_;
+    GdiHandle frameBitmap_, composition_;
+    int stripHeight_ = 0;
+    int frameCount_ = 0;
+    int interval_ = 10;
+    bool timerEnabled_ = true;
+    int counter_ = 0;
+    int shown_ = 0;
+};

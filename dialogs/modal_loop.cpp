@@ -1,0 +1,48 @@
+#include "dialogs/modal_loop.h"
+
+int RunModal(HWND dialog, HWND owner, int& result, const std::function<bool(const MSG&)>& keyHook) {
+    const bool disableOwner = owner && IsWindowEnabled(owner);
+    if (disableOwner) EnableWindow(owner, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+
+    MSG message;
+    while (!result) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+            result = IDCANCEL;
+            break;
+        }
+        const bool ours = message.hwnd == dialog || IsChild(dialog, message.hwnd);
+        if (ours && keyHook && message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && keyHook(message))
+            continue;
+        if (IsDialogMessageW(dialog, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // The owner is enabled before the dialog hides, so that it, not another program, becomes
+    // the active window.
+    if (disableOwner) EnableWindow(owner, TRUE);
+    ShowWindow(dialog, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    return result;
+}
+
+void CenterOnScreen(HWND window) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RestoreFocusOnActivate(HWND dialog, WPARAM wParam, HWND& lastFocus, HWND defaultFocus) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(dialog, focus)) lastFocus = focus;
+        return;
+    }
+    HWND target = lastFocus && IsWindow(lastFocus) && IsChild(dialog, lastFocus) ? lastFocus : defaultFocus;
+    if (target) SetFocus(target);
+}
