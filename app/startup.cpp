@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
+#include "platform/shell_open.h"
 #include "platform/window.h"
 #include "wizard/control_ids.h"
 #include "wizard/link_store.h"
@@ -54,8 +55,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
 
     if (mode.kind == StartMode::NewLinkHere) {
-        ShellExecuteW(nullptr, L"open", L"rundll32.exe", NewLinkHereParameters(mode.folder).c_str(), L"",
-                      SW_SHOWNORMAL);
+        ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
         return 0;
     }
 

@@ -13,4 +13,5 @@ list(APPEND ZW_WINDOWS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/files.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shell_file_operation.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/shell_file_operation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shell_open.cpp)

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/shell_open.h"
 #include "wizard/command_line.h"
 #include "wizard/control_ids.h"
 #include "wizard/history_rules.h"
@@ -216,9 +217,8 @@ void TForm1::IconFileChange() {
 
 void TForm1::IconClick() {
     if (TargetTokens.empty()) return;
-    std::wstring parameters;
-    for (size_t i = 1; i < TargetTokens.size(); ++i) parameters += (i > 1 ? L" " : L"") + TargetTokens[i];
-    ShellExecuteW(Handle(), L"open", TargetTokens[0].c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    // The same argument string the link gets, so an argument holding a blank stays one argument.
+    ShellOpen(Handle(), TargetTokens[0], JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}));
 }
 
 void TForm1::IconLabelMouseEnter() {

@@ -8,6 +8,7 @@
 #include "wizard/folder_links.h"
 #include "wizard/history_rules.h"
 #include "wizard/link_store.h"
+#include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
 
@@ -180,37 +181,28 @@ void TForm1::ComboBoxKeyDown(ComboBox& combo, WPARAM key, bool shift) {
 
 bool TForm1::CheckLocation() {
     const std::wstring text = LinkFile.Text();
-    const std::wstring folder = FolderPart(text);
-    const std::wstring name = NamePart(text);
-    UINT driveType;
-    {
+    const LocationCheck check = CheckLocationText(text, DirectoryExists, [](const std::wstring& root) {
         QuietErrorMode quiet;
-        driveType = GetDriveTypeW(text.substr(0, 3).c_str());
-    }
-    const bool onCdRom = driveType == DRIVE_CDROM;
-    const bool folderExists = DirectoryExists(folder);
-    const std::wstring cleaned = RemoveInvalidChars(name);
-    if (folderExists && !onCdRom && !name.empty() && cleaned == name) {
-        MoveToTop(LinkFile, IndexOfFolder(folder, LinkFile.Items()), folder);
+        return GetDriveTypeW(root.c_str()) == DRIVE_CDROM;
+    });
+    if (check.Accepted()) {
+        MoveToTop(LinkFile, IndexOfFolder(check.folder, LinkFile.Items()), check.folder);
         LinkFile.SetText(text);
         LinkFileChange();
         return true;
     }
     ExclamationSound();
-    if (name.empty()) WarnOk(Handle(), L"Geben Sie einen Namen für die Verknüpfung ein.");
-    if (onCdRom)
+    if (check.nameEmpty) WarnOk(Handle(), L"Geben Sie einen Namen für die Verknüpfung ein.");
+    if (check.onCdRom)
         WarnOk(Handle(), L"Auf diesem Gerät kann nicht geschrieben werden.");
-    else if (!folderExists)
-        WarnOk(Handle(), L"Das Verzeichnis " + folder + L" existiert nicht.");
-    if (cleaned != name) {
-        const std::wstring proposal = WithTrailingBackslash(folder) + cleaned;
-        if (WarnYesNo(Handle(), L"Der angegebene Name ist ungültig.\r\n\r\n" + proposal +
-                                    L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
-            LinkFile.SetText(proposal);
-            LinkFileChange();
-            NextClick();
-            return false;
-        }
+    else if (check.folderMissing)
+        WarnOk(Handle(), L"Das Verzeichnis " + check.folder + L" existiert nicht.");
+    if (!check.proposal.empty() && WarnYesNo(Handle(), L"Der angegebene Name ist ungültig.\r\n\r\n" + check.proposal +
+                                                           L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
+        LinkFile.SetText(check.proposal);
+        LinkFileChange();
+        NextClick();
+        return false;
     }
     LinkFile.SelectAll();
     LinkFile.SetFocus();
