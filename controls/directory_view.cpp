@@ -552,7 +552,8 @@ std::wstring TDZDirectoryView::NodePath(HTREEITEM node, bool keepOwnLink) const 
 std::wstring TDZDirectoryView::SelectedDirectory() const { return NodePath(Selected(), false); }
 
 void TDZDirectoryView::ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, bool& allowChange) {
-    if (clearing_) return;
+    // Clearing the tree or taking the selection away is no change of directory.
+    if (clearing_ || !node) return;
     const std::wstring dir = expanding_ ? expandingDirectory_ : NodePath(node, false);
     if (OnDirectoryChanging && !destroying_ && eventsEnabled_ && dir != lastDirectory_) {
         OnDirectoryChanging(sender, dir, node, allowChange);

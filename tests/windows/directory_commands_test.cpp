@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "controls/directory_view.h"
+#include "platform/files.h"
+#include "platform/input_box.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/directory_test_host.h"
+#include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wine.h"
+#include "wizard/link_store.h"
+
+namespace {
+using namespace directory_test;
+
+#define EXPECT_SAME_PATH(actual, expected) \
+    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)
+
+HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
+    for (HTREEITEM child : tree.ChildrenOf(node))
+        if (tree.CaptionOf(child) == caption) return child;
+    return nullptr;
+}
+
+// Answers the dialogs that a modal call on this thread shows: each timer tick hands the newest
+// dialog of the thread to the answer function.
+class DialogAnswerer {
+public:
+    using Answer = std::function<void(HWND dialog)>;
+    explicit DialogAnswerer(Answer answer) {
+        current() = this;
+        answer_ = std::move(answer);
+        timer_ = SetTimer(nullptr, 0, 150, &DialogAnswerer::Tick);
+    }
+    ~DialogAnswerer() {
+        KillTimer(nullptr, timer_);
+        current() = nullptr;
+    }
+    std::vector<std::wstring> titles;
+
+private:
+    static DialogAnswerer*& current() {
+        static DialogAnswerer* instance = nullptr;
+        return instance;
+    }
+    static BOOL CALLBACK Visit(HWND window, LPARAM data) {
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+        auto* self = reinterpret_cast<DialogAnswerer*>(data);
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        self->titles.push_back(title);
+        self->answer_(window);
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (DialogAnswerer* self = current()) EnumThreadWindows(GetCurrentThreadId(), &Visit, reinterpret_cast<LPARAM>(self));
+    }
+    Answer answer_;
+    UINT_PTR timer_;
+};
+
+class DirectoryCommandsTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+    std::wstring folder = temp.MakeFolder(L"Neu");
+    std::wstring target = temp.MakeFolder(L"Ziel");
+};
+
+TEST_F(DirectoryCommandsTest, ANewFolderChainIsCreatedAndSelected) {
+    TreeFixture fx(temp.Path());
+    InputScript input({L"a\\b"});
+    BoxScript boxes;
+    fx.tree->CreateDirectoryIn(folder);
+    ASSERT_EQ(input.Events().size(), 1u);
+    EXPECT_EQ(input.Events()[0].caption, L"Neuer Ordner");
+    EXPECT_EQ(input.Events()[0].prompt, L"Geben Sie den Namen des neuen Ordners ein:");
+    EXPECT_EQ(input.Events()[0].initialText, L"Neuer Ordner");
+    EXPECT_TRUE(DirectoryExists(folder + L"a\\b"));
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder + L"a\\b\\");
+    ASSERT_FALSE(fx.announced.empty());
+    EXPECT_SAME_PATH(fx.announced.back().directory, folder + L"a\\b\\");
+    EXPECT_TRUE(boxes.Events().empty());
+}
+
+TEST_F(DirectoryCommandsTest, NamesThatCannotBeUsedAreReportedInGerman) {
+    temp.MakeFolder(L"Neu\\vorhanden");
+    const std::wstring existsText =
+        L"Das angegebene Verzeichnis existiert bereits. Möchten Sie einen anderen Namen angeben?";
+    struct Case {
+        const char* what;
+        std::vector<std::optional<std::wstring>> names;
+        std::vector<BoxAnswer> answers;
+        std::vector<std::wstring> initialTexts;  // of each question
+        std::vector<std::wstring> boxTexts;
+        std::vector<BoxKind> boxKinds;
+        std::wstring created;  // relative to the folder, empty for none
+    };
+    const Case cases[] = {
+        {"cancelled", {std::nullopt}, {}, {L"Neuer Ordner"}, {}, {}, L""},
+        {"empty", {L""}, {}, {L"Neuer Ordner"}, {L"Sie müssen einen Ordnernamen angeben."}, {BoxKind::Warning}, L""},
+        {"exists, then another", {L"vorhanden", L"anders"}, {BoxAnswer::Yes}, {L"Neuer Ordner", L"vorhanden"},
+         {existsText}, {BoxKind::Error}, L"anders"},
+        {"exists, then no", {L"vorhanden"}, {BoxAnswer::No}, {L"Neuer Ordner"}, {existsText}, {BoxKind::Error}, L""},
+        {"leaves the folder", {L"..\\draußen"}, {}, {L"Neuer Ordner"},
+         {L"Der Ordner \"" + folder + L"..\\draußen\" konnte nicht erstellt werden."}, {BoxKind::Error}, L""},
+        {"forbidden character", {L"wer?"}, {}, {L"Neuer Ordner"},
+         {L"Der Ordner \"" + folder + L"wer?\" konnte nicht erstellt werden."}, {BoxKind::Error}, L""},
+    };
+    TreeFixture fx(temp.Path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputScript input(c.names);
+        BoxScript boxes(c.answers);
+        fx.tree->CreateDirectoryIn(folder);
+        ASSERT_EQ(input.Events().size(), c.initialTexts.size());
+        for (size_t i = 0; i < c.initialTexts.size(); ++i) EXPECT_EQ(input.Events()[i].initialText, c.initialTexts[i]);
+        ASSERT_EQ(boxes.Boxes().size(), c.boxTexts.size());
+        for (size_t i = 0; i < c.boxTexts.size(); ++i) {
+            EXPECT_EQ(boxes.Boxes()[i].text, c.boxTexts[i]);
+            EXPECT_EQ(boxes.Boxes()[i].caption, L"Fehler");
+            EXPECT_EQ(boxes.Boxes()[i].kind, c.boxKinds[i]);
+            if (c.boxTexts[i] == existsText) {
+                EXPECT_EQ(boxes.Boxes()[i].buttons, BoxButtons::YesNo);
+                ASSERT_GE(boxes.Events().size(), 2u);
+                EXPECT_EQ(boxes.Events()[0].type, BoxEvent::Type::Sound);
+                EXPECT_EQ(boxes.Events()[0].sound, UINT{MB_ICONHAND});
+            }
+        }
+        if (!c.created.empty()) EXPECT_TRUE(DirectoryExists(folder + c.created));
+    }
+    EXPECT_FALSE(DirectoryExists(temp.Path() + L"draußen"));
+    WIN32_FIND_DATAW find;
+    int count = 0;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &find);
+    do ++count;
+    while (FindNextFileW(search, &find));
+    FindClose(search);
+    EXPECT_EQ(count, 4) << ". .. vorhanden anders";
+}
+
+TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
+    temp.MakeFolder(L"Neu\\innen");
+    ASSERT_TRUE(WriteLink(target, folder + L"c.lnk", L"", L"", L"", 0));
+    TreeFixture fx(temp.Path());
+    using Item = TDZDirectoryView::MenuItemState;
+    struct Case {
+        const char* what;
+        std::wstring select;  // empty: nothing selected
+        bool root;
+        Item newItem, deleteItem;
+        std::wstring menuDirectory;
+    };
+    const Case cases[] = {
+        {"nothing selected", L"", false, {true, false}, {true, false}, L""},
+        {"drive root", L"", true, {true, true}, {true, false}, UpperCase(temp.Path().substr(0, 3))},
+        {"folder", folder + L"innen", false, {true, true}, {true, true}, folder + L"innen\\"},
+        {"link file", folder + L"c.lnk", false, {true, true}, {true, true}, folder + L"c.lnk"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.root)
+            fx.tree->Select(fx.tree->ChildrenOf(nullptr).front());
+        else if (c.select.empty())
+            TreeView_SelectItem(fx.tree->Handle(), nullptr);
+        else
+            ASSERT_TRUE(fx.tree->SelectDirectory(c.select));
+        fx.tree->MenuPopup();
+        EXPECT_SAME_PATH(fx.tree->MenuDirectory(), c.menuDirectory);
+        EXPECT_EQ(fx.tree->MenuState(TDirectoryMenuItem::New).enabled, c.newItem.enabled);
+        EXPECT_EQ(fx.tree->MenuState(TDirectoryMenuItem::Delete).enabled, c.deleteItem.enabled);
+        EXPECT_TRUE(fx.tree->MenuState(TDirectoryMenuItem::Open).enabled);
+        EXPECT_TRUE(fx.tree->MenuState(TDirectoryMenuItem::Refresh).shown);
+    }
+    fx.tree->SetAllowDeleteDirectory(false);
+    fx.tree->SetAllowCreateDirectory(false);
+    EXPECT_FALSE(fx.tree->MenuState(TDirectoryMenuItem::Delete).shown);
+    EXPECT_FALSE(fx.tree->MenuState(TDirectoryMenuItem::New).shown);
+
+    // On a link file, a new folder goes into the folder it points to.
+    ASSERT_TRUE(fx.tree->SelectDirectory(folder + L"c.lnk"));
+    fx.tree->MenuPopup();
+    InputScript input({L"darin"});
+    fx.tree->NewClick();
+    EXPECT_TRUE(DirectoryExists(target + L"darin"));
+    EXPECT_FALSE(PathExists(folder + L"c.lnk\\darin"));
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), target + L"darin\\");
+}
+
+TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
+    temp.MakeFolder(L"Ziel\\Inhalt");
+    ASSERT_TRUE(WriteLink(target, folder + L"c.lnk", L"", L"", L"", 0));
+    TreeFixture fx(temp.Path());
+    BoxScript boxes;
+    fx.tree->DeleteThisDirectory(UpperCase(temp.Path().substr(0, 3)));
+    fx.tree->DeleteThisDirectory(folder + L"c.lnk");
+    EXPECT_TRUE(FileExists(folder + L"c.lnk")) << "the published command takes folders only";
+    EXPECT_TRUE(boxes.Events().empty());
+
+    ASSERT_TRUE(fx.tree->SelectDirectory(folder + L"c.lnk"));
+    fx.tree->MenuPopup();
+    {
+        DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
+        fx.tree->DeleteClick();
+    }
+    EXPECT_FALSE(FileExists(folder + L"c.lnk"));
+    EXPECT_TRUE(DirectoryExists(target + L"Inhalt")) << "the target is never touched";
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder) << "the parent is selected again";
+}
+
+TEST_F(DirectoryCommandsTest, AFolderDeletedThroughTheShellLeavesItsParentSelected) {
+    const std::wstring doomed = temp.MakeFolder(L"Neu\\weg");
+    temp.MakeFile(L"Neu\\weg\\datei.txt");
+    TreeFixture fx(temp.Path());
+    ASSERT_TRUE(fx.tree->SelectDirectory(doomed));
+    {
+        DialogAnswerer no([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDNO, 0); });
+        fx.tree->DeleteThisDirectory(doomed);
+    }
+    EXPECT_TRUE(DirectoryExists(doomed)) << "declined";
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), doomed);
+    fx.announced.clear();
+    {
+        DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
+        fx.tree->DeleteThisDirectory(doomed);
+    }
+    EXPECT_FALSE(PathExists(doomed));
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder);
+    ASSERT_EQ(fx.announced.size(), 1u);
+    EXPECT_SAME_PATH(fx.announced[0].directory, folder);
+}
+
+TEST(InputBox, TheRealBoxReturnsTheTypedTextOrCancels) {
+    HostWindow host;
+    struct Case {
+        UINT button;
+        bool ok;
+        std::wstring value;
+    };
+    for (const Case c : {Case{IDOK, true, L"Getippt ä"}, Case{IDCANCEL, false, L"Vorschlag"}}) {
+        std::wstring seenPrompt, seenText;
+        DialogAnswerer answer([&](HWND dialog) {
+            wchar_t text[256] = {};
+            GetDlgItemTextW(dialog, 100, text, 256);
+            seenPrompt = text;
+            GetDlgItemTextW(dialog, 101, text, 256);
+            seenText = text;
+            SetDlgItemTextW(dialog, 101, L"Getippt ä");
+            PostMessageW(dialog, WM_COMMAND, c.button, 0);
+        });
+        std::wstring value = L"Vorschlag";
+        EXPECT_EQ(InputQuery(host.Handle(), L"Neuer Ordner", L"Geben Sie den Namen ein:", value), c.ok);
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(seenPrompt, L"Geben Sie den Namen ein:");
+        EXPECT_EQ(seenText, L"Vorschlag");
+        ASSERT_FALSE(answer.titles.empty());
+        EXPECT_EQ(answer.titles[0], L"Neuer Ordner");
+    }
+}
+
+}  // namespace

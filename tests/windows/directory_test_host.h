@@ -1,0 +1,101 @@
+#pragma once
+// A window that hosts a directory tree for a test, with the tree's announcements recorded.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/directory_view.h"
+#include "platform/path_text.h"
+
+namespace directory_test {
+
+inline void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class HostWindow {
+public:
+    HostWindow(int width = 360, int height = 420) {
+        static const ATOM atom = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            wc.lpszClassName = L"ZwDirectoryTestHost";
+            return RegisterClassW(&wc);
+        }();
+        (void)atom;
+        hwnd_ = CreateWindowExW(0, L"ZwDirectoryTestHost", L"Verzeichnisbaum", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
+                                20, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~HostWindow() { DestroyWindow(hwnd_); }
+    HWND Handle() const { return hwnd_; }
+
+private:
+    HWND hwnd_;
+};
+
+struct Announcement {
+    std::wstring directory;
+    bool fromTree;  // the control was the sender (not null)
+};
+
+struct Adding {
+    std::wstring directory;
+    bool empty;
+    bool dirLink;
+};
+
+// A tree on its own window, recording every announcement and every question before adding.
+// Drives other than the test folder's are left out, so that loading stays quick.
+class TreeFixture {
+public:
+    explicit TreeFixture(const std::wstring& testFolder, bool load = true) {
+        RECT client;
+        GetClientRect(host.Handle(), &client);
+        InflateRect(&client, -8, -8);
+        tree = std::make_unique<TDZDirectoryView>(host.Handle(), 100, client);
+        tree->SetStartDirectory(SD_NO);
+        tree->SetAllowDeleteDirectory(true);
+        const std::wstring drive = UpperCase(testFolder.substr(0, 3));
+        tree->OnDirectoryAdding = [this, drive](TDZDirectoryView*, const std::wstring& directory, bool empty,
+                                                bool dirLink, bool& allowAdd) {
+            adding.push_back({directory, empty, dirLink});
+            if (directory.size() == 3 && directory != drive && !keepOtherDrives) allowAdd = false;
+            for (const auto& hidden : refuse)
+                if (SameText(directory, hidden)) allowAdd = false;
+        };
+        tree->OnDirectoryChanging = [this](TDZDirectoryView* sender, const std::wstring& directory, HTREEITEM,
+                                           bool& allowChange) {
+            announced.push_back({directory, sender != nullptr});
+            if (vetoes > 0) {
+                --vetoes;
+                allowChange = false;
+            }
+        };
+        if (load) tree->Load();
+    }
+
+    std::vector<std::wstring> Directories() const {
+        std::vector<std::wstring> result;
+        for (const auto& a : announced) result.push_back(a.directory);
+        return result;
+    }
+
+    HostWindow host;
+    std::unique_ptr<TDZDirectoryView> tree;
+    std::vector<Announcement> announced;
+    std::vector<Adding> adding;
+    std::vector<std::wstring> refuse;  // directories (with backslash) the owner leaves out
+    int vetoes = 0;
+    bool keepOtherDrives = false;
+};
+
+}  // namespace directory_test
