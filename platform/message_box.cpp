@@ -80,6 +80,7 @@ BoxAnswer ShowBox(HWND owner, const std::wstring& text, const std::wstring& capt
 
 void ExclamationSound() { Sound(MB_ICONEXCLAMATION); }
 void QuestionSound() { Sound(MB_ICONQUESTION); }
+void ErrorSound() { Sound(MB_ICONHAND); }
 
 bool WarnYesNo(HWND owner, const std::wstring& text) {
     return ShowBox(owner, text, kWarningCaption, BoxKind::Warning, BoxButtons::YesNo) == BoxAnswer::Yes;

@@ -20,6 +20,8 @@ BoxAnswer ShowBox(HWND owner, const std::wstring& text, const std::wstring& capt
 void ExclamationSound();
 // The question sound (MessageBeep with MB_ICONQUESTION).
 void QuestionSound();
+// The error sound (MessageBeep with MB_ICONHAND).
+void ErrorSound();
 
 // Warning box "Warnung" with "&Ja" (default) and "&Nein" (also Esc); true on Yes.
 bool WarnYesNo(HWND owner, const std::wstring& text);
