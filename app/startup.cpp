@@ -4,7 +4,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/resource_ids.h"
 #include "controls/directory_view.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/icon_chooser.h"
 #include "platform/app_title.h"
 #include "platform/files.h"
 #include "platform/handles.h"
@@ -61,10 +64,17 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
 
     SetAppTitle(L"Zeigerwerk");
     TForm1 form;
+    TInfo about;
+    form.OnAbout = [&] {
+        about.ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
+                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
+    };
     GuardedCall(form.Handle(), [&] {
         PrepareWizard(form, mode);
         return LRESULT{0};
     });
+    TForm2 chooser;
+    form.IconChooser = &chooser;
     form.Show(showCommand);
 
     ACCEL keys[] = {{FVIRTKEY, VK_F1, IdHelp}};

@@ -7,6 +7,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh"
 exe="$top/build/win/zeigerwerk.exe"
 export WINEPREFIX="$top/build/wineprefix-run" WINEARCH=win32 WINEDEBUG=-all
+# The prefix's Desktop and Documents live in the build folder, not in the real home.
+export HOME="$WINEPREFIX-home"
+mkdir -p "$HOME/Desktop"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 

@@ -3,6 +3,9 @@
 # "--init" creates the prefix. Without a display the program runs inside a virtual screen.
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+# The prefix's Desktop and Documents live in the build folder, not in the real home.
+export HOME="$WINEPREFIX-home"
+mkdir -p "$HOME"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 command -v wine >/dev/null || { echo "wine is not installed: run scripts/setup.sh" >&2; exit 1; }
 

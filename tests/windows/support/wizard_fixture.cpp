@@ -1,0 +1,74 @@
+#include "tests/windows/support/wizard_fixture.h"
+
+#include "platform/utf.h"
+#include "tests/windows/support/wine.h"
+
+WizardTest::WizardTest() {
+    ShellOpenScript = [this](const std::wstring& file, const std::wstring& parameters) {
+        opened.emplace_back(file, parameters);
+    };
+    form = std::make_unique<TForm1>();
+    PumpMessages();
+}
+
+WizardTest::~WizardTest() {
+    form.reset();
+    ShellOpenScript = nullptr;
+    OpenDialog::Script = nullptr;
+    BrowseForFolderScript = nullptr;
+}
+
+void WizardTest::PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void WizardTest::TypeTarget(const std::wstring& text) {
+    form->ExistingFile.SetText(text);
+    form->ExistingFileChange();
+}
+
+void WizardTest::TypeLocation(const std::wstring& text) {
+    form->LinkFile.SetText(text);
+    form->LinkFileChange();
+}
+
+void WizardTest::TypeIconFile(const std::wstring& text) {
+    form->IconFile.SetText(text);
+    form->StandardClick(&form->IconFile);
+}
+
+std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
+    // A copy of a real program, so that it has icons and runs.
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    temp.MakeFolder(FolderPart(relative));
+    const std::wstring path = temp / relative;
+    CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+void WizardTest::CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description) {
+    TypeTarget(target);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    TypeLocation(location);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
+    form->Description.SetText(description);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    form->NextClick();
+}
+
+std::string LnkInfo(const std::wstring& linkFile) {
+    TempFolder out;
+    const std::wstring report = out / L"lnkinfo.txt";
+    const std::wstring command = L"sh -c \"lnkinfo '" + WideFromUtf8(UnixPathOf(linkFile)) + L"' > '" +
+                                 WideFromUtf8(UnixPathOf(report)) + L"' 2>&1\"";
+    if (!RunUnixProgram(L"/bin/sh", command)) return {};
+    return ReadFileBytes(report);
+}

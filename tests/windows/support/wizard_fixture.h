@@ -1,0 +1,40 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/directory_view.h"
+#include "platform/message_box.h"
+#include "platform/shell_open.h"
+#include "tests/windows/support/temp_folder.h"
+#include "wizard/file_dialogs.h"
+#include "wizard/link_store.h"
+#include "wizard/wizard_form.h"
+
+// Drives the real wizard form: texts are typed through the same handlers the controls call,
+// boxes are answered from a script and recorded.
+class WizardTest : public ::testing::Test {
+protected:
+    WizardTest();
+    ~WizardTest() override;
+
+    void TypeTarget(const std::wstring& text);
+    void TypeLocation(const std::wstring& text);
+    void TypeIconFile(const std::wstring& text);
+    void PumpMessages();
+    // Runs Next from the target page until the closing page, with the location text given.
+    void CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description = {});
+    std::vector<std::wstring> BoxTexts() const { return boxes.Texts(); }
+    // A small program to link to, in the temporary folder.
+    std::wstring MakeProgram(const std::wstring& relative);
+
+    TempFolder temp;
+    BoxScript boxes;
+    std::vector<std::pair<std::wstring, std::wstring>> opened;  // ShellOpen calls: file, parameters
+    std::unique_ptr<TForm1> form;
+};
+
+// lnkinfo's report of a link file (empty when lnkinfo could not run).
+std::string LnkInfo(const std::wstring& linkFile);

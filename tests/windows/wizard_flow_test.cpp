@@ -1,0 +1,195 @@
+#include <shlobj.h>
+
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/support/wine.h"
+#include "tests/windows/support/wizard_fixture.h"
+#include "wizard/folder_links.h"
+
+namespace {
+
+std::wstring Desktop() { return SpecialFolderPath(CSIDL_DESKTOP); }
+
+TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
+    const std::wstring program = MakeProgram(L"Werkzeug\\editor.exe");
+    TypeTarget(program + L" /n");
+    EXPECT_TRUE(form->Next.Enabled());
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(form->Caption(), L"Verknüpfungsdatei angeben");
+    EXPECT_TRUE(form->Back.Enabled());
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), WithTrailingBackslash(Desktop())));
+    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(Desktop()) + L"editor"));
+
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
+    EXPECT_EQ(form->Caption(), L"Beschreibung angeben");
+    form->Description.SetText(L"Mein Editör");
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
+    EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
+    form->NextClick();
+
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_EQ(form->Next.Text(), L"&Ja");
+    EXPECT_EQ(form->Cancel.Text(), L"&Nein");
+    EXPECT_FALSE(form->Back.Visible());
+    EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
+    ASSERT_FALSE(boxes.Events().empty());
+    EXPECT_EQ(boxes.Events().back().sound, UINT{MB_ICONQUESTION});
+
+    const std::wstring linkFile = form->LinkFile.Text() + L".lnk";
+    const LinkData link = ReadLink(linkFile);
+    EXPECT_TRUE(SameText(link.targetPath, program));
+    EXPECT_EQ(link.arguments, L"/n");
+    EXPECT_EQ(link.description, L"Mein Editör");
+    EXPECT_TRUE(SameText(link.workingFolder, temp.Path() + L"Werkzeug"));
+    EXPECT_EQ(link.iconFile, L"");
+
+    const std::string report = LnkInfo(linkFile);
+    EXPECT_NE(report.find("editor.exe"), std::string::npos) << report;
+    EXPECT_NE(report.find("/n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Mein Edit"), std::string::npos) << report;
+    DeleteFileW(linkFile.c_str());
+}
+
+TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
+    const std::wstring target = temp.MakeFolder(L"Ziel Ordner");
+    const std::wstring links = temp.MakeFolder(L"Links");
+    for (const int kind : {0, 1}) {
+        SCOPED_TRACE(kind);
+        form = std::make_unique<TForm1>();
+        TypeTarget(L"\"" + WithoutTrailingBackslash(target) + L"\"");
+        form->NextClick();
+        TypeLocation(links + L"Art" + std::to_wstring(kind));
+        form->NextClick();
+        form->NextClick();
+        EXPECT_EQ(form->Next.Text(), L"&Weiter >");
+        form->NextClick();
+        ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+        EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
+        EXPECT_EQ(form->Caption(), L"Art der Verknüpfung angeben");
+        EXPECT_EQ(form->KindOfLink(), 0);
+        form->SetKindOfLink(kind);
+        form->NextClick();
+        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        const std::wstring made = links + L"Art" + std::to_wstring(kind);
+        if (kind == 0) {
+            MakeFolderReadOnly(made);
+            EXPECT_EQ(FolderLinkTarget(made), target);
+            // The refreshed tree lists the new folder link.
+            EXPECT_NE(form->Dir->SelectDirectory(made + L"\\"), nullptr);
+        } else {
+            EXPECT_TRUE(SameText(ReadLink(made + L".lnk").targetPath, WithoutTrailingBackslash(target)));
+        }
+    }
+}
+
+TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    CreateLink(program, temp.Path() + L"Erste", L"Text");
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(form->ExistingFile.Text(), L"");
+    EXPECT_FALSE(form->Next.Enabled());
+    EXPECT_FALSE(form->Back.Enabled());
+    EXPECT_TRUE(form->Back.Visible());
+    EXPECT_EQ(form->Next.Text(), L"&Weiter >");
+    EXPECT_EQ(form->Cancel.Text(), L"Abbrechen");
+    EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
+    EXPECT_EQ(form->Description.Text(), L"");
+    EXPECT_TRUE(form->TargetTokens.empty());
+    EXPECT_EQ(form->WizardStage, 0);
+    EXPECT_TRUE(form->Standard.Checked());
+    EXPECT_FALSE(form->IconFile.Enabled());
+    TypeTarget(L"x");
+    EXPECT_TRUE(form->Next.Enabled());
+}
+
+TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L" /a \"b c\"", L"/a \"b c\""},
+        {L" \"say\"\"hi\"", L"\"say\"\"hi\""},
+        {L"", L""},
+    };
+    int n = 0;
+    for (const auto& [typed, written] : cases) {
+        form = std::make_unique<TForm1>();
+        const std::wstring location = temp.Path() + L"arg" + std::to_wstring(n++);
+        CreateLink(program + typed, location);
+        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        EXPECT_EQ(ReadLink(location + L".lnk").arguments, written);
+    }
+}
+
+TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring location = temp.Path() + L"Doppelt";
+    ASSERT_TRUE(WriteLink(program, location + L".lnk", L"", L"alt", L"", 0));
+    boxes.Answer(BoxAnswer::No);
+    CreateLink(program, location, L"neu");
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Dateiverknüpfung " + location +
+                                                      L".lnk kann nicht erstellt werden, da bereits eine "
+                                                      L"gleichnamige Verknüpfung existiert. Soll sie überschrieben "
+                                                      L"werden?"}));
+    EXPECT_EQ(ReadLink(location + L".lnk").description, L"alt");
+
+    boxes.Answer(BoxAnswer::Yes);
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_EQ(ReadLink(location + L".lnk").description, L"neu");
+}
+
+TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    // A link path over 259 characters cannot be saved.
+    const std::wstring folder = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o'));
+    CreateLink(program, folder + L"ein_recht_langer_name");
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten."}));
+    EXPECT_FALSE(FileExists(folder + L"ein_recht_langer_name.lnk"));
+}
+
+TEST_F(WizardTest, HelpTopicsFollowThePageAndTheClosingPageHasNone) {
+    std::vector<std::wstring> topics;
+    form->OnHelp = [&](const std::wstring& topic) { topics.push_back(topic); };
+    const std::wstring program = MakeProgram(L"a.exe");
+    TypeTarget(program);
+    form->HelpExecute();
+    form->NextClick();
+    form->HelpExecute();
+    TypeLocation(temp.Path() + L"hilfe");
+    form->NextClick();
+    form->HelpExecute();
+    form->NextClick();
+    form->HelpExecute();
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    form->HelpExecute();
+    EXPECT_EQ(topics, (std::vector<std::wstring>{L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon"}));
+}
+
+TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
+    const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
+    const std::wstring other = MakeProgram(L"q.exe");
+    form->DropFiles({program, other});
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\"");
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    const std::wstring before = form->Dir->SelectedDirectory();
+    form->DropFiles({other});
+    EXPECT_EQ(form->Dir->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
+    form->DropFiles({temp.Path() + L"Mit Blank"});
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Mit Blank\\"));
+}
+
+}  // namespace

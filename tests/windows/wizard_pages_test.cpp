@@ -1,0 +1,233 @@
+#include <shlobj.h>
+
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "tests/windows/support/wine.h"
+#include "tests/windows/support/wizard_fixture.h"
+#include "wizard/folder_links.h"
+
+namespace {
+
+const std::wstring kCorrectionIntro =
+    L"Die angegebene Datei wurde nicht gefunden.\r\n\r\nDateien und Verzeichnisse, die in ihrem Namen Leerzeichen "
+    L"oder Kommata enthalten, müssen zur Trennung von den anderen Parametern in Anführungsstriche gesetzt "
+    L"werden.\r\n";
+const std::wstring kCorrectionQuestion = L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?";
+
+TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
+    const std::wstring program = MakeProgram(L"Neuer Ordner\\prog.exe");
+    struct Case {
+        std::wstring typed, proposal;
+    };
+    const Case cases[] = {
+        {program + L" datei.txt", L"\"" + program + L"\" datei.txt"},
+        {program, L"\"" + program + L"\""},
+    };
+    for (const auto& c : cases) {
+        for (const BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Yes}) {
+            form = std::make_unique<TForm1>();
+            boxes.Clear();
+            boxes.Answer(answer);
+            TypeTarget(c.typed);
+            form->NextClick();
+            ASSERT_EQ(boxes.Events().size(), 2u);
+            EXPECT_EQ(boxes.Events()[0].sound, UINT{MB_ICONEXCLAMATION});
+            EXPECT_EQ(boxes.Events()[1].text, kCorrectionIntro + c.proposal + kCorrectionQuestion);
+            EXPECT_EQ(boxes.Events()[1].caption, L"Warnung");
+            EXPECT_EQ(boxes.Events()[1].buttons, BoxButtons::YesNo);
+            if (answer == BoxAnswer::Yes) {
+                EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+                EXPECT_EQ(form->ExistingFile.Text(), c.proposal);
+                EXPECT_EQ(form->TargetTokens[0], program);
+            } else {
+                EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+                EXPECT_EQ(form->ExistingFile.Text(), c.typed);
+                EXPECT_EQ(form->ExistingFile.SelStart(), 0);
+                EXPECT_EQ(form->ExistingFile.SelLength(), static_cast<int>(c.typed.size()));
+            }
+        }
+    }
+}
+
+TEST_F(WizardTest, NothingExistingIsReportedByTheFirstToken) {
+    const std::wstring typed = temp.Path() + L"fehlt.exe /x";
+    TypeTarget(typed);
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Datei " + temp.Path() + L"fehlt.exe wurde nicht gefunden!"}));
+}
+
+TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
+    const std::wstring program = MakeProgram(L"Mit Blank\\ziel.exe");
+    const std::wstring link = temp / L"verweis.lnk";
+    ASSERT_TRUE(WriteLink(program, link, L"", L"", L"", 0));
+    TypeTarget(L"\"" + link + L"\" /p \"x y\"");
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /p \"x y\"");
+    EXPECT_EQ(form->TargetTokens, (std::vector<std::wstring>{program, L"/p", L"x y"}));
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
+    const std::wstring a = temp / L"a.lnk", b = temp / L"b.lnk";
+    ASSERT_TRUE(WriteLink(b, a, L"", L"", L"", 0));
+    ASSERT_TRUE(WriteLink(a, b, L"", L"", L"", 0));
+    TypeTarget(a);
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    ASSERT_EQ(BoxTexts().size(), 1u);
+
+    // A .lnk that is no link ends in the general error box, raised to the caller's boundary.
+    boxes.Clear();
+    const std::wstring bad = temp.MakeFile(L"kaputt.lnk", "kein Link");
+    TypeTarget(bad);
+    EXPECT_ANY_THROW(form->NextClick());
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+}
+
+TEST_F(WizardTest, BlankAndHostileCommandLinesGetAGermanBox) {
+    const std::wstring cases[] = {
+        L"    ",
+        std::wstring(10000, L'x'),
+        L"\"unbalanced quote",
+        L"a\tb\x01\x1f c",
+    };
+    for (const auto& typed : cases) {
+        form = std::make_unique<TForm1>();
+        boxes.Clear();
+        TypeTarget(typed);
+        form->NextClick();
+        EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].caption, L"Warnung");
+    }
+}
+
+TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    TypeTarget(program);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+
+    TypeLocation(temp.Path() + L"fehlt\\");
+    form->NextClick();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Geben Sie einen Namen für die Verknüpfung ein.",
+                                                      L"Das Verzeichnis " + temp.Path() +
+                                                          L"fehlt\\ existiert nicht."}));
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_TRUE(form->LinkFile.Focused());
+
+    boxes.Clear();
+    boxes.Answer(BoxAnswer::Yes);
+    TypeLocation(temp.Path() + L"a:b");
+    form->NextClick();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Der angegebene Name ist ungültig.\r\n\r\n" + temp.Path() +
+                                                      L"ab\r\n\r\nMöchten Sie diesen Vorschlag annehmen?"}));
+    EXPECT_EQ(form->PageIndex(), TForm1::DescriptionPage);
+    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"ab");
+    EXPECT_EQ(form->LinkFile.Item(0), temp.Path()) << "the folder went to the top of the history";
+
+    form->BackClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"ab");
+}
+
+TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    TypeTarget(program);
+    form->NextClick();
+    TypeLocation(temp.Path() + std::wstring(1000, L'n'));
+    form->NextClick();
+    // The folder exists and the name is valid; the save fails and nothing is written elsewhere.
+    form->NextClick();
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(BoxTexts().back(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.");
+}
+
+TEST_F(WizardTest, NameProposalsFromTheTarget) {
+    const std::wstring folder = temp.MakeFolder(L"Ort");
+    form->Dir->SelectDirectory(folder);
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\", L"C"}, {L"D:\\Daten\\Projekte\\", L"Projekte"}, {L"x.tar.tar", L"x"}, {L"C:\\Setup.exe", L"Setup"},
+    };
+    for (const auto& [target, name] : cases) {
+        form->TargetTokens = {target};
+        TypeLocation(L"");
+        bool allow = true;
+        form->DirDirectoryChanging(folder, allow);
+        EXPECT_EQ(form->LinkFile.Text(), folder + name);
+    }
+    // Without a target the text stays as it is.
+    form->TargetTokens.clear();
+    TypeLocation(L"bleibt");
+    bool allow = true;
+    form->DirDirectoryChanging(folder, allow);
+    EXPECT_EQ(form->LinkFile.Text(), L"bleibt");
+}
+
+TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    TypeTarget(program);
+    form->NextClick();
+    TypeLocation(temp.Path() + L"Mein Editor");
+    form->SendToClick();
+    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
+    form->DesktopClick();
+    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
+    EXPECT_FALSE(form->Up.Enabled() && form->Dir->LevelOf(form->Dir->Selected()) == 0);
+}
+
+TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring real = temp.MakeFolder(L"Archiv");
+    temp.MakeFolder(L"Archiv\\2002");
+    const std::wstring link = temp.MakeFolder(L"Menü") + L"Daten\\";
+    ASSERT_EQ(CreateFolderLink(nullptr, link, real, L"", L"", L"", 0), FolderLinkResult::Created);
+    MakeFolderReadOnly(link);
+    TypeTarget(program);
+    form->NextClick();
+
+    TypeLocation(temp.Path() + L"Archiv\\");
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+    TypeLocation(temp.Path() + L"Archiv\\Zub");
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+    TypeLocation(temp.Path() + L"Fehlt\\x");
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+
+    TypeLocation(link + L"2002\\Name");
+    EXPECT_EQ(form->LinkFile.Text(), real + L"2002\\Name");
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real + L"2002\\"));
+}
+
+TEST_F(WizardTest, ComboKeysDeleteHistoryEntries) {
+    form->LinkFile.SetItems({L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"});
+    form->LinkFile.SetItemIndex(1);
+    form->ComboBoxKeyDown(form->LinkFile, VK_DELETE, false);
+    EXPECT_EQ(form->LinkFile.Items(), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\c\\"}));
+    form->ComboBoxKeyDown(form->LinkFile, VK_DELETE, true);
+    EXPECT_TRUE(form->LinkFile.Items().empty());
+
+    form->ExistingFile.SetItems({L"C:\\Programme\\Editor.exe"});
+    form->ExistingFile.SetText(L"C:\\Pro");
+    form->ExistingFile.SetSelection(2, 2);
+    form->ComboBoxKeyDown(form->ExistingFile, 'X', false);
+    EXPECT_FALSE(form->ExistingFile.AutoComplete) << "completion only at the end of the text";
+    form->ExistingFile.CaretToEnd();
+    form->ComboBoxKeyDown(form->ExistingFile, 'X', false);
+    EXPECT_TRUE(form->ExistingFile.AutoComplete);
+    EXPECT_TRUE(form->ExistingFile.CompleteFromItems());
+    EXPECT_EQ(form->ExistingFile.Text(), L"C:\\Programme\\Editor.exe");
+}
+
+TEST_F(WizardTest, HistoriesMoveAcceptedEntriesToTheTop) {
+    const std::wstring program = MakeProgram(L"A.EXE");
+    form->ExistingFile.SetItems({L"andere", L"x", program});
+    TypeTarget(UpperCase(program));
+    form->NextClick();
+    EXPECT_EQ(form->ExistingFile.Items(), (std::vector<std::wstring>{program, L"andere", L"x"}));
+    EXPECT_EQ(form->ExistingFile.Text(), UpperCase(program));
+}
+
+}  // namespace
