@@ -1,0 +1,384 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/resource_ids.h"
+#include "controls/dz_image.h"
+#include "controls/file_label.h"
+#include "controls/win_ani.h"
+#include "controls/win_xp.h"
+#include "platform/handles.h"
+#include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/temp_folder.h"
+
+namespace {
+
+// A plain top-level window to put the controls on.
+struct Host {
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"Host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, 600, 300,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ~Host() { DestroyWindow(hwnd); }
+};
+
+void Pump(int milliseconds) {
+    const DWORD until = GetTickCount() + milliseconds;
+    MSG message;
+    do {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(2);
+    } while (GetTickCount() < until);
+}
+
+std::wstring ProgramPath() {
+    const wchar_t* program = _wgetenv(L"ZW_PROGRAM");
+    return program ? program : L"";
+}
+
+// The program's resources, for the pictures only the program carries.
+ModuleHandle ProgramResources() {
+    return ModuleHandle(LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+int TextWidth(HWND window, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+// What a window shows on the screen.
+std::vector<COLORREF> OnScreen(HWND window, int width, int height) {
+    HDC dc = GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+// What a control paints, through WM_PRINTCLIENT, as rows of pixels.
+std::vector<COLORREF> Painted(HWND control, int width, int height) {
+    HDC screen = GetDC(nullptr);
+    DcHandle dc(CreateCompatibleDC(screen));
+    GdiHandle bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    SelectedObject selected(dc.Get(), bitmap.Get());
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
+    return pixels;
+}
+
+// ---- TFileLabel
+
+TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
+    Host host;
+    TFileLabel label(host.hwnd, 0, 0, 100, 16);
+    const std::wstring deep = L"C:\\Ordner1\\Ordner2\\Ordner3\\Ordner4\\Datei.txt";
+    const std::wstring fromLeft = L"C:\\...\\Ordner4\\Datei.txt";
+    const std::wstring fromRight = L"C:\\Ordner1\\...\\Datei.txt";
+    const std::wstring driveAndName = L"C:\\Ein sehr langer Dateiname.txt";
+    struct Case {
+        const char* what;
+        std::wstring path;
+        int width;
+        TDirection direction;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {"a path that fits exactly", deep, TextWidth(label.Handle(), deep), drFromLeft, deep},
+        {"one pixel less", deep, TextWidth(label.Handle(), deep) - 1, drFromLeft,
+         L"C:\\...\\Ordner2\\Ordner3\\Ordner4\\Datei.txt"},
+        {"the deepest folder that fits", deep, TextWidth(label.Handle(), fromLeft), drFromLeft, fromLeft},
+        {"the top folder that fits", deep, TextWidth(label.Handle(), fromRight), drFromRight, fromRight},
+        {"a lone name wider than the label", L"Dateiname.txt", 10, drFromLeft, L"Dateiname.txt"},
+        {"a drive and a name too wide for both", driveAndName, TextWidth(label.Handle(), driveAndName) - 1,
+         drFromLeft, L"...\\Ein sehr langer Dateiname.txt"},
+    };
+    for (const auto& c : cases) {
+        label.SetDirection(c.direction);
+        label.SetBounds(0, 0, c.width, 16);
+        label.SetFileName(c.path);
+        EXPECT_EQ(label.Caption(), c.expected) << c.what;
+        label.SetFileName(L"");
+        EXPECT_EQ(label.Caption(), L"") << c.what;
+    }
+}
+
+TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) {
+    Host host;
+    TFileLabel label(host.hwnd, 0, 0, 100, 16);
+    EXPECT_EQ(label.Direction(), drFromLeft);
+    EXPECT_EQ(label.Separator(), L"\\");
+    const std::wstring path = L"C:\\Programme\\Zubehör\\Werkzeuge\\Rechner.exe";
+    label.SetBounds(0, 0, TextWidth(label.Handle(), L"C:\\...\\Werkzeuge\\Rechner.exe"), 16);
+    label.SetFileName(path);
+    const std::wstring before = label.Caption();
+    EXPECT_EQ(before, L"C:\\...\\Werkzeuge\\Rechner.exe");
+
+    LOGFONTW lf{};
+    lf.lfHeight = -24;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    GdiHandle big(CreateFontIndirectW(&lf));
+    label.SetFont(static_cast<HFONT>(big.Get()));
+    EXPECT_EQ(label.Caption(), before) << "a new font alone changes nothing";
+    label.SetFileName(path);
+    EXPECT_EQ(label.Caption(), before) << "the same path again changes nothing";
+
+    label.SetBounds(0, 0, label.Width(), 30);
+    const std::wstring after = label.Caption();
+    EXPECT_NE(after, before) << "new bounds measure in the new font";
+    EXPECT_EQ(after.substr(after.size() - 11), L"Rechner.exe");
+
+    label.SetFont(nullptr);  // back to the system font, smaller than the big one
+    label.SetDirection(drFromRight);
+    EXPECT_NE(label.Caption(), after);
+    label.SetSeparator(L"/");
+    EXPECT_EQ(label.Caption().find(L"..."), std::wstring::npos) << "without its separator the path is one part";
+}
+
+// ---- TDZImage
+
+TEST(DZImage, ReportsEnterOnceAndLeaveAndClicksOnlyWhenReleasedInside) {
+    Host host;
+    TDZImage image(host.hwnd, 10, 10, 33, 33);
+    std::vector<std::string> events;
+    // Without handlers it is a plain image.
+    SendMessageW(image.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(image.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+
+    image.OnMouseEnter = [&] { events.push_back("enter"); };
+    image.OnMouseLeave = [&] { events.push_back("leave"); };
+    image.OnClick = [&] { events.push_back("click"); };
+    SendMessageW(image.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 7));
+    EXPECT_TRUE(image.MouseInside());
+    SendMessageW(image.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(image.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));  // released outside
+    SendMessageW(image.Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(image.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(events, (std::vector<std::string>{"enter", "click", "leave", "enter"}));
+}
+
+TEST(DZImage, TheRealMouseRaisesEnterAndLeave) {
+    Host host;
+    SetForegroundWindow(host.hwnd);
+    TDZImage image(host.hwnd, 100, 100, 33, 33);
+    std::vector<std::string> events;
+    image.OnMouseEnter = [&] { events.push_back("enter"); };
+    image.OnMouseLeave = [&] { events.push_back("leave"); };
+    POINT inside{116, 116};
+    ClientToScreen(host.hwnd, &inside);
+    SetCursorPos(inside.x, inside.y);
+    Pump(200);
+    SetCursorPos(inside.x + 200, inside.y + 100);
+    Pump(300);
+    EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+}
+
+TEST(DZImage, ShowsIconsAndBitmapsStretchedOrAsTheyAre) {
+    Host host;
+    TempFolder temp;
+    TDZImage image(host.hwnd, 10, 10, 40, 40);
+    const COLORREF background = Painted(image.Handle(), 40, 40)[0];
+
+    const std::wstring bitmapFile = temp.MakeFile(L"bild.bmp", icon_files::BmpFile(4, 4, RGB(200, 10, 10)));
+    ASSERT_TRUE(image.LoadBitmapFile(bitmapFile));
+    auto pixels = Painted(image.Handle(), 40, 40);
+    EXPECT_EQ(pixels[0], RGB(200, 10, 10));
+    EXPECT_EQ(pixels[39 * 40 + 39], background) << "as it is: only the top-left 4 x 4";
+    image.SetStretch(true);
+    pixels = Painted(image.Handle(), 40, 40);
+    EXPECT_EQ(pixels[39 * 40 + 39], RGB(200, 10, 10)) << "stretched over the whole control";
+
+    HICON icon = CreateIconFromResourceEx(
+        reinterpret_cast<BYTE*>(const_cast<char*>(icon_files::IconImage(RGB(10, 20, 230)).data())),
+        static_cast<DWORD>(icon_files::IconImage(RGB(10, 20, 230)).size()), TRUE, 0x00030000, 32, 32, 0);
+    ASSERT_NE(icon, nullptr);
+    image.SetStretch(false);
+    image.SetCenter(true);
+    image.SetIcon(icon);
+    pixels = Painted(image.Handle(), 40, 40);
+    EXPECT_EQ(pixels[20 * 40 + 20], RGB(10, 20, 230));
+    EXPECT_EQ(pixels[1 * 40 + 1], background) << "centred: a 4-pixel margin around the 32 x 32 icon";
+    EXPECT_FALSE(image.LoadBitmapFile(temp / L"fehlt.bmp"));
+    EXPECT_TRUE(image.Empty());
+    EXPECT_EQ(Painted(image.Handle(), 40, 40)[20 * 40 + 20], background);
+}
+
+// ---- TWinAni
+
+TEST(WinAni, StripHasFiftyFramesOf38PixelsEachWithItsKeyColourBottomLeft) {
+    ModuleHandle program = ProgramResources();
+    ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
+    HRSRC found = FindResourceW(program.Get(), MAKEINTRESOURCEW(IDB_ANIMATION), RT_BITMAP);
+    ASSERT_NE(found, nullptr);
+    const auto* info = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(program.Get(), found)));
+    EXPECT_EQ(info->biWidth, 38);
+    EXPECT_EQ(info->biHeight, 1900);
+    EXPECT_EQ(info->biBitCount, 24);
+    const auto* bits = reinterpret_cast<const BYTE*>(info) + info->biSize;
+    const int stride = (38 * 3 + 3) & ~3;
+    auto pixel = [&](int x, int y) {  // rows are stored bottom-up
+        const BYTE* p = bits + (1899 - y) * stride + x * 3;
+        return RGB(p[2], p[1], p[0]);
+    };
+    for (int frame = 0; frame < 50; ++frame) {
+        const COLORREF key = pixel(0, frame * 38 + 37);
+        int keyed = 0;
+        for (int y = 0; y < 38; ++y)
+            for (int x = 0; x < 38; ++x) keyed += pixel(x, frame * 38 + y) == key;
+        EXPECT_GT(keyed, 100) << "frame " << frame << " leaves its corners out";
+        EXPECT_LT(keyed, 38 * 38 / 2) << "frame " << frame << " has a picture";
+    }
+}
+
+TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
+    ModuleHandle program = ProgramResources();
+    ASSERT_TRUE(program);
+    Host host;
+    TWinAni ani(host.hwnd, 20, 20, program.Get());
+    EXPECT_EQ(ani.Interval(), 10);
+    EXPECT_EQ(ani.FrameCount(), 50);
+    RECT r{};
+    GetClientRect(ani.Handle(), &r);
+    EXPECT_EQ(r.right, 38);
+    EXPECT_EQ(r.bottom, 38);
+
+    Pump(400);  // left alone, the timer moves it on every 10 ms
+    EXPECT_NE(ani.FrameCounter(), 0);
+
+    ani.SetAniTimerEnabled(false);
+    while (ani.FrameCounter() != 0) ani.AniTimerTimer();
+    ani.AniTimerTimer();
+    EXPECT_EQ(ani.ShownFrame(), 0);
+    const auto first = OnScreen(ani.Handle(), 38, 38);  // what the tick drew
+    InvalidateRect(ani.Handle(), nullptr, TRUE);
+    UpdateWindow(ani.Handle());
+    EXPECT_EQ(ani.FrameCounter(), 1);
+    EXPECT_EQ(OnScreen(ani.Handle(), 38, 38), first) << "a repaint shows the same frame again";
+    EXPECT_EQ(Painted(ani.Handle(), 38, 38), first);
+
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(first[37 * 38 + 0], background) << "the key colour is left out";
+    EXPECT_EQ(first[0], background);
+    EXPECT_NE(first[19 * 38 + 19], background);
+
+    ani.AniTimerTimer();
+    EXPECT_NE(Painted(ani.Handle(), 38, 38), first) << "the next tick shows the next frame";
+    for (int i = 0; i < 49; ++i) ani.AniTimerTimer();
+    EXPECT_EQ(ani.ShownFrame(), 0) << "after 50 frames it starts again";
+    EXPECT_EQ(Painted(ani.Handle(), 38, 38), first);
+
+    ani.SetInterval(20);
+    EXPECT_EQ(ani.Interval(), 20);
+}
+
+// ---- TWinXP
+
+TEST(WinXP, OnlyOnAFormAndOnlyOnce) {
+    Host form;
+    Host otherForm;
+    HWND child = CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD, 0, 0, 10, 10, form.hwnd, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    auto failure = [](HWND owner) -> std::string {
+        try {
+            TWinXP component(owner);
+            return "";
+        } catch (const ComponentError& error) {
+            return error.what();
+        }
+    };
+    EXPECT_EQ(failure(child), "Control parent must be a form!");
+    EXPECT_EQ(failure(nullptr), "Control parent must be a form!");
+    EXPECT_EQ(failure(GetDesktopWindow()), "Control parent must be a form!");
+    {
+        TWinXP first(form.hwnd);
+        EXPECT_EQ(failure(form.hwnd), "Only one instance of TWinXP allowed on form");
+        EXPECT_EQ(failure(otherForm.hwnd), "") << "another form may have its own";
+    }
+    EXPECT_EQ(failure(form.hwnd), "") << "once the first is gone, a new one may come";
+}
+
+// ---- The manifest the program carries
+
+std::map<std::string, std::string> Attributes(const std::string& xml, size_t element) {
+    std::map<std::string, std::string> attributes;
+    const size_t end = xml.find('>', element);
+    size_t at = xml.find(' ', element);
+    while (at < end) {
+        const size_t equals = xml.find("=\"", at);
+        if (equals == std::string::npos || equals > end) break;
+        const size_t close = xml.find('"', equals + 2);
+        size_t nameStart = xml.find_last_of(" \n\t", equals) + 1;
+        attributes[xml.substr(nameStart, equals - nameStart)] = xml.substr(equals + 2, close - equals - 2);
+        at = close + 1;
+    }
+    return attributes;
+}
+
+using ManifestList = std::vector<std::pair<UINT_PTR, WORD>>;
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR name, WORD language, LONG_PTR list) {
+    reinterpret_cast<ManifestList*>(list)->push_back({reinterpret_cast<UINT_PTR>(name), language});
+    return TRUE;
+}
+
+BOOL CALLBACK CollectManifest(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR list) {
+    EnumResourceLanguagesW(module, type, name, &CollectLanguage, list);
+    return TRUE;
+}
+
+TEST(Manifest, AsksForTheCommonControlsWithTheProgramsIdentity) {
+    ModuleHandle program = ProgramResources();
+    ASSERT_TRUE(program);
+    std::vector<std::pair<UINT_PTR, WORD>> manifests;
+    EnumResourceNamesW(program.Get(), RT_MANIFEST, &CollectManifest, reinterpret_cast<LONG_PTR>(&manifests));
+    EXPECT_EQ(manifests, (std::vector<std::pair<UINT_PTR, WORD>>{{1, 1033}}));
+
+    HRSRC found = FindResourceExW(program.Get(), RT_MANIFEST, MAKEINTRESOURCEW(1), 1033);
+    ASSERT_NE(found, nullptr);
+    const std::string xml(static_cast<const char*>(LockResource(LoadResource(program.Get(), found))),
+                          SizeofResource(program.Get(), found));
+    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"", 0), 0u);
+
+    EXPECT_EQ(Attributes(xml, xml.find("<assembly ")),
+              (std::map<std::string, std::string>{{"xmlns", "urn:schemas-microsoft-com:asm.v1"},
+                                                  {"manifestVersion", "1.0"}}));
+    const size_t identity = xml.find("<assemblyIdentity");
+    EXPECT_EQ(Attributes(xml, identity),
+              (std::map<std::string, std::string>{{"version", "1.0.0.0"},
+                                                  {"processorArchitecture", "X86"},
+                                                  {"name", "CompanyName.ProductName.YourApp"},
+                                                  {"type", "win32"}}));
+    EXPECT_NE(xml.find("<description>Your application description here.</description>"), std::string::npos);
+    const size_t dependency = xml.find("<assemblyIdentity", xml.find("<dependentAssembly>"));
+    EXPECT_EQ(Attributes(xml, dependency),
+              (std::map<std::string, std::string>{{"type", "win32"},
+                                                  {"name", "Microsoft.Windows.Common-Controls"},
+                                                  {"version", "6.0.0.0"},
+                                                  {"processorArchitecture", "X86"},
+                                                  {"publicKeyToken", "6595b64144ccf1df"},
+                                                  {"language", "*"}}));
+    // Kept for today's Windows: no elevation and no registry virtualisation.
+    EXPECT_EQ(Attributes(xml, xml.find("<requestedExecutionLevel")).at("level"), "asInvoker");
+    EXPECT_NE(xml.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"), std::string::npos);
+}
+
+}  // namespace
