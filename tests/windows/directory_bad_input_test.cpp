@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "controls/directory_view.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/directory_test_host.h"
+#include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wine.h"
+
+namespace {
+using namespace directory_test;
+
+#define EXPECT_SAME_PATH(actual, expected) \
+    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)
+
+HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
+    for (HTREEITEM child : tree.ChildrenOf(node))
+        if (tree.CaptionOf(child) == caption) return child;
+    return nullptr;
+}
+
+std::wstring UnixPath(const std::wstring& path) {
+    std::wstring unix = WideFromUtf8(UnixPathOf(path));
+    while (unix.size() > 1 && unix.back() == L'/') unix.pop_back();
+    return unix;
+}
+
+void ChangeMode(const std::wstring& folder, const wchar_t* mode) {
+    ASSERT_TRUE(RunUnixProgram(L"/bin/chmod", L"chmod " + std::wstring(mode) + L" \"" + UnixPath(folder) + L"\""));
+}
+
+// A drive letter of the Wine prefix, marked as a floppy drive, that points to a folder. Wine's
+// mount manager reads the drive types only when it starts, so the letter is defined through it
+// (it writes the dosdevices link and the type under HKLM\Software\Wine\Drives itself).
+struct WineDriveRequest {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+};
+constexpr DWORD kDefineUnixDrive = CTL_CODE(0x6d, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixTarget) {
+    std::vector<char> buffer(sizeof(WineDriveRequest) + unixTarget.size() + 1, 0);
+    auto* request = reinterpret_cast<WineDriveRequest*>(buffer.data());
+    request->size = static_cast<ULONG>(buffer.size());
+    request->type = type;
+    request->letter = static_cast<WCHAR>(towlower(letter));
+    if (!unixTarget.empty()) {
+        request->mountPointOffset = sizeof(WineDriveRequest);
+        memcpy(buffer.data() + sizeof(WineDriveRequest), unixTarget.c_str(), unixTarget.size() + 1);
+    }
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                    nullptr, 0, &returned, nullptr);
+    CloseHandle(manager);
+    return ok != FALSE;
+}
+
+class RemovableDrive {
+public:
+    explicit RemovableDrive(const std::wstring& unixTarget) {
+        const DWORD used = GetLogicalDrives();
+        for (wchar_t c = L'X'; c >= L'M' && letter_ == 0; --c)
+            if (!(used & (1u << (c - L'A')))) letter_ = c;
+        wchar_t prefix[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+        link_ = std::wstring(prefix) + L"/dosdevices/" + static_cast<wchar_t>(towlower(letter_)) + L":";
+        value_ = std::wstring(1, static_cast<wchar_t>(towlower(letter_))) + L":";
+        defined_ = DefineWineDrive(letter_, DRIVE_REMOVABLE, Utf8FromWide(unixTarget));
+        if (!defined_) {
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Drives", value_.c_str(), REG_SZ, L"floppy",
+                            sizeof(L"floppy"));
+            RunUnixProgram(L"/bin/ln", L"ln -sfn \"" + unixTarget + L"\" \"" + link_ + L"\"");
+        }
+    }
+    ~RemovableDrive() {
+        if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, {});
+        RunUnixProgram(L"/bin/rm", L"rm -f \"" + link_ + L"\"");
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Drives", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, value_.c_str());
+            RegCloseKey(key);
+        }
+    }
+    std::wstring Root() const { return std::wstring(1, letter_) + L":\\"; }
+
+private:
+    wchar_t letter_ = 0;
+    bool defined_ = false;
+    std::wstring link_, value_;
+};
+
+class DirectoryBadInputTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(RunningUnderWine()) << "these cases are built with Wine's drive letters"; }
+    TempFolder temp;
+};
+
+TEST_F(DirectoryBadInputTest, ARemovableDriveWithoutMediumOpensToNothingAndKeepsItsButton) {
+    const std::wstring empty = temp.MakeFolder(L"Diskette");
+    const std::pair<const char*, std::wstring> cases[] = {
+        {"empty medium", UnixPath(empty)},
+        {"no medium", UnixPath(temp.Path()) + L"/fehlt"},
+    };
+    for (const auto& [what, unixTarget] : cases) {
+        SCOPED_TRACE(what);
+        RemovableDrive drive(unixTarget);
+        ASSERT_EQ(GetDriveTypeW(drive.Root().c_str()), UINT{DRIVE_REMOVABLE});
+        BoxScript boxes;
+        TreeFixture fx(temp.Path(), false);
+        fx.keepOtherDrives = true;
+        fx.tree->Load();
+        HTREEITEM root = nullptr;
+        for (HTREEITEM node : fx.tree->ChildrenOf(nullptr))
+            if (SameText(fx.tree->NodePath(node, false), drive.Root())) root = node;
+        ASSERT_TRUE(root);
+        EXPECT_EQ(fx.tree->ChildCaptions(root), std::vector<std::wstring>{L""}) << "an expand button";
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            fx.tree->Expand(root);
+            EXPECT_FALSE(fx.tree->IsExpanded(root));
+            EXPECT_EQ(fx.tree->ChildCaptions(root), std::vector<std::wstring>{L""}) << "the button stays";
+        }
+        SendMessageW(fx.tree->Handle(), WM_KEYDOWN, VK_ADD, 0);  // the user tries too
+        directory_test::PumpMessages();
+        EXPECT_EQ(fx.tree->ChildCaptions(root), std::vector<std::wstring>{L""});
+        EXPECT_FALSE(fx.tree->SelectDirectory(drive.Root() + L"fehlt"));
+        EXPECT_TRUE(boxes.Events().empty());
+    }
+}
+
+bool CanList(const std::wstring& folder) {
+    WIN32_FIND_DATAW find;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &find);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+TEST_F(DirectoryBadInputTest, AFolderDeletedAfterListingOpensQuietly) {
+    const std::wstring parent = temp.MakeFolder(L"Eltern");
+    temp.MakeFolder(L"Eltern\\weg\\innen");
+    temp.MakeFolder(L"Eltern\\bleibt");
+    BoxScript boxes;
+    TreeFixture fx(temp.Path());
+    const HTREEITEM node = fx.tree->SelectDirectory(parent);
+    ASSERT_TRUE(node);
+    const HTREEITEM gone = ChildNamed(*fx.tree, node, L"weg");
+    ASSERT_EQ(fx.tree->ChildCaptions(gone), std::vector<std::wstring>{L""});
+    RemoveTree(parent + L"weg");
+    fx.announced.clear();
+    fx.tree->Expand(gone);
+    EXPECT_TRUE(fx.tree->ChildrenOf(gone).empty()) << "no blank placeholder row and no button";
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), parent) << "a vanished folder is not selected";
+    EXPECT_TRUE(fx.announced.empty());
+    EXPECT_FALSE(fx.tree->SelectDirectory(parent + L"weg"));
+    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), parent);
+    EXPECT_TRUE(boxes.Events().empty());
+}
+
+TEST_F(DirectoryBadInputTest, UnreadableFoldersOpenToNothing) {
+    const std::wstring parent = temp.MakeFolder(L"Eltern");
+    struct Case {
+        const char* what;
+        std::wstring name;
+        bool lockedBeforeListing;
+    };
+    const Case cases[] = {
+        {"unreadable from the start", L"gesperrt", true},
+        {"unreadable after listing", L"spaeter", false},
+    };
+    for (const auto& c : cases) temp.MakeFolder(L"Eltern\\" + c.name + L"\\innen");
+    ChangeMode(parent + L"gesperrt", L"000");
+    const bool lockable = !CanList(parent + L"gesperrt");
+    if (!lockable) {
+        ChangeMode(parent + L"gesperrt", L"755");
+        GTEST_SKIP() << "folder permissions do not bind this user (root): no folder can be made unreadable";
+    }
+    BoxScript boxes;
+    TreeFixture fx(temp.Path());
+    const HTREEITEM node = fx.tree->SelectDirectory(parent);
+    ASSERT_TRUE(node);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const HTREEITEM child = ChildNamed(*fx.tree, node, c.name);
+        ASSERT_TRUE(child);
+        if (!c.lockedBeforeListing) ChangeMode(parent + c.name, L"000");
+        fx.tree->Select(node);
+        fx.tree->Expand(child);
+        EXPECT_TRUE(fx.tree->ChildrenOf(child).empty()) << "nothing to show, no button";
+        EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), parent + c.name + L"\\");
+    }
+    for (const auto& c : cases) ChangeMode(parent + c.name, L"755");
+    EXPECT_TRUE(boxes.Events().empty());
+}
+
+TEST_F(DirectoryBadInputTest, NamesWindowsCannotUseNeverAppear) {
+    const std::wstring parent = temp.MakeFolder(L"Namen");
+    temp.MakeFolder(L"Namen\\gut");
+    for (const wchar_t* name : {L"frage?", L"a|b", L"stern*", L"x<y>"})
+        ASSERT_TRUE(RunUnixProgram(L"/bin/mkdir", L"mkdir \"" + UnixPath(parent) + L"/" + name + L"\""));
+    TreeFixture fx(temp.Path());
+    const HTREEITEM node = fx.tree->SelectDirectory(parent);
+    ASSERT_TRUE(node);
+    for (const auto& caption : fx.tree->ChildCaptions(node)) {
+        EXPECT_TRUE(NamePassesFilter(caption)) << Utf8FromWide(caption);
+        const HTREEITEM child = ChildNamed(*fx.tree, node, caption);
+        fx.tree->Expand(child);
+        EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), parent + caption + L"\\");
+    }
+    EXPECT_TRUE(ChildNamed(*fx.tree, node, L"gut"));
+}
+
+TEST_F(DirectoryBadInputTest, FoldersNestedPastTheClassicPathLimitAreHandledQuietly) {
+    const std::wstring base = temp.MakeFolder(L"Tief");
+    std::wstring deep = base;
+    for (int i = 0; i < 12; ++i) {
+        deep += L"Ein sehr tiefer Ordner " + std::to_wstring(10 + i) + L"\\";
+        CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr);
+    }
+    ASSERT_GT(deep.size(), 300u);
+    BoxScript boxes;
+    TreeFixture fx(temp.Path());
+    HTREEITEM node = fx.tree->SelectDirectory(base);
+    ASSERT_TRUE(node);
+    int depth = 0;
+    while (node) {
+        fx.tree->Expand(node);
+        const std::wstring path = fx.tree->NodePath(node, false);
+        EXPECT_TRUE(SameText(path, deep.substr(0, path.size()))) << Utf8FromWide(path);
+        const auto children = fx.tree->ChildrenOf(node);
+        node = children.empty() || fx.tree->CaptionOf(children[0]).empty() ? nullptr : children[0];
+        ++depth;
+    }
+    EXPECT_GE(depth, 2);
+    const HTREEITEM found = fx.tree->SelectDirectory(deep);
+    if (found)
+        EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), deep);
+    else
+        EXPECT_TRUE(SameText(deep.substr(0, fx.tree->SelectedDirectory().size()), fx.tree->SelectedDirectory()));
+    EXPECT_TRUE(boxes.Events().empty());
+    RemoveTree(L"\\\\?\\" + base);
+}
+
+}  // namespace
