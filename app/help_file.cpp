@@ -61,17 +61,17 @@ private:
 };
 }  // namespace
 
-const HelpTopic* HelpFile::Find(const std::wstring& name) const {
+const HelpTopic* HelpContents::Find(const std::wstring& name) const {
     for (const auto& topic : topics)
         if (SameName(topic.name, name)) return &topic;
     return nullptr;
 }
 
-HelpFile ParseHelpFile(const std::string& utf8) {
+HelpContents ParseHelpFile(const std::string& utf8) {
     std::wstring content = WideFromUtf8(utf8);
     if (!content.empty() && content[0] == L'\uFEFF') content.erase(0, 1);
 
-    HelpFile file;
+    HelpContents file;
     HelpTopic current;
     TopicText text;
     bool inTopic = false;

@@ -18,10 +18,10 @@ struct HelpTopic {
     std::wstring text;  // paragraphs separated by an empty line, lines ending in CR LF
 };
 
-struct HelpFile {
+struct HelpContents {
     std::vector<HelpTopic> topics;  // in file order
     // The topic with this name, compared without regard to ASCII case; null when there is none.
     const HelpTopic* Find(const std::wstring& name) const;
 };
 
-HelpFile ParseHelpFile(const std::string& utf8);
+HelpContents ParseHelpFile(const std::string& utf8);

@@ -34,7 +34,7 @@ TEST(HelpFile, SectionsBecomeTopicsWithParagraphsAndListItems) {
         {"first of two equal names wins", "[A] Eins\nx\n[a] Zwei\ny\n", L"A", L"Eins", L"x"},
     };
     for (const auto& c : cases) {
-        const HelpFile file = ParseHelpFile(c.source);
+        const HelpContents file = ParseHelpFile(c.source);
         const HelpTopic* topic = file.Find(c.topic);
         ASSERT_NE(topic, nullptr) << c.name;
         EXPECT_EQ(topic->title, c.title) << c.name;
@@ -43,7 +43,7 @@ TEST(HelpFile, SectionsBecomeTopicsWithParagraphsAndListItems) {
 }
 
 TEST(HelpFile, LookupIgnoresLetterCaseAndKeepsFileOrder) {
-    const HelpFile file = ParseHelpFile("[CreateLink] a\n[KindOfLink] b\n[LinkIcon] c\n[] leer\n[ ]\n");
+    const HelpContents file = ParseHelpFile("[CreateLink] a\n[KindOfLink] b\n[LinkIcon] c\n[] leer\n[ ]\n");
     ASSERT_EQ(file.topics.size(), 4u);  // "[]" is not a section; "[ ]" is one with a blank name
     EXPECT_EQ(file.topics[1].name, L"KindOfLink");
     EXPECT_NE(file.Find(L"linkicon"), nullptr);
@@ -61,7 +61,7 @@ TEST(HelpFile, TheShippedFileHasEveryTopicOfTheWizard) {
     ASSERT_TRUE(in) << root;
     std::stringstream content;
     content << in.rdbuf();
-    const HelpFile file = ParseHelpFile(content.str());
+    const HelpContents file = ParseHelpFile(content.str());
     for (const wchar_t* name : {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon", L"KindOfLink"}) {
         const HelpTopic* topic = file.Find(name);
         ASSERT_NE(topic, nullptr) << Utf8FromWide(name);

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/handles.h"
+#include "platform/message_box.h"
+#include "platform/utf.h"
+#include "platform/registry.h"
+#include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wine.h"
+#include "wizard/histories.h"
+#include "wizard/settings.h"
+
+namespace {
+
+constexpr const wchar_t* kScratchKey = L"Software\\DZ\\ZeigerwerkTest";
+
+TEST(Histories, MissingFilesGiveEmptyListsAndASaveWritesAllThree) {
+    TempFolder folder;
+    Histories histories = LoadHistories(folder.Path());
+    for (const auto& list : histories.lists) EXPECT_TRUE(list.empty());
+    histories[HistoryKind::Files] = {L"C:\\a.exe", L"\"C:\\P Q\\b.exe\" -x"};
+    histories[HistoryKind::Directories] = {L"D:\\Links\\", L""};
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    EXPECT_EQ(ReadFileBytes(folder / L"Files.ini"), "C:\\a.exe\r\n\"C:\\P Q\\b.exe\" -x\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / L"Directories.ini"), "D:\\Links\\\r\n\r\n");
+    EXPECT_EQ(GetFileAttributesW((folder / L"IconFiles.ini").c_str()) == INVALID_FILE_ATTRIBUTES, false);
+    EXPECT_EQ(ReadFileBytes(folder / L"IconFiles.ini"), "");
+
+    const Histories again = LoadHistories(folder.Path());
+    EXPECT_EQ(again.lists, histories.lists);
+}
+
+TEST(Histories, GreekEntrySurvivesAsUtf8AndAnOldCodePageFileLoads) {
+    ASSERT_EQ(GetACP(), 1252u) << "the tests expect the Western code page as the system code page";
+    TempFolder folder;
+    Histories histories;
+    histories[HistoryKind::IconFiles] = {L"C:\\Symbole\\Αθήνα.ico", L"C:\\Müller\\€.ico"};
+    histories[HistoryKind::Files] = {L"C:\\Müller\\Ärger.exe"};
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    EXPECT_EQ(ReadFileBytes(folder / L"IconFiles.ini"),
+              "\xEF\xBB\xBF" "C:\\Symbole\\\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1.ico\r\nC:\\M\xC3\xBCller\\\xE2\x82\xAC.ico\r\n");
+    // Entries that fit stay readable by older programs: the system code page, no mark.
+    EXPECT_EQ(ReadFileBytes(folder / L"Files.ini"), "C:\\M\xFCller\\\xC4rger.exe\r\n");
+
+    folder.MakeFile(L"Directories.ini", "C:\\Gr\xFC\xDF" "e\\\r\nD:\\\x80uro\\\r\n\r\n");
+    const Histories loaded = LoadHistories(folder.Path());
+    EXPECT_EQ(loaded[HistoryKind::IconFiles], histories[HistoryKind::IconFiles]);
+    EXPECT_EQ(loaded[HistoryKind::Files], histories[HistoryKind::Files]);
+    EXPECT_EQ(loaded[HistoryKind::Directories], (HistoryList{L"C:\\Grüße\\", L"D:\\€uro\\", L""}));
+}
+
+TEST(Histories, TwentyFiveEntriesAreSavedAsTheFirstTwenty) {
+    TempFolder folder;
+    Histories histories;
+    for (int i = 0; i < 25; ++i) histories[HistoryKind::Files].push_back(L"C:\\p" + std::to_wstring(i) + L".exe");
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    const HistoryList loaded = LoadHistories(folder.Path())[HistoryKind::Files];
+    ASSERT_EQ(loaded.size(), 20u);
+    EXPECT_EQ(loaded.front(), L"C:\\p0.exe");
+    EXPECT_EQ(loaded.back(), L"C:\\p19.exe");
+}
+
+TEST(Histories, AnUnwritableFileIsReportedOnceAndTheOthersAreStillSaved) {
+    // Read-only attributes do not stop a test running as root under Wine; a file held open
+    // without sharing and a folder in the file's place refuse writing everywhere.
+    TempFolder folder;
+    const std::wstring files = folder.MakeFile(L"Files.ini", "alt\r\n");
+    folder.MakeFolder(L"Directories.ini");
+    Histories histories;
+    histories[HistoryKind::Files] = {L"neu"};
+    histories[HistoryKind::Directories] = {L"C:\\"};
+    histories[HistoryKind::IconFiles] = {L"C:\\x.ico"};
+    std::wstring problem;
+    {
+        FileHandle lock(NullIfInvalid(CreateFileW(files.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(lock);
+        problem = SaveHistories(folder.Path(), histories);
+    }
+    EXPECT_EQ(problem.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:\r\n" + files + L"\r\n", 0), 0u)
+        << Utf8FromWide(problem);
+    EXPECT_GT(problem.size(), files.size() + 60) << "the system's reason follows";
+    EXPECT_EQ(problem.find(L"Directories.ini"), std::wstring::npos) << "one message names the first failure";
+    EXPECT_EQ(ReadFileBytes(files), "alt\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / L"IconFiles.ini"), "C:\\x.ico\r\n");
+
+    BoxScript script;
+    ReportSaveProblems(nullptr, problem, L"");
+    ReportSaveProblems(nullptr, L"", L"");
+    ASSERT_EQ(script.Boxes().size(), 1u);
+    EXPECT_EQ(script.Boxes()[0].kind, BoxKind::Error);
+    EXPECT_EQ(script.Boxes()[0].text, problem);
+}
+
+TEST(Histories, AMissingProgramFolderDoesNotThrowAndNamesTheFile) {
+    TempFolder folder;
+    const std::wstring missing = folder / L"weg\\";
+    Histories histories;
+    histories[HistoryKind::Directories] = {L"C:\\"};
+    std::wstring problem;
+    EXPECT_NO_THROW(problem = SaveHistories(missing, histories));
+    EXPECT_NE(problem.find(missing + L"Files.ini"), std::wstring::npos) << problem;
+}
+
+TEST(Histories, AFileThatCannotBeReadIsNotOverwrittenAtTheEnd) {
+    TempFolder folder;
+    const std::wstring path = folder.MakeFile(L"Files.ini", "wertvoll\r\n");
+    Histories histories;
+    {
+        // Held open without sharing, as another program might do while the wizard starts.
+        FileHandle lock(NullIfInvalid(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(lock);
+        histories = LoadHistories(folder.Path());
+    }
+    EXPECT_TRUE(histories.unreadable[0]);
+    EXPECT_TRUE(histories[HistoryKind::Files].empty());
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    EXPECT_EQ(ReadFileBytes(path), "wertvoll\r\n");
+}
+
+TEST(Histories, AHiddenHistoryFileIsReplaced) {
+    TempFolder folder;
+    const std::wstring path = folder.MakeFile(L"Files.ini", "alt, und länger als das Neue\r\n");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Histories histories;
+    histories[HistoryKind::Files] = {L"neu"};
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    EXPECT_EQ(ReadFileBytes(path), "neu\r\n");
+}
+
+class SettingsTest : public testing::Test {
+protected:
+    void SetUp() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey); }
+    void TearDown() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey); }
+};
+
+TEST_F(SettingsTest, SizeAndFilterSurviveARestartAndMissingValuesKeepTheDefaults) {
+    const Settings defaults = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
+    EXPECT_EQ(defaults.windowWidth, 516);
+    EXPECT_EQ(defaults.windowHeight, 376);
+    EXPECT_EQ(defaults.fileTypes, 1);
+
+    Settings saved;
+    saved.windowWidth = 700;
+    saved.windowHeight = 450;
+    saved.fileTypes = 2;
+    EXPECT_EQ(SaveSettings(saved, L"C:\\Program Files\\Zeigerwerk", HKEY_CURRENT_USER, kScratchKey), L"");
+    const Settings loaded = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
+    EXPECT_EQ(loaded.windowWidth, 700);
+    EXPECT_EQ(loaded.windowHeight, 450);
+    EXPECT_EQ(loaded.fileTypes, 2);
+
+    const auto key = RegistryKey::Open(HKEY_CURRENT_USER, kScratchKey);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->GetString(L"ProgramPath"), L"C:\\Program Files\\Zeigerwerk\\");
+    EXPECT_EQ(key->GetInteger(L"WindowWidth"), 700u);
+    EXPECT_EQ(key->GetInteger(L"FileTypes"), 2u);
+}
+
+TEST_F(SettingsTest, UnusableValuesCountAsMissing) {
+    struct Case {
+        const wchar_t* name;
+        DWORD value;
+        bool kept;
+    };
+    const Case cases[] = {
+        {L"WindowWidth", 0, false},         {L"WindowWidth", 0xFFFFFF9C, false}, {L"WindowWidth", 470, true},
+        {L"WindowHeight", 375, false},      {L"WindowHeight", 100000, false},   {L"WindowHeight", 900, true},
+        {L"FileTypes", 0, false},           {L"FileTypes", 1, true},            {L"FileTypes", 2, true},
+    };
+    for (const auto& c : cases) {
+        RegistryKey::Create(HKEY_CURRENT_USER, kScratchKey).SetInteger(c.name, c.value);
+        const Settings loaded = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
+        const int read = std::wstring(c.name) == L"WindowWidth"    ? loaded.windowWidth
+                         : std::wstring(c.name) == L"WindowHeight" ? loaded.windowHeight
+                                                                   : loaded.fileTypes;
+        const int fallback = std::wstring(c.name) == L"WindowWidth" ? 516 : std::wstring(c.name) == L"WindowHeight" ? 376 : 1;
+        EXPECT_EQ(read, c.kept ? static_cast<int>(c.value) : fallback) << c.value;
+        RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey);
+    }
+    // A value of the wrong type is missing too.
+    RegistryKey::Create(HKEY_CURRENT_USER, kScratchKey).SetString(L"WindowWidth", L"800");
+    EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).windowWidth, 516);
+}
+
+}  // namespace
