@@ -62,7 +62,7 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
     const std::wstring links = temp.MakeFolder(L"Links");
     for (const int kind : {0, 1}) {
         SCOPED_TRACE(kind);
-        form = std::make_unique<TForm1>();
+        NewForm();
         TypeTarget(L"\"" + WithoutTrailingBackslash(target) + L"\"");
         form->NextClick();
         TypeLocation(links + L"Art" + std::to_wstring(kind));
@@ -120,7 +120,7 @@ TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
     };
     int n = 0;
     for (const auto& [typed, written] : cases) {
-        form = std::make_unique<TForm1>();
+        NewForm();
         const std::wstring location = temp.Path() + L"arg" + std::to_wstring(n++);
         CreateLink(program + typed, location);
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);

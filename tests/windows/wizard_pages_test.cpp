@@ -25,7 +25,7 @@ TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
     };
     for (const auto& c : cases) {
         for (const BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Yes}) {
-            form = std::make_unique<TForm1>();
+            NewForm();
             boxes.Clear();
             boxes.Answer(answer);
             TypeTarget(c.typed);
@@ -94,7 +94,7 @@ TEST_F(WizardTest, BlankAndHostileCommandLinesGetAGermanBox) {
         L"a\tb\x01\x1f c",
     };
     for (const auto& typed : cases) {
-        form = std::make_unique<TForm1>();
+        NewForm();
         boxes.Clear();
         TypeTarget(typed);
         form->NextClick();

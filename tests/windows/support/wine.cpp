@@ -46,14 +46,25 @@ bool FolderTookReadOnly(const std::wstring& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+// Wine does not wait for a Unix process to end, so wait for its effect.
+void WaitForReadOnly(const std::wstring& folder, bool readOnly) {
+    for (int i = 0; i < 100 && FolderTookReadOnly(folder) != readOnly; ++i) Sleep(20);
+}
+
 void MakeFolderReadOnly(const std::wstring& folder) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (!FolderTookReadOnly(folder)) ChangeUnixMode(folder, L"a-w");
+    if (!FolderTookReadOnly(folder)) {
+        ChangeUnixMode(folder, L"a-w");
+        WaitForReadOnly(folder, true);
+    }
 }
 
 void MakeFolderWritable(const std::wstring& folder) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (FolderTookReadOnly(folder)) ChangeUnixMode(folder, L"u+w");
+    if (FolderTookReadOnly(folder)) {
+        ChangeUnixMode(folder, L"u+w");
+        WaitForReadOnly(folder, false);
+    }
 }
 
 DWORD FileAttributes(const std::wstring& path) {

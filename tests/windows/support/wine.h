@@ -18,5 +18,6 @@ DWORD FileAttributes(const std::wstring& path);
 
 // The Unix path of a Windows path under Wine; empty on Windows.
 std::string UnixPathOf(const std::wstring& path);
-// Runs a Unix program under Wine and waits for it; false on Windows or failure.
+// Starts a Unix program under Wine (Wine cannot wait for its end: wait for its effect); false on
+// Windows or failure.
 bool RunUnixProgram(const std::wstring& program, const std::wstring& commandLine);

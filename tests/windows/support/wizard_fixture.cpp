@@ -1,5 +1,6 @@
 #include "tests/windows/support/wizard_fixture.h"
 
+#include "platform/path_text.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 
@@ -7,7 +8,13 @@ WizardTest::WizardTest() {
     ShellOpenScript = [this](const std::wstring& file, const std::wstring& parameters) {
         opened.emplace_back(file, parameters);
     };
+    NewForm();
+}
+
+void WizardTest::NewForm() {
     form = std::make_unique<TForm1>();
+    form->Show(SW_SHOW);
+    SetForegroundWindow(form->Handle());
     PumpMessages();
 }
 
@@ -67,8 +74,12 @@ void WizardTest::CreateLink(const std::wstring& target, const std::wstring& loca
 std::string LnkInfo(const std::wstring& linkFile) {
     TempFolder out;
     const std::wstring report = out / L"lnkinfo.txt";
-    const std::wstring command = L"sh -c \"lnkinfo '" + WideFromUtf8(UnixPathOf(linkFile)) + L"' > '" +
-                                 WideFromUtf8(UnixPathOf(report)) + L"' 2>&1\"";
+    const std::wstring partial = WideFromUtf8(UnixPathOf(out / L"lnkinfo.part"));
+    const std::wstring command = L"sh -c \"/usr/bin/lnkinfo '" + WideFromUtf8(UnixPathOf(linkFile)) + L"' > '" +
+                                 partial + L"' 2>&1; mv '" + partial + L"' '" + WideFromUtf8(UnixPathOf(report)) +
+                                 L"'\"";
     if (!RunUnixProgram(L"/bin/sh", command)) return {};
+    // Wine does not wait for a Unix process; the report appears whole when lnkinfo is done.
+    for (int i = 0; i < 100 && GetFileAttributesW(report.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
     return ReadFileBytes(report);
 }

@@ -20,6 +20,8 @@ protected:
     WizardTest();
     ~WizardTest() override;
 
+    // A fresh, shown wizard window (focus needs a visible window).
+    void NewForm();
     void TypeTarget(const std::wstring& text);
     void TypeLocation(const std::wstring& text);
     void TypeIconFile(const std::wstring& text);
