@@ -20,6 +20,7 @@ constexpr COLORREF kLightBlue = RGB(74, 160, 255);
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 constexpr COLORREF kLinkRed = RGB(255, 0, 0);
 constexpr UINT kShownMessage = WM_APP + 1;
+constexpr int kInkSlack = 3;
 
 SIZE TextSize(HDC dc, HFONT font, const std::wstring& text) {
     SelectedObject selected(dc, font);
@@ -166,8 +167,10 @@ void LinkLabel::FitToText() {
     RECT r{};
     GetWindowRect(Handle(), &r);
     MapWindowPoints(nullptr, GetParent(Handle()), reinterpret_cast<POINT*>(&r), 1);
-    // One pixel around the text leaves room for the focus rectangle.
-    MoveWindow(Handle(), rightEdge_ - size.cx - 1, r.top, size.cx + 2, size.cy + 1, TRUE);
+    // The text's extent ends at the right edge. The window leaves a pixel on the left for the
+    // focus rectangle and a few on the right for glyphs that reach beyond their advance (as
+    // some substituted fonts do).
+    MoveWindow(Handle(), rightEdge_ - size.cx - 1, r.top, size.cx + 1 + kInkSlack, size.cy + 1, TRUE);
 }
 
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -271,6 +274,7 @@ void TInfo::FormCreate() {
                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr,
                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     HWND self = Handle();
+    SetClientSize(self, kClientWidth, kClientHeight);
     font_ = DialogFont();
 
     infoLbl_ = CreateWindowExW(0, L"STATIC", kMakerCredit, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX, 0, 69, 1,

@@ -63,6 +63,7 @@ void TForm2::FormCreate(HWND owner) {
                        frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, nullptr,
                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     HWND self = Handle();
+    SetClientSize(self, kClientWidth, kClientHeight);
     SendMessageW(self, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     iconList_ = MakeControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",

@@ -46,3 +46,15 @@ void RestoreFocusOnActivate(HWND dialog, WPARAM wParam, HWND& lastFocus, HWND de
     HWND target = lastFocus && IsWindow(lastFocus) && IsChild(dialog, lastFocus) ? lastFocus : defaultFocus;
     if (target) SetFocus(target);
 }
+
+void SetClientSize(HWND window, int width, int height) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RECT client{}, frame{};
+        GetClientRect(window, &client);
+        GetWindowRect(window, &frame);
+        const int dx = width - client.right, dy = height - client.bottom;
+        if (dx == 0 && dy == 0) return;
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}

@@ -15,3 +15,6 @@ void CenterOnScreen(HWND window);
 // WM_ACTIVATE for a dialog-like window: remembers the focused control when the window loses
 // activation and gives it the focus back (or defaultFocus the first time) when it regains it.
 void RestoreFocusOnActivate(HWND dialog, WPARAM wParam, HWND& lastFocus, HWND defaultFocus);
+
+// Gives a window exactly this client size, whatever frame the system draws around it.
+void SetClientSize(HWND window, int width, int height);

@@ -36,10 +36,7 @@ void Pump(int milliseconds) {
     } while (GetTickCount() < until);
 }
 
-std::wstring ProgramPath() {
-    const wchar_t* program = _wgetenv(L"ZW_PROGRAM");
-    return program ? program : L"";
-}
+std::wstring ProgramPath() { return icon_files::ProgramUnderTest(); }
 
 // The program's resources, for the pictures only the program carries.
 ModuleHandle ProgramResources() {

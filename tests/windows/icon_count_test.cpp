@@ -12,7 +12,7 @@ using namespace icon_files;
 
 TEST(CountIcons, OnePassAgreesWithExtractingIndexByIndex) {
     TempFolder temp;
-    const std::wstring program = _wgetenv(L"ZW_PROGRAM") ? _wgetenv(L"ZW_PROGRAM") : L"";
+    const std::wstring program = ProgramUnderTest();
     ASSERT_FALSE(program.empty()) << "ZW_PROGRAM names the built program";
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);

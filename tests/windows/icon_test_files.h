@@ -117,6 +117,18 @@ inline std::wstring MakeIconLibrary(const std::wstring& path, int count) {
     return path;
 }
 
+// The built program named by ZW_PROGRAM, as a Windows path (ctest hands over a Unix path).
+inline std::wstring ProgramUnderTest() {
+    const wchar_t* program = _wgetenv(L"ZW_PROGRAM");
+    std::wstring path = program ? program : L"";
+    if (!path.empty() && path[0] == L'/') {
+        path = L"Z:" + path;
+        for (wchar_t& c : path)
+            if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
 inline std::wstring SystemLibrary() {
     wchar_t folder[MAX_PATH];
     GetSystemDirectoryW(folder, MAX_PATH);

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/resource_ids.h"
+#include "dialogs/about_dialog.h"
+#include "platform/handles.h"
+#include "platform/utf.h"
+#include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/temp_folder.h"
+
+namespace {
+
+std::wstring ProgramPath() { return icon_files::ProgramUnderTest(); }
+
+ModuleHandle ProgramResources() {
+    return ModuleHandle(LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+// The FileVersion the resource script gives the program.
+std::wstring ScriptedFileVersion() {
+    const wchar_t* source = _wgetenv(L"ZW_SOURCE_DIR");
+    std::wstring folder = source ? source : L"";
+    if (!folder.empty() && folder[0] == L'/') folder = L"Z:" + folder;  // a Unix path seen from Wine
+    const std::string content = ReadFileBytes(folder + L"\\app\\zeigerwerk.rc");
+    std::smatch match;
+    if (!std::regex_search(content, match, std::regex("VALUE \"FileVersion\", \"([^\"]*)\""))) return L"?";
+    return WideFromUtf8(match[1]);
+}
+
+bool watchdogFired = false;
+void CALLBACK Watchdog(HWND dialog, UINT, UINT_PTR id, DWORD) {
+    KillTimer(dialog, id);
+    watchdogFired = true;
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+std::vector<COLORREF> Banner(HWND dialog) {
+    HDC screen = GetDC(nullptr);
+    DcHandle dc(CreateCompatibleDC(screen));
+    GdiHandle bitmap(CreateCompatibleBitmap(screen, 435, 65));
+    ReleaseDC(nullptr, screen);
+    SelectedObject selected(dc.Get(), bitmap.Get());
+    SendMessageW(dialog, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 65; ++y)
+        for (int x = 0; x < 435; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
+    return pixels;
+}
+
+RECT ChildRect(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// With ZW_HOLD_MS set, the dialog stays up that long, so that a screenshot can be taken.
+void HoldForScreenshot() {
+    const wchar_t* hold = _wgetenv(L"ZW_HOLD_MS");
+    if (!hold) return;
+    const DWORD until = GetTickCount() + _wtoi(hold);
+    MSG message;
+    while (GetTickCount() < until) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(10);
+    }
+}
+
+class AboutDialog : public testing::Test {
+protected:
+    ModuleHandle program = ProgramResources();
+    HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
+};
+
+TEST_F(AboutDialog, CaptionVersionAndYears) {
+    ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
+    TInfo info(program.Get(), ProgramPath());
+    info.OnShown = [&] {
+        EXPECT_EQ(info.Caption(), L"Info über Zeigerwerk");
+        EXPECT_EQ(info.TitleLine(), L"Zeigerwerk");
+        EXPECT_EQ(info.VersionLine(), L"Version: " + ScriptedFileVersion());
+        EXPECT_EQ(info.YearsLine(), L"Entwicklungszeit: 2000 - 2002");
+        info.OKClick();
+    };
+    info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
+    EXPECT_FALSE(IsWindowVisible(info.Handle()));
+}
+
+TEST(FileVersion, ReadFromTheFirstLanguageOfTheVersionRecord) {
+    TempFolder temp;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(FileVersionOf(ProgramPath()), ScriptedFileVersion());
+    EXPECT_NE(ScriptedFileVersion(), L"?");
+    EXPECT_EQ(FileVersionOf(self), L"") << "a program without version record";
+    EXPECT_EQ(FileVersionOf(temp.MakeFile(L"liesmich.txt", "Text")), L"");
+    EXPECT_EQ(FileVersionOf(temp / L"fehlt.exe"), L"");
+    EXPECT_EQ(FileVersionOf(L""), L"");
+    TInfo info(nullptr, self);
+    EXPECT_EQ(info.VersionLine(), L"Version: ");
+}
+
+TEST_F(AboutDialog, EnterAndEscCloseIt) {
+    TInfo info(program.Get(), ProgramPath());
+    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+        info.OnShown = [&] {
+            EXPECT_EQ(GetFocus(), info.OKButton());
+            PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+            SetTimer(info.Handle(), 77, 3000, &Watchdog);
+        };
+        watchdogFired = false;
+        info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
+        EXPECT_FALSE(watchdogFired) << "key " << key;
+    }
+}
+
+TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
+    TInfo info(program.Get(), ProgramPath());
+    RECT client{};
+    GetClientRect(info.Handle(), &client);
+    EXPECT_EQ(client.right, 435);
+    EXPECT_EQ(client.bottom, 132);
+    const RECT ok = ChildRect(info.OKButton());
+    EXPECT_EQ(ok.left, 177);
+    EXPECT_EQ(ok.top, 101);
+    EXPECT_EQ(ok.right - ok.left, 81);
+    EXPECT_EQ(ok.bottom - ok.top, 25);
+    const RECT credit = ChildRect(info.InfoLbl());
+    EXPECT_EQ(credit.right, 430);
+    EXPECT_EQ(credit.top, 69);
+    EXPECT_GT(credit.right - credit.left, 50);
+    // The links' text, drawn one pixel inside their windows, ends at 432.
+    for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
+        HWND link = label->Handle();
+        HDC dc = GetDC(link);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        const std::wstring text = label->Text();
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(link, dc);
+        EXPECT_EQ(ChildRect(link).left + 1 + extent.cx, 432) << label->Text();
+        EXPECT_EQ(ChildRect(link).top, top);
+    }
+}
+
+TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
+    TInfo info(program.Get(), ProgramPath());
+    std::vector<std::wstring> opened;
+    info.OpenAddress = [&](HWND, const std::wstring& file) { opened.push_back(file); };
+    for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
+        HWND link = label->Handle();
+        EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));
+        SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        EXPECT_TRUE(label->Underlined());
+        SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        EXPECT_EQ(label->FontColor(), RGB(255, 0, 0));
+        SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));
+        SendMessageW(link, WM_MOUSELEAVE, 0, 0);
+        EXPECT_FALSE(label->Underlined());
+        SendMessageW(link, WM_KEYDOWN, VK_SPACE, 0);  // reached with Tab, opened with Space
+    }
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"mailto:info@example.org", L"mailto:info@example.org",
+                                                 L"http://www.example.org", L"http://www.example.org"}));
+}
+
+// Stand-ins for the program's other forms: plain windows that answer WM_GETFONT.
+HWND MakeForm(const wchar_t* face, int points, HFONT& font) {
+    HDC screen = GetDC(nullptr);
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    wcscpy(lf.lfFaceName, face);
+    font = CreateFontIndirectW(&lf);
+    HWND form = CreateWindowExW(0, L"STATIC", L"Form", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return form;
+}
+
+std::wstring FaceOf(HWND window) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfFaceName;
+}
+
+TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    const std::wstring messageFace = metrics.lfMessageFont.lfFaceName;
+    ASSERT_NE(messageFace, L"Courier New");
+
+    HFONT smallFont = nullptr, bigFont = nullptr;
+    HWND eightPoint = MakeForm(L"Courier New", 8, smallFont);
+    HWND child = CreateWindowExW(0, L"STATIC", L"x", WS_CHILD, 0, 0, 10, 10, eightPoint, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont), FALSE);
+    HWND twelvePoint = MakeForm(L"Courier New", 12, bigFont);
+    {
+        TInfo info(program.Get(), ProgramPath());
+        EXPECT_EQ(FaceOf(info.Handle()), messageFace);
+        EXPECT_EQ(FaceOf(info.OKButton()), messageFace);
+    }
+    EXPECT_EQ(FaceOf(eightPoint), messageFace);
+    EXPECT_EQ(FaceOf(child), messageFace);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(twelvePoint, WM_GETFONT, 0, 0)), bigFont);
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(eightPoint, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    LOGFONTW before{};
+    GetObjectW(smallFont, sizeof before, &before);
+    EXPECT_EQ(lf.lfHeight, before.lfHeight) << "only the face changes";
+    DestroyWindow(eightPoint);
+    DestroyWindow(twelvePoint);
+    DeleteObject(bigFont);
+}
+
+TEST(GradientColor, MixesEachComponentWithTruncation) {
+    const COLORREF lightBlue = RGB(74, 160, 255), white = RGB(255, 255, 255);
+    struct Case {
+        COLORREF from, to;
+        int step, steps;
+        COLORREF expected;
+    };
+    const Case cases[] = {
+        {lightBlue, white, 0, 326, lightBlue},
+        {lightBlue, white, 326, 326, white},
+        {lightBlue, white, 163, 326, RGB(164, 207, 255)},
+        {white, lightBlue, 1, 109, RGB(254, 255, 255)},  // 255 - 181/109 truncates toward zero
+        {white, lightBlue, 109, 109, lightBlue},
+        {RGB(10, 20, 30), RGB(10, 20, 30), 5, 0, RGB(10, 20, 30)},  // no steps: no division by zero
+    };
+    for (const auto& c : cases) EXPECT_EQ(GradientColor(c.from, c.to, c.step, c.steps), c.expected);
+}
+
+TEST_F(AboutDialog, BannerFadesAndShowsLogoAndIcon) {
+    ASSERT_TRUE(program);
+    TInfo info(program.Get(), ProgramPath());
+    info.OnShown = [&] {
+        const auto banner = Banner(info.Handle());
+        auto at = [&](int x, int y) { return banner[y * 435 + x]; };
+        EXPECT_EQ(at(0, 2), RGB(74, 160, 255));
+        EXPECT_EQ(at(326, 1), RGB(255, 255, 255));
+        EXPECT_EQ(at(434, 1), GradientColor(RGB(255, 255, 255), RGB(74, 160, 255), 108, 109));
+        EXPECT_EQ(at(7, 15), GetSysColor(COLOR_BTNFACE)) << "the frame around the icon";
+        EXPECT_EQ(at(39, 47), GetSysColor(COLOR_BTNFACE));
+        EXPECT_NE(at(40, 48), GetSysColor(COLOR_BTNFACE)) << "right and bottom edges exclusive";
+
+        // Where the mask is white the logo shows as it is; elsewhere the banner shows through.
+        DcHandle logoDc(CreateCompatibleDC(nullptr)), maskDc(CreateCompatibleDC(nullptr));
+        GdiHandle logo(LoadImageW(program.Get(), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        GdiHandle mask(LoadImageW(program.Get(), MAKEINTRESOURCEW(IDB_LOGO_MASK), IMAGE_BITMAP, 0, 0,
+                                  LR_CREATEDIBSECTION));
+        ASSERT_TRUE(logo && mask);
+        SelectedObject logoSelected(logoDc.Get(), logo.Get()), maskSelected(maskDc.Get(), mask.Get());
+        int covered = 0, through = 0;
+        for (int y = 0; y < 61; y += 3) {
+            for (int x = 0; x < 142; x += 3) {
+                const COLORREF shown = at(326 - 71 + x, 4 + y);
+                if (GetPixel(maskDc.Get(), x, y) == RGB(255, 255, 255)) {
+                    EXPECT_EQ(shown, GetPixel(logoDc.Get(), x, y)) << x << "," << y;
+                    ++covered;
+                } else if (GetPixel(logoDc.Get(), x, y) == RGB(255, 255, 255)) {
+                    EXPECT_EQ(shown, at(326 - 71 + x, 1)) << x << "," << y;  // the banner's column colour
+                    ++through;
+                }
+            }
+        }
+        EXPECT_GT(covered, 100);
+        EXPECT_GT(through, 100);
+        HoldForScreenshot();
+        info.OKClick();
+    };
+    info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
+}
+
+}  // namespace
