@@ -243,7 +243,9 @@ TEST_F(IconChooser, SystemLibraryScrollsSideways) {
         GetClientRect(list, &client);
         const RECT last = CellRect(list, chooser.IconCount() - 1);
         EXPECT_GE(last.left, client.right) << "the last cell lies beyond the right edge";
-        SCROLLINFO scroll{sizeof scroll, SIF_RANGE | SIF_PAGE};
+        SCROLLINFO scroll{};
+        scroll.cbSize = sizeof scroll;
+        scroll.fMask = SIF_RANGE | SIF_PAGE;
         EXPECT_TRUE(GetScrollInfo(list, SB_HORZ, &scroll));
         EXPECT_GT(scroll.nMax, 0);
         HoldForScreenshot();
