@@ -4,7 +4,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/help_window.h"
 #include "app/resource_ids.h"
+#include "app/shell_registration.h"
 #include "controls/directory_view.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
@@ -16,6 +18,7 @@
 #include "platform/window.h"
 #include "wizard/control_ids.h"
 #include "wizard/link_store.h"
+#include "wizard/settings.h"
 #include "wizard/wizard_form.h"
 
 void PrepareWizard(TForm1& form, const StartMode& mode) {
@@ -56,6 +59,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
+    if (mode.kind == StartMode::Uninstall) return RunUninstall();
+    RegisterShellIntegration(ModulePath());
 
     if (mode.kind == StartMode::NewLinkHere) {
         ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
@@ -64,6 +69,10 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
 
     SetAppTitle(L"Zeigerwerk");
     TForm1 form;
+    const Settings settings = LoadSettings();
+    SetWindowPos(form.Handle(), nullptr, 0, 0, settings.windowWidth, settings.windowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form.ODialog.FilterIndex = settings.fileTypes;
     TInfo about;
     form.OnAbout = [&] {
         about.ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
@@ -75,6 +84,10 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     });
     TForm2 chooser;
     form.IconChooser = &chooser;
+    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), form.HelpFile, topic); };
+    chooser.OnHelp = [&form, &chooser](const std::wstring& topic) {
+        ShowHelpTopic(chooser.Handle(), form.HelpFile, topic);
+    };
     form.Show(showCommand);
 
     ACCEL keys[] = {{FVIRTKEY, VK_F1, IdHelp}};

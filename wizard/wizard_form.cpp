@@ -12,6 +12,7 @@
 #include "platform/path_text.h"
 #include "wizard/control_ids.h"
 #include "wizard/link_store.h"
+#include "wizard/settings.h"
 
 namespace {
 constexpr int kWidth = 516, kHeight = 376, kMinWidth = 470, kMinHeight = 376;
@@ -22,7 +23,7 @@ const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDesc
                                       L"KindOfLink"};
 }  // namespace
 
-TForm1::TForm1() {
+TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? ProgramFolder() : std::move(dataFolder)) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -37,9 +38,35 @@ TForm1::TForm1() {
     DragAcceptFiles(Handle(), TRUE);
     questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, 0, 0, 0)));
     SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
+    histories_ = LoadHistories(dataFolder_);
+    ExistingFile.SetItems(histories_[HistoryKind::Files]);
+    LinkFile.SetItems(histories_[HistoryKind::Directories]);
+    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    if (Handle()) FormDestroy();
+}
+
+void TForm1::FormDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    RECT bounds;
+    GetWindowRect(Handle(), &bounds);
+    if (IsZoomed(Handle()) || IsIconic(Handle())) {
+        WINDOWPLACEMENT placement{sizeof placement};
+        GetWindowPlacement(Handle(), &placement);
+        bounds = placement.rcNormalPosition;
+    }
+    const Settings settings{bounds.right - bounds.left, bounds.bottom - bounds.top, ODialog.FilterIndex};
+    const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder());
+    TargetTokens.clear();
+    histories_[HistoryKind::Files] = ExistingFile.Items();
+    histories_[HistoryKind::Directories] = LinkFile.Items();
+    histories_[HistoryKind::IconFiles] = IconFile.Items();
+    const std::wstring historyProblem = SaveHistories(dataFolder_, histories_);
+    ReportSaveProblems(nullptr, historyProblem, settingsProblem);
+}
 
 void TForm1::Show(int showCommand) {
     ShowWindow(Handle(), showCommand);
@@ -431,6 +458,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(Handle());
             return 0;
         case WM_DESTROY:
+            FormDestroy();
             PostQuitMessage(0);
             return 0;
     }

@@ -10,6 +10,7 @@
 #include "platform/handles.h"
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
+#include "wizard/histories.h"
 
 class TDZDirectoryView;
 class TDZImage;
@@ -22,7 +23,8 @@ class TForm1 : public Window {
 public:
     enum Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
 
-    TForm1();
+    // dataFolder holds the history files; empty means the program's folder.
+    explicit TForm1(std::wstring dataFolder = {});
     ~TForm1() override;
     void Show(int showCommand);
 
@@ -96,6 +98,8 @@ public:
     void HelpExecute();
     void DropFiles(const std::vector<std::wstring>& paths);
     void FormResize();
+    // Saves the histories and settings; runs once, when the window goes.
+    void FormDestroy();
 
     // Target page
     void ExistingFileChange();
@@ -167,6 +171,9 @@ private:
     void ResetForNewLink();
     void MoveToTop(ComboBox& combo, int found, const std::wstring& text);
 
+    std::wstring dataFolder_;
+    Histories histories_;
+    bool destroyed_ = false;
     int page_ = 0;
     bool sitesVisible_ = true;
     std::vector<std::vector<HWND>> pages_;

@@ -12,7 +12,7 @@ WizardTest::WizardTest() {
 }
 
 void WizardTest::NewForm() {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(temp.Path());
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());
     PumpMessages();

@@ -1,0 +1,130 @@
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/wine.h"
+#include "tests/windows/support/wizard_fixture.h"
+#include "wizard/folder_links.h"
+
+namespace {
+
+using namespace icon_files;
+
+class StartupTest : public WizardTest {
+protected:
+    void Start(const std::wstring& first, const std::wstring& second = {}) {
+        PrepareWizard(*form, DecideStartMode(first, second, {FileExists, DirectoryExists}));
+    }
+};
+
+TEST_F(StartupTest, EditModeFillsEveryPage) {
+    const std::wstring program = MakeProgram(L"Mit Blank\\a,b.exe");
+    const std::wstring five = MakeIconLibrary(temp / L"fuenf.dll", 5);
+    const std::wstring link = temp.MakeFolder(L"Links") + L"Alt.lnk";
+    ASSERT_TRUE(WriteLink(program, link, L"-x \"y z\"", L"Beschreibung", five, 4));
+    Start(L"/e", link);
+    EXPECT_EQ(form->EditedLinkPath, link);
+    EXPECT_TRUE(form->DelCurLink.Visible());
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" -x \"y z\"");
+    EXPECT_EQ(form->Description.Text(), L"Beschreibung");
+    EXPECT_EQ(form->IconFile.Text(), five);
+    EXPECT_TRUE(form->IFile.Checked());
+    EXPECT_EQ(form->SelectedIconIndex, 4);
+    EXPECT_EQ(form->WizardStage, 3);
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Links\\"));
+
+    // Editing with the same name: no overwrite question, the old link replaced.
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"Links\\Alt");
+    form->NextClick();
+    form->Description.SetText(L"Neu");
+    form->NextClick();
+    EXPECT_EQ(form->SelectedIconIndex, 4);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_FALSE(form->DelCurLink.Visible());
+    const LinkData written = ReadLink(link);
+    EXPECT_EQ(written.description, L"Neu");
+    EXPECT_EQ(written.iconIndex, 4);
+    EXPECT_EQ(written.arguments, L"-x \"y z\"");
+}
+
+TEST_F(StartupTest, EditingWithoutDeletingAsksBeforeOverwriting) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring link = temp / L"Alt.lnk";
+    ASSERT_TRUE(WriteLink(program, link, L"", L"alt", L"", 0));
+    Start(L"/E", link);
+    form->DelCurLink.SetChecked(false);
+    boxes.Answer(BoxAnswer::Yes);
+    CreateLink(form->ExistingFile.Text(), temp.Path() + L"Alt", L"neu");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.find(L"Soll sie überschrieben werden?"), std::wstring::npos);
+    EXPECT_EQ(ReadLink(link).description, L"neu");
+}
+
+TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring link = temp / L"Alt.lnk";
+    ASSERT_TRUE(WriteLink(program, link, L"", L"alt", L"", 0));
+    Start(L"/E", link);
+    const std::wstring tooLong = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o')) + L"neuer_name";
+    CreateLink(form->ExistingFile.Text(), tooLong, L"neu");
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    ASSERT_TRUE(FileExists(link)) << "the edited link must not be lost";
+    EXPECT_EQ(ReadLink(link).description, L"alt");
+
+    NewForm();
+    Start(L"/E", link);
+    CreateLink(form->ExistingFile.Text(), temp.Path() + L"Umbenannt", L"neu");
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_FALSE(FileExists(link));
+    EXPECT_EQ(ReadLink(temp.Path() + L"Umbenannt.lnk").description, L"neu");
+}
+
+TEST_F(StartupTest, EditsAFolderLink) {
+    const std::wstring target = temp.MakeFolder(L"Ziel");
+    const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
+    ASSERT_EQ(CreateFolderLink(nullptr, folderLink, target, L"", L"Alt", L"", 0), FolderLinkResult::Created);
+    Start(L"/E", WithoutTrailingBackslash(folderLink));
+    EXPECT_EQ(form->ExistingFile.Text(), target);
+    EXPECT_EQ(form->Description.Text(), L"Alt");
+    EXPECT_EQ(form->WizardStage, 2);
+}
+
+TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
+    const std::wstring text = temp.MakeFile(L"notiz.txt");
+    Start(L"/E", text);
+    EXPECT_EQ(form->ExistingFile.Text(), L"");
+    EXPECT_EQ(form->EditedLinkPath, L"");
+
+    NewForm();
+    const std::wstring folder = temp.MakeFolder(L"Vorauswahl");
+    Start(L"/d", folder);
+    EXPECT_EQ(form->WizardStage, 1);
+    const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
+    TypeTarget(program);
+    boxes.Answer(BoxAnswer::Yes);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
+
+    NewForm();
+    Start(program);
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\"");
+    EXPECT_TRUE(form->Next.Enabled());
+}
+
+TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
+    const std::wstring folder = temp.MakeFolder(L"Hier");
+    for (const std::wstring given : {WithoutTrailingBackslash(folder), folder}) {
+        opened.clear();
+        EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE), 0);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].first, L"rundll32.exe");
+        EXPECT_EQ(opened[0].second, L"appwiz.cpl,NewLinkHere " + folder);
+    }
+}
+
+}  // namespace
