@@ -71,6 +71,11 @@ foreach(test_source IN LISTS ZW_WIN_TESTS)
     TIMEOUT 600)
 endforeach()
 
+# The program itself, driven with keystrokes on a screen of its own.
+add_test(NAME blackbox.wizard_keys
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/blackbox/wizard_keys.sh $<TARGET_FILE:zeigerwerk> ${CMAKE_BINARY_DIR}/blackbox)
+set_tests_properties(blackbox.wizard_keys PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+
 file(GLOB ZW_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_winbench.cpp)
 foreach(bench_source IN LISTS ZW_WIN_BENCHES)
   get_filename_component(bench_name ${bench_source} NAME_WE)

@@ -5,7 +5,7 @@ set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 # The prefix's Desktop and Documents live in the build folder, not in the real home.
 export HOME="$WINEPREFIX-home"
-mkdir -p "$HOME"
+mkdir -p "$HOME/Desktop"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 command -v wine >/dev/null || { echo "wine is not installed: run scripts/setup.sh" >&2; exit 1; }
 
@@ -15,12 +15,14 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 if [ "${1:-}" = --init ]; then
+  # A server started here, detached from ctest's pipes, serves every test; otherwise the first
+  # test's output pipe stays open until the last test is over.
+  wineserver -p 60 </dev/null >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
   fi
   # A crashing test must fail, not wait for someone to close Wine's crash dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wineserver -w
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   exit 0
 fi
 exec wine "$@"
