@@ -7,6 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wine.h"
 #include "wizard/link_store.h"
 
 namespace {
@@ -32,8 +33,8 @@ TEST_F(LinkStoreTest, WrittenFieldsReadBack) {
         {"arguments and icon index 5", exe, L"/x \"a b\"", L"Beschreibung", temp / L"icons.dll", 5,
          temp.Path() + L"Programme"},
         {"folder target", temp.Path() + L"Programme", L"", L"Ordner", L"", 0, temp.Path().substr(0, temp.Path().size() - 1)},
-        {"text outside the Western code page", unicodeExe, L"\u0416\u4E2D", L"Ünïcödé \u20AC \u4E2D", L"", 0,
-         unicodeFolder.substr(0, unicodeFolder.size() - 1)},
+        {"text outside the Western code page", unicodeExe, L"\u0416\u4E2D \u03B1\u03B2", L"Ünïcödé \u20AC \u4E2D \u03A9",
+         unicodeFolder + L"\u03A3\u4E2D.ico", 3, unicodeFolder.substr(0, unicodeFolder.size() - 1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,14 +65,37 @@ TEST_F(LinkStoreTest, LongArgumentsAndDescriptionSurvive) {
     const std::wstring exe = temp.MakeFile(L"a.exe");
     const std::wstring linkFile = temp / L"lang.lnk";
     std::wstring arguments, description;
-    for (int i = 0; i < 60; ++i) arguments += L"/option" + std::to_wstring(i) + L" ";
-    for (int i = 0; i < 80; ++i) description += L"Wort" + std::to_wstring(i) + L" ";
-    ASSERT_GT(arguments.size(), 400u);
-    ASSERT_GT(description.size(), 400u);
+    while (arguments.size() < 1000) arguments += L"/option" + std::to_wstring(arguments.size()) + L" ";
+    while (description.size() < 1000) description += L"Wort" + std::to_wstring(description.size()) + L" ";
+    arguments.resize(1000);
+    description.resize(1000);
     ASSERT_TRUE(WriteLink(exe, linkFile, arguments, description, L"", 0));
     const LinkData data = ReadLink(linkFile);
     EXPECT_EQ(data.arguments, arguments);
     EXPECT_EQ(data.description, description);
+}
+
+TEST_F(LinkStoreTest, AnIndependentReaderSeesEveryField) {
+    const std::wstring exe = temp.MakeFile(L"Werkzeug\\prog.exe");
+    const std::wstring linkFile = temp / L"lnkinfo.lnk";
+    ASSERT_TRUE(WriteLink(exe, linkFile, L"-a \"b c\"", L"Beschreibung", temp / L"bilder.dll", 7));
+    const std::string report = LnkInfo(linkFile);
+    ASSERT_FALSE(report.empty()) << "lnkinfo did not run";
+    const auto line = [&](const std::string& field) {
+        const size_t at = report.find(field);
+        if (at == std::string::npos) return std::string();
+        const size_t colon = report.find(':', at);
+        const size_t end = report.find('\n', colon);
+        std::string value = report.substr(colon + 1, end - colon - 1);
+        value.erase(0, value.find_first_not_of(" \t"));
+        return value;
+    };
+    EXPECT_EQ(line("Local path"), Utf8FromWide(exe)) << report;
+    EXPECT_EQ(line("Command line arguments"), "-a \"b c\"") << report;
+    EXPECT_EQ(line("Working directory"), Utf8FromWide(temp.Path() + L"Werkzeug")) << report;
+    EXPECT_EQ(line("Description"), "Beschreibung") << report;
+    EXPECT_EQ(line("Icon location"), Utf8FromWide(temp / L"bilder.dll")) << report;
+    EXPECT_EQ(line("Icon index"), "7") << report;
 }
 
 TEST_F(LinkStoreTest, LinkPathLimitIs259Characters) {

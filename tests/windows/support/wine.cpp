@@ -1,6 +1,7 @@
 #include "tests/windows/support/wine.h"
 
 #include "platform/utf.h"
+#include "tests/windows/support/temp_folder.h"
 
 bool RunningUnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -70,4 +71,17 @@ void MakeFolderWritable(const std::wstring& folder) {
 DWORD FileAttributes(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+}
+
+std::string LnkInfo(const std::wstring& linkFile) {
+    TempFolder out;
+    const std::wstring report = out / L"lnkinfo.txt";
+    const std::wstring partial = WideFromUtf8(UnixPathOf(out / L"lnkinfo.part"));
+    const std::wstring command = L"sh -c \"/usr/bin/lnkinfo '" + WideFromUtf8(UnixPathOf(linkFile)) + L"' > '" +
+                                 partial + L"' 2>&1; mv '" + partial + L"' '" + WideFromUtf8(UnixPathOf(report)) +
+                                 L"'\"";
+    if (!RunUnixProgram(L"/bin/sh", command)) return {};
+    // Wine does not wait for a Unix process; the report appears whole when lnkinfo is done.
+    for (int i = 0; i < 100 && GetFileAttributesW(report.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    return ReadFileBytes(report);
 }

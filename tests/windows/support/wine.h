@@ -21,3 +21,6 @@ std::string UnixPathOf(const std::wstring& path);
 // Starts a Unix program under Wine (Wine cannot wait for its end: wait for its effect); false on
 // Windows or failure.
 bool RunUnixProgram(const std::wstring& program, const std::wstring& commandLine);
+
+// lnkinfo's report of a link file (empty when lnkinfo could not run).
+std::string LnkInfo(const std::wstring& linkFile);

@@ -71,15 +71,3 @@ void WizardTest::CreateLink(const std::wstring& target, const std::wstring& loca
     form->NextClick();
 }
 
-std::string LnkInfo(const std::wstring& linkFile) {
-    TempFolder out;
-    const std::wstring report = out / L"lnkinfo.txt";
-    const std::wstring partial = WideFromUtf8(UnixPathOf(out / L"lnkinfo.part"));
-    const std::wstring command = L"sh -c \"/usr/bin/lnkinfo '" + WideFromUtf8(UnixPathOf(linkFile)) + L"' > '" +
-                                 partial + L"' 2>&1; mv '" + partial + L"' '" + WideFromUtf8(UnixPathOf(report)) +
-                                 L"'\"";
-    if (!RunUnixProgram(L"/bin/sh", command)) return {};
-    // Wine does not wait for a Unix process; the report appears whole when lnkinfo is done.
-    for (int i = 0; i < 100 && GetFileAttributesW(report.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
-    return ReadFileBytes(report);
-}

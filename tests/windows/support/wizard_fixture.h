@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wine.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/link_store.h"
 #include "wizard/wizard_form.h"
@@ -37,6 +38,3 @@ protected:
     std::vector<std::pair<std::wstring, std::wstring>> opened;  // ShellOpen calls: file, parameters
     std::unique_ptr<TForm1> form;
 };
-
-// lnkinfo's report of a link file (empty when lnkinfo could not run).
-std::string LnkInfo(const std::wstring& linkFile);
