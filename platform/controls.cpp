@@ -47,15 +47,20 @@ void Label::Create(HWND parent, const std::wstring& text, int x, int y, int widt
 
 void Button::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id,
                     DWORD style) {
-    Control::Create(parent, L"BUTTON", text, WS_TABSTOP | style, x, y, width, height, id);
+    // Every control but a radio button after the first of its group starts a group of its own, so
+    // arrow keys stay inside radio groups.
+    const DWORD type = style & BS_TYPEMASK;
+    const bool radio = type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON;
+    const DWORD tabbing = radio ? (style & WS_GROUP ? WS_TABSTOP : 0) : WS_TABSTOP | WS_GROUP;
+    Control::Create(parent, L"BUTTON", text, tabbing | style, x, y, width, height, id);
 }
 
 void Edit::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int id, DWORD style) {
-    Control::Create(parent, L"EDIT", text, WS_TABSTOP | style, x, y, width, height, id, WS_EX_CLIENTEDGE);
+    Control::Create(parent, L"EDIT", text, WS_TABSTOP | WS_GROUP | style, x, y, width, height, id, WS_EX_CLIENTEDGE);
 }
 
 void ComboBox::Create(HWND parent, int x, int y, int width, int height, int id) {
-    Control::Create(parent, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, x, y,
+    Control::Create(parent, L"COMBOBOX", L"", WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, x, y,
                     width, height, id);
 }
 

@@ -25,4 +25,11 @@ if [ "${1:-}" = --init ]; then
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   exit 0
 fi
-exec wine "$@"
+# Output goes through a file: processes Wine starts on the side (explorer, services) inherit it
+# and would otherwise hold ctest's pipe open until they end.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
+wine "$@" </dev/null >"$log" 2>&1 || status=$?
+cat "$log"
+exit $status

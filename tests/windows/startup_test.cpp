@@ -5,6 +5,7 @@
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "wizard/folder_links.h"
+#include "wizard/settings.h"
 
 namespace {
 
@@ -125,6 +126,34 @@ TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
         EXPECT_EQ(opened[0].first, L"rundll32.exe");
         EXPECT_EQ(opened[0].second, L"appwiz.cpl,NewLinkHere " + folder);
     }
+}
+
+TEST_F(StartupTest, UnwritableHistoryFolderGivesOneMessageAndKeepsTheLink) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    // A file where the history folder should be: nothing can be written below it.
+    const std::wstring blocked = temp.MakeFile(L"gesperrt") + L"\\";
+    form = std::make_unique<TForm1>(blocked);
+    form->Show(SW_SHOW);
+    CreateLink(program, temp.Path() + L"Bleibt", L"da");
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    boxes.Clear();
+    form->CancelClick();
+    PumpMessages();
+    form.reset();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:", 0), 0u);
+    EXPECT_EQ(ReadLink(temp.Path() + L"Bleibt.lnk").description, L"da");
+}
+
+TEST_F(StartupTest, WindowSizeAndFilterSurviveARestart) {
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
+    form->ODialog.FilterIndex = 2;
+    form.reset();
+    const Settings settings = LoadSettings();
+    EXPECT_EQ(settings.windowWidth, 640);
+    EXPECT_EQ(settings.windowHeight, 480);
+    EXPECT_EQ(settings.fileTypes, 2);
+    NewForm();
 }
 
 }  // namespace
