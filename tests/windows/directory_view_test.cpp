@@ -291,4 +291,67 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
     EXPECT_EQ(fx.tree->Indent(), 19);
 }
 
+// Draws the tree with drives, an opened folder and a link file node; the picture is written to
+// the file named by ZW_SCREENSHOT (a .bmp) so that it can be looked at.
+TEST_F(DirectoryViewTest, TheTreeDrawsDrivesFoldersAndLinkIcons) {
+    const std::wstring list = temp.MakeFolder(L"Menü");
+    temp.MakeFolder(L"Menü\\Bilder");
+    temp.MakeFolder(L"Menü\\Programme\\Editor");
+    ASSERT_TRUE(WriteLink(target, list + L"Werkzeug.lnk", L"", L"", L"", 0));
+    TreeFixture fx(temp.Path(), false);
+    fx.keepOtherDrives = true;
+    fx.tree->SetHideSelection(false);
+    fx.tree->Load();
+    const HTREEITEM node = fx.tree->SelectDirectory(list);
+    ASSERT_TRUE(node);
+    fx.tree->Expand(ChildNamed(*fx.tree, node, L"Werkzeug.lnk"));
+    UpdateWindow(fx.host.Handle());
+    RedrawWindow(fx.tree->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+
+    RECT client;
+    GetClientRect(fx.host.Handle(), &client);
+    HDC screen = GetDC(fx.host.Handle());
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> colours(pixels, pixels + client.right * client.bottom);
+    std::sort(colours.begin(), colours.end());
+    const auto distinct = std::unique(colours.begin(), colours.end()) - colours.begin();
+    EXPECT_GT(distinct, 10) << "icons and text drawn, not a blank tree";
+    EXPECT_GE(fx.tree->ImageIndexOf(ChildNamed(*fx.tree, node, L"Werkzeug.lnk")), 0) << "the link's icon was drawn";
+
+    wchar_t file[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"ZW_SCREENSHOT", file, MAX_PATH)) {
+        BITMAPFILEHEADER header{};
+        const DWORD size = static_cast<DWORD>(client.right * client.bottom * 4);
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof header + sizeof(BITMAPINFOHEADER);
+        header.bfSize = header.bfOffBits + size;
+        HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(out, &header, sizeof header, &written, nullptr);
+        WriteFile(out, &info.bmiHeader, sizeof(BITMAPINFOHEADER), &written, nullptr);
+        WriteFile(out, bits, size, &written, nullptr);
+        CloseHandle(out);
+    }
+    wchar_t wait[16] = {};
+    if (GetEnvironmentVariableW(L"ZW_SCREENSHOT_WAIT", wait, 16)) {
+        const DWORD until = GetTickCount() + 1000u * static_cast<DWORD>(_wtoi(wait));
+        while (GetTickCount() < until) {
+            PumpMessages();
+            Sleep(20);
+        }
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(fx.host.Handle(), screen);
+}
+
 }  // namespace
