@@ -14,20 +14,6 @@ constexpr int kMargin = 10;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 25;
 
-std::string ReadAllBytes(const std::wstring& path) {
-    FileHandle file(NullIfInvalid(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    if (!file) ThrowLastError();
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError();
-        if (read == 0) return bytes;
-        bytes.append(buffer, read);
-    }
-}
-
 // The system's message font, at least 9 pt so that longer texts read comfortably.
 LOGFONTW MessageFont() {
     NONCLIENTMETRICSW metrics{};
@@ -305,7 +291,7 @@ void ShowHelpTopic(HWND owner, const std::wstring& helpFile, const std::wstring&
     }
     HelpContents file;
     try {
-        file = ParseHelpFile(ReadAllBytes(helpFile));
+        file = ParseHelpFile(ReadWholeFile(helpFile));
     } catch (const PlatformError& error) {
         ShowErrorBox(boxOwner, L"Die Hilfedatei konnte nicht gelesen werden:\r\n" + helpFile + L"\r\n" + error.Message());
         return;

@@ -10,6 +10,7 @@
 #include "app/resource_ids.h"
 #include "dialogs/modal_loop.h"
 #include "platform/files.h"
+#include "platform/icon_size.h"
 
 namespace {
 constexpr int kClientWidth = 435;
@@ -29,20 +30,6 @@ SIZE TextSize(HDC dc, HFONT font, const std::wstring& text) {
     return size;
 }
 
-SIZE IconSize(HICON icon) {
-    SIZE size{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-    ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info)) return size;
-    BITMAP bm{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
-        size = {bm.bmWidth, bm.bmHeight};
-    } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
-        size = {bm.bmWidth, bm.bmHeight / 2};
-    }
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return size;
-}
 
 // A variant of a font; the variants live as long as the program, like the forms that use them.
 HFONT FontVariant(HFONT font, const wchar_t* face, LONG weight, bool underline) {

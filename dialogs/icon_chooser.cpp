@@ -9,6 +9,7 @@
 
 #include "dialogs/modal_loop.h"
 #include "platform/handles.h"
+#include "platform/icon_size.h"
 #include "wizard/icon_count.h"
 
 namespace {
@@ -20,20 +21,6 @@ constexpr int kIconIndexId = 101;
 constexpr int kIconIndexSpinId = 102;
 constexpr UINT kShownMessage = WM_APP + 1;
 
-SIZE IconSize(HICON icon) {
-    SIZE size{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return size;
-    BITMAP bm{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
-        size = {bm.bmWidth, bm.bmHeight};
-    } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
-        size = {bm.bmWidth, bm.bmHeight / 2};
-    }
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return size;
-}
 
 HWND MakeControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width,
                  int height, HWND parent, int id, HFONT font) {

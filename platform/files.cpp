@@ -39,3 +39,17 @@ std::wstring ModulePath() {
 }
 
 std::wstring ProgramFolder() { return FolderPart(ModulePath()); }
+
+std::string ReadWholeFile(const std::wstring& path) {
+    FileHandle file(NullIfInvalid(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) ThrowLastError();
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError();
+        if (read == 0) return bytes;
+        bytes.append(buffer, read);
+    }
+}

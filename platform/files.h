@@ -10,5 +10,8 @@ bool PathExists(const std::wstring& path);       // file or folder
 DWORD AttributesOf(const std::wstring& path);    // INVALID_FILE_ATTRIBUTES when unknown
 void SetAttributes(const std::wstring& path, DWORD attributes);  // throws PlatformError
 
+// The whole content of a file; throws PlatformError when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
+
 std::wstring ModulePath();     // the running program's full path
 std::wstring ProgramFolder();  // its folder, with a trailing backslash

@@ -14,4 +14,5 @@ list(APPEND ZW_WINDOWS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_file_operation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shell_open.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/shell_open.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/icon_size.cpp)

@@ -46,18 +46,7 @@ std::optional<std::string> SystemCodePage::Encode(std::wstring_view text) const 
 }
 
 HistoryList ReadHistoryFile(const std::wstring& path) {
-    FileHandle file(NullIfInvalid(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    if (!file) ThrowLastError();
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError();
-        if (read == 0) break;
-        bytes.append(buffer, read);
-    }
-    return DecodeHistoryFile(bytes, SystemCodePage());
+    return DecodeHistoryFile(ReadWholeFile(path), SystemCodePage());
 }
 
 void WriteHistoryFile(const std::wstring& path, const HistoryList& list) {

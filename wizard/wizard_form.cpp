@@ -404,11 +404,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
-        case WM_NOTIFY: {
-            LRESULT result = 0;
-            if (Dir && Dir->HandleNotify(reinterpret_cast<NMHDR*>(lParam), result)) return result;
-            break;
-        }
         case DM_GETDEFID:
             return MAKELRESULT(IdNext, DC_HASDEFID);
         case WM_SIZE:
