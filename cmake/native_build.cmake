@@ -1,11 +1,17 @@
 # Linux build of the portable rules, tested under AddressSanitizer and UBSan.
-find_package(GTest REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
 
-set(ZW_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+option(ZW_SANITIZERS "Build under AddressSanitizer and UBSan (OFF for timing benchmarks)" ON)
+if(ZW_SANITIZERS)
+  set(ZW_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+endif()
 add_compile_options(-Wall -Wextra -g ${ZW_SANITIZE})
 add_link_options(${ZW_SANITIZE})
+
+# GoogleTest from Debian's sources (package googletest), built with the same flags as the tests.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_library(zw_portable STATIC ${ZW_PORTABLE_SOURCES} ${ZW_NATIVE_ONLY_SOURCES})
 target_include_directories(zw_portable PUBLIC ${CMAKE_SOURCE_DIR})
@@ -15,7 +21,7 @@ file(GLOB ZW_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_t
 foreach(test_source IN LISTS ZW_NATIVE_TESTS)
   get_filename_component(test_name ${test_source} NAME_WE)
   add_executable(${test_name} ${test_source})
-  target_link_libraries(${test_name} PRIVATE zw_portable GTest::gtest GTest::gtest_main)
+  target_link_libraries(${test_name} PRIVATE zw_portable gtest gtest_main)
   add_test(NAME native.${test_name} COMMAND ${test_name})
   set_tests_properties(native.${test_name} PROPERTIES TIMEOUT 300)
 endforeach()

@@ -119,7 +119,7 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
 
 TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
     const std::wstring folder = temp.MakeFolder(L"Hier");
-    for (const std::wstring given : {WithoutTrailingBackslash(folder), folder}) {
+    for (const std::wstring& given : {WithoutTrailingBackslash(folder), folder}) {
         opened.clear();
         EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE), 0);
         ASSERT_EQ(opened.size(), 1u);
