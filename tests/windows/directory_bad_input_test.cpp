@@ -14,6 +14,7 @@
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
+#include "tests/windows/support/wine_drive.h"
 
 namespace {
 using namespace directory_test;
@@ -37,76 +38,6 @@ void ChangeMode(const std::wstring& folder, const wchar_t* mode) {
     ASSERT_TRUE(RunUnixProgram(L"/bin/chmod", L"chmod " + std::wstring(mode) + L" \"" + UnixPath(folder) + L"\""));
 }
 
-// A drive letter of the Wine prefix, marked as a floppy drive, that points to a folder. Wine's
-// mount manager reads the drive types only when it starts, so the letter is defined through it
-// (it writes the dosdevices link and the type under HKLM\Software\Wine\Drives itself).
-struct WineDriveRequest {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset;
-    USHORT deviceOffset;
-    USHORT labelOffset;
-};
-constexpr DWORD kDefineUnixDrive = CTL_CODE(0x6d, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
-bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixTarget) {
-    std::vector<char> buffer(sizeof(WineDriveRequest) + unixTarget.size() + 1, 0);
-    auto* request = reinterpret_cast<WineDriveRequest*>(buffer.data());
-    request->size = static_cast<ULONG>(buffer.size());
-    request->type = type;
-    request->letter = static_cast<WCHAR>(towlower(letter));
-    if (!unixTarget.empty()) {
-        request->mountPointOffset = sizeof(WineDriveRequest);
-        memcpy(buffer.data() + sizeof(WineDriveRequest), unixTarget.c_str(), unixTarget.size() + 1);
-    }
-    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE) return false;
-    DWORD returned = 0;
-    const BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                    nullptr, 0, &returned, nullptr);
-    CloseHandle(manager);
-    return ok != FALSE;
-}
-
-class RemovableDrive {
-public:
-    explicit RemovableDrive(const std::wstring& unixTarget) {
-        const DWORD used = GetLogicalDrives();
-        for (wchar_t c = L'X'; c >= L'M' && letter_ == 0; --c)
-            if (!(used & (1u << (c - L'A')))) letter_ = c;
-        wchar_t prefix[MAX_PATH] = {};
-        GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-        link_ = std::wstring(prefix) + L"/dosdevices/" + static_cast<wchar_t>(towlower(letter_)) + L":";
-        value_ = std::wstring(1, static_cast<wchar_t>(towlower(letter_))) + L":";
-        defined_ = DefineWineDrive(letter_, DRIVE_REMOVABLE, Utf8FromWide(unixTarget));
-        if (!defined_) {
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Drives", value_.c_str(), REG_SZ, L"floppy",
-                            sizeof(L"floppy"));
-            RunUnixProgram(L"/bin/ln", L"ln -sfn \"" + unixTarget + L"\" \"" + link_ + L"\"");
-        }
-    }
-    ~RemovableDrive() {
-        if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, {});
-        RunUnixProgram(L"/bin/rm", L"rm -f \"" + link_ + L"\"");
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Drives", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, value_.c_str());
-            RegCloseKey(key);
-        }
-    }
-    std::wstring Root() const { return std::wstring(1, letter_) + L":\\"; }
-
-private:
-    wchar_t letter_ = 0;
-    bool defined_ = false;
-    std::wstring link_, value_;
-};
-
 class DirectoryBadInputTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(RunningUnderWine()) << "these cases are built with Wine's drive letters"; }
@@ -121,7 +52,7 @@ TEST_F(DirectoryBadInputTest, ARemovableDriveWithoutMediumOpensToNothingAndKeeps
     };
     for (const auto& [what, unixTarget] : cases) {
         SCOPED_TRACE(what);
-        RemovableDrive drive(unixTarget);
+        WineDrive drive(DRIVE_REMOVABLE, unixTarget);
         ASSERT_EQ(GetDriveTypeW(drive.Root().c_str()), UINT{DRIVE_REMOVABLE});
         BoxScript boxes;
         TreeFixture fx(temp.Path(), false);

@@ -2,7 +2,9 @@
 
 #include "platform/files.h"
 #include "platform/path_text.h"
+#include "platform/utf.h"
 #include "tests/windows/support/wine.h"
+#include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "wizard/folder_links.h"
 
@@ -228,6 +230,44 @@ TEST_F(WizardTest, HistoriesMoveAcceptedEntriesToTheTop) {
     form->NextClick();
     EXPECT_EQ(form->ExistingFile.Items(), (std::vector<std::wstring>{program, L"andere", L"x"}));
     EXPECT_EQ(form->ExistingFile.Text(), UpperCase(program));
+}
+
+TEST_F(WizardTest, RemovableDriveRootIsAcceptedWithoutAMedium) {
+    WineDrive drive(DRIVE_REMOVABLE, WideFromUtf8(UnixPathOf(temp.Path())) + L"/kein_medium");
+    ASSERT_EQ(GetDriveTypeW(drive.Root().c_str()), UINT{DRIVE_REMOVABLE});
+    TypeTarget(drive.Root());
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(WizardTest, LocationOnACdRomGivesOnlyTheDeviceBox) {
+    const std::wstring medium = temp.MakeFolder(L"medium");
+    WineDrive drive(DRIVE_CDROM, WideFromUtf8(UnixPathOf(medium)));
+    if (GetDriveTypeW(drive.Root().c_str()) != DRIVE_CDROM) GTEST_SKIP() << "this Wine cannot make a CD-ROM drive";
+    TypeTarget(MakeProgram(L"a.exe"));
+    form->NextClick();
+    TypeLocation(drive.Root() + L"fehlt\\Name");
+    form->NextClick();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Auf diesem Gerät kann nicht geschrieben werden."}));
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+}
+
+TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
+    const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
+    const std::wstring icons = temp.MakeFile(L"symbole.ico", "x");
+    const std::wstring link = temp / L"Übernommen.lnk";
+    ASSERT_TRUE(WriteLink(program, link, L"/q", L"Alte Beschreibung", icons, 2));
+    form->DropFiles({link});
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /q");
+    EXPECT_EQ(form->Description.Text(), L"Alte Beschreibung");
+    EXPECT_TRUE(form->IFile.Checked());
+    EXPECT_EQ(form->IconFile.Text(), icons);
+    EXPECT_EQ(form->SelectedIconIndex, 2);
+    EXPECT_EQ(form->WizardStage, 2);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(NamePart(form->LinkFile.Text()), L"Übernommen");
 }
 
 }  // namespace
