@@ -19,14 +19,6 @@
 namespace {
 using namespace directory_test;
 
-#define EXPECT_SAME_PATH(actual, expected) \
-    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)
-
-HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
-    for (HTREEITEM child : tree.ChildrenOf(node))
-        if (tree.CaptionOf(child) == caption) return child;
-    return nullptr;
-}
 
 std::wstring UnixPath(const std::wstring& path) {
     std::wstring unix = WideFromUtf8(UnixPathOf(path));

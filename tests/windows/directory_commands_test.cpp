@@ -16,14 +16,6 @@
 namespace {
 using namespace directory_test;
 
-#define EXPECT_SAME_PATH(actual, expected) \
-    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)
-
-HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
-    for (HTREEITEM child : tree.ChildrenOf(node))
-        if (tree.CaptionOf(child) == caption) return child;
-    return nullptr;
-}
 
 // Answers the dialogs that a modal call on this thread shows: each timer tick hands the newest
 // dialog of the thread to the answer function.

@@ -8,6 +8,7 @@
 
 #include "controls/directory_view.h"
 #include "platform/path_text.h"
+#include "platform/utf.h"
 
 namespace directory_test {
 
@@ -98,4 +99,13 @@ public:
     bool keepOtherDrives = false;
 };
 
+inline HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
+    for (HTREEITEM child : tree.ChildrenOf(node))
+        if (tree.CaptionOf(child) == caption) return child;
+    return nullptr;
+}
+
 }  // namespace directory_test
+
+#define EXPECT_SAME_PATH(actual, expected) \
+    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)

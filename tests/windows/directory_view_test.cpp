@@ -18,14 +18,6 @@
 namespace {
 using namespace directory_test;
 
-#define EXPECT_SAME_PATH(actual, expected) \
-    EXPECT_TRUE(SameText(actual, expected)) << Utf8FromWide(actual) << " != " << Utf8FromWide(expected)
-
-HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
-    for (HTREEITEM child : tree.ChildrenOf(node))
-        if (tree.CaptionOf(child) == caption) return child;
-    return nullptr;
-}
 
 // Folder links must be read-only to count; under Wine that takes the Unix write permission,
 // which has to come back before the temporary folder can be removed.
