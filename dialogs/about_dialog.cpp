@@ -253,12 +253,7 @@ TInfo::TInfo(HINSTANCE resources, std::wstring programFile)
 TInfo::~TInfo() = default;
 
 void TInfo::FormCreate() {
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateWindowObject(L"ZeigerwerkInfo", exStyle, style, L"Info", CW_USEDEFAULT, CW_USEDEFAULT,
-                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr,
+    CreateDialogWindow(L"ZeigerwerkInfo", L"Info", kClientWidth, kClientHeight, nullptr,
                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     HWND self = Handle();
     SetClientSize(self, kClientWidth, kClientHeight);

@@ -42,12 +42,7 @@ void TForm2::FormCreate(HWND owner) {
     itemHeight_ = 32 - lf.lfHeight + 6;
     if (lf.lfHeight > 0) itemHeight_ = 32 + lf.lfHeight + 6;  // a cell height given, not a character height
 
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    CreateWindowObject(L"ZeigerwerkIconChooser", exStyle, style, L"Symbol auswählen", CW_USEDEFAULT, CW_USEDEFAULT,
-                       frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, nullptr,
+    CreateDialogWindow(L"ZeigerwerkIconChooser", L"Symbol auswählen", kClientWidth, kClientHeight, owner,
                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     HWND self = Handle();
     SetClientSize(self, kClientWidth, kClientHeight);

@@ -51,6 +51,16 @@ void Window::CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD s
         ThrowLastError();
 }
 
+void Window::CreateDialogWindow(const wchar_t* className, const std::wstring& caption, int clientWidth,
+                                int clientHeight, HWND owner, HBRUSH background) {
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    CreateWindowObject(className, exStyle, style, caption, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                       frame.bottom - frame.top, owner, nullptr, nullptr, background);
+}
+
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }

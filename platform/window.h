@@ -25,6 +25,9 @@ protected:
     void CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD style, const std::wstring& caption,
                             int x, int y, int width, int height, HWND parent, HMENU menuOrId,
                             HICON icon = nullptr, HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    // A dialog-framed popup whose client area is about the size given.
+    void CreateDialogWindow(const wchar_t* className, const std::wstring& caption, int clientWidth, int clientHeight,
+                            HWND owner, HBRUSH background);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd_, message, wParam, lParam);
