@@ -2,6 +2,8 @@
 # Sets everything up, builds and starts the wizard under Wine, passing the arguments through.
 # Without a display: starts a virtual screen, saves a screenshot after start-up and ends the program.
 set -euo pipefail
+# Wine names files in the Unix locale's charset: umlauts and CJK need a UTF-8 one.
+export LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds both builds and runs every test: native, then under Wine.
 set -euo pipefail
+# Wine names files in the Unix locale's charset: umlauts and CJK need a UTF-8 one.
+export LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh" all

@@ -2,6 +2,7 @@
 # Runs one Windows test program under 32-bit Wine in the build folder's own prefix.
 # "--init" creates the prefix. Without a display the program runs inside a virtual screen.
 set -euo pipefail
+export LC_ALL=C.UTF-8  # Wine names files in the Unix locale's charset
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 # The prefix's Desktop and Documents live in the build folder, not in the real home.
 export HOME="$WINEPREFIX-home"

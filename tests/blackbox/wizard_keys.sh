@@ -3,6 +3,7 @@
 # writes with lnkinfo: a start with a target whose path holds a blank, Enter through every page;
 # then an /E start that changes the description and replaces the link.
 set -euo pipefail
+export LC_ALL=C.UTF-8  # Wine names files in the Unix locale's charset
 program=${1:?path of zeigerwerk.exe}
 work=${2:?a scratch folder}
 export WINEPREFIX="$work/wineprefix-blackbox" WINEARCH=win32 WINEDEBUG=-all

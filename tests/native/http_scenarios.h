@@ -350,7 +350,20 @@ TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
     *release = true;
 }
 
+// A minimal system (a bare chroot) may have no hosts file naming localhost; nothing resolves it then.
+inline bool HostsFileNamesLocalhost() {
+#ifdef _WIN32
+    std::ifstream hosts("Z:\\etc\\hosts");
+#else
+    std::ifstream hosts("/etc/hosts");
+#endif
+    std::stringstream content;
+    content << hosts.rdbuf();
+    return content.str().find("localhost") != std::string::npos;
+}
+
 TEST_F(HttpScenario, LocalhostIsResolvedByThePlatform) {
+    if (!HostsFileNamesLocalhost()) GTEST_SKIP() << "this machine has no hosts entry for localhost";
     TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("lh"), "lh"}; });
     ASSERT_EQ(GetError("http://localhost:" + std::to_string(server.Port()) + "/x"), "");
     EXPECT_EQ(BodyFile(), "lh");
