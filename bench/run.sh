@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Builds every benchmark without sanitizers and runs it, then prints each ratio again at the end.
+# Native benchmarks (bench/*_bench.cpp) are built in <build>/native-bench with ZW_SANITIZERS=OFF
+# and run directly; Windows benchmarks (bench/*_winbench.cpp) are built in <build>/win and run
+# under 32-bit Wine in a prefix of their own (<build>/win/bench-prefix), inside a virtual screen
+# when there is no display. <build> is build/ in the repository unless ZW_BUILD_DIR names another.
+# Arguments: names of benchmarks to run (default: all), e.g. bench/run.sh startup_winbench.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZW_BUILD_DIR:-$top/build}
+jobs=${ZW_JOBS:-$(nproc)}
+logs=$build/bench-logs
+mkdir -p "$logs"
+
+native=() windows=()
+for source in "$top"/bench/*_bench.cpp; do [ -e "$source" ] && native+=("$(basename "$source" .cpp)"); done
+for source in "$top"/bench/*_winbench.cpp; do [ -e "$source" ] && windows+=("$(basename "$source" .cpp)"); done
+if [ $# -gt 0 ]; then
+  wanted=" $* "
+  keep() { local n; for n in "$@"; do [[ $wanted == *" $n "* ]] && echo "$n"; done; return 0; }
+  mapfile -t native < <(keep "${native[@]}")
+  mapfile -t windows < <(keep "${windows[@]}")
+fi
+
+if [ ${#native[@]} -gt 0 ]; then
+  echo "== building native benchmarks (no sanitizers) in $build/native-bench"
+  cmake -S "$top" -B "$build/native-bench" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS=OFF >/dev/null
+  cmake --build "$build/native-bench" -j"$jobs" --target "${native[@]}" >"$logs/native-build.log" 2>&1 ||
+    { cat "$logs/native-build.log" >&2; exit 1; }
+fi
+if [ ${#windows[@]} -gt 0 ]; then
+  echo "== building Windows benchmarks in $build/win"
+  cmake -S "$top" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build/win" -j"$jobs" --target zeigerwerk "${windows[@]}" >"$logs/win-build.log" 2>&1 ||
+    { cat "$logs/win-build.log" >&2; exit 1; }
+fi
+
+failed=()
+run() {  # name, command...
+  local name=$1; shift
+  echo "== $name"
+  # Wine's own note on the root drive, which has no volume label, is left out of the screen.
+  "$@" 2>&1 | tee "$logs/$name.log" | sed '/^wine: Read access denied for device/d' || failed+=("$name")
+}
+
+for name in "${native[@]}"; do
+  run "$name" "$build/native-bench/$name"
+done
+
+if [ ${#windows[@]} -gt 0 ]; then
+  export WINEPREFIX=$build/win/bench-prefix
+  xvfb_pid=
+  cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    return 0
+  }
+  trap cleanup EXIT
+  if [ -z "${DISPLAY:-}" ]; then
+    display=:$((190 + RANDOM % 100))
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=$display
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $display" >&2; exit 1; }
+  fi
+  mkdir -p "$WINEPREFIX"  # the Wine server cannot start in a folder that does not exist yet
+  "$top/scripts/wine-test.sh" --init
+  for name in "${windows[@]}"; do
+    run "$name" "$top/scripts/wine-test.sh" "$build/win/$name.exe"
+  done
+fi
+
+echo
+echo "== ratios"
+for name in "${native[@]}" "${windows[@]}"; do
+  [ -f "$logs/$name.log" ] || continue
+  grep -i 'ratio' "$logs/$name.log" | sed "s/^/$name: /" || echo "$name: no ratio printed"
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed: ${failed[*]}" >&2
+  exit 1
+fi
