@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/resource_ids.h"
 #include "controls/directory_view.h"
 #include "controls/dz_image.h"
@@ -209,8 +211,20 @@ void TForm1::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), 
 void TForm1::HookComboKeys(ComboBox& combo, ControlHook& hook) {
     hook.Attach(combo.EditHandle(), [this, &combo](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
         if (message == WM_KEYDOWN) ComboBoxKeyDown(combo, wParam, GetKeyState(VK_SHIFT) < 0);
+        // Only a typed character completes; Backspace and Delete must be able to shorten the text.
+        if (message == WM_CHAR) completeTyping_ = wParam >= L' ';
         return false;
     });
+}
+
+void TForm1::ComboNotification(ComboBox& combo, int code, const std::function<void()>& change) {
+    if (code == CBN_SELENDOK) {
+        combo.SetText(combo.Item(combo.ItemIndex()));
+        change();
+    } else if (code == CBN_EDITCHANGE && !combo.SettingText()) {
+        change();
+        if (std::exchange(completeTyping_, false) && combo.CompleteFromItems()) change();
+    }
 }
 
 // --- navigation --------------------------------------------------------------------------
@@ -358,10 +372,7 @@ void TForm1::OnCommand(int id, int code, HWND) {
             break;
         case IdHelp: HelpExecute(); break;
         case IdExistingFile:
-            if ((code == CBN_EDITCHANGE && !ExistingFile.SettingText()) || code == CBN_SELENDOK) {
-                if (code == CBN_SELENDOK) ExistingFile.SetText(ExistingFile.Item(ExistingFile.ItemIndex()));
-                ExistingFileChange();
-            }
+            ComboNotification(ExistingFile, code, [this] { ExistingFileChange(); });
             break;
         case IdButton1: Button1Click(); break;
         case IdButton4: Button4Click(); break;
@@ -374,20 +385,14 @@ void TForm1::OnCommand(int id, int code, HWND) {
         case IdUp: UpClick(); break;
         case IdLinkFile:
             if (code == CBN_DROPDOWN) LinkFileDropDown();
-            if ((code == CBN_EDITCHANGE && !LinkFile.SettingText()) || code == CBN_SELENDOK) {
-                if (code == CBN_SELENDOK) LinkFile.SetText(LinkFile.Item(LinkFile.ItemIndex()));
-                LinkFileChange();
-            }
+            ComboNotification(LinkFile, code, [this] { LinkFileChange(); });
             break;
         case IdStandard:
         case IdIFile:
             if (code == BN_CLICKED) StandardClick(id == IdStandard ? &Standard : &IFile);
             break;
         case IdIconFile:
-            if ((code == CBN_EDITCHANGE && !IconFile.SettingText()) || code == CBN_SELENDOK) {
-                if (code == CBN_SELENDOK) IconFile.SetText(IconFile.Item(IconFile.ItemIndex()));
-                StandardClick(&IconFile);
-            }
+            ComboNotification(IconFile, code, [this] { StandardClick(&IconFile); });
             break;
         case IdChoseIcon: ChoseIconClick(); break;
         case IdButton3: Button3Click(); break;

@@ -150,6 +150,8 @@ private:
     void AddToPage(int page, HWND control, int anchors);
     void OnCommand(int id, int code, HWND control);
     void HookComboKeys(ComboBox& combo, ControlHook& hook);
+    // A change typed or chosen in one of the history combo boxes, with completion at the end.
+    void ComboNotification(ComboBox& combo, int code, const std::function<void()>& change);
 
     bool CheckTarget();
     void SwitchToLocationPage();
@@ -187,4 +189,5 @@ private:
     std::vector<IconHandle> buttonIcons_;
     ControlHook iconLabelMouse_;
     bool trackingIconLabel_ = false;
+    bool completeTyping_ = false;
 };
