@@ -20,6 +20,7 @@ if [ $# -gt 0 ]; then
   keep() { local n; for n in "$@"; do [[ $wanted == *" $n "* ]] && echo "$n"; done; return 0; }
   mapfile -t native < <(keep "${native[@]}")
   mapfile -t windows < <(keep "${windows[@]}")
+  [ $((${#native[@]} + ${#windows[@]})) -eq $# ] || { echo "unknown benchmark among: $*" >&2; exit 2; }
 fi
 
 if [ ${#native[@]} -gt 0 ]; then
