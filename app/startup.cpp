@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <optional>
+
 #include "app/help_window.h"
 #include "app/resource_ids.h"
 #include "app/shell_registration.h"
@@ -73,9 +75,10 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     SetWindowPos(form.Handle(), nullptr, 0, 0, settings.windowWidth, settings.windowHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form.ODialog.FilterIndex = settings.fileTypes;
-    TInfo about;
+    std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {
-        about.ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
+        if (!about) about.emplace();
+        about->ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
                         LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
     };
     GuardedCall(form.Handle(), [&] {

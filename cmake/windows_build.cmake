@@ -69,6 +69,10 @@ foreach(test_source IN LISTS ZW_WIN_TESTS)
   set_tests_properties(wine.${test_name} PROPERTIES FIXTURES_REQUIRED wineprefix
     ENVIRONMENT "WINEPREFIX=${ZW_WINEPREFIX};ZW_PROGRAM=$<TARGET_FILE:zeigerwerk>;ZW_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     TIMEOUT 600)
+  # Tests that write the program's registry keys must not overlap: one removes what another reads.
+  if(test_name MATCHES "^(shell_registration|startup|histories)_test$")
+    set_tests_properties(wine.${test_name} PROPERTIES RESOURCE_LOCK program_registry)
+  endif()
 endforeach()
 
 # The program itself, driven with keystrokes on a screen of its own.

@@ -37,31 +37,10 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
     Dir->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
         DirDirectoryAdding(directory, allow);
     };
-    Dir->Load();
 
-    struct FolderButton {
-        Button* button;
-        int id;
-        const wchar_t* hint;
-        int folder;
-    };
-    const FolderButton buttons[] = {
-        {&Desktop, IdDesktop, L"Desktop", CSIDL_DESKTOPDIRECTORY},
-        {&Startmenu, IdStartmenu, L"Startmenü", CSIDL_STARTMENU},
-        {&Programs, IdPrograms, L"Startmenü/Programme", CSIDL_PROGRAMS},
-        {&SendTo, IdSendTo, L"SendTo (Senden an)", CSIDL_SENDTO},
-        {&QuickLaunch, IdQuickLaunch, L"Quick Launch (Schnellstart)", CSIDL_APPDATA},
-        {&Autorun, IdAutorun, L"Autostart", CSIDL_STARTUP},
-    };
     int by = treeTop;
-    for (const auto& b : buttons) {
+    for (const auto& b : FolderButtons()) {
         b.button->Create(form, L"", x + w - 26, by, 26, 26, b.id, BS_ICON);
-        SHFILEINFOW info{};
-        const std::wstring path = SpecialFolderPath(b.folder);
-        if (!path.empty() && SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
-            buttonIcons_.emplace_back(info.hIcon);
-            b.button->SetIcon(info.hIcon);
-        }
         hints_.Set(b.button->Handle(), b.hint);
         AddToPage(LinkFilePage, b.button->Handle(), AnchorLayout::TopRight);
         by += 28;
@@ -80,6 +59,31 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
     HookComboKeys(LinkFile, linkFileKeys_);
     // Tab order: the tree, the folder buttons, the link text.
     SetWindowPos(LinkFile.Handle(), Up.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::vector<TForm1::FolderButton> TForm1::FolderButtons() {
+    return {
+        {&Desktop, IdDesktop, L"Desktop", CSIDL_DESKTOPDIRECTORY},
+        {&Startmenu, IdStartmenu, L"Startmenü", CSIDL_STARTMENU},
+        {&Programs, IdPrograms, L"Startmenü/Programme", CSIDL_PROGRAMS},
+        {&SendTo, IdSendTo, L"SendTo (Senden an)", CSIDL_SENDTO},
+        {&QuickLaunch, IdQuickLaunch, L"Quick Launch (Schnellstart)", CSIDL_APPDATA},
+        {&Autorun, IdAutorun, L"Autostart", CSIDL_STARTUP},
+    };
+}
+
+// The buttons show their folders' shell icons; asking the shell for them is slow the first
+// time, so it waits until the page is first shown.
+void TForm1::LoadFolderButtonIcons() {
+    if (!buttonIcons_.empty()) return;
+    for (const auto& b : FolderButtons()) {
+        SHFILEINFOW info{};
+        const std::wstring path = SpecialFolderPath(b.folder);
+        if (!path.empty() && SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
+            buttonIcons_.emplace_back(info.hIcon);
+            b.button->SetIcon(info.hIcon);
+        }
+    }
 }
 
 void TForm1::SelectSpecialFolder(int folderId, const std::wstring& suffix) {

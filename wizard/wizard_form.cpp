@@ -193,6 +193,7 @@ void TForm1::ShowPage(int page) {
     for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
         for (HWND h : pages_[p]) ShowWindow(h, p == page && sitesVisible_ ? SW_SHOWNA : SW_HIDE);
     if (page == IconFilePage) FormResize();
+    if (page == LinkFilePage) LoadFolderButtonIcons();
 }
 
 void TForm1::SetSitesVisible(bool visible) {

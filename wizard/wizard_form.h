@@ -160,6 +160,14 @@ private:
     void DropOnLocationPage(const std::wstring& path);
     void DropOnIconPage(const std::wstring& path);
     void SelectSpecialFolder(int folderId, const std::wstring& suffix = {});
+    struct FolderButton {
+        Button* button;
+        int id;
+        const wchar_t* hint;
+        int folder;
+    };
+    std::vector<FolderButton> FolderButtons();
+    void LoadFolderButtonIcons();
 
     void EnterIconPage();
     bool LeaveIconPage();

@@ -9,6 +9,7 @@
 #include "app/resource_ids.h"
 #include "controls/dz_image.h"
 #include "controls/file_label.h"
+#include "platform/utf.h"
 #include "controls/win_ani.h"
 #include "controls/win_xp.h"
 #include "platform/handles.h"
@@ -101,8 +102,6 @@ TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
         {"the deepest folder that fits", deep, TextWidth(label.Handle(), fromLeft), drFromLeft, fromLeft},
         {"the top folder that fits", deep, TextWidth(label.Handle(), fromRight), drFromRight, fromRight},
         {"a lone name wider than the label", L"Dateiname.txt", 10, drFromLeft, L"Dateiname.txt"},
-        {"a drive and a name too wide for both", driveAndName, TextWidth(label.Handle(), driveAndName) - 1,
-         drFromLeft, L"...\\Ein sehr langer Dateiname.txt"},
     };
     for (const auto& c : cases) {
         label.SetDirection(c.direction);
@@ -112,6 +111,13 @@ TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
         label.SetFileName(L"");
         EXPECT_EQ(label.Caption(), L"") << c.what;
     }
+    // A drive and a name one pixel too wide: whether "...\\" still fits beside the name depends on
+    // the font, so either shortening is right, but never the whole path.
+    label.SetBounds(0, 0, TextWidth(label.Handle(), driveAndName) - 1, 16);
+    label.SetFileName(driveAndName);
+    const std::wstring shortened = label.Caption();
+    EXPECT_TRUE(shortened == L"...\\Ein sehr langer Dateiname.txt" || shortened == L"Ein sehr langer Dateiname.txt")
+        << Utf8FromWide(shortened);
 }
 
 TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) {
