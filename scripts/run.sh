@@ -27,9 +27,10 @@ cleanup() { wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || tru
 trap cleanup EXIT
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-wine explorer /desktop=Zeigerwerk,1024x768 "$exe" "$@" >/dev/null 2>&1 &
-for _ in $(seq 150); do
-  xdotool search --name 'Verknüpfung|Zeigerwerk|angeben' >/dev/null 2>&1 && break
+wine explorer /desktop=Vorschau,1024x768 "$exe" "$@" >/dev/null 2>&1 &
+# The wizard's caption depends on the start mode; each of them ends in one of these words.
+for _ in $(seq 300); do
+  xdotool search --name 'Verknüpfung erstellen|angeben|Warnung|Zeigerwerk \[' >/dev/null 2>&1 && break
   sleep 0.2
 done
 sleep 2
