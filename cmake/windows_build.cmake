@@ -3,7 +3,7 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0
 add_compile_options(-finput-charset=UTF-8 -fexec-charset=UTF-8 -Wall -Wextra)
 add_link_options(-static -municode)
 
-set(ZW_SYSTEM_LIBS ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 gdi32 msimg32 user32
+set(ZW_SYSTEM_LIBS ole32 oleaut32 uuid shell32 shlwapi comctl32 gdi32 msimg32 user32
     advapi32 version ws2_32 wininet winmm)
 
 add_library(zw_portable STATIC ${ZW_PORTABLE_SOURCES})

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/win_error.h"
 
 std::function<std::optional<std::wstring>(const OpenDialog&)> OpenDialog::Script;
 std::function<std::optional<std::wstring>()> BrowseForFolderScript;
@@ -32,7 +33,16 @@ bool OpenDialog::Execute(HWND owner) {
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.lpstrTitle = Title.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-    const bool chosen = GetOpenFileNameW(&ofn) != FALSE;
+    // The common dialog library (and the printing libraries it pulls in) is loaded only when the
+    // dialog is first opened, which keeps the wizard's start-up short.
+    static const auto getOpenFileName = [] {
+        const HMODULE library = LoadLibraryW(L"comdlg32.dll");
+        return library ? reinterpret_cast<decltype(&GetOpenFileNameW)>(
+                             reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameW")))
+                       : nullptr;
+    }();
+    if (!getOpenFileName) ThrowLastError();
+    const bool chosen = getOpenFileName(&ofn) != FALSE;
     FilterIndex = static_cast<int>(ofn.nFilterIndex);
     if (chosen) FileName = file.data();
     return chosen;

@@ -1,5 +1,8 @@
 #include <shlobj.h>
 
+#include <optional>
+#include <thread>
+
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
@@ -268,6 +271,50 @@ TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
     form->NextClick();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(NamePart(form->LinkFile.Text()), L"Übernommen");
+}
+
+TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
+    OpenDialog::Script = [](const OpenDialog& dialog) -> std::optional<std::wstring> {
+        EXPECT_EQ(dialog.Filter, L"Programme|*.exe|Alle Dateien|*");
+        EXPECT_EQ(dialog.Title, L"Durchsuchen");
+        return L"C:\\Werk,zeug\\a.exe";
+    };
+    form->Button1Click();
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
+    EXPECT_TRUE(form->Next.Enabled());
+    EXPECT_TRUE(form->ODialog.InitialDir.empty());
+
+    BrowseForFolderScript = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
+    form->Button4Click();
+    EXPECT_EQ(form->ExistingFile.Text(), L"C:\\Werk,zeug") << "a folder with a comma is not";
+    BrowseForFolderScript = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
+    form->Button4Click();
+    EXPECT_EQ(form->ExistingFile.Text(), L"\"C:\\Mit Blank\"");
+}
+
+BOOL CALLBACK CancelFileDialog(HWND window, LPARAM found) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    if (std::wstring(caption) != L"Durchsuchen" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return FALSE;
+}
+
+TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
+    TypeTarget(L"bleibt");
+    const DWORD self = GetCurrentThreadId();
+    bool seen = false;
+    std::thread closer([&] {
+        for (int i = 0; i < 300 && !seen; ++i) {
+            Sleep(50);
+            EnumThreadWindows(self, CancelFileDialog, reinterpret_cast<LPARAM>(&seen));
+        }
+    });
+    form->Button1Click();
+    closer.join();
+    EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
+    EXPECT_EQ(form->ExistingFile.Text(), L"bleibt");
 }
 
 }  // namespace
