@@ -61,7 +61,7 @@ void TForm1::FormDestroy() {
         bounds = placement.rcNormalPosition;
     }
     const Settings settings{bounds.right - bounds.left, bounds.bottom - bounds.top, ODialog.FilterIndex};
-    const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder());
+    const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder(), HKEY_CURRENT_USER, SettingsKey);
     TargetTokens.clear();
     histories_[HistoryKind::Files] = ExistingFile.Items();
     histories_[HistoryKind::Directories] = LinkFile.Items();

@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
+#include "wizard/settings.h"
 
 class TDZDirectoryView;
 class TDZImage;
@@ -82,6 +83,8 @@ public:
     // Shows the About dialog (wired by start-up).
     std::function<void()> OnAbout;
     std::wstring HelpFile;
+    // Where the window size and filter are saved (below HKEY_CURRENT_USER).
+    std::wstring SettingsKey = kSettingsKey;
 
     // Notebook
     int PageIndex() const { return page_; }

@@ -133,6 +133,7 @@ TEST_F(StartupTest, UnwritableHistoryFolderGivesOneMessageAndKeepsTheLink) {
     // A file where the history folder should be: nothing can be written below it.
     const std::wstring blocked = temp.MakeFile(L"gesperrt") + L"\\";
     form = std::make_unique<TForm1>(blocked);
+    form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     CreateLink(program, temp.Path() + L"Bleibt", L"da");
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
@@ -149,7 +150,7 @@ TEST_F(StartupTest, WindowSizeAndFilterSurviveARestart) {
     SetWindowPos(form->Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
     form->ODialog.FilterIndex = 2;
     form.reset();
-    const Settings settings = LoadSettings();
+    const Settings settings = LoadSettings(HKEY_CURRENT_USER, TestSettingsKey());
     EXPECT_EQ(settings.windowWidth, 640);
     EXPECT_EQ(settings.windowHeight, 480);
     EXPECT_EQ(settings.fileTypes, 2);

@@ -1,6 +1,7 @@
 #include "tests/windows/support/wizard_fixture.h"
 
 #include "platform/path_text.h"
+#include "platform/registry.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 
@@ -13,13 +14,20 @@ WizardTest::WizardTest() {
 
 void WizardTest::NewForm() {
     form = std::make_unique<TForm1>(temp.Path());
+    form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());
     PumpMessages();
 }
 
+std::wstring WizardTest::TestSettingsKey() {
+    // Each test process keeps its forms' settings apart from the program's and other tests'.
+    return std::wstring(kSettingsKey) + L"-Test" + std::to_wstring(GetCurrentProcessId());
+}
+
 WizardTest::~WizardTest() {
     form.reset();
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, TestSettingsKey());
     ShellOpenScript = nullptr;
     OpenDialog::Script = nullptr;
     BrowseForFolderScript = nullptr;

@@ -21,6 +21,7 @@ protected:
     WizardTest();
     ~WizardTest() override;
 
+    static std::wstring TestSettingsKey();
     // A fresh, shown wizard window (focus needs a visible window).
     void NewForm();
     void TypeTarget(const std::wstring& text);
