@@ -14,6 +14,7 @@
 #include "controls/win_xp.h"
 #include "platform/handles.h"
 #include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
@@ -25,17 +26,6 @@ struct Host {
     ~Host() { DestroyWindow(hwnd); }
 };
 
-void Pump(int milliseconds) {
-    const DWORD until = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(2);
-    } while (GetTickCount() < until);
-}
 
 std::wstring ProgramPath() { return icon_files::ProgramUnderTest(); }
 

@@ -8,22 +8,12 @@
 #include "platform/message_box.h"
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/messages.h"
 
 namespace {
 
 const wchar_t* const kTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon", L"KindOfLink"};
 
-void Pump(int milliseconds = 50) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');

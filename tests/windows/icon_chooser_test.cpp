@@ -7,24 +7,13 @@
 
 #include "dialogs/icon_chooser.h"
 #include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
 
 using namespace icon_files;
 
-// Lets the dialog handle what is waiting (posted keys and clicks, painting).
-void Pump(int milliseconds = 50) {
-    const DWORD until = GetTickCount() + milliseconds;
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() < until);
-}
 
 // With ZW_HOLD_MS set, the dialog stays up that long, so that a screenshot can be taken.
 void HoldForScreenshot() {
