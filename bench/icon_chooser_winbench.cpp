@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dialogs/icon_chooser.h"
+#include "tests/windows/support/icon_builder.h"
 #include "wizard/icon_count.h"
 
 namespace {
@@ -29,63 +30,10 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-#pragma pack(push, 1)
-struct GroupIconEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-struct GroupIconDirectory {
-    WORD reserved, type, count;
-    GroupIconEntry entry;
-};
-#pragma pack(pop)
+// Icon k of the benchmark's library: colours that differ from icon to icon.
+COLORREF BenchColour(int k) { return RGB(37 * k % 256, (91 * k + 40) % 256, (13 * k + 90) % 256); }
 
-// One opaque 32 x 32 icon image with 32-bit colour: a colour that differs from icon to icon and a
-// diagonal stripe, so that no two images are alike.
-std::vector<BYTE> IconImage(int k) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = 32;
-    header.biHeight = 64;  // colour and mask
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biSizeImage = 32 * 32 * 4 + 32 * 4;
-    std::vector<BYTE> image(sizeof header + header.biSizeImage, 0);  // mask all zero: opaque
-    std::copy_n(reinterpret_cast<const BYTE*>(&header), sizeof header, image.begin());
-    BYTE* pixel = image.data() + sizeof header;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x, pixel += 4) {
-            const bool stripe = (x + y + k) % 8 < 2;
-            pixel[0] = static_cast<BYTE>(stripe ? 255 : 37 * k);
-            pixel[1] = static_cast<BYTE>(stripe ? 255 : 91 * k + 40);
-            pixel[2] = static_cast<BYTE>(stripe ? 255 : 13 * k + 90);
-            pixel[3] = 255;
-        }
-    }
-    return image;
-}
-
-// A copy of this exe (which carries no icons) with `count` icons added as resources.
-bool MakeIconLibrary(const std::wstring& path, int count) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (!CopyFileW(self, path.c_str(), FALSE)) return false;
-    HANDLE update = BeginUpdateResourceW(path.c_str(), FALSE);
-    if (!update) return false;
-    bool ok = true;
-    const WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    for (int k = 0; k < count && ok; ++k) {
-        std::vector<BYTE> image = IconImage(k);
-        const WORD iconId = static_cast<WORD>(1000 + k);
-        GroupIconDirectory group{0, 1, 1, {32, 32, 0, 0, 1, 32, static_cast<DWORD>(image.size()), iconId}};
-        ok = UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(iconId), language, image.data(),
-                             static_cast<DWORD>(image.size())) &&
-             UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(1 + k), language, &group, sizeof group);
-    }
-    return EndUpdateResourceW(update, !ok) && ok;
-}
+bool MakeIconLibrary(const std::wstring& path, int count) { return icon_files::AddIconLibrary(path, count, BenchColour); }
 
 // The reference: every icon of the file extracted once, as the chooser's work could at most be
 // if it read each icon a single time.

@@ -286,7 +286,7 @@ bool TForm1::LeaveIconPage() {
         return false;
     }
     if (IFile.Checked()) {
-        MoveToTop(IconFile, IndexOfText(file, IconFile.Items()), file);
+        UpdateHistory(IconFile, [&](HistoryList& list) { RememberText(list, file); });
         RefreshPreviewKeepingIndex();
     }
     return true;

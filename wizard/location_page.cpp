@@ -190,7 +190,7 @@ bool TForm1::CheckLocation() {
         return GetDriveTypeW(root.c_str()) == DRIVE_CDROM;
     });
     if (check.Accepted()) {
-        MoveToTop(LinkFile, IndexOfFolder(check.folder, LinkFile.Items()), check.folder);
+        UpdateHistory(LinkFile, [&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
         LinkFile.SetText(text);
         LinkFileChange();
         return true;

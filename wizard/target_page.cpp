@@ -66,7 +66,7 @@ bool TForm1::CheckTarget() {
         const std::wstring& target = TargetTokens[0];
         const bool exists = TargetExists(target);
         if (exists && !IsLinkFile(target)) {
-            MoveToTop(ExistingFile, IndexOfText(text, ExistingFile.Items()), text);
+            UpdateHistory(ExistingFile, [&](HistoryList& list) { RememberText(list, text); });
             return true;
         }
         if (IsLinkFile(target)) {

@@ -344,15 +344,12 @@ void TForm1::DropFiles(const std::vector<std::wstring>& paths) {
     }
 }
 
-void TForm1::MoveToTop(ComboBox& combo, int found, const std::wstring& text) {
+void TForm1::UpdateHistory(ComboBox& combo, const std::function<void(HistoryList&)>& update) {
+    // The history lives in the combo box; the text shown is kept, as moving an entry may change it.
     const std::wstring shown = combo.Text();
-    if (found >= 0) {
-        const std::wstring entry = combo.Item(found);
-        combo.DeleteItem(found);
-        combo.InsertItem(0, entry);
-    } else {
-        combo.InsertItem(0, text);
-    }
+    HistoryList items = combo.Items();
+    update(items);
+    combo.SetItems(items);
     combo.SetText(shown);
 }
 

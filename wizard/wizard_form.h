@@ -182,7 +182,7 @@ private:
     void SetPreview(HICON large, HICON small);
 
     void ResetForNewLink();
-    void MoveToTop(ComboBox& combo, int found, const std::wstring& text);
+    void UpdateHistory(ComboBox& combo, const std::function<void(HistoryList&)>& update);
 
     std::wstring dataFolder_;
     Histories histories_;

@@ -9,42 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/windows/support/icon_builder.h"
+
 namespace icon_files {
-
-// One 32 x 32 icon image (header, 32-bit colour, mask) in a single colour, opaque everywhere.
-inline std::string IconImage(COLORREF colour) {
-    std::string image;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = 32;
-    header.biHeight = 64;  // colour and mask
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biSizeImage = 32 * 32 * 4 + 32 * 4;
-    image.append(reinterpret_cast<const char*>(&header), sizeof header);
-    for (int i = 0; i < 32 * 32; ++i) {
-        const char pixel[4] = {static_cast<char>(GetBValue(colour)), static_cast<char>(GetGValue(colour)),
-                               static_cast<char>(GetRValue(colour)), static_cast<char>(255)};
-        image.append(pixel, 4);
-    }
-    image.append(32 * 4, '\0');  // mask: every pixel opaque
-    return image;
-}
-
-#pragma pack(push, 1)
-struct IconDirEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    DWORD offset;
-};
-struct GroupIconEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
 
 // An .ico file holding the given images (all 32 x 32): still one icon, whatever the number of images.
 inline std::string IcoFile(const std::vector<COLORREF>& colours) {
@@ -91,29 +58,9 @@ inline std::string BmpFile(int width, int height, COLORREF colour) {
 // The colour of icon k in a test library.
 inline COLORREF LibraryColour(int k) { return RGB(40 * (k + 1) % 256, 200 - 30 * k % 200, 60 + 25 * k); }
 
-// A copy of this test program (which has no icons) carrying `count` icons, icon k in
-// LibraryColour(k). Returns the path.
+// A copy of this test program carrying `count` icons, icon k in LibraryColour(k). Returns the path.
 inline std::wstring MakeIconLibrary(const std::wstring& path, int count) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_TRUE(CopyFileW(self, path.c_str(), FALSE));
-    HANDLE update = BeginUpdateResourceW(path.c_str(), FALSE);
-    EXPECT_NE(update, nullptr);
-    for (int k = 0; k < count; ++k) {
-        const std::string image = IconImage(LibraryColour(k));
-        const WORD iconId = static_cast<WORD>(100 + k);
-        EXPECT_TRUE(UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(iconId), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                    const_cast<char*>(image.data()), static_cast<DWORD>(image.size())));
-        std::string group;
-        const WORD head[3] = {0, 1, 1};
-        group.append(reinterpret_cast<const char*>(head), sizeof head);
-        const GroupIconEntry entry{32, 32, 0, 0, 1, 32, static_cast<DWORD>(image.size()), iconId};
-        group.append(reinterpret_cast<const char*>(&entry), sizeof entry);
-        EXPECT_TRUE(UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(1 + k),
-                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), group.data(),
-                                    static_cast<DWORD>(group.size())));
-    }
-    EXPECT_TRUE(EndUpdateResourceW(update, FALSE));
+    EXPECT_TRUE(AddIconLibrary(path, count, LibraryColour));
     return path;
 }
 
