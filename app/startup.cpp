@@ -19,7 +19,7 @@
 #include "platform/shell_open.h"
 #include "platform/window.h"
 #include "wizard/control_ids.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/wizard_form.h"
 
@@ -29,7 +29,7 @@ void PrepareWizard(TForm1& form, const StartMode& mode) {
         form.ExistingFileChange();
     }
     if (!mode.folder.empty()) {
-        form.WizardStage = 1;
+        form.WizardStage = TForm1::Stage::FolderChosen;
         form.Dir->SelectDirectory(mode.folder);
     }
     if (mode.editedLink.empty()) return;
@@ -41,7 +41,7 @@ void PrepareWizard(TForm1& form, const StartMode& mode) {
     form.DelCurLink.SetVisible(true);
     form.ExistingFile.SetText(EditedTargetCommandLine(link.targetPath, link.arguments));
     form.ExistingFileChange();
-    form.WizardStage = 3;
+    form.WizardStage = TForm1::Stage::IconPagePrepared;
     form.LinkFile.SetText(path);
     form.LinkFileChange();
     form.Description.SetText(link.description);
@@ -49,7 +49,7 @@ void PrepareWizard(TForm1& form, const StartMode& mode) {
     form.IconFileChange();
     form.SelectedIconIndex = link.iconIndex;
     if (link.iconFile.empty()) {
-        form.WizardStage = 2;
+        form.WizardStage = TForm1::Stage::LocationAccepted;
     } else {
         form.Standard.SetChecked(false);
         form.IFile.SetChecked(true);

@@ -14,7 +14,7 @@
 
 #include "dialogs/icon_chooser.h"
 #include "tests/windows/support/icon_builder.h"
-#include "wizard/icon_count.h"
+#include "controls/icon_count.h"
 
 namespace {
 

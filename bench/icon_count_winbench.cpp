@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "wizard/icon_count.h"
+#include "controls/icon_count.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "controls/directory_links.h"
+#include "links/link_targets.h"
 #include "platform/files.h"
 #include "platform/input_box.h"
 #include "platform/message_box.h"

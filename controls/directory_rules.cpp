@@ -1,6 +1,7 @@
 #include "controls/directory_rules.h"
 
 #include "platform/path_text.h"
+#include "links/link_rules.h"
 
 using namespace directory_attributes;
 
@@ -21,22 +22,6 @@ bool NamePassesFilter(const std::wstring& name) {
 }
 
 bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
-
-bool IsDriveRootPath(const std::wstring& path) {
-    if (path.size() != 3 || path[1] != L':' || path[2] != L'\\') return false;
-    const wchar_t letter = path[0];
-    return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
-}
-
-bool HasLinkExtension(const std::wstring& path) { return SameText(ExtensionOf(path), L".lnk"); }
-
-LinkPathKind ClassifyLinkPath(const std::wstring& path) {
-    if (path.size() <= 3) return LinkPathKind::None;
-    const std::wstring bare = WithoutTrailingBackslash(path);
-    const std::wstring extension = ExtensionOf(bare);
-    if (extension.empty()) return LinkPathKind::FolderLinkCandidate;
-    return SameText(extension, L".lnk") ? LinkPathKind::LinkFile : LinkPathKind::None;
-}
 
 std::vector<std::wstring> ComponentsBelowRoot(const std::wstring& path) {
     std::vector<std::wstring> parts;

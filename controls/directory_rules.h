@@ -29,17 +29,6 @@ bool AttributesHidePath(std::uint32_t attributes, std::uint32_t mask);
 bool NamePassesFilter(const std::wstring& name);
 bool IsDotEntry(const std::wstring& name);
 
-// "X:\" with a letter.
-bool IsDriveRootPath(const std::wstring& path);
-bool HasLinkExtension(const std::wstring& path);
-
-enum class LinkPathKind { None, LinkFile, FolderLinkCandidate };
-// What a path may be as a link: paths of three characters or fewer are none; a path whose last
-// component has an extension is a link file candidate only for ".lnk"; a path without one may be
-// a folder link. A trailing backslash is ignored, so a folder with a dot in its name is never a
-// folder link, however it is written.
-LinkPathKind ClassifyLinkPath(const std::wstring& path);
-
 // The folder components of a path below its drive root ("C:\a\b\" gives a, b); empty for a path
 // that does not start with a drive root.
 std::vector<std::wstring> ComponentsBelowRoot(const std::wstring& path);

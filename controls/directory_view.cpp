@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "controls/directory_links.h"
+#include "links/link_targets.h"
+#include "links/link_rules.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/win_error.h"

@@ -10,7 +10,7 @@
 #include "dialogs/modal_loop.h"
 #include "platform/handles.h"
 #include "platform/icon_size.h"
-#include "wizard/icon_count.h"
+#include "controls/icon_count.h"
 
 namespace {
 constexpr int kClientWidth = 654;

@@ -37,3 +37,10 @@ std::wstring WithoutTrailingBackslash(const std::wstring& path) {
 }
 
 bool Contains(const std::wstring& text, wchar_t c) { return text.find(c) != std::wstring::npos; }
+
+bool IsDriveRootPath(const std::wstring& path) {
+    if (path.size() != 3 || path[1] != L':' || path[2] != L'\\') return false;
+    const wchar_t letter = path[0];
+    return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
+}
+

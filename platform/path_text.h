@@ -19,3 +19,6 @@ std::wstring WithTrailingBackslash(const std::wstring& path);
 std::wstring WithoutTrailingBackslash(const std::wstring& path);
 
 bool Contains(const std::wstring& text, wchar_t c);
+
+// "X:\" with a letter.
+bool IsDriveRootPath(const std::wstring& path);

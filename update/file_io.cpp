@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+namespace fileio {
+
 namespace {
 
 #ifndef _WIN32
@@ -216,3 +218,5 @@ std::size_t TFileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t 
 #endif
     return total;
 }
+
+}  // namespace fileio

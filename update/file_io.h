@@ -7,6 +7,9 @@
 
 #include "platform/utf.h"
 
+// Kept apart from platform/files.h, whose Windows functions have the same names.
+namespace fileio {
+
 // `valid` reports whether the bytes were well-formed UTF-8 (invalid ones become U+FFFD).
 std::wstring CheckedUtf8ToWide(const std::string& text, bool& valid);
 // Each byte becomes the character of the same number (wire text such as HTTP header lines).
@@ -58,3 +61,5 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
 };
+
+}  // namespace fileio

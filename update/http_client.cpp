@@ -179,31 +179,31 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
 
 void THttpClient::KeepHead(const std::string& head) {
     if (!OutputFileMode) {
-        Header = Latin1ToWide(head);
+        Header = fileio::Latin1ToWide(head);
         return;
     }
-    TFileWriter file;
+    fileio::TFileWriter file;
     int error = 0;
-    if (!file.Open(Header, TFileWriter::Mode::Replace, error) || !file.Write(head.data(), head.size(), error) ||
+    if (!file.Open(Header, fileio::TFileWriter::Mode::Replace, error) || !file.Write(head.data(), head.size(), error) ||
         !file.Close(error))
-        throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+        throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
 }
 
 void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     bytesRecvd_ = 0;
-    TFileWriter file;
+    fileio::TFileWriter file;
     int error = 0;
     if (InputFileMode) {
-        if (!file.Open(Body, TFileWriter::Mode::Replace, error))
-            throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+        if (!file.Open(Body, fileio::TFileWriter::Mode::Replace, error))
+            throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
     } else {
         Body.clear();
     }
     auto take = [&](const char* data, std::size_t size) {
         if (InputFileMode) {
-            if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+            if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
         } else {
-            Body += Latin1ToWide(std::string(data, size));
+            Body += fileio::Latin1ToWide(std::string(data, size));
         }
         bytesRecvd_ += size;
         if (OnPacketRecvd) OnPacketRecvd();
@@ -218,7 +218,7 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         // A body cut short of its announced length is no valid copy of the file.
         if (bytesRecvd_ < bytesTotal_)
             throw TSocketError(TSocketError::Kind::Receive, "Connection closed before the end of the body");
-        if (InputFileMode && !file.Close(error)) throw TSocketError(TSocketError::Kind::File, ErrnoText(error));
+        if (InputFileMode && !file.Close(error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
     } catch (...) {
         // A partial file would be taken for a complete list or archive by the next step.
         file.Discard();

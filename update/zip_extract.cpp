@@ -41,7 +41,7 @@ std::wstring SafeEntryFileName(const TZipEntry& entry) {
 void TZipArchive::SetZipFileName(const std::wstring& path) {
     zipFileName_ = path;
     entries_.clear();
-    TFileReader file;
+    fileio::TFileReader file;
     int error = 0;
     if (!file.Open(path, error)) return;
     TFileZipSource source(file);
@@ -61,9 +61,9 @@ void TZipArchive::Message(int number, const std::wstring& text) {
 
 int TZipArchive::Extract() {
     messages_.clear();
-    TFileReader file;
+    fileio::TFileReader file;
     int error = 0;
-    if (!FileExists(zipFileName_) || !file.Open(zipFileName_, error)) {
+    if (!fileio::FileExists(zipFileName_) || !file.Open(zipFileName_, error)) {
         Message(zmArchiveNotFound, L"Die Archivdatei " + Quoted(zipFileName_) + L" wurde nicht gefunden.");
         return 0;
     }
@@ -76,7 +76,7 @@ int TZipArchive::Extract() {
         return 0;
     }
     entries_ = reader.Entries();
-    std::wstring folder = DirectoryExists(ExtrBaseDir) ? ExtrBaseDir : CurrentDirectory();
+    std::wstring folder = fileio::DirectoryExists(ExtrBaseDir) ? ExtrBaseDir : fileio::CurrentDirectory();
 
     int written = 0;
     std::uint64_t total = 0;
@@ -110,12 +110,12 @@ int TZipArchive::Extract() {
             break;
         }
 
-        std::wstring path = JoinPath(folder, name);
-        TFileWriter out;
-        if (!out.Open(path, TFileWriter::Mode::CreateNew, error)) {
+        std::wstring path = fileio::JoinPath(folder, name);
+        fileio::TFileWriter out;
+        if (!out.Open(path, fileio::TFileWriter::Mode::CreateNew, error)) {
             if (error == EEXIST) continue;  // an existing file is kept, the archive's copy skipped
             Message(zmWriteFailed, L"Die Datei " + Quoted(path) + L" konnte nicht angelegt werden: " +
-                                       WideFromUtf8(ErrnoText(error)));
+                                       WideFromUtf8(fileio::ErrnoText(error)));
             continue;
         }
         int writeError = 0;
@@ -136,7 +136,7 @@ int TZipArchive::Extract() {
                     break;
                 case TZipEntryResult::SinkFailed:
                     Message(zmWriteFailed, L"Die Datei " + Quoted(path) + L" konnte nicht geschrieben werden: " +
-                                               WideFromUtf8(ErrnoText(writeError)));
+                                               WideFromUtf8(fileio::ErrnoText(writeError)));
                     break;
                 default:
                     Message(zmDataDamaged, L"Die Daten des Eintrags " + shown +

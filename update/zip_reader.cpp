@@ -106,7 +106,7 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
 
         bool haveName = false;
         if (entry.Flags & 0x0800) {
-            entry.Name = CheckedUtf8ToWide(entry.RawName, entry.NameValid);
+            entry.Name = fileio::CheckedUtf8ToWide(entry.RawName, entry.NameValid);
             haveName = true;
         }
         const unsigned char* extra = c + kCentralSize + nameLength;
@@ -117,7 +117,7 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
             if (id == kUnicodePathField && length >= 5 && field[0] == 1 &&
                 Le32(field + 1) == crc32(0, reinterpret_cast<const Bytef*>(entry.RawName.data()),
                                          static_cast<uInt>(entry.RawName.size()))) {
-                entry.Name = CheckedUtf8ToWide(std::string(reinterpret_cast<const char*>(field + 5), length - 5u),
+                entry.Name = fileio::CheckedUtf8ToWide(std::string(reinterpret_cast<const char*>(field + 5), length - 5u),
                                                entry.NameValid);
                 haveName = true;
             }
@@ -127,7 +127,7 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
             // Tools on systems with UTF-8 names store them unmarked; a CP437 name is almost
             // never also well-formed UTF-8 with non-ASCII characters in it.
             bool utf8 = false;
-            std::wstring asUtf8 = CheckedUtf8ToWide(entry.RawName, utf8);
+            std::wstring asUtf8 = fileio::CheckedUtf8ToWide(entry.RawName, utf8);
             bool ascii = std::all_of(entry.RawName.begin(), entry.RawName.end(),
                                      [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
             entry.Name = utf8 && !ascii ? asUtf8 : DecodeCp437(entry.RawName);

@@ -32,14 +32,14 @@ private:
 
 class TFileZipSource final : public TZipSource {
 public:
-    explicit TFileZipSource(TFileReader& file) : file_(file) {}
+    explicit TFileZipSource(fileio::TFileReader& file) : file_(file) {}
     std::uint64_t Size() const override { return file_.Size(); }
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
         return file_.ReadAt(offset, buffer, size);
     }
 
 private:
-    TFileReader& file_;
+    fileio::TFileReader& file_;
 };
 
 struct TZipEntry {

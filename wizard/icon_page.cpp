@@ -12,8 +12,8 @@
 #include "wizard/command_line.h"
 #include "wizard/control_ids.h"
 #include "wizard/history_rules.h"
-#include "wizard/icon_count.h"
-#include "wizard/link_store.h"
+#include "controls/icon_count.h"
+#include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
 
@@ -257,7 +257,7 @@ void TForm1::EnterIconPage() {
     }
     IconStandardObject->SetFileName(target);
     UpdateStandardCaption();
-    if (WizardStage == 2) {
+    if (WizardStage == Stage::LocationAccepted) {
         if (!IconFile.Text().empty()) {
             PreviewFromIconFile(SelectedIconIndex);
         } else {
@@ -271,7 +271,7 @@ void TForm1::EnterIconPage() {
             const bool folder = DirectoryExists(target);
             PreviewStandard(folder ? WithTrailingBackslash(target) : target);
         }
-        WizardStage = 3;
+        WizardStage = Stage::IconPagePrepared;
     }
     if (!DirectoryExists(target)) Next.SetText(L"Fertig stellen");
 }

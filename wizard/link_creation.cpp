@@ -9,8 +9,9 @@
 #include "platform/path_text.h"
 #include "platform/shell_file_operation.h"
 #include "wizard/command_line.h"
-#include "wizard/folder_links.h"
-#include "wizard/link_store.h"
+#include "links/folder_links.h"
+#include "links/link_store.h"
+#include "wizard/folder_replacement.h"
 #include "wizard/wizard_form.h"
 
 namespace {
@@ -49,28 +50,29 @@ private:
 
 void TForm1::CreateTheLink() {
     const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    const std::wstring iconFile = Standard.Checked() ? std::wstring() : IconFile.Text();
     const std::wstring arguments =
         TargetTokens.size() > 1 ? JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}) : std::wstring();
-    const std::wstring description = Description.Text();
+    const LinkData link = NewLinkData(target, arguments, Description.Text(),
+                                      Standard.Checked() ? std::wstring() : IconFile.Text(), SelectedIconIndex);
 
     std::optional<EditedLinkBackup> edited;
     if (DelCurLink.Visible() && DelCurLink.Checked() && PathExists(EditedLinkPath))
         edited.emplace(Handle(), EditedLinkPath);
     DelCurLink.SetVisible(false);
 
-    if (KindOfLink() == 0) {
-        const auto result = CreateFolderLink(Handle(), WithTrailingBackslash(LinkFile.Text()), target, arguments,
-                                             description, iconFile, SelectedIconIndex);
-        if (result == FolderLinkResult::Declined) return;
-        if (result == FolderLinkResult::Created) {
-            if (edited) edited->Keep();
-            Dir->UpdateDirectories(Dir->IconSize(), L"");
-            ShowNewLinkPage();
+    if (KindOfLink() == LinkKind::FolderLink) {
+        const std::wstring folder = WithTrailingBackslash(LinkFile.Text());
+        if (DirectoryExists(folder) && !MakeRoomForFolderLink(Handle(), folder)) return;
+        try {
+            CreateFolderLink(folder, link);
+        } catch (const PlatformError& error) {
+            ExclamationSound();
+            WarnOk(Handle(), L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
             return;
         }
-        ExclamationSound();
-        WarnOk(Handle(), L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.");
+        if (edited) edited->Keep();
+        Dir->UpdateDirectories(Dir->IconSize(), L"");
+        ShowNewLinkPage();
         return;
     }
 
@@ -87,15 +89,17 @@ void TForm1::CreateTheLink() {
             declined = true;
     }
     if (!declined) {
-        if (WriteLink(target, linkFile, arguments, description, iconFile, SelectedIconIndex)) {
+        try {
+            WriteLink(linkFile, link);
             if (edited) edited->Keep();
             if (DirectoryExists(target)) Dir->UpdateDirectories(Dir->IconSize(), L"");
             ShowNewLinkPage();
             SetSitesVisible(true);
             return;
+        } catch (const PlatformError& error) {
+            ExclamationSound();
+            WarnOk(Handle(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
         }
-        ExclamationSound();
-        WarnOk(Handle(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.");
     }
     if (!SitesVisible()) {
         ShowPage(IconFilePage);

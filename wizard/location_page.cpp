@@ -5,9 +5,9 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/control_ids.h"
-#include "wizard/folder_links.h"
+#include "links/folder_links.h"
 #include "wizard/history_rules.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
@@ -205,8 +205,7 @@ bool TForm1::CheckLocation() {
                                                            L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
         LinkFile.SetText(check.proposal);
         LinkFileChange();
-        NextClick();
-        return false;
+        return CheckLocation();
     }
     LinkFile.SelectAll();
     LinkFile.SetFocus();

@@ -4,7 +4,7 @@
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
 #include "wizard/history_rules.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
 
@@ -25,8 +25,8 @@ void TForm1::ExistingFileChange() {
     Next.SetEnabled(!ExistingFile.Text().empty());
     LinkFile.SetText(L"");
     LinkFileChange();
-    if (WizardStage > 1) {
-        WizardStage = 1;
+    if (WizardStage > Stage::FolderChosen) {
+        WizardStage = Stage::FolderChosen;
         if (EditedLinkPath.empty()) IconFile.SetText(L"");
     }
 }
@@ -110,9 +110,9 @@ bool TForm1::CheckTarget() {
 void TForm1::SwitchToLocationPage() {
     Back.SetEnabled(true);
     ShowPage(LinkFilePage);
-    if (WizardStage == 0) {
+    if (WizardStage == Stage::Nothing) {
         Dir->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
-        WizardStage = 1;
+        WizardStage = Stage::FolderChosen;
     }
     bool allow = true;
     DirDirectoryChanging(Dir->SelectedDirectory(), allow);
@@ -145,5 +145,5 @@ void TForm1::DropOnTargetPage(const std::wstring& path) {
         StandardClick(&Standard);
         IconFile.SetText(L"");
     }
-    WizardStage = 2;
+    WizardStage = Stage::LocationAccepted;
 }

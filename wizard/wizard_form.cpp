@@ -13,7 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/control_ids.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 #include "wizard/settings.h"
 
 namespace {
@@ -181,11 +181,11 @@ void TForm1::CreateNewLinkPage(int x, int y, int w) {
     AddToPage(NewLinkPage, Label9.Handle(), AnchorLayout::TopLeftRight);
 }
 
-int TForm1::KindOfLink() const { return KindFolderLink.Checked() ? 0 : 1; }
+TForm1::LinkKind TForm1::KindOfLink() const { return KindFolderLink.Checked() ? LinkKind::FolderLink : LinkKind::FileLink; }
 
-void TForm1::SetKindOfLink(int index) {
-    KindFolderLink.SetChecked(index == 0);
-    KindFileLink.SetChecked(index == 1);
+void TForm1::SetKindOfLink(LinkKind kind) {
+    KindFolderLink.SetChecked(kind == LinkKind::FolderLink);
+    KindFileLink.SetChecked(kind == LinkKind::FileLink);
 }
 
 void TForm1::ShowPage(int page) {
@@ -240,7 +240,7 @@ void TForm1::NextClick() {
                 ShowPage(DescriptionPage);
                 SetCaption(L"Beschreibung angeben");
                 Description.SetFocus();
-                if (WizardStage == 1) WizardStage = 2;
+                if (WizardStage == Stage::FolderChosen) WizardStage = Stage::LocationAccepted;
             }
             break;
         case DescriptionPage:
@@ -253,16 +253,17 @@ void TForm1::NextClick() {
             if (!TargetTokens.empty() && DirectoryExists(TargetTokens[0])) {
                 Next.SetText(L"Fertig stellen");
                 SetCaption(L"Art der Verknüpfung angeben");
-                SetKindOfLink(0);
+                SetKindOfLink(LinkKind::FolderLink);
                 ShowPage(KindOfLinkPage);
                 KindFolderLink.SetFocus();
-                if (WizardStage == 3) WizardStage = 4;
+                if (WizardStage == Stage::IconPagePrepared) WizardStage = Stage::IconPageAccepted;
             } else {
-                SetKindOfLink(1);
+                // Only a folder has a choice of kinds: the file link is written at once.
+                SetKindOfLink(LinkKind::FileLink);
                 SetSitesVisible(false);
                 ShowPage(KindOfLinkPage);
-                if (WizardStage == 3) WizardStage = 4;
-                NextClick();
+                if (WizardStage == Stage::IconPagePrepared) WizardStage = Stage::IconPageAccepted;
+                CreateTheLink();
             }
             break;
         case KindOfLinkPage:
@@ -283,7 +284,7 @@ void TForm1::ResetForNewLink() {
     Back.SetVisible(true);
     Back.SetEnabled(false);
     SetCaption(L"Verknüpfung erstellen");
-    WizardStage = 0;
+    WizardStage = Stage::Nothing;
     ExistingFile.SetText(L"");
     ExistingFileChange();
     ShowPage(ExistsFilePage);
@@ -296,7 +297,7 @@ void TForm1::ResetForNewLink() {
     ChoseIcon.SetEnabled(false);
     Button3.SetEnabled(false);
     WinIconsFile.SetEnabled(false);
-    SetKindOfLink(1);
+    SetKindOfLink(LinkKind::FileLink);
     SetSitesVisible(true);
     ExistingFile.SetFocus();
 }

@@ -58,18 +58,27 @@ public:
     std::unique_ptr<TDZImage> Icon, SmallIcon;
     std::unique_ptr<TFileLabel> IconStandardObject;
 
-    // Page 4: kind of link (radio group "Art der Verknüpfung": 0 folder link, 1 file link)
+    // Page 4: kind of link (radio group "Art der Verknüpfung")
     Label Label8;
     Button KindOfLinkGroup, KindFolderLink, KindFileLink;
-    int KindOfLink() const;
-    void SetKindOfLink(int index);
+    enum class LinkKind { FolderLink, FileLink };
+    LinkKind KindOfLink() const;
+    void SetKindOfLink(LinkKind kind);
 
     // Page 5: closing question
     Label QuestionPicture, Label9;
 
     // Wizard-wide state
     std::vector<std::wstring> TargetTokens;
-    int WizardStage = 0;
+    // How far the pages have been prepared; later stages compare greater.
+    enum class Stage {
+        Nothing,           // nothing prepared
+        FolderChosen,      // the location page has its folder (the tree is not moved to the desktop again)
+        LocationAccepted,  // the icon page is prepared when it is entered
+        IconPagePrepared,
+        IconPageAccepted,
+    };
+    Stage WizardStage = Stage::Nothing;
     std::wstring EditedLinkPath;
     int SelectedIconIndex = 0;
     bool ResetIconIndexOnChange = true;

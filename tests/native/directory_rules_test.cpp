@@ -4,6 +4,8 @@
 #include <set>
 
 #include "controls/directory_rules.h"
+#include "links/link_rules.h"
+#include "platform/path_text.h"
 #include "platform/utf.h"
 
 namespace {

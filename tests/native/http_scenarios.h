@@ -84,7 +84,7 @@ TEST_F(HttpScenario, BodyWithAndWithoutLengthIsWrittenWhole) {
         EXPECT_EQ(client_.BytesRecvd(), body.size());
         EXPECT_EQ(client_.BytesTotal(), withLength ? body.size() : 0u);
         EXPECT_EQ(client_.Status(), 200);
-        EXPECT_EQ(client_.Header, Latin1ToWide(Ok(body, withLength).substr(0, Ok(body, withLength).size() - 2)));
+        EXPECT_EQ(client_.Header, fileio::Latin1ToWide(Ok(body, withLength).substr(0, Ok(body, withLength).size() - 2)));
         // Blocks of at most 64 KiB, each reported, counting up to the whole body.
         ASSERT_GE(packets_.size(), 4u);
         for (std::size_t i = 0; i < packets_.size(); ++i) {

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "platform/utf.h"
-#include "wizard/link_rules.h"
+#include "links/link_rules.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 
 namespace {
 using namespace directory_test;
@@ -137,7 +137,7 @@ TEST_F(DirectoryCommandsTest, NamesThatCannotBeUsedAreReportedInGerman) {
 
 TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
     temp.MakeFolder(L"Neu\\innen");
-    ASSERT_TRUE(WriteLink(target, folder + L"c.lnk", L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(folder + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
     using Item = TDZDirectoryView::MenuItemState;
     struct Case {
@@ -185,7 +185,7 @@ TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
 
 TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
     temp.MakeFolder(L"Ziel\\Inhalt");
-    ASSERT_TRUE(WriteLink(target, folder + L"c.lnk", L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(folder + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
     BoxScript boxes;
     fx.tree->DeleteThisDirectory(UpperCase(temp.Path().substr(0, 3)));

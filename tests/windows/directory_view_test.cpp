@@ -12,8 +12,8 @@
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
-#include "wizard/folder_links.h"
-#include "wizard/link_store.h"
+#include "links/folder_links.h"
+#include "links/link_store.h"
 
 namespace {
 using namespace directory_test;
@@ -41,11 +41,18 @@ TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
     const std::wstring list = temp.MakeFolder(L"Liste");
     temp.MakeFolder(L"Liste\\b");
     temp.MakeFile(L"Liste\\e.txt");
-    ASSERT_TRUE(WriteLink(target, list + L"c.lnk", L"", L"", L"", 0));
-    ASSERT_TRUE(WriteLink(list + L"e.txt", list + L"d.lnk", L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(list + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
+    ASSERT_NO_THROW(WriteLink(list + L"d.lnk", NewLinkData(list + L"e.txt", L"", L"", L"", 0)));
     const std::wstring withFolderLink = temp.MakeFolder(L"Ordnerlinks");
-    ASSERT_EQ(CreateFolderLink(nullptr, withFolderLink + L"f\\", target, L"", L"", L"", 0), FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(withFolderLink + L"f\\", NewLinkData(target, L"", L"", L"", 0)));
     ReadOnlyFolder readOnly(withFolderLink + L"f");
+    // Wine answers a Greek target path from the link's code-page copy, with '?' in it.
+    const std::wstring greek = temp.MakeFolder(L"Ζήτα");
+    temp.MakeFolder(L"Ζήτα\\Eins");
+    temp.MakeFolder(L"Ζήτα\\Zwei");
+    const std::wstring greekLinks = temp.MakeFolder(L"Griechisch");
+    ASSERT_NO_THROW(CreateFolderLink(greekLinks + L"g\\", NewLinkData(greek)));
+    ReadOnlyFolder greekReadOnly(greekLinks + L"g");
 
     TreeFixture fx(temp.Path());
     struct Case {
@@ -53,10 +60,12 @@ TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
         std::vector<std::wstring> children;
         std::wstring link;
         std::wstring ownPath;
+        std::wstring target;
     };
     const Case cases[] = {
-        {list, {L"b", L"c.lnk"}, L"c.lnk", list + L"c.lnk"},
-        {withFolderLink, {L"f"}, L"f", withFolderLink + L"f\\"},
+        {list, {L"b", L"c.lnk"}, L"c.lnk", list + L"c.lnk", target},
+        {withFolderLink, {L"f"}, L"f", withFolderLink + L"f\\", target},
+        {greekLinks, {L"g"}, L"g", greekLinks + L"g\\", greek},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8FromWide(c.link));
@@ -67,7 +76,7 @@ TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
         const HTREEITEM link = ChildNamed(*fx.tree, folder, c.link);
         ASSERT_TRUE(link);
         EXPECT_EQ(fx.tree->ChildCaptions(link), std::vector<std::wstring>{L""}) << "one placeholder before opening";
-        EXPECT_SAME_PATH(fx.tree->NodePath(link, false), target);
+        EXPECT_SAME_PATH(fx.tree->NodePath(link, false), c.target);
         EXPECT_SAME_PATH(fx.tree->NodePath(link, true), c.ownPath);
         const auto asked = std::find_if(fx.adding.begin(), fx.adding.end(),
                                         [&](const Adding& a) { return SameText(a.directory, c.ownPath + (c.ownPath.back() == L'\\' ? L"" : L"\\")); });
@@ -77,8 +86,8 @@ TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
 
         fx.tree->Expand(link);
         EXPECT_EQ(fx.tree->ChildCaptions(link), (std::vector<std::wstring>{L"Eins", L"Zwei"}));
-        EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), target) << "opening selects, and the link reports its target";
-        EXPECT_SAME_PATH(fx.tree->NodePath(ChildNamed(*fx.tree, link, L"Eins"), true), target + L"Eins\\");
+        EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), c.target) << "opening selects, and the link reports its target";
+        EXPECT_SAME_PATH(fx.tree->NodePath(ChildNamed(*fx.tree, link, L"Eins"), true), c.target + L"Eins\\");
     }
 }
 
@@ -138,7 +147,7 @@ TEST_F(DirectoryViewTest, EachDirectoryIsAnnouncedOnceAndAVetoKeepsThePreviousNo
     const std::wstring one = temp.MakeFolder(L"Auswahl\\Eins");
     const std::wstring two = temp.MakeFolder(L"Auswahl\\Zwei");
     const std::wstring filtered = temp.MakeFolder(L"Auswahl\\gefiltert");
-    ASSERT_TRUE(WriteLink(target, choice + L"c.lnk", L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(choice + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
     fx.refuse = {filtered};
 
@@ -289,7 +298,7 @@ TEST_F(DirectoryViewTest, TheTreeDrawsDrivesFoldersAndLinkIcons) {
     const std::wstring list = temp.MakeFolder(L"Menü");
     temp.MakeFolder(L"Menü\\Bilder");
     temp.MakeFolder(L"Menü\\Programme\\Editor");
-    ASSERT_TRUE(WriteLink(target, list + L"Werkzeug.lnk", L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(list + L"Werkzeug.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path(), false);
     fx.keepOtherDrives = true;
     fx.tree->SetHideSelection(false);

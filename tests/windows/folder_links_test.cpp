@@ -7,7 +7,8 @@
 #include "platform/path_text.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
-#include "wizard/folder_links.h"
+#include "links/folder_links.h"
+#include "wizard/folder_replacement.h"
 
 namespace {
 
@@ -26,8 +27,7 @@ protected:
 TEST_F(FolderLinksTest, CreatedLayoutHasItsFilesAndAttributes) {
     const std::wstring link = temp.Path() + L"Menü Daten\\";
     BoxScript boxes;
-    ASSERT_EQ(CreateFolderLink(nullptr, link, temp.Path() + L"Archiv", L"", L"Beschreibung", L"", 0),
-              FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(temp.Path() + L"Archiv", L"", L"Beschreibung", L"", 0)));
     EXPECT_TRUE(boxes.Events().empty());
     EXPECT_EQ(FileAttributes(link + L"Desktop.ini"), DWORD{FILE_ATTRIBUTE_HIDDEN});
     EXPECT_EQ(FileAttributes(link + L"target.lnk"), DWORD{FILE_ATTRIBUTE_HIDDEN});
@@ -44,7 +44,7 @@ TEST_F(FolderLinksTest, CreatedLayoutHasItsFilesAndAttributes) {
 
 TEST_F(FolderLinksTest, LookalikesAreNotFolderLinks) {
     const std::wstring link = temp.Path() + L"Daten\\";
-    ASSERT_EQ(CreateFolderLink(nullptr, link, target, L"", L"", L"", 0), FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target, L"", L"", L"", 0)));
     MakeFolderWritable(link);
     EXPECT_EQ(FolderLinkTarget(link), L"") << "without the read-only attribute";
     MakeFolderReadOnly(link);
@@ -76,7 +76,7 @@ TEST_F(FolderLinksTest, ReplacingASameNamedFolderAsksFirst) {
     temp.MakeFile(L"Vorhanden\\alt.txt");
     {
         BoxScript boxes({BoxAnswer::No});
-        EXPECT_EQ(CreateFolderLink(nullptr, link, target, L"", L"", L"", 0), FolderLinkResult::Declined);
+        EXPECT_FALSE(MakeRoomForFolderLink(nullptr, link));
         ASSERT_EQ(boxes.Events().size(), 2u);
         EXPECT_EQ(boxes.Events()[0].type, BoxEvent::Type::Sound);
         EXPECT_EQ(boxes.Events()[1].text,
@@ -85,19 +85,29 @@ TEST_F(FolderLinksTest, ReplacingASameNamedFolderAsksFirst) {
                   L"werden?");
         EXPECT_EQ(boxes.Events()[1].buttons, BoxButtons::YesNo);
         EXPECT_TRUE(FileExists(link + L"alt.txt"));
-        EXPECT_FALSE(FileExists(link + L"Desktop.ini"));
     }
     BoxScript boxes({BoxAnswer::Yes});
-    EXPECT_EQ(CreateFolderLink(nullptr, link, target, L"", L"", L"", 0), FolderLinkResult::Created);
+    ASSERT_TRUE(MakeRoomForFolderLink(nullptr, link));
     EXPECT_FALSE(FileExists(link + L"alt.txt"));
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target)));
     MakeFolderReadOnly(link);
     EXPECT_EQ(FolderLinkTarget(link), target);
+}
+
+TEST_F(FolderLinksTest, AnUnreadableTargetLinkIsNoFolderLink) {
+    const std::wstring link = temp.Path() + L"Kaputt\\";
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target)));
+    SetFileAttributesW((link + L"target.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+    temp.MakeFile(L"Kaputt\\target.lnk", "kein Link");
+    MakeFolderReadOnly(link);
+    EXPECT_EQ(FolderLinkTarget(link), L"");
+    EXPECT_EQ(ResolveFolderLinks(link + L"a"), link + L"a\\");
 }
 
 TEST_F(FolderLinksTest, ResolvesAPathThroughAFolderLink) {
     temp.MakeFolder(L"Archiv\\2002");
     const std::wstring link = temp.MakeFolder(L"Menü") + L"Daten\\";
-    ASSERT_EQ(CreateFolderLink(nullptr, link, target, L"", L"", L"", 0), FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target, L"", L"", L"", 0)));
     MakeFolderReadOnly(link);
     EXPECT_EQ(ResolveFolderLinks(link + L"2002"), target + L"2002\\");
     EXPECT_EQ(ResolveFolderLinks(link + L"a.txt"), link + L"a.txt");

@@ -4,7 +4,7 @@
 
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/temp_folder.h"
-#include "wizard/icon_count.h"
+#include "controls/icon_count.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 
 namespace {
 

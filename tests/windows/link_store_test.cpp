@@ -8,7 +8,7 @@
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST_F(LinkStoreTest, WrittenFieldsReadBack) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring linkFile = temp / L"Verknüpfung.lnk";
-        ASSERT_TRUE(WriteLink(c.target, linkFile, c.arguments, c.description, c.iconFile, c.iconIndex));
+        ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(c.target, c.arguments, c.description, c.iconFile, c.iconIndex)));
         const LinkData data = ReadLink(linkFile);
         EXPECT_EQ(data.targetPath, c.target);
         EXPECT_EQ(data.arguments, c.arguments);
@@ -53,8 +53,8 @@ TEST_F(LinkStoreTest, WrittenFieldsReadBack) {
 TEST_F(LinkStoreTest, EmptyDescriptionReplacesAnOldOne) {
     const std::wstring exe = temp.MakeFile(L"a.exe");
     const std::wstring linkFile = temp / L"x.lnk";
-    ASSERT_TRUE(WriteLink(exe, linkFile, L"-alt", L"Alte Beschreibung", temp / L"i.ico", 2));
-    ASSERT_TRUE(WriteLink(exe, linkFile, L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, L"-alt", L"Alte Beschreibung", temp / L"i.ico", 2)));
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, L"", L"", L"", 0)));
     const LinkData data = ReadLink(linkFile);
     EXPECT_EQ(data.description, L"");
     EXPECT_EQ(data.arguments, L"");
@@ -69,7 +69,7 @@ TEST_F(LinkStoreTest, LongArgumentsAndDescriptionSurvive) {
     while (description.size() < 1000) description += L"Wort" + std::to_wstring(description.size()) + L" ";
     arguments.resize(1000);
     description.resize(1000);
-    ASSERT_TRUE(WriteLink(exe, linkFile, arguments, description, L"", 0));
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, arguments, description, L"", 0)));
     const LinkData data = ReadLink(linkFile);
     EXPECT_EQ(data.arguments, arguments);
     EXPECT_EQ(data.description, description);
@@ -78,7 +78,7 @@ TEST_F(LinkStoreTest, LongArgumentsAndDescriptionSurvive) {
 TEST_F(LinkStoreTest, AnIndependentReaderSeesEveryField) {
     const std::wstring exe = temp.MakeFile(L"Werkzeug\\prog.exe");
     const std::wstring linkFile = temp / L"lnkinfo.lnk";
-    ASSERT_TRUE(WriteLink(exe, linkFile, L"-a \"b c\"", L"Beschreibung", temp / L"bilder.dll", 7));
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, L"-a \"b c\"", L"Beschreibung", temp / L"bilder.dll", 7)));
     const std::string report = LnkInfo(linkFile);
     ASSERT_FALSE(report.empty()) << "lnkinfo did not run";
     const auto line = [&](const std::string& field) {
@@ -109,11 +109,11 @@ TEST_F(LinkStoreTest, LinkPathLimitIs259Characters) {
     };
     const std::wstring fits = pathOfLength(259);
     ASSERT_EQ(fits.size(), 259u);
-    EXPECT_TRUE(WriteLink(exe, fits, L"", L"", L"", 0));
+    EXPECT_NO_THROW(WriteLink(fits, NewLinkData(exe, L"", L"", L"", 0)));
     EXPECT_TRUE(FileExists(fits));
     const std::wstring tooLong = pathOfLength(260);
     ASSERT_EQ(tooLong.size(), 260u);
-    EXPECT_FALSE(WriteLink(exe, tooLong, L"", L"", L"", 0));
+    EXPECT_THROW(WriteLink(tooLong, NewLinkData(exe, L"", L"", L"", 0)), PlatformError);
 }
 
 TEST_F(LinkStoreTest, UnreadableLinksFailWithTheSystemText) {
@@ -129,7 +129,7 @@ TEST_F(LinkStoreTest, UnreadableLinksFailWithTheSystemText) {
 }
 
 TEST_F(LinkStoreTest, WritingIntoAMissingFolderFails) {
-    EXPECT_FALSE(WriteLink(temp.MakeFile(L"a.exe"), temp / L"fehlt\\x.lnk", L"", L"", L"", 0));
+    EXPECT_THROW(WriteLink(temp / L"fehlt\\x.lnk", NewLinkData(temp.MakeFile(L"a.exe"), L"", L"", L"", 0)), PlatformError);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
-#include "wizard/folder_links.h"
+#include "links/folder_links.h"
 #include "wizard/settings.h"
 
 namespace {
@@ -22,7 +22,7 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     const std::wstring program = MakeProgram(L"Mit Blank\\a,b.exe");
     const std::wstring five = MakeIconLibrary(temp / L"fuenf.dll", 5);
     const std::wstring link = temp.MakeFolder(L"Links") + L"Alt.lnk";
-    ASSERT_TRUE(WriteLink(program, link, L"-x \"y z\"", L"Beschreibung", five, 4));
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"-x \"y z\"", L"Beschreibung", five, 4)));
     Start(L"/e", link);
     EXPECT_EQ(form->EditedLinkPath, link);
     EXPECT_TRUE(form->DelCurLink.Visible());
@@ -31,7 +31,7 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     EXPECT_EQ(form->IconFile.Text(), five);
     EXPECT_TRUE(form->IFile.Checked());
     EXPECT_EQ(form->SelectedIconIndex, 4);
-    EXPECT_EQ(form->WizardStage, 3);
+    EXPECT_EQ(form->WizardStage, TForm1::Stage::IconPagePrepared);
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
@@ -55,7 +55,7 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
 TEST_F(StartupTest, EditingWithoutDeletingAsksBeforeOverwriting) {
     const std::wstring program = MakeProgram(L"a.exe");
     const std::wstring link = temp / L"Alt.lnk";
-    ASSERT_TRUE(WriteLink(program, link, L"", L"alt", L"", 0));
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
     Start(L"/E", link);
     form->DelCurLink.SetChecked(false);
     boxes.Answer(BoxAnswer::Yes);
@@ -68,7 +68,7 @@ TEST_F(StartupTest, EditingWithoutDeletingAsksBeforeOverwriting) {
 TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
     const std::wstring program = MakeProgram(L"a.exe");
     const std::wstring link = temp / L"Alt.lnk";
-    ASSERT_TRUE(WriteLink(program, link, L"", L"alt", L"", 0));
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
     Start(L"/E", link);
     const std::wstring tooLong = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o')) + L"neuer_name";
     CreateLink(form->ExistingFile.Text(), tooLong, L"neu");
@@ -87,11 +87,11 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
 TEST_F(StartupTest, EditsAFolderLink) {
     const std::wstring target = temp.MakeFolder(L"Ziel");
     const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
-    ASSERT_EQ(CreateFolderLink(nullptr, folderLink, target, L"", L"Alt", L"", 0), FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
     Start(L"/E", WithoutTrailingBackslash(folderLink));
     EXPECT_EQ(form->ExistingFile.Text(), target);
     EXPECT_EQ(form->Description.Text(), L"Alt");
-    EXPECT_EQ(form->WizardStage, 2);
+    EXPECT_EQ(form->WizardStage, TForm1::Stage::LocationAccepted);
 }
 
 TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
@@ -103,7 +103,7 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Vorauswahl");
     Start(L"/d", folder);
-    EXPECT_EQ(form->WizardStage, 1);
+    EXPECT_EQ(form->WizardStage, TForm1::Stage::FolderChosen);
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     TypeTarget(program);
     boxes.Answer(BoxAnswer::Yes);

@@ -1,11 +1,12 @@
 #include <shlobj.h>
 
+#include "platform/win_error.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
-#include "wizard/folder_links.h"
+#include "links/folder_links.h"
 
 namespace {
 
@@ -60,12 +61,14 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
 TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
     const std::wstring target = temp.MakeFolder(L"Ziel Ordner");
     const std::wstring links = temp.MakeFolder(L"Links");
-    for (const int kind : {0, 1}) {
-        SCOPED_TRACE(kind);
+    using Kind = TForm1::LinkKind;
+    for (const Kind kind : {Kind::FolderLink, Kind::FileLink}) {
+        const std::wstring name = kind == Kind::FolderLink ? L"Art0" : L"Art1";
+        SCOPED_TRACE(static_cast<int>(kind));
         NewForm();
         TypeTarget(L"\"" + WithoutTrailingBackslash(target) + L"\"");
         form->NextClick();
-        TypeLocation(links + L"Art" + std::to_wstring(kind));
+        TypeLocation(links + name);
         form->NextClick();
         form->NextClick();
         EXPECT_EQ(form->Next.Text(), L"&Weiter >");
@@ -73,12 +76,12 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
         ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
         EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
         EXPECT_EQ(form->Caption(), L"Art der Verknüpfung angeben");
-        EXPECT_EQ(form->KindOfLink(), 0);
+        EXPECT_EQ(form->KindOfLink(), TForm1::LinkKind::FolderLink);
         form->SetKindOfLink(kind);
         form->NextClick();
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-        const std::wstring made = links + L"Art" + std::to_wstring(kind);
-        if (kind == 0) {
+        const std::wstring made = links + name;
+        if (kind == Kind::FolderLink) {
             MakeFolderReadOnly(made);
             EXPECT_EQ(FolderLinkTarget(made), target);
             // The refreshed tree lists the new folder link.
@@ -104,7 +107,7 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
     EXPECT_EQ(form->Description.Text(), L"");
     EXPECT_TRUE(form->TargetTokens.empty());
-    EXPECT_EQ(form->WizardStage, 0);
+    EXPECT_EQ(form->WizardStage, TForm1::Stage::Nothing);
     EXPECT_TRUE(form->Standard.Checked());
     EXPECT_FALSE(form->IconFile.Enabled());
     TypeTarget(L"x");
@@ -131,7 +134,7 @@ TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
 TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     const std::wstring program = MakeProgram(L"a.exe");
     const std::wstring location = temp.Path() + L"Doppelt";
-    ASSERT_TRUE(WriteLink(program, location + L".lnk", L"", L"alt", L"", 0));
+    ASSERT_NO_THROW(WriteLink(location + L".lnk", NewLinkData(program, L"", L"alt", L"", 0)));
     boxes.Answer(BoxAnswer::No);
     CreateLink(program, location, L"neu");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
@@ -155,7 +158,9 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
     CreateLink(program, folder + L"ein_recht_langer_name");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_TRUE(form->SitesVisible());
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten."}));
+    // The box gives the system's reason on a line of its own.
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" +
+                                                     SystemMessage(ERROR_FILENAME_EXCED_RANGE)}));
     EXPECT_FALSE(FileExists(folder + L"ein_recht_langer_name.lnk"));
 }
 

@@ -106,7 +106,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     EXPECT_EQ(form->SelectedIconIndex, 0) << "typing resets the index";
 
     const std::wstring dropped = temp / L"mit_symbol.lnk";
-    ASSERT_TRUE(WriteLink(program, dropped, L"", L"", five, 2));
+    ASSERT_NO_THROW(WriteLink(dropped, NewLinkData(program, L"", L"", five, 2)));
     form->DropFiles({dropped});
     EXPECT_EQ(form->IconFile.Text(), five);
     EXPECT_EQ(form->SelectedIconIndex, 2) << "dropping a link keeps its index";

@@ -3,13 +3,14 @@
 #include <optional>
 #include <thread>
 
+#include "platform/win_error.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/wizard_fixture.h"
-#include "wizard/folder_links.h"
+#include "links/folder_links.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ TEST_F(WizardTest, NothingExistingIsReportedByTheFirstToken) {
 TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
     const std::wstring program = MakeProgram(L"Mit Blank\\ziel.exe");
     const std::wstring link = temp / L"verweis.lnk";
-    ASSERT_TRUE(WriteLink(program, link, L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", L"", 0)));
     TypeTarget(L"\"" + link + L"\" /p \"x y\"");
     form->NextClick();
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
@@ -76,8 +77,8 @@ TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
 
 TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     const std::wstring a = temp / L"a.lnk", b = temp / L"b.lnk";
-    ASSERT_TRUE(WriteLink(b, a, L"", L"", L"", 0));
-    ASSERT_TRUE(WriteLink(a, b, L"", L"", L"", 0));
+    ASSERT_NO_THROW(WriteLink(a, NewLinkData(b, L"", L"", L"", 0)));
+    ASSERT_NO_THROW(WriteLink(b, NewLinkData(a, L"", L"", L"", 0)));
     TypeTarget(a);
     form->NextClick();
     EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
@@ -148,7 +149,8 @@ TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
     form->NextClick();
     form->NextClick();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_EQ(BoxTexts().back(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.");
+    EXPECT_EQ(BoxTexts().back(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" +
+                                     SystemMessage(ERROR_FILENAME_EXCED_RANGE));
 }
 
 TEST_F(WizardTest, NameProposalsFromTheTarget) {
@@ -189,7 +191,7 @@ TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
     const std::wstring real = temp.MakeFolder(L"Archiv");
     temp.MakeFolder(L"Archiv\\2002");
     const std::wstring link = temp.MakeFolder(L"Menü") + L"Daten\\";
-    ASSERT_EQ(CreateFolderLink(nullptr, link, real, L"", L"", L"", 0), FolderLinkResult::Created);
+    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(real, L"", L"", L"", 0)));
     MakeFolderReadOnly(link);
     TypeTarget(program);
     form->NextClick();
@@ -260,14 +262,14 @@ TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     const std::wstring icons = temp.MakeFile(L"symbole.ico", "x");
     const std::wstring link = temp / L"Übernommen.lnk";
-    ASSERT_TRUE(WriteLink(program, link, L"/q", L"Alte Beschreibung", icons, 2));
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"/q", L"Alte Beschreibung", icons, 2)));
     form->DropFiles({link});
     EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /q");
     EXPECT_EQ(form->Description.Text(), L"Alte Beschreibung");
     EXPECT_TRUE(form->IFile.Checked());
     EXPECT_EQ(form->IconFile.Text(), icons);
     EXPECT_EQ(form->SelectedIconIndex, 2);
-    EXPECT_EQ(form->WizardStage, 2);
+    EXPECT_EQ(form->WizardStage, TForm1::Stage::LocationAccepted);
     form->NextClick();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(NamePart(form->LinkFile.Text()), L"Übernommen");

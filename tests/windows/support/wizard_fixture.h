@@ -11,7 +11,7 @@
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
 #include "wizard/file_dialogs.h"
-#include "wizard/link_store.h"
+#include "links/link_store.h"
 #include "wizard/wizard_form.h"
 
 // Drives the real wizard form: texts are typed through the same handlers the controls call,

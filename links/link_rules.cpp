@@ -1,4 +1,4 @@
-#include "wizard/link_rules.h"
+#include "links/link_rules.h"
 
 #include "platform/path_text.h"
 
@@ -25,3 +25,14 @@ std::wstring ResolveFolderLinksWith(const std::wstring& path,
     }
     return resolved;
 }
+
+bool HasLinkExtension(const std::wstring& path) { return SameText(ExtensionOf(path), L".lnk"); }
+
+LinkPathKind ClassifyLinkPath(const std::wstring& path) {
+    if (path.size() <= 3) return LinkPathKind::None;
+    const std::wstring bare = WithoutTrailingBackslash(path);
+    const std::wstring extension = ExtensionOf(bare);
+    if (extension.empty()) return LinkPathKind::FolderLinkCandidate;
+    return SameText(extension, L".lnk") ? LinkPathKind::LinkFile : LinkPathKind::None;
+}
+

@@ -6,10 +6,6 @@
 // How the directory tree recognises links that point to folders. Nothing here raises a system
 // dialog or an exception: an unreadable link counts as no link.
 
-// The target path a link file names (the UNC form preferred), or empty when it cannot be read.
-// COM must be initialised on this thread.
-std::wstring LinkFileTargetPath(const std::wstring& linkFile);
-
 // A removable or CD-ROM drive root: searched only when the user opens it.
 bool IsRemovableRoot(const std::wstring& path);
 

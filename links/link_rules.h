@@ -14,3 +14,13 @@ std::wstring WorkingFolderFor(const std::wstring& target);
 // Paths whose last component has an extension come back unchanged.
 std::wstring ResolveFolderLinksWith(const std::wstring& path,
                                     const std::function<std::wstring(const std::wstring&)>& folderLinkTarget);
+
+bool HasLinkExtension(const std::wstring& path);
+
+enum class LinkPathKind { None, LinkFile, FolderLinkCandidate };
+// What a path may be as a link: paths of three characters or fewer are none; a path whose last
+// component has an extension is a link file candidate only for ".lnk"; a path without one may be
+// a folder link. A trailing backslash is ignored, so a folder with a dot in its name is never a
+// folder link, however it is written.
+LinkPathKind ClassifyLinkPath(const std::wstring& path);
+

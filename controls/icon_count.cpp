@@ -1,4 +1,4 @@
-#include "wizard/icon_count.h"
+#include "controls/icon_count.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The fields of one shell link as the program exchanges them.
+struct LinkData {
+    std::wstring targetPath;
+    std::wstring arguments;
+    std::wstring workingFolder;
+    std::wstring description;
+    std::wstring iconFile;
+    std::int32_t iconIndex = 0;
+};
+
+// The fields of a new link: the working folder is derived from the target.
+LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments = {},
+                     const std::wstring& description = {}, const std::wstring& iconFile = {}, int iconIndex = 0);
+
+// Reads all six fields through the shell link object; throws PlatformError with the system's
+// text when the file is not a readable link. COM must be initialised on this thread.
+LinkData ReadLink(const std::wstring& linkFile);
+
+// The target path of a link file, or empty when it cannot be read. Never throws.
+std::wstring LinkTargetPath(const std::wstring& linkFile);
+
+// Creates or replaces a link file. Target, working folder and description are always written,
+// arguments and icon location only when not empty. Throws PlatformError with the system's reason
+// when the link cannot be written (also for a path longer than 259 characters).
+void WriteLink(const std::wstring& linkFile, const LinkData& link);
