@@ -35,6 +35,18 @@ int ParsePort(const std::string& text) {
     return port;
 }
 
+// Bytes that would end a request line or header line early, or split the request line.
+bool HasControlByte(const std::string& text, bool blankAllowed) {
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7F || (c == ' ' && !blankAllowed)) return true;
+    return false;
+}
+
+// Start of the path, by the same rule as ApplyUrl.
+std::size_t PathStart(const std::string& url) {
+    return url.find("//") != std::string::npos ? NthPos(url, '/', 3) : url.find('/');
+}
+
 struct BusyGuard {
     explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
     ~BusyGuard() { flag_ = false; }
@@ -48,7 +60,7 @@ std::string ApplyUrl(std::string& url, std::string& host, int& port) {
     if (port == 0) port = 80;
 
     bool hasAuthority = url.find("//") != std::string::npos;
-    std::size_t pathStart = hasAuthority ? NthPos(url, '/', 3) : url.find('/');
+    std::size_t pathStart = PathStart(url);
     std::string path = pathStart == std::string::npos ? std::string() : url.substr(pathStart, kMaxPath);
 
     // A colon is a scheme's only before the first slash; one inside a path leaves the port alone.
@@ -83,6 +95,10 @@ std::string ApplyUrl(std::string& url, std::string& host, int& port) {
 
 std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
                             const std::string& proxyUrl) {
+    if (HasControlByte(path, false) || HasControlByte(host, false) || HasControlByte(proxyUrl, false))
+        throw TSocketError(TSocketError::Kind::Url, "Control character or blank in URL");
+    // A cookie value may hold blanks ("a=b; path=/"); a header line can carry them.
+    if (HasControlByte(cookie, true)) throw TSocketError(TSocketError::Kind::Protocol, "Control character in cookie");
     std::string request;
     if (proxyUrl.empty()) {
         request += "GET " + path + " HTTP/1.0\r\n";
@@ -98,6 +114,23 @@ std::string BuildGetRequest(const std::string& path, const std::string& host, co
     request += "\r\n";
     if (request.size() > kMaxRequest) throw TSocketError(TSocketError::Kind::Url, "Request too long");
     return request;
+}
+
+std::string EscapeBlanksInPath(const std::string& url) {
+    std::size_t start = PathStart(url);
+    if (start == std::string::npos) return url;
+    std::string escaped = url.substr(0, start);
+    for (std::size_t i = start; i < url.size(); ++i) escaped += url[i] == ' ' ? std::string("%20") : std::string(1, url[i]);
+    return escaped;
+}
+
+void CheckRedirectTarget(const std::string& location) {
+    std::size_t colon = location.find(':');
+    if (colon == std::string::npos || colon > location.find('/')) return;  // a path on the same server
+    std::string scheme = Lower(location.substr(0, colon));
+    if (scheme == "https") throw TSocketError(TSocketError::Kind::Url, "HTTP Secure Socket is not supported");
+    if (scheme != "http" || location.compare(colon, 3, "://") != 0)
+        throw TSocketError(TSocketError::Kind::Protocol, "Redirection to a scheme other than http");
 }
 
 THttpClient::THttpClient() : buffer_(kBufferSize) {}
@@ -122,22 +155,34 @@ void THttpClient::Get(const std::string& url) {
     if (busy_) throw TSocketError(TSocketError::Kind::Busy, "Busy");
     BusyGuard guard(busy_);
     ResetAbort();
-    std::string current = url;
-    for (int repeats = 0;; ++repeats) {
-        Outcome outcome;
-        try {
-            outcome = Transaction(current);
-        } catch (...) {
-            Disconnect();
-            throw;
+    try {
+        std::string current = EscapeBlanksInPath(url);
+        for (int repeats = 0;; ++repeats) {
+            Outcome outcome = Transaction(current);
+            if (outcome.status < 299 || outcome.status > 399) return;
+            if (repeats >= kMaxRedirects) throw TSocketError(TSocketError::Kind::Protocol, "Too many redirections");
+            Follow(outcome, current);
         }
-        if (outcome.status >= 300 && outcome.status <= 398 && outcome.hasCookie) cookie_ = outcome.cookie;
-        if (outcome.status < 299 || outcome.status > 399) return;
-        if (repeats >= kMaxRedirects) throw TSocketError(TSocketError::Kind::Protocol, "Too many redirections");
-        if (outcome.status <= 302 && outcome.hasLocation && !outcome.location.empty()) {
-            current = outcome.location;
-            if (current.find('/') == std::string::npos) current = "/" + current;
-        }
+    } catch (...) {
+        Disconnect();
+        EndLimitInAll();
+        // Whatever the file holds now (a redirect's page, a stale copy) is not what was asked for,
+        // and the caller ignores the error and reads the file.
+        if (InputFileMode) fileio::RemoveFile(Body);
+        throw;
+    }
+}
+
+void THttpClient::Follow(const Outcome& outcome, std::string& url) {
+    if (outcome.status >= 300 && outcome.status <= 398 && outcome.hasCookie) {
+        if (HasControlByte(outcome.cookie, true))
+            throw TSocketError(TSocketError::Kind::Protocol, "Control character in cookie");
+        cookie_ = outcome.cookie;
+    }
+    if (outcome.status <= 302 && outcome.hasLocation && !outcome.location.empty()) {
+        CheckRedirectTarget(outcome.location);
+        url = outcome.location;
+        if (url.find('/') == std::string::npos) url = "/" + url;
     }
 }
 
@@ -146,25 +191,20 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
     bytesRecvd_ = 0;
     bytesTotal_ = 0;
     bool viaProxy = !Proxy.empty();
+    std::string request = BuildGetRequest(path, Host, cookie_, viaProxy ? url : std::string());
     Connect(viaProxy ? Proxy : Host, viaProxy ? ProxyPort : Port);
-    SendText(BuildGetRequest(path, Host, cookie_, viaProxy ? url : std::string()));
+    SendText(request);
 
     THttpResponseReader reader;
     std::size_t used = 0;
     std::size_t received = 0;
-    while (!reader.Complete()) {
-        received = ReceiveSome(buffer_.data(), buffer_.size());
-        if (received == 0) {
-            reader.Finish();
-            used = 0;
-        } else {
-            used = reader.Feed(buffer_.data(), received);
-        }
-    }
+    ReceiveHead(reader, used, received);
     status_ = reader.Status();
     bytesTotal_ = reader.ContentLength();
     KeepHead(reader.HeadText());
-    ReceiveBody(buffer_.data() + used, received - used);
+    // A redirect's page is never the result; the next transaction writes the body.
+    bool repeats = status_ >= 299 && status_ <= 399;
+    if (!repeats) ReceiveBody(buffer_.data() + used, received - used);
     if (status_ >= 400 && OnFailure) OnFailure(kGetCommand);
     Disconnect();
 
@@ -175,6 +215,22 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
     outcome.hasCookie = reader.HasCookie();
     outcome.cookie = reader.Cookie();
     return outcome;
+}
+
+void THttpClient::ReceiveHead(THttpResponseReader& reader, std::size_t& used, std::size_t& received) {
+    // Silence alone is no bound: a server sending one byte just before each time-out would hold
+    // the client for days on one header line.
+    LimitWaitsInAll(TimeOut);
+    while (!reader.Complete()) {
+        received = ReceiveSome(buffer_.data(), buffer_.size());
+        if (received == 0) {
+            reader.Finish();
+            used = 0;
+        } else {
+            used = reader.Feed(buffer_.data(), received);
+        }
+    }
+    EndLimitInAll();
 }
 
 void THttpClient::KeepHead(const std::string& head) {

@@ -7,14 +7,24 @@
 
 #include "update/socket_client.h"
 
+class THttpResponseReader;
+
 // The request target of one URL, with the host and port it names applied to `host` and `port`.
 // `url` gets "/" appended when its path is empty. Throws TSocketError (Url).
 std::string ApplyUrl(std::string& url, std::string& host, int& port);
 
 // The request text, every line ended by CR LF, then the empty line. `proxyUrl` non-empty: the
-// request line carries the whole URL, as a proxy expects.
+// request line carries the whole URL, as a proxy expects. Throws TSocketError when the path, host
+// or URL holds a control byte or a blank, or the cookie a control byte: such text would end its
+// line early and make a line of its own.
 std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
                             const std::string& proxyUrl);
+
+// `url` with each blank of its path written as "%20" (a caller's own URL may hold blanks).
+std::string EscapeBlanksInPath(const std::string& url);
+
+// Throws TSocketError (Protocol) unless a redirect's Location is a path or an http:// URL.
+void CheckRedirectTarget(const std::string& location);
 
 class THttpClient : public TSocketClient {
 public:
@@ -39,6 +49,7 @@ public:
     // Status code of the last response.
     int Status() const { return status_; }
 
+    // A Get that raises leaves no file named by Body (InputFileMode), not even one from before.
     void Get(const std::string& url);
     void Get(const std::wstring& url);
 
@@ -51,6 +62,8 @@ private:
         std::string cookie;
     };
     Outcome Transaction(std::string& url);
+    void Follow(const Outcome& outcome, std::string& url);
+    void ReceiveHead(THttpResponseReader& reader, std::size_t& used, std::size_t& received);
     void ReceiveBody(const char* first, std::size_t firstSize);
     void KeepHead(const std::string& head);
 

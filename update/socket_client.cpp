@@ -12,11 +12,14 @@ using Clock = std::chrono::steady_clock;
 // Longest single block inside a wait, so that window messages run at least this often.
 constexpr int kSliceMs = 10;
 
+long long MsUntil(Clock::time_point end) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+    return left > 0 ? left : 0;
+}
+
 int RemainingMs(Clock::time_point start, int timeOut) {
     if (timeOut <= 0) return kSliceMs;
-    auto used = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    long long left = timeOut - used;
-    if (left <= 0) return 0;
+    long long left = MsUntil(start + std::chrono::milliseconds(timeOut));
     return left < kSliceMs ? static_cast<int>(left) : kSliceMs;
 }
 
@@ -100,12 +103,26 @@ std::uint32_t TSocketClient::LookUp(const std::string& host) {
     return shared->address;
 }
 
+void TSocketClient::LimitWaitsInAll(int milliseconds) {
+    hasLimit_ = milliseconds > 0;
+    limit_ = Clock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+int TSocketClient::SliceMs(Clock::time_point start) const {
+    int slice = RemainingMs(start, TimeOut);
+    if (hasLimit_) {
+        long long left = MsUntil(limit_);
+        if (left < slice) slice = static_cast<int>(left);
+    }
+    return slice;
+}
+
 TSocketClient::WaitEnd TSocketClient::WaitSocket(bool forWrite) {
     Clock::time_point start = Clock::now();
     for (;;) {
         Pump();
         if (abortReason_ != AbortReason::None) break;
-        int slice = RemainingMs(start, TimeOut);
+        int slice = SliceMs(start);
         if (slice == 0) {
             abortReason_ = AbortReason::TimeOut;
             break;
@@ -174,6 +191,8 @@ void TSocketClient::SendText(const std::string& text) {
 std::size_t TSocketClient::ReceiveSome(char* buffer, std::size_t size) {
     for (bool waited = false;; waited = true) {
         if (!waited) Pump();
+        // Data that keeps arriving never waits, so the limit in all is checked here as well.
+        if (hasLimit_ && MsUntil(limit_) == 0) abortReason_ = AbortReason::TimeOut;
         if (abortReason_ != AbortReason::None) break;
         std::size_t received = 0;
         int error = socket_->Receive(buffer, size, received);

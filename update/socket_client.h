@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,10 @@ protected:
     std::size_t ReceiveSome(char* buffer, std::size_t size);
     void Disconnect();
     void Pump();
+    // Every wait from now on also ends when `milliseconds` have passed in all (0 or less: no such
+    // limit), as for a head that must arrive whole however slowly it trickles in.
+    void LimitWaitsInAll(int milliseconds);
+    void EndLimitInAll() { hasLimit_ = false; }
 
     std::uint64_t bytesRecvd_ = 0;
     std::uint64_t bytesTotal_ = 0;
@@ -71,8 +76,12 @@ private:
     enum class WaitEnd { Ready, Aborted, TimedOut };
     std::uint32_t LookUp(const std::string& host);
     WaitEnd WaitSocket(bool forWrite);
+    // Longest next block of a wait that began at `start`; 0 when its time is up.
+    int SliceMs(std::chrono::steady_clock::time_point start) const;
 
     std::unique_ptr<TPlatformSocket> socket_;
     std::atomic<AbortReason> abortReason_{AbortReason::None};
     bool connected_ = false;
+    bool hasLimit_ = false;
+    std::chrono::steady_clock::time_point limit_{};
 };

@@ -68,6 +68,32 @@ TEST(HttpRequest, LinesAndOptionalCookie) {
                   "Cookie: id=1\r\nContent-type: application/x-www-form-urlencoded\r\n\r\n");
 }
 
+TEST(HttpRequest, RefusesTextThatWouldEndALineEarly) {
+    struct Case {
+        std::string path, host, cookie;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"/a", "h", "sid=1; path=/", ""},
+        {"/a b", "h", "", "Control character or blank in URL"},
+        {"/a", "h x", "", "Control character or blank in URL"},
+        {"/a", "h\rX: 1", "", "Control character or blank in URL"},
+        {std::string("/a\0b", 4), "h", "", "Control character or blank in URL"},
+        {"/a\x7f", "h", "", "Control character or blank in URL"},
+        {"/a", "h", "a=b\nX: 1", "Control character in cookie"},
+        {"/a", "h", "a=b\tc", "Control character in cookie"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " " + c.host + " " + c.cookie);
+        try {
+            BuildGetRequest(c.path, c.host, c.cookie, "");
+            EXPECT_EQ(c.error, "");
+        } catch (const TSocketError& e) {
+            EXPECT_EQ(e.what(), c.error);
+        }
+    }
+}
+
 TEST(HttpStatus, SecondFieldAsNumber) {
     const std::pair<std::string, int> cases[] = {
         {"HTTP/1.0 200 OK\r\n", 200}, {"HTTP/1.1 404 Not Found\n", 404}, {"HTTP/1.0  302  Found\r\n", 302},

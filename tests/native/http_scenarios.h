@@ -169,12 +169,108 @@ TEST_F(HttpScenario, OtherRepeatStatusesFetchTheSameUrlAgainAndKeepNoCookieFromS
     EXPECT_EQ(client_.Cookie(), "");
 }
 
-TEST_F(HttpScenario, EndlessRedirectsEndWithAnError) {
+inline int ClosedPort() {
+    auto probe = TPlatformSocket::Create();
+    if (probe->Open() != 0 || probe->Listen(0x7F000001, 0) != 0) return 0;
+    return probe->LocalPort();
+}
+
+TEST_F(HttpScenario, FailedRedirectChainsLeaveNoBodyFile) {
+    const std::string moved = "<a>moved</a>";
+    auto redirect = [&](const std::string& status, const std::string& location) {
+        return TScriptedResponse{"HTTP/1.0 " + status + "\r\nContent-Length: 12\r\nLocation: " + location + "\r\n\r\n",
+                                 moved};
+    };
+    const int closed = ClosedPort();
+    struct Case {
+        const char* what;
+        std::function<TScriptedResponse(int index)> respond;
+        std::string error;
+        std::size_t requests;
+    };
+    const Case cases[] = {
+        {"endless 302", [&](int) { return redirect("302 Found", "/loop"); }, "Too many redirections",
+         THttpClient::kMaxRedirects + 1},
+        {"endless 304", [&](int) { return redirect("304 Not Modified", "/x"); }, "Too many redirections",
+         THttpClient::kMaxRedirects + 1},
+        {"to https", [&](int) { return redirect("302 Found", "https://127.0.0.1/x"); },
+         "HTTP Secure Socket is not supported", 1},
+        {"to a closed port", [&](int) { return redirect("301 Moved", "http://127.0.0.1:" + std::to_string(closed) + "/x"); },
+         "Connection Failed", 1},
+        {"then silence",
+         [&](int index) {
+             if (index == 0) return redirect("302 Found", "/next");
+             TScriptedResponse silent{"", ""};
+             silent.stallAfter = 0;
+             return silent;
+         },
+         "Socket receive timed out", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTestHttpServer server([&](const std::string&, int index) { return c.respond(index); });
+        std::ofstream(body_, std::ios::binary) << "stale copy from before";
+        client_.TimeOut = 400;
+        EXPECT_EQ(GetError(server.Base() + "/list.ini"), c.error);
+        EXPECT_EQ(server.Requests().size(), c.requests);
+        EXPECT_FALSE(BodyExists());
+    }
+}
+
+TEST_F(HttpScenario, NothingFromTheServerReachesTheNextRequestUnchecked) {
+    struct Case {
+        const char* what;
+        std::string headers;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"CR in Location", "Location: /a\rX-Injected: 1\r\n", "Control character or blank in URL"},
+        {"blank in Location", "Location: /a b\r\n", "Control character or blank in URL"},
+        {"CR in Set-Cookie", "Set-Cookie: a=b\rX-Injected: 1\r\nLocation: /next\r\n", "Control character in cookie"},
+        {"ftp", "Location: ftp://127.0.0.1/x\r\n", "Redirection to a scheme other than http"},
+        {"file", "Location: file:///etc/passwd\r\n", "Redirection to a scheme other than http"},
+        {"javascript", "Location: javascript:alert(1)\r\n", "Redirection to a scheme other than http"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTestHttpServer server([&](const std::string&, int) {
+            return TScriptedResponse{"HTTP/1.0 302 Found\r\n" + c.headers + "\r\n", ""};
+        });
+        EXPECT_EQ(GetError(server.Base() + "/list.ini"), c.error);
+        EXPECT_EQ(server.Requests().size(), 1u);
+        EXPECT_EQ(client_.Cookie(), "");
+    }
+}
+
+TEST_F(HttpScenario, CallersBlanksAreEscapedAndControlCharactersRefused) {
+    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("1"), "1"}; });
+    ASSERT_EQ(GetError(server.Base() + "/mein update/neu 2.zip"), "");
+    EXPECT_EQ(server.Requests()[0].substr(0, 39), "GET /mein%20update/neu%202.zip HTTP/1.0");
+    for (const std::wstring& url : {std::wstring(L"/a\tb.zip"), std::wstring(L"/a\x7f" L".zip"), std::wstring(L"/a\r\nX: 1")}) {
+        try {
+            client_.Get(WideFromUtf8(server.Base()) + url);
+            ADD_FAILURE() << "no error";
+        } catch (const TSocketError& e) {
+            EXPECT_STREQ(e.what(), "Control character or blank in URL");
+        }
+    }
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(HttpScenario, HeadDrippedJustInsideTheTimeOutEndsAfterTheTimeOut) {
     TTestHttpServer server([](const std::string&, int) {
-        return TScriptedResponse{"HTTP/1.0 302 Found\r\nLocation: /loop\r\n\r\n", ""};
+        TScriptedResponse r{"HTTP/1.0 200 OK\r\nX-Slow: " + std::string(60, 's') + "\r\n\r\n", "body"};
+        r.headPieceSize = 1;
+        r.pauseMs = 360;
+        return r;
     });
-    EXPECT_EQ(GetError(server.Base() + "/loop"), "Too many redirections");
-    EXPECT_EQ(server.Requests().size(), static_cast<std::size_t>(THttpClient::kMaxRedirects + 1));
+    client_.TimeOut = 400;
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive timed out");
+    EXPECT_GE(MsSince(start), 400);
+    // Generous for sanitizers and Wine on busy cores; the whole head would take 32 s.
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_FALSE(BodyExists());
 }
 
 TEST_F(HttpScenario, HttpsIsRefusedBeforeConnecting) {

@@ -25,6 +25,8 @@ struct TScriptedResponse {
     // Sends the body in pieces of this size with a pause after each.
     std::size_t pieceSize = 0;
     int pauseMs = 0;
+    // Sends the head in pieces of this size, with the same pause after each.
+    std::size_t headPieceSize = 0;
 };
 
 class TTestHttpServer {
@@ -104,7 +106,11 @@ private:
     }
 
     void Serve(TPlatformSocket& s, const TScriptedResponse& r) {
-        if (!SendAll(s, r.head.data(), r.head.size())) return;
+        std::size_t headPiece = r.headPieceSize ? r.headPieceSize : std::max<std::size_t>(r.head.size(), 1);
+        for (std::size_t at = 0; at < r.head.size() && !stop_; at += headPiece) {
+            if (!SendAll(s, r.head.data() + at, std::min(headPiece, r.head.size() - at))) return;
+            if (r.headPieceSize) std::this_thread::sleep_for(std::chrono::milliseconds(r.pauseMs));
+        }
         if (r.generatedSize > 0) {
             std::vector<char> block(1 << 16);
             for (std::uint64_t offset = 0; offset < r.generatedSize;) {
