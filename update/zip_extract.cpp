@@ -1,5 +1,6 @@
 #include "update/zip_extract.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cwctype>
 
@@ -17,7 +18,7 @@ bool IsDeviceName(const std::wstring& name) {
         if (stem == device) return true;
     if (stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0)) {
         wchar_t digit = stem[3];
-        return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+        return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
     }
     return false;
 }
@@ -38,15 +39,79 @@ std::wstring SafeEntryFileName(const TZipEntry& entry) {
     return name;
 }
 
+void TZipReport::Add(int number, const std::wstring& item, const std::wstring& single) {
+    auto group = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.number == number; });
+    if (group == groups_.end()) group = groups_.insert(groups_.end(), Group{number, single, {}, 0});
+    if (group->items.size() < kNamesShown) group->items.push_back(item);
+    ++group->count;
+}
+
+std::vector<TZipMessage> TZipReport::Messages() const {
+    std::vector<TZipMessage> messages;
+    for (const Group& g : groups_) {
+        if (g.count == 1) {
+            messages.push_back({g.number, g.single});
+            continue;
+        }
+        std::wstring n = std::to_wstring(g.count);
+        std::wstring text;
+        switch (g.number) {
+            case zmNameRefused:
+                text = n + L" Einträge haben einen unzulässigen Dateinamen und wurden nicht entpackt";
+                break;
+            case zmEncrypted: text = n + L" Einträge sind verschlüsselt und wurden nicht entpackt"; break;
+            case zmUnknownMethod:
+                text = n + L" Einträge sind mit einem nicht unterstützten Verfahren gepackt und wurden nicht entpackt";
+                break;
+            case zmCrcMismatch:
+                text = n + L" Einträge sind beschädigt (falsche Prüfsumme); die Dateien wurden wieder entfernt";
+                break;
+            case zmSizeMismatch:
+                text = L"Die Größenangaben von " + n + L" Einträgen stimmen nicht; die Dateien wurden wieder entfernt";
+                break;
+            case zmWriteFailed: text = n + L" Dateien konnten nicht angelegt oder geschrieben werden"; break;
+            default:
+                text = L"Die Daten von " + n +
+                       L" Einträgen sind beschädigt oder unvollständig; die Dateien wurden wieder entfernt";
+                break;
+        }
+        text += L": ";
+        for (std::size_t i = 0; i < g.items.size(); ++i) text += (i ? L", " : L"") + g.items[i];
+        if (g.count > g.items.size()) text += L" und " + std::to_wstring(g.count - g.items.size()) + L" weitere";
+        text += L".";
+        messages.push_back({g.number, text});
+    }
+    return messages;
+}
+
+struct TZipArchive::Open {
+    fileio::TFileReader file;
+    TFileZipSource source{file};
+    TZipReader reader{source};
+    TZipDirectoryResult directory = TZipDirectoryResult::NotAnArchive;
+};
+
+TZipArchive::TZipArchive() = default;
+TZipArchive::~TZipArchive() = default;
+TZipArchive::TZipArchive(TZipArchive&&) noexcept = default;
+TZipArchive& TZipArchive::operator=(TZipArchive&&) noexcept = default;
+
 void TZipArchive::SetZipFileName(const std::wstring& path) {
     zipFileName_ = path;
+    OpenArchive();
+}
+
+bool TZipArchive::OpenArchive() {
     entries_.clear();
-    fileio::TFileReader file;
+    open_ = std::make_unique<Open>();
     int error = 0;
-    if (!file.Open(path, error)) return;
-    TFileZipSource source(file);
-    TZipReader reader(source);
-    if (reader.ReadDirectory() == TZipDirectoryResult::Ok) entries_ = reader.Entries();
+    if (!open_->file.Open(zipFileName_, error)) {
+        open_.reset();
+        return false;
+    }
+    open_->directory = open_->reader.ReadDirectory();
+    entries_ = open_->reader.TakeEntries();
+    return true;
 }
 
 void TZipArchive::SetDLLDirectory(const std::wstring& folder) {
@@ -61,92 +126,116 @@ void TZipArchive::Message(int number, const std::wstring& text) {
 
 int TZipArchive::Extract() {
     messages_.clear();
-    fileio::TFileReader file;
-    int error = 0;
-    if (!fileio::FileExists(zipFileName_) || !file.Open(zipFileName_, error)) {
+    // The directory read when the name was set serves this extraction; a later one reads it anew.
+    std::unique_ptr<Open> archive = std::move(open_);
+    if (!fileio::FileExists(zipFileName_) || (!archive && !OpenArchive())) {
         Message(zmArchiveNotFound, L"Die Archivdatei " + Quoted(zipFileName_) + L" wurde nicht gefunden.");
         return 0;
     }
-    TFileZipSource source(file);
-    TZipReader reader(source);
-    if (reader.ReadDirectory() != TZipDirectoryResult::Ok) {
+    if (!archive) archive = std::move(open_);
+    if (archive->directory != TZipDirectoryResult::Ok) {
         Message(zmArchiveDamaged, L"Das Archiv " + Quoted(zipFileName_) +
                                       L" ist beschädigt, unvollständig oder hat ein nicht unterstütztes Format. "
                                       L"Es wurde nichts entpackt.");
         return 0;
     }
-    entries_ = reader.Entries();
     std::wstring folder = fileio::DirectoryExists(ExtrBaseDir) ? ExtrBaseDir : fileio::CurrentDirectory();
 
+    TZipReport report;
     int written = 0;
     std::uint64_t total = 0;
-    for (const TZipEntry& entry : reader.Entries()) {
-        const std::wstring shown = Quoted(entry.Name);
-        if (entry.IsFolder() && entry.Size == 0) continue;  // folder names are not kept
+    TZipReader& reader = archive->reader;
+    for (const TZipEntry& entry : entries_) {
+        if (entry.IsFolder() && entry.Size == 0 && !entry.NameTooLong) continue;  // folder names are not kept
         std::wstring name = SafeEntryFileName(entry);
-        if (name.empty()) {
-            Message(zmNameRefused, L"Der Eintrag " + shown + L" hat einen unzulässigen Dateinamen und wurde nicht entpackt.");
+        bool stop = false;
+        if (!Admit(entry, name, total, stop, report)) {
+            if (stop) break;
             continue;
         }
-        if (entry.Encrypted()) {
-            Message(zmEncrypted, L"Der Eintrag " + shown + L" ist verschlüsselt und wurde nicht entpackt.");
-            continue;
-        }
-        if (entry.Method != 0 && entry.Method != 8) {
-            Message(zmUnknownMethod, L"Der Eintrag " + shown +
-                                         L" ist mit einem nicht unterstützten Verfahren gepackt und wurde nicht entpackt.");
-            continue;
-        }
-        std::uint64_t packed = entry.CompressedSize > 0 ? entry.CompressedSize : 1;
-        if (entry.Size > kMaxRatio * packed) {
-            Message(zmRatioTooHigh, L"Der Eintrag " + shown +
-                                        L" würde sich auf mehr als das Tausendfache entpacken. "
-                                        L"Das Entpacken wurde abgebrochen.");
-            break;
-        }
-        if (total > MaxTotalSize || entry.Size > MaxTotalSize - total) {
-            Message(zmTotalTooLarge, L"Das Archiv " + Quoted(zipFileName_) +
-                                         L" würde mehr als 1 GiB entpacken. Das Entpacken wurde abgebrochen.");
-            break;
-        }
-
-        std::wstring path = fileio::JoinPath(folder, name);
-        fileio::TFileWriter out;
-        if (!out.Open(path, fileio::TFileWriter::Mode::CreateNew, error)) {
-            if (error == EEXIST) continue;  // an existing file is kept, the archive's copy skipped
-            Message(zmWriteFailed, L"Die Datei " + Quoted(path) + L" konnte nicht angelegt werden: " +
-                                       WideFromUtf8(fileio::ErrnoText(error)));
-            continue;
-        }
-        int writeError = 0;
-        TZipEntryResult result = reader.ExtractTo(entry, [&](const char* data, std::size_t size) {
-            return out.Write(data, size, writeError);
-        });
-        if (result == TZipEntryResult::Ok && !out.Close(writeError)) result = TZipEntryResult::SinkFailed;
-        if (result != TZipEntryResult::Ok) {
-            out.Discard();
-            switch (result) {
-                case TZipEntryResult::CrcMismatch:
-                    Message(zmCrcMismatch, L"Der Eintrag " + shown +
-                                               L" ist beschädigt (falsche Prüfsumme); die Datei wurde wieder entfernt.");
-                    break;
-                case TZipEntryResult::SizeMismatch:
-                    Message(zmSizeMismatch, L"Die Größenangaben des Eintrags " + shown +
-                                                L" stimmen nicht; die Datei wurde wieder entfernt.");
-                    break;
-                case TZipEntryResult::SinkFailed:
-                    Message(zmWriteFailed, L"Die Datei " + Quoted(path) + L" konnte nicht geschrieben werden: " +
-                                               WideFromUtf8(fileio::ErrnoText(writeError)));
-                    break;
-                default:
-                    Message(zmDataDamaged, L"Die Daten des Eintrags " + shown +
-                                               L" sind beschädigt oder unvollständig; die Datei wurde wieder entfernt.");
-                    break;
-            }
-            continue;
-        }
+        if (!WriteEntry(reader, entry, fileio::JoinPath(folder, name), report)) continue;
         total += entry.Size;
         ++written;
     }
+    for (const TZipMessage& m : report.Messages()) Message(m.Number, m.Text);
     return written;
+}
+
+bool TZipArchive::Admit(const TZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop,
+                        TZipReport& report) {
+    const std::wstring shown = Quoted(entry.Name);
+    if (name.empty()) {
+        report.Add(zmNameRefused, shown,
+                   L"Der Eintrag " + shown + L" hat einen unzulässigen Dateinamen und wurde nicht entpackt.");
+        return false;
+    }
+    if (entry.Encrypted()) {
+        report.Add(zmEncrypted, shown, L"Der Eintrag " + shown + L" ist verschlüsselt und wurde nicht entpackt.");
+        return false;
+    }
+    if (entry.Method != 0 && entry.Method != 8) {
+        report.Add(zmUnknownMethod, shown,
+                   L"Der Eintrag " + shown +
+                       L" ist mit einem nicht unterstützten Verfahren gepackt und wurde nicht entpackt.");
+        return false;
+    }
+    std::uint64_t packed = entry.CompressedSize > 0 ? entry.CompressedSize : 1;
+    stop = true;
+    if (entry.Size > kMaxRatio * packed) {
+        report.Add(zmRatioTooHigh, shown,
+                   L"Der Eintrag " + shown +
+                       L" würde sich auf mehr als das Tausendfache entpacken. Das Entpacken wurde abgebrochen.");
+        return false;
+    }
+    if (total > MaxTotalSize || entry.Size > MaxTotalSize - total) {
+        report.Add(zmTotalTooLarge, Quoted(zipFileName_),
+                   L"Das Archiv " + Quoted(zipFileName_) +
+                       L" würde mehr als 1 GiB entpacken. Das Entpacken wurde abgebrochen.");
+        return false;
+    }
+    stop = false;
+    return true;
+}
+
+bool TZipArchive::WriteEntry(TZipReader& reader, const TZipEntry& entry, const std::wstring& path,
+                             TZipReport& report) {
+    const std::wstring shown = Quoted(entry.Name);
+    fileio::TFileWriter out;
+    int error = 0;
+    if (!out.Open(path, fileio::TFileWriter::Mode::CreateNew, error)) {
+        if (error == EEXIST) return false;  // an existing file is kept, the archive's copy skipped
+        std::wstring reason = WideFromUtf8(fileio::ErrnoText(error));
+        report.Add(zmWriteFailed, Quoted(path) + L" (" + reason + L")",
+                   L"Die Datei " + Quoted(path) + L" konnte nicht angelegt werden: " + reason);
+        return false;
+    }
+    int writeError = 0;
+    TZipEntryResult result = reader.ExtractTo(entry, [&](const char* data, std::size_t size) {
+        return out.Write(data, size, writeError);
+    });
+    if (result == TZipEntryResult::Ok && !out.Close(writeError)) result = TZipEntryResult::SinkFailed;
+    if (result == TZipEntryResult::Ok) return true;
+    out.Discard();
+    switch (result) {
+        case TZipEntryResult::CrcMismatch:
+            report.Add(zmCrcMismatch, shown,
+                       L"Der Eintrag " + shown + L" ist beschädigt (falsche Prüfsumme); die Datei wurde wieder entfernt.");
+            break;
+        case TZipEntryResult::SizeMismatch:
+            report.Add(zmSizeMismatch, shown,
+                       L"Die Größenangaben des Eintrags " + shown + L" stimmen nicht; die Datei wurde wieder entfernt.");
+            break;
+        case TZipEntryResult::SinkFailed: {
+            std::wstring reason = WideFromUtf8(fileio::ErrnoText(writeError));
+            report.Add(zmWriteFailed, Quoted(path) + L" (" + reason + L")",
+                       L"Die Datei " + Quoted(path) + L" konnte nicht geschrieben werden: " + reason);
+            break;
+        }
+        default:
+            report.Add(zmDataDamaged, shown,
+                       L"Die Daten des Eintrags " + shown +
+                           L" sind beschädigt oder unvollständig; die Datei wurde wieder entfernt.");
+            break;
+    }
+    return false;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,16 +31,43 @@ struct TZipMessage {
 
 // The file name an entry may be written under: the part after its last folder separator,
 // empty when that name is refused (empty, ".", "..", a stream or drive colon, a device name,
-// a character Windows forbids, a trailing dot or blank, an undecodable name).
+// a character Windows forbids, a trailing dot or blank, an undecodable or too long name).
 std::wstring SafeEntryFileName(const TZipEntry& entry);
+
+// Collects the per-entry messages of one extraction: however many entries share a problem, it
+// is told once, naming the first few and the count.
+class TZipReport {
+public:
+    static constexpr std::size_t kNamesShown = 5;
+
+    // `item` names the entry (or file) concerned; `single` is the whole message when it stays alone.
+    void Add(int number, const std::wstring& item, const std::wstring& single);
+    // The messages, in the order their problems first occurred.
+    std::vector<TZipMessage> Messages() const;
+
+private:
+    struct Group {
+        int number;
+        std::wstring single;
+        std::vector<std::wstring> items;
+        std::size_t count = 0;
+    };
+    std::vector<Group> groups_;
+};
 
 class TZipArchive {
 public:
+    TZipArchive();
+    ~TZipArchive();
+    TZipArchive(TZipArchive&&) noexcept;
+    TZipArchive& operator=(TZipArchive&&) noexcept;
+
     static constexpr std::uint64_t kMaxTotalSize = 1ull << 30;
     static constexpr std::uint64_t kMaxRatio = 1000;
 
     const std::wstring& ZipFileName() const { return zipFileName_; }
     // Reads the archive's directory (Count, Entries); an unreadable archive leaves them empty.
+    // The archive stays open for the next Extract, which then reads no directory again.
     void SetZipFileName(const std::wstring& path);
     // Kept for callers that name the folder of an extraction library; nothing is loaded from it.
     const std::wstring& DLLDirectory() const { return dllDirectory_; }
@@ -56,14 +84,23 @@ public:
     int Count() const { return static_cast<int>(entries_.size()); }
     const std::vector<TZipEntry>& Entries() const { return entries_; }
 
-    // Unpacks every entry; returns the number of files written.
+    // Unpacks every entry; returns the number of files written. Refused entries are told in one
+    // message per kind of problem.
     int Extract();
     // Messages of the last Extract, shown or not.
     const std::vector<TZipMessage>& Messages() const { return messages_; }
 
 private:
+    struct Open;
+    // Opens the archive and reads its directory; false when it is missing or unreadable.
+    bool OpenArchive();
+    // Whether the entry may be written (else reported); `stop` when nothing after it may be either.
+    bool Admit(const TZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop, TZipReport& report);
+    // Writes one entry; false when it was not written (reported, or kept as an existing file).
+    bool WriteEntry(TZipReader& reader, const TZipEntry& entry, const std::wstring& path, TZipReport& report);
     void Message(int number, const std::wstring& text);
 
+    std::unique_ptr<Open> open_;
     std::wstring zipFileName_;
     std::wstring dllDirectory_;
     std::vector<TZipEntry> entries_;

@@ -52,6 +52,15 @@ std::size_t TMemoryZipSource::ReadAt(std::uint64_t offset, void* buffer, std::si
 
 TZipDirectoryResult TZipReader::ReadDirectory() {
     entries_.clear();
+    EndRecord end;
+    TZipDirectoryResult result = FindEndRecord(end);
+    if (result == TZipDirectoryResult::Ok) result = ReadCentralRecords(end);
+    if (result == TZipDirectoryResult::Ok) result = ReadLocalHeaders(end.directoryOffset);
+    if (result != TZipDirectoryResult::Ok) entries_.clear();
+    return result;
+}
+
+TZipDirectoryResult TZipReader::FindEndRecord(EndRecord& end) {
     const std::uint64_t size = source_.Size();
     if (size < kEndSize) return TZipDirectoryResult::NotAnArchive;
 
@@ -61,37 +70,133 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
     std::vector<unsigned char> tail(tailSize);
     std::uint64_t tailStart = size - tailSize;
     if (source_.ReadAt(tailStart, tail.data(), tailSize) != tailSize) return TZipDirectoryResult::Damaged;
-    std::size_t end = std::string::npos;
+    std::size_t at = std::string::npos;
     for (std::size_t pos = tailSize - kEndSize + 1; pos-- > 0;) {
         if (Le32(&tail[pos]) == kEndSignature && pos + kEndSize + Le16(&tail[pos + 20]) == tailSize) {
-            end = pos;
+            at = pos;
             break;
         }
     }
-    if (end == std::string::npos) return TZipDirectoryResult::NotAnArchive;
-    const unsigned char* e = &tail[end];
-    std::uint16_t disk = Le16(e + 4), directoryDisk = Le16(e + 6);
-    std::uint16_t entriesHere = Le16(e + 8), entryCount = Le16(e + 10);
-    std::uint32_t directorySize = Le32(e + 12), directoryOffset = Le32(e + 16);
-    if (entryCount == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF)
+    if (at == std::string::npos) return TZipDirectoryResult::NotAnArchive;
+    const unsigned char* e = &tail[at];
+    std::uint16_t disk = Le16(e + 4), directoryDisk = Le16(e + 6), entriesHere = Le16(e + 8);
+    end.offset = tailStart + at;
+    end.entryCount = Le16(e + 10);
+    end.directorySize = Le32(e + 12);
+    end.directoryOffset = Le32(e + 16);
+    if (end.entryCount == 0xFFFF || end.directorySize == 0xFFFFFFFF || end.directoryOffset == 0xFFFFFFFF)
         return TZipDirectoryResult::Unsupported;
-    if (disk != 0 || directoryDisk != 0 || entriesHere != entryCount) return TZipDirectoryResult::Unsupported;
-    std::uint64_t endOffset = tailStart + end;
-    if (static_cast<std::uint64_t>(directoryOffset) + directorySize > endOffset) return TZipDirectoryResult::Damaged;
-    if (directorySize > kMaxDirectorySize) return TZipDirectoryResult::Unsupported;
-
-    std::vector<unsigned char> directory(directorySize);
-    if (source_.ReadAt(directoryOffset, directory.data(), directorySize) != directorySize)
+    if (disk != 0 || directoryDisk != 0 || entriesHere != end.entryCount) return TZipDirectoryResult::Unsupported;
+    if (static_cast<std::uint64_t>(end.directoryOffset) + end.directorySize > end.offset)
         return TZipDirectoryResult::Damaged;
-    std::size_t pos = 0;
-    for (unsigned i = 0; i < entryCount; ++i) {
-        if (directorySize - pos < kCentralSize) return TZipDirectoryResult::Damaged;
-        const unsigned char* c = &directory[pos];
+    if (end.directorySize > kMaxDirectorySize) return TZipDirectoryResult::Unsupported;
+    return TZipDirectoryResult::Ok;
+}
+
+namespace {
+
+// The central directory read front to back through one fixed window, so that a directory of long
+// names or long extra fields is never held whole.
+class DirectoryCursor {
+public:
+    DirectoryCursor(TZipSource& source, std::uint64_t begin, std::uint64_t size)
+        : source_(source), next_(begin), end_(begin + size), window_(2 * 65536) {}
+
+    // The next `n` bytes (n at most 65536 + kCentralSize), or null when the directory ends first.
+    const unsigned char* Take(std::size_t n) {
+        if (filled_ - at_ < n) {
+            std::memmove(window_.data(), window_.data() + at_, filled_ - at_);
+            filled_ -= at_;
+            at_ = 0;
+            std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(window_.size() - filled_, end_ - next_));
+            if (source_.ReadAt(next_, window_.data() + filled_, want) != want) return nullptr;
+            next_ += want;
+            filled_ += want;
+            if (filled_ < n) return nullptr;
+        }
+        const unsigned char* taken = window_.data() + at_;
+        at_ += n;
+        return taken;
+    }
+
+    bool Skip(std::size_t n) {
+        std::size_t buffered = filled_ - at_;
+        if (n <= buffered) {
+            at_ += n;
+            return true;
+        }
+        at_ = filled_ = 0;
+        if (n - buffered > end_ - next_) return false;
+        next_ += n - buffered;
+        return true;
+    }
+
+private:
+    TZipSource& source_;
+    std::uint64_t next_, end_;
+    std::vector<unsigned char> window_;
+    std::size_t at_ = 0, filled_ = 0;
+};
+
+// The name given by an Info-ZIP Unicode path field whose CRC matches the header name.
+bool UnicodePathName(const unsigned char* extra, std::size_t extraLength, const std::string& rawName, std::string& utf8) {
+    for (std::size_t x = 0; x + 4 <= extraLength;) {
+        std::uint16_t id = Le16(extra + x), length = Le16(extra + x + 2);
+        if (x + 4 + length > extraLength) break;
+        const unsigned char* field = extra + x + 4;
+        if (id == kUnicodePathField && length >= 5 && field[0] == 1 &&
+            Le32(field + 1) ==
+                crc32(0, reinterpret_cast<const Bytef*>(rawName.data()), static_cast<uInt>(rawName.size()))) {
+            utf8.assign(reinterpret_cast<const char*>(field + 5), length - 5u);
+            return true;
+        }
+        x += 4u + length;
+    }
+    return false;
+}
+
+void DecodeName(TZipEntry& entry, const unsigned char* extra, std::size_t extraLength) {
+    std::string unicodePath;
+    if (entry.Flags & 0x0800) {
+        entry.Name = fileio::CheckedUtf8ToWide(entry.RawName, entry.NameValid);
+    } else if (UnicodePathName(extra, extraLength, entry.RawName, unicodePath)) {
+        entry.Name = fileio::CheckedUtf8ToWide(unicodePath, entry.NameValid);
+    } else {
+        // Tools on systems with UTF-8 names store them unmarked; a CP437 name is almost
+        // never also well-formed UTF-8 with non-ASCII characters in it.
+        bool utf8 = false;
+        std::wstring asUtf8 = fileio::CheckedUtf8ToWide(entry.RawName, utf8);
+        bool ascii = std::all_of(entry.RawName.begin(), entry.RawName.end(),
+                                 [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+        entry.Name = utf8 && !ascii ? asUtf8 : DecodeCp437(entry.RawName);
+    }
+}
+
+// Keeps only the start of a name that is refused for its length, for the message that names it.
+constexpr std::size_t kShownOfTooLong = 40;
+
+void MarkTooLong(TZipEntry& entry) {
+    if (entry.RawName.size() > kShownOfTooLong) entry.RawName.resize(kShownOfTooLong);
+    if (entry.Name.empty()) DecodeName(entry, nullptr, 0);
+    if (entry.Name.size() > kShownOfTooLong) entry.Name.resize(kShownOfTooLong);
+    entry.Name += L"…";
+    entry.NameTooLong = true;
+    entry.NameValid = false;
+}
+
+}  // namespace
+
+TZipDirectoryResult TZipReader::ReadCentralRecords(const EndRecord& end) {
+    // No name of at most kMaxNameLength characters takes more bytes than this in UTF-8.
+    constexpr std::size_t kMaxNameBytes = kMaxNameLength * 4;
+    DirectoryCursor cursor(source_, end.directoryOffset, end.directorySize);
+    entries_.reserve(end.entryCount);
+    for (unsigned i = 0; i < end.entryCount; ++i) {
+        const unsigned char* c = cursor.Take(kCentralSize);
+        if (!c) return TZipDirectoryResult::Damaged;
         if (Le32(c) != kCentralSignature) return TZipDirectoryResult::Damaged;
-        std::size_t nameLength = Le16(c + 28), extraLength = Le16(c + 30), commentLength = Le16(c + 32);
-        std::size_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
-        if (directorySize - pos < recordSize) return TZipDirectoryResult::Damaged;
         if (Le16(c + 34) != 0) return TZipDirectoryResult::Unsupported;  // entry on another disk
+        std::size_t nameLength = Le16(c + 28), extraLength = Le16(c + 30), commentLength = Le16(c + 32);
 
         TZipEntry entry;
         entry.Flags = Le16(c + 8);
@@ -102,40 +207,19 @@ TZipDirectoryResult TZipReader::ReadDirectory() {
         entry.HeaderOffset = Le32(c + 42);
         if (entry.CompressedSize == 0xFFFFFFFF || entry.Size == 0xFFFFFFFF || entry.HeaderOffset == 0xFFFFFFFF)
             return TZipDirectoryResult::Unsupported;
-        entry.RawName.assign(reinterpret_cast<const char*>(c + kCentralSize), nameLength);
 
-        bool haveName = false;
-        if (entry.Flags & 0x0800) {
-            entry.Name = fileio::CheckedUtf8ToWide(entry.RawName, entry.NameValid);
-            haveName = true;
-        }
-        const unsigned char* extra = c + kCentralSize + nameLength;
-        for (std::size_t x = 0; !haveName && x + 4 <= extraLength;) {
-            std::uint16_t id = Le16(extra + x), length = Le16(extra + x + 2);
-            if (x + 4 + length > extraLength) break;
-            const unsigned char* field = extra + x + 4;
-            if (id == kUnicodePathField && length >= 5 && field[0] == 1 &&
-                Le32(field + 1) == crc32(0, reinterpret_cast<const Bytef*>(entry.RawName.data()),
-                                         static_cast<uInt>(entry.RawName.size()))) {
-                entry.Name = fileio::CheckedUtf8ToWide(std::string(reinterpret_cast<const char*>(field + 5), length - 5u),
-                                               entry.NameValid);
-                haveName = true;
-            }
-            x += 4u + length;
-        }
-        if (!haveName) {
-            // Tools on systems with UTF-8 names store them unmarked; a CP437 name is almost
-            // never also well-formed UTF-8 with non-ASCII characters in it.
-            bool utf8 = false;
-            std::wstring asUtf8 = fileio::CheckedUtf8ToWide(entry.RawName, utf8);
-            bool ascii = std::all_of(entry.RawName.begin(), entry.RawName.end(),
-                                     [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-            entry.Name = utf8 && !ascii ? asUtf8 : DecodeCp437(entry.RawName);
-        }
+        bool tooLong = nameLength > kMaxNameBytes;
+        std::size_t kept = tooLong ? kShownOfTooLong : nameLength;
+        const unsigned char* name = cursor.Take(kept);
+        if (!name || !cursor.Skip(nameLength - kept)) return TZipDirectoryResult::Damaged;
+        entry.RawName.assign(reinterpret_cast<const char*>(name), kept);
+        const unsigned char* extra = cursor.Take(extraLength);
+        if (!extra || !cursor.Skip(commentLength)) return TZipDirectoryResult::Damaged;
+        if (!tooLong) DecodeName(entry, extra, extraLength);
+        if (tooLong || entry.Name.size() > kMaxNameLength) MarkTooLong(entry);
         entries_.push_back(std::move(entry));
-        pos += recordSize;
     }
-    return ReadLocalHeaders(directoryOffset);
+    return TZipDirectoryResult::Ok;
 }
 
 TZipDirectoryResult TZipReader::ReadLocalHeaders(std::uint64_t directoryStart) {
@@ -144,32 +228,73 @@ TZipDirectoryResult TZipReader::ReadLocalHeaders(std::uint64_t directoryStart) {
     };
     std::vector<Span> spans;
     spans.reserve(entries_.size());
-    std::vector<unsigned char> header(kLocalSize + 65535);
+    header_.resize(kLocalSize + 65535);
     for (TZipEntry& entry : entries_) {
-        unsigned char* h = header.data();
-        if (entry.HeaderOffset + kLocalSize > directoryStart) return TZipDirectoryResult::Damaged;
-        if (source_.ReadAt(entry.HeaderOffset, h, kLocalSize) != kLocalSize || Le32(h) != kLocalSignature)
-            return TZipDirectoryResult::Damaged;
-        std::size_t nameLength = Le16(h + 26), extraLength = Le16(h + 28);
-        // The name in the local header must be the one in the directory, or two tools could
-        // disagree about which file an entry is.
-        if (nameLength != entry.RawName.size() ||
-            source_.ReadAt(entry.HeaderOffset + kLocalSize, h + kLocalSize, nameLength) != nameLength ||
-            std::memcmp(h + kLocalSize, entry.RawName.data(), nameLength) != 0)
-            return TZipDirectoryResult::Damaged;
-        if ((Le16(h + 6) & 0x0008) == 0)
-            entry.LocalHeaderAgrees = Le32(h + 14) == entry.Crc && Le32(h + 18) == entry.CompressedSize &&
-                                      Le32(h + 22) == entry.Size;
-        entry.DataOffset = entry.HeaderOffset + kLocalSize + nameLength + extraLength;
-        std::uint64_t dataEnd = entry.DataOffset + entry.CompressedSize;
-        if (dataEnd > directoryStart) return TZipDirectoryResult::Damaged;
-        spans.push_back({entry.HeaderOffset, dataEnd});
+        std::uint64_t spanEnd = 0;
+        TZipDirectoryResult result = CheckLocalHeader(entry, directoryStart, spanEnd);
+        if (result != TZipDirectoryResult::Ok) return result;
+        spans.push_back({entry.HeaderOffset, spanEnd});
     }
     // Entries that share bytes are how the smallest archives unpack to the largest output.
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
     for (std::size_t i = 1; i < spans.size(); ++i)
         if (spans[i].begin < spans[i - 1].end) return TZipDirectoryResult::Overlapping;
     return TZipDirectoryResult::Ok;
+}
+
+TZipDirectoryResult TZipReader::CheckLocalHeader(TZipEntry& entry, std::uint64_t directoryStart,
+                                                 std::uint64_t& spanEnd) {
+    unsigned char* h = header_.data();
+    if (entry.HeaderOffset + kLocalSize > directoryStart) return TZipDirectoryResult::Damaged;
+    if (source_.ReadAt(entry.HeaderOffset, h, kLocalSize) != kLocalSize || Le32(h) != kLocalSignature)
+        return TZipDirectoryResult::Damaged;
+    // Both headers must describe the same entry the same way, or two tools could disagree about
+    // which file it is and how to read it. A name refused for its length is never written, so
+    // only its start is kept and compared.
+    std::size_t nameLength = Le16(h + 26), extraLength = Le16(h + 28);
+    std::size_t compared = entry.NameTooLong ? std::min(nameLength, entry.RawName.size()) : nameLength;
+    if ((!entry.NameTooLong && nameLength != entry.RawName.size()) ||
+        source_.ReadAt(entry.HeaderOffset + kLocalSize, h + kLocalSize, compared) != compared ||
+        std::memcmp(h + kLocalSize, entry.RawName.data(), compared) != 0)
+        return TZipDirectoryResult::Damaged;
+    std::uint16_t flags = Le16(h + 6), method = Le16(h + 8);
+    if (flags != entry.Flags || method != entry.Method) return TZipDirectoryResult::Damaged;
+
+    entry.DataOffset = entry.HeaderOffset + kLocalSize + nameLength + extraLength;
+    spanEnd = entry.DataOffset + entry.CompressedSize;
+    if (spanEnd > directoryStart) return TZipDirectoryResult::Damaged;
+    std::uint32_t crc = Le32(h + 14), packed = Le32(h + 18), size = Le32(h + 22);
+    bool localMatches = crc == entry.Crc && packed == entry.CompressedSize && size == entry.Size;
+    if (flags & 0x0008) {
+        // The values follow the data; a writer that knew them early may also put them here.
+        bool localEmpty = crc == 0 && packed == 0 && size == 0;
+        entry.LocalHeaderAgrees = (localEmpty || localMatches) && DescriptorAgrees(entry, directoryStart, spanEnd);
+    } else {
+        entry.LocalHeaderAgrees = localMatches;
+    }
+    return TZipDirectoryResult::Ok;
+}
+
+bool TZipReader::DescriptorAgrees(const TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end) {
+    constexpr std::uint32_t kDescriptorSignature = 0x08074b50;
+    std::uint64_t at = entry.DataOffset + entry.CompressedSize;
+    unsigned char d[24] = {};
+    std::size_t got = source_.ReadAt(at, d, static_cast<std::size_t>(std::min<std::uint64_t>(24, directoryStart - at)));
+    // With or without its signature, with sizes of 4 or (for large-file writers) 8 bytes.
+    for (std::size_t skip : {std::size_t{4}, std::size_t{0}}) {
+        if (skip == 4 && Le32(d) != kDescriptorSignature) continue;
+        const unsigned char* v = d + skip;
+        if (got >= skip + 12 && Le32(v) == entry.Crc && Le32(v + 4) == entry.CompressedSize && Le32(v + 8) == entry.Size) {
+            end = at + skip + 12;
+            return true;
+        }
+        if (got >= skip + 20 && Le32(v) == entry.Crc && Le32(v + 4) == entry.CompressedSize && Le32(v + 8) == 0 &&
+            Le32(v + 12) == entry.Size && Le32(v + 16) == 0) {
+            end = at + skip + 20;
+            return true;
+        }
+    }
+    return false;
 }
 
 TZipEntryResult TZipReader::ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink) {

@@ -45,7 +45,8 @@ private:
 struct TZipEntry {
     std::string RawName;
     std::wstring Name;       // decoded: UTF-8 when flagged, given in a Unicode path field or well-formed; else CP437
-    bool NameValid = true;   // false when a UTF-8 name was not valid UTF-8
+    bool NameValid = true;   // false when a UTF-8 name was not valid UTF-8, or the name is too long
+    bool NameTooLong = false;  // longer than TZipReader::kMaxNameLength; RawName and Name hold its start only
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;
     std::uint32_t Crc = 0;
@@ -53,7 +54,7 @@ struct TZipEntry {
     std::uint64_t Size = 0;
     std::uint64_t HeaderOffset = 0;
     std::uint64_t DataOffset = 0;
-    bool LocalHeaderAgrees = true;  // crc and sizes of the local header match the directory
+    bool LocalHeaderAgrees = true;  // crc and sizes of the local header and data descriptor match the directory
 
     bool Encrypted() const { return (Flags & 0x0041) != 0; }
     bool IsFolder() const { return !RawName.empty() && (RawName.back() == '/' || RawName.back() == '\\'); }
@@ -70,18 +71,33 @@ public:
     static constexpr std::size_t kBufferSize = 65536;
     // A directory larger than this is refused rather than held in memory.
     static constexpr std::uint64_t kMaxDirectorySize = 16u << 20;
+    // Longest entry name taken, in characters, as Windows' path limit.
+    static constexpr std::size_t kMaxNameLength = 260;
 
     explicit TZipReader(TZipSource& source) : source_(source) {}
 
     TZipDirectoryResult ReadDirectory();
     const std::vector<TZipEntry>& Entries() const { return entries_; }
+    // Hands the entries to the caller; ExtractTo needs only the entry, not the reader's list.
+    std::vector<TZipEntry> TakeEntries() { return std::move(entries_); }
 
     // Streams the entry's data into the sink, which returns false to stop. Checks method, sizes
     // and CRC; the sink has then seen at most the declared size.
     TZipEntryResult ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink);
 
 private:
+    struct EndRecord {
+        std::uint64_t offset = 0;  // of the record itself
+        std::uint32_t directoryOffset = 0;
+        std::uint32_t directorySize = 0;
+        std::uint16_t entryCount = 0;
+    };
+    TZipDirectoryResult FindEndRecord(EndRecord& end);
+    TZipDirectoryResult ReadCentralRecords(const EndRecord& end);
     TZipDirectoryResult ReadLocalHeaders(std::uint64_t directoryStart);
+    TZipDirectoryResult CheckLocalHeader(TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& spanEnd);
+    // Whether a data descriptor after the entry's data declares what the directory does.
+    bool DescriptorAgrees(const TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end);
     TZipEntryResult Inflate(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
                             std::uint32_t& crc, std::uint64_t& produced);
     TZipEntryResult Copy(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
@@ -91,4 +107,5 @@ private:
     std::vector<TZipEntry> entries_;
     std::vector<char> in_;
     std::vector<char> out_;
+    std::vector<unsigned char> header_;
 };

@@ -57,6 +57,24 @@ inline std::vector<Case> Cases() {
     described2.dataDescriptor = true;
     TTestZipEntry renamed{"name.txt", "n"};
     renamed.localName = "nome.txt";
+    TTestZipEntry remethod{"method.txt", "m"};
+    remethod.localMethod = 0;
+    TTestZipEntry reflagged{"flags.txt", "f"};
+    reflagged.localFlags = 0x0800;
+    TTestZipEntry described3{"d3.txt", "wide"};
+    described3.dataDescriptor = true;
+    described3.wideDescriptor = true;
+    TTestZipEntry lyingDescriptor{"lying.txt", std::string(300, 'y')};
+    lyingDescriptor.dataDescriptor = true;
+    lyingDescriptor.descriptorSize = 30;
+    TTestZipEntry comSuperscript{"COM\xc2\xb9.txt", "x"};
+    comSuperscript.flags = 0x0800;
+    TTestZipEntry lptSuperscript{"lpt\xc2\xb3", "x"};
+    lptSuperscript.flags = 0x0800;
+    std::string deepFolder;
+    for (int i = 0; i < 127; ++i) deepFolder += "a/";
+    const std::string longest = deepFolder + "ok.txt";  // 260 characters
+    const std::string tooLong = deepFolder + "bad.txt";
     // A stored entry whose data holds a whole second entry: two files from the same bytes.
     std::string inner = BuildZip({Stored("inner.txt", "shared")});
     inner.resize(30 + 9 + 6);
@@ -76,15 +94,17 @@ inline std::vector<Case> Cases() {
         {"refused names",
          {{"C:evil.txt", "x"}, {"a.txt:stream", "x"}, {"CON", "x"}, {"con.txt", "x"}, {"dir/Lpt1.log", "x"},
           {"COM9.dat", "x"}, {"aux .txt", "x"}, {"a/..", "x"}, {"x/.", "x"}, {"trailing.", "x"}, {"trailing ", "x"},
-          {"bad|name", "x"}, {"what?", "x"}, {"tab\tname", "x"}, {"", "x"}, {"ok.txt", "fine"}, {"CONSOLE.txt", "c"}},
-         {{L"ok.txt", "fine"}, {L"CONSOLE.txt", "c"}},
-         std::vector<int>(15, zmNameRefused)},
+          {"bad|name", "x"}, {"what?", "x"}, {"tab\tname", "x"}, {"", "x"}, {"ok.txt", "fine"}, {"CONSOLE.txt", "c"},
+          {"COM0", "x"}, {"lpt0.txt", "x"}, comSuperscript, lptSuperscript, {"COM10.txt", "c10"}},
+         {{L"ok.txt", "fine"}, {L"CONSOLE.txt", "c"}, {L"COM10.txt", "c10"}},
+         {zmNameRefused}},
+        {"names up to 260 characters", {{longest, "l"}, {tooLong, "t"}}, {{L"ok.txt", "l"}}, {zmNameRefused}},
         {"bad CRC removes the file", {badCrc, {"good.txt", "good"}}, {{L"good.txt", "good"}}, {zmCrcMismatch}},
         {"encrypted and unknown method", {encrypted, bzip}, {}, {zmEncrypted, zmUnknownMethod}},
         {"declared sizes must hold",
-         {shortDeclared, longDeclared, storedMismatch, localDisagrees, tail},
+         {shortDeclared, longDeclared, storedMismatch, localDisagrees, tail, lyingDescriptor},
          {},
-         {zmSizeMismatch, zmSizeMismatch, zmSizeMismatch, zmSizeMismatch, zmSizeMismatch}},
+         {zmSizeMismatch}},
         {"damaged data", {garbage, {"after.txt", "a"}}, {{L"after.txt", "a"}}, {zmDataDamaged}},
         {"ratio bomb stops", {{"first.txt", "1"}, bomb, {"later.txt", "2"}}, {{L"first.txt", "1"}}, {zmRatioTooHigh}},
         {"total bound stops",
@@ -98,12 +118,17 @@ inline std::vector<Case> Cases() {
          {utf8, {"\x81" "ber.txt", "c"}, unicodeField, badUtf8},
          {{L"Gr\u00f6\u00dfe.txt", "u"}, {L"\u00fcber.txt", "c"}, {L"Gr\u00f6\u00dfe2.txt", "f"}},
          {zmNameRefused}},
-        {"data descriptors", {described1, described2}, {{L"d1.txt", std::string(5000, 'd')}, {L"d2.txt", "stored with descriptor"}}, {}},
+        {"data descriptors",
+         {described1, described2, described3},
+         {{L"d1.txt", std::string(5000, 'd')}, {L"d2.txt", "stored with descriptor"}, {L"d3.txt", "wide"}},
+         {}},
         {"empty archive", {}, {}, {}},
         {"two entries on one header", {{"one.txt", "1"}, {"one.txt", "1"}}, {}, {zmArchiveDamaged}, {-1, 0}},
         {"entry inside another entry", {outer, Stored("inner.txt", "shared")}, {}, {zmArchiveDamaged}, {}, 0,
          TZipArchive::kMaxTotalSize, 30 + 9},
         {"local name differs", {renamed}, {}, {zmArchiveDamaged}},
+        {"local method differs", {remethod}, {}, {zmArchiveDamaged}},
+        {"local flags differ", {reflagged}, {}, {zmArchiveDamaged}},
         {"truncated archive", {{"a.txt", std::string(2000, 'a')}, {"b.txt", "b"}}, {}, {zmArchiveDamaged}, {}, 40},
     };
 }
@@ -126,6 +151,22 @@ TEST_F(ZipScenario, EachArchiveAddsOnlyItsSoundEntries) {
         EXPECT_EQ(shown_, c.messages);
         EXPECT_EQ(ReadBytes(base_ / "Update.bat"), "alt");
     }
+}
+
+TEST_F(ZipScenario, ManyRefusedEntriesAreToldOncePerKindOfProblem) {
+    std::vector<TTestZipEntry> entries(2000, Stored("CON", ""));
+    TTestZipEntry secret{"secret.txt", "x"};
+    secret.flags = 1;
+    entries.insert(entries.begin() + 7, 3, secret);
+    entries.insert(entries.begin() + 9, Stored("PRN.txt", ""));
+    Tree added = ExtractAndDiff(BuildZip(entries));
+    EXPECT_TRUE(added.empty());
+    ASSERT_EQ(shown_, (std::vector<int>{zmNameRefused, zmEncrypted}));
+    EXPECT_EQ(zip_.Messages()[0].Text,
+              L"2001 Einträge haben einen unzulässigen Dateinamen und wurden nicht entpackt: „CON“, „CON“, „CON“, "
+              L"„CON“, „CON“ und 1996 weitere.");
+    EXPECT_EQ(zip_.Messages()[1].Text,
+              L"3 Einträge sind verschlüsselt und wurden nicht entpackt: „secret.txt“, „secret.txt“, „secret.txt“.");
 }
 
 TEST_F(ZipScenario, UnattendedRecordsButShowsNothing) {

@@ -22,6 +22,10 @@ struct TTestZipEntry {
     std::optional<std::uint32_t> localSize;       // uncompressed size in the local header only
     bool dataDescriptor = false;                  // sizes and CRC after the data, zeros in the local header
     std::optional<std::string> localName;         // a different name in the local header
+    std::optional<std::uint16_t> localMethod;     // a different method in the local header
+    std::optional<std::uint16_t> localFlags;      // different flags in the local header
+    std::optional<std::uint32_t> descriptorSize;  // uncompressed size in the data descriptor only
+    bool wideDescriptor = false;                  // the descriptor's sizes take 8 bytes each
     std::string centralExtra;                     // extra field of the directory record
     std::optional<std::string> packed;            // these bytes as the entry's data instead of compressing
 };
@@ -70,8 +74,8 @@ inline std::string BuildZip(const std::vector<TTestZipEntry>& entries, const std
         if (!(i < reuseOffsetOf.size() && reuseOffsetOf[i] >= 0)) {
             Put32(out, 0x04034b50);
             Put16(out, 20);
-            Put16(out, flags);
-            Put16(out, e.method);
+            Put16(out, e.localFlags ? *e.localFlags : flags);
+            Put16(out, e.localMethod ? *e.localMethod : e.method);
             Put32(out, 0);  // time and date
             Put32(out, e.dataDescriptor ? 0 : crc);
             Put32(out, e.dataDescriptor ? 0 : csize);
@@ -84,7 +88,9 @@ inline std::string BuildZip(const std::vector<TTestZipEntry>& entries, const std
                 Put32(out, 0x08074b50);
                 Put32(out, crc);
                 Put32(out, csize);
-                Put32(out, size);
+                if (e.wideDescriptor) Put32(out, 0);
+                Put32(out, e.descriptorSize ? *e.descriptorSize : size);
+                if (e.wideDescriptor) Put32(out, 0);
             }
         }
         Put32(directory, 0x02014b50);

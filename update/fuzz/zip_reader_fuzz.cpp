@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TZipEntry& entry : reader.Entries()) {
         std::wstring name = SafeEntryFileName(entry);
         if (name.find_first_of(L"/\\:") != std::wstring::npos) __builtin_trap();
+        if (entry.Name.size() > TZipReader::kMaxNameLength + 1) __builtin_trap();
         if (entry.DataOffset + entry.CompressedSize > size) __builtin_trap();
         if (entry.Size > (16u << 20)) continue;  // keep each run short; the bound itself is tested elsewhere
         std::uint64_t seen = 0;
