@@ -30,13 +30,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ParseStatusCode(std::string(bytes, length));
 
-    std::string url(bytes, length < 600 ? length : 600);
+    // Whatever the server sent, a request built from it has exactly its own lines.
+    std::string url = reader.HasLocation() ? reader.Location() : EscapeBlanksInPath(std::string(bytes, length < 600 ? length : 600));
     std::string host = "old";
     int port = data[0] & 1 ? 0 : 8080;
     try {
+        if (reader.HasLocation()) CheckRedirectTarget(url);
         std::string path = ApplyUrl(url, host, port);
         if (path.empty() || path.size() > 256 || port < 1 || port > 65535) __builtin_trap();
-        BuildGetRequest(path, host, url, "");
+        std::string request = BuildGetRequest(path, host, reader.Cookie(), data[0] & 2 ? url : "");
+        std::size_t lines = 0;
+        for (std::size_t i = 0; i < request.size(); ++i) {
+            if (request[i] == '\n' && (i == 0 || request[i - 1] != '\r')) __builtin_trap();
+            if (request[i] == '\r' && (i + 1 == request.size() || request[i + 1] != '\n')) __builtin_trap();
+            lines += request[i] == '\n';
+        }
+        if (lines != 6u + (data[0] & 2 ? 1 : 0) + !reader.Cookie().empty()) __builtin_trap();
+        if (request.compare(0, 4, "GET ") != 0 || request.find(' ', 4) != request.find(" HTTP/1.0\r\n")) __builtin_trap();
     } catch (const TSocketError&) {
     }
     return 0;
