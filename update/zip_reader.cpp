@@ -190,7 +190,7 @@ TZipDirectoryResult TZipReader::ReadCentralRecords(const EndRecord& end) {
     // No name of at most kMaxNameLength characters takes more bytes than this in UTF-8.
     constexpr std::size_t kMaxNameBytes = kMaxNameLength * 4;
     DirectoryCursor cursor(source_, end.directoryOffset, end.directorySize);
-    entries_.reserve(end.entryCount);
+    entries_.reserve(std::min<std::size_t>(end.entryCount, end.directorySize / kCentralSize));
     for (unsigned i = 0; i < end.entryCount; ++i) {
         const unsigned char* c = cursor.Take(kCentralSize);
         if (!c) return TZipDirectoryResult::Damaged;
