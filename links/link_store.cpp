@@ -168,9 +168,10 @@ void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, c
     if (data.description != old.description) ThrowIfFailed(link->SetDescription(data.description.c_str()));
     if (!SameIcon(old, data)) ThrowIfFailed(link->SetIconLocation(data.iconFile.c_str(), data.iconIndex));
     SaveLink(link.Get(), linkFile);
-    // A shell object that cannot write back what it loaded (Wine puts a relative path where the
-    // working folder belongs) must not cost the user the fields the wizard shows: such a link is
-    // written anew from them.
+    // A shell object that cannot write back what it loaded (Wine writes a loaded relative path
+    // without its flag, so other readers take it for the working folder or fail) must not cost the
+    // user the fields the wizard shows: such a link is written anew from them.
     const LinkData expected = EditedFields(old, data);
-    if (!SameFields(ReadLink(linkFile), expected)) WriteLink(linkFile, expected);
+    if (!LinkLayoutIsWhole(ReadWholeFile(linkFile)) || !SameFields(ReadLink(linkFile), expected))
+        WriteLink(linkFile, expected);
 }
