@@ -40,8 +40,7 @@ TEST(LinkRules, LinkLayoutFollowsTheHeadersFlags) {
         {std::string("\x4B") + LinkBytes(0x80, kTerminal).substr(1), false},         // not a link header
         {std::string(), false},
     };
-    int i = 0;
-    for (const auto& [bytes, whole] : cases) EXPECT_EQ(LinkLayoutIsWhole(bytes), whole) << "case " << i++;
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LinkLayoutIsWhole(cases[i].first), cases[i].second) << "case " << i;
 }
 
 TEST(LinkRules, WorkingFolderIsTheTargetsFolder) {
