@@ -72,8 +72,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     SetAppTitle(L"Zeigerwerk");
     TForm1 form;
     const Settings settings = LoadSettings();
-    SetWindowPos(form.Handle(), nullptr, 0, 0, settings.windowWidth, settings.windowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RestoreWindowSize(form.Handle(), settings);
     form.ODialog.FilterIndex = settings.fileTypes;
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {

@@ -621,9 +621,12 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
             }
         }
         if (!match) {
-            // The walk failed: the owner keeps seeing the folder it was told about.
-            if (Selected() != previous) SetSelectionSilently(previous);
-            lastDirectory_ = previousDirectory;
+            // The walk failed: opening selected the deepest folder the path could be followed
+            // to, and it stays selected (silently); without ExpandingSelect nothing moved.
+            if (!expandingSelect_) {
+                if (Selected() != previous) SetSelectionSilently(previous);
+                lastDirectory_ = previousDirectory;
+            }
             eventsEnabled_ = true;
             EndUpdate();
             return nullptr;

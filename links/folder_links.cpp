@@ -23,7 +23,8 @@ std::wstring ReadProfileString(const std::wstring& file, const wchar_t* key) {
 }
 }  // namespace
 
-void CreateFolderLink(const std::wstring& folder, const LinkData& link) {
+void CreateFolderLink(const std::wstring& folder, const LinkData& link,
+                      const std::function<void(const std::wstring& linkFile)>& writeLink) {
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError();
 
     const std::wstring ini = folder + L"Desktop.ini";
@@ -33,7 +34,10 @@ void CreateFolderLink(const std::wstring& folder, const LinkData& link) {
     SetAttributesOrThrow(ini, FILE_ATTRIBUTE_HIDDEN);
 
     const std::wstring linkFile = folder + L"target.lnk";
-    WriteLink(linkFile, link);
+    if (writeLink)
+        writeLink(linkFile);
+    else
+        WriteLink(linkFile, link);
     SetAttributesOrThrow(linkFile, FILE_ATTRIBUTE_HIDDEN);
     SetAttributesOrThrow(folder, FILE_ATTRIBUTE_READONLY);
 }

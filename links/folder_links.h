@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "links/link_store.h"
@@ -11,7 +12,9 @@ inline constexpr const wchar_t* kFolderLinkClassId = L"{0AFACED1-E828-11D1-9187-
 
 // Makes the folder link at folder (ending with a backslash), which must not exist yet or be an
 // empty folder. Throws PlatformError with the system's reason; the caller removes what was made.
-void CreateFolderLink(const std::wstring& folder, const LinkData& link);
+// writeLink writes target.lnk (WriteLink with link when not given).
+void CreateFolderLink(const std::wstring& folder, const LinkData& link,
+                      const std::function<void(const std::wstring& linkFile)>& writeLink = {});
 
 // The target folder (with a trailing backslash) of the folder link at path; empty when path is
 // not a folder link, its target.lnk cannot be read or its target folder is gone. Never throws.

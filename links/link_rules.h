@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <string_view>
 
 // The longest link file path the link store saves (the shell's 260-character buffer with its NUL).
 inline constexpr size_t kMaxLinkPathLength = 259;
@@ -16,6 +17,12 @@ std::wstring ResolveFolderLinksWith(const std::wstring& path,
                                     const std::function<std::wstring(const std::wstring&)>& folderLinkTarget);
 
 bool HasLinkExtension(const std::wstring& path);
+
+// Whether the bytes hold a link whose parts follow one another as its header announces them:
+// the item list, the location block, the strings the flags name, then extra data blocks ending
+// with the terminal block within the file. Other readers (Explorer among them) rely on exactly
+// that; a shell object that writes a part without its flag breaks them.
+bool LinkLayoutIsWhole(std::string_view bytes);
 
 enum class LinkPathKind { None, LinkFile, FolderLinkCandidate };
 // What a path may be as a link: paths of three characters or fewer are none; a path whose last

@@ -1,11 +1,13 @@
 #include "links/link_store.h"
 
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
 #include <vector>
 
 #include "links/link_rules.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 
 namespace {
@@ -48,17 +50,10 @@ std::wstring TargetPathOf(IShellLinkW& link) {
     }
     return path;
 }
-}  // namespace
 
-LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments, const std::wstring& description,
-                     const std::wstring& iconFile, int iconIndex) {
-    return {target, arguments, WorkingFolderFor(target), description, iconFile, iconIndex};
-}
-
-LinkData ReadLink(const std::wstring& linkFile) {
-    const ComPtr<IShellLinkW> link = LoadLink(linkFile);
+LinkData FieldsOf(IShellLinkW* link) {
     LinkData data;
-    data.targetPath = TargetPathOf(*link.Get());
+    data.targetPath = TargetPathOf(*link);
     data.arguments = ReadField(kTextBuffer, [&](wchar_t* b, int n) { return link->GetArguments(b, n); });
     data.description = ReadField(kTextBuffer, [&](wchar_t* b, int n) { return link->GetDescription(b, n); });
     data.workingFolder = ReadField(kPathBuffer, [&](wchar_t* b, int n) { return link->GetWorkingDirectory(b, n); });
@@ -67,6 +62,60 @@ LinkData ReadLink(const std::wstring& linkFile) {
     data.iconIndex = index;
     return data;
 }
+
+std::wstring Expanded(const std::wstring& text) {
+    const DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (size == 0) return text;
+    std::wstring expanded(size, L'\0');
+    if (ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size) == 0) return text;
+    expanded.resize(wcslen(expanded.c_str()));
+    return expanded;
+}
+
+// The wizard shows an icon path with its variables replaced; the same icon written back keeps
+// the link's own form of the path.
+bool SameIcon(const LinkData& old, const LinkData& now) {
+    if (old.iconFile.empty() || now.iconFile.empty()) return old.iconFile.empty() && now.iconFile.empty();
+    return old.iconIndex == now.iconIndex &&
+           CompareStringOrdinal(Expanded(old.iconFile).c_str(), -1, Expanded(now.iconFile).c_str(), -1, TRUE) ==
+               CSTR_EQUAL;
+}
+
+void SaveLink(IShellLinkW* link, const std::wstring& linkFile) {
+    ComPtr<IPersistFile> file;
+    ThrowIfFailed(link->QueryInterface(IID_PPV_ARGS(&file)));
+    ThrowIfFailed(file->Save(linkFile.c_str(), TRUE));
+}
+
+// What an edited link must read back as: the wizard's fields, the link's own working folder and
+// its own form of the icon path where those did not change.
+LinkData EditedFields(const LinkData& old, const LinkData& now) {
+    LinkData fields = now;
+    if (now.targetPath == old.targetPath) fields.workingFolder = old.workingFolder;
+    if (SameIcon(old, now)) {
+        fields.iconFile = old.iconFile;
+        fields.iconIndex = old.iconIndex;
+    }
+    return fields;
+}
+
+bool SameFields(const LinkData& a, const LinkData& b) {
+    return a.targetPath == b.targetPath && a.arguments == b.arguments && a.description == b.description &&
+           a.workingFolder == b.workingFolder && a.iconFile == b.iconFile &&
+           (a.iconFile.empty() || a.iconIndex == b.iconIndex);
+}
+
+void CheckLinkPath(const std::wstring& linkFile) {
+    if (linkFile.empty() || linkFile.size() > kMaxLinkPathLength) ThrowError(ERROR_FILENAME_EXCED_RANGE);
+}
+}  // namespace
+
+LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments, const std::wstring& description,
+                     const std::wstring& iconFile, int iconIndex) {
+    return {target, arguments, WorkingFolderFor(target), description, iconFile, iconIndex};
+}
+
+LinkData ReadLink(const std::wstring& linkFile) { return FieldsOf(LoadLink(linkFile).Get()); }
 
 std::wstring LinkTargetPath(const std::wstring& linkFile) {
     try {
@@ -77,7 +126,7 @@ std::wstring LinkTargetPath(const std::wstring& linkFile) {
 }
 
 void WriteLink(const std::wstring& linkFile, const LinkData& data) {
-    if (linkFile.empty() || linkFile.size() > kMaxLinkPathLength) ThrowError(ERROR_FILENAME_EXCED_RANGE);
+    CheckLinkPath(linkFile);
     ComPtr<IShellLinkW> link;
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
     ThrowIfFailed(link->SetPath(data.targetPath.c_str()));
@@ -85,7 +134,44 @@ void WriteLink(const std::wstring& linkFile, const LinkData& data) {
     ThrowIfFailed(link->SetDescription(data.description.c_str()));
     if (!data.arguments.empty()) ThrowIfFailed(link->SetArguments(data.arguments.c_str()));
     if (!data.iconFile.empty()) ThrowIfFailed(link->SetIconLocation(data.iconFile.c_str(), data.iconIndex));
-    ComPtr<IPersistFile> file;
-    ThrowIfFailed(link.As(&file));
-    ThrowIfFailed(file->Save(linkFile.c_str(), TRUE));
+    SaveLink(link.Get(), linkFile);
+}
+
+StoredLink ReadStoredLink(const std::wstring& linkFile) {
+    StoredLink stored;
+    stored.fields = ReadLink(linkFile);
+    stored.bytes = ReadWholeFile(linkFile);
+    return stored;
+}
+
+void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& data) {
+    CheckLinkPath(linkFile);
+    ComPtr<IShellLinkW> link;
+    ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
+    {
+        ComPtr<IStream> stream;
+        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(original.bytes.data()),
+                                        static_cast<UINT>(original.bytes.size())));
+        if (!stream) ThrowError(ERROR_NOT_ENOUGH_MEMORY);
+        ComPtr<IPersistStream> persist;
+        ThrowIfFailed(link.As(&persist));
+        ThrowIfFailed(persist->Load(stream.Get()));
+    }
+    const LinkData& old = original.fields;
+    // Setting the path anew would replace the link's own form of it (an environment-variable
+    // target, its item list), so an unchanged target is left alone, with its "Start in".
+    if (data.targetPath != old.targetPath) {
+        ThrowIfFailed(link->SetPath(data.targetPath.c_str()));
+        ThrowIfFailed(link->SetWorkingDirectory(data.workingFolder.c_str()));
+    }
+    if (data.arguments != old.arguments) ThrowIfFailed(link->SetArguments(data.arguments.c_str()));
+    if (data.description != old.description) ThrowIfFailed(link->SetDescription(data.description.c_str()));
+    if (!SameIcon(old, data)) ThrowIfFailed(link->SetIconLocation(data.iconFile.c_str(), data.iconIndex));
+    SaveLink(link.Get(), linkFile);
+    // A shell object that cannot write back what it loaded (Wine writes a loaded relative path
+    // without its flag, so other readers take it for the working folder or fail) must not cost the
+    // user the fields the wizard shows: such a link is written anew from them.
+    const LinkData expected = EditedFields(old, data);
+    if (!LinkLayoutIsWhole(ReadWholeFile(linkFile)) || !SameFields(ReadLink(linkFile), expected))
+        WriteLink(linkFile, expected);
 }

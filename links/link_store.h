@@ -27,3 +27,19 @@ std::wstring LinkTargetPath(const std::wstring& linkFile);
 // arguments and icon location only when not empty. Throws PlatformError with the system's reason
 // when the link cannot be written (also for a path longer than 259 characters).
 void WriteLink(const std::wstring& linkFile, const LinkData& link);
+
+// A link file kept whole, so that an edit can start from everything it holds (hot key, show
+// command, flags, extra data blocks) even after the file itself was moved aside or deleted.
+struct StoredLink {
+    LinkData fields;
+    std::string bytes;
+};
+
+// Reads the file and its fields; throws PlatformError when it is not a readable link.
+StoredLink ReadStoredLink(const std::wstring& linkFile);
+
+// Writes linkFile from the stored link, loaded into the shell link object, with only the
+// fields the wizard owns replaced where they differ: target, arguments, description, icon file
+// and index. The working folder becomes link.workingFolder only when the target changed;
+// everything else stays as the shell object keeps it. Throws PlatformError like WriteLink.
+void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& link);

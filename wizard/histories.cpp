@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#include <shlobj.h>
+
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/utf.h"
@@ -95,6 +98,35 @@ std::wstring SaveHistories(const std::wstring& folder, Histories& histories) {
         }
     }
     return problem;
+}
+
+std::wstring UserHistoryFolder() {
+    wchar_t appData[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)) || !*appData) return {};
+    return WithTrailingBackslash(appData) + L"Zeigerwerk\\";
+}
+
+namespace {
+bool HoldsHistories(const std::wstring& folder) {
+    if (folder.empty()) return false;
+    for (const HistoryKind kind : kHistoryKinds)
+        if (FileExists(folder + HistoryFileName(kind))) return true;
+    return false;
+}
+}  // namespace
+
+Histories LoadHistories(const HistoryFolders& folders) {
+    return LoadHistories(HoldsHistories(folders.user) ? folders.user : folders.program);
+}
+
+std::wstring SaveHistories(const HistoryFolders& folders, Histories& histories) {
+    const bool userFirst = HoldsHistories(folders.user);
+    const std::wstring& first = userFirst ? folders.user : folders.program;
+    const std::wstring& second = userFirst ? folders.program : folders.user;
+    const std::wstring problem = SaveHistories(first, histories);
+    if (problem.empty() || second.empty()) return problem;
+    if (!userFirst) CreateDirectoryW(second.c_str(), nullptr);
+    return SaveHistories(second, histories).empty() ? std::wstring() : problem;
 }
 
 void ReportSaveProblems(HWND owner, const std::wstring& first, const std::wstring& second) {

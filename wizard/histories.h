@@ -45,6 +45,23 @@ std::wstring SaveHistories(const std::wstring& folder, Histories& histories);
 HistoryList ReadHistoryFile(const std::wstring& path);
 void WriteHistoryFile(const std::wstring& path, const HistoryList& list);
 
+// Where the history files live: beside the program where that folder can be written (portable
+// installs), otherwise in the user's own application-data folder. Both end with a backslash.
+struct HistoryFolders {
+    std::wstring program;
+    std::wstring user;
+};
+
+// The user's folder for the files: %APPDATA%\Zeigerwerk\ (empty when there is no such folder).
+std::wstring UserHistoryFolder();
+
+// Reads from the user's folder when it holds any of the files, otherwise from the program's.
+Histories LoadHistories(const HistoryFolders& folders);
+
+// Writes to the folder the histories are read from; when that cannot be written, to the other
+// one. The answer is the message to show only when neither place could be written.
+std::wstring SaveHistories(const HistoryFolders& folders, Histories& histories);
+
 // Shows the problems of the end of the run (histories, settings) in one error box; nothing
 // when all texts are empty.
 void ReportSaveProblems(HWND owner, const std::wstring& first, const std::wstring& second = {});

@@ -164,8 +164,9 @@ void TForm1::StandardClick(const Control* sender) {
             return;
         }
     }
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : WithTrailingBackslash(TargetTokens[0]);
-    PreviewStandard(target);
+    // Only a folder is asked for with a trailing backslash; after a file name it names nothing.
+    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
+    PreviewStandard(DirectoryExists(target) ? WithTrailingBackslash(target) : target);
 }
 
 void TForm1::RefreshPreviewKeepingIndex() {

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "platform/shell_file_operation.h"
+#include "app/start_mode.h"
 #include "wizard/command_line.h"
 #include "links/folder_links.h"
 #include "links/link_store.h"
@@ -29,7 +30,13 @@ public:
     }
     ~EditedLinkBackup() {
         if (backup_.empty()) return;
-        if (kept_ || PathExists(path_) || !MoveFileW(backup_.c_str(), WithoutTrailingBackslash(path_).c_str()))
+        if (kept_) {
+            Remove(backup_);
+            return;
+        }
+        // Whatever stands in the original's place now is what the failed write left half made.
+        if (PathExists(path_)) Remove(path_);
+        if (PathExists(path_) || !MoveFileW(backup_.c_str(), WithoutTrailingBackslash(path_).c_str()))
             Remove(backup_);
     }
     void Keep() { kept_ = true; }
@@ -55,22 +62,39 @@ void TForm1::CreateTheLink() {
     const LinkData link = NewLinkData(target, arguments, Description.Text(),
                                       Standard.Checked() ? std::wstring() : IconFile.Text(), SelectedIconIndex);
 
+    // An edited link is written starting from the old one, so that what the wizard does not show
+    // (hot key, show command, flags, extra data) survives. Read before it is moved aside.
+    std::optional<StoredLink> original;
+    if (!EditedLinkPath.empty() && PathExists(EditedLinkPath)) {
+        try {
+            original = ReadStoredLink(EditedLinkFile(EditedLinkPath));
+        } catch (const PlatformError&) {
+            // Gone or unreadable since it was opened: the link is written as a new one.
+        }
+    }
+    const auto write = [&](const std::wstring& linkFile) {
+        if (original)
+            WriteEditedLink(linkFile, *original, link);
+        else
+            WriteLink(linkFile, link);
+    };
+
     std::optional<EditedLinkBackup> edited;
     if (DelCurLink.Visible() && DelCurLink.Checked() && PathExists(EditedLinkPath))
         edited.emplace(Handle(), EditedLinkPath);
-    DelCurLink.SetVisible(false);
 
     if (KindOfLink() == LinkKind::FolderLink) {
         const std::wstring folder = WithTrailingBackslash(LinkFile.Text());
         if (DirectoryExists(folder) && !MakeRoomForFolderLink(Handle(), folder)) return;
         try {
-            CreateFolderLink(folder, link);
+            CreateFolderLink(folder, link, write);
         } catch (const PlatformError& error) {
             ExclamationSound();
             WarnOk(Handle(), L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
             return;
         }
         if (edited) edited->Keep();
+        DelCurLink.SetVisible(false);
         Dir->UpdateDirectories(Dir->IconSize(), L"");
         ShowNewLinkPage();
         return;
@@ -90,8 +114,9 @@ void TForm1::CreateTheLink() {
     }
     if (!declined) {
         try {
-            WriteLink(linkFile, link);
+            write(linkFile);
             if (edited) edited->Keep();
+            DelCurLink.SetVisible(false);
             if (DirectoryExists(target)) Dir->UpdateDirectories(Dir->IconSize(), L"");
             ShowNewLinkPage();
             SetSitesVisible(true);

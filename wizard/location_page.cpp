@@ -117,7 +117,9 @@ void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
     const std::wstring typed = NamePart(LinkFile.Text());
     const std::wstring name = typed.empty() ? ProposedLinkName(TargetTokens[0]) : CleanLinkName(typed);
     FollowLinkText = false;
-    LinkFile.SetText(WithTrailingBackslash(directory) + name);
+    // No folder selected (a desktop the tree does not show) proposes the bare name, which the
+    // location check then refuses, rather than a path in the root of the current drive.
+    LinkFile.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
     LinkFile.SetFocus();
     LinkFile.CaretToEnd();
     FollowLinkText = true;

@@ -26,6 +26,12 @@ Settings LoadSettings(HKEY root, const std::wstring& key) {
     return settings;
 }
 
+void RestoreWindowSize(HWND window, const Settings& settings) {
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - settings.windowWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - settings.windowHeight) / 2;
+    SetWindowPos(window, nullptr, x, y, settings.windowWidth, settings.windowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::wstring SaveSettings(const Settings& settings, const std::wstring& programFolder, HKEY root,
                           const std::wstring& key) {
     try {

@@ -18,6 +18,9 @@ struct Settings {
 // Read at start; never throws.
 Settings LoadSettings(HKEY root = HKEY_CURRENT_USER, const std::wstring& key = kSettingsKey);
 
+// Gives the window the saved size, centred on the screen as the window is at its first size.
+void RestoreWindowSize(HWND window, const Settings& settings);
+
 // Written at the end: "ProgramPath" (programFolder, with a trailing backslash), "WindowWidth",
 // "WindowHeight", "FileTypes". Never throws; the answer is the text of the message to show
 // (empty when everything was saved).

@@ -75,7 +75,7 @@ bool TForm1::CheckTarget() {
                 if (followed >= kMaxLinkChain) {
                     ExclamationSound();
                     WarnOk(Handle(), L"Die Verknüpfung " + target +
-                                         L" verweist über zu viele Verknüpfungen auf sich selbst.");
+                                         L" verweist über zu viele Verknüpfungen.");
                     ExistingFile.SelectAll();
                     ExistingFile.SetFocus();
                     return false;

@@ -25,7 +25,9 @@ const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDesc
                                       L"KindOfLink"};
 }  // namespace
 
-TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? ProgramFolder() : std::move(dataFolder)) {
+TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
+    : dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
+                   userDataFolder.empty() ? UserHistoryFolder() : std::move(userDataFolder)} {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -40,7 +42,7 @@ TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? Progr
     DragAcceptFiles(Handle(), TRUE);
     questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, 0, 0, 0)));
     SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
-    histories_ = LoadHistories(dataFolder_);
+    histories_ = LoadHistories(dataFolders_);
     ExistingFile.SetItems(histories_[HistoryKind::Files]);
     LinkFile.SetItems(histories_[HistoryKind::Directories]);
     IconFile.SetItems(histories_[HistoryKind::IconFiles]);
@@ -66,7 +68,7 @@ void TForm1::FormDestroy() {
     histories_[HistoryKind::Files] = ExistingFile.Items();
     histories_[HistoryKind::Directories] = LinkFile.Items();
     histories_[HistoryKind::IconFiles] = IconFile.Items();
-    const std::wstring historyProblem = SaveHistories(dataFolder_, histories_);
+    const std::wstring historyProblem = SaveHistories(dataFolders_, histories_);
     ReportSaveProblems(nullptr, historyProblem, settingsProblem);
 }
 

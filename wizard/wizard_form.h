@@ -24,8 +24,9 @@ class TForm1 : public Window {
 public:
     enum Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
 
-    // dataFolder holds the history files; empty means the program's folder.
-    explicit TForm1(std::wstring dataFolder = {});
+    // The history files live in dataFolder (empty: the program's folder) or, when that cannot be
+    // written, in userDataFolder (empty: the user's application-data folder).
+    explicit TForm1(std::wstring dataFolder = {}, std::wstring userDataFolder = {});
     ~TForm1() override;
     void Show(int showCommand);
 
@@ -193,7 +194,7 @@ private:
     void ResetForNewLink();
     void UpdateHistory(ComboBox& combo, const std::function<void(HistoryList&)>& update);
 
-    std::wstring dataFolder_;
+    HistoryFolders dataFolders_;
     Histories histories_;
     bool destroyed_ = false;
     int page_ = 0;

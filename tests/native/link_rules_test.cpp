@@ -1,11 +1,47 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
+#include <string>
 
 #include "platform/utf.h"
 #include "links/link_rules.h"
 
 namespace {
+
+// A link as the bytes on disk: header with its flags, then the parts those flags announce.
+std::string LinkBytes(std::uint32_t flags, const std::string& parts) {
+    std::string bytes(0x4C, '\0');
+    bytes[0] = 0x4C;
+    for (int i = 0; i < 4; ++i) bytes[0x14 + i] = static_cast<char>(flags >> (8 * i));
+    return bytes + parts;
+}
+std::string Counted(const std::u16string& text) {  // a Unicode string with its character count
+    std::string bytes{static_cast<char>(text.size()), '\0'};
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+const std::string kTerminal(4, '\0');
+
+TEST(LinkRules, LinkLayoutFollowsTheHeadersFlags) {
+    const std::string idList = std::string("\x04\x00", 2) + std::string("\x02\x00\x00\x00", 4);
+    const std::string block = std::string("\x0C\x00\x00\x00\x02\x00\x00\xA0", 8) + "abcd";
+    const std::pair<std::string, bool> cases[] = {
+        {LinkBytes(0x80, kTerminal), true},
+        {LinkBytes(0x81 | 0x04, idList + Counted(u"Neu") + block + kTerminal), true},
+        {LinkBytes(0x80 | 0x04 | 0x10, Counted(u"Neu") + Counted(u"C:\\x") + kTerminal), true},
+        {LinkBytes(0x04, std::string("\x03\x00Neu", 5) + kTerminal), true},  // single-byte strings
+        // a relative path written without its flag: what follows is no longer a block
+        {LinkBytes(0x80 | 0x04, Counted(u"Neu") + Counted(u".\\a.txt") + kTerminal), false},
+        {LinkBytes(0x80 | 0x04, Counted(u"Neu")), false},                    // no terminal block
+        {LinkBytes(0x80 | 0x04, Counted(u"Neu").substr(0, 4)), false},       // cut inside a string
+        {LinkBytes(0x80, block.substr(0, 10)), false},                        // block longer than the file
+        {LinkBytes(0x82, std::string("\x02\x00\x00\x00", 4) + kTerminal), false},  // location block too small
+        {std::string("\x4B") + LinkBytes(0x80, kTerminal).substr(1), false},         // not a link header
+        {std::string(), false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LinkLayoutIsWhole(cases[i].first), cases[i].second) << "case " << i;
+}
 
 TEST(LinkRules, WorkingFolderIsTheTargetsFolder) {
     const std::pair<std::wstring, std::wstring> cases[] = {

@@ -128,6 +128,41 @@ TEST(Histories, AHiddenHistoryFileIsReplaced) {
     EXPECT_EQ(ReadFileBytes(path), "neu\r\n");
 }
 
+TEST(Histories, TheProgramsFolderWhenItCanBeWrittenElseTheUsers) {
+    TempFolder temp;
+    const std::wstring blocked = temp.MakeFile(L"gesperrt") + L"\\";
+    struct Case {
+        const char* name;
+        bool programWritable, userHoldsFiles;
+        const wchar_t* savedIn;  // "program", "user" or nothing
+    };
+    const Case cases[] = {
+        {"portable install", true, false, L"program"},
+        {"protected program folder", false, false, L"user"},
+        {"the user's files come first once they exist", true, true, L"user"},
+        {"nothing can be written", false, false, nullptr},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring program = c.programWritable ? temp.MakeFolder(L"Programm" + std::to_wstring(run)) : blocked;
+        const std::wstring user = c.savedIn ? temp.Path() + L"Benutzer" + std::to_wstring(run) + L"\\" : blocked;
+        ++run;
+        if (c.userHoldsFiles) temp.MakeFile(user.substr(temp.Path().size()) + L"Files.ini", "C:\\alt.exe\r\n");
+        Histories histories = LoadHistories(HistoryFolders{program, user});
+        EXPECT_EQ(histories[HistoryKind::Files].size(), c.userHoldsFiles ? 1u : 0u);
+        histories[HistoryKind::Directories] = {L"D:\\Links\\"};
+        const std::wstring problem = SaveHistories(HistoryFolders{program, user}, histories);
+        EXPECT_EQ(problem.empty(), c.savedIn != nullptr) << Utf8FromWide(problem);
+        if (!c.savedIn) continue;
+        const std::wstring expected = std::wstring(c.savedIn) == L"user" ? user : program;
+        EXPECT_EQ(ReadFileBytes(expected + L"Directories.ini"), "D:\\Links\\\r\n");
+        EXPECT_EQ(LoadHistories(HistoryFolders{program, user})[HistoryKind::Directories], (HistoryList{L"D:\\Links\\"}));
+        if (expected == user && c.programWritable)
+            EXPECT_EQ(GetFileAttributesW((program + L"Directories.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
 class SettingsTest : public testing::Test {
 protected:
     void SetUp() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey); }
@@ -181,6 +216,22 @@ TEST_F(SettingsTest, UnusableValuesCountAsMissing) {
     // A value of the wrong type is missing too.
     RegistryKey::Create(HKEY_CURRENT_USER, kScratchKey).SetString(L"WindowWidth", L"800");
     EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).windowWidth, 516);
+}
+
+TEST(Settings, ARestoredSizeIsCentred) {
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 516, 376, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    Settings saved;
+    saved.windowWidth = 700;
+    saved.windowHeight = 500;
+    RestoreWindowSize(window, saved);
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    DestroyWindow(window);
+    EXPECT_EQ(bounds.right - bounds.left, 700);
+    EXPECT_EQ(bounds.bottom - bounds.top, 500);
+    EXPECT_EQ(bounds.left, (GetSystemMetrics(SM_CXSCREEN) - 700) / 2);
+    EXPECT_EQ(bounds.top, (GetSystemMetrics(SM_CYSCREEN) - 500) / 2);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
 #include "links/link_store.h"
+#include "tests/windows/support/wine.h"
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -81,4 +84,69 @@ TEST(LinkSamples, MalformedLinksFailWithTheSystemText) {
     }
 }
 
+}  // namespace
+
+namespace {
+// One field of lnkinfo's report ("Working directory" and so on); empty when it is not there.
+std::string ReportLine(const std::string& report, const std::string& field) {
+    const size_t at = report.find("\t" + field);
+    if (at == std::string::npos) return {};
+    const size_t colon = report.find(':', at);
+    const size_t end = report.find('\n', colon);
+    std::string value = report.substr(colon + 1, end - colon - 1);
+    value.erase(0, value.find_first_not_of(" \t"));
+    return value;
+}
+
+TEST(LinkSamples, WindowsMadeLinksKeepTheirFieldsWhenEdited) {
+    TempFolder temp;
+    const std::vector<std::string> fields = {"Local path", "Relative path", "Working directory", "Command line arguments",
+                                             "Icon location", "Icon index", "Environment variables location",
+                                             "Machine identifier"};
+    // What Wine's shell object does not write back: the environment-variable target, the link
+    // tracking block, and, as it stores a loaded relative path without its flag, everything of
+    // links that have one beyond the fields the wizard shows (they are written anew from those).
+    struct Case {
+        std::wstring file;
+        std::vector<std::string> wineLoses;
+    };
+    const Case cases[] = {
+        {L"Lnk/Win7/Windows PowerShell.lnk", {"Environment variables location", "Machine identifier"}},
+        {L"Lnk/Win10/Hyper-V Manager.lnk", {"Environment variables location"}},
+        {L"Lnk/Win8.0/AppexNews.lnk", {}},
+        {L"Lnk/WinXP/MSN.lnk", {"Relative path", "Icon location", "Machine identifier"}},
+        {L"Lnk/WinXP/Refer me to more Internet Service Providers.lnk", {"Relative path", "Machine identifier"}},
+        {L"Lnk/WinXP/Command Prompt.lnk", {"Relative path", "Environment variables location", "Machine identifier"}},
+        {L"Lnk/Win7/Desktop.lnk", {"Local path", "Relative path", "Machine identifier"}},
+        {L"LnkParse3/microsoft_example.lnk", {"Relative path", "Machine identifier"}},
+        {L"Lnk/WinVista/migwiz.lnk", {"Relative path", "Environment variables location", "Machine identifier"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8FromWide(c.file));
+        StoredLink stored;
+        ASSERT_NO_THROW(stored = ReadStoredLink(Sample(c.file)));
+        LinkData edit = stored.fields;
+        edit.description = L"Neu";
+        const std::wstring out = temp / L"bearbeitet.lnk";
+        ASSERT_NO_THROW(WriteEditedLink(out, stored, edit));
+
+        LinkData back = ReadLink(out);
+        EXPECT_EQ(back.description, L"Neu");
+        back.description = stored.fields.description;
+        EXPECT_EQ(back.targetPath, stored.fields.targetPath);
+        EXPECT_EQ(back.arguments, stored.fields.arguments);
+        EXPECT_EQ(back.workingFolder, stored.fields.workingFolder);
+        EXPECT_EQ(back.iconFile, stored.fields.iconFile);
+        EXPECT_EQ(back.iconIndex, stored.fields.iconIndex);
+
+        const std::string before = LnkInfo(Sample(c.file)), after = LnkInfo(out);
+        ASSERT_FALSE(after.empty());
+        EXPECT_EQ(ReportLine(after, "Description"), "Neu") << after;
+        for (const auto& field : fields) {
+            const bool lost = std::find(c.wineLoses.begin(), c.wineLoses.end(), field) != c.wineLoses.end();
+            if (RunningUnderWine() && lost) continue;
+            EXPECT_EQ(ReportLine(after, field), ReportLine(before, field)) << field;
+        }
+    }
+}
 }  // namespace

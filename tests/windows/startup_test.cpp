@@ -128,22 +128,40 @@ TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
     }
 }
 
-TEST_F(StartupTest, UnwritableHistoryFolderGivesOneMessageAndKeepsTheLink) {
+TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
     const std::wstring program = MakeProgram(L"a.exe");
-    // A file where the history folder should be: nothing can be written below it.
+    // A file where a folder should be: nothing can be written below it.
     const std::wstring blocked = temp.MakeFile(L"gesperrt") + L"\\";
-    form = std::make_unique<TForm1>(blocked);
-    form->SettingsKey = TestSettingsKey();
-    form->Show(SW_SHOW);
-    CreateLink(program, temp.Path() + L"Bleibt", L"da");
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    boxes.Clear();
-    form->CancelClick();
-    PumpMessages();
-    form.reset();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:", 0), 0u);
-    EXPECT_EQ(ReadLink(temp.Path() + L"Bleibt.lnk").description, L"da");
+    struct Case {
+        const char* name;
+        std::wstring userFolder;
+        bool box;
+    };
+    const Case cases[] = {{"the user's folder can be written", temp.Path() + L"Anwendungsdaten\\", false},
+                          {"neither can be written", blocked, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form = std::make_unique<TForm1>(blocked, c.userFolder);
+        form->SettingsKey = TestSettingsKey();
+        form->Show(SW_SHOW);
+        CreateLink(program, temp.Path() + L"Bleibt", L"da");
+        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        boxes.Clear();
+        form->CancelClick();
+        PumpMessages();
+        form.reset();
+        EXPECT_EQ(ReadLink(temp.Path() + L"Bleibt.lnk").description, L"da");
+        if (c.box) {
+            ASSERT_EQ(boxes.Boxes().size(), 1u);
+            EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:", 0), 0u);
+        } else {
+            EXPECT_TRUE(boxes.Boxes().empty());
+            const TForm1 next(blocked, c.userFolder);
+            EXPECT_EQ(next.ExistingFile.Items(), (std::vector<std::wstring>{program}));
+            EXPECT_EQ(next.LinkFile.Items(), (std::vector<std::wstring>{temp.Path()}));
+        }
+        DeleteFileW((temp.Path() + L"Bleibt.lnk").c_str());
+    }
 }
 
 TEST_F(StartupTest, WindowSizeAndFilterSurviveARestart) {

@@ -83,6 +83,7 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     form->NextClick();
     EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
     ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_TRUE(BoxTexts()[0].ends_with(L".lnk verweist über zu viele Verknüpfungen.")) << Utf8FromWide(BoxTexts()[0]);
 
     // A .lnk that is no link ends in the general error box, raised to the caller's boundary.
     boxes.Clear();
@@ -206,6 +207,49 @@ TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
     TypeLocation(link + L"2002\\Name");
     EXPECT_EQ(form->LinkFile.Text(), real + L"2002\\Name");
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real + L"2002\\"));
+}
+
+TEST_F(WizardTest, WithoutASelectedFolderTheBareNameIsProposedAndRefused) {
+    const std::wstring program = MakeProgram(L"Werkzeug.exe");
+    TypeTarget(program);
+    // As with a desktop the tree does not list: the location page finds no folder selected.
+    form->WizardStage = TForm1::Stage::FolderChosen;
+    form->Dir->Select(nullptr);
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->LinkFile.Text(), L"Werkzeug");
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Das Verzeichnis  existiert nicht."}));
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_FALSE(FileExists(std::wstring(current).substr(0, 3) + L"Werkzeug.lnk"));
+}
+
+TEST_F(WizardTest, TheTreeFollowsATypedPathAsFarAsItExists) {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring typed = std::wstring(windows) + L"\\sys";
+    std::wstring expected = form->Dir->SelectedDirectory();
+    for (size_t length = 1; length <= typed.size(); ++length) {
+        const std::wstring text = typed.substr(0, length);
+        TypeLocation(text);
+        const std::wstring folder = FolderPart(text);
+        if (!folder.empty() && DirectoryExists(folder)) expected = WithTrailingBackslash(folder);
+        EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), expected))
+            << Utf8FromWide(text) << " selected " << Utf8FromWide(form->Dir->SelectedDirectory());
+    }
+    // A folder the tree hides (its name begins with RECYCLED) ends the walk at the drive root.
+    const std::wstring hidden = typed.substr(0, 3) + L"RecycledZw" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(hidden.c_str(), nullptr);
+    CreateDirectoryW((hidden + L"unter").c_str(), nullptr);
+    TypeLocation(temp.Path() + L"x");
+    ASSERT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path()));
+    TypeLocation(hidden + L"unter\\Name");
+    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), typed.substr(0, 3)))
+        << Utf8FromWide(form->Dir->SelectedDirectory());
+    EXPECT_EQ(form->LinkFile.Text(), hidden + L"unter\\Name");
+    RemoveTree(hidden);
 }
 
 TEST_F(WizardTest, ComboKeysDeleteHistoryEntries) {

@@ -13,7 +13,7 @@ WizardTest::WizardTest() {
 }
 
 void WizardTest::NewForm() {
-    form = std::make_unique<TForm1>(temp.Path());
+    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
     form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());

@@ -1,0 +1,256 @@
+#include <windows.h>
+#include <propvarutil.h>
+#include <shobjidl.h>
+
+#include "app/startup.h"
+#include "links/folder_links.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/support/wine.h"
+#include "tests/windows/support/wizard_fixture.h"
+
+namespace {
+
+constexpr WORD kHotKey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT);
+const wchar_t* const kAppId = L"DZ.Zeigerwerk.Angeheftet";
+// System.AppUserModel.ID, the identity a link pinned to the taskbar carries.
+constexpr PROPERTYKEY kAppIdKey = {{0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}}, 5};
+
+// What the wizard does not show of a link, read through the shell object's own interfaces.
+struct Extras {
+    WORD hotKey = 0;
+    int showCommand = 0;
+    bool runAs = false;
+    std::wstring appId;
+    bool console = false;
+    std::wstring variableTarget;  // the target as written with environment variables
+    std::wstring workingFolder;
+    bool operator==(const Extras&) const = default;
+};
+
+ComPtr<IShellLinkW> NewShellLink() {
+    ComPtr<IShellLinkW> link;
+    EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
+    return link;
+}
+
+Extras ReadExtras(const std::wstring& file) {
+    const ComPtr<IShellLinkW> link = NewShellLink();
+    ComPtr<IPersistFile> persist;
+    link.As(&persist);
+    EXPECT_HRESULT_SUCCEEDED(persist->Load(file.c_str(), STGM_READ));
+    Extras extras;
+    link->GetHotkey(&extras.hotKey);
+    link->GetShowCmd(&extras.showCommand);
+    wchar_t folder[MAX_PATH] = {};
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    extras.workingFolder = folder;
+    ComPtr<IShellLinkDataList> data;
+    if (SUCCEEDED(link.As(&data))) {
+        DWORD flags = 0;
+        data->GetFlags(&flags);
+        extras.runAs = (flags & SLDF_RUNAS_USER) != 0;
+        void* block = nullptr;
+        extras.console = SUCCEEDED(data->CopyDataBlock(NT_CONSOLE_PROPS_SIG, &block)) && block;
+        if (block) LocalFree(block);
+        block = nullptr;
+        if (SUCCEEDED(data->CopyDataBlock(EXP_SZ_LINK_SIG, &block)) && block)
+            extras.variableTarget = static_cast<EXP_SZ_LINK*>(block)->swzTarget;
+        if (block) LocalFree(block);
+    }
+    ComPtr<IPropertyStore> store;
+    if (SUCCEEDED(link.As(&store))) {
+        PROPVARIANT value;
+        PropVariantInit(&value);
+        if (SUCCEEDED(store->GetValue(kAppIdKey, &value)) && value.vt == VT_LPWSTR) extras.appId = value.pwszVal;
+        PropVariantClear(&value);
+    }
+    return extras;
+}
+
+// A link as another program leaves it: everything set through the shell object. The shell may
+// refuse some of it (Wine does); what it took is what an edit must keep.
+void WriteRichLink(const std::wstring& file, const std::wstring& target, const std::wstring& workingFolder) {
+    const ComPtr<IShellLinkW> link = NewShellLink();
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(workingFolder.c_str());
+    link->SetDescription(L"Alt");
+    link->SetHotkey(kHotKey);
+    link->SetShowCmd(SW_SHOWMINNOACTIVE);
+    ComPtr<IShellLinkDataList> data;
+    if (SUCCEEDED(link.As(&data))) {
+        DWORD flags = 0;
+        data->GetFlags(&flags);
+        data->SetFlags(flags | SLDF_RUNAS_USER);
+        NT_CONSOLE_PROPS console{};
+        console.dbh = {sizeof console, NT_CONSOLE_PROPS_SIG};
+        console.wFillAttribute = 0x1E;
+        console.dwScreenBufferSize = {80, 300};
+        data->AddDataBlock(&console);
+    }
+    ComPtr<IPropertyStore> store;
+    if (SUCCEEDED(link.As(&store))) {
+        PROPVARIANT value;
+        if (SUCCEEDED(InitPropVariantFromString(kAppId, &value))) {
+            store->SetValue(kAppIdKey, value);
+            store->Commit();
+            PropVariantClear(&value);
+        }
+    }
+    ComPtr<IPersistFile> persist;
+    link.As(&persist);
+    ASSERT_HRESULT_SUCCEEDED(persist->Save(file.c_str(), TRUE));
+}
+
+// lnkinfo's report without the lines an edit of the description is meant to change.
+std::string ReportWithoutDescription(const std::wstring& file) {
+    std::string report = LnkInfo(file), kept;
+    size_t start = 0;
+    while (start < report.size()) {
+        size_t end = report.find('\n', start);
+        if (end == std::string::npos) end = report.size();
+        const std::string line = report.substr(start, end - start);
+        if (line.find("Description") == std::string::npos && line.find("description string") == std::string::npos)
+            kept += line + "\n";
+        start = end + 1;
+    }
+    return kept;
+}
+
+class LinkEditTest : public WizardTest {
+protected:
+    void Edit(const std::wstring& path) {
+        PrepareWizard(*form, DecideStartMode(L"/E", path, {FileExists, DirectoryExists}));
+        ASSERT_EQ(form->EditedLinkPath, path);
+    }
+};
+
+TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
+    const std::wstring program = MakeProgram(L"Werkzeug\\alt.exe");
+    const std::wstring other = MakeProgram(L"Neu\\neu.exe");
+    const std::wstring ownFolder = temp.MakeFolder(L"Eigener Start");
+    struct Case {
+        const char* name;
+        std::wstring target;  // empty: unchanged
+        std::wstring workingFolder;
+    };
+    const Case cases[] = {
+        {"description changed", L"", WithoutTrailingBackslash(ownFolder)},
+        {"target changed", other, temp.Path() + L"Neu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring link = temp / L"Reich.lnk";
+        // Wine takes a target with variables for a relative path; Windows keeps that form.
+        wchar_t tempPath[MAX_PATH];
+        GetTempPathW(MAX_PATH, tempPath);
+        const std::wstring variable = L"%TEMP%\\" + program.substr(wcslen(tempPath));
+        ASSERT_NO_FATAL_FAILURE(
+            WriteRichLink(link, RunningUnderWine() ? program : variable, WithoutTrailingBackslash(ownFolder)));
+        const Extras before = ReadExtras(link);
+        const std::string reportBefore = ReportWithoutDescription(link);
+        // Under Wine only the hot key and the working folder reach the file; Windows keeps all.
+        EXPECT_EQ(before.hotKey, kHotKey);
+        EXPECT_EQ(before.workingFolder, WithoutTrailingBackslash(ownFolder));
+        if (!RunningUnderWine()) {
+            EXPECT_EQ(before.showCommand, SW_SHOWMINNOACTIVE);
+            EXPECT_TRUE(before.runAs);
+            EXPECT_EQ(before.appId, kAppId);
+            EXPECT_TRUE(before.console);
+            EXPECT_EQ(before.variableTarget, variable);
+        }
+
+        NewForm();
+        Edit(link);
+        CreateLink(c.target.empty() ? form->ExistingFile.Text() : c.target, temp.Path() + L"Reich", L"Neu");
+        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        const LinkData written = ReadLink(link);
+        EXPECT_EQ(written.description, L"Neu");
+        EXPECT_EQ(written.targetPath, c.target.empty() ? program : c.target);
+        Extras expected = before;
+        expected.workingFolder = c.workingFolder;
+        const Extras after = ReadExtras(link);
+        if (!c.target.empty()) expected.variableTarget = after.variableTarget;  // a new target has its own form
+        EXPECT_EQ(after, expected);
+        if (c.target.empty()) EXPECT_EQ(ReportWithoutDescription(link), reportBefore);
+    }
+}
+
+TEST_F(LinkEditTest, AFolderLinksTargetLinkIsEditedInPlace) {
+    const std::wstring target = temp.MakeFolder(L"Ziel");
+    const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
+    ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
+    SetFileAttributesW((folderLink + L"target.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_NO_FATAL_FAILURE(WriteRichLink(folderLink + L"target.lnk", WithoutTrailingBackslash(target), temp.Path() + L"Ziel"));
+    MakeFolderReadOnly(folderLink);
+    Edit(WithoutTrailingBackslash(folderLink));
+    CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
+    ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+    form->NextClick();  // the folder link is preselected
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Neu");
+    EXPECT_EQ(ReadExtras(folderLink + L"target.lnk").hotKey, kHotKey);
+}
+
+TEST_F(LinkEditTest, AFailedFolderLinkRewriteGivesTheOriginalBack) {
+    // target.lnk inside a folder this long does not fit the link store's path limit, so the
+    // rewrite fails after the new folder and its Desktop.ini were made.
+    const std::wstring target = temp.MakeFolder(L"Ziel");
+    const std::wstring folderLink = temp.Path() + std::wstring(251 - temp.Path().size(), L'o') + L"\\";
+    ASSERT_GT((folderLink + L"target.lnk").size(), 259u);
+    ASSERT_TRUE(CreateDirectoryW(folderLink.c_str(), nullptr)) << "this system refuses long folders";
+    WritePrivateProfileStringW(L".ShellClassInfo", L"CLSID2", kFolderLinkClassId, (folderLink + L"Desktop.ini").c_str());
+    WritePrivateProfileStringW(L".ShellClassInfo", L"Flags", L"2", (folderLink + L"Desktop.ini").c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, (folderLink + L"Desktop.ini").c_str());
+    ASSERT_NO_FATAL_FAILURE(WriteRichLink(folderLink + L"target.lnk", WithoutTrailingBackslash(target), L"C:\\"));
+    temp.MakeFile(WithoutTrailingBackslash(folderLink.substr(temp.Path().size())) + L"\\eigene Datei.txt", "bleibt");
+    MakeFolderReadOnly(folderLink);
+
+    Edit(WithoutTrailingBackslash(folderLink));
+    CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(BoxTexts()[0].rfind(L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.", 0), 0u);
+    EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Alt") << "the original is back";
+    EXPECT_EQ(ReadFileBytes(folderLink + L"eigene Datei.txt"), "bleibt");
+    EXPECT_TRUE(form->DelCurLink.Visible());
+}
+
+TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring link = temp / L"Alt.lnk", existing = temp / L"Vorhanden.lnk";
+    struct Case {
+        const char* name;
+        BoxAnswer firstAnswer;
+        bool locked;  // the existing link is held open, so that replacing it fails
+    };
+    const Case cases[] = {{"declined overwrite", BoxAnswer::No, false}, {"failed write", BoxAnswer::Yes, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
+        ASSERT_NO_THROW(WriteLink(existing, NewLinkData(program, L"", L"vorhanden", L"", 0)));
+        NewForm();
+        Edit(link);
+        {
+            FileHandle lock;
+            if (c.locked) lock.Reset(CreateFileW(existing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            boxes.Answer(c.firstAnswer);
+            CreateLink(form->ExistingFile.Text(), temp.Path() + L"Vorhanden", L"neu");
+        }
+        ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+        EXPECT_TRUE(form->DelCurLink.Visible());
+        EXPECT_TRUE(form->DelCurLink.Checked());
+        ASSERT_TRUE(FileExists(link)) << "the edited link waits for a written one";
+
+        boxes.Answer(BoxAnswer::Yes);
+        form->NextClick();
+        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        EXPECT_FALSE(FileExists(link)) << "the old link goes once the new one is written";
+        EXPECT_EQ(ReadLink(existing).description, L"neu");
+        EXPECT_FALSE(form->DelCurLink.Visible());
+    }
+}
+
+}  // namespace
