@@ -93,7 +93,7 @@ TEST_F(AboutDialog, EnterAndEscCloseIt) {
         info.OnShown = [&] {
             EXPECT_EQ(GetFocus(), info.OKButton());
             PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
-            SetTimer(info.Handle(), 77, 3000, &Watchdog);
+            SetTimer(info.Handle(), 77, kWaitLimitMs, &Watchdog);
         };
         watchdogFired = false;
         info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);

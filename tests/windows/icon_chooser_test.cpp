@@ -174,7 +174,7 @@ TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
         chooser.OnShown = [&] {
             if (c.what == std::string("the spin arrows count up")) SetFocus(chooser.IconIndexEdit());
             c.act();
-            SetTimer(chooser.Handle(), 77, 3000, &Watchdog);
+            SetTimer(chooser.Handle(), 77, kWaitLimitMs, &Watchdog);
         };
         watchdogFired = false;
         const int result = chooser.ShowModal(nullptr, library, index);
