@@ -118,8 +118,8 @@ TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) 
     LOGFONTW lf{};
     lf.lfHeight = -24;
     wcscpy(lf.lfFaceName, L"Tahoma");
-    GdiHandle big(CreateFontIndirectW(&lf));
-    label.SetFont(static_cast<HFONT>(big.Get()));
+    FontHandle big(CreateFontIndirectW(&lf));
+    label.SetFont(big.Get());
     EXPECT_EQ(label.Caption(), before) << "a new font alone changes nothing";
     label.SetFileName(path);
     EXPECT_EQ(label.Caption(), before) << "the same path again changes nothing";
