@@ -11,7 +11,6 @@ std::wstring FolderCommand(const std::wstring& program) { return Quoted(program,
 std::wstring EditCommand(const std::wstring& program) { return Quoted(program, L"\" /E \"%1\""); }
 std::wstring UninstallCommand(const std::wstring& program) { return Quoted(program, L"\" /uninstall"); }
 
-bool IsUninstallSwitch(const std::wstring& argument) { return argument == L"/uninstall"; }
 
 std::vector<VerbKey> VerbKeys(const std::wstring& program) {
     const std::wstring open = OpenCommand(program), folder = FolderCommand(program), edit = EditCommand(program);

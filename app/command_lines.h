@@ -10,9 +10,6 @@ std::wstring FolderCommand(const std::wstring& program);     // "E" /D "%1"
 std::wstring EditCommand(const std::wstring& program);       // "E" /E "%1"
 std::wstring UninstallCommand(const std::wstring& program);  // "E" /uninstall
 
-// The removal switch; compared exactly, so "/Uninstall" is not it.
-bool IsUninstallSwitch(const std::wstring& argument);
-
 struct VerbKey {
     std::wstring key;    // below the classes root
     std::wstring value;  // its default value

@@ -51,22 +51,11 @@ done
 
 if [ ${#windows[@]} -gt 0 ]; then
   export WINEPREFIX=$build/win/bench-prefix
-  xvfb_pid=
-  cleanup() {
-    wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    return 0
-  }
+  source "$top/scripts/wine_env.sh"
+  source "$top/scripts/virtual_screen.sh"
+  cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
   trap cleanup EXIT
-  if [ -z "${DISPLAY:-}" ]; then
-    display=:$((190 + RANDOM % 100))
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=$display
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $display" >&2; exit 1; }
-  fi
-  mkdir -p "$WINEPREFIX"  # the Wine server cannot start in a folder that does not exist yet
+  start_virtual_screen
   "$top/scripts/wine-test.sh" --init
   for name in "${windows[@]}"; do
     run "$name" "$top/scripts/wine-test.sh" "$build/win/$name.exe"

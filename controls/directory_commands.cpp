@@ -7,6 +7,7 @@
 #include "platform/input_box.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/scoped_value.h"
 #include "platform/shell_file_operation.h"
 
 namespace {
@@ -139,9 +140,10 @@ void TDZDirectoryView::DeleteClick() {
     const std::wstring item = WithoutTrailingBackslash(path);
     ShellFileOperation(FO_DELETE, tree_, {item}, true, false);
     if (PathExists(item)) return;
-    collapseHandlingOff_ = true;
-    if (parent) Select(parent);
-    collapseHandlingOff_ = false;
+    if (parent) {
+        ScopedFlag noCollapseHandling(collapseHandlingOff_, true);
+        Select(parent);
+    }
     UpdateDirectories(iconSize_, SelectedDirectory());
 }
 

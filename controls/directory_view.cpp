@@ -6,6 +6,7 @@
 #include "links/link_rules.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
+#include "platform/scoped_value.h"
 #include "platform/win_error.h"
 
 struct TDZDirectoryView::Entry {
@@ -285,24 +286,12 @@ void TDZDirectoryView::DeleteChildren(HTREEITEM node) {
     while (const HTREEITEM child = TreeView_GetChild(tree_, node)) TreeView_DeleteItem(tree_, child);
 }
 
-void TDZDirectoryView::BeginUpdate() {
-    if (updateDepth_++ == 0) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
-}
-
-void TDZDirectoryView::EndUpdate() {
-    if (--updateDepth_ == 0) {
-        SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(tree_, nullptr, TRUE);
-    }
-}
-
 void TDZDirectoryView::ClearNodes() {
-    const bool wasEnabled = expansionEnabled_;
-    expansionEnabled_ = false;
-    clearing_ = true;
-    TreeView_DeleteAllItems(tree_);
-    clearing_ = false;
-    expansionEnabled_ = wasEnabled;
+    {
+        ScopedFlag noExpansion(expansionEnabled_, false);
+        ScopedFlag clearing(clearing_, true);
+        TreeView_DeleteAllItems(tree_);
+    }
     nodes_.clear();
 }
 
@@ -316,15 +305,16 @@ void TDZDirectoryView::Load() {
     ImageList_SetBkColor(images_.Get(), background);
     ApplyImageSize();
 
-    BeginUpdate();
-    ClearNodes();
-    FillDriveRoots();
-    eventsEnabled_ = false;
-    PopulateRoots();
-    EndUpdate();
-
-    MakeInitialSelection();
+    // A loaded tree announces changes, however loading ends.
     eventsEnabled_ = true;
+    ScopedFlag quiet(eventsEnabled_, false);
+    {
+        RedrawPause pause(tree_, &updateDepth_);
+        ClearNodes();
+        FillDriveRoots();
+        PopulateRoots();
+    }
+    MakeInitialSelection();
 }
 
 void TDZDirectoryView::ApplyImageSize() {
@@ -378,13 +368,7 @@ void TDZDirectoryView::MakeInitialSelection() {
 
 std::wstring TDZDirectoryView::SystemDirectoryPath(TSystemDirectory directory) {
     const int folderId = SystemDirectoryFolderId(directory);
-    if (folderId < 0) return {};
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &list)) || !list) return {};
-    PidlHandle owned(list);
-    wchar_t path[MAX_PATH + 1] = {};
-    if (!SHGetPathFromIDListW(list, path)) return {};
-    return path;
+    return folderId < 0 ? std::wstring() : SpecialFolderPath(folderId);
 }
 
 // ---- Folder searches --------------------------------------------------------------------------
@@ -454,28 +438,23 @@ void TDZDirectoryView::Expand(HTREEITEM node) {
     if (!loaded_) Load();
     if (!Expanding(node)) return;
     if (!TreeView_GetChild(tree_, node)) return;
-    programmaticExpand_ = true;
+    ScopedFlag programmatic(programmaticExpand_, true);
     TreeView_Expand(tree_, node, TVE_EXPAND);
-    programmaticExpand_ = false;
 }
 
 void TDZDirectoryView::Collapse(HTREEITEM node) {
     if (!node) return;
     Collapsing(node);
-    programmaticExpand_ = true;
+    ScopedFlag programmatic(programmaticExpand_, true);
     TreeView_Expand(tree_, node, TVE_COLLAPSE);
-    programmaticExpand_ = false;
 }
 
 bool TDZDirectoryView::Expanding(HTREEITEM node) {
     const std::wstring dir = NodePath(node, false);
-    expandingDirectory_ = dir;
-    expandingExists_ = DirectoryExists(dir);
-    expanding_ = true;
-    struct EndExpansion {
-        bool& flag;
-        ~EndExpansion() { flag = false; }
-    } endExpansion{expanding_};
+    // The selection change announced on the way names this folder, even before it is read.
+    ScopedValue<std::wstring> directory(expandingDirectory_, dir);
+    ScopedFlag exists(expandingExists_, DirectoryExists(dir));
+    ScopedFlag expanding(expanding_, true);
 
     if (destroying_ || !expansionEnabled_) return true;
     if (!expandingExists_ && !IsRemovableRoot(dir)) {
@@ -496,29 +475,25 @@ bool TDZDirectoryView::Expanding(HTREEITEM node) {
     std::vector<Entry> entries;
     if (expandingExists_) entries = CollectEntries(dir);
 
-    bool allowExpansion = true;
-    BeginUpdate();
+    RedrawPause pause(tree_, &updateDepth_);
     if (entries.empty() && IsRemovableRoot(dir)) {
         // No medium: keep the placeholder so that the user can try again.
         if (IsExpanded(node)) {
-            programmaticExpand_ = true;
+            ScopedFlag programmatic(programmaticExpand_, true);
             TreeView_Expand(tree_, node, TVE_COLLAPSE);
-            programmaticExpand_ = false;
         }
-        allowExpansion = false;
-    } else {
-        DeleteChildren(node);
-        for (auto& entry : entries) {
-            const std::wstring path = dir + entry.name;
-            const std::wstring folder = entry.linkTarget.empty() ? path : entry.linkTarget;
-            const bool empty = entry.emptyKnown ? entry.empty : DirectoryIsEmpty(folder);
-            const HTREEITEM child = AddNode(node, {std::move(entry.name), {}, -1}, !empty);
-            if (!loadImagesByCall_) LoadClosedImage(child);
-        }
-        if (TreeView_GetChild(tree_, node)) ShowIcon(node, true);
+        return false;
     }
-    EndUpdate();
-    return allowExpansion;
+    DeleteChildren(node);
+    for (auto& entry : entries) {
+        const std::wstring path = dir + entry.name;
+        const std::wstring folder = entry.linkTarget.empty() ? path : entry.linkTarget;
+        const bool empty = entry.emptyKnown ? entry.empty : DirectoryIsEmpty(folder);
+        const HTREEITEM child = AddNode(node, {std::move(entry.name), {}, -1}, !empty);
+        if (!loadImagesByCall_) LoadClosedImage(child);
+    }
+    if (TreeView_GetChild(tree_, node)) ShowIcon(node, true);
+    return true;
 }
 
 void TDZDirectoryView::Collapsing(HTREEITEM node) {
@@ -569,10 +544,8 @@ void TDZDirectoryView::ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, 
 }
 
 void TDZDirectoryView::SetSelectionSilently(HTREEITEM node) {
-    const bool events = eventsEnabled_;
-    eventsEnabled_ = false;
+    ScopedFlag quiet(eventsEnabled_, false);
     Select(node);
-    eventsEnabled_ = events;
 }
 
 HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
@@ -593,11 +566,8 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
 
     const HTREEITEM previous = Selected();
     const std::wstring previousDirectory = lastDirectory_;
-    eventsEnabled_ = false;
-    if (previous && SameText(target, WithTrailingBackslash(NodePath(previous, true)))) {
-        eventsEnabled_ = true;
-        return previous;
-    }
+    ScopedFlag quiet(eventsEnabled_, false);
+    if (previous && SameText(target, WithTrailingBackslash(NodePath(previous, true)))) return previous;
     HTREEITEM current = nullptr;
     for (HTREEITEM root : ChildrenOf(nullptr)) {
         if (SameText(DataOf(root)->rootPath, target.substr(0, 3))) {
@@ -605,12 +575,9 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
             break;
         }
     }
-    if (!current) {
-        eventsEnabled_ = true;
-        return nullptr;
-    }
+    if (!current) return nullptr;
 
-    BeginUpdate();
+    RedrawPause pause(tree_, &updateDepth_);
     for (const auto& component : ComponentsBelowRoot(target)) {
         Expand(current);
         HTREEITEM match = nullptr;
@@ -627,15 +594,13 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
                 if (Selected() != previous) SetSelectionSilently(previous);
                 lastDirectory_ = previousDirectory;
             }
-            eventsEnabled_ = true;
-            EndUpdate();
             return nullptr;
         }
         current = match;
     }
     // Nodes opened on the way were selected silently; only the target counts as a change.
     lastDirectory_ = previousDirectory;
-    eventsEnabled_ = true;
+    ScopedFlag announce(eventsEnabled_, true);
     vetoed_ = false;
     Expand(current);
     if (!vetoed_ && Selected() != current) Select(current);
@@ -646,25 +611,24 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
     } else {
         TreeView_EnsureVisible(tree_, current);
     }
-    EndUpdate();
     return current;
 }
 
 void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring& path) {
     if (!loaded_) Load();
-    eventsEnabled_ = false;
-    BeginUpdate();
-    ClearNodes();
-    ImageList_Remove(images_.Get(), -1);
-    if (iconSize != iconSize_) {
-        iconSize_ = iconSize;
-        ApplyImageSize();
-        if (iconSize_ == isSmall) SetIndent(19);
+    {
+        RedrawPause pause(tree_, &updateDepth_);
+        ScopedFlag quiet(eventsEnabled_, false);
+        ClearNodes();
+        ImageList_Remove(images_.Get(), -1);
+        if (iconSize != iconSize_) {
+            iconSize_ = iconSize;
+            ApplyImageSize();
+            if (iconSize_ == isSmall) SetIndent(19);
+        }
+        FillDriveRoots();
+        PopulateRoots();
     }
-    FillDriveRoots();
-    PopulateRoots();
-    eventsEnabled_ = true;
-    EndUpdate();
     if (DirectoryExists(path)) SelectDirectory(path);
 }
 

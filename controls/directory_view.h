@@ -136,8 +136,6 @@ private:
     HTREEITEM AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder);
     bool HasRealChildren(HTREEITEM node) const;
     void DeleteChildren(HTREEITEM node);
-    void BeginUpdate();
-    void EndUpdate();
     void ClearNodes();
 
     void FillDriveRoots();
@@ -189,7 +187,7 @@ private:
     bool programmaticExpand_ = false;
     bool collapseHandlingOff_ = false;
     bool vetoed_ = false;
-    int updateDepth_ = 0;
+    int updateDepth_ = 0;  // nested redraw pauses
 
     std::wstring menuDirectory_;
     bool newEnabled_ = false, deleteEnabled_ = false;

@@ -19,7 +19,7 @@ public:
     void Clear();
     bool Empty() const { return !icon_ && !bitmap_; }
     HICON Icon() const { return icon_.Get(); }
-    HBITMAP Bitmap() const { return static_cast<HBITMAP>(bitmap_.Get()); }
+    HBITMAP Bitmap() const { return bitmap_.Get(); }
 
     bool Stretch() const { return stretch_; }
     void SetStretch(bool stretch);
@@ -44,7 +44,7 @@ private:
     RECT PictureRect(int width, int height) const;
 
     IconHandle icon_;
-    GdiHandle bitmap_;
+    BitmapHandle bitmap_;
     bool stretch_ = false;
     bool center_ = false;
     bool handCursor_ = false;

@@ -59,17 +59,16 @@ std::wstring TFileLabel::Caption() const {
 }
 
 void TFileLabel::Recompute() {
-    HDC dc = GetDC(hwnd_);
     std::wstring caption;
     {
-        SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-        const TextMeasure measure = [dc](const std::wstring& text) {
+        const WindowDc dc(hwnd_);
+        SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+        const TextMeasure measure = [&dc](const std::wstring& text) {
             SIZE size{};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
             return static_cast<int>(size.cx);
         };
         caption = ShortenPath(fileName_, parts_, separator_, direction_, Width(), measure);
     }
-    ReleaseDC(hwnd_, dc);
     SetWindowTextW(hwnd_, caption.c_str());
 }

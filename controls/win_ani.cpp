@@ -10,19 +10,21 @@ constexpr UINT_PTR kAniTimer = 1;
 TWinAni::TWinAni(HWND parent, int x, int y, HINSTANCE resources) {
     CreateWindowObject(L"ZeigerwerkAnimation", 0, WS_CHILD | WS_VISIBLE, L"", x, y, kFrameSize, kFrameSize,
                        parent, nullptr, nullptr, nullptr);
-    strip_.Reset(LoadImageW(resources ? resources : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ANIMATION), IMAGE_BITMAP, 0, 0,
-                            LR_CREATEDIBSECTION));
+    strip_.Reset(static_cast<HBITMAP>(LoadImageW(resources ? resources : GetModuleHandleW(nullptr),
+                                                 MAKEINTRESOURCEW(IDB_ANIMATION), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION)));
     if (strip_) {
         BITMAP bm{};
         GetObjectW(strip_.Get(), sizeof bm, &bm);
         stripHeight_ = bm.bmHeight;
         frameCount_ = (stripHeight_ + kFrameSize - 1) / kFrameSize;
     }
-    HDC screen = GetDC(Handle());
-    stripDc_.Reset(CreateCompatibleDC(screen));
-    frameBitmap_.Reset(CreateCompatibleBitmap(screen, kFrameSize, kFrameSize));
-    composition_.Reset(CreateCompatibleBitmap(screen, kFrameSize, kFrameSize));
-    ReleaseDC(Handle(), screen);
+    {
+        const WindowDc screen(Handle());
+        stripDc_.Reset(CreateCompatibleDC(screen.Get()));
+        frameBitmap_.Reset(CreateCompatibleBitmap(screen.Get(), kFrameSize, kFrameSize));
+        composition_.Reset(CreateCompatibleBitmap(screen.Get(), kFrameSize, kFrameSize));
+    }
     if (strip_) SelectObject(stripDc_.Get(), strip_.Get());
     RestartTimer();
 }
@@ -47,9 +49,7 @@ void TWinAni::RestartTimer() {
 }
 
 void TWinAni::AniTimerTimer() {
-    HDC dc = GetDC(Handle());
-    DrawFrame(dc, counter_);
-    ReleaseDC(Handle(), dc);
+    DrawFrame(WindowDc(Handle()).Get(), counter_);
     shown_ = counter_;
     ++counter_;
     if (counter_ * kFrameSize >= stripHeight_) counter_ = 0;

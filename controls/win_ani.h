@@ -34,9 +34,9 @@ private:
     void DrawFrame(HDC target, int frame);
     void RestartTimer();
 
-    GdiHandle strip_;
+    BitmapHandle strip_;
     DcHandle stripDc_;
-    GdiHandle frameBitmap_, composition_;
+    BitmapHandle frameBitmap_, composition_;
     int stripHeight_ = 0;
     int frameCount_ = 0;
     int interval_ = 10;

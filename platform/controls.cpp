@@ -110,10 +110,6 @@ void ComboBox::SetItems(const std::vector<std::wstring>& items) {
     for (const auto& item : items) SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
-void ComboBox::InsertItem(int index, const std::wstring& text) {
-    SendMessageW(hwnd_, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 void ComboBox::Clear() {
     // CB_RESETCONTENT also empties the edit field; keep the text.
     const std::wstring text = Text();

@@ -71,7 +71,6 @@ public:
     void SetItems(const std::vector<std::wstring>& items);
     int Count() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)); }
     std::wstring Item(int index) const;
-    void InsertItem(int index, const std::wstring& text);
     void DeleteItem(int index) { SendMessageW(hwnd_, CB_DELETESTRING, index, 0); }
     void Clear();
     int ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
@@ -82,7 +81,6 @@ public:
     int SelStart() const;
     int SelLength() const;
     void CaretToEnd();
-    bool DroppedDown() const { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
 
     // Completes typed text from the list while on (the wizard turns it on only at the end of the text).
     bool AutoComplete = false;

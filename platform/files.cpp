@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
 #include "platform/handles.h"
@@ -52,4 +54,13 @@ std::string ReadWholeFile(const std::wstring& path) {
         if (read == 0) return bytes;
         bytes.append(buffer, read);
     }
+}
+
+std::wstring SpecialFolderPath(int folderId) {
+    LPITEMIDLIST items = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items)) || !items) return {};
+    PidlHandle owned(items);
+    wchar_t path[MAX_PATH + 1] = {};
+    if (!SHGetPathFromIDListW(items, path)) return {};
+    return path;
 }

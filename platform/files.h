@@ -13,5 +13,9 @@ void SetAttributes(const std::wstring& path, DWORD attributes);  // throws Platf
 // The whole content of a file; throws PlatformError when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
 
+// The file-system path of a special shell folder (CSIDL); no trailing backslash except for a
+// drive root; empty when the shell cannot resolve it.
+std::wstring SpecialFolderPath(int folderId);
+
 std::wstring ModulePath();     // the running program's full path
 std::wstring ProgramFolder();  // its folder, with a trailing backslash

@@ -43,32 +43,66 @@ inline void CloseFind(HANDLE h) { FindClose(h); }
 inline void CloseKey(HKEY h) { RegCloseKey(h); }
 inline void CloseIcon(HICON h) { DestroyIcon(h); }
 inline void CloseGdi(HGDIOBJ h) { DeleteObject(h); }
+inline void CloseFont(HFONT h) { DeleteObject(h); }
+inline void CloseBitmap(HBITMAP h) { DeleteObject(h); }
 inline void CloseDc(HDC h) { DeleteDC(h); }
 inline void CloseImageList(HIMAGELIST h) { ImageList_Destroy(h); }
 inline void ClosePidl(LPITEMIDLIST p) { CoTaskMemFree(p); }
 inline void CloseMenu(HMENU h) { DestroyMenu(h); }
 inline void CloseModule(HMODULE h) { FreeLibrary(h); }
-inline void CloseHook(HHOOK h) { UnhookWindowsHookEx(h); }
-inline void CloseWindowHandle(HWND h) { DestroyWindow(h); }
-inline void CloseCursor(HCURSOR h) { DestroyCursor(h); }
 }  // namespace handle_detail
 
-inline HANDLE const kInvalidFile = INVALID_HANDLE_VALUE;
 using FileHandle = UniqueHandle<HANDLE, handle_detail::CloseKernel>;
 using FindHandle = UniqueHandle<HANDLE, handle_detail::CloseFind>;
 using KeyHandle = UniqueHandle<HKEY, handle_detail::CloseKey>;
 using IconHandle = UniqueHandle<HICON, handle_detail::CloseIcon>;
 using GdiHandle = UniqueHandle<HGDIOBJ, handle_detail::CloseGdi>;
+using FontHandle = UniqueHandle<HFONT, handle_detail::CloseFont>;
+using BitmapHandle = UniqueHandle<HBITMAP, handle_detail::CloseBitmap>;
 using DcHandle = UniqueHandle<HDC, handle_detail::CloseDc>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, handle_detail::CloseImageList>;
 using PidlHandle = UniqueHandle<LPITEMIDLIST, handle_detail::ClosePidl>;
 using MenuHandle = UniqueHandle<HMENU, handle_detail::CloseMenu>;
 using ModuleHandle = UniqueHandle<HMODULE, handle_detail::CloseModule>;
-using HookHandle = UniqueHandle<HHOOK, handle_detail::CloseHook>;
-using WindowHandle = UniqueHandle<HWND, handle_detail::CloseWindowHandle>;
 
 // FindFirstFile and CreateFile answer INVALID_HANDLE_VALUE, not null; normalise it.
 inline HANDLE NullIfInvalid(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+
+// A window's device context for one scope (GetDC / ReleaseDC).
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Stops a window from redrawing for one scope. With a depth counter, nested pauses redraw once,
+// when the outermost ends.
+class RedrawPause {
+public:
+    explicit RedrawPause(HWND window, int* depth = nullptr) : window_(window), depth_(depth) {
+        if (!depth_ || (*depth_)++ == 0) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawPause() {
+        if (depth_ && --*depth_ != 0) return;
+        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    HWND window_;
+    int* depth_;
+};
 
 // Selects a GDI object into a DC for one scope.
 class SelectedObject {

@@ -2,26 +2,19 @@
 # Runs one Windows test program under 32-bit Wine in the build folder's own prefix.
 # "--init" creates the prefix. Without a display the program runs inside a virtual screen.
 set -euo pipefail
-export LC_ALL=C.UTF-8  # Wine names files in the Unix locale's charset
-: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
-# The prefix's Desktop and Documents live in the build folder, not in the real home.
-export HOME="$WINEPREFIX-home"
-mkdir -p "$HOME/Desktop"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-command -v wine >/dev/null || { echo "wine is not installed: run scripts/setup.sh" >&2; exit 1; }
-
-if [ -z "${DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "no display and no xvfb-run: run scripts/setup.sh" >&2; exit 1; }
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/wine_env.sh"
+source "$top/scripts/virtual_screen.sh"
+log=
+cleanup() { [ -z "$log" ] || rm -f "$log"; stop_virtual_screen; }
+trap cleanup EXIT
+start_virtual_screen
 
 if [ "${1:-}" = --init ]; then
   # A server started here, detached from ctest's pipes, serves every test; otherwise the first
   # test's output pipe stays open until the last test is over.
   wineserver -p 60 </dev/null >/dev/null 2>&1 || true  # fails harmlessly when one runs already
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1
-  fi
+  ensure_wine_prefix
   # A crashing test must fail, not wait for someone to close Wine's crash dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   exit 0
@@ -29,7 +22,6 @@ fi
 # Output goes through a file: processes Wine starts on the side (explorer, services) inherit it
 # and would otherwise hold ctest's pipe open until they end.
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
 status=0
 wine "$@" </dev/null >"$log" 2>&1 || status=$?
 cat "$log"

@@ -61,11 +61,3 @@ std::optional<std::wstring> BrowseForFolder(HWND owner) {
     return std::wstring(path);
 }
 
-std::wstring SpecialFolderPath(int folderId) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items)) || !items) return {};
-    PidlHandle owned(items);
-    wchar_t path[MAX_PATH + 1] = {};
-    if (!SHGetPathFromIDListW(items, path)) return {};
-    return path;
-}

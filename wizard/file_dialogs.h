@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/files.h"
+
 // The wizard's file-open dialog, shared by the target and icon pages. Filters use the
 // "Name|Pattern|Name|Pattern" form; FilterIndex is 1-based and survives between uses.
 class OpenDialog {
@@ -25,7 +27,3 @@ public:
 // The shell's folder browser rooted at the desktop, file-system folders only.
 std::optional<std::wstring> BrowseForFolder(HWND owner);
 extern std::function<std::optional<std::wstring>()> BrowseForFolderScript;
-
-// The file-system path of a special shell folder (CSIDL); no trailing backslash except for a
-// drive root; empty when the shell cannot resolve it.
-std::wstring SpecialFolderPath(int folderId);

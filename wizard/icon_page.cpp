@@ -47,7 +47,7 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     lf.lfUnderline = TRUE;
     linkFont_.Reset(CreateFontIndirectW(&lf));
     Label7.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
-    Label7.SetFont(static_cast<HFONT>(boldFont_.Get()));
+    Label7.SetFont(boldFont_.Get());
 
     const int centre = x + w / 2;
     Icon = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
@@ -225,7 +225,7 @@ void TForm1::IconClick() {
 
 void TForm1::IconLabelMouseEnter() {
     iconLabelHot_ = true;
-    IconLabel.SetFont(static_cast<HFONT>(linkFont_.Get()));
+    IconLabel.SetFont(linkFont_.Get());
     InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
 }
 
@@ -245,12 +245,11 @@ void TForm1::EnterIconPage() {
     hints_.Set(Icon->Handle(), hint);
     // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
     {
-        const HDC dc = GetDC(IconLabel.Handle());
-        SelectedObject font(dc, DialogFont());
+        const WindowDc dc(IconLabel.Handle());
+        SelectedObject font(dc.Get(), DialogFont());
         RECT r{0, 0, 124, 56};
         const std::wstring text = IconLabel.Text();
-        DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
-        ReleaseDC(IconLabel.Handle(), dc);
+        DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
         const RECT icon = ChildBounds(Icon->Handle());
         const int width = std::min<int>(124, r.right + 2);
         SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,

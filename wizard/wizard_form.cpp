@@ -93,8 +93,8 @@ void TForm1::CreateControls() {
     const HWND form = Handle();
     hints_.Create(form);
 
-    sidePicture_.Reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0,
-                                  LR_DEFAULTCOLOR));
+    sidePicture_.Reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIDE_PICTURE),
+                                                       IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
     SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);

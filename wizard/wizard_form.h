@@ -204,8 +204,8 @@ private:
     Hints hints_;
     ControlHook existingFileKeys_, linkFileKeys_, iconFileKeys_;
     IconHandle questionIcon_;
-    GdiHandle sidePicture_;
-    GdiHandle boldFont_, linkFont_;
+    BitmapHandle sidePicture_;
+    FontHandle boldFont_, linkFont_;
     bool iconLabelHot_ = false;
     std::vector<IconHandle> buttonIcons_;
     ControlHook iconLabelMouse_;

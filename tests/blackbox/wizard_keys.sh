@@ -3,42 +3,37 @@
 # writes with lnkinfo: a start with a target whose path holds a blank, Enter through every page;
 # then an /E start that changes the description and replaces the link.
 set -euo pipefail
-export LC_ALL=C.UTF-8  # Wine names files in the Unix locale's charset
 program=${1:?path of zeigerwerk.exe}
 work=${2:?a scratch folder}
-export WINEPREFIX="$work/wineprefix-blackbox" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export HOME="$WINEPREFIX-home"
-mkdir -p "$HOME/Desktop"
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
-
-display=:$((300 + RANDOM % 300))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-cleanup() { wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; }
+top=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX="$work/wineprefix-blackbox"
+source "$top/scripts/wine_env.sh"
+source "$top/scripts/virtual_screen.sh"
+ensure_wine_prefix
+cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# Keystrokes go to whatever has the focus on the screen: no other test's window may be there.
+start_virtual_screen --own
 
 fail() { echo "FAILED: $*" >&2; import -window root "$work/blackbox-failure.png" 2>/dev/null || true; exit 1; }
 
-wait_for_window() {
-  for _ in $(seq 150); do
-    xdotool search --name "$1" >/dev/null 2>&1 && return 0
+# Waits (at most about a minute) until the command succeeds.
+wait_until() {  # description, command...
+  local what=$1; shift
+  for _ in $(seq 300); do
+    "$@" && return 0
     sleep 0.2
   done
-  fail "no window named '$1'"
+  fail "$what"
 }
+window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+window_gone() { ! window_shown "$1"; }
+wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
+wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
+link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
+wait_for_link() { wait_until "no link on the desktop that says '$1'" link_says "$1"; }
 
-wait_gone() {
-  for _ in $(seq 100); do
-    xdotool search --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.2
-  done
-  fail "window '$1' did not close"
-}
-
-key() { xdotool key --delay 80 "$@"; sleep 0.8; }
+key() { xdotool key --delay 80 "$@"; }
 
 drive_c="$WINEPREFIX/drive_c"
 mkdir -p "$drive_c/Programme Test"
@@ -49,17 +44,15 @@ rm -f "$(desktop_link)" 2>/dev/null || true
 # 1. A bare path with a blank, Enter through every page, Esc answers "Nein" on the closing page.
 wine explorer /desktop=Schwarz,1024x768 "$program" 'C:\Programme Test\werkzeug.exe' </dev/null >/dev/null 2>&1 &
 wait_for_window 'Verknüpfung erstellen'
-sleep 1
 key Return                         # target accepted
 wait_for_window 'Verknüpfungsdatei angeben'
 key Return                         # desktop and proposed name accepted
 wait_for_window 'Beschreibung angeben'
 xdotool type --delay 40 'Werkzeug für Prüfungen'
-sleep 0.5
 key Return                         # icon page
 wait_for_window 'Symboldatei angeben'
 key Return                         # writes the link
-sleep 1
+wait_for_link 'Werkzeug für Prüfungen'
 key Escape                         # "Nein": no further link
 wait_gone 'Symboldatei angeben'
 wineserver -w
@@ -76,18 +69,16 @@ echo "created: $link"
 windows_link=$(winepath -w "$link")
 wine explorer /desktop=Schwarz,1024x768 "$program" /E "$windows_link" </dev/null >/dev/null 2>&1 &
 wait_for_window 'Verknüpfung erstellen'
-sleep 1
 key Return
 wait_for_window 'Verknüpfungsdatei angeben'
 key Return
 wait_for_window 'Beschreibung angeben'
 key ctrl+a
 xdotool type --delay 40 'Geänderte Beschreibung'
-sleep 0.5
 key Return
 wait_for_window 'Symboldatei angeben'
 key Return
-sleep 1
+wait_for_link 'Geänderte Beschreibung'
 key Escape
 wait_gone 'Symboldatei angeben'
 wineserver -w

@@ -30,14 +30,6 @@ TEST(CommandLines, TheProgramPathIsOneQuotedItemInEveryCommand) {
     }
 }
 
-TEST(CommandLines, OnlyTheExactSwitchUninstalls) {
-    const std::pair<std::wstring, bool> cases[] = {
-        {L"/uninstall", true},   {L"/Uninstall", false}, {L"/UNINSTALL", false}, {L"-uninstall", false},
-        {L"/uninstall ", false}, {L"uninstall", false},  {L"", false},
-    };
-    for (const auto& [argument, expected] : cases) EXPECT_EQ(IsUninstallSwitch(argument), expected) << Utf8FromWide(argument);
-}
-
 TEST(CommandLines, VerbsComeInPairsOfMenuTextAndCommandAndRemovalCoversThemAll) {
     const std::wstring program = L"C:\\P Q\\z.exe";
     const auto keys = VerbKeys(program);

@@ -24,6 +24,10 @@ inline std::string Ok(const std::string& body, bool withLength = true, const std
            "\r\n";
 }
 
+// Upper limits catch a time-out that never applies or applies in the wrong unit; they leave room
+// for the sanitizers and for Wine on a busy two-core machine.
+constexpr long long kUpperLimitMs = 10000;
+
 inline long long MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
@@ -304,7 +308,7 @@ TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
     Clock::time_point start = Clock::now();
     EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive timed out");
     EXPECT_GE(MsSince(start), 300);
-    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_LT(MsSince(start), kUpperLimitMs);
     // A cut-off download must not pass for the file.
     EXPECT_FALSE(BodyExists());
 }
@@ -343,7 +347,7 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
         };
         Clock::time_point start = Clock::now();
         EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive aborted");
-        EXPECT_LT(MsSince(start), 5000);
+        EXPECT_LT(MsSince(start), kUpperLimitMs);
         EXPECT_FALSE(BodyExists());
         client_.ProcessMessages = nullptr;
     }
@@ -432,7 +436,7 @@ TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
         };
         Clock::time_point start = Clock::now();
         EXPECT_EQ(GetError("http://zeigerwerk.test:" + std::to_string(server.Port()) + "/x"), c.error);
-        EXPECT_LT(MsSince(start), 2000);
+        EXPECT_LT(MsSince(start), kUpperLimitMs);
         if (c.error == "Host Lookup Timed Out") {
             EXPECT_GE(MsSince(start), 300);
         }

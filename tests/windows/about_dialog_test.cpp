@@ -11,23 +11,16 @@
 #include "platform/handles.h"
 #include "platform/utf.h"
 #include "tests/windows/icon_test_files.h"
+#include "tests/windows/support/messages.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
 
-std::wstring ProgramPath() { return icon_files::ProgramUnderTest(); }
-
-ModuleHandle ProgramResources() {
-    return ModuleHandle(LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-}
 
 // The FileVersion the resource script gives the program.
 std::wstring ScriptedFileVersion() {
-    const wchar_t* source = _wgetenv(L"ZW_SOURCE_DIR");
-    std::wstring folder = source ? source : L"";
-    if (!folder.empty() && folder[0] == L'/') folder = L"Z:" + folder;  // a Unix path seen from Wine
-    const std::string content = ReadFileBytes(folder + L"\\app\\zeigerwerk.rc");
+    const std::string content = ReadFileBytes(SourceFile(L"app/zeigerwerk.rc"));
     std::smatch match;
     if (!std::regex_search(content, match, std::regex("VALUE \"FileVersion\", \"([^\"]*)\""))) return L"?";
     return WideFromUtf8(match[1]);
@@ -60,18 +53,6 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-// With ZW_HOLD_MS set, the dialog stays up that long, so that a screenshot can be taken.
-void HoldForScreenshot() {
-    const wchar_t* hold = _wgetenv(L"ZW_HOLD_MS");
-    if (!hold) return;
-    const DWORD until = GetTickCount() + _wtoi(hold);
-    MSG message;
-    while (GetTickCount() < until) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(10);
-    }
-}
-
 class AboutDialog : public testing::Test {
 protected:
     ModuleHandle program = ProgramResources();
@@ -80,7 +61,7 @@ protected:
 
 TEST_F(AboutDialog, CaptionVersionAndYears) {
     ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
-    TInfo info(program.Get(), ProgramPath());
+    TInfo info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         EXPECT_EQ(info.Caption(), L"Info über Zeigerwerk");
         EXPECT_EQ(info.TitleLine(), L"Zeigerwerk");
@@ -96,7 +77,7 @@ TEST(FileVersion, ReadFromTheFirstLanguageOfTheVersionRecord) {
     TempFolder temp;
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(FileVersionOf(ProgramPath()), ScriptedFileVersion());
+    EXPECT_EQ(FileVersionOf(ProgramUnderTest()), ScriptedFileVersion());
     EXPECT_NE(ScriptedFileVersion(), L"?");
     EXPECT_EQ(FileVersionOf(self), L"") << "a program without version record";
     EXPECT_EQ(FileVersionOf(temp.MakeFile(L"liesmich.txt", "Text")), L"");
@@ -107,12 +88,12 @@ TEST(FileVersion, ReadFromTheFirstLanguageOfTheVersionRecord) {
 }
 
 TEST_F(AboutDialog, EnterAndEscCloseIt) {
-    TInfo info(program.Get(), ProgramPath());
+    TInfo info(program.Get(), ProgramUnderTest());
     for (UINT key : {VK_RETURN, VK_ESCAPE}) {
         info.OnShown = [&] {
             EXPECT_EQ(GetFocus(), info.OKButton());
             PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
-            SetTimer(info.Handle(), 77, 3000, &Watchdog);
+            SetTimer(info.Handle(), 77, kWaitLimitMs, &Watchdog);
         };
         watchdogFired = false;
         info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
@@ -121,16 +102,7 @@ TEST_F(AboutDialog, EnterAndEscCloseIt) {
 }
 
 TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
-    TInfo info(program.Get(), ProgramPath());
-    RECT client{};
-    GetClientRect(info.Handle(), &client);
-    EXPECT_EQ(client.right, 435);
-    EXPECT_EQ(client.bottom, 132);
-    const RECT ok = ChildRect(info.OKButton());
-    EXPECT_EQ(ok.left, 177);
-    EXPECT_EQ(ok.top, 101);
-    EXPECT_EQ(ok.right - ok.left, 81);
-    EXPECT_EQ(ok.bottom - ok.top, 25);
+    TInfo info(program.Get(), ProgramUnderTest());
     const RECT credit = ChildRect(info.InfoLbl());
     EXPECT_EQ(credit.right, 430);
     EXPECT_EQ(credit.top, 69);
@@ -151,7 +123,7 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
 }
 
 TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
-    TInfo info(program.Get(), ProgramPath());
+    TInfo info(program.Get(), ProgramUnderTest());
     std::vector<std::wstring> opened;
     info.OpenAddress = [&](HWND, const std::wstring& file) { opened.push_back(file); };
     for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
@@ -205,7 +177,7 @@ TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont), FALSE);
     HWND twelvePoint = MakeForm(L"Courier New", 12, bigFont);
     {
-        TInfo info(program.Get(), ProgramPath());
+        TInfo info(program.Get(), ProgramUnderTest());
         EXPECT_EQ(FaceOf(info.Handle()), messageFace);
         EXPECT_EQ(FaceOf(info.OKButton()), messageFace);
     }
@@ -242,7 +214,7 @@ TEST(GradientColor, MixesEachComponentWithTruncation) {
 
 TEST_F(AboutDialog, BannerFadesAndShowsLogoAndIcon) {
     ASSERT_TRUE(program);
-    TInfo info(program.Get(), ProgramPath());
+    TInfo info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         const auto banner = Banner(info.Handle());
         auto at = [&](int x, int y) { return banner[y * 435 + x]; };

@@ -9,16 +9,9 @@
 #include "controls/directory_view.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "tests/windows/support/messages.h"
 
 namespace directory_test {
-
-inline void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 class HostWindow {
 public:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "controls/directory_view.h"
 #include "platform/files.h"
@@ -204,17 +205,17 @@ TEST_F(DirectoryViewTest, TheUserOpensNodesThroughTheTreeItself) {
     fx.tree->Select(alpha);
     fx.announced.clear();
     SendMessageW(fx.tree->Handle(), WM_KEYDOWN, VK_ADD, 0);  // the keyboard's "open"
-    PumpMessages();
+    PumpPending();
     EXPECT_TRUE(fx.tree->IsExpanded(alpha));
     EXPECT_EQ(fx.tree->ChildCaptions(alpha), std::vector<std::wstring>{L"Innen"});
     EXPECT_TRUE(fx.announced.empty()) << "selected and announced before";
 
     SendMessageW(fx.tree->Handle(), WM_KEYDOWN, VK_SUBTRACT, 0);
-    PumpMessages();
+    PumpPending();
     EXPECT_FALSE(fx.tree->IsExpanded(alpha));
     const HTREEITEM beta = ChildNamed(*fx.tree, node, L"beta");
     SendMessageW(fx.tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
-    PumpMessages();
+    PumpPending();
     EXPECT_EQ(fx.tree->Selected(), beta);
     ASSERT_EQ(fx.announced.size(), 1u);
     EXPECT_SAME_PATH(fx.announced[0].directory, folder + L"beta\\");
@@ -269,7 +270,7 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
     ASSERT_EQ(children.size(), 3u);
     for (HTREEITEM child : children) EXPECT_EQ(fx.tree->ImageIndexOf(child), -1) << "not drawn yet";
     RedrawWindow(fx.tree->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    PumpMessages();
+    PumpPending();
     std::vector<int> indexes;
     for (HTREEITEM child : children) indexes.push_back(fx.tree->ImageIndexOf(child));
     for (int index : indexes) EXPECT_GE(index, 0) << "drawn nodes have their icon";
@@ -277,6 +278,7 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
     EXPECT_EQ(std::unique(indexes.begin(), indexes.end()), indexes.end()) << "one image-list entry per node";
 
     const size_t announcedBefore = fx.announced.size();
+    fx.tree->SetIndent(40);
     struct Case {
         TIconSize size;
         int pixels;
@@ -291,7 +293,36 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
         EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder);
         EXPECT_EQ(fx.announced.size(), announcedBefore) << "reselecting the current directory announces nothing";
     }
-    EXPECT_EQ(fx.tree->Indent(), 19);
+    EXPECT_EQ(fx.tree->Indent(), 19) << "back to small icons, back to the small indent";
+}
+
+TEST_F(DirectoryViewTest, AnOwnerThatThrowsLeavesTheTreeDrawingAndAnnouncing) {
+    const std::wstring inner = temp.MakeFolder(L"Wurf\\Innen");
+    TreeFixture fx(temp.Path());
+    const auto record = fx.tree->OnDirectoryAdding;
+    fx.tree->OnDirectoryAdding = [&](TDZDirectoryView*, const std::wstring&, bool, bool, bool&) {
+        throw std::runtime_error("the owner failed");
+    };
+    EXPECT_THROW(fx.tree->SelectDirectory(inner), std::runtime_error);
+    fx.tree->OnDirectoryAdding = record;
+
+    // A node added now is drawn.
+    const HWND tree = fx.tree->Handle();
+    UpdateWindow(tree);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<wchar_t*>(L"neu");
+    const HTREEITEM added = TreeView_InsertItem(tree, &insert);
+    EXPECT_TRUE(GetUpdateRect(tree, nullptr, FALSE)) << "drawing again";
+    TreeView_DeleteItem(tree, added);
+
+    fx.announced.clear();
+    EXPECT_TRUE(fx.tree->SelectDirectory(inner));
+    fx.tree->Select(fx.tree->ChildrenOf(nullptr).front());
+    ASSERT_EQ(fx.Directories().size(), 2u) << "announcing again";
+    EXPECT_SAME_PATH(fx.announced[1].directory, temp.Path().substr(0, 3));
 }
 
 // Draws the tree with drives, an opened folder and a link file node; the picture is written to
@@ -310,19 +341,20 @@ TEST_F(DirectoryViewTest, TheTreeDrawsDrivesFoldersAndLinkIcons) {
     fx.tree->Expand(ChildNamed(*fx.tree, node, L"Werkzeug.lnk"));
     UpdateWindow(fx.host.Handle());
     RedrawWindow(fx.tree->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages();
+    PumpPending();
 
     RECT client;
     GetClientRect(fx.host.Handle(), &client);
-    HDC screen = GetDC(fx.host.Handle());
-    HDC memory = CreateCompatibleDC(screen);
+    const WindowDc screen(fx.host.Handle());
+    const DcHandle memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
+    const BitmapHandle bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        SelectedObject drawing(memory.Get(), bitmap.Get());
+        BitBlt(memory.Get(), 0, 0, client.right, client.bottom, screen.Get(), 0, 0, SRCCOPY);
+    }
     const auto* pixels = static_cast<const DWORD*>(bits);
     std::vector<DWORD> colours(pixels, pixels + client.right * client.bottom);
     std::sort(colours.begin(), colours.end());
@@ -344,17 +376,7 @@ TEST_F(DirectoryViewTest, TheTreeDrawsDrivesFoldersAndLinkIcons) {
         WriteFile(out, bits, size, &written, nullptr);
         CloseHandle(out);
     }
-    wchar_t wait[16] = {};
-    if (GetEnvironmentVariableW(L"ZW_SCREENSHOT_WAIT", wait, 16)) {
-        const DWORD until = GetTickCount() + 1000u * static_cast<DWORD>(_wtoi(wait));
-        while (GetTickCount() < until) {
-            PumpMessages();
-            Sleep(20);
-        }
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(fx.host.Handle(), screen);
+    HoldForScreenshot();
 }
 
 }  // namespace

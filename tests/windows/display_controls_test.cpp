@@ -15,6 +15,7 @@
 #include "platform/handles.h"
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
@@ -27,13 +28,6 @@ struct Host {
 };
 
 
-std::wstring ProgramPath() { return icon_files::ProgramUnderTest(); }
-
-// The program's resources, for the pictures only the program carries.
-ModuleHandle ProgramResources() {
-    return ModuleHandle(LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-}
 
 int TextWidth(HWND window, const std::wstring& text) {
     HDC dc = GetDC(window);
@@ -124,8 +118,8 @@ TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) 
     LOGFONTW lf{};
     lf.lfHeight = -24;
     wcscpy(lf.lfFaceName, L"Tahoma");
-    GdiHandle big(CreateFontIndirectW(&lf));
-    label.SetFont(static_cast<HFONT>(big.Get()));
+    FontHandle big(CreateFontIndirectW(&lf));
+    label.SetFont(big.Get());
     EXPECT_EQ(label.Caption(), before) << "a new font alone changes nothing";
     label.SetFileName(path);
     EXPECT_EQ(label.Caption(), before) << "the same path again changes nothing";
@@ -179,9 +173,9 @@ TEST(DZImage, TheRealMouseRaisesEnterAndLeave) {
     POINT inside{116, 116};
     ClientToScreen(host.hwnd, &inside);
     SetCursorPos(inside.x, inside.y);
-    Pump(200);
+    PumpUntil([&] { return !events.empty(); });
     SetCursorPos(inside.x + 200, inside.y + 100);
-    Pump(300);
+    PumpUntil([&] { return events.size() > 1; });
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
 }
 
@@ -254,8 +248,7 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     EXPECT_EQ(r.right, 38);
     EXPECT_EQ(r.bottom, 38);
 
-    Pump(400);  // left alone, the timer moves it on every 10 ms
-    EXPECT_NE(ani.FrameCounter(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return ani.FrameCounter() != 0; })) << "left alone, the timer moves it on";
 
     ani.SetAniTimerEnabled(false);
     while (ani.FrameCounter() != 0) ani.AniTimerTimer();
@@ -279,8 +272,13 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     EXPECT_EQ(ani.ShownFrame(), 0) << "after 50 frames it starts again";
     EXPECT_EQ(Painted(ani.Handle(), 38, 38), first);
 
-    ani.SetInterval(20);
-    EXPECT_EQ(ani.Interval(), 20);
+    // A longer interval slows it down: two ticks take at least two intervals.
+    ani.SetAniTimerEnabled(true);
+    ani.SetInterval(300);
+    const int from = ani.FrameCounter();
+    const DWORD began = GetTickCount();
+    ASSERT_TRUE(PumpUntil([&] { return (ani.FrameCounter() - from + 50) % 50 >= 2; }));
+    EXPECT_GE(GetTickCount() - began, 500u);
 }
 
 // ---- TWinXP

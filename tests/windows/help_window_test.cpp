@@ -39,14 +39,14 @@ void PressKey(WPARAM key) {
     const HWND focus = GetFocus();
     PostMessageW(focus, WM_KEYDOWN, key, 1);
     PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
-    Pump();
+    PumpPending();
 }
 
 class HelpWindowTest : public testing::Test {
 protected:
     void TearDown() override {
         if (HelpWindowHandle()) DestroyWindow(HelpWindowHandle());
-        Pump(20);
+        PumpPending();
     }
 };
 
@@ -55,10 +55,9 @@ TEST_F(HelpWindowTest, TheHelpFileLiesBesideTheProgramAndEveryTopicOpensInOneWin
     const HelpContents help = ShippedHelp();
     BoxScript noBoxes;
     HWND first = nullptr;
-    const char* seconds = getenv("ZW_HELP_SCREENSHOT_SECONDS");  // to look at each topic by eye
     for (const wchar_t* name : kTopics) {
         ShowHelpTopic(nullptr, ProgramHelpFile(), name);
-        Pump();
+        PumpPending();
         const HWND window = HelpWindowHandle();
         ASSERT_TRUE(window && IsWindowVisible(window)) << Utf8FromWide(name);
         if (!first) first = window;
@@ -72,7 +71,7 @@ TEST_F(HelpWindowTest, TheHelpFileLiesBesideTheProgramAndEveryTopicOpensInOneWin
         const HWND list = GetDlgItem(window, kHelpTopicListId);
         EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 5);
         EXPECT_EQ(help.topics[static_cast<size_t>(SendMessageW(list, CB_GETCURSEL, 0, 0))].name, name);
-        if (seconds) Pump(atoi(seconds) * 1000);
+        HoldForScreenshot();  // to look at each topic by eye
     }
     EXPECT_TRUE(noBoxes.Events().empty());
 }
@@ -98,7 +97,7 @@ TEST_F(HelpWindowTest, MissingFileOrTopicGivesOneGermanMessageAndNoWindow) {
 
 TEST_F(HelpWindowTest, TabMovesThroughTheControlsAndEscCloses) {
     ShowHelpTopic(nullptr, ProgramHelpFile(), L"CreateLink");
-    Pump();
+    PumpPending();
     const HWND window = HelpWindowHandle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetFocus(), GetDlgItem(window, kHelpTextId));
@@ -123,11 +122,11 @@ TEST_F(HelpWindowTest, TabMovesThroughTheControlsAndEscCloses) {
 
 TEST_F(HelpWindowTest, LongTextScrollsWithTheKeyboardAndTheListSwitchesTopics) {
     ShowHelpTopic(nullptr, ProgramHelpFile(), L"LinkIcon");
-    Pump();
+    PumpPending();
     const HWND window = HelpWindowHandle();
     ASSERT_NE(window, nullptr);
     SetWindowPos(window, nullptr, 0, 0, 360, 280, SWP_NOMOVE | SWP_NOZORDER);
-    Pump();
+    PumpPending();
     const HWND text = GetDlgItem(window, kHelpTextId);
     EXPECT_EQ(SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     EXPECT_EQ(ScrollLines(text), LineCount(text));
@@ -149,7 +148,7 @@ TEST_F(HelpWindowTest, TheWizardOwnsTheWindowEvenWhenADialogAsksAndClosingTheWiz
     const HWND chooser = CreateWindowExW(0, L"STATIC", L"Symbol auswählen", WS_POPUP | WS_CAPTION | WS_VISIBLE, 80, 80,
                                          300, 200, wizard, nullptr, nullptr, nullptr);
     ShowHelpTopic(chooser, ProgramHelpFile(), L"LinkIcon");
-    Pump();
+    PumpPending();
     const HWND window = HelpWindowHandle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetWindow(window, GW_OWNER), wizard);
@@ -158,7 +157,7 @@ TEST_F(HelpWindowTest, TheWizardOwnsTheWindowEvenWhenADialogAsksAndClosingTheWiz
     GetWindowRect(wizard, &owner);
     EXPECT_GE(help.left, owner.right) << "opens beside the wizard, not over it";
     DestroyWindow(wizard);
-    Pump();
+    PumpPending();
     EXPECT_EQ(HelpWindowHandle(), nullptr);
 }
 

@@ -15,11 +15,6 @@ namespace {
 using namespace icon_files;
 
 
-// With ZW_HOLD_MS set, the dialog stays up that long, so that a screenshot can be taken.
-void HoldForScreenshot() {
-    if (const wchar_t* hold = _wgetenv(L"ZW_HOLD_MS")) Pump(_wtoi(hold));
-}
-
 RECT CellRect(HWND list, int index) {
     RECT r{};
     SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
@@ -99,7 +94,7 @@ TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
         HWND list = chooser.IconList();
         PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, CellCentre(list, 3));
         PostMessageW(list, WM_LBUTTONUP, 0, CellCentre(list, 3));
-        Pump();
+        PumpPending();
         EXPECT_EQ(chooser.SelectedCell(), 3);
         EXPECT_EQ(chooser.IconIndexValue(), 3);  // the click moved the spin edit
         chooser.OKClick();
@@ -179,7 +174,7 @@ TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
         chooser.OnShown = [&] {
             if (c.what == std::string("the spin arrows count up")) SetFocus(chooser.IconIndexEdit());
             c.act();
-            SetTimer(chooser.Handle(), 77, 3000, &Watchdog);
+            SetTimer(chooser.Handle(), 77, kWaitLimitMs, &Watchdog);
         };
         watchdogFired = false;
         const int result = chooser.ShowModal(nullptr, library, index);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/windows/support/icon_builder.h"
+#include "tests/windows/support/program_files.h"
 
 namespace icon_files {
 
@@ -61,18 +62,6 @@ inline COLORREF LibraryColour(int k) { return RGB(40 * (k + 1) % 256, 200 - 30 *
 // A copy of this test program carrying `count` icons, icon k in LibraryColour(k). Returns the path.
 inline std::wstring MakeIconLibrary(const std::wstring& path, int count) {
     EXPECT_TRUE(AddIconLibrary(path, count, LibraryColour));
-    return path;
-}
-
-// The built program named by ZW_PROGRAM, as a Windows path (ctest hands over a Unix path).
-inline std::wstring ProgramUnderTest() {
-    const wchar_t* program = _wgetenv(L"ZW_PROGRAM");
-    std::wstring path = program ? program : L"";
-    if (!path.empty() && path[0] == L'/') {
-        path = L"Z:" + path;
-        for (wchar_t& c : path)
-            if (c == L'/') c = L'\\';
-    }
     return path;
 }
 

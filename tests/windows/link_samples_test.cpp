@@ -6,6 +6,7 @@
 
 #include "platform/platform_error.h"
 #include "platform/utf.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/temp_folder.h"
 #include "links/link_store.h"
 #include "tests/windows/support/wine.h"
@@ -15,14 +16,7 @@
 namespace {
 
 // Links made by real Windows versions (tests/data/lnk-samples, with their README and licence).
-std::wstring Sample(const std::wstring& relative) {
-    const wchar_t* source = _wgetenv(L"ZW_SOURCE_DIR");
-    std::wstring path = std::wstring(source ? source : L"") + L"/tests/data/lnk-samples/" + relative;
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+std::wstring Sample(const std::wstring& relative) { return SourceFile(L"tests/data/lnk-samples/" + relative); }
 
 struct SampleCase {
     std::wstring file, target, arguments, workingFolder, description, iconFile;

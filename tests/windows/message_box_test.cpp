@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/message_box.h"
+#include "tests/windows/support/messages.h"
 
 namespace {
 
@@ -52,12 +53,13 @@ std::wstring ItemText(HWND box, int id) {
 RealBox AnswerRealBox(WPARAM key, DWORD mainThread) {
     RealBox seen;
     HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i) {
+    // The box's buttons are renamed just before it becomes the active window.
+    const bool active = WaitUntil([&] {
         EnumThreadWindows(mainThread, FindBox, reinterpret_cast<LPARAM>(&box));
-        if (!box) Sleep(10);
-    }
-    if (!box) return seen;
-    Sleep(100);
+        GUITHREADINFO thread{sizeof thread};
+        return box && GetGUIThreadInfo(mainThread, &thread) && thread.hwndActive == box;
+    });
+    if (!active) return seen;
     seen.yes = ItemText(box, IDYES);
     seen.no = ItemText(box, IDNO);
     seen.ok = ItemText(box, IDOK);

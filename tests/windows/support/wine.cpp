@@ -1,6 +1,7 @@
 #include "tests/windows/support/wine.h"
 
 #include "platform/utf.h"
+#include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 
 bool RunningUnderWine() {
@@ -49,7 +50,7 @@ bool FolderTookReadOnly(const std::wstring& folder) {
 
 // Wine does not wait for a Unix process to end, so wait for its effect.
 void WaitForReadOnly(const std::wstring& folder, bool readOnly) {
-    for (int i = 0; i < 100 && FolderTookReadOnly(folder) != readOnly; ++i) Sleep(20);
+    WaitUntil([&] { return FolderTookReadOnly(folder) == readOnly; });
 }
 
 void MakeFolderReadOnly(const std::wstring& folder) {
@@ -82,6 +83,6 @@ std::string LnkInfo(const std::wstring& linkFile) {
                                  L"'\"";
     if (!RunUnixProgram(L"/bin/sh", command)) return {};
     // Wine does not wait for a Unix process; the report appears whole when lnkinfo is done.
-    for (int i = 0; i < 100 && GetFileAttributesW(report.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    WaitUntil([&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
     return ReadFileBytes(report);
 }

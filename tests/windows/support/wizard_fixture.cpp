@@ -33,13 +33,7 @@ WizardTest::~WizardTest() {
     BrowseForFolderScript = nullptr;
 }
 
-void WizardTest::PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
+void WizardTest::PumpMessages() { PumpPending(); }
 
 void WizardTest::TypeTarget(const std::wstring& text) {
     form->ExistingFile.SetText(text);

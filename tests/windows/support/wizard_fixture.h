@@ -8,6 +8,7 @@
 #include "controls/directory_view.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
+#include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
 #include "wizard/file_dialogs.h"
