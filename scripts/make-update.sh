@@ -8,9 +8,10 @@
 # make-update.sh --key KEY.pem --program zeigerwerk.exe --out FOLDER
 #                [--help Pfeilbau.hlp] [--file EXTRA]... [--date DD.MM.YYYY]
 #                [--news "DD.MM.YYYY: text"]... [--archive NAME.zip] [--section Zeigerwerk]
+# make-update.sh --key KEY.pem --sign FILE    signs one file (FILE.sig), e.g. an edited Updates.ini
 set -euo pipefail
 
-key= program= out= help= date= archive=Pfeilbau.zip section=Zeigerwerk
+key= program= out= help= date= archive=Pfeilbau.zip section=Zeigerwerk only=
 files=() news=()
 while [ $# -gt 0 ]; do
   case $1 in
@@ -23,9 +24,36 @@ while [ $# -gt 0 ]; do
     --news) news+=("$2"); shift 2 ;;
     --archive) archive=$2; shift 2 ;;
     --section) section=$2; shift 2 ;;
+    --sign) only=$2; shift 2 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
+# openssl writes the signature as DER; the program reads r and s as 32 bytes each.
+sign() {
+  local file=$1 der
+  der=$(mktemp)
+  openssl dgst -sha256 -sign "$key" -out "$der" "$file"
+  python3 - "$der" "$file.sig" <<'EOF'
+import sys
+der = open(sys.argv[1], "rb").read()
+def integer(at):
+    assert der[at] == 2
+    length = der[at + 1]
+    value = der[at + 2:at + 2 + length].lstrip(b"\0")
+    assert len(value) <= 32
+    return value.rjust(32, b"\0"), at + 2 + length
+assert der[0] == 0x30
+r, at = integer(2)
+s, _ = integer(at)
+open(sys.argv[2], "wb").write(r + s)
+EOF
+  rm -f "$der"
+}
+if [ -n "$only" ]; then
+  [ -f "$key" ] && [ -f "$only" ] || { echo "need --key and an existing file to sign" >&2; exit 1; }
+  sign "$only"
+  exit 0
+fi
 [ -n "$key" ] && [ -n "$program" ] && [ -n "$out" ] ||
   { echo "usage: $0 --key KEY.pem --program zeigerwerk.exe --out FOLDER [options]" >&2; exit 2; }
 [ -f "$key" ] || { echo "no private key at $key" >&2; exit 1; }
@@ -72,27 +100,6 @@ with open(os.path.join(out, "Updates.ini"), "wb") as f:
     f.write(ini.encode("cp1252"))
 EOF
 
-# openssl writes the signature as DER; the program reads r and s as 32 bytes each.
-sign() {
-  local file=$1 der
-  der=$(mktemp)
-  openssl dgst -sha256 -sign "$key" -out "$der" "$file"
-  python3 - "$der" "$file.sig" <<'EOF'
-import sys
-der = open(sys.argv[1], "rb").read()
-def integer(at):
-    assert der[at] == 2
-    length = der[at + 1]
-    value = der[at + 2:at + 2 + length].lstrip(b"\0")
-    assert len(value) <= 32
-    return value.rjust(32, b"\0"), at + 2 + length
-assert der[0] == 0x30
-r, at = integer(2)
-s, _ = integer(at)
-open(sys.argv[2], "wb").write(r + s)
-EOF
-  rm -f "$der"
-}
 sign "$out/Updates.ini"
 sign "$out/Updates/$archive"
 echo "update for $section dated $date in $out: Updates.ini, Updates/$archive and their signatures"

@@ -122,6 +122,32 @@ std::wstring ProfileString(const std::wstring& file, const std::wstring& section
     }
 }
 
+// A value as it stands in the file: the profile functions drop a pair of quotes around a whole
+// value, which would join the first and last entries of a quoted comma text.
+std::wstring RawProfileValue(const std::wstring& file, const std::wstring& section, const wchar_t* key,
+                             const wchar_t* fallback) {
+    std::vector<wchar_t> buffer(4096);
+    DWORD got = 0;
+    for (;;) {
+        got = GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        if (got + 2 < buffer.size()) break;
+        buffer.resize(buffer.size() * 4);
+    }
+    const std::size_t keyLength = wcslen(key);
+    for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
+        const wchar_t* equals = wcschr(line, L'=');
+        if (!equals) continue;
+        std::wstring name(line, equals);
+        while (!name.empty() && name.back() == L' ') name.pop_back();
+        if (name.size() == keyLength && lstrcmpiW(name.c_str(), key) == 0) {
+            std::wstring value = equals + 1;
+            while (!value.empty() && value.front() == L' ') value.erase(0, 1);
+            return value;
+        }
+    }
+    return fallback;
+}
+
 bool HasSection(const std::wstring& file, const std::wstring& section) {
     std::vector<wchar_t> buffer(4096);
     DWORD got = 0;
@@ -196,7 +222,8 @@ void TStatusForm::Button_NextClick() {
         case 2:
             if (updatesAvailable_) {
                 const std::wstring news = NewsListText(
-                    SplitCommaText(ListValue(L"News", L"\"keine Angaben gefunden\"")), ProgramDate);
+                    SplitCommaText(RawProfileValue(listFile_, ProgramName, L"News", L"\"keine Angaben gefunden\"")),
+                    ProgramDate);
                 std::wstring text = kUpdatesAvailable;
                 text.replace(text.find(L"%s"), 2, news);
                 Label_CheckResult.SetText(text);
@@ -292,12 +319,13 @@ void TStatusForm::RunDownload() {
     CancelDownload.SetText(L"Download ab&brechen");
     CancelDownload.SetVisible(true);
     Label_Download.SetText(kDownloadText);
+    // From here on a click on the button is a cancel, also while the waiting messages run.
+    downloading_ = true;
     PumpMessages();
 
     downloadStart_ = TimeOfDay();
     lastRefresh_ = 0;
     HTTP.OnPacketRecvd = [this] { OnUpdateTimer(); };
-    downloading_ = true;
     const std::wstring archive = tempFolder_ + ZIPFileName;
     const std::wstring signature = archive + L".sig";
     const std::wstring file = ListValue(L"File", L"");

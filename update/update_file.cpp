@@ -10,6 +10,7 @@
 
 std::function<double()> UpdateClockScript;
 std::function<bool()> ConnectedStateScript;
+std::function<void()> EndProcessScript;
 
 namespace {
 
@@ -101,6 +102,7 @@ TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
     Header.clear();
     InputFileMode = true;
     OnEndProcess = [] {
+        if (EndProcessScript) return EndProcessScript();
         FinishUpdates();
         ExitProcess(0);
     };

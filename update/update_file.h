@@ -21,6 +21,9 @@ double UpdateToday();
 extern std::function<bool()> ConnectedStateScript;
 bool InternetConnected();
 
+// Ends the process after an only-update run; tests set the script to record it instead.
+extern std::function<void()> EndProcessScript;
+
 // "Software\DZ\" + the component's RegistryKey.
 std::wstring UpdateSettingsPath(const std::wstring& registryKey);
 // The schedule's key, created if missing: below HKEY_CURRENT_USER when hkcu is set; otherwise below

@@ -44,7 +44,7 @@ TEST(UpdateRules, SizeTextHasOneDigitMoreThanItsIntegerPart) {
         {1024, L"1 KB"},          {1536, L"1,5 KB"},          {1048576, L"1 MB"},
         {1258291, L"1,2 MB"},     {10 * 1048576 + 524288, L"10,5 MB"},
         {209715200, L"200 MB"},   {1099511627776ull, L"1 TB"}, {1125899906842624ull, L"1024 TB"},
-        {1000 * 1024 + 1000, L"1000,98 KB"},
+        {1000 * 1024 + 512, L"1000,5 KB"}, {1025000, L"1001 KB"},
     };
     for (const Case& c : cases) EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
     EXPECT_EQ(SizeText(1536, L'.'), L"1.5 KB");
