@@ -221,7 +221,13 @@ void TStatusForm::CreateControls() {
 void TStatusForm::ShowPage(int page) {
     page_ = page;
     for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
-        for (HWND h : pages_[p]) ShowWindow(h, p == page ? SW_SHOWNA : SW_HIDE);
+        for (HWND h : pages_[p])
+            ShowWindow(h, p == page && (h != CancelDownload.Handle() || cancelDownloadShown_) ? SW_SHOWNA : SW_HIDE);
+}
+
+void TStatusForm::ShowCancelDownload(bool shown) {
+    cancelDownloadShown_ = shown;
+    CancelDownload.SetVisible(shown && page_ == Download);
 }
 
 void TStatusForm::ShowStandardButtons(bool standard) {

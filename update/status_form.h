@@ -110,6 +110,8 @@ private:
     void AddToPage(int page, HWND control);
     void ShowPage(int page);
     void ShowStandardButtons(bool standard);
+    // The download page's button is hidden after a completed download, also when the page returns.
+    void ShowCancelDownload(bool shown);
     void SetTitle(const std::wstring& title);
     void OnCommand(int id, int code);
     void Close();
@@ -131,6 +133,7 @@ private:
     int step_ = 0;
     int page_ = 0;
     bool standardButtons_ = true;
+    bool cancelDownloadShown_ = true;
     bool cancelRequested_ = false;
     bool downloadFailed_ = false;
     bool installPrepared_ = false;

@@ -193,7 +193,7 @@ void TStatusForm::FormShow() {
     // What an earlier showing left on its pages.
     Label_Download.SetText(kDownloadText);
     CancelDownload.SetText(L"Download ab&brechen");
-    CancelDownload.SetVisible(true);
+    ShowCancelDownload(true);
     SendMessageW(Status.Handle(), PBM_SETRANGE32, 0, 100);
     SendMessageW(Status.Handle(), PBM_SETPOS, 0, 0);
     for (Label* label : {&PerCent, &StatusLabel, &TimeLeft}) label->SetText(L"");
@@ -317,7 +317,7 @@ void TStatusForm::HTTPConnectionFailed() { updatesAvailable_ = false; }
 void TStatusForm::RunDownload() {
     Button_Next.SetEnabled(false);
     CancelDownload.SetText(L"Download ab&brechen");
-    CancelDownload.SetVisible(true);
+    ShowCancelDownload(true);
     Label_Download.SetText(kDownloadText);
     // From here on a click on the button is a cancel, also while the waiting messages run.
     downloading_ = true;
@@ -357,7 +357,7 @@ void TStatusForm::FinishDownloadPage(bool failed, const std::wstring& message) {
         CancelDownload.SetText(L"Erneut versuchen");
         Button_Next.SetEnabled(false);
     } else {
-        CancelDownload.SetVisible(false);
+        ShowCancelDownload(false);
         Button_Next.SetEnabled(true);
     }
 }

@@ -125,6 +125,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     Run([&](TStatusForm& f) {
         EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
         EXPECT_EQ(f.PageIndex(), 0);
+        EXPECT_FALSE(f.CancelDownload.Visible());
         f.Button_NextClick();
         EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
         EXPECT_FALSE(f.Button_Next.Enabled());
@@ -481,3 +482,4 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
 }
 
 }  // namespace
+
