@@ -165,20 +165,6 @@ private:
     TTestHttpServer server_;
 };
 
-// Names in the system's temporary folder, to prove a run leaves nothing behind.
-inline std::vector<std::wstring> RunFolders() {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(base) + L"ZwUpdate-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }
 
 }  // namespace update_test
