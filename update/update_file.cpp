@@ -1,7 +1,5 @@
 #include "update/update_file.h"
 
-#include <wininet.h>
-
 #include <cstring>
 
 #include "platform/files.h"
@@ -32,8 +30,12 @@ double UpdateToday() { return DatePart(UpdateNow()); }
 
 bool InternetConnected() {
     if (ConnectedStateScript) return ConnectedStateScript();
+    // Loaded when first asked, so that the program's start does not pay for the Internet library.
+    using Query = BOOL(WINAPI*)(DWORD*, DWORD);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"wininet.dll"), "InternetGetConnectedState")));
     DWORD flags = 0;
-    return InternetGetConnectedState(&flags, 0) != FALSE;
+    return query && query(&flags, 0) != FALSE;
 }
 
 std::wstring UpdateSettingsPath(const std::wstring& registryKey) { return L"Software\\DZ\\" + registryKey; }
@@ -106,7 +108,6 @@ TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
         FinishUpdates();
         ExitProcess(0);
     };
-    UpdateStatusForm();
 }
 
 void TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {

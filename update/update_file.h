@@ -40,6 +40,8 @@ ServerAddress UpdateServerAddress(const std::wstring& registryKey);
 // The last-write time of a file as a local date-time; 0 when it cannot be read.
 double FileDate(const std::wstring& path);
 
+// The dialog of the process is made when it is first shown, not with the component: most starts
+// never show it.
 class TDZUpdateFile : public THttpClient {
 public:
     TDZUpdateFile();
