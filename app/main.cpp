@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "platform/handles.h"
+#include "update/update_file.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
@@ -16,5 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     std::vector<std::wstring> arguments;
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
     if (argv) LocalFree(argv);
-    return RunZeigerwerk(arguments, showCommand);
+    const int result = RunZeigerwerk(arguments, showCommand);
+    // A prepared update is started while the program ends.
+    FinishUpdates();
+    return result;
 }

@@ -70,6 +70,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     }
 
     SetAppTitle(L"Zeigerwerk");
+    TForm1::CheckUpdatesOnCreate = true;
     TForm1 form;
     const Settings settings = LoadSettings();
     RestoreWindowSize(form.Handle(), settings);
@@ -92,8 +93,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     };
     form.Show(showCommand);
 
-    ACCEL keys[] = {{FVIRTKEY, VK_F1, IdHelp}};
-    const HACCEL accelerators = CreateAcceleratorTableW(keys, 1);
+    std::vector<ACCEL> keys = TForm1::Keys();
+    const HACCEL accelerators = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle()) {

@@ -244,6 +244,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const wchar_t* const wizardCaption = L"Verknüpfung erstellen";
+    // The update's reminder would come before the wizard at a first start: this measures the wizard.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\DZ\\Zeigerwerk", L"NoUpdate", REG_SZ, L"", sizeof(wchar_t));
     const std::wstring withLibraries = L"--minimal-window" + ImportedLibraries(program);
 
     // One start of each first: the first start of a program pays for loading its file and, for

@@ -12,6 +12,8 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/window.h"
+#include "update/update_file.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -20,6 +22,7 @@ namespace {
 constexpr int kWidth = 516, kHeight = 376, kMinWidth = 470, kMinHeight = 376;
 constexpr UINT kInfoCommand = 0xF200;
 constexpr int kPageLeft = 136, kPageTop = 8;
+constexpr int kActionUpdate = 0x7F55;
 
 const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
                                       L"KindOfLink"};
@@ -33,6 +36,18 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        L"Verknüpfung erstellen", x, y, kWidth, kHeight, nullptr, nullptr,
                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
+    Update = std::make_unique<TDZUpdateFile>();
+    Update->ProgramName = L"Zeigerwerk";
+    Update->RegistryKey = L"Zeigerwerk";
+    Update->ZIPFileName = L"Pfeilbau.zip";
+    Update->HKCU = false;
+    Update->Owner = Handle();
+    Update->OnDetachOwnerDestroy = [this] { destroyed_ = true; };
+    if (CheckUpdatesOnCreate)
+        GuardedCall(Handle(), [this] {
+            Update->AutomaticUpdate(L"", false, 0);
+            return LRESULT{0};
+        });
     CreateControls();
 
     // What the form does when it is created: the "&Info" entry, the help file, the drop target,
@@ -70,6 +85,12 @@ void TForm1::FormDestroy() {
     histories_[HistoryKind::IconFiles] = IconFile.Items();
     const std::wstring historyProblem = SaveHistories(dataFolders_, histories_);
     ReportSaveProblems(nullptr, historyProblem, settingsProblem);
+}
+
+void TForm1::Action_UpdateExecute() { Update->ActionExecute(); }
+
+std::vector<ACCEL> TForm1::Keys() {
+    return {{FVIRTKEY, VK_F1, IdHelp}, {FVIRTKEY | FCONTROL, 'U', kActionUpdate}};
 }
 
 void TForm1::Show(int showCommand) {
@@ -372,6 +393,7 @@ void TForm1::OnCommand(int id, int code, HWND) {
             if (code == BN_CLICKED) CancelClick();
             break;
         case IdHelp: HelpExecute(); break;
+        case kActionUpdate: Action_UpdateExecute(); break;
         case IdExistingFile:
             ComboNotification(ExistingFile, code, [this] { ExistingFileChange(); });
             break;

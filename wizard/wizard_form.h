@@ -18,6 +18,7 @@ class TDZImage;
 class TFileLabel;
 class TWinAni;
 class TForm2;
+class TDZUpdateFile;
 
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
 class TForm1 : public Window {
@@ -68,6 +69,14 @@ public:
 
     // Page 5: closing question
     Label QuestionPicture, Label9;
+
+    // The online update: its schedule check runs first when the form is created (start-up turns
+    // that on); Ctrl+U runs Action_UpdateExecute from every page.
+    std::unique_ptr<TDZUpdateFile> Update;
+    static inline bool CheckUpdatesOnCreate = false;
+    void Action_UpdateExecute();
+    // The form's keys for the message loop: F1 help, Ctrl+U update.
+    static std::vector<ACCEL> Keys();
 
     // Wizard-wide state
     std::vector<std::wstring> TargetTokens;

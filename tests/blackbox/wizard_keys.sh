@@ -41,6 +41,9 @@ cp "$drive_c/windows/system32/notepad.exe" "$drive_c/Programme Test/werkzeug.exe
 desktop_link() { find -L "$drive_c/users" -path '*Desktop*' -name 'werkzeug.lnk' 2>/dev/null | head -n 1; }
 rm -f "$(desktop_link)" 2>/dev/null || true
 
+# The update's reminder comes first at a first start; this script drives the wizard alone.
+wine reg add 'HKLM\Software\DZ\Zeigerwerk' /v NoUpdate /t REG_SZ /d '' /f </dev/null >/dev/null 2>&1
+
 # 1. A bare path with a blank, Enter through every page, Esc answers "Nein" on the closing page.
 wine explorer /desktop=Schwarz,1024x768 "$program" 'C:\Programme Test\werkzeug.exe' </dev/null >/dev/null 2>&1 &
 wait_for_window 'Verknüpfung erstellen'

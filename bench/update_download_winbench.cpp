@@ -1,0 +1,164 @@
+// Download of a 200 MB update archive through the real update wizard (progress page updating,
+// signature checked) against the bare HTTP client fetching the same body from the same loopback
+// server in the same run. Prints both times and their ratio; the transfer must stay within 1.2.
+// Run under Wine: update_download_winbench.exe [megabytes] [rounds]
+#include <windows.h>
+#include <bcrypt.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "tests/native/http_test_server.h"
+#include "update/signature.h"
+#include "update/status_form.h"
+#include "update/update_file.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+
+// A signing key made for this run with the system's own cryptography.
+struct Signer {
+    BCRYPT_ALG_HANDLE ecdsa = nullptr;
+    BCRYPT_KEY_HANDLE key = nullptr;
+    UpdateKey publicKey{};
+
+    Signer() {
+        BCryptOpenAlgorithmProvider(&ecdsa, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
+        BCryptGenerateKeyPair(ecdsa, &key, 256, 0);
+        BCryptFinalizeKeyPair(key, 0);
+        std::vector<UCHAR> blob(sizeof(BCRYPT_ECCKEY_BLOB) + 64);
+        ULONG size = 0;
+        BCryptExportKey(key, nullptr, BCRYPT_ECCPUBLIC_BLOB, blob.data(), static_cast<ULONG>(blob.size()), &size, 0);
+        std::copy(blob.begin() + sizeof(BCRYPT_ECCKEY_BLOB), blob.end(), publicKey.begin());
+    }
+    ~Signer() {
+        BCryptDestroyKey(key);
+        BCryptCloseAlgorithmProvider(ecdsa, 0);
+    }
+    // Signature (r then s) of the bytes that produce() hands out block by block.
+    std::string Sign(const std::function<bool(std::string&)>& produce) {
+        BCRYPT_ALG_HANDLE sha = nullptr;
+        BCRYPT_HASH_HANDLE hash = nullptr;
+        BCryptOpenAlgorithmProvider(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+        BCryptCreateHash(sha, &hash, nullptr, 0, nullptr, 0, 0);
+        std::string block;
+        while (produce(block))
+            BCryptHashData(hash, reinterpret_cast<PUCHAR>(block.data()), static_cast<ULONG>(block.size()), 0);
+        UCHAR digest[32];
+        BCryptFinishHash(hash, digest, 32, 0);
+        BCryptDestroyHash(hash);
+        BCryptCloseAlgorithmProvider(sha, 0);
+        std::string signature(64, '\0');
+        ULONG size = 0;
+        BCryptSignHash(key, nullptr, digest, 32, reinterpret_cast<PUCHAR>(signature.data()), 64, &size, 0);
+        return signature;
+    }
+};
+
+std::string Ok(std::uint64_t length) {
+    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    const std::uint64_t size = (argc > 1 ? _wtoi(argv[1]) : 200) * std::uint64_t{1 << 20};
+    const int rounds = argc > 2 ? _wtoi(argv[2]) : 3;
+
+    Signer signer;
+    const std::string list = "[Zeigerwerk]\r\nDate=01.01.2030\r\nNews=\"01.01.2030: Messung\"\r\nFile=big.zip\r\n";
+    bool once = true;
+    const std::string listSignature = signer.Sign([&](std::string& block) {
+        block = list;
+        return std::exchange(once, false);
+    });
+    std::uint64_t offset = 0;
+    const std::string archiveSignature = signer.Sign([&](std::string& block) {
+        if (offset >= size) return false;
+        block.resize(std::min<std::uint64_t>(1 << 16, size - offset));
+        TTestHttpServer::Fill(offset, block.data(), block.size());
+        offset += block.size();
+        return true;
+    });
+
+    TTestHttpServer server([&](const std::string& request, int) {
+        TScriptedResponse r;
+        auto is = [&](const char* path) { return request.rfind(std::string("GET ") + path + " ", 0) == 0; };
+        if (is("/Updates.ini")) r = {Ok(list.size()), list};
+        else if (is("/Updates.ini.sig")) r = {Ok(64), listSignature};
+        else if (is("/Updates/big.zip.sig")) r = {Ok(64), archiveSignature};
+        else if (is("/Updates/big.zip") || is("/bare.zip")) r.head = Ok(size), r.generatedSize = size;
+        else r.head = "HTTP/1.0 404 Not Found\r\n\r\n";
+        return r;
+    });
+
+    ConnectedStateScript = [] { return true; };
+    TStatusForm form;
+    form.ProgramName = L"Zeigerwerk";
+    form.ZIPFileName = L"Pfeilbau.zip";
+    form.RegistryKey = L"ZwUpdateBench";
+    form.ProgramFile = L"C:\\zeigerwerk.exe";
+    form.ProgramDate = 1;
+    form.Key = signer.publicKey;
+    form.Server = {"127.0.0.1", server.Port()};
+
+    wchar_t tempPath[MAX_PATH];
+    GetTempPathW(MAX_PATH, tempPath);
+    const std::wstring bareFile = std::wstring(tempPath) + L"zw-bare-download.bin";
+
+    std::vector<double> bare, dialog, verify;
+    bool allConfirmed = true;
+    for (int round = 0; round < rounds; ++round) {
+        {
+            THttpClient client;
+            client.InputFileMode = true;
+            client.Body = bareFile;
+            client.TimeOut = 10000;
+            const auto start = Clock::now();
+            client.Get("http://127.0.0.1:" + std::to_string(server.Port()) + "/bare.zip");
+            bare.push_back(Seconds(start, Clock::now()));
+            const auto checkStart = Clock::now();
+            // The bare body carries the archive's bytes: its check costs what the wizard's does.
+            const std::wstring sigFile = bareFile + L".sig";
+            HANDLE out = CreateFileW(sigFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(out, archiveSignature.data(), 64, &written, nullptr);
+            CloseHandle(out);
+            if (CheckFileSignature(bareFile, sigFile, signer.publicKey) != SignatureCheck::Valid) allConfirmed = false;
+            DeleteFileW(sigFile.c_str());
+            verify.push_back(Seconds(checkStart, Clock::now()));
+            DeleteFileW(bareFile.c_str());
+        }
+        form.OnShown = [&](TStatusForm& f) {
+            f.Button_NextClick();
+            f.Button_CheckClick();
+            const auto start = Clock::now();
+            f.Button_NextClick();  // the download with its progress page
+            dialog.push_back(Seconds(start, Clock::now()));
+            allConfirmed = allConfirmed && !f.DownloadFailed();
+            f.Button_CancelClick();
+        };
+        form.ShowModal(nullptr);
+    }
+    std::sort(bare.begin(), bare.end());
+    std::sort(dialog.begin(), dialog.end());
+    std::sort(verify.begin(), verify.end());
+    const double b = bare[bare.size() / 2], d = dialog[dialog.size() / 2], v = verify[verify.size() / 2];
+    std::printf("archive %.0f MB, %d rounds, medians\n", size / 1048576.0, rounds);
+    std::printf("bare THttpClient download:          %.2f s\n", b);
+    std::printf("wizard download incl. signature:    %.2f s%s\n", d, allConfirmed ? "" : " (NOT CONFIRMED)");
+    std::printf("of which hashing 200 MB (estimate): %.2f s\n", v);
+    std::printf("ratio transfer (wizard - hashing) / bare: %.2f (bound 1.2)\n", (d - v) / b);
+    std::printf("ratio wizard incl. signature / bare: %.2f\n", d / b);
+    return allConfirmed && (d - v) / b <= 1.2 ? 0 : 1;
+}

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Turns a built program into a folder to publish on the update server:
+#   Updates.ini, Updates.ini.sig, Updates/<archive>, Updates/<archive>.sig
+# The archive holds the program, the help file (and any --file given) and an Update.bat that
+# replaces them in the program's folder after the program has ended. Both server files are
+# signed with the maker's private key: ECDSA P-256 over SHA-256, stored as the 64 bytes r then s.
+#
+# make-update.sh --key KEY.pem --program zeigerwerk.exe --out FOLDER
+#                [--help Pfeilbau.hlp] [--file EXTRA]... [--date DD.MM.YYYY]
+#                [--news "DD.MM.YYYY: text"]... [--archive NAME.zip] [--section Zeigerwerk]
+# make-update.sh --key KEY.pem --sign FILE    signs one file (FILE.sig), e.g. an edited Updates.ini
+set -euo pipefail
+
+key= program= out= help= date= archive=Pfeilbau.zip section=Zeigerwerk only=
+files=() news=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --key) key=$2; shift 2 ;;
+    --program) program=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    --help) help=$2; shift 2 ;;
+    --file) files+=("$2"); shift 2 ;;
+    --date) date=$2; shift 2 ;;
+    --news) news+=("$2"); shift 2 ;;
+    --archive) archive=$2; shift 2 ;;
+    --section) section=$2; shift 2 ;;
+    --sign) only=$2; shift 2 ;;
+    *) echo "unknown argument: $1" >&2; exit 2 ;;
+  esac
+done
+# openssl writes the signature as DER; the program reads r and s as 32 bytes each.
+sign() {
+  local file=$1 der
+  der=$(mktemp)
+  openssl dgst -sha256 -sign "$key" -out "$der" "$file"
+  python3 - "$der" "$file.sig" <<'EOF'
+import sys
+der = open(sys.argv[1], "rb").read()
+def integer(at):
+    assert der[at] == 2
+    length = der[at + 1]
+    value = der[at + 2:at + 2 + length].lstrip(b"\0")
+    assert len(value) <= 32
+    return value.rjust(32, b"\0"), at + 2 + length
+assert der[0] == 0x30
+r, at = integer(2)
+s, _ = integer(at)
+open(sys.argv[2], "wb").write(r + s)
+EOF
+  rm -f "$der"
+}
+if [ -n "$only" ]; then
+  [ -f "$key" ] && [ -f "$only" ] || { echo "need --key and an existing file to sign" >&2; exit 1; }
+  sign "$only"
+  exit 0
+fi
+[ -n "$key" ] && [ -n "$program" ] && [ -n "$out" ] ||
+  { echo "usage: $0 --key KEY.pem --program zeigerwerk.exe --out FOLDER [options]" >&2; exit 2; }
+[ -f "$key" ] || { echo "no private key at $key" >&2; exit 1; }
+[ -f "$program" ] || { echo "no program at $program" >&2; exit 1; }
+if [ -z "$help" ] && [ -f "$(dirname "$program")/Pfeilbau.hlp" ]; then help=$(dirname "$program")/Pfeilbau.hlp; fi
+[ -n "$help" ] && files=("$help" "${files[@]}")
+[ -n "$date" ] || date=$(date +%d.%m.%Y)
+[[ $archive =~ ^[A-Za-z0-9._-]+$ ]] || { echo "archive name must be a plain file name: $archive" >&2; exit 1; }
+
+mkdir -p "$out/Updates"
+python3 - "$out" "$section" "$date" "$archive" "$program" "${files[@]}" -- "${news[@]}" <<'EOF'
+import os, sys, zipfile
+args = sys.argv[1:]
+split = args.index("--")
+out, section, date, archive, program, *extra = args[:split]
+news = args[split + 1:]
+
+def group(first, name):
+    # first line unchanged; then the program's folder twice; then temporary folder -> program's folder
+    return [first, f'attrib -r "%s{name}" >nul 2>&1', f'del "%s{name}" >nul 2>&1',
+            f'copy /y "%s{name}" "%s{name}" >nul']
+
+names = [os.path.basename(p) for p in [program] + extra]
+lines = []
+for i, name in enumerate(names):
+    # The first group waits a moment, so that the program has ended before its file is replaced.
+    lines += group("@ping -n 3 127.0.0.1 >nul" if i == 0 else f"rem {name}", name)
+lines += [f' del "%s{name}" >nul 2>&1' for name in names]
+template = ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+with zipfile.ZipFile(os.path.join(out, "Updates", archive), "w", zipfile.ZIP_DEFLATED) as z:
+    for path, name in zip([program] + extra, names):
+        z.write(path, name)
+    z.writestr("Update.bat", template)
+
+def quoted(entry):
+    return '"' + entry.replace('"', '""') + '"'
+
+ini = f"[{section}]\r\nDate={date}\r\n"
+if news:
+    ini += "News=" + ",".join(quoted(n) for n in news) + "\r\n"
+ini += f"File={archive}\r\n"
+with open(os.path.join(out, "Updates.ini"), "wb") as f:
+    f.write(ini.encode("cp1252"))
+EOF
+
+sign "$out/Updates.ini"
+sign "$out/Updates/$archive"
+echo "update for $section dated $date in $out: Updates.ini, Updates/$archive and their signatures"

@@ -1,0 +1,149 @@
+#include "update/update_file.h"
+
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/platform_error.h"
+#include "update/status_form.h"
+
+std::function<double()> UpdateClockScript;
+std::function<bool()> ConnectedStateScript;
+std::function<void()> EndProcessScript;
+
+namespace {
+
+double DaysFromSystemTime(const SYSTEMTIME& t) {
+    return DaysFromCivil(t.wYear, t.wMonth, t.wDay) +
+           (t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0) / 86400.0;
+}
+
+}  // namespace
+
+double UpdateNow() {
+    if (UpdateClockScript) return UpdateClockScript();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return DaysFromSystemTime(now);
+}
+
+double UpdateToday() { return DatePart(UpdateNow()); }
+
+bool InternetConnected() {
+    if (ConnectedStateScript) return ConnectedStateScript();
+    // Loaded when first asked, so that the program's start does not pay for the Internet library.
+    using Query = BOOL(WINAPI*)(DWORD*, DWORD);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"wininet.dll"), "InternetGetConnectedState")));
+    DWORD flags = 0;
+    return query && query(&flags, 0) != FALSE;
+}
+
+std::wstring UpdateSettingsPath(const std::wstring& registryKey) { return L"Software\\DZ\\" + registryKey; }
+
+RegistryKey OpenUpdateSettings(bool hkcu, const std::wstring& registryKey) {
+    const std::wstring path = UpdateSettingsPath(registryKey);
+    if (!hkcu) {
+        // Without the right to write below HKEY_LOCAL_MACHINE the schedule lives with the user.
+        try {
+            return RegistryKey::Create(HKEY_LOCAL_MACHINE, path);
+        } catch (const PlatformError&) {
+        }
+    }
+    return RegistryKey::Create(HKEY_CURRENT_USER, path);
+}
+
+std::optional<double> ReadNextDueDate(const RegistryKey& key) {
+    DWORD type = 0;
+    double value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key.Get(), L"Update", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY || size != sizeof value || !(value == value))
+        return std::nullopt;
+    return value;
+}
+
+void WriteNextDueDate(const RegistryKey& key, double date) {
+    const LSTATUS status =
+        RegSetValueExW(key.Get(), L"Update", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&date), sizeof date);
+    if (status != ERROR_SUCCESS) throw PlatformError(L"Fehler beim Setzen der Daten für 'Update'", status);
+}
+
+std::optional<std::int32_t> ReadInterval(const RegistryKey& key) {
+    const auto value = key.GetInteger(L"UpdateInterval");
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+}
+
+ServerAddress UpdateServerAddress(const std::wstring& registryKey) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const auto key = RegistryKey::Open(root, UpdateSettingsPath(registryKey));
+        if (!key) continue;
+        const auto text = key->GetString(L"UpdateServer");
+        if (!text) continue;
+        if (const auto address = ParseServerAddress(*text)) return *address;
+    }
+    return ServerAddress{kDefaultUpdateHost, 80};
+}
+
+double FileDate(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FILETIME local{};
+    SYSTEMTIME t{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &t))
+        return 0;
+    return DaysFromSystemTime(t);
+}
+
+TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
+    Host = kDefaultUpdateHost;
+    Port = 21;
+    TimeOut = 10000;
+    Body.clear();
+    Header.clear();
+    InputFileMode = true;
+    OnEndProcess = [] {
+        if (EndProcessScript) return EndProcessScript();
+        FinishUpdates();
+        ExitProcess(0);
+    };
+}
+
+void TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {
+    std::optional<::RegistryKey> key(OpenUpdateSettings(HKCU, RegistryKey));
+    if (!manual) key->SetString(L"ApplicationFileName", ApplicationFileNameValue(ProgramFile, params));
+
+    const std::wstring root = ProgramFile.substr(0, 3);
+    if (!DriveTypeAllowsUpdate(GetDriveTypeW(root.c_str()))) return;
+
+    const double effectiveDate = programDate != 0 ? programDate : FileDate(ProgramFile);
+    ScheduleState schedule;
+    schedule.manual = manual;
+    schedule.today = UpdateToday();
+    schedule.nextDue = ReadNextDueDate(*key);
+    schedule.onlyUpdate = key->HasValue(L"OnlyUpdate");
+    schedule.noUpdate = key->HasValue(L"NoUpdate");
+    if (!UpdateDue(schedule)) return;
+
+    TStatusForm& dialog = UpdateStatusForm();
+    dialog.ProgramName = ProgramName;
+    dialog.ZIPFileName = ZIPFileName;
+    dialog.RegistryKey = RegistryKey;
+    dialog.ProgramDate = effectiveDate;
+    dialog.HKCU = HKCU;
+    dialog.ProgramFile = ProgramFile;
+    dialog.Key = Key;
+    dialog.Server = UpdateServerAddress(RegistryKey);
+    key.reset();  // the dialog opens the key itself where it needs it
+    dialog.ShowModal(Owner);
+
+    if (schedule.onlyUpdate) {
+        if (OnDetachOwnerDestroy) OnDetachOwnerDestroy();
+        if (OnEndProcess) OnEndProcess();
+    }
+}
+
+void FinishUpdates() {
+    if (UpdateStatusFormExists()) UpdateStatusForm().FormDestroy();
+}
