@@ -26,13 +26,8 @@ namespace update_test {
 
 inline std::wstring Unix(const std::wstring& path) { return WideFromUtf8(UnixPathOf(path)); }
 
-inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 20000) {
-    const DWORD until = GetTickCount() + milliseconds;
-    while (!condition()) {
-        if (GetTickCount() > until) return false;
-        Pump(10);
-    }
-    return true;
+inline bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 20000) {
+    return PumpUntil(condition, milliseconds);
 }
 
 // Runs a shell command line under Wine and waits for its end (its exit status lands in a file).
