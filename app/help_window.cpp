@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kMargin = 10;
+constexpr const wchar_t* kHelpClass = L"ZeigerwerkHelp";
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 25;
 
@@ -34,13 +35,18 @@ class HelpWindow final : public Window {
 public:
     HelpWindow(HWND owner, HelpContents file) : file_(std::move(file)), owner_(owner) {
         RECT place = Placement(owner);
-        CreateWindowObject(L"ZeigerwerkHelp", WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME,
+        CreateWindowObject(kHelpClass, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME,
                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                            L"Zeigerwerk-Hilfe", place.left, place.top, place.right - place.left,
                            place.bottom - place.top, owner, nullptr, nullptr);
     }
 
     HWND Owner() const { return owner_; }
+
+protected:
+    void FinalMessage() override { std::unique_ptr<HelpWindow> self(this); }
+
+public:
 
     void Replace(HelpContents file) {
         file_ = std::move(file);
@@ -81,13 +87,7 @@ protected:
                 return 0;
             }
             case WM_ACTIVATE:
-                // Keep the focus on the control that had it, as a dialog does.
-                if (LOWORD(wParam) == WA_INACTIVE) {
-                    const HWND focus = GetFocus();
-                    if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-                } else {
-                    SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : text_);
-                }
+                RestoreFocusOnActivate(Handle(), wParam, lastFocus_, text_);
                 return 0;
             case WM_CTLCOLORSTATIC:
                 if (reinterpret_cast<HWND>(lParam) == text_) {
@@ -112,9 +112,6 @@ protected:
                         return 0;
                 }
                 break;
-            case WM_DESTROY:
-                StopKeyboardRouting();
-                return 0;
         }
         return Default(message, wParam, lParam);
     }
@@ -187,7 +184,6 @@ private:
         RECT client;
         GetClientRect(Handle(), &client);
         Layout(client.right, client.bottom);
-        StartKeyboardRouting();
     }
 
     void FillTopicList() {
@@ -236,51 +232,45 @@ private:
         return metrics.tmHeight;
     }
 
-    // The help window lives beside the wizard without a message loop of its own; keyboard
-    // messages for it pass the dialog navigation before they are dispatched, whichever loop
-    // fetches them.
-    void StartKeyboardRouting();
-    void StopKeyboardRouting();
-
     HelpContents file_;
     HWND owner_;
     HWND title_ = nullptr, text_ = nullptr, label_ = nullptr, topics_ = nullptr, close_ = nullptr;
     HWND lastFocus_ = nullptr;
     GdiHandle bodyFont_, titleFont_;
     ControlHook textHook_;
-    HHOOK routing_ = nullptr;
 };
 
-std::unique_ptr<HelpWindow> openHelp;
+struct HelpSearch {
+    HWND root;
+    bool anyOwner;
+    HelpWindow* found;
+};
 
-LRESULT CALLBACK RouteKeyboard(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE && openHelp && openHelp->Handle()) {
-        auto* msg = reinterpret_cast<MSG*>(lParam);
-        const HWND help = openHelp->Handle();
-        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
-            (msg->hwnd == help || IsChild(help, msg->hwnd)) && IsDialogMessageW(help, msg)) {
-            msg->message = WM_NULL;
-            msg->wParam = 0;
-            msg->lParam = 0;
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+BOOL CALLBACK FindHelp(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<HelpSearch*>(data);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (wcscmp(name, kHelpClass) != 0) return TRUE;
+    auto* help = static_cast<HelpWindow*>(reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    if (help && (search.anyOwner || help->Owner() == search.root)) search.found = help;
+    return search.found ? FALSE : TRUE;
 }
 
-void HelpWindow::StartKeyboardRouting() {
-    routing_ = SetWindowsHookExW(WH_GETMESSAGE, RouteKeyboard, nullptr, GetCurrentThreadId());
-}
-
-void HelpWindow::StopKeyboardRouting() {
-    if (routing_) UnhookWindowsHookEx(routing_);
-    routing_ = nullptr;
+// The help window of this thread, the one with this owner unless anyOwner.
+HelpWindow* FindHelpWindow(HWND root, bool anyOwner) {
+    HelpSearch search{root, anyOwner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindHelp, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
 
 std::wstring ProgramHelpFile() { return ProgramFolder() + L"Pfeilbau.hlp"; }
 
-HWND HelpWindowHandle() { return openHelp ? openHelp->Handle() : nullptr; }
+HWND HelpWindowHandle() {
+    const HelpWindow* help = FindHelpWindow(nullptr, true);
+    return help ? help->Handle() : nullptr;
+}
 
 void ShowHelpTopic(HWND owner, const std::wstring& helpFile, const std::wstring& topic) {
     const HWND root = owner ? GetAncestor(owner, GA_ROOTOWNER) : nullptr;
@@ -302,12 +292,15 @@ void ShowHelpTopic(HWND owner, const std::wstring& helpFile, const std::wstring&
         return;
     }
     const HelpTopic shown = *found;
-    if (openHelp && openHelp->Handle() && openHelp->Owner() == root) {
-        openHelp->Replace(std::move(file));
+    HelpWindow* help = FindHelpWindow(root, false);
+    if (help) {
+        help->Replace(std::move(file));
     } else {
-        openHelp.reset();
-        openHelp = std::make_unique<HelpWindow>(root, std::move(file));
+        // One help window at a time: one for another owner goes.
+        if (const HWND other = HelpWindowHandle()) DestroyWindow(other);
+        // The window owns itself from here on and goes with its last message.
+        help = std::make_unique<HelpWindow>(root, std::move(file)).release();
     }
-    openHelp->ShowTopic(shown);
-    openHelp->Present();
+    help->ShowTopic(shown);
+    help->Present();
 }

@@ -97,10 +97,10 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     const HACCEL accelerators = CreateAcceleratorTableW(keys, 1);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle()) {
-            if (TranslateAcceleratorW(form.Handle(), accelerators, &message)) continue;
-            if (IsDialogMessageW(form.Handle(), &message)) continue;
-        }
+        if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle() &&
+            TranslateAcceleratorW(form.Handle(), accelerators, &message))
+            continue;
+        if (RouteDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

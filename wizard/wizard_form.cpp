@@ -23,14 +23,24 @@ constexpr int kPageLeft = 136, kPageTop = 8;
 
 const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
                                       L"KindOfLink"};
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
 }  // namespace
 
 TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? ProgramFolder() : std::move(dataFolder)) {
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    dpi_ = SystemDpi();
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - S(kWidth)) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - S(kHeight)) / 2;
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       L"Verknüpfung erstellen", x, y, kWidth, kHeight, nullptr, nullptr,
+                       L"Verknüpfung erstellen", x, y, S(kWidth), S(kHeight), nullptr, nullptr,
                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
+    // A window that opened on a screen of another scale is sized for that screen.
+    if (const UINT windowDpi = WindowDpi(Handle()); windowDpi != dpi_) {
+        dpi_ = windowDpi;
+        SetWindowPos(Handle(), nullptr, 0, 0, S(kWidth), S(kHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateControls();
 
     // What the form does when it is created: the "&Info" entry, the help file, the drop target,
@@ -38,8 +48,6 @@ TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? Progr
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
     HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
-    questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, 0, 0, 0)));
-    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
     histories_ = LoadHistories(dataFolder_);
     ExistingFile.SetItems(histories_[HistoryKind::Files]);
     LinkFile.SetItems(histories_[HistoryKind::Directories]);
@@ -60,7 +68,9 @@ void TForm1::FormDestroy() {
         GetWindowPlacement(Handle(), &placement);
         bounds = placement.rcNormalPosition;
     }
-    const Settings settings{bounds.right - bounds.left, bounds.bottom - bounds.top, ODialog.FilterIndex};
+    // Kept in design units, so that a window restored on a screen of another scale keeps its look.
+    const Settings settings{Unscale(bounds.right - bounds.left, dpi_), Unscale(bounds.bottom - bounds.top, dpi_),
+                            ODialog.FilterIndex};
     const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder(), HKEY_CURRENT_USER, SettingsKey);
     TargetTokens.clear();
     histories_[HistoryKind::Files] = ExistingFile.Items();
@@ -84,17 +94,16 @@ void TForm1::AddToPage(int page, HWND control, int anchors) {
 
 void TForm1::CreateControls() {
     pages_.assign(6, {});
+    // Controls are made at their design sizes in the design client area; the layout then
+    // scales them to the window's DPI.
     RECT client;
     GetClientRect(Handle(), &client);
-    const int W = client.right, H = client.bottom;
+    const int W = Unscale(client.right, dpi_), H = Unscale(client.bottom, dpi_);
     layout_.SetBase(W, H);
     const HWND form = Handle();
     hints_.Create(form);
 
-    sidePicture_.Reset(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIDE_PICTURE), IMAGE_BITMAP, 0, 0,
-                                  LR_DEFAULTCOLOR));
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
-    SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
 
     const int pw = W - kPageLeft - 8, ph = H - 56 - kPageTop;
@@ -123,6 +132,52 @@ void TForm1::CreateControls() {
     Next.SetEnabled(false);
     for (HWND h : {DelCurLink.Handle(), Back.Handle(), Next.Handle(), Cancel.Handle()})
         layout_.Add(h, AnchorLayout::BottomRight);
+
+    ApplyFonts();
+    LoadPictures();
+    layout_.Apply(client.right, client.bottom, dpi_);
+    FormResize();
+}
+
+HFONT TForm1::Font() const { return font_ ? font_ : DialogFontForDpi(dpi_); }
+
+void TForm1::ApplyFonts() {
+    const HFONT regular = Font();
+    EnumChildWindows(Handle(), &SetChildFont, reinterpret_cast<LPARAM>(regular));
+    Label7.SetFont(FontVariant(regular, FW_BOLD, false));
+    if (iconLabelHot_) IconLabel.SetFont(FontVariant(regular, FW_NORMAL, true));
+}
+
+void TForm1::LoadPictures() {
+    sidePicture_.Reset(LoadPictureAtSize(nullptr, IDB_SIDE_PICTURE, IDB_SIDE_PICTURE_2X, S(120), S(228)));
+    SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
+    const int large = LargeIconSize(dpi_);
+    questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, large, large, 0)));
+    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
+    LoadButtonPictures();
+    if (!buttonIcons_.empty()) {
+        buttonIcons_.clear();
+        LoadFolderButtonIcons();
+    }
+    WinAni1->SetScale(dpi_);
+}
+
+void TForm1::DpiChanged(UINT dpi, const RECT* suggested) {
+    if (dpi == 0) return;
+    const HFONT old = Font();
+    const UINT oldDpi = dpi_;
+    dpi_ = dpi;
+    font_ = FontForDpi(old, oldDpi, dpi_);
+    ApplyFonts();
+    LoadPictures();
+    if (suggested)
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    layout_.Apply(client.right, client.bottom, dpi_);
+    FormResize();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TForm1::CreateTargetPage(int x, int y, int w) {
@@ -412,13 +467,28 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return MAKELRESULT(IdNext, DC_HASDEFID);
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
-                layout_.Apply(LOWORD(lParam), HIWORD(lParam));
+                layout_.Apply(LOWORD(lParam), HIWORD(lParam), dpi_);
                 FormResize();
+                // Moved controls keep no stale pixels: after maximising and restoring, every
+                // control paints itself again.
+                RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
+            return 0;
+        case WM_ACTIVATE:
+            RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ExistingFile.Handle());
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(Font());
+        case WM_SETFONT:
+            font_ = reinterpret_cast<HFONT>(wParam);
+            ApplyFonts();
+            return 0;
+        case WM_DPICHANGED:
+            DpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {kMinWidth, kMinHeight};
+            info->ptMinTrackSize = {S(kMinWidth), S(kMinHeight)};
             return 0;
         }
         case WM_DROPFILES: {

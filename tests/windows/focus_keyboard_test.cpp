@@ -1,0 +1,170 @@
+#include <windows.h>
+
+#include <functional>
+
+#include "app/help_window.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/icon_chooser.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "tests/windows/support/messages.h"
+#include "tests/windows/support/wizard_fixture.h"
+#include "wizard/folder_replacement.h"
+
+namespace {
+
+// Handles what is waiting until the condition holds (or a generous limit passes).
+bool PumpUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 400 && !condition(); ++i) Pump(10);
+    return condition();
+}
+
+bool HasFocus(HWND control) {
+    const HWND focus = GetFocus();
+    return focus && (focus == control || IsChild(control, focus));
+}
+
+void PressAccessKey(wchar_t key) {
+    PostMessageW(GetFocus(), WM_SYSCHAR, key, 1 << 29);
+    Pump(20);
+}
+
+// Answers the message box of this thread once it is there, from its own modal loop.
+void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = GetActiveWindow();
+    wchar_t name[16] = {};
+    if (box) GetClassNameW(box, name, 16);
+    if (std::wstring(name) != L"#32770") return;
+    KillTimer(nullptr, timer);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
+    const std::wstring helpFile = ProgramFolder() + L"Pfeilbau.hlp";
+    TInfo about;
+    TForm2 chooser;
+    const struct {
+        const char* name;
+        std::function<void(HWND owner)> open;
+    } windows[] = {
+        {"message box",
+         [](HWND owner) {
+             SetTimer(nullptr, 0, 10, CloseMessageBox);
+             MessageBoxW(owner, L"Hinweis", L"Warnung", MB_OK);
+         }},
+        {"About dialog",
+         [&](HWND owner) {
+             about.OnShown = [&] { about.OKClick(); };
+             about.ShowModal(owner, L"Zeigerwerk", L"2000 - 2002", nullptr);
+         }},
+        {"icon chooser",
+         [&](HWND owner) {
+             chooser.OnShown = [&] { chooser.CancelClick(); };
+             int index = 0;
+             chooser.ShowModal(owner, ModulePath(), index);
+         }},
+        {"help window",
+         [&](HWND owner) {
+             ShowHelpTopic(owner, helpFile, L"CreateLink");
+             ASSERT_TRUE(PumpUntil([] { return HelpWindowHandle() && GetActiveWindow() == HelpWindowHandle(); }));
+             SendMessageW(HelpWindowHandle(), WM_COMMAND, IDCANCEL, 0);
+         }},
+        {"owned window (as the file dialogs and the folder browser)",
+         [](HWND owner) {
+             const HWND other = CreateWindowExW(0, L"STATIC", L"Ordner suchen", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                                50, 50, 200, 100, owner, nullptr, nullptr, nullptr);
+             SetActiveWindow(other);
+             ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == other; }));
+             DestroyWindow(other);
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        // Not the control a fresh form focuses, so only a remembered focus passes.
+        form->Button4.SetFocus();
+        ASSERT_TRUE(HasFocus(form->Button4.Handle()));
+        w.open(form->Handle());
+        EXPECT_TRUE(PumpUntil([&] { return GetFocus() != nullptr; }));
+        EXPECT_TRUE(HasFocus(form->Button4.Handle()));
+    }
+}
+
+TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
+    const std::wstring program = MakeProgram(L"prog.exe");
+    TypeTarget(program);
+    const struct {
+        TForm1::Page page;
+        wchar_t key;
+        std::function<HWND()> expected;
+    } cases[] = {
+        {TForm1::ExistsFilePage, L'b', [&] { return form->ExistingFile.Handle(); }},
+        {TForm1::LinkFilePage, L's', [&] { return form->Dir->Handle(); }},
+        {TForm1::DescriptionPage, L'S', [&] { return form->Description.Handle(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        while (form->PageIndex() < c.page) form->NextClick();
+        ASSERT_EQ(form->PageIndex(), c.page);
+        form->Cancel.SetFocus();
+        PressAccessKey(c.key);
+        EXPECT_TRUE(HasFocus(c.expected()));
+    }
+}
+
+TEST_F(WizardTest, TheChooserAndTheHelpWindowFollowTheirAccessKeys) {
+    TForm2 chooser;
+    bool indexFocused = false;
+    chooser.OnShown = [&] {
+        PressAccessKey(L'i');
+        indexFocused = HasFocus(chooser.IconIndexEdit());
+        chooser.CancelClick();
+    };
+    int index = 0;
+    chooser.ShowModal(form->Handle(), ModulePath(), index);
+    EXPECT_TRUE(indexFocused) << "Alt+I goes to \"Symbolindex:\"";
+
+    ShowHelpTopic(form->Handle(), ProgramFolder() + L"Pfeilbau.hlp", L"CreateLink");
+    ASSERT_TRUE(PumpUntil([] { return HelpWindowHandle() && GetActiveWindow() == HelpWindowHandle(); }));
+    PressAccessKey(L't');
+    EXPECT_TRUE(HasFocus(GetDlgItem(HelpWindowHandle(), kHelpTopicListId))) << "Alt+T goes to \"Thema:\"";
+    DestroyWindow(HelpWindowHandle());
+}
+
+TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
+    for (const wchar_t* folder : {L"Eins", L"Zwei", L"Drei"}) CreateDirectoryW((temp.Path() + folder).c_str(), nullptr);
+    TypeTarget(MakeProgram(L"prog.exe"));
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    form->Dir->SelectDirectory(temp.Path() + L"Eins");
+    const HWND tree = form->Dir->Handle();
+    SetFocus(tree);
+    for (int step = 0; step < 2; ++step) {
+        const std::wstring before = form->LinkFile.Text();
+        PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
+        PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
+        ASSERT_TRUE(PumpUntil([&] { return form->LinkFile.Text() != before; })) << "step " << step;
+        EXPECT_TRUE(HasFocus(tree)) << "step " << step;
+        EXPECT_EQ(form->LinkFile.Text(), form->Dir->SelectedDirectory() + L"prog");
+    }
+
+    // A change that is not the tree's own keyboard (a click, a folder button) takes the focus
+    // on to the name, as before.
+    const HTREEITEM parent = form->Dir->ParentOf(form->Dir->Selected());
+    form->Dir->Select(parent);
+    EXPECT_EQ(form->Dir->Selected(), parent);
+    EXPECT_TRUE(HasFocus(form->LinkFile.Handle()));
+}
+
+TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
+    const std::wstring folder = WithTrailingBackslash(temp.Path() + L"Ordner");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    boxes.Clear();
+    EXPECT_FALSE(MakeRoomForFolderLink(form->Handle(), folder));
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
+    EXPECT_TRUE(DirectoryExists(folder));
+}
+
+}  // namespace
