@@ -13,6 +13,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/app_title.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -72,8 +73,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     SetAppTitle(L"Zeigerwerk");
     TForm1 form;
     const Settings settings = LoadSettings();
-    SetWindowPos(form.Handle(), nullptr, 0, 0, settings.windowWidth, settings.windowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(form.Handle(), nullptr, 0, 0, Scale(settings.windowWidth, form.Dpi()),
+                 Scale(settings.windowHeight, form.Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form.ODialog.FilterIndex = settings.fileTypes;
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {

@@ -61,7 +61,13 @@ HFONT FontForDpi(HFONT font, UINT oldDpi, UINT newDpi) {
     if (!made) {
         LOGFONTW lf{};
         GetObjectW(font, sizeof lf, &lf);
-        lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+        // Through whole points, as fonts are chosen: moving back and forth keeps the size.
+        if (lf.lfHeight < 0) {
+            const int points = MulDiv(-lf.lfHeight, 72, static_cast<int>(oldDpi));
+            lf.lfHeight = -MulDiv(points, static_cast<int>(newDpi), 72);
+        } else {
+            lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+        }
         lf.lfWidth = MulDiv(lf.lfWidth, static_cast<int>(newDpi), static_cast<int>(oldDpi));
         made = CreateFontIndirectW(&lf);
     }

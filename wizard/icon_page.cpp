@@ -34,7 +34,7 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     ChoseIcon.Create(form, L"Symbol auswählen", x + w - 24, y + 41, 24, 23, IdChoseIcon, BS_ICON);
     ChoseIcon.SetEnabled(false);
     hints_.Set(ChoseIcon.Handle(), L"Symbol auswählen");
-    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 130, 23, IdWinIconsFile);
+    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 140, 23, IdWinIconsFile);
     WinIconsFile.SetEnabled(false);
     Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
     Button3.SetEnabled(false);

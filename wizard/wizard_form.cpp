@@ -120,14 +120,16 @@ void TForm1::CreateControls() {
     WinAni1->SetInterval(20);
     layout_.Add(WinAni1->Handle(), AnchorLayout::BottomLeft);
 
-    const int by = H - 34;
-    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", W - 8 - 75 * 3 - 8 - 12 - 170, by + 3, 170, 17,
-                      IdDelCurLink, BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
+    // Every caption fits its control in the form's font: "Fertig stellen" needs a wider Next
+    // than the other two, and the check box's caption needs its full width.
+    const int by = H - 34, cancelX = W - 8 - 75, nextX = cancelX - 8 - 84, backX = nextX - 75;
+    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", backX - 12 - 190, by + 3, 190, 17, IdDelCurLink,
+                      BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
     DelCurLink.SetChecked(true);
     DelCurLink.SetVisible(false);
-    Back.Create(form, L"< &Zurück", W - 8 - 75 * 3 - 8, by, 75, 23, IdBack);
-    Next.Create(form, L"&Weiter >", W - 8 - 75 * 2 - 8, by, 75, 23, IdNext, BS_DEFPUSHBUTTON);
-    Cancel.Create(form, L"Abbrechen", W - 8 - 75, by, 75, 23, IdCancel);
+    Back.Create(form, L"< &Zurück", backX, by, 75, 23, IdBack);
+    Next.Create(form, L"&Weiter >", nextX, by, 84, 23, IdNext, BS_DEFPUSHBUTTON);
+    Cancel.Create(form, L"Abbrechen", cancelX, by, 75, 23, IdCancel);
     Back.SetEnabled(false);
     Next.SetEnabled(false);
     for (HWND h : {DelCurLink.Handle(), Back.Handle(), Next.Handle(), Cancel.Handle()})
