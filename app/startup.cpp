@@ -18,6 +18,7 @@
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
+#include "platform/startup_trace.h"
 #include "platform/window.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
@@ -64,6 +65,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
     if (mode.kind == StartMode::Uninstall) return RunUninstall();
     RegisterShellIntegration(ModulePath());
+    NoteStartupPhase("registration");
 
     if (mode.kind == StartMode::NewLinkHere) {
         ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
@@ -73,6 +75,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     SetAppTitle(L"Zeigerwerk");
     TForm1 form;
     const Settings settings = LoadSettings();
+    NoteStartupPhase("settings");
     SetWindowPos(form.Handle(), nullptr, 0, 0, Scale(settings.windowWidth, form.Dpi()),
                  Scale(settings.windowHeight, form.Dpi()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form.ODialog.FilterIndex = settings.fileTypes;
@@ -92,7 +95,10 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     chooser.OnHelp = [&form, &chooser](const std::wstring& topic) {
         ShowHelpTopic(chooser.Handle(), form.HelpFile, topic);
     };
+    NoteStartupPhase("command line and chooser");
     form.Show(showCommand);
+    NoteStartupPhase("first paint");
+    WriteStartupTrace();
 
     ACCEL keys[] = {{FVIRTKEY, VK_F1, IdHelp}};
     const HACCEL accelerators = CreateAcceleratorTableW(keys, 1);

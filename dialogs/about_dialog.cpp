@@ -13,6 +13,7 @@
 #include "platform/dpi.h"
 #include "platform/icon_size.h"
 #include "platform/message_font.h"
+#include "platform/system_library.h"
 
 namespace {
 constexpr int kClientWidth = 435;
@@ -36,21 +37,28 @@ SIZE TextSize(HDC dc, HFONT font, const std::wstring& text) {
 
 std::wstring FileVersionOf(const std::wstring& file) {
     if (file.empty() || !SHGetFileInfoW(file.c_str(), 0, nullptr, 0, SHGFI_EXETYPE)) return {};
+    // The version functions are needed only here, when the dialog is first shown.
+    static const auto infoSize = SystemFunction<DWORD(WINAPI*)(LPCWSTR, LPDWORD)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static const auto info = SystemFunction<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID)>(L"version.dll",
+                                                                                           "GetFileVersionInfoW");
+    static const auto query = SystemFunction<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(L"version.dll",
+                                                                                               "VerQueryValueW");
+    if (!infoSize || !info || !query) return {};
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    const DWORD size = infoSize(file.c_str(), &ignored);
     if (size == 0) return {};
     std::vector<std::byte> record(size);
-    if (!GetFileVersionInfoW(file.c_str(), 0, size, record.data())) return {};
+    if (!info(file.c_str(), 0, size, record.data())) return {};
     WORD* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+    if (!query(record.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                         &length) ||
         length < 2 * sizeof(WORD))
         return {};
     wchar_t path[64];
     swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1], L"FileVersion");
     wchar_t* value = nullptr;
-    if (!VerQueryValueW(record.data(), path, reinterpret_cast<void**>(&value), &length) || !value) return {};
+    if (!query(record.data(), path, reinterpret_cast<void**>(&value), &length) || !value) return {};
     return std::wstring(value, wcsnlen(value, length));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/dpi.h"
 
+#include "platform/system_library.h"
+
 #include <cwchar>
 #include <map>
 #include <tuple>
@@ -10,8 +12,7 @@ HINSTANCE resourceModule = nullptr;
 // The per-DPI functions arrived with Windows 10; on older systems the program uses the system DPI.
 template <typename Function>
 Function User32Function(const char* name) {
-    static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+    return SystemFunction<Function>(L"user32.dll", name);
 }
 }  // namespace
 

@@ -87,11 +87,17 @@ void RestoreFocusOnActivate(HWND form, WPARAM wParam, HWND& lastFocus, HWND defa
         return;
     }
     if (HIWORD(wParam)) return;  // minimised: nothing can have the focus
-    HWND target = lastFocus && IsWindow(lastFocus) && IsChild(form, lastFocus) && IsWindowVisible(lastFocus) &&
-                          IsWindowEnabled(lastFocus)
-                      ? lastFocus
-                      : defaultFocus;
-    if (target) SetFocus(target);
+    const auto usable = [form](HWND control) {
+        return control && IsWindow(control) && IsChild(form, control) && IsWindowVisible(control) &&
+               IsWindowEnabled(control);
+    };
+    // A control that has the focus already keeps it; only a focus that went with the other
+    // window is given back.
+    if (usable(GetFocus())) return;
+    if (usable(lastFocus))
+        SetFocus(lastFocus);
+    else if (usable(defaultFocus))
+        SetFocus(defaultFocus);
 }
 
 bool RouteDialogMessage(MSG& message) {

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/startup_trace.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -48,10 +49,12 @@ TForm1::TForm1(std::wstring dataFolder) : dataFolder_(dataFolder.empty() ? Progr
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
     HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
+    NoteStartupPhase("form built");
     histories_ = LoadHistories(dataFolder_);
     ExistingFile.SetItems(histories_[HistoryKind::Files]);
     LinkFile.SetItems(histories_[HistoryKind::Directories]);
     IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+    NoteStartupPhase("histories");
 }
 
 TForm1::~TForm1() {
