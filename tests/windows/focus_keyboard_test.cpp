@@ -1,8 +1,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/help_window.h"
+#include "controls/win_ani.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/files.h"
@@ -165,6 +168,47 @@ TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
     EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
     EXPECT_TRUE(DirectoryExists(folder));
+}
+
+// The form's client area as it is on screen; the tree's area counts as blank, as the tree may
+// keep another scroll position after a resize.
+std::vector<COLORREF> Picture(HWND window, HWND tree) {
+    RECT client, skipped;
+    GetClientRect(window, &client);
+    GetWindowRect(tree, &skipped);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&skipped), 2);
+    const HDC dc = GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < client.bottom; y += 2)
+        for (int x = 0; x < client.right; x += 2)
+            pixels.push_back(PtInRect(&skipped, POINT{x, y}) ? 0 : GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+TEST_F(WizardTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
+    TypeTarget(MakeProgram(L"prog.exe"));
+    form->WinAni1->SetAniTimerEnabled(false);  // a still picture to compare
+    for (const TForm1::Page page : {TForm1::LinkFilePage, TForm1::DescriptionPage, TForm1::IconFilePage}) {
+        SCOPED_TRACE(page);
+        while (form->PageIndex() < page) form->NextClick();
+        form->Cancel.SetFocus();
+        Pump(50);
+        const std::vector<COLORREF> before = Picture(form->Handle(), form->Dir->Handle());
+        ShowWindow(form->Handle(), SW_MAXIMIZE);
+        Pump(50);
+        ShowWindow(form->Handle(), SW_RESTORE);
+        PumpUntil([&] { return Picture(form->Handle(), form->Dir->Handle()) == before; });
+        const std::vector<COLORREF> after = Picture(form->Handle(), form->Dir->Handle());
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        const int columns = (client.right + 1) / 2;
+        std::string differing;
+        for (size_t i = 0; i < std::min(before.size(), after.size()); ++i)
+            if (before[i] != after[i] && differing.size() < 400)
+                differing += " (" + std::to_string(2 * (i % columns)) + "," + std::to_string(2 * (i / columns)) + ")";
+        EXPECT_EQ(differing, "");
+    }
 }
 
 }  // namespace
