@@ -1,11 +1,18 @@
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstdlib>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "app/help_window.h"
+#include "controls/dz_image.h"
 #include "controls/win_ani.h"
+#include "platform/dpi.h"
+#include "platform/handles.h"
+#include "platform/utf.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/files.h"
@@ -168,6 +175,66 @@ TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
     EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
     EXPECT_TRUE(DirectoryExists(folder));
+}
+
+BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
+    auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == owner) found = window;
+    return found ? FALSE : TRUE;
+}
+
+std::wstring TooltipOf(HWND form, HWND control) {
+    std::pair<HWND, HWND> search{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindTooltip, reinterpret_cast<LPARAM>(&search));
+    wchar_t text[256] = {};
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = text;
+    if (search.second) SendMessageW(search.second, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+std::wstring NameOf(HWND control) {
+    wchar_t text[256] = {};
+    GetWindowTextW(control, text, 256);
+    return text;
+}
+
+TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
+    ModuleHandle program(LoadLibraryExW(WideFromUtf8(getenv("ZW_PROGRAM") ? getenv("ZW_PROGRAM") : "").c_str(),
+                                        nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
+    SetResourceModule(program.Get());
+    NewForm();
+    SetResourceModule(nullptr);
+    const struct {
+        Control& control;
+        const wchar_t* name;
+        bool picture;  // shows a picture of its own (the folder buttons get their folders' icons)
+    } cases[] = {
+        {form->Desktop, L"Desktop", false},
+        {form->Startmenu, L"Startmenü", false},
+        {form->Programs, L"Startmenü/Programme", false},
+        {form->SendTo, L"SendTo (Senden an)", false},
+        {form->QuickLaunch, L"Quick Launch (Schnellstart)", false},
+        {form->Autorun, L"Autostart", false},
+        {form->Up, L"Aufwärts", true},
+        {form->ChoseIcon, L"Symbol auswählen", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8FromWide(c.name));
+        EXPECT_EQ(NameOf(c.control.Handle()), c.name);
+        EXPECT_EQ(TooltipOf(form->Handle(), c.control.Handle()), c.name);
+        EXPECT_TRUE(GetWindowLongW(c.control.Handle(), GWL_STYLE) & BS_ICON) << "the name is not drawn";
+        if (c.picture) EXPECT_NE(SendMessageW(c.control.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    }
+    EXPECT_EQ(NameOf(form->Icon->Handle()), L"Symbol der Verknüpfung");
+    EXPECT_EQ(NameOf(form->SmallIcon->Handle()), L"Kleines Symbol der Verknüpfung");
+    EXPECT_EQ(TooltipOf(form->Handle(), form->SmallIcon->Handle()), L"Kleines Symbol der Verknüpfung");
 }
 
 // The form's client area as it is on screen; the tree's area counts as blank, as the tree may
