@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "app/help_file.h"
+#include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -11,30 +13,32 @@
 namespace {
 
 constexpr int kMargin = 10;
+constexpr const wchar_t* kHelpClass = L"ZeigerwerkHelp";
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 25;
 
-// The system's message font, at least 9 pt so that longer texts read comfortably.
-LOGFONTW MessageFont() {
+// The system's message font, at least 9 pt so that longer texts read comfortably, at the DPI.
+LOGFONTW MessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     LOGFONTW font{};
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         font = metrics.lfMessageFont;
+        font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
     } else {
-        font.lfHeight = -12;
+        font.lfHeight = -Scale(12, dpi);
         font.lfCharSet = DEFAULT_CHARSET;
         wcscpy(font.lfFaceName, L"MS Shell Dlg");
     }
-    if (font.lfHeight > -12 && font.lfHeight < 0) font.lfHeight = -12;
+    if (font.lfHeight > -Scale(12, dpi) && font.lfHeight < 0) font.lfHeight = -Scale(12, dpi);
     return font;
 }
 
 class HelpWindow final : public Window {
 public:
-    HelpWindow(HWND owner, HelpContents file) : file_(std::move(file)), owner_(owner) {
-        RECT place = Placement(owner);
-        CreateWindowObject(L"ZeigerwerkHelp", WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME,
+    HelpWindow(HWND owner, HelpContents file) : file_(std::move(file)), owner_(owner), dpi_(DpiForNewWindow(owner)) {
+        RECT place = Placement(owner, dpi_);
+        CreateWindowObject(kHelpClass, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME,
                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                            L"Zeigerwerk-Hilfe", place.left, place.top, place.right - place.left,
                            place.bottom - place.top, owner, nullptr, nullptr);
@@ -42,18 +46,23 @@ public:
 
     HWND Owner() const { return owner_; }
 
+protected:
+    void FinalMessage() override { std::unique_ptr<HelpWindow> self(this); }
+
+public:
+
     void Replace(HelpContents file) {
         file_ = std::move(file);
         FillTopicList();
     }
 
     void ShowTopic(const HelpTopic& topic) {
-        SetWindowTextW(title_, topic.title.c_str());
-        SetWindowTextW(text_, topic.text.c_str());
-        SendMessageW(text_, EM_SETSEL, 0, 0);
-        SendMessageW(text_, EM_SCROLLCARET, 0, 0);
+        title_.SetText(topic.title);
+        text_.SetText(topic.text);
+        SendMessageW(text_.Handle(), EM_SETSEL, 0, 0);
+        SendMessageW(text_.Handle(), EM_SCROLLCARET, 0, 0);
         for (size_t i = 0; i < file_.topics.size(); ++i)
-            if (file_.topics[i].name == topic.name) SendMessageW(topics_, CB_SETCURSEL, i, 0);
+            if (file_.topics[i].name == topic.name) SendMessageW(topics_.Handle(), CB_SETCURSEL, i, 0);
         SetWindowTextW(Handle(), (L"Zeigerwerk-Hilfe – " + topic.title).c_str());
     }
 
@@ -62,7 +71,7 @@ public:
         ShowWindow(Handle(), SW_SHOW);
         SetForegroundWindow(Handle());
         SetActiveWindow(Handle());
-        SetFocus(text_);
+        text_.SetFocus();
     }
 
 protected:
@@ -77,20 +86,22 @@ protected:
                 return 0;
             case WM_GETMINMAXINFO: {
                 auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-                info->ptMinTrackSize = {340, 260};
+                info->ptMinTrackSize = {S(340), S(260)};
+                return 0;
+            }
+            case WM_DPICHANGED: {
+                dpi_ = LOWORD(wParam);
+                MakeFonts();
+                const auto* r = reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
                 return 0;
             }
             case WM_ACTIVATE:
-                // Keep the focus on the control that had it, as a dialog does.
-                if (LOWORD(wParam) == WA_INACTIVE) {
-                    const HWND focus = GetFocus();
-                    if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-                } else {
-                    SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : text_);
-                }
+                RestoreFocusOnActivate(Handle(), wParam, lastFocus_, text_.Handle());
                 return 0;
             case WM_CTLCOLORSTATIC:
-                if (reinterpret_cast<HWND>(lParam) == text_) {
+                if (reinterpret_cast<HWND>(lParam) == text_.Handle()) {
                     const HDC dc = reinterpret_cast<HDC>(wParam);
                     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
                     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
@@ -105,23 +116,20 @@ protected:
                         return 0;
                     case kHelpTopicListId:
                         if (HIWORD(wParam) == CBN_SELCHANGE) {
-                            const LRESULT index = SendMessageW(topics_, CB_GETCURSEL, 0, 0);
+                            const LRESULT index = SendMessageW(topics_.Handle(), CB_GETCURSEL, 0, 0);
                             if (index >= 0 && static_cast<size_t>(index) < file_.topics.size())
                                 ShowTopic(file_.topics[static_cast<size_t>(index)]);
                         }
                         return 0;
                 }
                 break;
-            case WM_DESTROY:
-                StopKeyboardRouting();
-                return 0;
         }
         return Default(message, wParam, lParam);
     }
 
 private:
-    static RECT Placement(HWND owner) {
-        const int width = 470, height = 460;
+    static RECT Placement(HWND owner, UINT dpi) {
+        const int width = Scale(470, dpi), height = Scale(460, dpi);
         RECT place{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT + width, CW_USEDEFAULT + height};
         RECT ownerRect;
         if (!owner || !GetWindowRect(owner, &ownerRect)) {
@@ -134,47 +142,31 @@ private:
         monitor.cbSize = sizeof monitor;
         GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
         const RECT& work = monitor.rcWork;
-        int x = ownerRect.right + 8;  // beside the wizard, so that both can be read
-        if (x + width > work.right) x = ownerRect.left - 8 - width;
+        int x = ownerRect.right + Scale(8, dpi);  // beside the wizard, so that both can be read
+        if (x + width > work.right) x = ownerRect.left - Scale(8, dpi) - width;
         if (x < work.left) x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
         x = std::max<int>(work.left, std::min<int>(x, work.right - width));
         int y = std::max<int>(work.top, std::min<int>(ownerRect.top, work.bottom - height));
         return {x, y, x + width, y + height};
     }
 
-    HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id, HFONT font) {
-        const HWND child = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
-                                           Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                           GetModuleHandleW(nullptr), nullptr);
-        if (!child) ThrowLastError();
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return child;
-    }
-
     void CreateControls() {
-        LOGFONTW body = MessageFont();
-        bodyFont_.Reset(CreateFontIndirectW(&body));
-        LOGFONTW heading = body;
-        heading.lfHeight = body.lfHeight * 3 / 2;
-        heading.lfWeight = FW_BOLD;
-        titleFont_.Reset(CreateFontIndirectW(&heading));
-        const auto bodyHandle = static_cast<HFONT>(bodyFont_.Get());
-
-        title_ = Child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, kHelpTitleId,
-                       static_cast<HFONT>(titleFont_.Get()));
-        text_ = Child(L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                      WS_EX_CLIENTEDGE, kHelpTextId, bodyHandle);
-        SendMessageW(text_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(8, 8));
-        label_ = Child(L"STATIC", L"&Thema:", SS_LEFT, 0, kHelpTopicLabelId, bodyHandle);
-        topics_ = Child(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kHelpTopicListId,
-                        bodyHandle);
-        close_ = Child(L"BUTTON", L"Schließen", WS_TABSTOP | BS_PUSHBUTTON, 0, IDCANCEL, bodyHandle);
+        const HWND self = Handle();
+        title_.Create(self, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0, 10, 10, kHelpTitleId);
+        text_.Create(self, L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 10,
+                     10, kHelpTextId, WS_EX_CLIENTEDGE);
+        SendMessageW(text_.Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(8, 8));
+        label_.Create(self, L"STATIC", L"&Thema:", SS_LEFT, 0, 0, 10, 10, kHelpTopicLabelId);
+        topics_.Create(self, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 10, 10,
+                       kHelpTopicListId);
+        close_.Create(self, L"BUTTON", L"Schließen", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 10, 10, IDCANCEL);
+        MakeFonts();
 
         // A multi-line edit wants every key; here Tab and Esc belong to the window, and tabbing
         // into the text must not select all of it.
-        textHook_.Attach(text_, [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        textHook_.Attach(text_.Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
             if (message != WM_GETDLGCODE) return false;
-            result = DefSubclassProc(text_, message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_HASSETSEL | DLGC_WANTTAB);
+            result = DefSubclassProc(text_.Handle(), message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_HASSETSEL | DLGC_WANTTAB);
             const auto* msg = reinterpret_cast<const MSG*>(lParam);
             if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE ||
                                                       msg->wParam == VK_TAB))
@@ -182,47 +174,60 @@ private:
             return true;
         });
         FillTopicList();
+    }
+
+    // The fonts at the window's DPI; the controls are laid out again for them.
+    void MakeFonts() {
+        LOGFONTW body = MessageFont(dpi_);
+        bodyFont_.Reset(CreateFontIndirectW(&body));
+        LOGFONTW heading = body;
+        heading.lfHeight = body.lfHeight * 3 / 2;
+        heading.lfWeight = FW_BOLD;
+        titleFont_.Reset(CreateFontIndirectW(&heading));
+        title_.SetFont(static_cast<HFONT>(titleFont_.Get()));
+        for (Control* control : {&text_, &label_, &topics_, &close_})
+            control->SetFont(static_cast<HFONT>(bodyFont_.Get()));
         // Lay out now: the text must be wrapped at its real width before it is first set, or the
         // edit's scroll range counts unwrapped lines.
         RECT client;
         GetClientRect(Handle(), &client);
         Layout(client.right, client.bottom);
-        StartKeyboardRouting();
     }
 
     void FillTopicList() {
-        SendMessageW(topics_, CB_RESETCONTENT, 0, 0);
-        for (const auto& topic : file_.topics) SendMessageW(topics_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(topic.title.c_str()));
+        SendMessageW(topics_.Handle(), CB_RESETCONTENT, 0, 0);
+        for (const auto& topic : file_.topics) SendMessageW(topics_.Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(topic.title.c_str()));
     }
 
     void Layout(int width, int height) {
-        const int titleHeight = TextHeight(static_cast<HFONT>(titleFont_.Get())) + 6;
-        const int bottom = height - kMargin - kButtonHeight;
-        MoveWindow(title_, kMargin, kMargin, width - 2 * kMargin, titleHeight, TRUE);
-        MoveWindow(text_, kMargin, kMargin + titleHeight + 4, width - 2 * kMargin,
-                   std::max(20, bottom - kMargin - (kMargin + titleHeight + 4)), TRUE);
-        const int labelWidth = 50;
-        MoveWindow(label_, kMargin, bottom + 5, labelWidth, kButtonHeight - 5, TRUE);
-        const int listWidth = std::max(80, width - 3 * kMargin - labelWidth - kButtonWidth - kMargin);
-        MoveWindow(topics_, kMargin + labelWidth, bottom + 1, listWidth, 200, TRUE);
-        MoveWindow(close_, width - kMargin - kButtonWidth, bottom, kButtonWidth, kButtonHeight, TRUE);
+        const int margin = S(kMargin), buttonWidth = S(kButtonWidth), buttonHeight = S(kButtonHeight);
+        const int titleHeight = TextHeight(static_cast<HFONT>(titleFont_.Get())) + S(6);
+        const int bottom = height - margin - buttonHeight;
+        MoveWindow(title_.Handle(), margin, margin, width - 2 * margin, titleHeight, TRUE);
+        MoveWindow(text_.Handle(), margin, margin + titleHeight + S(4), width - 2 * margin,
+                   std::max(S(20), bottom - margin - (margin + titleHeight + S(4))), TRUE);
+        const int labelWidth = S(50);
+        MoveWindow(label_.Handle(), margin, bottom + S(5), labelWidth, buttonHeight - S(5), TRUE);
+        const int listWidth = std::max(S(80), width - 3 * margin - labelWidth - buttonWidth - margin);
+        MoveWindow(topics_.Handle(), margin + labelWidth, bottom + S(1), listWidth, S(200), TRUE);
+        MoveWindow(close_.Handle(), width - margin - buttonWidth, bottom, buttonWidth, buttonHeight, TRUE);
     }
 
     // Wine's edit control keeps the scroll range of the old width after a resize; setting the
     // text again recounts the wrapped lines. The reader keeps the line at the top and the caret.
     void RewrapText() {
-        if (!text_ || GetWindowTextLengthW(text_) == 0) return;
-        const LRESULT top = SendMessageW(text_, EM_GETFIRSTVISIBLELINE, 0, 0);
+        if (!text_.Handle() || GetWindowTextLengthW(text_.Handle()) == 0) return;
+        const LRESULT top = SendMessageW(text_.Handle(), EM_GETFIRSTVISIBLELINE, 0, 0);
         DWORD start = 0, end = 0;
-        SendMessageW(text_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        std::wstring content(static_cast<size_t>(GetWindowTextLengthW(text_)) + 1, L'\0');
-        content.resize(static_cast<size_t>(GetWindowTextW(text_, content.data(), static_cast<int>(content.size()))));
-        SendMessageW(text_, WM_SETREDRAW, FALSE, 0);
-        SetWindowTextW(text_, content.c_str());
-        SendMessageW(text_, EM_SETSEL, start, end);
-        SendMessageW(text_, EM_LINESCROLL, 0, top - SendMessageW(text_, EM_GETFIRSTVISIBLELINE, 0, 0));
-        SendMessageW(text_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(text_, nullptr, TRUE);
+        SendMessageW(text_.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        std::wstring content(static_cast<size_t>(GetWindowTextLengthW(text_.Handle())) + 1, L'\0');
+        content.resize(static_cast<size_t>(GetWindowTextW(text_.Handle(), content.data(), static_cast<int>(content.size()))));
+        SendMessageW(text_.Handle(), WM_SETREDRAW, FALSE, 0);
+        SetWindowTextW(text_.Handle(), content.c_str());
+        SendMessageW(text_.Handle(), EM_SETSEL, start, end);
+        SendMessageW(text_.Handle(), EM_LINESCROLL, 0, top - SendMessageW(text_.Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
+        SendMessageW(text_.Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(text_.Handle(), nullptr, TRUE);
     }
 
     int TextHeight(HFONT font) const {
@@ -236,51 +241,48 @@ private:
         return metrics.tmHeight;
     }
 
-    // The help window lives beside the wizard without a message loop of its own; keyboard
-    // messages for it pass the dialog navigation before they are dispatched, whichever loop
-    // fetches them.
-    void StartKeyboardRouting();
-    void StopKeyboardRouting();
-
     HelpContents file_;
     HWND owner_;
-    HWND title_ = nullptr, text_ = nullptr, label_ = nullptr, topics_ = nullptr, close_ = nullptr;
+    int S(int designSize) const { return Scale(designSize, dpi_); }
+
+    UINT dpi_;
+    Control title_, text_, label_, topics_, close_;
     HWND lastFocus_ = nullptr;
     GdiHandle bodyFont_, titleFont_;
     ControlHook textHook_;
-    HHOOK routing_ = nullptr;
 };
 
-std::unique_ptr<HelpWindow> openHelp;
+struct HelpSearch {
+    HWND root;
+    bool anyOwner;
+    HelpWindow* found;
+};
 
-LRESULT CALLBACK RouteKeyboard(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE && openHelp && openHelp->Handle()) {
-        auto* msg = reinterpret_cast<MSG*>(lParam);
-        const HWND help = openHelp->Handle();
-        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
-            (msg->hwnd == help || IsChild(help, msg->hwnd)) && IsDialogMessageW(help, msg)) {
-            msg->message = WM_NULL;
-            msg->wParam = 0;
-            msg->lParam = 0;
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+BOOL CALLBACK FindHelp(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<HelpSearch*>(data);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (wcscmp(name, kHelpClass) != 0) return TRUE;
+    auto* help = static_cast<HelpWindow*>(reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    if (help && (search.anyOwner || help->Owner() == search.root)) search.found = help;
+    return search.found ? FALSE : TRUE;
 }
 
-void HelpWindow::StartKeyboardRouting() {
-    routing_ = SetWindowsHookExW(WH_GETMESSAGE, RouteKeyboard, nullptr, GetCurrentThreadId());
-}
-
-void HelpWindow::StopKeyboardRouting() {
-    if (routing_) UnhookWindowsHookEx(routing_);
-    routing_ = nullptr;
+// The help window of this thread, the one with this owner unless anyOwner.
+HelpWindow* FindHelpWindow(HWND root, bool anyOwner) {
+    HelpSearch search{root, anyOwner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindHelp, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
 
 std::wstring ProgramHelpFile() { return ProgramFolder() + L"Pfeilbau.hlp"; }
 
-HWND HelpWindowHandle() { return openHelp ? openHelp->Handle() : nullptr; }
+HWND HelpWindowHandle() {
+    const HelpWindow* help = FindHelpWindow(nullptr, true);
+    return help ? help->Handle() : nullptr;
+}
 
 void ShowHelpTopic(HWND owner, const std::wstring& helpFile, const std::wstring& topic) {
     const HWND root = owner ? GetAncestor(owner, GA_ROOTOWNER) : nullptr;
@@ -302,12 +304,15 @@ void ShowHelpTopic(HWND owner, const std::wstring& helpFile, const std::wstring&
         return;
     }
     const HelpTopic shown = *found;
-    if (openHelp && openHelp->Handle() && openHelp->Owner() == root) {
-        openHelp->Replace(std::move(file));
+    HelpWindow* help = FindHelpWindow(root, false);
+    if (help) {
+        help->Replace(std::move(file));
     } else {
-        openHelp.reset();
-        openHelp = std::make_unique<HelpWindow>(root, std::move(file));
+        // One help window at a time: one for another owner goes.
+        if (const HWND other = HelpWindowHandle()) DestroyWindow(other);
+        // The window owns itself from here on and goes with its last message.
+        help = std::make_unique<HelpWindow>(root, std::move(file)).release();
     }
-    openHelp->ShowTopic(shown);
-    openHelp->Present();
+    help->ShowTopic(shown);
+    help->Present();
 }

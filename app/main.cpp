@@ -5,11 +5,15 @@
 #include "app/startup.h"
 #include "platform/handles.h"
 #include "update/update_file.h"
+#include "platform/startup_trace.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    NoteStartupPhase("process and libraries");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
+    NoteStartupPhase("common controls");
     ComApartment com;
+    NoteStartupPhase("COM");
 
     // The wide command line keeps paths outside the Western code page intact.
     int count = 0;

@@ -15,6 +15,9 @@ constexpr REGSAM kShellView = KEY_WOW64_64KEY;
 class SystemRegistry final : public ShellRegistry {
 public:
     void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) override {
+        // Every start registers; a value that is already right is left alone, so that a start
+        // costs reads, not writes (and the registry's change notifications stay quiet).
+        if (HoldsString(root, key, name, value)) return;
         HKEY opened = nullptr;
         LSTATUS status = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                          KEY_SET_VALUE | kShellView, nullptr, &opened, nullptr);
@@ -24,6 +27,22 @@ public:
                                 reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status));
+    }
+
+    static bool HoldsString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | kShellView, &opened) != ERROR_SUCCESS) return false;
+        const KeyHandle handle(opened);
+        DWORD type = 0;
+        std::wstring current(value.size() + 2, L'\0');
+        DWORD bytes = static_cast<DWORD>(current.size() * sizeof(wchar_t));
+        if (RegQueryValueExW(handle.Get(), name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(current.data()), &bytes) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return false;
+        current.resize(bytes / sizeof(wchar_t));
+        while (!current.empty() && current.back() == L'\0') current.pop_back();
+        return current == value;
     }
 
     bool DeleteTree(HKEY root, const std::wstring& key) override {

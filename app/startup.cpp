@@ -13,10 +13,12 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/app_title.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
+#include "platform/startup_trace.h"
 #include "platform/window.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
@@ -63,6 +65,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
     if (mode.kind == StartMode::Uninstall) return RunUninstall();
     RegisterShellIntegration(ModulePath());
+    NoteStartupPhase("registration");
 
     if (mode.kind == StartMode::NewLinkHere) {
         ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
@@ -73,7 +76,11 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     TForm1::CheckUpdatesOnCreate = true;
     TForm1 form;
     const Settings settings = LoadSettings();
-    RestoreWindowSize(form.Handle(), settings);
+    NoteStartupPhase("settings");
+    Settings scaled = settings;  // stored at 96 DPI
+    scaled.windowWidth = Scale(settings.windowWidth, form.Dpi());
+    scaled.windowHeight = Scale(settings.windowHeight, form.Dpi());
+    RestoreWindowSize(form.Handle(), scaled);
     form.ODialog.FilterIndex = settings.fileTypes;
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {
@@ -91,16 +98,19 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     chooser.OnHelp = [&form, &chooser](const std::wstring& topic) {
         ShowHelpTopic(chooser.Handle(), form.HelpFile, topic);
     };
+    NoteStartupPhase("command line and chooser");
     form.Show(showCommand);
+    NoteStartupPhase("first paint");
+    WriteStartupTrace();
 
     std::vector<ACCEL> keys = TForm1::Keys();
     const HACCEL accelerators = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle()) {
-            if (TranslateAcceleratorW(form.Handle(), accelerators, &message)) continue;
-            if (IsDialogMessageW(form.Handle(), &message)) continue;
-        }
+        if (IsWindow(form.Handle()) && GetAncestor(message.hwnd, GA_ROOT) == form.Handle() &&
+            TranslateAcceleratorW(form.Handle(), accelerators, &message))
+            continue;
+        if (RouteDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

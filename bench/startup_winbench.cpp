@@ -12,7 +12,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <cwchar>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -227,6 +229,46 @@ struct Series {
     }
 };
 
+// The program's own notes of where its start went (see ZW_STARTUP_TRACE): phase and the
+// milliseconds since its process was created at the phase's end.
+using Trace = std::vector<std::pair<std::string, double>>;
+
+Trace ReadTrace(const std::wstring& path) {
+    Trace trace;
+    if (FILE* file = _wfopen(path.c_str(), L"r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, file)) {
+            std::string text(line);
+            const size_t blank = text.find_last_of(' ');
+            if (blank == std::string::npos) continue;
+            trace.emplace_back(text.substr(0, blank), std::atof(text.c_str() + blank + 1));
+        }
+        std::fclose(file);
+    }
+    DeleteFileW(path.c_str());
+    return trace;
+}
+
+// Median duration of each phase over the rounds, in the order the program notes them.
+void PrintBreakdown(const std::vector<Trace>& traces, double ready) {
+    if (traces.empty() || traces[0].empty()) {
+        std::printf("no start-up notes from the program\n");
+        return;
+    }
+    std::printf("where the wizard's start goes (median per phase):\n");
+    double total = 0;
+    for (size_t phase = 0; phase < traces[0].size(); ++phase) {
+        std::vector<double> durations;
+        for (const Trace& trace : traces)
+            if (trace.size() == traces[0].size())
+                durations.push_back(trace[phase].second - (phase ? trace[phase - 1].second : 0.0));
+        const double median = Median(durations);
+        total += median;
+        std::printf("  %-28s %7.1f ms\n", traces[0][phase].first.c_str(), median);
+    }
+    std::printf("  %-28s %7.1f ms (until the window answers the probe)\n", "rest", ready - total);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -256,8 +298,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     // Alternating rounds share whatever the machine is doing meanwhile.
     Series wizard, reference, libraries;
+    std::vector<Trace> traces;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring tracePath = std::wstring(temp) + L"zw_startup_trace.txt";
     for (int i = 0; i < rounds; ++i) {
+        SetEnvironmentVariableW(L"ZW_STARTUP_TRACE", tracePath.c_str());
         const Round a = StartOnce(program, L"", wizardCaption);
+        SetEnvironmentVariableW(L"ZW_STARTUP_TRACE", nullptr);
+        traces.push_back(ReadTrace(tracePath));
         const Round b = StartOnce(minimal, L"--minimal-window", nullptr);
         const Round c = StartOnce(minimal, withLibraries, nullptr);
         if (!a.ok || !b.ok || !c.ok) {
@@ -272,8 +321,11 @@ int wmain(int argc, wchar_t** argv) {
 
     std::printf("start-up, median of %d rounds each:\n", rounds);
     wizard.Print("wizard");
+    PrintBreakdown(traces, Median(wizard.ready));
     reference.Print("minimal");
     libraries.Print("minimal + the program's imports");
+    std::printf("start-up ratio against the minimal window loading the same libraries %.2f\n",
+                Median(wizard.ready) / Median(libraries.ready));
     std::printf("of the wizard's extra %.1f ms, loading the libraries it imports (%ls) takes %.1f ms\n",
                 Median(wizard.ready) - Median(reference.ready), withLibraries.substr(17).c_str(),
                 Median(libraries.ready) - Median(reference.ready));

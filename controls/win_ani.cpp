@@ -2,31 +2,54 @@
 
 #include "app/resource_ids.h"
 #include "controls/dz_image.h"
+#include "platform/dpi.h"
 
 namespace {
 constexpr UINT_PTR kAniTimer = 1;
 }
 
-TWinAni::TWinAni(HWND parent, int x, int y, HINSTANCE resources) {
+TWinAni::TWinAni(HWND parent, int x, int y, HINSTANCE resources) : resources_(resources) {
     CreateWindowObject(L"ZeigerwerkAnimation", 0, WS_CHILD | WS_VISIBLE, L"", x, y, kFrameSize, kFrameSize,
                        parent, nullptr, nullptr, nullptr);
-    strip_.Reset(static_cast<HBITMAP>(LoadImageW(resources ? resources : GetModuleHandleW(nullptr),
-                                                 MAKEINTRESOURCEW(IDB_ANIMATION), IMAGE_BITMAP, 0, 0,
-                                                 LR_CREATEDIBSECTION)));
-    if (strip_) {
+    LoadStrip();
+    RestartTimer();
+}
+
+void TWinAni::LoadStrip() {
+    const HINSTANCE module = resources_ ? resources_ : ResourceModule();
+    // The design strip tells the number of frames; the picture shown is made for the frame size.
+    BitmapHandle design((HBITMAP)LoadImageW(module, MAKEINTRESOURCEW(IDB_ANIMATION), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    stripHeight_ = 0;
+    frameCount_ = 0;
+    if (design) {
         BITMAP bm{};
-        GetObjectW(strip_.Get(), sizeof bm, &bm);
-        stripHeight_ = bm.bmHeight;
-        frameCount_ = (stripHeight_ + kFrameSize - 1) / kFrameSize;
+        GetObjectW(design.Get(), sizeof bm, &bm);
+        frameCount_ = (bm.bmHeight + kFrameSize - 1) / kFrameSize;
+        stripHeight_ = MulDiv(bm.bmHeight, frameSize_, kFrameSize);
+        // Masks and key colours must not blend: the transparent key is read per frame.
+        strip_.Reset(LoadPictureAtSize(module, IDB_ANIMATION, IDB_ANIMATION_2X, frameSize_, stripHeight_, false));
+    } else {
+        strip_.Reset();
     }
     {
         const WindowDc screen(Handle());
         stripDc_.Reset(CreateCompatibleDC(screen.Get()));
-        frameBitmap_.Reset(CreateCompatibleBitmap(screen.Get(), kFrameSize, kFrameSize));
-        composition_.Reset(CreateCompatibleBitmap(screen.Get(), kFrameSize, kFrameSize));
+        frameBitmap_.Reset(CreateCompatibleBitmap(screen.Get(), frameSize_, frameSize_));
+        composition_.Reset(CreateCompatibleBitmap(screen.Get(), frameSize_, frameSize_));
     }
     if (strip_) SelectObject(stripDc_.Get(), strip_.Get());
-    RestartTimer();
+    if (counter_ >= frameCount_) counter_ = 0;
+    if (shown_ >= frameCount_) shown_ = 0;
+}
+
+void TWinAni::SetScale(UINT dpi) {
+    const int size = Scale(kFrameSize, dpi);
+    if (size == frameSize_) return;
+    frameSize_ = size;
+    stripDc_.Reset();  // lets go of the old strip before it is replaced
+    LoadStrip();
+    SetWindowPos(Handle(), nullptr, 0, 0, frameSize_, frameSize_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 TWinAni::~TWinAni() {
@@ -52,7 +75,7 @@ void TWinAni::AniTimerTimer() {
     DrawFrame(WindowDc(Handle()).Get(), counter_);
     shown_ = counter_;
     ++counter_;
-    if (counter_ * kFrameSize >= stripHeight_) counter_ = 0;
+    if (counter_ * frameSize_ >= stripHeight_) counter_ = 0;
 }
 
 void TWinAni::DrawFrame(HDC target, int frame) {
@@ -60,16 +83,16 @@ void TWinAni::DrawFrame(HDC target, int frame) {
     DcHandle compositionDc(CreateCompatibleDC(target));
     SelectedObject frameSelected(frameDc.Get(), frameBitmap_.Get());
     SelectedObject compositionSelected(compositionDc.Get(), composition_.Get());
-    const RECT all{0, 0, kFrameSize, kFrameSize};
+    const RECT all{0, 0, frameSize_, frameSize_};
     FillRect(compositionDc.Get(), &all, ParentBackground(Handle(), compositionDc.Get()));
     if (strip_) {
-        BitBlt(frameDc.Get(), 0, 0, kFrameSize, kFrameSize, stripDc_.Get(), 0, frame * kFrameSize, SRCCOPY);
+        BitBlt(frameDc.Get(), 0, 0, frameSize_, frameSize_, stripDc_.Get(), 0, frame * frameSize_, SRCCOPY);
         // Each frame brings its own transparent colour: its bottom-left pixel.
-        const COLORREF transparent = GetPixel(frameDc.Get(), 0, kFrameSize - 1);
-        TransparentBlt(compositionDc.Get(), 0, 0, kFrameSize, kFrameSize, frameDc.Get(), 0, 0, kFrameSize,
-                       kFrameSize, transparent);
+        const COLORREF transparent = GetPixel(frameDc.Get(), 0, frameSize_ - 1);
+        TransparentBlt(compositionDc.Get(), 0, 0, frameSize_, frameSize_, frameDc.Get(), 0, 0, frameSize_,
+                       frameSize_, transparent);
     }
-    BitBlt(target, 0, 0, kFrameSize, kFrameSize, compositionDc.Get(), 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, frameSize_, frameSize_, compositionDc.Get(), 0, 0, SRCCOPY);
 }
 
 LRESULT TWinAni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,9 +4,9 @@
 #include "platform/handles.h"
 #include "platform/window.h"
 
-// A 38 x 38 animation that loops through the frames of the program's animation strip
-// (frames stacked from top to bottom). Repainting shows the current frame again; only the
-// timer moves on.
+// A 38 x 38 animation (at 96 DPI; SetScale sizes it for another) that loops through the frames
+// of the program's animation strip (frames stacked from top to bottom). Repainting shows the
+// current frame again; only the timer moves on.
 class TWinAni : public Window {
 public:
     static constexpr int kFrameSize = 38;
@@ -19,6 +19,10 @@ public:
     void SetInterval(int milliseconds);
     bool AniTimerEnabled() const { return timerEnabled_; }
     void SetAniTimerEnabled(bool enabled);
+
+    // Frames and control at the DPI's size, drawn from the nearer of the strip's two drawings.
+    void SetScale(UINT dpi);
+    int FrameSize() const { return frameSize_; }
 
     int FrameCount() const { return frameCount_; }
     int FrameCounter() const { return counter_; }  // the frame the next tick draws
@@ -33,7 +37,10 @@ protected:
 private:
     void DrawFrame(HDC target, int frame);
     void RestartTimer();
+    void LoadStrip();
 
+    HINSTANCE resources_;
+    int frameSize_ = kFrameSize;
     BitmapHandle strip_;
     DcHandle stripDc_;
     BitmapHandle frameBitmap_, composition_;

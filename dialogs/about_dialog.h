@@ -5,7 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "controls/link_label.h"
+#include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/handles.h"
+#include "platform/message_font.h"
 #include "platform/window.h"
 
 // The maker's values shown and opened by the About dialog.
@@ -17,14 +21,8 @@ inline constexpr const wchar_t* kMakerWebSite = L"www.example.org";
 // no program or has no such entry.
 std::wstring FileVersionOf(const std::wstring& file);
 
-// Every form of this thread whose font is 8 points gets the system's message font face (its
-// controls that share the form's font too). A form takes part by answering WM_GETFONT.
-void UseSystemMessageFont();
-
 // Colour between from and to at step of steps, per component, truncated toward zero.
 COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps);
-
-class LinkLabel;
 
 // The About dialog: a painted banner with logo, icon, title, version and years of development,
 // the maker's credit line, e-mail address and web site.
@@ -57,10 +55,10 @@ public:
     std::wstring VersionLine() const { return L"Version: " + GetProgramFileVersion(); }
     std::wstring YearsLine() const { return L"Entwicklungszeit: " + years_; }
     std::wstring Caption() const;
-    HWND InfoLbl() const { return infoLbl_; }
+    HWND InfoLbl() const { return infoLbl_.Handle(); }
     LinkLabel& EMailLbl() { return *eMailLbl_; }
     LinkLabel& URLLbl() { return *urlLbl_; }
-    HWND OKButton() const { return ok_; }
+    HWND OKButton() const { return ok_.Handle(); }
     bool Open() const { return open_; }
 
 protected:
@@ -70,52 +68,19 @@ private:
     void FormCreate();
     void LogoPBPaint(HDC dc);
     void LayoutLabels();
+    int S(int designSize) const { return Scale(designSize, dpi_); }
 
     HINSTANCE resources_;
     std::wstring programFile_;
     std::wstring title_, years_;
     HICON icon_ = nullptr;
     GdiHandle logo_, logoMask_;
-    HWND infoLbl_ = nullptr;
+    Label infoLbl_;
     std::unique_ptr<LinkLabel> eMailLbl_, urlLbl_;
-    HWND ok_ = nullptr;
+    Button ok_;
     HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
-    GdiHandle boldFont_;
-    HFONT boldFrom_ = nullptr;
+    UINT dpi_ = 96;
     int modalResult_ = 0;
     bool open_ = false;
-};
-
-// A label that acts as a hyperlink: blue, hand cursor, underlined under the mouse, red while
-// pressed; Tab reaches it and Space or Enter opens it.
-class LinkLabel : public Window {
-public:
-    LinkLabel(HWND parent, int rightEdge, int top, const std::wstring& text);
-
-    std::wstring Text() const { return text_; }
-    COLORREF FontColor() const { return color_; }
-    void SetFontColor(COLORREF color);
-    bool Underlined() const { return underlined_; }
-    void SetUnderlined(bool underlined);
-    void FitToText();  // keeps the right edge
-
-    std::function<void()> OnClick;
-    std::function<void()> OnMouseEnter, OnMouseLeave, OnMouseDown, OnMouseUp;
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    HFONT CurrentFont();
-
-    std::wstring text_;
-    int rightEdge_;
-    COLORREF color_ = RGB(0, 0, 255);
-    bool underlined_ = false;
-    bool inside_ = false;
-    bool pressed_ = false;
-    HFONT font_ = nullptr;
-    GdiHandle underlinedFont_;
-    HFONT underlinedFrom_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "dialogs/modal_loop.h"
+#include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/icon_size.h"
 #include "controls/icon_count.h"
@@ -22,55 +23,49 @@ constexpr int kIconIndexSpinId = 102;
 constexpr UINT kShownMessage = WM_APP + 1;
 
 
-HWND MakeControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width,
-                 int height, HWND parent, int id, HFONT font) {
-    HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
-    if (!control) ThrowLastError();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
 }  // namespace
 
 void TForm2::FormCreate(HWND owner) {
+    dpi_ = DpiForNewWindow(owner);
     // The chooser takes over the wizard's font; the cells grow with it.
     font_ = owner ? reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)) : nullptr;
-    if (!font_) font_ = DialogFont();
+    if (!font_) font_ = DialogFontForDpi(dpi_);
     LOGFONTW lf{};
     GetObjectW(font_, sizeof lf, &lf);
-    itemHeight_ = 32 - lf.lfHeight + 6;
-    if (lf.lfHeight > 0) itemHeight_ = 32 + lf.lfHeight + 6;  // a cell height given, not a character height
+    itemHeight_ = S(32) - lf.lfHeight + S(6);
+    if (lf.lfHeight > 0) itemHeight_ = S(32) + lf.lfHeight + S(6);  // a cell height given, not a character height
 
-    CreateDialogWindow(L"ZeigerwerkIconChooser", L"Symbol auswählen", kClientWidth, kClientHeight, owner,
+    CreateDialogWindow(L"ZeigerwerkIconChooser", L"Symbol auswählen", S(kClientWidth), S(kClientHeight), owner,
                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     HWND self = Handle();
-    SetClientSize(self, kClientWidth, kClientHeight);
+    SetClientSize(self, S(kClientWidth), S(kClientHeight));
     SendMessageW(self, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-    iconList_ = MakeControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                            WS_TABSTOP | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_MULTICOLUMN |
-                                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                            8, 8, 545, 269, self, kIconListId, font_);
+    iconList_.Create(self, L"LISTBOX", L"",
+                     WS_TABSTOP | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_MULTICOLUMN | LBS_NOTIFY |
+                         LBS_NOINTEGRALHEIGHT,
+                     S(8), S(8), S(545), S(269), kIconListId, WS_EX_CLIENTEDGE);
     RECT listClient{};
-    GetClientRect(iconList_, &listClient);
-    SendMessageW(iconList_, LB_SETCOLUMNWIDTH, (listClient.right - listClient.left) / kColumns, 0);
-    SendMessageW(iconList_, LB_SETITEMHEIGHT, 0, itemHeight_);
+    GetClientRect(IconList(), &listClient);
+    SendMessageW(IconList(), LB_SETCOLUMNWIDTH, (listClient.right - listClient.left) / kColumns, 0);
+    SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
 
-    label1_ = MakeControl(0, L"STATIC", L"Symbol&index:", SS_LEFT, 561, 8, 85, 14, self, -1, font_);
-    iconIndex_ = MakeControl(0, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, 561, 24, 85,
-                             21, self, kIconIndexId, font_);
-    iconIndexSpin_ = MakeControl(0, UPDOWN_CLASSW, L"",
-                                 UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
-                                 self, kIconIndexSpinId, font_);
-    SendMessageW(iconIndexSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(iconIndex_), 0);
-    SendMessageW(iconIndexSpin_, UDM_SETRANGE32, 0, 0);
-    ok_ = MakeControl(0, L"BUTTON", L"&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 561, 221, 85, 25, self, IDOK, font_);
-    cancel_ = MakeControl(0, L"BUTTON", L"Ab&brechen", WS_TABSTOP | BS_PUSHBUTTON, 561, 252, 85, 25, self,
-                          IDCANCEL, font_);
+    label1_.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
+    iconIndex_.Create(self, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, S(561), S(24), S(85),
+                      S(21), kIconIndexId);
+    iconIndexSpin_.Create(self, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                          0, 0, 0, 0, kIconIndexSpinId);
+    SendMessageW(IconIndexSpin(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(IconIndexEdit()), 0);
+    SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, 0);
+    ok_.Create(self, L"&OK", S(561), S(221), S(85), S(25), IDOK, BS_DEFPUSHBUTTON);
+    cancel_.Create(self, L"Ab&brechen", S(561), S(252), S(85), S(25), IDCANCEL);
+    for (HWND control : {IconList(), label1_.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
 int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
+    // Made again for an owner on a screen of another scale.
+    if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
     if (!Handle()) FormCreate(owner);
     SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     iconFile_ = iconFile;
@@ -79,7 +74,7 @@ int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIco
     FormShow();
 
     CenterOnScreen(Handle());
-    lastFocus_ = iconList_;
+    lastFocus_ = IconList();
     if (OnShown) PostMessageW(Handle(), kShownMessage, 0, 0);
     RunModal(Handle(), owner, modalResult_, [this](const MSG& message) {
         if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
@@ -93,31 +88,31 @@ int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIco
 void TForm2::FormShow() {
     SetWindowTextW(Handle(), (L"Symbol auswählen - [" + iconFile_ + L"]").c_str());
     const int count = CountIcons(iconFile_, false);
-    SendMessageW(iconList_, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(iconList_, LB_RESETCONTENT, 0, 0);
-    SendMessageW(iconList_, LB_INITSTORAGE, count, count * 4);
+    SendMessageW(IconList(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(IconList(), LB_RESETCONTENT, 0, 0);
+    SendMessageW(IconList(), LB_INITSTORAGE, count, count * 4);
     for (int i = 1; i <= count; ++i) {
         const std::wstring text = std::to_wstring(i);
-        SendMessageW(iconList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(IconList(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    SendMessageW(iconList_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(iconList_, nullptr, TRUE);
+    SendMessageW(IconList(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(IconList(), nullptr, TRUE);
     // A file without icons leaves the spin edit at 0 rather than with a range that runs backwards.
-    SendMessageW(iconIndexSpin_, UDM_SETRANGE32, 0, std::max(0, count - 1));
+    SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, std::max(0, count - 1));
     const int selected = selectedIconIndex_ ? *selectedIconIndex_ : 0;
     const int value = std::clamp(selected, 0, std::max(0, count - 1));
-    SetWindowTextW(iconIndex_, std::to_wstring(value).c_str());
+    SetWindowTextW(IconIndexEdit(), std::to_wstring(value).c_str());
     IconIndexChange();
 }
 
 void TForm2::IconListClick() {
-    const LRESULT cell = SendMessageW(iconList_, LB_GETCURSEL, 0, 0);
+    const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     if (cell == LB_ERR) return;
-    SetWindowTextW(iconIndex_, std::to_wstring(cell).c_str());
+    SetWindowTextW(IconIndexEdit(), std::to_wstring(cell).c_str());
 }
 
 void TForm2::IconIndexChange() {
-    SendMessageW(iconList_, LB_SETCURSEL, IconIndexValue(), 0);
+    SendMessageW(IconList(), LB_SETCURSEL, IconIndexValue(), 0);
 }
 
 void TForm2::OKClick() {
@@ -133,28 +128,28 @@ void TForm2::HelpExecute() {
 
 void TForm2::Close(int result) { modalResult_ = result; }
 
-int TForm2::IconCount() const { return static_cast<int>(SendMessageW(iconList_, LB_GETCOUNT, 0, 0)); }
+int TForm2::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
 
 int TForm2::SelectedCell() const {
-    const LRESULT cell = SendMessageW(iconList_, LB_GETCURSEL, 0, 0);
+    const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     return cell == LB_ERR ? -1 : static_cast<int>(cell);
 }
 
 int TForm2::IconIndexMin() const {
     int low = 0, high = 0;
-    SendMessageW(iconIndexSpin_, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return low;
 }
 
 int TForm2::IconIndexMax() const {
     int low = 0, high = 0;
-    SendMessageW(iconIndexSpin_, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return high;
 }
 
 int TForm2::IconIndexValue() const {
     wchar_t text[32] = {};
-    GetWindowTextW(iconIndex_, text, 32);
+    GetWindowTextW(IconIndexEdit(), text, 32);
     wchar_t* end = nullptr;
     errno = 0;
     const long value = std::wcstol(text, &end, 10);
@@ -163,7 +158,7 @@ int TForm2::IconIndexValue() const {
                       IconIndexMax());
 }
 
-void TForm2::SetIconIndexText(const std::wstring& text) { SetWindowTextW(iconIndex_, text.c_str()); }
+void TForm2::SetIconIndexText(const std::wstring& text) { SetWindowTextW(IconIndexEdit(), text.c_str()); }
 
 std::wstring TForm2::Caption() const {
     wchar_t text[1024] = {};
@@ -205,7 +200,7 @@ void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     GetTextExtentPoint32W(dc, number.c_str(), static_cast<int>(number.size()), &extent);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    TextOutW(dc, cell.left + cellWidth / 2 - extent.cx / 2, cell.top + 33, number.c_str(),
+    TextOutW(dc, cell.left + cellWidth / 2 - extent.cx / 2, cell.top + S(33), number.c_str(),
              static_cast<int>(number.size()));
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &cell);
 }
@@ -239,7 +234,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_ACTIVATE:
-        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, iconList_);
+        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, IconList());
         return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/window.h"
 
 // The icon chooser: every icon of a file in a grid of ten columns, picked by clicking a cell or
@@ -29,9 +31,9 @@ public:
     std::function<void()> OnShown;
 
     // State as the user sees it.
-    HWND IconList() const { return iconList_; }
-    HWND IconIndexEdit() const { return iconIndex_; }
-    HWND IconIndexSpin() const { return iconIndexSpin_; }
+    HWND IconList() const { return iconList_.Handle(); }
+    HWND IconIndexEdit() const { return iconIndex_.Handle(); }
+    HWND IconIndexSpin() const { return iconIndexSpin_.Handle(); }
     int IconCount() const;
     int SelectedCell() const;  // -1 when no cell is selected
     int IconIndexValue() const;  // the spin edit's value: not a number counts as 0, kept inside the range
@@ -49,12 +51,14 @@ private:
     void IconListDrawItem(const DRAWITEMSTRUCT& item);
     void Close(int result);
 
-    HWND iconList_ = nullptr;
-    HWND label1_ = nullptr;
-    HWND iconIndex_ = nullptr;
-    HWND iconIndexSpin_ = nullptr;
-    HWND ok_ = nullptr;
-    HWND cancel_ = nullptr;
+    int S(int designSize) const { return Scale(designSize, dpi_); }
+
+    Control iconList_;
+    Label label1_;
+    Control iconIndex_;
+    Control iconIndexSpin_;
+    Button ok_, cancel_;
+    UINT dpi_ = 96;
     HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
     int itemHeight_ = 49;

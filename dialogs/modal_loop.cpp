@@ -37,16 +37,6 @@ void CenterOnScreen(HWND window) {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void RestoreFocusOnActivate(HWND dialog, WPARAM wParam, HWND& lastFocus, HWND defaultFocus) {
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(dialog, focus)) lastFocus = focus;
-        return;
-    }
-    HWND target = lastFocus && IsWindow(lastFocus) && IsChild(dialog, lastFocus) ? lastFocus : defaultFocus;
-    if (target) SetFocus(target);
-}
-
 void SetClientSize(HWND window, int width, int height) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         RECT client{}, frame{};

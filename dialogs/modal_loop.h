@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "platform/window.h"
+
 // Shows a dialog window modally over its owner until *result is no longer 0: the owner is
 // disabled meanwhile, Tab, Enter, Esc and access keys work as in a dialog, and a WM_QUIT that
 // arrives is passed on to the caller's loop. keyHook sees each key message first and answers
@@ -12,9 +14,6 @@ int RunModal(HWND dialog, HWND owner, int& result, const std::function<bool(cons
 // Centres a window on the screen.
 void CenterOnScreen(HWND window);
 
-// WM_ACTIVATE for a dialog-like window: remembers the focused control when the window loses
-// activation and gives it the focus back (or defaultFocus the first time) when it regains it.
-void RestoreFocusOnActivate(HWND dialog, WPARAM wParam, HWND& lastFocus, HWND defaultFocus);
 
 // Gives a window exactly this client size, whatever frame the system draws around it.
 void SetClientSize(HWND window, int width, int height);

@@ -1,5 +1,6 @@
 #include "platform/controls.h"
 
+#include "platform/dpi.h"
 #include "platform/win_error.h"
 #include "platform/window.h"
 
@@ -136,19 +137,30 @@ void ComboBox::CaretToEnd() {
 
 void AnchorLayout::Add(HWND child, int anchors) { entries_.push_back({child, ChildBounds(child), anchors}); }
 
-void AnchorLayout::Apply(int clientWidth, int clientHeight) const {
-    const int dx = clientWidth - baseWidth_, dy = clientHeight - baseHeight_;
+RECT AnchorLayout::Place(const Entry& e, int clientWidth, int clientHeight, UINT dpi) const {
+    const int dx = clientWidth - Scale(baseWidth_, dpi), dy = clientHeight - Scale(baseHeight_, dpi);
+    RECT r = ScaleRect(e.bounds, dpi);
+    if (e.anchors & Right) {
+        r.right += dx;
+        if (!(e.anchors & Left)) r.left += dx;
+    }
+    if (e.anchors & Bottom) {
+        r.bottom += dy;
+        if (!(e.anchors & Top)) r.top += dy;
+    }
+    return r;
+}
+
+RECT AnchorLayout::Place(HWND child, int clientWidth, int clientHeight, UINT dpi) const {
+    for (const auto& e : entries_)
+        if (e.child == child) return Place(e, clientWidth, clientHeight, dpi);
+    return ChildBounds(child);
+}
+
+void AnchorLayout::Apply(int clientWidth, int clientHeight, UINT dpi) const {
     HDWP batch = BeginDeferWindowPos(static_cast<int>(entries_.size()));
     for (const auto& e : entries_) {
-        RECT r = e.bounds;
-        if (e.anchors & Right) {
-            r.right += dx;
-            if (!(e.anchors & Left)) r.left += dx;
-        }
-        if (e.anchors & Bottom) {
-            r.bottom += dy;
-            if (!(e.anchors & Top)) r.top += dy;
-        }
+        const RECT r = Place(e, clientWidth, clientHeight, dpi);
         if (batch)
             batch = DeferWindowPos(batch, e.child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                    SWP_NOZORDER | SWP_NOACTIVATE);

@@ -91,14 +91,19 @@ private:
     int settingText_ = 0;
 };
 
-// Keeps child windows at their distances to the parent's edges as it is resized.
+// Keeps child windows at their distances to the parent's edges as it is resized, at any scale:
+// children are made at their design sizes (96 DPI), which Add records, and Apply places them
+// for the parent's client size and DPI.
 class AnchorLayout {
 public:
     enum Anchor { Left = 1, Top = 2, Right = 4, Bottom = 8, All = 15, TopLeft = 3, TopRight = 6,
                   BottomLeft = 9, BottomRight = 12, TopLeftRight = 7, LeftRightBottom = 13 };
+    // The parent's design client size, to which the recorded bounds belong.
     void SetBase(int clientWidth, int clientHeight) { baseWidth_ = clientWidth, baseHeight_ = clientHeight; }
     void Add(HWND child, int anchors);
-    void Apply(int clientWidth, int clientHeight) const;
+    void Apply(int clientWidth, int clientHeight, UINT dpi = 96) const;
+    // Where Apply puts the child (its design bounds scaled and anchored).
+    RECT Place(HWND child, int clientWidth, int clientHeight, UINT dpi) const;
 
 private:
     struct Entry {
@@ -106,6 +111,7 @@ private:
         RECT bounds;
         int anchors;
     };
+    RECT Place(const Entry& entry, int clientWidth, int clientHeight, UINT dpi) const;
     std::vector<Entry> entries_;
     int baseWidth_ = 0, baseHeight_ = 0;
 };

@@ -61,13 +61,18 @@ void Sound(UINT type) {
 }  // namespace
 
 BoxAnswer ShowBox(HWND owner, const std::wstring& text, const std::wstring& caption, BoxKind kind,
-                  BoxButtons buttons) {
-    if (activeScript) return activeScript->Record({BoxEvent::Type::Box, caption, text, kind, buttons});
+                  BoxButtons buttons, BoxAnswer preselected) {
+    if (activeScript) {
+        BoxEvent event{BoxEvent::Type::Box, caption, text, kind, buttons};
+        if (buttons == BoxButtons::Ok) preselected = BoxAnswer::Ok;
+        event.preselected = preselected;
+        return activeScript->Record(std::move(event));
+    }
 
     const bool yesNo = buttons == BoxButtons::YesNo;
     boxHasNo = yesNo;
     boxHook = SetWindowsHookExW(WH_CBT, GermanButtonsHook, nullptr, GetCurrentThreadId());
-    const UINT flags = IconFlag(kind) | (yesNo ? MB_YESNOCANCEL | MB_DEFBUTTON1 : MB_OK) |
+    const UINT flags = IconFlag(kind) | (yesNo ? MB_YESNOCANCEL | (preselected == BoxAnswer::No ? MB_DEFBUTTON2 : MB_DEFBUTTON1) : MB_OK) |
                        (owner ? MB_APPLMODAL : MB_TASKMODAL);
     const int result = MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
     if (boxHook) {
@@ -82,8 +87,8 @@ void ExclamationSound() { Sound(MB_ICONEXCLAMATION); }
 void QuestionSound() { Sound(MB_ICONQUESTION); }
 void ErrorSound() { Sound(MB_ICONHAND); }
 
-bool WarnYesNo(HWND owner, const std::wstring& text) {
-    return ShowBox(owner, text, kWarningCaption, BoxKind::Warning, BoxButtons::YesNo) == BoxAnswer::Yes;
+bool WarnYesNo(HWND owner, const std::wstring& text, BoxAnswer preselected) {
+    return ShowBox(owner, text, kWarningCaption, BoxKind::Warning, BoxButtons::YesNo, preselected) == BoxAnswer::Yes;
 }
 
 void WarnOk(HWND owner, const std::wstring& text) {

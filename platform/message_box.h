@@ -13,8 +13,9 @@ enum class BoxAnswer { Ok, Yes, No };
 
 inline constexpr const wchar_t* kWarningCaption = L"Warnung";
 
+// preselected: the button that Enter presses (Yes or No for YesNo boxes).
 BoxAnswer ShowBox(HWND owner, const std::wstring& text, const std::wstring& caption, BoxKind kind,
-                  BoxButtons buttons);
+                  BoxButtons buttons, BoxAnswer preselected = BoxAnswer::Yes);
 
 // The exclamation sound (MessageBeep with MB_ICONEXCLAMATION).
 void ExclamationSound();
@@ -23,8 +24,9 @@ void QuestionSound();
 // The error sound (MessageBeep with MB_ICONHAND).
 void ErrorSound();
 
-// Warning box "Warnung" with "&Ja" (default) and "&Nein" (also Esc); true on Yes.
-bool WarnYesNo(HWND owner, const std::wstring& text);
+// Warning box "Warnung" with "&Ja" and "&Nein" (also Esc); true on Yes. Enter answers
+// preselected: a question whose Yes destroys data preselects No.
+bool WarnYesNo(HWND owner, const std::wstring& text, BoxAnswer preselected = BoxAnswer::Yes);
 // Warning box "Warnung" with "OK".
 void WarnOk(HWND owner, const std::wstring& text);
 // Error box with the application title as caption.
@@ -39,6 +41,7 @@ struct BoxEvent {
     BoxKind kind = BoxKind::Warning;
     BoxButtons buttons = BoxButtons::Ok;
     UINT sound = 0;
+    BoxAnswer preselected = BoxAnswer::Yes;
 };
 
 class BoxScript {

@@ -65,6 +65,48 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }
 
+LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NEXTDLGCTL) {
+        NextDialogControl(hwnd_, wParam, LOWORD(lParam) != 0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void NextDialogControl(HWND form, WPARAM wParam, bool byHandle) {
+    const HWND target = byHandle ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(form, GetFocus(), wParam != 0);
+    if (!target) return;
+    SetFocus(target);
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+void RestoreFocusOnActivate(HWND form, WPARAM wParam, HWND& lastFocus, HWND defaultFocus) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(form, focus)) lastFocus = focus;
+        return;
+    }
+    if (HIWORD(wParam)) return;  // minimised: nothing can have the focus
+    const auto usable = [form](HWND control) {
+        return control && IsWindow(control) && IsChild(form, control) && IsWindowVisible(control) &&
+               IsWindowEnabled(control);
+    };
+    // A control that has the focus already keeps it; only a focus that went with the other
+    // window is given back.
+    if (usable(GetFocus())) return;
+    if (usable(lastFocus))
+        SetFocus(lastFocus);
+    else if (usable(defaultFocus))
+        SetFocus(defaultFocus);
+}
+
+bool RouteDialogMessage(MSG& message) {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
+    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (!root || !(GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
+    return IsDialogMessageW(root, &message) != FALSE;
+}
+
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* self = nullptr;
     if (message == WM_NCCREATE) {
@@ -79,6 +121,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
         self->hwnd_ = nullptr;
+        self->FinalMessage();
         return result;
     }
     return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });

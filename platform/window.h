@@ -29,9 +29,11 @@ protected:
     void CreateDialogWindow(const wchar_t* className, const std::wstring& caption, int clientWidth, int clientHeight,
                             HWND owner, HBRUSH background);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
-    }
+    // Runs after the window's last message; a window that owns itself ends its object here.
+    virtual void FinalMessage() {}
+    // The system's handling, plus what a dialog manager gives every form: WM_NEXTDLGCTL, which
+    // the label accelerators of IsDialogMessage send.
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -55,6 +57,19 @@ private:
     HWND control_ = nullptr;
     Handler handler_;
 };
+
+// Moves the focus as a dialog does for WM_NEXTDLGCTL: to the control given (byHandle) or to the
+// next / previous tab stop; an edit that asks for it gets its text selected.
+void NextDialogControl(HWND form, WPARAM wParam, bool byHandle);
+
+// WM_ACTIVATE for a form: remembers the focused control when the form loses activation and gives
+// it the focus back (or defaultFocus the first time) when the form is activated again, so that
+// the focus survives message boxes and secondary windows.
+void RestoreFocusOnActivate(HWND form, WPARAM wParam, HWND& lastFocus, HWND defaultFocus);
+
+// Dialog keys (Tab, Enter, Esc, access keys) for the message's own top-level window when that
+// window holds controls; true when the message was handled that way.
+bool RouteDialogMessage(MSG& message);
 
 // The GUI font of dialogs ("MS Shell Dlg", 8 pt), shared by all forms.
 HFONT DialogFont();

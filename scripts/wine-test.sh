@@ -19,6 +19,13 @@ if [ "${1:-}" = --init ]; then
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   exit 0
 fi
+if [ "${1:-}" = --dpi ]; then
+  # The scale a test runs at: Wine reads the prefix's LogPixels when a program starts.
+  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$2" /f </dev/null >/dev/null 2>&1
+  done
+  shift 2
+fi
 # Output goes through a file: processes Wine starts on the side (explorer, services) inherit it
 # and would otherwise hold ctest's pipe open until they end.
 log=$(mktemp)

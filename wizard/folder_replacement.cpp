@@ -10,7 +10,8 @@ bool MakeRoomForFolderLink(HWND owner, const std::wstring& folder) {
     ExclamationSound();
     if (!WarnYesNo(owner, L"Die Ordnerverknüpfung " + WithoutTrailingBackslash(folder) +
                               L" kann nicht erstellt werden, da bereits ein gleichnamiger Ordner existiert. "
-                              L"Sollen der Ordner und alle in ihm enthaltenen Dateien gelöscht werden?"))
+                              L"Sollen der Ordner und alle in ihm enthaltenen Dateien gelöscht werden?",
+                   BoxAnswer::No))
         return false;
     // A folder link left read-only would keep the shell from emptying it.
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -31,23 +31,15 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     Standard.SetChecked(true);
     IconFile.Create(form, x + 94, y + 42, w - 94 - 28, 200, IdIconFile);
     IconFile.SetEnabled(false);
-    ChoseIcon.Create(form, L"...", x + w - 24, y + 41, 24, 23, IdChoseIcon);
+    ChoseIcon.Create(form, L"Symbol auswählen", x + w - 24, y + 41, 24, 23, IdChoseIcon, BS_ICON);
     ChoseIcon.SetEnabled(false);
     hints_.Set(ChoseIcon.Handle(), L"Symbol auswählen");
-    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 130, 23, IdWinIconsFile);
+    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 140, 23, IdWinIconsFile);
     WinIconsFile.SetEnabled(false);
     Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
     Button3.SetEnabled(false);
 
-    LOGFONTW lf{};
-    GetObjectW(DialogFont(), sizeof lf, &lf);
-    lf.lfWeight = FW_BOLD;
-    boldFont_.Reset(CreateFontIndirectW(&lf));
-    lf.lfWeight = FW_NORMAL;
-    lf.lfUnderline = TRUE;
-    linkFont_.Reset(CreateFontIndirectW(&lf));
     Label7.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
-    Label7.SetFont(boldFont_.Get());
 
     const int centre = x + w / 2;
     Icon = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
@@ -58,6 +50,9 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     Icon->OnMouseLeave = [this] { IconLabelMouseLeave(); };
     SmallIcon = std::make_unique<TDZImage>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
     SmallIcon->SetStretch(true);
+    SetWindowTextW(Icon->Handle(), L"Symbol der Verknüpfung");
+    SetWindowTextW(SmallIcon->Handle(), L"Kleines Symbol der Verknüpfung");
+    hints_.Set(SmallIcon->Handle(), L"Kleines Symbol der Verknüpfung");
     IconLabel.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
     SetWindowLongPtrW(IconLabel.Handle(), GWLP_ID, IdIconLabel);
     iconLabelMouse_.Attach(IconLabel.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT&) {
@@ -74,7 +69,6 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     IconStandardObject = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
     IconStandardObject->SetDirection(drFromLeft);
     IconStandardObject->SetSeparator(L"\\");
-    Standard.SetFont(DialogFont());
 
     AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
     AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
@@ -97,18 +91,32 @@ void TForm1::FormResize() {
     RECT client;
     GetClientRect(Handle(), &client);
     const RECT standard = Standard.Bounds();
-    IconStandardObject->SetBounds(standard.left, standard.top, client.right - 254, 18);
+    IconStandardObject->SetBounds(standard.left, standard.top, client.right - S(254), S(18));
     UpdateStandardCaption();
 
     const RECT label = Label7.Bounds();
     const int centre = (label.left + label.right) / 2;
-    const int top = label.bottom + 8;
-    SetWindowPos(Icon->Handle(), nullptr, centre - 16, top, 33, 33, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(SmallIcon->Handle(), nullptr, centre + 60, top + 8, 16, 16, SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT iconLabel = IconLabel.Bounds();
-    const int width = iconLabel.right - iconLabel.left;
-    SetWindowPos(IconLabel.Handle(), nullptr, centre - 16 + 33 / 2 - width / 2, top + 38, width, 56,
+    const int top = label.bottom + S(8);
+    SetWindowPos(Icon->Handle(), nullptr, centre - S(16), top, S(33), S(33), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(SmallIcon->Handle(), nullptr, centre + S(60), top + S(8), S(16), S(16),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceIconLabel();
+}
+
+// The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
+void TForm1::PlaceIconLabel() {
+    const HDC dc = GetDC(IconLabel.Handle());
+    RECT r{0, 0, S(124), S(56)};
+    {
+        SelectedObject font(dc, Font());
+        const std::wstring text = IconLabel.Text();
+        DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
+    }
+    ReleaseDC(IconLabel.Handle(), dc);
+    const RECT icon = ChildBounds(Icon->Handle());
+    const int width = std::min<int>(S(124), r.right + S(2));
+    SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
+                 icon.bottom + S(5), width, S(56), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm1::UpdateStandardCaption() {
@@ -225,13 +233,13 @@ void TForm1::IconClick() {
 
 void TForm1::IconLabelMouseEnter() {
     iconLabelHot_ = true;
-    IconLabel.SetFont(linkFont_.Get());
+    IconLabel.SetFont(FontVariant(Font(), FW_NORMAL, true));
     InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
 }
 
 void TForm1::IconLabelMouseLeave() {
     iconLabelHot_ = false;
-    IconLabel.SetFont(DialogFont());
+    IconLabel.SetFont(Font());
     InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
 }
 
@@ -243,18 +251,7 @@ void TForm1::EnterIconPage() {
                                   : L"Ort: " + WithoutTrailingBackslash(FolderPart(target));
     hints_.Set(IconLabel.Handle(), hint);
     hints_.Set(Icon->Handle(), hint);
-    // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
-    {
-        const WindowDc dc(IconLabel.Handle());
-        SelectedObject font(dc.Get(), DialogFont());
-        RECT r{0, 0, 124, 56};
-        const std::wstring text = IconLabel.Text();
-        DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
-        const RECT icon = ChildBounds(Icon->Handle());
-        const int width = std::min<int>(124, r.right + 2);
-        SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
-                     icon.bottom + 5, width, 56, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    PlaceIconLabel();
     IconStandardObject->SetFileName(target);
     UpdateStandardCaption();
     if (WizardStage == Stage::LocationAccepted) {

@@ -1,6 +1,10 @@
 #include <shlobj.h>
 
+#include <utility>
+
+#include "app/resource_ids.h"
 #include "controls/directory_view.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
@@ -40,12 +44,13 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
 
     int by = treeTop;
     for (const auto& b : FolderButtons()) {
-        b.button->Create(form, L"", x + w - 26, by, 26, 26, b.id, BS_ICON);
+        // The name is not drawn (the button shows the folder's icon); screen readers say it.
+        b.button->Create(form, b.hint, x + w - 26, by, 26, 26, b.id, BS_ICON);
         hints_.Set(b.button->Handle(), b.hint);
         AddToPage(LinkFilePage, b.button->Handle(), AnchorLayout::TopRight);
         by += 28;
     }
-    Up.Create(form, L"↑", x + w - 26, treeTop + treeHeight - 26, 26, 26, IdUp);
+    Up.Create(form, L"Aufwärts", x + w - 26, treeTop + treeHeight - 26, 26, 26, IdUp, BS_ICON);
     Up.SetEnabled(false);
     hints_.Set(Up.Handle(), L"Aufwärts");
     AddToPage(LinkFilePage, Up.Handle(), AnchorLayout::BottomRight);
@@ -57,6 +62,13 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
     AddToPage(LinkFilePage, LinkFile.Handle(), AnchorLayout::LeftRightBottom);
     AddToPage(LinkFilePage, Label4.Handle(), AnchorLayout::BottomRight);
     HookComboKeys(LinkFile, linkFileKeys_);
+    treeKeys_.Attach(Dir->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        if (message != WM_KEYDOWN && message != WM_CHAR) return false;
+        const bool outer = std::exchange(treeKeyboard_, true);
+        result = DefSubclassProc(Dir->Handle(), message, wParam, lParam);
+        treeKeyboard_ = outer;
+        return true;
+    });
     // Tab order: the tree, the folder buttons, the link text.
     SetWindowPos(LinkFile.Handle(), Up.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -84,6 +96,14 @@ void TForm1::LoadFolderButtonIcons() {
             b.button->SetIcon(info.hIcon);
         }
     }
+}
+
+void TForm1::LoadButtonPictures() {
+    const int size = SmallIconSize(dpi_);
+    upIcon_.Reset(LoadIconAtSize(IDI_UP, size));
+    chooseIcon_.Reset(LoadIconAtSize(IDI_CHOOSE, size));
+    Up.SetIcon(upIcon_.Get());
+    ChoseIcon.SetIcon(chooseIcon_.Get());
 }
 
 void TForm1::SelectSpecialFolder(int folderId, const std::wstring& suffix) {
@@ -120,7 +140,8 @@ void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
     LinkFile.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
-    LinkFile.SetFocus();
+    // Walking the tree by keyboard stays in the tree; a click takes the user on to the name.
+    if (!treeKeyboard_) LinkFile.SetFocus();
     LinkFile.CaretToEnd();
     FollowLinkText = true;
 }

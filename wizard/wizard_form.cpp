@@ -14,6 +14,7 @@
 #include "platform/path_text.h"
 #include "platform/window.h"
 #include "update/update_file.h"
+#include "platform/startup_trace.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -26,15 +27,20 @@ constexpr int kActionUpdate = 0x7F55;
 
 const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
                                       L"KindOfLink"};
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
 }  // namespace
 
 TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     : dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
                    userDataFolder.empty() ? UserHistoryFolder() : std::move(userDataFolder)} {
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    dpi_ = SystemDpi();
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - S(kWidth)) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - S(kHeight)) / 2;
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       L"Verknüpfung erstellen", x, y, kWidth, kHeight, nullptr, nullptr,
+                       L"Verknüpfung erstellen", x, y, S(kWidth), S(kHeight), nullptr, nullptr,
                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
     Update = std::make_unique<TDZUpdateFile>();
     Update->ProgramName = L"Zeigerwerk";
@@ -48,6 +54,11 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
             Update->AutomaticUpdate(L"", false, 0);
             return LRESULT{0};
         });
+    // A window that opened on a screen of another scale is sized for that screen.
+    if (const UINT windowDpi = WindowDpi(Handle()); windowDpi != dpi_) {
+        dpi_ = windowDpi;
+        SetWindowPos(Handle(), nullptr, 0, 0, S(kWidth), S(kHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateControls();
 
     // What the form does when it is created: the "&Info" entry, the help file, the drop target,
@@ -55,12 +66,12 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
     HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
-    questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, 0, 0, 0)));
-    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
+    NoteStartupPhase("form built");
     histories_ = LoadHistories(dataFolders_);
     ExistingFile.SetItems(histories_[HistoryKind::Files]);
     LinkFile.SetItems(histories_[HistoryKind::Directories]);
     IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+    NoteStartupPhase("histories");
 }
 
 TForm1::~TForm1() {
@@ -77,7 +88,9 @@ void TForm1::FormDestroy() {
         GetWindowPlacement(Handle(), &placement);
         bounds = placement.rcNormalPosition;
     }
-    const Settings settings{bounds.right - bounds.left, bounds.bottom - bounds.top, ODialog.FilterIndex};
+    // Kept in design units, so that a window restored on a screen of another scale keeps its look.
+    const Settings settings{Unscale(bounds.right - bounds.left, dpi_), Unscale(bounds.bottom - bounds.top, dpi_),
+                            ODialog.FilterIndex};
     const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder(), HKEY_CURRENT_USER, SettingsKey);
     TargetTokens.clear();
     histories_[HistoryKind::Files] = ExistingFile.Items();
@@ -107,17 +120,16 @@ void TForm1::AddToPage(int page, HWND control, int anchors) {
 
 void TForm1::CreateControls() {
     pages_.assign(6, {});
+    // Controls are made at their design sizes in the design client area; the layout then
+    // scales them to the window's DPI.
     RECT client;
     GetClientRect(Handle(), &client);
-    const int W = client.right, H = client.bottom;
+    const int W = Unscale(client.right, dpi_), H = Unscale(client.bottom, dpi_);
     layout_.SetBase(W, H);
     const HWND form = Handle();
     hints_.Create(form);
 
-    sidePicture_.Reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SIDE_PICTURE),
-                                                       IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
-    SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
 
     const int pw = W - kPageLeft - 8, ph = H - 56 - kPageTop;
@@ -134,18 +146,66 @@ void TForm1::CreateControls() {
     WinAni1->SetInterval(20);
     layout_.Add(WinAni1->Handle(), AnchorLayout::BottomLeft);
 
-    const int by = H - 34;
-    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", W - 8 - 75 * 3 - 8 - 12 - 170, by + 3, 170, 17,
-                      IdDelCurLink, BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
+    // Every caption fits its control in the form's font: "Fertig stellen" needs a wider Next
+    // than the other two, and the check box's caption needs its full width.
+    const int by = H - 34, cancelX = W - 8 - 75, nextX = cancelX - 8 - 84, backX = nextX - 75;
+    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", backX - 12 - 190, by + 3, 190, 17, IdDelCurLink,
+                      BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
     DelCurLink.SetChecked(true);
     DelCurLink.SetVisible(false);
-    Back.Create(form, L"< &Zurück", W - 8 - 75 * 3 - 8, by, 75, 23, IdBack);
-    Next.Create(form, L"&Weiter >", W - 8 - 75 * 2 - 8, by, 75, 23, IdNext, BS_DEFPUSHBUTTON);
-    Cancel.Create(form, L"Abbrechen", W - 8 - 75, by, 75, 23, IdCancel);
+    Back.Create(form, L"< &Zurück", backX, by, 75, 23, IdBack);
+    Next.Create(form, L"&Weiter >", nextX, by, 84, 23, IdNext, BS_DEFPUSHBUTTON);
+    Cancel.Create(form, L"Abbrechen", cancelX, by, 75, 23, IdCancel);
     Back.SetEnabled(false);
     Next.SetEnabled(false);
     for (HWND h : {DelCurLink.Handle(), Back.Handle(), Next.Handle(), Cancel.Handle()})
         layout_.Add(h, AnchorLayout::BottomRight);
+
+    ApplyFonts();
+    LoadPictures();
+    layout_.Apply(client.right, client.bottom, dpi_);
+    FormResize();
+}
+
+HFONT TForm1::Font() const { return font_ ? font_ : DialogFontForDpi(dpi_); }
+
+void TForm1::ApplyFonts() {
+    const HFONT regular = Font();
+    EnumChildWindows(Handle(), &SetChildFont, reinterpret_cast<LPARAM>(regular));
+    Label7.SetFont(FontVariant(regular, FW_BOLD, false));
+    if (iconLabelHot_) IconLabel.SetFont(FontVariant(regular, FW_NORMAL, true));
+}
+
+void TForm1::LoadPictures() {
+    sidePicture_.Reset(LoadPictureAtSize(nullptr, IDB_SIDE_PICTURE, IDB_SIDE_PICTURE_2X, S(120), S(228)));
+    SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
+    const int large = LargeIconSize(dpi_);
+    questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, large, large, 0)));
+    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
+    LoadButtonPictures();
+    if (!buttonIcons_.empty()) {
+        buttonIcons_.clear();
+        LoadFolderButtonIcons();
+    }
+    WinAni1->SetScale(dpi_);
+}
+
+void TForm1::DpiChanged(UINT dpi, const RECT* suggested) {
+    if (dpi == 0) return;
+    const HFONT old = Font();
+    const UINT oldDpi = dpi_;
+    dpi_ = dpi;
+    font_ = FontForDpi(old, oldDpi, dpi_);
+    ApplyFonts();
+    LoadPictures();
+    if (suggested)
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    layout_.Apply(client.right, client.bottom, dpi_);
+    FormResize();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TForm1::CreateTargetPage(int x, int y, int w) {
@@ -436,13 +496,28 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return MAKELRESULT(IdNext, DC_HASDEFID);
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
-                layout_.Apply(LOWORD(lParam), HIWORD(lParam));
+                layout_.Apply(LOWORD(lParam), HIWORD(lParam), dpi_);
                 FormResize();
+                // Moved controls keep no stale pixels: after maximising and restoring, every
+                // control paints itself again.
+                RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
+            return 0;
+        case WM_ACTIVATE:
+            RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ExistingFile.Handle());
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(Font());
+        case WM_SETFONT:
+            font_ = reinterpret_cast<HFONT>(wParam);
+            ApplyFonts();
+            return 0;
+        case WM_DPICHANGED:
+            DpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {kMinWidth, kMinHeight};
+            info->ptMinTrackSize = {S(kMinWidth), S(kMinHeight)};
             return 0;
         }
         case WM_DROPFILES: {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
@@ -120,6 +121,12 @@ public:
     void HelpExecute();
     void DropFiles(const std::vector<std::wstring>& paths);
     void FormResize();
+    // The window moved to a screen of another DPI: fonts, pictures and layout follow, and the
+    // window takes the suggested bounds (when given).
+    void DpiChanged(UINT dpi, const RECT* suggested);
+    UINT Dpi() const { return dpi_; }
+    // The form's font at its DPI.
+    HFONT Font() const;
     // Saves the histories and settings; runs once, when the window goes.
     void FormDestroy();
 
@@ -163,6 +170,11 @@ protected:
 
 private:
     void CreateControls();
+    // Gives every control the form's font (or its bold or underlined variant) at the form's DPI.
+    void ApplyFonts();
+    // The side picture, the question icon and the button pictures at the form's DPI.
+    void LoadPictures();
+    int S(int designSize) const { return Scale(designSize, dpi_); }
     void CreateTargetPage(int x, int y, int w);
     void CreateLocationPage(int x, int y, int w, int h);
     void CreateDescriptionPage(int x, int y, int w);
@@ -190,10 +202,13 @@ private:
     };
     std::vector<FolderButton> FolderButtons();
     void LoadFolderButtonIcons();
+    // The pictures of "Up" and of the chooser button, at the window's DPI.
+    void LoadButtonPictures();
 
     void EnterIconPage();
     bool LeaveIconPage();
     void UpdateStandardCaption();
+    void PlaceIconLabel();
     void RefreshPreviewKeepingIndex();
     void PreviewFromIconFile(int index);
     void PreviewStandard(const std::wstring& path);
@@ -214,10 +229,16 @@ private:
     ControlHook existingFileKeys_, linkFileKeys_, iconFileKeys_;
     IconHandle questionIcon_;
     BitmapHandle sidePicture_;
-    FontHandle boldFont_, linkFont_;
     bool iconLabelHot_ = false;
     std::vector<IconHandle> buttonIcons_;
+    IconHandle upIcon_, chooseIcon_;
     ControlHook iconLabelMouse_;
     bool trackingIconLabel_ = false;
     bool completeTyping_ = false;
+    HWND lastFocus_ = nullptr;
+    HFONT font_ = nullptr;
+    UINT dpi_ = kDesignDpi;
+    // The tree handles a key: its selection changes are the keyboard's.
+    bool treeKeyboard_ = false;
+    ControlHook treeKeys_;
 };

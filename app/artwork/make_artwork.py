@@ -105,10 +105,10 @@ def icon_image(size):
     return render(size, size, outline + layers)
 
 
-def ico(sizes):
+def ico(sizes, painter=None):
     images = []
     for size in sizes:
-        pixels = icon_image(size)
+        pixels = (painter or icon_image)(size)
         xor = bytearray()
         for row in reversed(pixels):
             for r, g, b, a in row:
@@ -133,6 +133,30 @@ def ico(sizes):
     return bytes(out)
 
 
+def up_image(size):
+    """The "Up" button's picture: an arrow pointing up out of a folder's edge."""
+    s = float(size)
+    edge = [(s * 0.1, s * 0.78), (s * 0.9, s * 0.78), (s * 0.9, s * 0.92), (s * 0.1, s * 0.92)]
+    return render(size, size, [(edge, (200, 150, 40)), (arrow(s * 0.5, s * 0.44, s * 0.8, -math.pi / 2), (20, 90, 200))])
+
+
+def choose_image(size):
+    """The icon chooser button's picture: a grid of four icons, one of them picked."""
+    s = float(size)
+    layers = []
+    colours = [(20, 90, 200), (220, 160, 30), (40, 150, 70), (200, 50, 50)]
+    for i, colour in enumerate(colours):
+        x0 = s * (0.06 + 0.5 * (i % 2))
+        y0 = s * (0.06 + 0.5 * (i // 2))
+        cell = [(x0, y0), (x0 + s * 0.38, y0), (x0 + s * 0.38, y0 + s * 0.38), (x0, y0 + s * 0.38)]
+        if i == 3:
+            frame = [(x - s * 0.04 if x == x0 else x + s * 0.04, y - s * 0.04 if y == y0 else y + s * 0.04)
+                     for x, y in cell]
+            layers.append((frame, (0, 0, 0)))
+        layers.append((cell, colour))
+    return render(size, size, layers)
+
+
 def gradient(top, bottom, height):
     def bg(x, y):
         t = y / max(1, height - 1)
@@ -140,12 +164,12 @@ def gradient(top, bottom, height):
     return bg
 
 
-def side_picture():
-    w, h = 120, 228
+def side_picture(k=1):
+    w, h = 120 * k, 228 * k
     layers = []
     for i, (cy, size, angle) in enumerate([(60, 70, -0.5), (120, 56, 0.2), (178, 44, -0.9)]):
         shade = (255, 255, 255) if i == 0 else (200, 220, 250)
-        layers.append((arrow(58, cy, size, angle), shade))
+        layers.append((arrow(58 * k, cy * k, size * k, angle), shade))
     return over(render(w, h, layers), gradient((16, 52, 140), (90, 150, 230), h))
 
 
@@ -237,11 +261,11 @@ ANIMATION_KEY = (255, 0, 255)
 ANIMATION_FACE = (240, 240, 240)
 
 
-def animation():
-    frames, size = 50, 38
+def animation(k=1):
+    frames, size = 50, 38 * k
     rows = []
     for f in range(frames):
-        shapes = dial(19, 19, 17.5, 2 * math.pi * f / frames, (255, 255, 255), (214, 226, 245))
+        shapes = dial(19 * k, 19 * k, 17.5 * k, 2 * math.pi * f / frames, (255, 255, 255), (214, 226, 245))
         for row in paint(size, size, shapes):
             line = []
             for r, g, b, a in row:
@@ -253,23 +277,24 @@ def animation():
     return rows
 
 
-def logo():
+def logo(k=1):
     """The banner logo on white, and its mask: white where the logo covers the banner.
     The banner is first ORed with the mask (the covered part turns white), then ANDed with the
     logo, so covered pixels take the logo's colour and the white rest leaves the banner alone."""
-    w, h = 142, 63
-    shapes = dial(31, 31, 29, math.pi * 0.37, (255, 255, 255), (205, 220, 245))
+    w, h = 142 * k, 63 * k
+    shapes = dial(31 * k, 31 * k, 29 * k, math.pi * 0.37, (255, 255, 255), (205, 220, 245))
 
     def arrow_fill(x, y):
-        t = (x - 66) / 72
+        t = (x / k - 66) / 72
         return (int(20 + 200 * t), int(90 + 40 * t), int(200 - 170 * t))
     for i, (y, length) in enumerate([(17, 44), (31, 72), (45, 44)]):
         shaft = 5 if i == 1 else 3
         head = 12 if i == 1 else 8
         x0 = 66 if i == 1 else 70
         x1 = x0 + length
-        shapes.append((polygon([(x0, y - shaft), (x1 - head, y - shaft), (x1 - head, y - head), (x1, y),
-                                (x1 - head, y + head), (x1 - head, y + shaft), (x0, y + shaft)]), arrow_fill))
+        outline = [(x0, y - shaft), (x1 - head, y - shaft), (x1 - head, y - head), (x1, y),
+                   (x1 - head, y + head), (x1 - head, y + shaft), (x0, y + shaft)]
+        shapes.append((polygon([(px * k, py * k) for px, py in outline]), arrow_fill))
     pixels = paint(w, h, shapes)
     white = (255, 255, 255)
     picture = [[tuple(c * a + 255 * (1 - a) for c in (r, g, b)) if a else white for r, g, b, a in row]
@@ -279,14 +304,22 @@ def logo():
 
 
 def main():
+    global SUPERSAMPLE
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
-    (out / "zeigerwerk.ico").write_bytes(ico([16, 32, 48]))
-    (out / "side_picture.bmp").write_bytes(bmp24(side_picture()))
-    (out / "animation.bmp").write_bytes(bmp24(animation()))
-    picture, mask = logo()
-    (out / "logo.bmp").write_bytes(bmp24(picture))
-    (out / "logo_mask.bmp").write_bytes(bmp24(mask))
+    (out / "zeigerwerk.ico").write_bytes(ico([16, 20, 24, 32, 40, 48, 64]))
+    # The button pictures in the sizes a small icon takes from 100 % to 200 % scaling.
+    (out / "up.ico").write_bytes(ico([16, 20, 24, 32], up_image))
+    (out / "choose.ico").write_bytes(ico([16, 20, 24, 32], choose_image))
+    # The pictures at 1x and 2x: the window takes the nearer one instead of stretching.
+    for k, suffix in ((1, ""), (2, "_2x")):
+        # Twice the pixels need half the samples per pixel for the same smoothness.
+        SUPERSAMPLE = 4 // k
+        (out / f"side_picture{suffix}.bmp").write_bytes(bmp24(side_picture(k)))
+        (out / f"animation{suffix}.bmp").write_bytes(bmp24(animation(k)))
+        picture, mask = logo(k)
+        (out / f"logo{suffix}.bmp").write_bytes(bmp24(picture))
+        (out / f"logo_mask{suffix}.bmp").write_bytes(bmp24(mask))
 
 
 if __name__ == "__main__":

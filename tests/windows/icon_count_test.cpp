@@ -30,7 +30,7 @@ TEST(CountIcons, OnePassAgreesWithExtractingIndexByIndex) {
         {"a library with five icons", MakeIconLibrary(temp / L"fünf.dll", 5), 5},
         {"a library with two icons", MakeIconLibrary(temp / L"zwei.exe", 2), 2},
         {"a library with one icon", MakeIconLibrary(temp / L"eins.exe", 1), 1},
-        {"the built program", program, 1},
+        {"the built program (its icon and two button pictures)", program, 3},
         {"a program without icons", self, 0},
         {"a text file", temp.MakeFile(L"notiz.txt", "Kein Symbol hier.\r\n"), 0},
         {"a text file named like an icon file", temp.MakeFile(L"falsch.ico", "Kein Symbol hier.\r\n"), 0},

@@ -32,6 +32,7 @@ TEST(MessageBoxScript, RecordsSoundsAndBoxesInOrderAndAnswersFromTheScript) {
 struct RealBox {
     std::wstring yes, no, ok;
     bool cancelVisible = true;
+    int defaultId = 0;
 };
 
 BOOL CALLBACK FindBox(HWND window, LPARAM found) {
@@ -53,11 +54,16 @@ std::wstring ItemText(HWND box, int id) {
 RealBox AnswerRealBox(WPARAM key, DWORD mainThread) {
     RealBox seen;
     HWND box = nullptr;
+    HWND focus = nullptr;
     // The box's buttons are renamed just before it becomes the active window.
     const bool active = WaitUntil([&] {
         EnumThreadWindows(mainThread, FindBox, reinterpret_cast<LPARAM>(&box));
         GUITHREADINFO thread{sizeof thread};
-        return box && GetGUIThreadInfo(mainThread, &thread) && thread.hwndActive == box;
+        if (!box || !GetGUIThreadInfo(mainThread, &thread) || thread.hwndActive != box) return false;
+        // Ready once the buttons carry their German names and one of them has the focus.
+        const std::wstring first = ItemText(box, IDOK) + ItemText(box, IDYES);
+        focus = thread.hwndFocus;
+        return (first == L"OK" || first == L"&Ja") && focus && IsChild(box, focus);
     });
     if (!active) return seen;
     seen.yes = ItemText(box, IDYES);
@@ -65,11 +71,14 @@ RealBox AnswerRealBox(WPARAM key, DWORD mainThread) {
     seen.ok = ItemText(box, IDOK);
     const HWND cancel = GetDlgItem(box, IDCANCEL);
     seen.cancelVisible = cancel && IsWindowVisible(cancel);
-    PostMessageW(box, WM_COMMAND, key == VK_ESCAPE ? IDCANCEL : key == VK_RETURN ? 0 : 0, 0);
-    if (key == VK_RETURN) {
-        const HWND focused = seen.ok.empty() ? GetDlgItem(box, IDYES) : GetDlgItem(box, IDOK);
-        PostMessageW(focused, BM_CLICK, 0, 0);
-    }
+    for (const int id : {IDOK, IDYES, IDNO})
+        if (const HWND button = GetDlgItem(box, id);
+            button && (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            seen.defaultId = id;
+    // The key goes to the control that has the focus, as a user's key would.
+    const HWND target = focus ? focus : box;
+    PostMessageW(target, WM_KEYDOWN, key, 0);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000000);
     return seen;
 }
 
@@ -85,12 +94,32 @@ TEST(MessageBoxReal, YesNoBoxHasGermanButtonsAndEscapeAnswersNo) {
     EXPECT_FALSE(seen.cancelVisible);
 }
 
-TEST(MessageBoxReal, DefaultButtonIsYes) {
-    const DWORD self = GetCurrentThreadId();
-    RealBox seen;
-    std::thread answerer([&] { seen = AnswerRealBox(VK_RETURN, self); });
-    EXPECT_TRUE(WarnYesNo(nullptr, L"Weiter?"));
-    answerer.join();
+TEST(MessageBoxReal, EnterAnswersThePreselectedButton) {
+    const struct {
+        BoxAnswer preselected;
+        int defaultId;
+        bool yes;
+    } cases[] = {{BoxAnswer::Yes, IDYES, true}, {BoxAnswer::No, IDNO, false}};
+    for (const auto& c : cases) {
+        const DWORD self = GetCurrentThreadId();
+        RealBox seen;
+        std::thread answerer([&] { seen = AnswerRealBox(VK_RETURN, self); });
+        EXPECT_EQ(WarnYesNo(nullptr, L"Löschen?", c.preselected), c.yes);
+        answerer.join();
+        EXPECT_EQ(seen.defaultId, c.defaultId);
+    }
+}
+
+TEST(MessageBoxScript, RecordsThePreselectedAnswer) {
+    BoxScript script;
+    WarnYesNo(nullptr, L"Erste?");
+    WarnYesNo(nullptr, L"Zweite?", BoxAnswer::No);
+    WarnOk(nullptr, L"Dritte");
+    const auto boxes = script.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].preselected, BoxAnswer::Yes);
+    EXPECT_EQ(boxes[1].preselected, BoxAnswer::No);
+    EXPECT_EQ(boxes[2].preselected, BoxAnswer::Ok);
 }
 
 TEST(MessageBoxReal, OkBoxSaysOk) {

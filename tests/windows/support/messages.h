@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "platform/window.h"
+
 // The one message pump of the Windows tests. Tests wait for the condition they mean; the time
 // limit only ends a wait that would otherwise hang, and is generous for Wine on a busy machine.
 constexpr DWORD kWaitLimitMs = 10000;
@@ -11,6 +13,7 @@ constexpr DWORD kWaitLimitMs = 10000;
 inline void PumpPending() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (RouteDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

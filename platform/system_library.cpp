@@ -1,0 +1,18 @@
+#include "platform/system_library.h"
+
+#include <map>
+#include <string>
+
+HMODULE SystemLibrary(const wchar_t* name) {
+    static std::map<std::wstring, HMODULE> loaded;
+    const auto found = loaded.find(name);
+    if (found != loaded.end()) return found->second;
+    // From the system folder only, never from the program's folder or the current one.
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    const std::wstring path = length ? std::wstring(folder, length) + L"\\" + name : std::wstring(name);
+    HMODULE module = GetModuleHandleW(name);
+    if (!module) module = LoadLibraryW(path.c_str());
+    loaded[name] = module;
+    return module;
+}

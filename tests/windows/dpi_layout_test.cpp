@@ -1,0 +1,291 @@
+// Every window of the program at the DPI of the test's prefix (ZW_DPI, 96 when unset): controls
+// inside their parent, no unplanned overlaps, every one-line text fitting its control, and the
+// design sizes scaled.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "app/help_window.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/icon_chooser.h"
+#include "platform/dpi.h"
+#include "platform/files.h"
+#include "platform/input_box.h"
+#include "platform/utf.h"
+#include "tests/windows/support/messages.h"
+#include "tests/windows/support/wizard_fixture.h"
+
+namespace {
+
+// The program declares itself DPI-aware in its manifest; this test program does the same.
+const bool aware = DeclarePerMonitorDpiAwareness();
+
+UINT ExpectedDpi() {
+    const char* dpi = getenv("ZW_DPI");
+    return dpi ? static_cast<UINT>(atoi(dpi)) : 96;
+}
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::string Describe(HWND window) {
+    return Utf8FromWide(ClassOf(window) + L" \"" + TextOf(window) + L"\"");
+}
+
+std::vector<HWND> VisibleChildren(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child)) children.push_back(child);
+    return children;
+}
+
+RECT BoundsIn(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The room a control's frame leaves for its text; -1 for controls whose text is not one line.
+int TextRoom(HWND control, UINT dpi, int lineHeight) {
+    const std::wstring name = ClassOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const RECT r = BoundsIn(control);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (TextOf(control).empty()) return -1;
+    if (_wcsicmp(name.c_str(), L"Button") == 0) {
+        if (style & (BS_ICON | BS_BITMAP)) return -1;
+        switch (style & BS_TYPEMASK) {
+            case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON:
+                return width - Scale(13 + 4, dpi);  // the box and the gap before the text
+            case BS_GROUPBOX:
+                return width - Scale(2 * 8, dpi);
+            default:
+                return width - Scale(2 * 4, dpi);  // frame and focus rectangle on both sides
+        }
+    }
+    if (_wcsicmp(name.c_str(), L"Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) return -1;
+        if (height >= 2 * lineHeight) return -1;  // a wrapping label
+        return width;
+    }
+    return -1;
+}
+
+struct Extent {
+    int width, lineHeight;
+};
+
+Extent TextExtent(HWND control) {
+    const HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    const std::wstring text = TextOf(control);
+    RECT r{0, 0, 0, 0};
+    const bool prefix = !(GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) || ClassOf(control) != L"Static";
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (prefix ? 0 : DT_NOPREFIX));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right - r.left, metrics.tmHeight};
+}
+
+bool InsideOf(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool IsGroupBox(HWND window) {
+    return _wcsicmp(ClassOf(window).c_str(), L"Button") == 0 &&
+           (GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+HWND BuddyOf(HWND window) {
+    if (ClassOf(window) != UPDOWN_CLASSW) return nullptr;
+    return reinterpret_cast<HWND>(SendMessageW(window, UDM_GETBUDDY, 0, 0));
+}
+
+// Everything wrong with the visible controls of one window, one line each.
+std::string LayoutProblems(HWND window, UINT dpi) {
+    std::ostringstream problems;
+    RECT client;
+    GetClientRect(window, &client);
+    const std::vector<HWND> children = VisibleChildren(window);
+    for (size_t i = 0; i < children.size(); ++i) {
+        const HWND child = children[i];
+        const RECT r = BoundsIn(child);
+        if (!InsideOf(r, client)) problems << Describe(child) << " leaves the client area\n";
+        const Extent extent = TextExtent(child);
+        const int room = TextRoom(child, dpi, extent.lineHeight);
+        if (room >= 0 && extent.width > room)
+            problems << Describe(child) << " needs " << extent.width << " pixels, has " << room << "\n";
+        for (size_t j = i + 1; j < children.size(); ++j) {
+            const RECT other = BoundsIn(children[j]);
+            RECT common;
+            if (!IntersectRect(&common, &r, &other)) continue;
+            // A group box frames its buttons, an up-down control sits on its buddy's edge, by design.
+            if ((IsGroupBox(child) && InsideOf(other, r)) || (IsGroupBox(children[j]) && InsideOf(r, other))) continue;
+            if (BuddyOf(child) == children[j] || BuddyOf(children[j]) == child) continue;
+            problems << Describe(child) << " overlaps " << Describe(children[j]) << "\n";
+        }
+    }
+    return problems.str();
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+class DpiLayoutTest : public WizardTest {
+protected:
+    DpiLayoutTest() {
+        if (const char* program = getenv("ZW_PROGRAM"))
+            resources_.Reset(LoadLibraryExW(WideFromUtf8(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        SetResourceModule(resources_.Get());
+        NewForm();  // with the program's pictures
+    }
+    ~DpiLayoutTest() override { SetResourceModule(nullptr); }
+
+    const UINT dpi = ExpectedDpi();
+
+private:
+    ModuleHandle resources_;
+};
+
+TEST_F(DpiLayoutTest, TheTestRunsAtThePrefixDpi) {
+    ASSERT_TRUE(aware);
+    EXPECT_EQ(SystemDpi(), dpi);
+    EXPECT_EQ(form->Dpi(), dpi);
+}
+
+TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(frame.right - frame.left, Scale(516, dpi));
+    EXPECT_EQ(frame.bottom - frame.top, Scale(376, dpi));
+
+    const std::wstring folder = temp.Path() + L"Ziel";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    form->DelCurLink.SetVisible(true);  // as when editing a link
+    TypeTarget(folder);
+    const struct {
+        TForm1::Page page;
+        const wchar_t* next;
+    } pages[] = {
+        {TForm1::ExistsFilePage, L"&Weiter >"}, {TForm1::LinkFilePage, L"&Weiter >"},
+        {TForm1::DescriptionPage, L"&Weiter >"}, {TForm1::IconFilePage, L"Fertig stellen"},
+        {TForm1::KindOfLinkPage, L"Fertig stellen"}, {TForm1::NewLinkPage, L"&Ja"},
+    };
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.page);
+        form->ShowPage(p.page);
+        form->Next.SetText(p.next);
+        if (p.page == TForm1::IconFilePage) {
+            form->IFile.SetChecked(true);
+            form->StandardClick(&form->IFile);
+        }
+        EXPECT_EQ(LayoutProblems(form->Handle(), dpi), "");
+    }
+}
+
+TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
+    TForm2 chooser;
+    std::string chooserProblems;
+    SIZE chooserSize{};
+    chooser.OnShown = [&] {
+        chooserProblems = LayoutProblems(chooser.Handle(), dpi);
+        chooserSize = ClientSize(chooser.Handle());
+        chooser.CancelClick();
+    };
+    int index = 0;
+    chooser.ShowModal(form->Handle(), ModulePath(), index);
+    EXPECT_EQ(chooserProblems, "");
+    EXPECT_EQ(chooserSize.cx, Scale(654, dpi));
+    EXPECT_EQ(chooserSize.cy, Scale(285, dpi));
+
+    TInfo about;
+    std::string aboutProblems;
+    SIZE aboutSize{};
+    about.OnShown = [&] {
+        aboutProblems = LayoutProblems(about.Handle(), dpi);
+        aboutSize = ClientSize(about.Handle());
+        about.OKClick();
+    };
+    about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
+    EXPECT_EQ(aboutProblems, "");
+    EXPECT_EQ(aboutSize.cx, Scale(435, dpi));
+    EXPECT_EQ(aboutSize.cy, Scale(132, dpi));
+
+    ShowHelpTopic(form->Handle(), ProgramFolder() + L"Pfeilbau.hlp", L"LinkIcon");
+    ASSERT_NE(HelpWindowHandle(), nullptr);
+    EXPECT_EQ(LayoutProblems(HelpWindowHandle(), dpi), "");
+    DestroyWindow(HelpWindowHandle());
+}
+
+// The input box is a dialog of the system's making from a template; it is checked from a timer
+// while its own loop runs.
+std::string inputProblems = "not shown";
+void CALLBACK CheckInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = GetActiveWindow();
+    if (!box || ClassOf(box) != L"#32770") return;
+    KillTimer(nullptr, timer);
+    inputProblems = LayoutProblems(box, ExpectedDpi());
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(DpiLayoutTest, TheInputBoxFitsAtThisScale) {
+    SetTimer(nullptr, 0, 10, CheckInputBox);
+    std::wstring value = L"Neuer Ordner";
+    EXPECT_FALSE(InputQuery(form->Handle(), L"Neuer Ordner", L"Geben Sie den Namen des neuen Ordners ein:", value));
+    EXPECT_EQ(inputProblems, "");
+}
+
+// Where every control stands and how large its font is, one line per control.
+std::string Snapshot(TForm1& form) {
+    std::ostringstream shot;
+    for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        const RECT r = BoundsIn(child);
+        shot << Describe(child) << " " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " font "
+             << lf.lfHeight << "\n";
+    }
+    return shot.str();
+}
+
+TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
+    for (TForm1::Page page : {TForm1::LinkFilePage, TForm1::IconFilePage}) {
+        SCOPED_TRACE(page);
+        NewForm();
+        form->ShowPage(page);
+        const auto fresh = Snapshot(*form);
+        RECT frame;
+        GetWindowRect(form->Handle(), &frame);
+        const UINT other = dpi == 96 ? 192 : 96;
+        RECT there{frame.left, frame.top, frame.left + Scale(516, other), frame.top + Scale(376, other)};
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&there));
+        EXPECT_EQ(form->Dpi(), other);
+        EXPECT_NE(Snapshot(*form), fresh);
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        EXPECT_EQ(Snapshot(*form), fresh);
+    }
+}
+
+}  // namespace
