@@ -31,7 +31,3 @@ std::wstring NewLinkHereParameters(const std::wstring& folder) {
 std::wstring EditedTargetCommandLine(const std::wstring& target, const std::wstring& arguments) {
     return QuoteIf(target, L" ,") + (arguments.empty() ? L"" : L" " + arguments);
 }
-
-std::wstring EditedLinkFile(const std::wstring& path) {
-    return ExtensionOf(path).empty() ? WithTrailingBackslash(path) + L"target.lnk" : path;
-}

@@ -23,6 +23,3 @@ std::wstring NewLinkHereParameters(const std::wstring& folder);
 // The target command line for a link being edited: the target, quoted when it holds a blank or a
 // comma, then one blank and the arguments when there are any.
 std::wstring EditedTargetCommandLine(const std::wstring& target, const std::wstring& arguments);
-
-// The file that holds an edited link's fields: the link itself, or target.lnk in a folder link.
-std::wstring EditedLinkFile(const std::wstring& path);

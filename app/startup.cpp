@@ -21,6 +21,7 @@
 #include "platform/startup_trace.h"
 #include "platform/window.h"
 #include "wizard/control_ids.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/wizard_form.h"

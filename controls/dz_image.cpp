@@ -139,16 +139,8 @@ LRESULT TDZImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_MOUSEMOVE:
-        if (!mouseInside_) {
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-            TrackMouseEvent(&track);
-            mouseInside_ = true;
-            if (OnMouseEnter) OnMouseEnter();
-        }
-        return 0;
     case WM_MOUSELEAVE:
-        mouseInside_ = false;
-        if (OnMouseLeave) OnMouseLeave();
+        hover_.HandleMessage(Handle(), message, OnMouseEnter, OnMouseLeave);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

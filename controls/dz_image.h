@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/mouse_hover.h"
 #include "platform/window.h"
 
 // An image that shows an icon or a bitmap and reports the mouse entering and leaving it.
@@ -30,7 +31,7 @@ public:
     void SetHint(const std::wstring& hint);
     void SetBounds(int x, int y, int width, int height);
 
-    bool MouseInside() const { return mouseInside_; }
+    bool MouseInside() const { return hover_.Inside(); }
 
     std::function<void()> OnClick;
     std::function<void()> OnMouseEnter;
@@ -48,7 +49,7 @@ private:
     bool stretch_ = false;
     bool center_ = false;
     bool handCursor_ = false;
-    bool mouseInside_ = false;
+    MouseHover hover_;
     bool pressed_ = false;
     HWND tooltip_ = nullptr;
     std::wstring hint_;

@@ -2,21 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/handles.h"
 
 namespace {
 // Room on the right for glyphs that reach beyond their advance (as some substituted fonts do).
 constexpr int kInkSlack = 3;
-
-SIZE TextSize(HDC dc, HFONT font, const std::wstring& text) {
-    SelectedObject selected(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
-}
 }  // namespace
-
 
 LinkLabel::LinkLabel(HWND parent, int rightEdge, int top, const std::wstring& text)
     : text_(text), rightEdge_(rightEdge) {
@@ -44,7 +37,7 @@ HFONT LinkLabel::CurrentFont() {
 
 void LinkLabel::FitToText() {
     HDC dc = GetDC(Handle());
-    const SIZE size = TextSize(dc, font_ ? font_ : DialogFont(), text_);
+    const SIZE size = TextExtent(dc, font_ ? font_ : DialogFont(), text_);
     ReleaseDC(Handle(), dc);
     RECT r{};
     GetWindowRect(Handle(), &r);
@@ -101,16 +94,8 @@ LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_MOUSEMOVE:
-        if (!inside_) {
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-            TrackMouseEvent(&track);
-            inside_ = true;
-            if (OnMouseEnter) OnMouseEnter();
-        }
-        return 0;
     case WM_MOUSELEAVE:
-        inside_ = false;
-        if (OnMouseLeave) OnMouseLeave();
+        hover_.HandleMessage(Handle(), message, OnMouseEnter, OnMouseLeave);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

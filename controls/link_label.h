@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/mouse_hover.h"
 #include "platform/window.h"
 
 // A label that acts as a hyperlink: blue, hand cursor, underlined under the mouse, red while
@@ -35,7 +36,7 @@ private:
     int maxHeight_ = 0;
     COLORREF color_ = RGB(0, 0, 255);
     bool underlined_ = false;
-    bool inside_ = false;
+    MouseHover hover_;
     bool pressed_ = false;
     HFONT font_ = nullptr;
 };

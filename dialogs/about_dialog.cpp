@@ -10,6 +10,7 @@
 #include "app/resource_ids.h"
 #include "dialogs/modal_loop.h"
 #include "platform/files.h"
+#include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/icon_size.h"
 #include "platform/message_font.h"
@@ -24,15 +25,6 @@ constexpr COLORREF kLightBlue = RGB(74, 160, 255);
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 constexpr COLORREF kLinkRed = RGB(255, 0, 0);
 constexpr UINT kShownMessage = WM_APP + 1;
-
-SIZE TextSize(HDC dc, HFONT font, const std::wstring& text) {
-    SelectedObject selected(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
-}
-
-
 }  // namespace
 
 std::wstring FileVersionOf(const std::wstring& file) {
@@ -121,7 +113,7 @@ void TInfo::FormCreate() {
 
 void TInfo::LayoutLabels() {
     HDC dc = GetDC(Handle());
-    const SIZE size = TextSize(dc, font_, kMakerCredit);
+    const SIZE size = TextExtent(dc, font_, kMakerCredit);
     ReleaseDC(Handle(), dc);
     MoveWindow(infoLbl_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
     eMailLbl_->FitToText();
@@ -213,7 +205,7 @@ void TInfo::LogoPBPaint(HDC target) {
     const std::wstring version = VersionLine(), yearsLine = YearsLine();
     {
         const HFONT bold = FontVariant(font_, FW_BOLD, false);
-        const int titleHeight = TextSize(dc.Get(), bold, title_).cy;
+        const int titleHeight = TextExtent(dc.Get(), bold, title_).cy;
         SelectedObject selected(dc.Get(), bold);
         TextOutW(dc.Get(), x, h / 2 - static_cast<int>(titleHeight * 1.5), title_.c_str(),
                  static_cast<int>(title_.size()));
@@ -221,7 +213,7 @@ void TInfo::LogoPBPaint(HDC target) {
         TextOutW(dc.Get(), x, h / 2 - static_cast<int>(titleHeight * 0.5), version.c_str(),
                  static_cast<int>(version.size()));
     }
-    const int yearsHeight = TextSize(dc.Get(), font_, yearsLine).cy;
+    const int yearsHeight = TextExtent(dc.Get(), font_, yearsLine).cy;
     SelectedObject regular(dc.Get(), font_);
     TextOutW(dc.Get(), x, h / 2 + static_cast<int>(yearsHeight * 0.5), yearsLine.c_str(),
              static_cast<int>(yearsLine.size()));

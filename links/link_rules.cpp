@@ -88,3 +88,7 @@ bool LinkLayoutIsWhole(std::string_view bytes) {
     }
     return false;
 }
+
+std::wstring EditedLinkFile(const std::wstring& path) {
+    return ExtensionOf(path).empty() ? WithTrailingBackslash(path) + L"target.lnk" : path;
+}

@@ -31,3 +31,5 @@ enum class LinkPathKind { None, LinkFile, FolderLinkCandidate };
 // folder link, however it is written.
 LinkPathKind ClassifyLinkPath(const std::wstring& path);
 
+// The file that holds an edited link's fields: the link itself, or target.lnk in a folder link.
+std::wstring EditedLinkFile(const std::wstring& path);

@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include "platform/dpi.h"
+#include "platform/handles.h"
 #include "platform/win_error.h"
 #include "platform/window.h"
 
@@ -186,4 +187,11 @@ void Hints::Set(HWND tool, const std::wstring& text) {
     SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     info.lpszText = const_cast<wchar_t*>(text.c_str());
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+SIZE TextExtent(HDC dc, HFONT font, const std::wstring& text) {
+    SelectedObject selected(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
 }

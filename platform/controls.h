@@ -10,6 +10,9 @@
 // A child window's rectangle in its parent's client coordinates.
 RECT ChildBounds(HWND child);
 
+// The extent of one line of text in the font.
+SIZE TextExtent(HDC dc, HFONT font, const std::wstring& text);
+
 class Control {
 public:
     Control() = default;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "app/start_mode.h"
+#include "links/link_rules.h"
 #include "platform/utf.h"
 
 namespace {
