@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine wine32:i386 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
-  liblnk-utils procps unzip zip curl clang libclang-rt-14-dev
+  liblnk-utils procps unzip zip curl openssl clang libclang-rt-14-dev
 )
 
 missing=()
