@@ -123,6 +123,9 @@ private:
     void RunDownload();
     void RefreshProgress();
     void FinishDownloadPage(bool failed, const std::wstring& message);
+    // Keeps the keyboard on the dialog: when the focused control was disabled or hidden, the
+    // given one takes the focus.
+    void KeepFocusOn(Button& fallback);
     void InstallStep();
     std::string OemFolderName(const std::wstring& path) const;
     void EndRun();

@@ -252,6 +252,7 @@ void TStatusForm::Button_NextClick() {
         ShowPage(step_);
         SetTitle(kTitles[step_]);
     }
+    KeepFocusOn(step_ == 1 ? Button_Check : Button_Next.Enabled() ? Button_Next : Button_Cancel);
     InvalidateRect(Handle(), nullptr, FALSE);
     if (step_ == 3 && updatesAvailable_) RunDownload();
 }
@@ -318,6 +319,7 @@ void TStatusForm::RunDownload() {
     Button_Next.SetEnabled(false);
     CancelDownload.SetText(L"Download ab&brechen");
     ShowCancelDownload(true);
+    KeepFocusOn(CancelDownload);
     Label_Download.SetText(kDownloadText);
     // From here on a click on the button is a cancel, also while the waiting messages run.
     downloading_ = true;
@@ -356,10 +358,18 @@ void TStatusForm::FinishDownloadPage(bool failed, const std::wstring& message) {
     if (failed) {
         CancelDownload.SetText(L"Erneut versuchen");
         Button_Next.SetEnabled(false);
+        KeepFocusOn(CancelDownload);
     } else {
         ShowCancelDownload(false);
         Button_Next.SetEnabled(true);
+        KeepFocusOn(Button_Next);
     }
+}
+
+void TStatusForm::KeepFocusOn(Button& fallback) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus) && IsWindowEnabled(focus) && IsWindowVisible(focus)) return;
+    fallback.SetFocus();
 }
 
 void TStatusForm::OnUpdateTimer() {

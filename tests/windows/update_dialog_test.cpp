@@ -129,6 +129,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
         f.Button_NextClick();
         EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
         EXPECT_FALSE(f.Button_Next.Enabled());
+        EXPECT_EQ(GetFocus(), f.Button_Check.Handle()) << "the keyboard reaches the check at once";
         f.Button_CheckClick();
         EXPECT_EQ(f.Step(), 2);
         EXPECT_EQ(f.Label_CheckResult.Text(),
@@ -145,6 +146,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
                                            L"\"Weiter\", um die Updates zu installieren.");
         EXPECT_TRUE(f.Button_Next.Enabled());
         EXPECT_FALSE(f.CancelDownload.Visible());
+        EXPECT_EQ(GetFocus(), f.Button_Next.Handle());
         f.Button_NextClick();
         EXPECT_EQ(f.Panel_Title.Text(), L"Installieren");
         EXPECT_TRUE(f.CheckBox_Restart.Checked());
