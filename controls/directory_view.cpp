@@ -4,9 +4,11 @@
 
 #include "links/link_targets.h"
 #include "links/link_rules.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/scoped_value.h"
+#include "platform/shell_icon.h"
 #include "platform/win_error.h"
 
 struct TDZDirectoryView::Entry {
@@ -318,9 +320,19 @@ void TDZDirectoryView::Load() {
 }
 
 void TDZDirectoryView::ApplyImageSize() {
-    const int size = iconSize_ == isLarge ? 32 : 16;
-    ImageList_SetIconSize(images_.Get(), size, size);
+    if (!dpi_) dpi_ = WindowDpi(tree_);
+    imageSize_ = iconSize_ == isLarge ? LargeIconSize(dpi_) : SmallIconSize(dpi_);
+    ImageList_SetIconSize(images_.Get(), imageSize_, imageSize_);
     TreeView_SetImageList(tree_, images_.Get(), TVSIL_NORMAL);
+}
+
+void TDZDirectoryView::DpiChanged(UINT dpi) {
+    dpi_ = dpi;
+    if (!loaded_) return;
+    ApplyImageSize();
+    // The list lost its pictures with the size change; each node asks again when drawn.
+    for (NodeData& data : nodes_) data.image = -1;
+    InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void TDZDirectoryView::FillDriveRoots() {
@@ -635,10 +647,10 @@ void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring&
 // ---- Icons ------------------------------------------------------------------------------------
 
 HICON TDZDirectoryView::ShellIcon(const std::wstring& path, bool open) const {
+    if (HICON icon = ShellIconAtSize(path, open ? SHGFI_OPENICON : 0, imageSize_)) return icon;
     SHFILEINFOW info{};
     UINT flags = SHGFI_ICON | (iconSize_ == isSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
     if (open) flags |= SHGFI_OPENICON;
-    if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags) && info.hIcon) return info.hIcon;
     // Unreadable or overlong paths still get a folder icon rather than none.
     if (SHGetFileInfoW(L"Ordner", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags | SHGFI_USEFILEATTRIBUTES))
         return info.hIcon;

@@ -63,6 +63,9 @@ public:
     void SetLoadImagesByCall(bool value) { loadImagesByCall_ = value; }
     TIconSize IconSize() const { return iconSize_; }
     void SetIconSize(TIconSize value);
+    // Sizes the pictures for the tree's DPI again after it moved to a screen of another scale.
+    void DpiChanged(UINT dpi);
+    int ImageSize() const { return imageSize_; }
     TSystemDirectory StartDirectory() const { return startDirectory_; }
     void SetStartDirectory(TSystemDirectory value);
     int DirectoriesToFind() const { return directoriesToFind_; }
@@ -171,6 +174,8 @@ private:
     bool allowDelete_ = false, allowCreate_ = true, allowOpen_ = true, allowRefresh_ = true;
     bool expandingSelect_ = true, selectOpenedDirs_ = false, loadImagesByCall_ = true;
     TIconSize iconSize_ = isSmall;
+    int imageSize_ = 16;
+    UINT dpi_ = 0;  // 0: the tree's own when first loaded
     TSystemDirectory startDirectory_ = SD_WINDOWS;
     int directoriesToFind_ = directory_attributes::kAll;
 

@@ -50,6 +50,12 @@ void LinkLabel::FitToText() {
     MoveWindow(Handle(), rightEdge_ - size.cx - 1, r.top, size.cx + 1 + kInkSlack, height, TRUE);
 }
 
+void LinkLabel::MoveTo(int rightEdge, int top) {
+    rightEdge_ = rightEdge;
+    SetWindowPos(Handle(), nullptr, rightEdge, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    FitToText();
+}
+
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {

@@ -19,6 +19,8 @@ public:
     bool Underlined() const { return underlined_; }
     void SetUnderlined(bool underlined);
     void FitToText();  // keeps the right edge
+    // Places the right edge and top anew (as after a change of scale) and fits the text.
+    void MoveTo(int rightEdge, int top);
     // The most height FitToText gives (0: the text's height).
     void SetMaxHeight(int height) { maxHeight_ = height; }
 

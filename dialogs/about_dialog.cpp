@@ -85,7 +85,7 @@ void TInfo::FormCreate() {
     infoLbl_.Create(self, kMakerCredit, 0, S(69), 1, 1, SS_RIGHT | SS_NOPREFIX);
     eMailLbl_ = std::make_unique<LinkLabel>(self, S(432), S(100), kMakerEMail);
     urlLbl_ = std::make_unique<LinkLabel>(self, S(432), S(113), kMakerWebSite);
-    ok_.Create(self, L"OK", S(177), S(101), S(81), S(25), IDOK, BS_DEFPUSHBUTTON);
+    ok_.Create(self, L"OK", 0, 0, 1, 1, IDOK, BS_DEFPUSHBUTTON);
     for (HWND control : {infoLbl_.Handle(), eMailLbl_->Handle(), urlLbl_->Handle(), ok_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Tab goes from OK to the two links.
@@ -97,18 +97,19 @@ void TInfo::FormCreate() {
         label->OnMouseDown = [this, label] { HyperLinkMouseDown(*label); };
         label->OnMouseUp = [this, label] { HyperLinkMouseUp(*label); };
     }
-    eMailLbl_->SetMaxHeight(S(113) - S(100));
-    urlLbl_->SetMaxHeight(S(kClientHeight) - S(113));
     eMailLbl_->OnClick = [this] { EMailLblClick(); };
     urlLbl_->OnClick = [this] { URLLblClick(); };
 
     UseSystemMessageFont();
+    LoadLogo();
+    LayoutLabels();
+}
 
+void TInfo::LoadLogo() {
     // The logo's mask is white where the logo covers the banner (see LogoPBPaint); it must stay
     // black and white when it is made smaller.
     logo_.Reset(LoadPictureAtSize(resources_, IDB_LOGO, IDB_LOGO_2X, S(142), S(63)));
     logoMask_.Reset(LoadPictureAtSize(resources_, IDB_LOGO_MASK, IDB_LOGO_MASK_2X, S(142), S(63), false));
-    LayoutLabels();
 }
 
 void TInfo::LayoutLabels() {
@@ -116,8 +117,27 @@ void TInfo::LayoutLabels() {
     const SIZE size = TextExtent(dc, font_, kMakerCredit);
     ReleaseDC(Handle(), dc);
     MoveWindow(infoLbl_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
-    eMailLbl_->FitToText();
-    urlLbl_->FitToText();
+    MoveWindow(ok_.Handle(), S(177), S(101), S(81), S(25), TRUE);
+    eMailLbl_->SetMaxHeight(S(113) - S(100));
+    urlLbl_->SetMaxHeight(S(kClientHeight) - S(113));
+    eMailLbl_->MoveTo(S(432), S(100));
+    urlLbl_->MoveTo(S(432), S(113));
+}
+
+void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {
+    if (dpi == 0 || dpi == dpi_) return;
+    font_ = FontForDpi(font_, dpi_, dpi);
+    dpi_ = dpi;
+    for (HWND control : {infoLbl_.Handle(), eMailLbl_->Handle(), urlLbl_->Handle(), ok_.Handle()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    LoadLogo();
+    if (suggested)
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    else
+        SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
+    LayoutLabels();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon) {
@@ -126,6 +146,7 @@ void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring&
     icon_ = icon;
     SetWindowTextW(Handle(), (L"Info über " + title).c_str());
     SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    ApplyDpi(DpiForNewWindow(owner), nullptr);  // the owner may stand on a screen of another scale
     CenterOnScreen(Handle());
     InvalidateRect(Handle(), nullptr, TRUE);
     lastFocus_ = ok_.Handle();
@@ -242,6 +263,9 @@ LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ACTIVATE:
         RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ok_.Handle());
+        return 0;
+    case WM_DPICHANGED:
+        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case DM_GETDEFID:
         return MAKELRESULT(IDOK, DC_HASDEFID);

@@ -60,6 +60,7 @@ public:
     LinkLabel& URLLbl() { return *urlLbl_; }
     HWND OKButton() const { return ok_.Handle(); }
     bool Open() const { return open_; }
+    UINT Dpi() const { return dpi_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -68,6 +69,10 @@ private:
     void FormCreate();
     void LogoPBPaint(HDC dc);
     void LayoutLabels();
+    void LoadLogo();
+    // Sizes fonts, pictures and controls for dpi; the frame goes to suggested, or keeps its
+    // client size at that scale when there is none.
+    void ApplyDpi(UINT dpi, const RECT* suggested);
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
     HINSTANCE resources_;

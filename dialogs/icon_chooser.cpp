@@ -9,8 +9,8 @@
 
 #include "dialogs/modal_loop.h"
 #include "platform/dpi.h"
+#include "platform/shell_icon.h"
 #include "platform/handles.h"
-#include "platform/icon_size.h"
 #include "controls/icon_count.h"
 
 namespace {
@@ -183,15 +183,10 @@ void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     const int cellWidth = cell.right - cell.left;
     {
         QuietErrorMode quiet;
-        IconHandle icon(ExtractIconW(GetModuleHandleW(nullptr), iconFile_.c_str(), static_cast<UINT>(index)));
-        // Besides null, the extraction answers 1 for a file that is no icon source; that is no icon.
-        if (icon && icon.Get() != reinterpret_cast<HICON>(1)) {
-            const SIZE size = IconSize(icon.Get());
-            DrawIconEx(dc, cell.left + cellWidth / 2 - size.cx / 2, cell.top, icon.Get(), size.cx, size.cy, 0,
-                       nullptr, DI_NORMAL);
-        } else {
-            icon.Release();
-        }
+        const int size = LargeIconSize(dpi_);
+        IconHandle icon(FileIconAtSize(iconFile_, index, size));
+        if (icon)
+            DrawIconEx(dc, cell.left + cellWidth / 2 - size / 2, cell.top, icon.Get(), size, size, 0, nullptr, DI_NORMAL);
     }
 
     const std::wstring number = std::to_wstring(index);

@@ -5,6 +5,7 @@
 #include "app/resource_ids.h"
 #include "controls/directory_view.h"
 #include "platform/dpi.h"
+#include "platform/shell_icon.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
@@ -88,12 +89,13 @@ std::vector<TForm1::FolderButton> TForm1::FolderButtons() {
 // time, so it waits until the page is first shown.
 void TForm1::LoadFolderButtonIcons() {
     if (!buttonIcons_.empty()) return;
+    const int size = SmallIconSize(dpi_);
     for (const auto& b : FolderButtons()) {
-        SHFILEINFOW info{};
         const std::wstring path = SpecialFolderPath(b.folder);
-        if (!path.empty() && SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
-            buttonIcons_.emplace_back(info.hIcon);
-            b.button->SetIcon(info.hIcon);
+        if (path.empty()) continue;
+        if (HICON icon = ShellIconAtSize(path, 0, size)) {
+            buttonIcons_.emplace_back(icon);
+            b.button->SetIcon(icon);
         }
     }
 }

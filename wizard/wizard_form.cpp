@@ -198,6 +198,7 @@ void TForm1::DpiChanged(UINT dpi, const RECT* suggested) {
     font_ = FontForDpi(old, oldDpi, dpi_);
     ApplyFonts();
     LoadPictures();
+    if (Dir) Dir->DpiChanged(dpi_);
     if (suggested)
         SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -13,7 +13,9 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/dpi.h"
+#include "controls/directory_view.h"
 #include "platform/files.h"
+#include "platform/icon_size.h"
 #include "platform/input_box.h"
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
@@ -285,6 +287,72 @@ TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
         EXPECT_NE(Snapshot(*form), fresh);
         SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
         EXPECT_EQ(Snapshot(*form), fresh);
+    }
+}
+
+// The edges of the tree's pictures and of the folder buttons' icons, as "tree,button,...".
+std::string IconEdges(TForm1& form) {
+    int w = 0, h = 0;
+    ImageList_GetIconSize(TreeView_GetImageList(form.Dir->Handle(), TVSIL_NORMAL), &w, &h);
+    std::ostringstream edges;
+    edges << w << "x" << h;
+    for (Button* b : {&form.Desktop, &form.Startmenu, &form.Programs, &form.SendTo, &form.QuickLaunch, &form.Autorun}) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(b->Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
+        const SIZE size = icon ? IconSize(icon) : SIZE{};
+        edges << "," << size.cx << "x" << size.cy;
+    }
+    return edges.str();
+}
+
+std::string ExpectedEdges(UINT at) {
+    const std::string edge = std::to_string(SmallIconSize(at)) + "x" + std::to_string(SmallIconSize(at));
+    std::string edges = edge;
+    for (int i = 0; i < 6; ++i) edges += "," + edge;
+    return edges;
+}
+
+TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
+    form->ShowPage(TForm1::LinkFilePage);
+    form->Dir->Load();
+    const UINT other = dpi == 96 ? 192 : 96;
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    const RECT there{frame.left, frame.top, frame.left + Scale(516, other), frame.top + Scale(376, other)};
+    const struct {
+        UINT at;
+        const RECT* rect;
+    } moves[] = {{dpi, nullptr}, {other, &there}, {dpi, &frame}};
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.at);
+        if (m.rect) SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(m.at, m.at), reinterpret_cast<LPARAM>(m.rect));
+        EXPECT_EQ(IconEdges(*form), ExpectedEdges(m.at));
+    }
+
+    TInfo about;
+    std::vector<std::string> problems;
+    std::vector<SIZE> sizes;
+    about.OnShown = [&] {
+        for (const auto& m : moves) {
+            RECT r;
+            GetWindowRect(about.Handle(), &r);
+            // The suggested frame: the same client area grown by the frame, at the new scale.
+            RECT client{0, 0, Scale(435, m.at), Scale(132, m.at)};
+            AdjustWindowRectEx(&client, GetWindowLongW(about.Handle(), GWL_STYLE), FALSE,
+                               GetWindowLongW(about.Handle(), GWL_EXSTYLE));
+            const RECT suggested{r.left, r.top, r.left + client.right - client.left, r.top + client.bottom - client.top};
+            SendMessageW(about.Handle(), WM_DPICHANGED, MAKEWPARAM(m.at, m.at), reinterpret_cast<LPARAM>(&suggested));
+            problems.push_back(LayoutProblems(about.Handle(), m.at));
+            sizes.push_back(ClientSize(about.Handle()));
+        }
+        about.OKClick();
+    };
+    about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
+    ASSERT_EQ(problems.size(), std::size(moves));
+    for (size_t i = 0; i < problems.size(); ++i) {
+        SCOPED_TRACE(moves[i].at);
+        EXPECT_EQ(problems[i], "");
+        EXPECT_EQ(sizes[i].cx, Scale(435, moves[i].at));
+        EXPECT_EQ(sizes[i].cy, Scale(132, moves[i].at));
     }
 }
 
