@@ -27,6 +27,8 @@
 #include "wizard/wizard_form.h"
 
 void PrepareWizard(TForm1& form, const StartMode& mode) {
+    if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
+    form.BuildPages();
     if (!mode.target.empty()) {
         form.ExistingFile.SetText(mode.target);
         form.ExistingFileChange();
@@ -75,6 +77,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
 
     SetAppTitle(L"Zeigerwerk");
     TForm1::CheckUpdatesOnCreate = true;
+    TForm1::BuildPagesWhenIdle = true;
     TForm1 form;
     const Settings settings = LoadSettings();
     NoteStartupPhase("settings");

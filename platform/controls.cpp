@@ -158,9 +158,10 @@ RECT AnchorLayout::Place(HWND child, int clientWidth, int clientHeight, UINT dpi
     return ChildBounds(child);
 }
 
-void AnchorLayout::Apply(int clientWidth, int clientHeight, UINT dpi) const {
+void AnchorLayout::Apply(int clientWidth, int clientHeight, UINT dpi, size_t first) const {
     HDWP batch = BeginDeferWindowPos(static_cast<int>(entries_.size()));
-    for (const auto& e : entries_) {
+    for (size_t i = first; i < entries_.size(); ++i) {
+        const Entry& e = entries_[i];
         const RECT r = Place(e, clientWidth, clientHeight, dpi);
         if (batch)
             batch = DeferWindowPos(batch, e.child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,

@@ -104,7 +104,9 @@ public:
     // The parent's design client size, to which the recorded bounds belong.
     void SetBase(int clientWidth, int clientHeight) { baseWidth_ = clientWidth, baseHeight_ = clientHeight; }
     void Add(HWND child, int anchors);
-    void Apply(int clientWidth, int clientHeight, UINT dpi = 96) const;
+    // Places the children from the first-th added on.
+    void Apply(int clientWidth, int clientHeight, UINT dpi = 96, size_t first = 0) const;
+    size_t Count() const { return entries_.size(); }
     // Where Apply puts the child (its design bounds scaled and anchored).
     RECT Place(HWND child, int clientWidth, int clientHeight, UINT dpi) const;
 

@@ -104,8 +104,6 @@ void TForm1::LoadButtonPictures() {
     const int size = SmallIconSize(dpi_);
     upIcon_.Reset(LoadIconAtSize(IDI_UP, size));
     chooseIcon_.Reset(LoadIconAtSize(IDI_CHOOSE, size));
-    Up.SetIcon(upIcon_.Get());
-    ChoseIcon.SetIcon(chooseIcon_.Get());
 }
 
 void TForm1::SelectSpecialFolder(int folderId, const std::wstring& suffix) {

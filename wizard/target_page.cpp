@@ -22,6 +22,7 @@ bool TargetExists(const std::wstring& path) {
 }  // namespace
 
 void TForm1::ExistingFileChange() {
+    BuildPages();
     Next.SetEnabled(!ExistingFile.Text().empty());
     LinkFile.SetText(L"");
     LinkFileChange();

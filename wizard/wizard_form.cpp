@@ -24,6 +24,7 @@ constexpr int kWidth = 516, kHeight = 376, kMinWidth = 470, kMinHeight = 376;
 constexpr UINT kInfoCommand = 0xF200;
 constexpr int kPageLeft = 136, kPageTop = 8;
 constexpr int kActionUpdate = 0x7F55;
+constexpr UINT_PTR kBuildPagesTimer = 1;
 
 const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
                                       L"KindOfLink"};
@@ -59,6 +60,9 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
         dpi_ = windowDpi;
         SetWindowPos(Handle(), nullptr, 0, 0, S(kWidth), S(kHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    NoteStartupPhase("window and update check");
+    histories_ = LoadHistories(dataFolders_);
+    NoteStartupPhase("histories");
     CreateControls();
 
     // What the form does when it is created: the "&Info" entry, the help file, the drop target,
@@ -67,11 +71,6 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
     NoteStartupPhase("form built");
-    histories_ = LoadHistories(dataFolders_);
-    ExistingFile.SetItems(histories_[HistoryKind::Files]);
-    LinkFile.SetItems(histories_[HistoryKind::Directories]);
-    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
-    NoteStartupPhase("histories");
 }
 
 TForm1::~TForm1() {
@@ -93,9 +92,10 @@ void TForm1::FormDestroy() {
                             ODialog.FilterIndex};
     const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder(), HKEY_CURRENT_USER, SettingsKey);
     TargetTokens.clear();
+    // A page never built has not changed its history.
     histories_[HistoryKind::Files] = ExistingFile.Items();
-    histories_[HistoryKind::Directories] = LinkFile.Items();
-    histories_[HistoryKind::IconFiles] = IconFile.Items();
+    if (pagesBuilt_ > LinkFilePage) histories_[HistoryKind::Directories] = LinkFile.Items();
+    if (pagesBuilt_ > IconFilePage) histories_[HistoryKind::IconFiles] = IconFile.Items();
     const std::wstring historyProblem = SaveHistories(dataFolders_, histories_);
     ReportSaveProblems(nullptr, historyProblem, settingsProblem);
 }
@@ -126,19 +126,17 @@ void TForm1::CreateControls() {
     GetClientRect(Handle(), &client);
     const int W = Unscale(client.right, dpi_), H = Unscale(client.bottom, dpi_);
     layout_.SetBase(W, H);
+    pageWidth_ = W - kPageLeft - 8;
+    pageHeight_ = H - 56 - kPageTop;
     const HWND form = Handle();
     hints_.Create(form);
 
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
-
-    const int pw = W - kPageLeft - 8, ph = H - 56 - kPageTop;
-    CreateTargetPage(kPageLeft, kPageTop, pw);
-    CreateLocationPage(kPageLeft, kPageTop, pw, ph);
-    CreateDescriptionPage(kPageLeft, kPageTop, pw);
-    CreateIconPage(kPageLeft, kPageTop, pw);
-    CreateKindPage(kPageLeft, kPageTop, pw);
-    CreateNewLinkPage(kPageLeft, kPageTop, pw);
+    CreateTargetPage(kPageLeft, kPageTop, pageWidth_);
+    ExistingFile.SetItems(histories_[HistoryKind::Files]);
+    pagesBuilt_ = 1;
+    lastPageControl_ = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
 
     Bevel1.Create(form, L"", 8, H - 48, W - 16, 2, SS_ETCHEDHORZ);
     layout_.Add(Bevel1.Handle(), AnchorLayout::LeftRightBottom);
@@ -164,7 +162,55 @@ void TForm1::CreateControls() {
     ApplyFonts();
     LoadPictures();
     layout_.Apply(client.right, client.bottom, dpi_);
-    FormResize();
+    if (BuildPagesWhenIdle)
+        SetTimer(Handle(), kBuildPagesTimer, USER_TIMER_MINIMUM, nullptr);
+    else
+        BuildPages();
+}
+
+void TForm1::BuildPages() {
+    while (!PagesBuilt()) BuildNextPage();
+}
+
+// One page at a time, so that a form building its pages while idle still answers at once.
+void TForm1::BuildNextPage() {
+    if (PagesBuilt()) return;
+    const HWND form = Handle();
+    const HWND lastBefore = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
+    const size_t laidOut = layout_.Count();
+    const int page = pagesBuilt_;
+    switch (page) {
+        case LinkFilePage:
+            CreateLocationPage(kPageLeft, kPageTop, pageWidth_, pageHeight_);
+            LinkFile.SetItems(histories_[HistoryKind::Directories]);
+            break;
+        case DescriptionPage: CreateDescriptionPage(kPageLeft, kPageTop, pageWidth_); break;
+        case IconFilePage:
+            CreateIconPage(kPageLeft, kPageTop, pageWidth_);
+            IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+            break;
+        case KindOfLinkPage: CreateKindPage(kPageLeft, kPageTop, pageWidth_); break;
+        case NewLinkPage: CreateNewLinkPage(kPageLeft, kPageTop, pageWidth_); break;
+        default: break;
+    }
+    pagesBuilt_ = page + 1;
+
+    // The page's controls follow the pages before it in the tab order, ahead of the buttons.
+    HWND insertAfter = lastPageControl_;
+    std::vector<HWND> made;
+    for (HWND h = GetWindow(lastBefore, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT)) made.push_back(h);
+    const HFONT font = Font();
+    for (HWND h : made) {
+        SetWindowPos(h, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        insertAfter = lastPageControl_ = h;
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    if (page == IconFilePage) Label7.SetFont(FontVariant(font, FW_BOLD, false));
+    AttachPagePictures();
+    RECT client;
+    GetClientRect(form, &client);
+    layout_.Apply(client.right, client.bottom, dpi_, laidOut);
+    if (page == IconFilePage) FormResize();
 }
 
 HFONT TForm1::Font() const { return font_ ? font_ : DialogFontForDpi(dpi_); }
@@ -181,13 +227,20 @@ void TForm1::LoadPictures() {
     SendMessageW(Image1.Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sidePicture_.Get()));
     const int large = LargeIconSize(dpi_);
     questionIcon_.Reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, large, large, 0)));
-    SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
     LoadButtonPictures();
+    AttachPagePictures();
     if (!buttonIcons_.empty()) {
         buttonIcons_.clear();
         LoadFolderButtonIcons();
     }
     WinAni1->SetScale(dpi_);
+}
+
+void TForm1::AttachPagePictures() {
+    if (QuestionPicture.Handle())
+        SendMessageW(QuestionPicture.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(questionIcon_.Get()), 0);
+    if (Up.Handle()) Up.SetIcon(upIcon_.Get());
+    if (ChoseIcon.Handle()) ChoseIcon.SetIcon(chooseIcon_.Get());
 }
 
 void TForm1::DpiChanged(UINT dpi, const RECT* suggested) {
@@ -273,6 +326,7 @@ void TForm1::SetKindOfLink(LinkKind kind) {
 }
 
 void TForm1::ShowPage(int page) {
+    if (page != ExistsFilePage) BuildPages();
     page_ = page;
     for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
         for (HWND h : pages_[p]) ShowWindow(h, p == page && sitesVisible_ ? SW_SHOWNA : SW_HIDE);
@@ -421,6 +475,7 @@ void TForm1::HelpExecute() {
 
 void TForm1::DropFiles(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
+    BuildPages();
     switch (page_) {
         case ExistsFilePage: DropOnTargetPage(paths[0]); break;
         case LinkFilePage: DropOnLocationPage(paths[0]); break;
@@ -553,6 +608,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
+        case WM_TIMER:
+            if (wParam != kBuildPagesTimer) break;
+            BuildNextPage();
+            if (PagesBuilt()) KillTimer(Handle(), kBuildPagesTimer);
+            return 0;
         case WM_CLOSE:
             DestroyWindow(Handle());
             return 0;

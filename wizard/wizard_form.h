@@ -75,6 +75,11 @@ public:
     // that on); Ctrl+U runs Action_UpdateExecute from every page.
     std::unique_ptr<TDZUpdateFile> Update;
     static inline bool CheckUpdatesOnCreate = false;
+    // The program shows the first page at once and builds the other pages while it waits for
+    // input; whatever needs them first builds the rest at that moment.
+    static inline bool BuildPagesWhenIdle = false;
+    bool PagesBuilt() const { return pagesBuilt_ == static_cast<int>(pages_.size()); }
+    void BuildPages();
     void Action_UpdateExecute();
     // The form's keys for the message loop: F1 help, Ctrl+U update.
     static std::vector<ACCEL> Keys();
@@ -182,6 +187,8 @@ private:
     void CreateKindPage(int x, int y, int w);
     void CreateNewLinkPage(int x, int y, int w);
     void AddToPage(int page, HWND control, int anchors);
+    void BuildNextPage();
+    void AttachPagePictures();
     void OnCommand(int id, int code, HWND control);
     void HookComboKeys(ComboBox& combo, ControlHook& hook);
     // A change typed or chosen in one of the history combo boxes, with completion at the end.
@@ -224,6 +231,9 @@ private:
     int page_ = 0;
     bool sitesVisible_ = true;
     std::vector<std::vector<HWND>> pages_;
+    int pagesBuilt_ = 0;
+    HWND lastPageControl_ = nullptr;  // the pages' controls come before the buttons
+    int pageWidth_ = 0, pageHeight_ = 0;  // design units
     AnchorLayout layout_;
     Hints hints_;
     ControlHook existingFileKeys_, linkFileKeys_, iconFileKeys_;

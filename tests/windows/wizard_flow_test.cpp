@@ -1,5 +1,8 @@
 #include <shlobj.h>
 
+#include <cwchar>
+
+#include "platform/scoped_value.h"
 #include "platform/win_error.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
@@ -11,6 +14,25 @@
 namespace {
 
 std::wstring Desktop() { return SpecialFolderPath(CSIDL_DESKTOP); }
+
+// The form's children in tab order, each with its id, class, place, visibility and font.
+std::vector<std::wstring> Children(HWND form) {
+    std::vector<std::wstring> children;
+    for (HWND h = GetWindow(form, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t name[64] = {};
+        GetClassNameW(h, name, 64);
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
+        wchar_t line[256];
+        std::swprintf(line, 256, L"%d %ls (%ld,%ld)-(%ld,%ld) %d %ls %ld %ld", GetDlgCtrlID(h), name, r.left, r.top,
+                      r.right, r.bottom, IsWindowVisible(h) ? 1 : 0, font.lfFaceName, font.lfHeight, font.lfWeight);
+        children.push_back(line);
+    }
+    return children;
+}
 
 TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     const std::wstring program = MakeProgram(L"Werkzeug\\editor.exe");
@@ -195,6 +217,62 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
     EXPECT_EQ(form->Dir->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
     form->DropFiles({temp.Path() + L"Mit Blank"});
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Mit Blank\\"));
+}
+
+TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
+    const std::vector<std::wstring> atOnce = Children(form->Handle());
+    {
+        ScopedFlag idle(TForm1::BuildPagesWhenIdle, true);
+        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+    }
+    form->SettingsKey = TestSettingsKey();
+    EXPECT_FALSE(form->Dir) << "the first page needs no folder tree";
+    form->Show(SW_SHOW);
+    ASSERT_TRUE(PumpUntil([&] { return form->PagesBuilt(); }));
+    EXPECT_EQ(Children(form->Handle()), atOnce);
+    EXPECT_EQ(GetWindow(form->Cancel.Handle(), GW_HWNDNEXT), nullptr) << "the pages come before the buttons";
+    LOGFONTW formFont{};
+    GetObjectW(form->Font(), sizeof formFont, &formFont);
+    for (HWND h = GetWindow(form->Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t name[64] = {};
+        GetClassNameW(h, name, 64);
+        const bool text = GetWindowTextLengthW(h) > 0;
+        if (!SameText(name, L"ComboBox") && !(text && (SameText(name, L"Button") || SameText(name, L"Static"))))
+            continue;
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_EQ(std::wstring(font.lfFaceName) + L" " + std::to_wstring(font.lfHeight),
+                  std::wstring(formFont.lfFaceName) + L" " + std::to_wstring(formFont.lfHeight))
+            << "control " << GetDlgCtrlID(h);
+    }
+    TypeTarget(MakeProgram(L"p.exe"));
+    form->NextClick();
+    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+}
+
+TEST_F(WizardTest, BeforeThePagesAreBuiltTypingBuildsThemAndClosingKeepsTheirHistories) {
+    form.reset();
+    Histories saved;
+    saved[HistoryKind::Directories] = {L"C:\\Ordner\\"};
+    saved[HistoryKind::IconFiles] = {L"C:\\Symbole.ico"};
+    ASSERT_EQ(SaveHistories(temp.Path(), saved), L"");
+    const auto newIdleForm = [&] {
+        ScopedFlag idle(TForm1::BuildPagesWhenIdle, true);
+        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+        form->SettingsKey = TestSettingsKey();
+        EXPECT_FALSE(form->PagesBuilt());
+    };
+    newIdleForm();
+    form.reset();
+    const Histories kept = LoadHistories(temp.Path());
+    EXPECT_EQ(kept[HistoryKind::Directories], saved[HistoryKind::Directories]);
+    EXPECT_EQ(kept[HistoryKind::IconFiles], saved[HistoryKind::IconFiles]);
+
+    newIdleForm();
+    TypeTarget(L"C:\\");
+    ASSERT_TRUE(form->PagesBuilt());
+    EXPECT_EQ(form->LinkFile.Items(), saved[HistoryKind::Directories]);
+    EXPECT_EQ(form->IconFile.Items(), saved[HistoryKind::IconFiles]);
 }
 
 }  // namespace
