@@ -1,5 +1,6 @@
 #include "controls/file_label.h"
 
+#include "platform/controls.h"
 #include "platform/handles.h"
 #include "platform/window.h"
 
@@ -62,11 +63,9 @@ void TFileLabel::Recompute() {
     std::wstring caption;
     {
         const WindowDc dc(hwnd_);
-        SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-        const TextMeasure measure = [&dc](const std::wstring& text) {
-            SIZE size{};
-            GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
-            return static_cast<int>(size.cx);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+        const TextMeasure measure = [&dc, font](const std::wstring& text) {
+            return static_cast<int>(TextExtent(dc.Get(), font, text).cx);
         };
         caption = ShortenPath(fileName_, parts_, separator_, direction_, Width(), measure);
     }

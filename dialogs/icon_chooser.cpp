@@ -10,6 +10,7 @@
 #include "dialogs/modal_loop.h"
 #include "platform/dpi.h"
 #include "platform/shell_icon.h"
+#include "platform/controls.h"
 #include "platform/handles.h"
 #include "controls/icon_count.h"
 
@@ -190,9 +191,8 @@ void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     }
 
     const std::wstring number = std::to_wstring(index);
+    const SIZE extent = TextExtent(dc, font_, number);
     SelectedObject font(dc, font_);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, number.c_str(), static_cast<int>(number.size()), &extent);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     TextOutW(dc, cell.left + cellWidth / 2 - extent.cx / 2, cell.top + S(33), number.c_str(),

@@ -56,15 +56,9 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     IconLabel.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
     SetWindowLongPtrW(IconLabel.Handle(), GWLP_ID, IdIconLabel);
     iconLabelMouse_.Attach(IconLabel.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT&) {
-        if (message == WM_MOUSEMOVE && !trackingIconLabel_) {
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, IconLabel.Handle(), 0};
-            trackingIconLabel_ = TrackMouseEvent(&track) != FALSE;
-            IconLabelMouseEnter();
-        } else if (message == WM_MOUSELEAVE) {
-            trackingIconLabel_ = false;
-            IconLabelMouseLeave();
-        }
-        return false;
+        iconLabelHover_.HandleMessage(IconLabel.Handle(), message, [this] { IconLabelMouseEnter(); },
+                                      [this] { IconLabelMouseLeave(); });
+        return false;  // the label still does its own work
     });
     IconStandardObject = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
     IconStandardObject->SetDirection(drFromLeft);

@@ -9,6 +9,7 @@
 #include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/handles.h"
+#include "platform/mouse_hover.h"
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
@@ -243,7 +244,7 @@ private:
     std::vector<IconHandle> buttonIcons_;
     IconHandle upIcon_, chooseIcon_;
     ControlHook iconLabelMouse_;
-    bool trackingIconLabel_ = false;
+    MouseHover iconLabelHover_;
     bool completeTyping_ = false;
     HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;

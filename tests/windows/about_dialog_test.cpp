@@ -8,6 +8,7 @@
 
 #include "app/resource_ids.h"
 #include "dialogs/about_dialog.h"
+#include "platform/controls.h"
 #include "platform/handles.h"
 #include "platform/utf.h"
 #include "tests/windows/icon_test_files.h"
@@ -110,13 +111,9 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
     // The links' text, drawn one pixel inside their windows, ends at 432.
     for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
         HWND link = label->Handle();
-        HDC dc = GetDC(link);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        const std::wstring text = label->Text();
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(link, dc);
+        const WindowDc dc(link);
+        const SIZE extent =
+            TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), label->Text());
         EXPECT_EQ(ChildRect(link).left + 1 + extent.cx, 432) << label->Text();
         EXPECT_EQ(ChildRect(link).top, top);
     }

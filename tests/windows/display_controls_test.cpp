@@ -12,6 +12,7 @@
 #include "platform/utf.h"
 #include "controls/win_ani.h"
 #include "controls/win_xp.h"
+#include "platform/controls.h"
 #include "platform/handles.h"
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/messages.h"
@@ -30,13 +31,8 @@ struct Host {
 
 
 int TextWidth(HWND window, const std::wstring& text) {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    return size.cx;
+    const WindowDc dc(window);
+    return TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), text).cx;
 }
 
 // What a window shows on the screen.
