@@ -15,7 +15,9 @@ trap cleanup EXIT
 # Keystrokes go to whatever has the focus on the screen: no other test's window may be there.
 start_virtual_screen --own
 
-fail() { echo "FAILED: $*" >&2; import -window root "$work/blackbox-failure.png" 2>/dev/null || true; exit 1; }
+# A failure also shows what the desktop link says, if there is one: a description typed wrong shows there.
+link_fields() { declare -F desktop_link >/dev/null || return 0; local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -i -E 'description|path' || true; }
+fail() { echo "FAILED: $*" >&2; link_fields >&2; import -window root "$work/blackbox-failure.png" 2>/dev/null || true; exit 1; }
 
 # Waits (at most about a minute) until the command succeeds.
 wait_until() {  # description, command...
