@@ -4,6 +4,7 @@
 
 #include "links/link_targets.h"
 #include "links/link_rules.h"
+#include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
@@ -36,7 +37,7 @@ bool IsPlainOrLinkDirectory(DWORD attributes) { return (attributes & FILE_ATTRIB
 
 TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds) : parent_(parent) {
     tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
+                            ChildStyle() | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
                             bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!tree_) ThrowLastError();

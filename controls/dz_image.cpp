@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include "platform/controls.h"
+
 TDZImage::TDZImage(HWND parent, int x, int y, int width, int height) {
-    CreateWindowObject(L"ZeigerwerkImage", 0, WS_CHILD | WS_VISIBLE, L"", x, y, width, height, parent, nullptr,
+    CreateWindowObject(L"ZeigerwerkImage", 0, ChildStyle(), L"", x, y, width, height, parent, nullptr,
                        nullptr, nullptr);
 }
 

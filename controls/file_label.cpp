@@ -6,7 +6,7 @@
 
 TFileLabel::TFileLabel(HWND parent, int x, int y, int width, int height, bool visible) {
     // No word wrap and no accelerator prefix: a path is shown as it is, on one line.
-    hwnd_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOPREFIX | (visible ? WS_VISIBLE : 0),
+    hwnd_ = CreateWindowExW(0, L"STATIC", L"", (visible ? ChildStyle() : WS_CHILD) | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
                             x, y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) ThrowLastError();
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);

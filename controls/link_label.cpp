@@ -13,7 +13,7 @@ constexpr int kInkSlack = 3;
 
 LinkLabel::LinkLabel(HWND parent, int rightEdge, int top, const std::wstring& text)
     : text_(text), rightEdge_(rightEdge) {
-    CreateWindowObject(L"ZeigerwerkLinkLabel", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP, text, rightEdge - 1, top, 1,
+    CreateWindowObject(L"ZeigerwerkLinkLabel", 0, ChildStyle() | WS_TABSTOP, text, rightEdge - 1, top, 1,
                        1, parent, nullptr, nullptr, nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include "controls/win_ani.h"
 
 #include "app/resource_ids.h"
+#include "platform/controls.h"
 #include "controls/dz_image.h"
 #include "platform/dpi.h"
 
@@ -9,7 +10,7 @@ constexpr UINT_PTR kAniTimer = 1;
 }
 
 TWinAni::TWinAni(HWND parent, int x, int y, HINSTANCE resources) : resources_(resources) {
-    CreateWindowObject(L"ZeigerwerkAnimation", 0, WS_CHILD | WS_VISIBLE, L"", x, y, kFrameSize, kFrameSize,
+    CreateWindowObject(L"ZeigerwerkAnimation", 0, ChildStyle(), L"", x, y, kFrameSize, kFrameSize,
                        parent, nullptr, nullptr, nullptr);
     LoadStrip();
     RestartTimer();

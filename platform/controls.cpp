@@ -5,9 +5,18 @@
 #include "platform/win_error.h"
 #include "platform/window.h"
 
+namespace {
+thread_local int hiddenChildren = 0;
+}
+
+HiddenChildren::HiddenChildren() { ++hiddenChildren; }
+HiddenChildren::~HiddenChildren() { --hiddenChildren; }
+
+DWORD ChildStyle() { return hiddenChildren > 0 ? WS_CHILD : WS_CHILD | WS_VISIBLE; }
+
 void Control::Create(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
                      int width, int height, int id, DWORD exStyle) {
-    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(), ChildStyle() | style, x, y, width, height,
                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                             nullptr);
     if (!hwnd_) ThrowLastError();

@@ -10,6 +10,19 @@
 // A child window's rectangle in its parent's client coordinates.
 RECT ChildBounds(HWND child);
 
+// Child windows made while one of these lives start hidden: a page built behind the shown one
+// neither flickers nor makes the shown page paint again.
+class HiddenChildren {
+public:
+    HiddenChildren();
+    ~HiddenChildren();
+    HiddenChildren(const HiddenChildren&) = delete;
+    HiddenChildren& operator=(const HiddenChildren&) = delete;
+};
+
+// WS_CHILD, with WS_VISIBLE unless a HiddenChildren lives.
+DWORD ChildStyle();
+
 // The extent of one line of text in the font.
 SIZE TextExtent(HDC dc, HFONT font, const std::wstring& text);
 

@@ -147,10 +147,12 @@ void TForm1::CreateControls() {
     // Every caption fits its control in the form's font: "Fertig stellen" needs a wider Next
     // than the other two, and the check box's caption needs its full width.
     const int by = H - 34, cancelX = W - 8 - 75, nextX = cancelX - 8 - 84, backX = nextX - 75;
-    DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", backX - 12 - 190, by + 3, 190, 17, IdDelCurLink,
-                      BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
+    {
+        const HiddenChildren hidden;  // shown when a link is edited
+        DelCurLink.Create(form, L"Aktuelle Verknüpfung löschen", backX - 12 - 190, by + 3, 190, 17, IdDelCurLink,
+                          BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT);
+    }
     DelCurLink.SetChecked(true);
-    DelCurLink.SetVisible(false);
     Back.Create(form, L"< &Zurück", backX, by, 75, 23, IdBack);
     Next.Create(form, L"&Weiter >", nextX, by, 84, 23, IdNext, BS_DEFPUSHBUTTON);
     Cancel.Create(form, L"Abbrechen", cancelX, by, 75, 23, IdCancel);
@@ -179,6 +181,7 @@ void TForm1::BuildNextPage() {
     const HWND lastBefore = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
     const size_t laidOut = layout_.Count();
     const int page = pagesBuilt_;
+    const HiddenChildren hidden;  // shown with their page
     switch (page) {
         case LinkFilePage:
             CreateLocationPage(kPageLeft, kPageTop, pageWidth_, pageHeight_);

@@ -80,6 +80,7 @@ public:
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;
     bool PagesBuilt() const { return pagesBuilt_ == static_cast<int>(pages_.size()); }
+    int PagesBuiltCount() const { return pagesBuilt_; }
     void BuildPages();
     void Action_UpdateExecute();
     // The form's keys for the message loop: F1 help, Ctrl+U update.

@@ -228,7 +228,29 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
     form->SettingsKey = TestSettingsKey();
     EXPECT_FALSE(form->Dir) << "the first page needs no folder tree";
     form->Show(SW_SHOW);
-    ASSERT_TRUE(PumpUntil([&] { return form->PagesBuilt(); }));
+    UpdateWindow(form->Handle());
+    // A page built behind the shown one leaves the shown page as it was painted: nothing of it is
+    // erased or waits to be painted again.
+    int erased = 0;
+    ControlHook erasing;
+    erasing.Attach(form->Handle(), [&](UINT message, WPARAM, LPARAM, LRESULT&) {
+        erased += message == WM_ERASEBKGND;
+        return false;
+    });
+    const auto shownPageTouched = [&] {
+        int count = erased + (GetUpdateRect(form->Handle(), nullptr, FALSE) ? 1 : 0);
+        for (HWND h = GetWindow(form->Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (IsWindowVisible(h) && GetUpdateRect(h, nullptr, FALSE)) ++count;
+        return count;
+    };
+    ASSERT_EQ(shownPageTouched(), 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        MSG timer;
+        if (PeekMessageW(&timer, form->Handle(), WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&timer);
+        EXPECT_EQ(shownPageTouched(), 0) << "after " << form->PagesBuiltCount() << " pages";
+        return form->PagesBuilt();
+    }));
+    erasing.Detach();
     EXPECT_EQ(Children(form->Handle()), atOnce);
     EXPECT_EQ(GetWindow(form->Cancel.Handle(), GW_HWNDNEXT), nullptr) << "the pages come before the buttons";
     LOGFONTW formFont{};
