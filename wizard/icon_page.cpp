@@ -23,7 +23,8 @@ const wchar_t* const kIconFilter = L"Symboldateien (ico, exe, dll)|*.ico;*.exe;*
 const wchar_t* const kProgramFilter = L"Programme|*.exe|Alle Dateien|*";
 }  // namespace
 
-void TForm1::CreateIconPage(int x, int y, int w) {
+// The page is made in two parts (see BuildNextPart): the choice of the icon file, the preview.
+void TForm1::CreateIconChoice(int x, int y, int w) {
     const HWND form = Handle();
     Label6.Create(form, L"Geben Sie die Symboldatei für die Verknüpfung an:", x, y, w, 14);
     Standard.Create(form, L"Standard&datei:", x, y + 20, w, 18, IdStandard, BS_AUTORADIOBUTTON | WS_GROUP);
@@ -38,7 +39,19 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     WinIconsFile.SetEnabled(false);
     Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
     Button3.SetEnabled(false);
+    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
+    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
+    AddToPage(IconFilePage, WinIconsFile.Handle(), AnchorLayout::TopLeft);
+    AddToPage(IconFilePage, Button3.Handle(), AnchorLayout::TopRight);
+    HookComboKeys(IconFile, iconFileKeys_);
+    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+}
 
+void TForm1::CreateIconPreview(int x, int y, int w) {
+    const HWND form = Handle();
     Label7.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
 
     const int centre = x + w / 2;
@@ -64,20 +77,12 @@ void TForm1::CreateIconPage(int x, int y, int w) {
     IconStandardObject->SetDirection(drFromLeft);
     IconStandardObject->SetSeparator(L"\\");
 
-    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
-    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
-    AddToPage(IconFilePage, WinIconsFile.Handle(), AnchorLayout::TopLeft);
-    AddToPage(IconFilePage, Button3.Handle(), AnchorLayout::TopRight);
     AddToPage(IconFilePage, Label7.Handle(), AnchorLayout::TopLeftRight);
     // The preview is centred by FormResize rather than anchored.
     pages_[IconFilePage].push_back(Icon->Handle());
     pages_[IconFilePage].push_back(SmallIcon->Handle());
     pages_[IconFilePage].push_back(IconLabel.Handle());
     for (HWND h : {Icon->Handle(), SmallIcon->Handle(), IconLabel.Handle()}) ShowWindow(h, SW_HIDE);
-    HookComboKeys(IconFile, iconFileKeys_);
 }
 
 void TForm1::FormResize() {

@@ -17,7 +17,9 @@
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
 
-void TForm1::CreateLocationPage(int x, int y, int w, int h) {
+// The page is made in three parts (see BuildNextPart): the tree, the folder buttons, the link
+// text.
+void TForm1::CreateLocationTree(int x, int y, int w, int h) {
     const HWND form = Handle();
     Label3.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
     const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
@@ -42,7 +44,20 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
     Dir->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
         DirDirectoryAdding(directory, allow);
     };
+    AddToPage(LinkFilePage, Label3.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(LinkFilePage, Dir->Handle(), AnchorLayout::All);
+    treeKeys_.Attach(Dir->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        if (message != WM_KEYDOWN && message != WM_CHAR) return false;
+        const bool outer = std::exchange(treeKeyboard_, true);
+        result = DefSubclassProc(Dir->Handle(), message, wParam, lParam);
+        treeKeyboard_ = outer;
+        return true;
+    });
+}
 
+void TForm1::CreateFolderButtons(int x, int y, int w, int h) {
+    const HWND form = Handle();
+    const int treeTop = y + 18, treeHeight = h - 18 - 30;
     int by = treeTop;
     for (const auto& b : FolderButtons()) {
         // The name is not drawn (the button shows the folder's icon); screen readers say it.
@@ -55,23 +70,16 @@ void TForm1::CreateLocationPage(int x, int y, int w, int h) {
     Up.SetEnabled(false);
     hints_.Set(Up.Handle(), L"Aufwärts");
     AddToPage(LinkFilePage, Up.Handle(), AnchorLayout::BottomRight);
+}
 
+void TForm1::CreateLinkFileField(int x, int y, int w, int h) {
+    const HWND form = Handle();
     LinkFile.Create(form, x, y + h - 23, w - 32, 200, IdLinkFile);
     Label4.Create(form, L".lnk", x + w - 28, y + h - 20, 28, 14);
-    AddToPage(LinkFilePage, Label3.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(LinkFilePage, Dir->Handle(), AnchorLayout::All);
     AddToPage(LinkFilePage, LinkFile.Handle(), AnchorLayout::LeftRightBottom);
     AddToPage(LinkFilePage, Label4.Handle(), AnchorLayout::BottomRight);
     HookComboKeys(LinkFile, linkFileKeys_);
-    treeKeys_.Attach(Dir->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        if (message != WM_KEYDOWN && message != WM_CHAR) return false;
-        const bool outer = std::exchange(treeKeyboard_, true);
-        result = DefSubclassProc(Dir->Handle(), message, wParam, lParam);
-        treeKeyboard_ = outer;
-        return true;
-    });
-    // Tab order: the tree, the folder buttons, the link text.
-    SetWindowPos(LinkFile.Handle(), Up.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    LinkFile.SetItems(histories_[HistoryKind::Directories]);
 }
 
 std::vector<TForm1::FolderButton> TForm1::FolderButtons() {

@@ -171,34 +171,43 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::BuildPages() {
-    while (!PagesBuilt()) BuildNextPage();
+    while (!PagesBuilt()) BuildNextPart();
 }
 
-// One page at a time, so that a form building its pages while idle still answers at once.
-void TForm1::BuildNextPage() {
+// A few controls at a time, so that a form building its pages while idle answers within
+// milliseconds at any moment.
+void TForm1::BuildNextPart() {
     if (PagesBuilt()) return;
     const HWND form = Handle();
     const HWND lastBefore = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
     const size_t laidOut = layout_.Count();
     const int page = pagesBuilt_;
-    const HiddenChildren hidden;  // shown with their page
-    switch (page) {
-        case LinkFilePage:
-            CreateLocationPage(kPageLeft, kPageTop, pageWidth_, pageHeight_);
-            LinkFile.SetItems(histories_[HistoryKind::Directories]);
-            break;
-        case DescriptionPage: CreateDescriptionPage(kPageLeft, kPageTop, pageWidth_); break;
-        case IconFilePage:
-            CreateIconPage(kPageLeft, kPageTop, pageWidth_);
-            IconFile.SetItems(histories_[HistoryKind::IconFiles]);
-            break;
-        case KindOfLinkPage: CreateKindPage(kPageLeft, kPageTop, pageWidth_); break;
-        case NewLinkPage: CreateNewLinkPage(kPageLeft, kPageTop, pageWidth_); break;
-        default: break;
+    const int part = pagePartsBuilt_++;
+    bool pageDone = true;
+    {
+        const HiddenChildren hidden;  // shown with their page
+        const int x = kPageLeft, y = kPageTop, w = pageWidth_, h = pageHeight_;
+        switch (page) {
+            case LinkFilePage:
+                if (part == 0) CreateLocationTree(x, y, w, h);
+                if (part == 1) CreateFolderButtons(x, y, w, h);
+                if (part == 2) CreateLinkFileField(x, y, w, h);
+                pageDone = part == 2;
+                break;
+            case DescriptionPage: CreateDescriptionPage(x, y, w); break;
+            case IconFilePage:
+                if (part == 0) CreateIconChoice(x, y, w);
+                if (part == 1) CreateIconPreview(x, y, w);
+                pageDone = part == 1;
+                break;
+            case KindOfLinkPage: CreateKindPage(x, y, w); break;
+            case NewLinkPage: CreateNewLinkPage(x, y, w); break;
+            default: break;
+        }
     }
-    pagesBuilt_ = page + 1;
 
-    // The page's controls follow the pages before it in the tab order, ahead of the buttons.
+    // The new controls follow the pages' controls made before them in the tab order, ahead of
+    // the buttons.
     HWND insertAfter = lastPageControl_;
     std::vector<HWND> made;
     for (HWND h = GetWindow(lastBefore, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT)) made.push_back(h);
@@ -208,11 +217,14 @@ void TForm1::BuildNextPage() {
         insertAfter = lastPageControl_ = h;
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    if (page == IconFilePage) Label7.SetFont(FontVariant(font, FW_BOLD, false));
-    AttachPagePictures();
     RECT client;
     GetClientRect(form, &client);
     layout_.Apply(client.right, client.bottom, dpi_, laidOut);
+    if (!pageDone) return;
+    pagesBuilt_ = page + 1;
+    pagePartsBuilt_ = 0;
+    if (page == IconFilePage) Label7.SetFont(FontVariant(font, FW_BOLD, false));
+    AttachPagePictures();
     if (page == IconFilePage) FormResize();
 }
 
@@ -613,7 +625,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_TIMER:
             if (wParam != kBuildPagesTimer) break;
-            BuildNextPage();
+            BuildNextPart();
             if (PagesBuilt()) KillTimer(Handle(), kBuildPagesTimer);
             return 0;
         case WM_CLOSE:

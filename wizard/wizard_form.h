@@ -183,13 +183,16 @@ private:
     void LoadPictures();
     int S(int designSize) const { return Scale(designSize, dpi_); }
     void CreateTargetPage(int x, int y, int w);
-    void CreateLocationPage(int x, int y, int w, int h);
+    void CreateLocationTree(int x, int y, int w, int h);
+    void CreateFolderButtons(int x, int y, int w, int h);
+    void CreateLinkFileField(int x, int y, int w, int h);
     void CreateDescriptionPage(int x, int y, int w);
-    void CreateIconPage(int x, int y, int w);
+    void CreateIconChoice(int x, int y, int w);
+    void CreateIconPreview(int x, int y, int w);
     void CreateKindPage(int x, int y, int w);
     void CreateNewLinkPage(int x, int y, int w);
     void AddToPage(int page, HWND control, int anchors);
-    void BuildNextPage();
+    void BuildNextPart();
     void AttachPagePictures();
     void OnCommand(int id, int code, HWND control);
     void HookComboKeys(ComboBox& combo, ControlHook& hook);
@@ -234,6 +237,7 @@ private:
     bool sitesVisible_ = true;
     std::vector<std::vector<HWND>> pages_;
     int pagesBuilt_ = 0;
+    int pagePartsBuilt_ = 0;  // of the page being built
     HWND lastPageControl_ = nullptr;  // the pages' controls come before the buttons
     int pageWidth_ = 0, pageHeight_ = 0;  // design units
     AnchorLayout layout_;
