@@ -179,16 +179,19 @@ void AnchorLayout::Apply(int clientWidth, int clientHeight, UINT dpi, size_t fir
     if (batch) EndDeferWindowPos(batch);
 }
 
-void Hints::Create(HWND owner) {
-    owner_ = owner;
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-}
+// The tooltip window itself is made for the first hint: a form whose first page has none
+// shows sooner.
+void Hints::Create(HWND owner) { owner_ = owner; }
 
 void Hints::Set(HWND tool, const std::wstring& text) {
-    if (!tooltip_) return;
+    if (!owner_) return;
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        if (!tooltip_) return;
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
