@@ -14,3 +14,10 @@ Function SystemFunction(const wchar_t* library, const char* name) {
     const HMODULE module = SystemLibrary(library);
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
+
+// Sets the pointer to that function; answers whether it was found.
+template <typename Function>
+bool FindSystemFunction(Function& function, const wchar_t* library, const char* name) {
+    function = SystemFunction<Function>(library, name);
+    return function != nullptr;
+}

@@ -6,19 +6,52 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/system_library.h"
 #include "update_key.h"
 
 namespace {
 
 bool Ok(NTSTATUS status) { return status >= 0; }
 
+// The cryptography library is loaded when an update is checked, not while the program starts.
+struct CngCalls {
+    decltype(&::BCryptOpenAlgorithmProvider) BCryptOpenAlgorithmProvider = nullptr;
+    decltype(&::BCryptCloseAlgorithmProvider) BCryptCloseAlgorithmProvider = nullptr;
+    decltype(&::BCryptCreateHash) BCryptCreateHash = nullptr;
+    decltype(&::BCryptHashData) BCryptHashData = nullptr;
+    decltype(&::BCryptFinishHash) BCryptFinishHash = nullptr;
+    decltype(&::BCryptDestroyHash) BCryptDestroyHash = nullptr;
+    decltype(&::BCryptImportKeyPair) BCryptImportKeyPair = nullptr;
+    decltype(&::BCryptVerifySignature) BCryptVerifySignature = nullptr;
+    decltype(&::BCryptDestroyKey) BCryptDestroyKey = nullptr;
+    bool loaded = false;
+};
+
+const CngCalls& Cng() {
+    static const CngCalls cng = [] {
+        CngCalls calls;
+        const wchar_t* const library = L"bcrypt.dll";
+        calls.loaded = FindSystemFunction(calls.BCryptOpenAlgorithmProvider, library, "BCryptOpenAlgorithmProvider") &
+                       FindSystemFunction(calls.BCryptCloseAlgorithmProvider, library, "BCryptCloseAlgorithmProvider") &
+                       FindSystemFunction(calls.BCryptCreateHash, library, "BCryptCreateHash") &
+                       FindSystemFunction(calls.BCryptHashData, library, "BCryptHashData") &
+                       FindSystemFunction(calls.BCryptFinishHash, library, "BCryptFinishHash") &
+                       FindSystemFunction(calls.BCryptDestroyHash, library, "BCryptDestroyHash") &
+                       FindSystemFunction(calls.BCryptImportKeyPair, library, "BCryptImportKeyPair") &
+                       FindSystemFunction(calls.BCryptVerifySignature, library, "BCryptVerifySignature") &
+                       FindSystemFunction(calls.BCryptDestroyKey, library, "BCryptDestroyKey");
+        return calls;
+    }();
+    return cng;
+}
+
 struct Algorithm {
     BCRYPT_ALG_HANDLE handle = nullptr;
     explicit Algorithm(const wchar_t* name) {
-        if (!Ok(BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0))) handle = nullptr;
+        if (!Ok(Cng().BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0))) handle = nullptr;
     }
     ~Algorithm() {
-        if (handle) BCryptCloseAlgorithmProvider(handle, 0);
+        if (handle) Cng().BCryptCloseAlgorithmProvider(handle, 0);
     }
     Algorithm(const Algorithm&) = delete;
     Algorithm& operator=(const Algorithm&) = delete;
@@ -27,14 +60,14 @@ struct Algorithm {
 struct Hash {
     BCRYPT_HASH_HANDLE handle = nullptr;
     ~Hash() {
-        if (handle) BCryptDestroyHash(handle);
+        if (handle) Cng().BCryptDestroyHash(handle);
     }
 };
 
 struct Key {
     BCRYPT_KEY_HANDLE handle = nullptr;
     ~Key() {
-        if (handle) BCryptDestroyKey(handle);
+        if (handle) Cng().BCryptDestroyKey(handle);
     }
 };
 
@@ -42,7 +75,7 @@ struct Key {
 bool HashFile(const std::wstring& file, std::array<UCHAR, 32>& digest) {
     Algorithm sha(BCRYPT_SHA256_ALGORITHM);
     Hash hash;
-    if (!sha.handle || !Ok(BCryptCreateHash(sha.handle, &hash.handle, nullptr, 0, nullptr, 0, 0))) return false;
+    if (!sha.handle || !Ok(Cng().BCryptCreateHash(sha.handle, &hash.handle, nullptr, 0, nullptr, 0, 0))) return false;
     FileHandle in(NullIfInvalid(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
     if (!in) return false;
@@ -51,9 +84,9 @@ bool HashFile(const std::wstring& file, std::array<UCHAR, 32>& digest) {
         DWORD got = 0;
         if (!ReadFile(in.Get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) return false;
         if (got == 0) break;
-        if (!Ok(BCryptHashData(hash.handle, block.data(), got, 0))) return false;
+        if (!Ok(Cng().BCryptHashData(hash.handle, block.data(), got, 0))) return false;
     }
-    return Ok(BCryptFinishHash(hash.handle, digest.data(), static_cast<ULONG>(digest.size()), 0));
+    return Ok(Cng().BCryptFinishHash(hash.handle, digest.data(), static_cast<ULONG>(digest.size()), 0));
 }
 
 }  // namespace
@@ -81,6 +114,8 @@ SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& 
             !ReadFile(in.Get(), signature.data(), 64, &got, nullptr) || got != 64)
             return SignatureCheck::Invalid;
     }
+    // Without the system's cryptography nothing can be shown to come from the maker.
+    if (!Cng().loaded) return SignatureCheck::Invalid;
     std::array<UCHAR, 32> digest{};
     if (!HashFile(file, digest)) return SignatureCheck::Invalid;
 
@@ -92,10 +127,10 @@ SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& 
 
     Algorithm ecdsa(BCRYPT_ECDSA_P256_ALGORITHM);
     Key publicKey;
-    if (!ecdsa.handle || !Ok(BCryptImportKeyPair(ecdsa.handle, nullptr, BCRYPT_ECCPUBLIC_BLOB, &publicKey.handle,
+    if (!ecdsa.handle || !Ok(Cng().BCryptImportKeyPair(ecdsa.handle, nullptr, BCRYPT_ECCPUBLIC_BLOB, &publicKey.handle,
                                                  blob.data(), static_cast<ULONG>(blob.size()), 0)))
         return SignatureCheck::Invalid;
-    const NTSTATUS verified = BCryptVerifySignature(publicKey.handle, nullptr, digest.data(),
+    const NTSTATUS verified = Cng().BCryptVerifySignature(publicKey.handle, nullptr, digest.data(),
                                                     static_cast<ULONG>(digest.size()), signature.data(),
                                                     static_cast<ULONG>(signature.size()), 0);
     return Ok(verified) ? SignatureCheck::Valid : SignatureCheck::Invalid;

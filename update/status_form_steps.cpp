@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <vector>
 
+#include "platform/system_library.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
@@ -61,7 +63,11 @@ std::wstring MakeRunFolder() {
     if (length == 0 || length > MAX_PATH) ThrowLastError();
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[4] = {};
-        BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+        static const auto generateRandom =
+            SystemFunction<decltype(&::BCryptGenRandom)>(L"bcrypt.dll", "BCryptGenRandom");
+        // Without it the names are tried in order: each folder is still made new.
+        if (!generateRandom || generateRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG) < 0)
+            std::memcpy(random, &attempt, sizeof random);
         wchar_t name[32];
         swprintf(name, 32, L"ZwUpdate-%02X%02X%02X%02X", random[0], random[1], random[2], random[3]);
         const std::wstring folder = WithTrailingBackslash(base) + name + L"\\";

@@ -3,7 +3,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <mutex>
+#include "platform/system_library.h"
 
 namespace {
 
@@ -59,55 +59,108 @@ constexpr WsaName kWsaNames[] = {
     {WSANO_DATA, "WSANO_DATA"},
 };
 
-// Winsock needs one start-up per process before its first call; it stays up until the end.
-void EnsureWinsock() {
-    static std::once_flag once;
-    std::call_once(once, [] {
+// The sockets library is loaded with the first socket, not while the program starts: only the
+// update needs it. It is started once and stays up until the end.
+struct WinsockCalls {
+    decltype(&::WSAGetLastError) WSAGetLastError = nullptr;
+    decltype(&::WSAStartup) WSAStartup = nullptr;
+    decltype(&::accept) accept = nullptr;
+    decltype(&::bind) bind = nullptr;
+    decltype(&::closesocket) closesocket = nullptr;
+    decltype(&::connect) connect = nullptr;
+    decltype(&::freeaddrinfo) freeaddrinfo = nullptr;
+    decltype(&::getaddrinfo) getaddrinfo = nullptr;
+    decltype(&::getsockname) getsockname = nullptr;
+    decltype(&::getsockopt) getsockopt = nullptr;
+    decltype(&::htonl) htonl = nullptr;
+    decltype(&::htons) htons = nullptr;
+    decltype(&::ioctlsocket) ioctlsocket = nullptr;
+    decltype(&::listen) listen = nullptr;
+    decltype(&::ntohl) ntohl = nullptr;
+    decltype(&::ntohs) ntohs = nullptr;
+    decltype(&::recv) recv = nullptr;
+    decltype(&::select) select = nullptr;
+    decltype(&::send) send = nullptr;
+    decltype(&::setsockopt) setsockopt = nullptr;
+    decltype(&::shutdown) shutdown = nullptr;
+    decltype(&::socket) socket = nullptr;
+    bool loaded = false;  // and started
+};
+
+const WinsockCalls& Winsock() {
+    static const WinsockCalls winsock = [] {
+        WinsockCalls calls;
+        bool all = true;
+        all &= FindSystemFunction(calls.WSAGetLastError, L"ws2_32.dll", "WSAGetLastError");
+        all &= FindSystemFunction(calls.WSAStartup, L"ws2_32.dll", "WSAStartup");
+        all &= FindSystemFunction(calls.accept, L"ws2_32.dll", "accept");
+        all &= FindSystemFunction(calls.bind, L"ws2_32.dll", "bind");
+        all &= FindSystemFunction(calls.closesocket, L"ws2_32.dll", "closesocket");
+        all &= FindSystemFunction(calls.connect, L"ws2_32.dll", "connect");
+        all &= FindSystemFunction(calls.freeaddrinfo, L"ws2_32.dll", "freeaddrinfo");
+        all &= FindSystemFunction(calls.getaddrinfo, L"ws2_32.dll", "getaddrinfo");
+        all &= FindSystemFunction(calls.getsockname, L"ws2_32.dll", "getsockname");
+        all &= FindSystemFunction(calls.getsockopt, L"ws2_32.dll", "getsockopt");
+        all &= FindSystemFunction(calls.htonl, L"ws2_32.dll", "htonl");
+        all &= FindSystemFunction(calls.htons, L"ws2_32.dll", "htons");
+        all &= FindSystemFunction(calls.ioctlsocket, L"ws2_32.dll", "ioctlsocket");
+        all &= FindSystemFunction(calls.listen, L"ws2_32.dll", "listen");
+        all &= FindSystemFunction(calls.ntohl, L"ws2_32.dll", "ntohl");
+        all &= FindSystemFunction(calls.ntohs, L"ws2_32.dll", "ntohs");
+        all &= FindSystemFunction(calls.recv, L"ws2_32.dll", "recv");
+        all &= FindSystemFunction(calls.select, L"ws2_32.dll", "select");
+        all &= FindSystemFunction(calls.send, L"ws2_32.dll", "send");
+        all &= FindSystemFunction(calls.setsockopt, L"ws2_32.dll", "setsockopt");
+        all &= FindSystemFunction(calls.shutdown, L"ws2_32.dll", "shutdown");
+        all &= FindSystemFunction(calls.socket, L"ws2_32.dll", "socket");
         WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    });
+        calls.loaded = all && calls.WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        return calls;
+    }();
+    return winsock;
 }
 
 sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(address);
+    a.sin_port = Winsock().htons(port);
+    a.sin_addr.s_addr = Winsock().htonl(address);
     return a;
 }
 
 class TWinsockSocket final : public TPlatformSocket {
 public:
-    TWinsockSocket() { EnsureWinsock(); }
+    TWinsockSocket() = default;
     explicit TWinsockSocket(SOCKET s) : s_(s) {}
     ~TWinsockSocket() override { Close(); }
 
     int Open() override {
         Close();
-        s_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (s_ == INVALID_SOCKET) return WSAGetLastError();
+        if (!Winsock().loaded) return WSASYSNOTREADY;
+        s_ = Winsock().socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (s_ == INVALID_SOCKET) return Winsock().WSAGetLastError();
         return MakeNonBlocking(s_);
     }
 
     int Connect(std::uint32_t address, std::uint16_t port) override {
         sockaddr_in to = MakeAddress(address, port);
-        if (connect(s_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
-        return WSAGetLastError();
+        if (Winsock().connect(s_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return 0;
+        return Winsock().WSAGetLastError();
     }
 
     int ConnectResult() override {
         int error = 0;
         int length = sizeof error;
-        if (getsockopt(s_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
-            return WSAGetLastError();
+        if (Winsock().getsockopt(s_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
+            return Winsock().WSAGetLastError();
         return error;
     }
 
     int Send(const char* data, std::size_t size, std::size_t& sent) override {
         sent = 0;
         int chunk = size > 0x40000000 ? 0x40000000 : static_cast<int>(size);
-        int n = send(s_, data, chunk, 0);
-        if (n == SOCKET_ERROR) return WSAGetLastError();
+        int n = Winsock().send(s_, data, chunk, 0);
+        if (n == SOCKET_ERROR) return Winsock().WSAGetLastError();
         sent = static_cast<std::size_t>(n);
         return 0;
     }
@@ -115,8 +168,8 @@ public:
     int Receive(char* buffer, std::size_t size, std::size_t& received) override {
         received = 0;
         int chunk = size > 0x40000000 ? 0x40000000 : static_cast<int>(size);
-        int n = recv(s_, buffer, chunk, 0);
-        if (n == SOCKET_ERROR) return WSAGetLastError();
+        int n = Winsock().recv(s_, buffer, chunk, 0);
+        if (n == SOCKET_ERROR) return Winsock().WSAGetLastError();
         received = static_cast<std::size_t>(n);
         return 0;
     }
@@ -130,9 +183,9 @@ public:
         // Winsock reports a failed connect in the exception set, not as writable.
         if (forWrite) FD_SET(s_, &failed);
         timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
-        int n = select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, forWrite ? &failed : nullptr, &limit);
+        int n = Winsock().select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, forWrite ? &failed : nullptr, &limit);
         if (n == SOCKET_ERROR) {
-            error = WSAGetLastError();
+            error = Winsock().WSAGetLastError();
             return -1;
         }
         return n > 0 ? 1 : 0;
@@ -140,26 +193,26 @@ public:
 
     int Listen(std::uint32_t address, std::uint16_t port) override {
         sockaddr_in at = MakeAddress(address, port);
-        if (bind(s_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) return WSAGetLastError();
-        if (listen(s_, 16) != 0) return WSAGetLastError();
+        if (Winsock().bind(s_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) return Winsock().WSAGetLastError();
+        if (Winsock().listen(s_, 16) != 0) return Winsock().WSAGetLastError();
         return 0;
     }
 
     std::uint16_t LocalPort() override {
         sockaddr_in at{};
         int length = sizeof at;
-        if (getsockname(s_, reinterpret_cast<sockaddr*>(&at), &length) != 0) return 0;
-        return ntohs(at.sin_port);
+        if (Winsock().getsockname(s_, reinterpret_cast<sockaddr*>(&at), &length) != 0) return 0;
+        return Winsock().ntohs(at.sin_port);
     }
 
     std::unique_ptr<TPlatformSocket> Accept(int& error) override {
-        SOCKET s = accept(s_, nullptr, nullptr);
+        SOCKET s = Winsock().accept(s_, nullptr, nullptr);
         if (s == INVALID_SOCKET) {
-            error = WSAGetLastError();
+            error = Winsock().WSAGetLastError();
             return nullptr;
         }
         if (int e = MakeNonBlocking(s); e != 0) {
-            closesocket(s);
+            Winsock().closesocket(s);
             error = e;
             return nullptr;
         }
@@ -167,23 +220,23 @@ public:
     }
 
     void ShutdownSend() override {
-        if (s_ != INVALID_SOCKET) shutdown(s_, SD_SEND);
+        if (s_ != INVALID_SOCKET) Winsock().shutdown(s_, SD_SEND);
     }
 
     void SetAbortiveClose() override {
         linger l{1, 0};
-        if (s_ != INVALID_SOCKET) setsockopt(s_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
+        if (s_ != INVALID_SOCKET) Winsock().setsockopt(s_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
     }
 
     void Close() override {
-        if (s_ != INVALID_SOCKET) closesocket(s_);
+        if (s_ != INVALID_SOCKET) Winsock().closesocket(s_);
         s_ = INVALID_SOCKET;
     }
 
 private:
     static int MakeNonBlocking(SOCKET s) {
         u_long on = 1;
-        return ioctlsocket(s, FIONBIO, &on) == 0 ? 0 : WSAGetLastError();
+        return Winsock().ioctlsocket(s, FIONBIO, &on) == 0 ? 0 : Winsock().WSAGetLastError();
     }
 
     SOCKET s_ = INVALID_SOCKET;
@@ -208,13 +261,13 @@ std::string SocketErrorText(int error) {
 }
 
 bool ResolveHostIPv4(const std::string& host, std::uint32_t& address) {
-    EnsureWinsock();
+    if (!Winsock().loaded) return false;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
-    address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
-    freeaddrinfo(found);
+    if (Winsock().getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+    address = Winsock().ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+    Winsock().freeaddrinfo(found);
     return true;
 }
