@@ -82,7 +82,6 @@ void TForm1::CreateIconPreview(int x, int y, int w) {
     pages_[IconFilePage].push_back(Icon->Handle());
     pages_[IconFilePage].push_back(SmallIcon->Handle());
     pages_[IconFilePage].push_back(IconLabel.Handle());
-    for (HWND h : {Icon->Handle(), SmallIcon->Handle(), IconLabel.Handle()}) ShowWindow(h, SW_HIDE);
 }
 
 void TForm1::FormResize() {

@@ -115,7 +115,6 @@ void TForm1::Show(int showCommand) {
 void TForm1::AddToPage(int page, HWND control, int anchors) {
     pages_[page].push_back(control);
     layout_.Add(control, anchors);
-    if (page != page_) ShowWindow(control, SW_HIDE);
 }
 
 void TForm1::CreateControls() {
