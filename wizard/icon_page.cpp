@@ -23,31 +23,40 @@ const wchar_t* const kIconFilter = L"Symboldateien (ico, exe, dll)|*.ico;*.exe;*
 const wchar_t* const kProgramFilter = L"Programme|*.exe|Alle Dateien|*";
 }  // namespace
 
-// The page is made in two parts (see BuildNextPart): the choice of the icon file, the preview.
+// The page is made in parts (see BuildNextPart): the choice, the icon file, its buttons, the
+// preview.
 void TForm1::CreateIconChoice(int x, int y, int w) {
     const HWND form = Handle();
     Label6.Create(form, L"Geben Sie die Symboldatei für die Verknüpfung an:", x, y, w, 14);
     Standard.Create(form, L"Standard&datei:", x, y + 20, w, 18, IdStandard, BS_AUTORADIOBUTTON | WS_GROUP);
     IFile.Create(form, L"&Symboldatei:", x, y + 44, 92, 18, IdIFile, BS_AUTORADIOBUTTON);
     Standard.SetChecked(true);
+    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
+}
+
+void TForm1::CreateIconFileField(int x, int y, int w) {
+    const HWND form = Handle();
     IconFile.Create(form, x + 94, y + 42, w - 94 - 28, 200, IdIconFile);
     IconFile.SetEnabled(false);
     ChoseIcon.Create(form, L"Symbol auswählen", x + w - 24, y + 41, 24, 23, IdChoseIcon, BS_ICON);
     ChoseIcon.SetEnabled(false);
     hints_.Set(ChoseIcon.Handle(), L"Symbol auswählen");
+    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
+    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
+    HookComboKeys(IconFile, iconFileKeys_);
+    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+}
+
+void TForm1::CreateIconFileButtons(int x, int y, int w) {
+    const HWND form = Handle();
     WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 140, 23, IdWinIconsFile);
     WinIconsFile.SetEnabled(false);
     Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
     Button3.SetEnabled(false);
-    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
-    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
     AddToPage(IconFilePage, WinIconsFile.Handle(), AnchorLayout::TopLeft);
     AddToPage(IconFilePage, Button3.Handle(), AnchorLayout::TopRight);
-    HookComboKeys(IconFile, iconFileKeys_);
-    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
 }
 
 void TForm1::CreateIconPreview(int x, int y, int w) {

@@ -17,8 +17,8 @@
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
 
-// The page is made in three parts (see BuildNextPart): the tree, the folder buttons, the link
-// text.
+// The page is made in parts (see BuildNextPart): the tree, the folder buttons in two halves,
+// the link text.
 void TForm1::CreateLocationTree(int x, int y, int w, int h) {
     const HWND form = Handle();
     Label3.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
@@ -55,17 +55,19 @@ void TForm1::CreateLocationTree(int x, int y, int w, int h) {
     });
 }
 
-void TForm1::CreateFolderButtons(int x, int y, int w, int h) {
+void TForm1::CreateFolderButtons(int x, int y, int w, int h, bool secondHalf) {
     const HWND form = Handle();
     const int treeTop = y + 18, treeHeight = h - 18 - 30;
-    int by = treeTop;
-    for (const auto& b : FolderButtons()) {
+    const std::vector<FolderButton> buttons = FolderButtons();
+    const size_t half = buttons.size() / 2, from = secondHalf ? half : 0, to = secondHalf ? buttons.size() : half;
+    for (size_t i = from; i < to; ++i) {
+        const FolderButton& b = buttons[i];
         // The name is not drawn (the button shows the folder's icon); screen readers say it.
-        b.button->Create(form, b.hint, x + w - 26, by, 26, 26, b.id, BS_ICON);
+        b.button->Create(form, b.hint, x + w - 26, treeTop + 28 * static_cast<int>(i), 26, 26, b.id, BS_ICON);
         hints_.Set(b.button->Handle(), b.hint);
         AddToPage(LinkFilePage, b.button->Handle(), AnchorLayout::TopRight);
-        by += 28;
     }
+    if (!secondHalf) return;
     Up.Create(form, L"Aufwärts", x + w - 26, treeTop + treeHeight - 26, 26, 26, IdUp, BS_ICON);
     Up.SetEnabled(false);
     hints_.Set(Up.Handle(), L"Aufwärts");

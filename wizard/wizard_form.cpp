@@ -189,15 +189,17 @@ void TForm1::BuildNextPart() {
         switch (page) {
             case LinkFilePage:
                 if (part == 0) CreateLocationTree(x, y, w, h);
-                if (part == 1) CreateFolderButtons(x, y, w, h);
-                if (part == 2) CreateLinkFileField(x, y, w, h);
-                pageDone = part == 2;
+                if (part == 1 || part == 2) CreateFolderButtons(x, y, w, h, part == 2);
+                if (part == 3) CreateLinkFileField(x, y, w, h);
+                pageDone = part == 3;
                 break;
             case DescriptionPage: CreateDescriptionPage(x, y, w); break;
             case IconFilePage:
                 if (part == 0) CreateIconChoice(x, y, w);
-                if (part == 1) CreateIconPreview(x, y, w);
-                pageDone = part == 1;
+                if (part == 1) CreateIconFileField(x, y, w);
+                if (part == 2) CreateIconFileButtons(x, y, w);
+                if (part == 3) CreateIconPreview(x, y, w);
+                pageDone = part == 3;
                 break;
             case KindOfLinkPage: CreateKindPage(x, y, w); break;
             case NewLinkPage: CreateNewLinkPage(x, y, w); break;

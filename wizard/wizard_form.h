@@ -184,10 +184,12 @@ private:
     int S(int designSize) const { return Scale(designSize, dpi_); }
     void CreateTargetPage(int x, int y, int w);
     void CreateLocationTree(int x, int y, int w, int h);
-    void CreateFolderButtons(int x, int y, int w, int h);
+    void CreateFolderButtons(int x, int y, int w, int h, bool secondHalf);
     void CreateLinkFileField(int x, int y, int w, int h);
     void CreateDescriptionPage(int x, int y, int w);
     void CreateIconChoice(int x, int y, int w);
+    void CreateIconFileField(int x, int y, int w);
+    void CreateIconFileButtons(int x, int y, int w);
     void CreateIconPreview(int x, int y, int w);
     void CreateKindPage(int x, int y, int w);
     void CreateNewLinkPage(int x, int y, int w);
