@@ -133,7 +133,6 @@ void TForm1::CreateControls() {
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
     CreateTargetPage(kPageLeft, kPageTop, pageWidth_);
-    ExistingFile.SetItems(histories_[HistoryKind::Files]);
     pagesBuilt_ = 1;
     lastPageControl_ = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
 
@@ -294,6 +293,7 @@ void TForm1::CreateTargetPage(int x, int y, int w) {
     AddToPage(ExistsFilePage, Button1.Handle(), AnchorLayout::TopRight);
     AddToPage(ExistsFilePage, Button4.Handle(), AnchorLayout::TopRight);
     HookComboKeys(ExistingFile, existingFileKeys_);
+    ExistingFile.SetItems(histories_[HistoryKind::Files]);
     ODialog.Filter = L"Programme|*.exe|Alle Dateien|*";
 }
 
