@@ -52,6 +52,7 @@ rm -f "$drive_c/windows/syswow64/zwnur64.exe"
 exe='C:\Zeigerwerk\zeigerwerk.exe'
 target='C:\windows\system32\zwnur64.exe'
 desktop_link() { find -L "$drive_c/users" -path '*Desktop*' -iname 'zwnur64.lnk' 2>/dev/null | head -n 1; }
+link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
 link_fields() {  # the fields an unchanged edit must keep
   lnkinfo "$1" | grep -E 'Local path|Working directory|Description|Command line arguments|Icon location|Relative path'
 }
@@ -78,8 +79,8 @@ finish_link() {  # description
   key Return
   wait_for_window 'Symboldatei angeben'
   key Return
-  wait_for_window 'Warnung'          # "another link?"
-  key Escape
+  wait_until "no link on the desktop that says '$1'" link_says "$1"
+  key Escape                         # "Nein": no further link
   wait_gone 'Symboldatei angeben'
   wineserver -w
 }
@@ -126,6 +127,8 @@ rm "$folder/zeigerwerk64.exe"
 # Left in the 32-bit view by an earlier 32-bit program: taken over at the next start.
 wine reg add "$settings" /v UpdateInterval /t REG_DWORD /d 9 /f /reg:32 </dev/null >/dev/null 2>&1
 before=$(link_fields "$link")
+written=$(stat -c %y "$link")
+rewritten() { [ "$(stat -c %y "$link" 2>/dev/null)" != "$written" ]; }
 start "$exe" /E "$(winepath -w "$link")"
 first_page
 key Return
@@ -135,7 +138,7 @@ wait_for_window 'Beschreibung angeben'
 key Return
 wait_for_window 'Symboldatei angeben'
 key Return
-wait_for_window 'Warnung'
+wait_until "the link was not written again" rewritten
 key Escape
 wait_gone 'Symboldatei angeben'
 wineserver -w
