@@ -29,10 +29,11 @@ trap cleanup EXIT
 start_virtual_screen
 
 wine explorer /desktop=Vorschau,1024x768 "$exe" "$@" >/dev/null 2>&1 &
-# The wizard's caption depends on the start mode; each of them ends in one of these words.
+# The wizard's caption depends on the start mode; each of them ends in one of these words. At a
+# first start the update's reminder comes first.
 shown=
 for _ in $(seq 300); do
-  xdotool search --onlyvisible --name 'Verknüpfung erstellen|angeben|Warnung|Zeigerwerk \[' >/dev/null 2>&1 &&
+  xdotool search --onlyvisible --name 'Verknüpfung erstellen|angeben|Warnung|Updates installieren|Zeigerwerk \[' >/dev/null 2>&1 &&
     { shown=1; break; }
   sleep 0.2
 done
