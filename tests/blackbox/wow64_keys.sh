@@ -122,6 +122,15 @@ wait_for_window 'Verknüpfungsdatei angeben'
 end_all
 echo "typed: missing refused, System32 file accepted"
 
+# The 64-bit program starts in the folder the 32-bit one was started in: a name without a folder
+# is found there.
+start cmd /c "cd /d C:\windows\system32 && $exe zwnur64.exe"
+first_page
+key Return
+wait_for_window 'Verknüpfungsdatei angeben'
+end_all
+echo "same current folder: a bare name in System32 accepted"
+
 echo "== the 32-bit program alone"
 rm "$folder/zeigerwerk64.exe"
 # Left in the 32-bit view by an earlier 32-bit program: taken over at the next start.
