@@ -53,6 +53,8 @@ exe='C:\Zeigerwerk\zeigerwerk.exe'
 target='C:\windows\system32\zwnur64.exe'
 desktop_link() { find -L "$drive_c/users" -path '*Desktop*' -iname 'zwnur64.lnk' 2>/dev/null | head -n 1; }
 link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
+# The prefix stays for the next run: start from no link and no settings.
+rm -f "$(desktop_link)" 2>/dev/null || true
 link_fields() {  # the fields an unchanged edit must keep
   lnkinfo "$1" | grep -E 'Local path|Working directory|Description|Command line arguments|Icon location|Relative path'
 }
@@ -65,6 +67,7 @@ settings='HKLM\Software\DZ\Zeigerwerk'
 verb='HKCR\*\shell\Link\command'
 uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pfeilbau'
 
+for view in 32 64; do wine reg delete 'HKLM\Software\DZ' /f "/reg:$view" </dev/null >/dev/null 2>&1 || true; done
 # Written as an administrator's 64-bit tools write it: both programs must honour it.
 wine reg add "$settings" /v NoUpdate /t REG_SZ /d '' /f /reg:64 </dev/null >/dev/null 2>&1
 has_value 32 "$settings" NoUpdate && fail "the 32-bit view must not hold NoUpdate for this test"
