@@ -88,9 +88,9 @@ void TForm1::CreateIconPreview(int x, int y, int w) {
 
     AddToPage(IconFilePage, Label7.Handle(), AnchorLayout::TopLeftRight);
     // The preview is centred by FormResize rather than anchored.
-    pages_[IconFilePage].push_back(Icon->Handle());
-    pages_[IconFilePage].push_back(SmallIcon->Handle());
-    pages_[IconFilePage].push_back(IconLabel.Handle());
+    PageControls(IconFilePage).push_back(Icon->Handle());
+    PageControls(IconFilePage).push_back(SmallIcon->Handle());
+    PageControls(IconFilePage).push_back(IconLabel.Handle());
 }
 
 void TForm1::FormResize() {
@@ -179,9 +179,12 @@ void TForm1::StandardClick(const Control* sender) {
             return;
         }
     }
-    // Only a folder is asked for with a trailing backslash; after a file name it names nothing.
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    PreviewStandard(DirectoryExists(target) ? WithTrailingBackslash(target) : target);
+    PreviewStandard(StandardIconPath());
+}
+
+// Only a folder is asked for with a trailing backslash; after a file name it names nothing.
+std::wstring TForm1::StandardIconPath() const {
+    return draft_.targetIsFolder ? WithTrailingBackslash(draft_.target) : draft_.target;
 }
 
 void TForm1::RefreshPreviewKeepingIndex() {
@@ -233,9 +236,9 @@ void TForm1::IconFileChange() {
 }
 
 void TForm1::IconClick() {
-    if (TargetTokens.empty()) return;
+    if (draft_.target.empty()) return;
     // The same argument string the link gets, so an argument holding a blank stays one argument.
-    ShellOpen(Handle(), TargetTokens[0], JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}));
+    ShellOpen(Handle(), draft_.target, draft_.arguments);
 }
 
 void TForm1::IconLabelMouseEnter() {
@@ -251,10 +254,10 @@ void TForm1::IconLabelMouseLeave() {
 }
 
 void TForm1::EnterIconPage() {
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    IconLabel.SetText(NamePart(LinkFile.Text()));
-    const std::wstring hint = !Description.Text().empty()
-                                  ? Description.Text()
+    const std::wstring& target = draft_.target;
+    IconLabel.SetText(NamePart(draft_.location));
+    const std::wstring hint = !draft_.description.empty()
+                                  ? draft_.description
                                   : L"Ort: " + WithoutTrailingBackslash(FolderPart(target));
     hints_.Set(IconLabel.Handle(), hint);
     hints_.Set(Icon->Handle(), hint);
@@ -272,12 +275,11 @@ void TForm1::EnterIconPage() {
             }
             IconFile.SetText(target);
             StandardClick(&IconFile);
-            const bool folder = DirectoryExists(target);
-            PreviewStandard(folder ? WithTrailingBackslash(target) : target);
+            PreviewStandard(StandardIconPath());
         }
         WizardStage = Stage::IconPagePrepared;
     }
-    if (!DirectoryExists(target)) Next.SetText(L"Fertig stellen");
+    if (!draft_.targetIsFolder) Next.SetText(L"Fertig stellen");
 }
 
 bool TForm1::LeaveIconPage() {
@@ -293,6 +295,8 @@ bool TForm1::LeaveIconPage() {
         UpdateHistory(IconFile, [&](HistoryList& list) { RememberText(list, file); });
         RefreshPreviewKeepingIndex();
     }
+    draft_.iconFile = Standard.Checked() ? std::wstring() : file;
+    draft_.iconIndex = SelectedIconIndex;
     return true;
 }
 

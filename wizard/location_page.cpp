@@ -143,9 +143,9 @@ void TForm1::DirChange() {
 }
 
 void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
-    if (!FollowTree || TargetTokens.empty()) return;
+    if (!FollowTree || draft_.target.empty()) return;
     const std::wstring typed = NamePart(LinkFile.Text());
-    const std::wstring name = typed.empty() ? ProposedLinkName(TargetTokens[0]) : CleanLinkName(typed);
+    const std::wstring name = typed.empty() ? ProposedLinkName(draft_.target) : CleanLinkName(typed);
     FollowLinkText = false;
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
@@ -226,6 +226,7 @@ bool TForm1::CheckLocation() {
         UpdateHistory(LinkFile, [&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
         LinkFile.SetText(text);
         LinkFileChange();
+        draft_.location = text;
         return true;
     }
     ExclamationSound();

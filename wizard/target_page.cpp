@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
+#include "wizard/link_draft.h"
 #include "wizard/history_rules.h"
 #include "links/link_store.h"
 #include "wizard/name_rules.h"
@@ -14,10 +15,11 @@ constexpr int kMaxLinkChain = 16;
 
 bool IsLinkFile(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".LNK"; }
 
-bool TargetExists(const std::wstring& path) {
+// A drive for changeable media counts as there even without a disk in it.
+bool ChangeableDrive(const std::wstring& path) {
     QuietErrorMode quiet;
     const UINT type = GetDriveTypeW(path.c_str());
-    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM || FileExists(path) || DirectoryExists(path);
+    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
 }
 }  // namespace
 
@@ -54,8 +56,8 @@ void TForm1::Button4Click() {
 bool TForm1::CheckTarget() {
     for (int followed = 0;; ++followed) {
         const std::wstring text = ExistingFile.Text();
-        TargetTokens = TokenizeCommandLine(text);
-        if (TargetTokens.empty()) {
+        const std::vector<std::wstring> tokens = TokenizeCommandLine(text);
+        if (tokens.empty()) {
             // A command line of blanks names nothing.
             ExclamationSound();
             WarnOk(Handle(), L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt "
@@ -64,10 +66,13 @@ bool TForm1::CheckTarget() {
             ExistingFile.SetFocus();
             return false;
         }
-        const std::wstring& target = TargetTokens[0];
-        const bool exists = TargetExists(target);
-        if (exists && !IsLinkFile(target)) {
+        const std::wstring& target = tokens[0];
+        const bool folder = DirectoryExists(target);
+        if ((folder || ChangeableDrive(target) || FileExists(target)) && !IsLinkFile(target)) {
             UpdateHistory(ExistingFile, [&](HistoryList& list) { RememberText(list, text); });
+            draft_.target = target;
+            draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
+            draft_.targetIsFolder = folder;
             return true;
         }
         if (IsLinkFile(target)) {

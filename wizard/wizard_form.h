@@ -13,6 +13,7 @@
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
+#include "wizard/link_draft.h"
 #include "wizard/settings.h"
 
 class TDZDirectoryView;
@@ -21,11 +22,13 @@ class TFileLabel;
 class TWinAni;
 class TForm2;
 class TDZUpdateFile;
+struct LinkData;
 
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
 class TForm1 : public Window {
 public:
-    enum Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
+    enum class Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
+    using enum Page;
 
     // The history files live in dataFolder (empty: the program's folder) or, when that cannot be
     // written, in userDataFolder (empty: the user's application-data folder).
@@ -65,7 +68,7 @@ public:
     // Page 4: kind of link (radio group "Art der Verknüpfung")
     Label Label8;
     Button KindOfLinkGroup, KindFolderLink, KindFileLink;
-    enum class LinkKind { FolderLink, FileLink };
+    using LinkKind = ::LinkKind;
     LinkKind KindOfLink() const;
     void SetKindOfLink(LinkKind kind);
 
@@ -86,8 +89,10 @@ public:
     // The form's keys for the message loop: F1 help, Ctrl+U update.
     static std::vector<ACCEL> Keys();
 
+    // The link as the pages have accepted it so far.
+    const LinkDraft& Draft() const { return draft_; }
+
     // Wizard-wide state
-    std::vector<std::wstring> TargetTokens;
     // How far the pages have been prepared; later stages compare greater.
     enum class Stage {
         Nothing,           // nothing prepared
@@ -98,6 +103,11 @@ public:
     };
     Stage WizardStage = Stage::Nothing;
     std::wstring EditedLinkPath;
+    // Starts with a command line and a folder for the link (each may be empty).
+    void StartWith(const std::wstring& commandLine, const std::wstring& folder);
+    // Starts editing the link at path, whose fields were read as link; commandLine is its target
+    // with its arguments.
+    void EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link);
     int SelectedIconIndex = 0;
     bool ResetIconIndexOnChange = true;
     bool FollowTree = true;
@@ -114,10 +124,8 @@ public:
     std::wstring SettingsKey = kSettingsKey;
 
     // Notebook
-    int PageIndex() const { return page_; }
-    void ShowPage(int page);
-    bool SitesVisible() const { return sitesVisible_; }
-    void SetSitesVisible(bool visible);
+    Page PageIndex() const { return page_; }
+    void ShowPage(Page page);
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
 
@@ -167,8 +175,9 @@ public:
     void IconLabelMouseEnter();
     void IconLabelMouseLeave();
 
-    // Creation step and closing page
-    void CreateTheLink();
+    // Creation step and closing page: writes the link the draft describes; false when it was not
+    // written (declined or failed, the user told why).
+    bool CreateTheLink(const LinkDraft& draft);
     void ShowNewLinkPage();
 
 
@@ -193,7 +202,8 @@ private:
     void CreateIconPreview(int x, int y, int w);
     void CreateKindPage(int x, int y, int w);
     void CreateNewLinkPage(int x, int y, int w);
-    void AddToPage(int page, HWND control, int anchors);
+    void AddToPage(Page page, HWND control, int anchors);
+    std::vector<HWND>& PageControls(Page page) { return pages_[static_cast<size_t>(page)]; }
     void BuildNextPart();
     void AttachPagePictures();
     void OnCommand(int id, int code, HWND control);
@@ -201,6 +211,7 @@ private:
     // A change typed or chosen in one of the history combo boxes, with completion at the end.
     void ComboNotification(ComboBox& combo, int code, const std::function<void()>& change);
 
+    // The pages' leave steps: each checks its page and fills its part of the draft.
     bool CheckTarget();
     void SwitchToLocationPage();
     bool CheckLocation();
@@ -224,6 +235,7 @@ private:
     void UpdateStandardCaption();
     void PlaceIconLabel();
     void RefreshPreviewKeepingIndex();
+    std::wstring StandardIconPath() const;
     void PreviewFromIconFile(int index);
     void PreviewStandard(const std::wstring& path);
     void ClearPreview();
@@ -235,8 +247,8 @@ private:
     HistoryFolders dataFolders_;
     Histories histories_;
     bool destroyed_ = false;
-    int page_ = 0;
-    bool sitesVisible_ = true;
+    Page page_ = ExistsFilePage;
+    LinkDraft draft_;
     std::vector<std::vector<HWND>> pages_;
     int pagesBuilt_ = 0;
     int pagePartsBuilt_ = 0;  // of the page being built

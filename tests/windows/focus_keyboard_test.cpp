@@ -106,7 +106,7 @@ TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
         {TForm1::DescriptionPage, L'S', [&] { return form->Description.Handle(); }},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.page);
+        SCOPED_TRACE(static_cast<int>(c.page));
         while (form->PageIndex() < c.page) form->NextClick();
         ASSERT_EQ(form->PageIndex(), c.page);
         form->Cancel.SetFocus();
@@ -251,7 +251,7 @@ TEST_F(WizardTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
     TypeTarget(MakeProgram(L"prog.exe"));
     form->WinAni1->SetAniTimerEnabled(false);  // a still picture to compare
     for (const TForm1::Page page : {TForm1::LinkFilePage, TForm1::DescriptionPage, TForm1::IconFilePage}) {
-        SCOPED_TRACE(page);
+        SCOPED_TRACE(static_cast<int>(page));
         while (form->PageIndex() < page) form->NextClick();
         form->Cancel.SetFocus();
         RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);

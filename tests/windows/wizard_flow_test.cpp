@@ -57,7 +57,7 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     form->NextClick();
 
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(form->Label9.Handle()));
     EXPECT_EQ(form->Next.Text(), L"&Ja");
     EXPECT_EQ(form->Cancel.Text(), L"&Nein");
     EXPECT_FALSE(form->Back.Visible());
@@ -128,7 +128,7 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     EXPECT_EQ(form->Cancel.Text(), L"Abbrechen");
     EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
     EXPECT_EQ(form->Description.Text(), L"");
-    EXPECT_TRUE(form->TargetTokens.empty());
+    EXPECT_TRUE(form->Draft().target.empty());
     EXPECT_EQ(form->WizardStage, TForm1::Stage::Nothing);
     EXPECT_TRUE(form->Standard.Checked());
     EXPECT_FALSE(form->IconFile.Enabled());
@@ -160,7 +160,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     boxes.Answer(BoxAnswer::No);
     CreateLink(program, location, L"neu");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Dateiverknüpfung " + location +
                                                       L".lnk kann nicht erstellt werden, da bereits eine "
                                                       L"gleichnamige Verknüpfung existiert. Soll sie überschrieben "
@@ -179,7 +179,7 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
     const std::wstring folder = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o'));
     CreateLink(program, folder + L"ein_recht_langer_name");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
     // The box gives the system's reason on a line of its own.
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" +
                                                      SystemMessage(ERROR_FILENAME_EXCED_RANGE)}));

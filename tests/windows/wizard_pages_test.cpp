@@ -45,7 +45,7 @@ TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
             if (answer == BoxAnswer::Yes) {
                 EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
                 EXPECT_EQ(form->ExistingFile.Text(), c.proposal);
-                EXPECT_EQ(form->TargetTokens[0], program);
+                EXPECT_EQ(form->Draft().target, program);
             } else {
                 EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
                 EXPECT_EQ(form->ExistingFile.Text(), c.typed);
@@ -72,7 +72,8 @@ TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
     form->NextClick();
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /p \"x y\"");
-    EXPECT_EQ(form->TargetTokens, (std::vector<std::wstring>{program, L"/p", L"x y"}));
+    EXPECT_EQ(form->Draft().target, program);
+    EXPECT_EQ(form->Draft().arguments, L"/p \"x y\"");
     EXPECT_TRUE(BoxTexts().empty());
 }
 
@@ -161,22 +162,22 @@ TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
 TEST_F(WizardTest, NameProposalsFromTheTarget) {
     const std::wstring folder = temp.MakeFolder(L"Ort");
     form->Dir->SelectDirectory(folder);
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"C:\\", L"C"}, {L"D:\\Daten\\Projekte\\", L"Projekte"}, {L"x.tar.tar", L"x"}, {L"C:\\Setup.exe", L"Setup"},
-    };
-    for (const auto& [target, name] : cases) {
-        form->TargetTokens = {target};
-        TypeLocation(L"");
-        bool allow = true;
-        form->DirDirectoryChanging(folder, allow);
-        EXPECT_EQ(form->LinkFile.Text(), folder + name);
-    }
-    // Without a target the text stays as it is.
-    form->TargetTokens.clear();
+    // Without an accepted target the text stays as it is.
     TypeLocation(L"bleibt");
     bool allow = true;
     form->DirDirectoryChanging(folder, allow);
     EXPECT_EQ(form->LinkFile.Text(), L"bleibt");
+    // The proposals themselves are the name rules'; here the accepted target's reaches the field.
+    for (const auto& [target, name] : {std::pair{MakeProgram(L"Setup.exe"), L"Setup"},
+                                       std::pair{temp.MakeFolder(L"Projekte"), L"Projekte"}}) {
+        TypeTarget(target);
+        form->NextClick();
+        ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+        TypeLocation(L"");
+        form->DirDirectoryChanging(folder, allow);
+        EXPECT_EQ(form->LinkFile.Text(), folder + name);
+        form->BackClick();
+    }
 }
 
 TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
