@@ -71,10 +71,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     });
     TForm2 chooser;
     form.IconChooser = &chooser;
-    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), form.HelpFile, topic); };
-    chooser.OnHelp = [&form, &chooser](const std::wstring& topic) {
-        ShowHelpTopic(chooser.Handle(), form.HelpFile, topic);
-    };
+    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), ProgramHelpFile(), topic); };
+    chooser.OnHelp = [&chooser](const std::wstring& topic) { ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic); };
     NoteStartupPhase("command line and chooser");
     form.Show(showCommand);
     NoteStartupPhase("first paint");

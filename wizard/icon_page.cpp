@@ -13,6 +13,7 @@
 #include "wizard/control_ids.h"
 #include "wizard/history_rules.h"
 #include "controls/icon_count.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
@@ -112,14 +113,13 @@ void TForm1::FormResize() {
 
 // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
 void TForm1::PlaceIconLabel() {
-    const HDC dc = GetDC(IconLabel.Handle());
     RECT r{0, 0, S(124), S(56)};
     {
-        SelectedObject font(dc, Font());
+        const WindowDc dc(IconLabel.Handle());
+        SelectedObject font(dc.Get(), Font());
         const std::wstring text = IconLabel.Text();
-        DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
+        DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
     }
-    ReleaseDC(IconLabel.Handle(), dc);
     const RECT icon = ChildBounds(Icon->Handle());
     const int width = std::min<int>(S(124), r.right + S(2));
     SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
@@ -302,7 +302,7 @@ bool TForm1::LeaveIconPage() {
 
 void TForm1::DropOnIconPage(const std::wstring& path) {
     std::wstring candidate;
-    if (UpperCase(ExtensionOf(path)) == L".LNK") {
+    if (HasLinkExtension(path)) {
         const LinkData link = ReadLink(path);
         candidate = !link.iconFile.empty() ? link.iconFile : link.targetPath;
         if (!candidate.empty()) SelectedIconIndex = link.iconIndex;

@@ -12,6 +12,7 @@
 #include "wizard/control_ids.h"
 #include "links/folder_links.h"
 #include "wizard/history_rules.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
@@ -248,6 +249,6 @@ bool TForm1::CheckLocation() {
 
 void TForm1::DropOnLocationPage(const std::wstring& path) {
     std::wstring folder = path;
-    if (UpperCase(ExtensionOf(path)) == L".LNK") folder = ReadLink(path).targetPath;
+    if (HasLinkExtension(path)) folder = ReadLink(path).targetPath;
     if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
 }

@@ -5,6 +5,7 @@
 #include "wizard/command_line.h"
 #include "wizard/link_draft.h"
 #include "wizard/history_rules.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
@@ -12,8 +13,6 @@
 namespace {
 // A link whose target is again a link is followed this many times at most.
 constexpr int kMaxLinkChain = 16;
-
-bool IsLinkFile(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".LNK"; }
 
 // A drive for changeable media counts as there even without a disk in it.
 bool ChangeableDrive(const std::wstring& path) {
@@ -68,14 +67,14 @@ bool TForm1::CheckTarget() {
         }
         const std::wstring& target = tokens[0];
         const bool folder = DirectoryExists(target);
-        if ((folder || ChangeableDrive(target) || FileExists(target)) && !IsLinkFile(target)) {
+        if ((folder || ChangeableDrive(target) || FileExists(target)) && !HasLinkExtension(target)) {
             UpdateHistory(ExistingFile, [&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
             draft_.targetIsFolder = folder;
             return true;
         }
-        if (IsLinkFile(target)) {
+        if (HasLinkExtension(target)) {
             const std::wstring linkTarget = ReadLink(target).targetPath;
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
@@ -126,7 +125,7 @@ void TForm1::SwitchToLocationPage() {
 }
 
 void TForm1::DropOnTargetPage(const std::wstring& path) {
-    if (!IsLinkFile(path)) {
+    if (!HasLinkExtension(path)) {
         ExistingFile.SetText(QuoteIf(path, L" "));
         ExistingFileChange();
         return;

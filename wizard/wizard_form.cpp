@@ -40,10 +40,6 @@ const wchar_t* HelpTopic(TForm1::Page page) {
 }
 
 TForm1::Page PageBefore(TForm1::Page page) { return static_cast<TForm1::Page>(static_cast<int>(page) - 1); }
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-    return TRUE;
-}
 }  // namespace
 
 TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
@@ -77,10 +73,8 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     NoteStartupPhase("histories");
     CreateControls();
 
-    // What the form does when it is created: the "&Info" entry, the help file, the drop target,
-    // the question icon.
+    // What the form does when it is created: the "&Info" entry and the drop target.
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
-    HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
     NoteStartupPhase("form built");
 }
@@ -244,7 +238,7 @@ HFONT TForm1::Font() const { return font_ ? font_ : DialogFontForDpi(dpi_); }
 
 void TForm1::ApplyFonts() {
     const HFONT regular = Font();
-    EnumChildWindows(Handle(), &SetChildFont, reinterpret_cast<LPARAM>(regular));
+    SetChildrenFont(Handle(), regular);
     Label7.SetFont(FontVariant(regular, FW_BOLD, false));
     if (iconLabelHot_) IconLabel.SetFont(FontVariant(regular, FW_NORMAL, true));
 }

@@ -119,7 +119,6 @@ public:
     std::function<void(const std::wstring& topic)> OnHelp;
     // Shows the About dialog (wired by start-up).
     std::function<void()> OnAbout;
-    std::wstring HelpFile;
     // Where the window size and filter are saved (below HKEY_CURRENT_USER).
     std::wstring SettingsKey = kSettingsKey;
 
