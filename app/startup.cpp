@@ -35,7 +35,7 @@ void PrepareWizard(TForm1& form, const StartMode& mode) {
     if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
-int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
+int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
     const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
@@ -44,7 +44,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     NoteStartupPhase("registration");
 
     if (mode.kind == StartMode::NewLinkHere) {
-        ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
+        shell.Open(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder), {}, SW_SHOWNORMAL);
         return 0;
     }
 

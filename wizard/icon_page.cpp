@@ -197,7 +197,7 @@ void TForm1::Button3Click() {
     ODialog.Filter = kIconFilter;
     const std::wstring folder = FolderPart(IconFile.Text());
     if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (ODialog.Execute(Handle())) {
+    if (system_.dialogs.Open(Handle(), ODialog)) {
         IconFile.SetText(ODialog.FileName);
         StandardClick(&IconFile);
     }
@@ -238,7 +238,7 @@ void TForm1::IconFileChange() {
 void TForm1::IconClick() {
     if (draft_.target.empty()) return;
     // The same argument string the link gets, so an argument holding a blank stays one argument.
-    ShellOpen(Handle(), draft_.target, draft_.arguments);
+    system_.shell.Open(Handle(), draft_.target, draft_.arguments, {}, SW_SHOWNORMAL);
 }
 
 void TForm1::IconLabelMouseEnter() {

@@ -36,7 +36,7 @@ void TForm1::ExistingFileChange() {
 void TForm1::Button1Click() {
     const std::wstring folder = FolderPart(ExistingFile.Text());
     if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (ODialog.Execute(Handle())) {
+    if (system_.dialogs.Open(Handle(), ODialog)) {
         ExistingFile.SetText(QuoteIf(ODialog.FileName, L" ,"));
         ExistingFile.SelectAll();
         ExistingFile.SetFocus();
@@ -46,7 +46,7 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button4Click() {
-    if (const auto folder = BrowseForFolder(Handle())) {
+    if (const auto folder = system_.dialogs.BrowseForFolder(Handle())) {
         ExistingFile.SetText(QuoteIf(*folder, L" "));
         ExistingFileChange();
     }

@@ -42,8 +42,9 @@ const wchar_t* HelpTopic(TForm1::Page page) {
 TForm1::Page PageBefore(TForm1::Page page) { return static_cast<TForm1::Page>(static_cast<int>(page) - 1); }
 }  // namespace
 
-TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
-    : dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
+TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder, WizardSystem system)
+    : system_(system),
+      dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
                    userDataFolder.empty() ? UserHistoryFolder() : std::move(userDataFolder)} {
     dpi_ = SystemDpi();
     const int x = (GetSystemMetrics(SM_CXSCREEN) - S(kWidth)) / 2;

@@ -10,6 +10,7 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/mouse_hover.h"
+#include "platform/shell_open.h"
 #include "platform/window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
@@ -24,6 +25,12 @@ class TForm2;
 class TDZUpdateFile;
 struct LinkData;
 
+// What the wizard asks of the system outside its window; tests pass their own.
+struct WizardSystem {
+    FileDialogs& dialogs = SystemFileDialogs();
+    ShellOpener& shell = SystemShellOpener();
+};
+
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
 class TForm1 : public Window {
 public:
@@ -32,7 +39,7 @@ public:
 
     // The history files live in dataFolder (empty: the program's folder) or, when that cannot be
     // written, in userDataFolder (empty: the user's application-data folder).
-    explicit TForm1(std::wstring dataFolder = {}, std::wstring userDataFolder = {});
+    explicit TForm1(std::wstring dataFolder = {}, std::wstring userDataFolder = {}, WizardSystem system = {});
     ~TForm1() override;
     void Show(int showCommand);
 
@@ -243,6 +250,7 @@ private:
     void ResetForNewLink();
     void UpdateHistory(ComboBox& combo, const std::function<void(HistoryList&)>& update);
 
+    WizardSystem system_;
     HistoryFolders dataFolders_;
     Histories histories_;
     bool destroyed_ = false;

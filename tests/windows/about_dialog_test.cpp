@@ -120,9 +120,14 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
 }
 
 TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
-    TInfo info(program.Get(), ProgramUnderTest());
-    std::vector<std::wstring> opened;
-    info.OpenAddress = [&](HWND, const std::wstring& file) { opened.push_back(file); };
+    struct : ShellOpener {
+        std::vector<std::wstring> files;
+        void Open(HWND, const std::wstring& file, const std::wstring&, const std::wstring&, int) override {
+            files.push_back(file);
+        }
+    } shell;
+    TInfo info(program.Get(), ProgramUnderTest(), shell);
+    const std::vector<std::wstring>& opened = shell.files;
     for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
         HWND link = label->Handle();
         EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));

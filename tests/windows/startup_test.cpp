@@ -121,7 +121,7 @@ TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
     const std::wstring folder = temp.MakeFolder(L"Hier");
     for (const std::wstring& given : {WithoutTrailingBackslash(folder), folder}) {
         opened.clear();
-        EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE), 0);
+        EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE, system), 0);
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0].first, L"rundll32.exe");
         EXPECT_EQ(opened[0].second, L"appwiz.cpl,NewLinkHere " + folder);

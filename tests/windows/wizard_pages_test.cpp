@@ -328,7 +328,7 @@ TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
 }
 
 TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
-    OpenDialog::Script = [](const OpenDialog& dialog) -> std::optional<std::wstring> {
+    system.openFile = [](const OpenDialog& dialog) -> std::optional<std::wstring> {
         EXPECT_EQ(dialog.Filter, L"Programme|*.exe|Alle Dateien|*");
         EXPECT_EQ(dialog.Title, L"Durchsuchen");
         return L"C:\\Werk,zeug\\a.exe";
@@ -338,10 +338,10 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
     EXPECT_TRUE(form->Next.Enabled());
     EXPECT_TRUE(form->ODialog.InitialDir.empty());
 
-    BrowseForFolderScript = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
+    system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
     form->Button4Click();
     EXPECT_EQ(form->ExistingFile.Text(), L"C:\\Werk,zeug") << "a folder with a comma is not";
-    BrowseForFolderScript = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
+    system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
     form->Button4Click();
     EXPECT_EQ(form->ExistingFile.Text(), L"\"C:\\Mit Blank\"");
 }

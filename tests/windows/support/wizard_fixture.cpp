@@ -5,15 +5,10 @@
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 
-WizardTest::WizardTest() {
-    ShellOpenScript = [this](const std::wstring& file, const std::wstring& parameters) {
-        opened.emplace_back(file, parameters);
-    };
-    NewForm();
-}
+WizardTest::WizardTest() { NewForm(); }
 
 void WizardTest::NewForm() {
-    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\", WizardSystem{system, system});
     form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());
@@ -28,9 +23,6 @@ std::wstring WizardTest::TestSettingsKey() {
 WizardTest::~WizardTest() {
     form.reset();
     RegistryKey::DeleteTree(HKEY_CURRENT_USER, TestSettingsKey());
-    ShellOpenScript = nullptr;
-    OpenDialog::Script = nullptr;
-    BrowseForFolderScript = nullptr;
 }
 
 void WizardTest::PumpMessages() { PumpPending(); }
