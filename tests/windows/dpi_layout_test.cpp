@@ -93,7 +93,8 @@ struct Extent {
 };
 
 Extent TextExtent(HWND control) {
-    const HDC dc = GetDC(control);
+    const WindowDc window(control);
+    const HDC dc = window.Get();
     const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
     const std::wstring text = TextOf(control);
@@ -103,7 +104,6 @@ Extent TextExtent(HWND control) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
-    ReleaseDC(control, dc);
     return {r.right - r.left, metrics.tmHeight};
 }
 

@@ -1,6 +1,7 @@
 #include "tests/windows/support/wizard_fixture.h"
 
 #include "platform/path_text.h"
+#include "wizard/control_ids.h"
 #include "platform/registry.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
@@ -26,6 +27,10 @@ WizardTest::~WizardTest() {
 }
 
 void WizardTest::PumpMessages() { PumpPending(); }
+
+void WizardTest::PressNext() {
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IdNext, BN_CLICKED), reinterpret_cast<LPARAM>(form->Next.Handle()));
+}
 
 void WizardTest::TypeTarget(const std::wstring& text) {
     form->ExistingFile.SetText(text);
@@ -54,14 +59,14 @@ std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
 
 void WizardTest::CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description) {
     TypeTarget(target);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     TypeLocation(location);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
     form->Description.SetText(description);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    form->NextClick();
+    PressNext();
 }
 

@@ -53,6 +53,9 @@ protected:
     void TypeLocation(const std::wstring& text);
     void TypeIconFile(const std::wstring& text);
     void PumpMessages();
+    // Next as the user presses it: a disabled or hidden button does nothing, and an error ends
+    // in the error box.
+    void PressNext();
     // Runs Next from the target page until the closing page, with the location text given.
     void CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description = {});
     std::vector<std::wstring> BoxTexts() const { return boxes.Texts(); }
