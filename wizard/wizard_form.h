@@ -43,55 +43,41 @@ public:
     ~TForm1() override;
     void Show(int showCommand);
 
-    // Frame
-    Label Image1;
-    Label Bevel1;
+    // The controls a user meets; the pages' other controls are the form's own.
     std::unique_ptr<TWinAni> WinAni1;
     Button Back, Next, Cancel, DelCurLink;
 
     // Page 0: target
-    Label Label1, Label2;
     ComboBox ExistingFile;
-    Button Button1, Button4;
+    Button Button4;
     OpenDialog ODialog;
 
     // Page 1: location
-    Label Label3, Label4;
     std::unique_ptr<TDZDirectoryView> Dir;
     Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
     ComboBox LinkFile;
 
     // Page 2: description
-    Label Label5;
     Edit Description;
 
     // Page 3: icon
-    Label Label6, Label7, IconLabel;
     Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
     ComboBox IconFile;
     std::unique_ptr<TDZImage> Icon, SmallIcon;
-    std::unique_ptr<TFileLabel> IconStandardObject;
 
     // Page 4: kind of link (radio group "Art der Verknüpfung")
-    Label Label8;
-    Button KindOfLinkGroup, KindFolderLink, KindFileLink;
     using LinkKind = ::LinkKind;
     LinkKind KindOfLink() const;
     void SetKindOfLink(LinkKind kind);
 
-    // Page 5: closing question
-    Label QuestionPicture, Label9;
-
-    // The online update: its schedule check runs first when the form is created (start-up turns
+    // The online update's schedule check runs first when the form is created (start-up turns
     // that on); Ctrl+U runs Action_UpdateExecute from every page.
-    std::unique_ptr<TDZUpdateFile> Update;
     static inline bool CheckUpdatesOnCreate = false;
     // The program shows the first page at once and builds the other pages while it waits for
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;
     bool PagesBuilt() const { return pagesBuilt_ == static_cast<int>(pages_.size()); }
     int PagesBuiltCount() const { return pagesBuilt_; }
-    void BuildPages();
     void Action_UpdateExecute();
     // The form's keys for the message loop: F1 help, Ctrl+U update.
     static std::vector<ACCEL> Keys();
@@ -116,9 +102,6 @@ public:
     // with its arguments.
     void EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link);
     int SelectedIconIndex = 0;
-    bool ResetIconIndexOnChange = true;
-    bool FollowTree = true;
-    bool FollowLinkText = true;
 
     // The icon chooser the icon page opens (created by start-up).
     TForm2* IconChooser = nullptr;
@@ -133,7 +116,6 @@ public:
     Page PageIndex() const { return page_; }
     void ShowPage(Page page);
     std::wstring Caption() const;
-    void SetCaption(const std::wstring& caption);
 
     // Navigation
     void NextClick();
@@ -181,16 +163,35 @@ public:
     void IconLabelMouseEnter();
     void IconLabelMouseLeave();
 
-    // Creation step and closing page: writes the link the draft describes; false when it was not
-    // written (declined or failed, the user told why).
-    bool CreateTheLink(const LinkDraft& draft);
-    void ShowNewLinkPage();
 
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    Label Image1, Bevel1;
+    Label Label1, Label2;
+    Button Button1;
+    Label Label3, Label4;
+    Label Label5;
+    Label Label6, Label7, IconLabel;
+    std::unique_ptr<TFileLabel> IconStandardObject;
+    Label Label8;
+    Button KindOfLinkGroup, KindFolderLink, KindFileLink;
+    Label QuestionPicture, Label9;
+    std::unique_ptr<TDZUpdateFile> Update;
+
+    bool ResetIconIndexOnChange = true;
+    bool FollowTree = true;
+    bool FollowLinkText = true;
+
+    void BuildPages();
+    void SetCaption(const std::wstring& caption);
+    // Creation step and closing page: writes the link the draft describes; false when it was not
+    // written (declined or failed, the user told why).
+    bool CreateTheLink(const LinkDraft& draft);
+    void ShowNewLinkPage();
+
     void CreateControls();
     // Gives every control the form's font (or its bold or underlined variant) at the form's DPI.
     void ApplyFonts();

@@ -57,7 +57,9 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     PressNext();
 
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    EXPECT_TRUE(IsWindowVisible(form->Label9.Handle()));
+    EXPECT_TRUE(IsWindowVisible(FindWindowExW(form->Handle(), nullptr, L"Static",
+                                              L"Die Verknüpfung wurde erstellt. Möchten Sie eine weitere "
+                                              L"Verknüpfung erstellen?")));
     EXPECT_EQ(form->Next.Text(), L"&Ja");
     EXPECT_EQ(form->Cancel.Text(), L"&Nein");
     EXPECT_FALSE(form->Back.Visible());
