@@ -134,6 +134,11 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     EXPECT_EQ(form->WizardStage, TForm1::Stage::Nothing);
     EXPECT_TRUE(form->Standard.Checked());
     EXPECT_FALSE(form->IconFile.Enabled());
+    // A disabled Next does nothing, not even the check of the empty field.
+    boxes.Clear();
+    PressNext();
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_TRUE(boxes.Events().empty());
     TypeTarget(L"x");
     EXPECT_TRUE(form->Next.Enabled());
 }
