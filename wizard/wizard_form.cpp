@@ -140,6 +140,8 @@ void TForm1::CreateControls() {
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
     CreateTargetPage(kPageLeft, kPageTop, pageWidth_);
+    SetFirstFocus(ExistingFile.Handle());
+    SetDefaultId(IdNext);
     pagesBuilt_ = 1;
     lastPageControl_ = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
 
@@ -605,8 +607,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IdNext, DC_HASDEFID);
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
                 layout_.Apply(LOWORD(lParam), HIWORD(lParam), dpi_);
@@ -615,9 +615,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // control paints itself again.
                 RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
-            return 0;
-        case WM_ACTIVATE:
-            RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ExistingFile.Handle());
             return 0;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(Font());
@@ -678,5 +675,5 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
     }
-    return Default(message, wParam, lParam);
+    return DialogWindow::HandleMessage(message, wParam, lParam);
 }

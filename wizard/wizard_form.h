@@ -11,7 +11,7 @@
 #include "platform/handles.h"
 #include "platform/mouse_hover.h"
 #include "platform/shell_open.h"
-#include "platform/window.h"
+#include "platform/dialog_window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
 #include "wizard/link_draft.h"
@@ -32,7 +32,7 @@ struct WizardSystem {
 };
 
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
-class TForm1 : public Window {
+class TForm1 : public DialogWindow {
 public:
     enum class Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
     using enum Page;
@@ -273,7 +273,6 @@ private:
     ControlHook iconLabelMouse_;
     MouseHover iconLabelHover_;
     bool completeTyping_ = false;
-    HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
     UINT dpi_ = kDesignDpi;
     // The tree handles a key: its selection changes are the keyboard's.
