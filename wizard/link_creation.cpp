@@ -61,9 +61,9 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
     // An edited link is written starting from the old one, so that what the wizard does not show
     // (hot key, show command, flags, extra data) survives. Read before it is moved aside.
     std::optional<StoredLink> original;
-    if (!EditedLinkPath.empty() && PathExists(EditedLinkPath)) {
+    if (!draft.editedLink.empty() && PathExists(draft.editedLink)) {
         try {
-            original = ReadStoredLink(EditedLinkFile(EditedLinkPath));
+            original = ReadStoredLink(EditedLinkFile(draft.editedLink));
         } catch (const PlatformError&) {
             // Gone or unreadable since it was opened: the link is written as a new one.
         }
@@ -76,8 +76,7 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
     };
 
     std::optional<EditedLinkBackup> edited;
-    if (DelCurLink.Visible() && DelCurLink.Checked() && PathExists(EditedLinkPath))
-        edited.emplace(Handle(), EditedLinkPath);
+    if (draft.replacesEdited && PathExists(draft.editedLink)) edited.emplace(Handle(), draft.editedLink);
 
     if (draft.kind == LinkKind::FolderLink) {
         const std::wstring folder = WithTrailingBackslash(draft.location);
@@ -90,8 +89,6 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
             return false;
         }
         if (edited) edited->Keep();
-        DelCurLink.SetVisible(false);
-        Dir->UpdateDirectories(Dir->IconSize(), L"");
         return true;
     }
 
@@ -113,12 +110,13 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
         return false;
     }
     if (edited) edited->Keep();
-    DelCurLink.SetVisible(false);
-    if (draft.targetIsFolder) Dir->UpdateDirectories(Dir->IconSize(), L"");
     return true;
 }
 
 void TForm1::ShowNewLinkPage() {
+    // The tree shows a new folder link, or a link written beside a folder it lists.
+    DelCurLink.SetVisible(false);
+    if (draft_.kind == LinkKind::FolderLink || draft_.targetIsFolder) Dir->UpdateDirectories(Dir->IconSize(), L"");
     ShowPage(NewLinkPage);
     Next.SetText(L"&Ja");
     Cancel.SetText(L"&Nein");

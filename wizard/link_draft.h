@@ -14,4 +14,6 @@ struct LinkDraft {
     std::wstring iconFile;        // empty: the target's own icon
     int iconIndex = 0;
     LinkKind kind = LinkKind::FileLink;
+    std::wstring editedLink;      // the link being edited, empty for a new one
+    bool replacesEdited = false;  // the edited link goes once the new one is written
 };

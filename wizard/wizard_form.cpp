@@ -421,6 +421,7 @@ void TForm1::NextClick() {
             // Only a folder has a choice of kinds: the file link is written at once, and the
             // icon page stays when it is not.
             draft_.kind = LinkKind::FileLink;
+            TakeEditChoice();
             if (CreateTheLink(draft_))
                 ShowNewLinkPage();
             else
@@ -428,12 +429,18 @@ void TForm1::NextClick() {
             break;
         case KindOfLinkPage:
             draft_.kind = KindOfLink();
+            TakeEditChoice();
             if (CreateTheLink(draft_)) ShowNewLinkPage();
             break;
         case NewLinkPage:
             ResetForNewLink();
             break;
     }
+}
+
+void TForm1::TakeEditChoice() {
+    draft_.editedLink = EditedLinkPath;
+    draft_.replacesEdited = DelCurLink.Visible() && DelCurLink.Checked();
 }
 
 void TForm1::ResetForNewLink() {

@@ -190,7 +190,10 @@ private:
     // Creation step and closing page: writes the link the draft describes; false when it was not
     // written (declined or failed, the user told why).
     bool CreateTheLink(const LinkDraft& draft);
+    // The closing page after a written link.
     void ShowNewLinkPage();
+    // Whether the link being edited is replaced: the check box as it stands when the link is written.
+    void TakeEditChoice();
 
     void CreateControls();
     // Gives every control the form's font (or its bold or underlined variant) at the form's DPI.
