@@ -20,7 +20,6 @@ class TDZImage;
 class TFileLabel;
 class TWinAni;
 class TForm2;
-class TDZUpdateFile;
 
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
 class TForm1 : public Window {
@@ -72,10 +71,9 @@ public:
     // Page 5: closing question
     Label QuestionPicture, Label9;
 
-    // The online update: its schedule check runs first when the form is created (start-up turns
-    // that on); Ctrl+U runs Action_UpdateExecute from every page.
-    std::unique_ptr<TDZUpdateFile> Update;
-    static inline bool CheckUpdatesOnCreate = false;
+    // The online update, handed over by the start-up: Ctrl+U runs Action_UpdateExecute from every
+    // page. It answers true when the program is to end at once, without the form's own saving.
+    std::function<bool()> OnUpdateAction;
     // The program shows the first page at once and builds the other pages while it waits for
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;

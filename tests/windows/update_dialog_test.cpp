@@ -60,8 +60,8 @@ protected:
     }
 
     UpdateDialogTest() {
-        UpdateClockScript = [] { return kToday + 0.5; };
-        ConnectedStateScript = [] { return true; };
+        form.Clock = &clock;
+        form.Connection = &connection;
         ShellOpenScript = [this](const std::wstring& file, const std::wstring&) { opened.push_back(file); };
         static int counter = 0;
         registryKey = L"ZwUpdateDialogTest" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
@@ -80,8 +80,6 @@ protected:
     }
     ~UpdateDialogTest() override {
         if (form.InstallPrepared()) RemoveTree(form.TempFolder());
-        UpdateClockScript = nullptr;
-        ConnectedStateScript = nullptr;
         ShellOpenScript = nullptr;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
     }
@@ -101,9 +99,9 @@ protected:
     static void ToDownload(TStatusForm& f) {
         f.Button_NextClick();
         f.Button_CheckClick();
-        ASSERT_EQ(f.Step(), 2);
+        ASSERT_EQ(f.StepIndex(), 2);
         f.Button_NextClick();
-        ASSERT_EQ(f.Step(), 3);
+        ASSERT_EQ(f.StepIndex(), 3);
     }
     std::vector<std::string> Batch() const { return SplitLines(ReadFileBytes(form.TempFolder() + L"Update.bat")); }
     std::optional<double> NextDue() const {
@@ -111,6 +109,8 @@ protected:
         return key ? ReadNextDueDate(*key) : std::nullopt;
     }
 
+    FixedClock clock{kToday + 0.5};
+    FixedConnection connection;
     TempFolder temp;
     BoxScript boxes;
     std::wstring registryKey, server, install;
@@ -131,8 +131,8 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
         EXPECT_FALSE(f.Button_Next.Enabled());
         EXPECT_EQ(GetFocus(), f.Button_Check.Handle()) << "the keyboard reaches the check at once";
         f.Button_CheckClick();
-        EXPECT_EQ(f.Step(), 2);
-        EXPECT_EQ(f.Label_CheckResult.Text(),
+        EXPECT_EQ(f.StepIndex(), 2);
+        EXPECT_EQ(f.CheckResultText(),
                   L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende Probleme bzw. "
                   L"stellen folgende neue Funktionen zur Verfügung:\r\n- 05.06.2003: Neue Funktion, schneller\r\n"
                   L"\r\n\r\nKlicken Sie auf \"Weiter\", um die Updates jetzt herunterzuladen.");
@@ -163,19 +163,23 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
                                                        "/Updates/Pfeilbau.zip.sig"}));
 
     const std::string P = Narrow(install), T = Narrow(form.TempFolder());
+    auto replace = [&](const std::string& name) {
+        return "copy /y \"" + T + name + "\" \"" + P + name + ".neu\" >nul && move /y \"" + name + ".neu\" \"" + name +
+               "\" >nul";
+    };
     EXPECT_EQ(Batch(), (std::vector<std::string>{
-                           "@ping -n 3 127.0.0.1 >nul",
+                           "@setlocal disabledelayedexpansion & ping -n 3 127.0.0.1 >nul",
+                           "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1",
-                           "del \"" + P + "zeigerwerk.exe\" >nul 2>&1",
-                           "copy /y \"" + T + "zeigerwerk.exe\" \"" + P + "zeigerwerk.exe\" >nul",
+                           replace("zeigerwerk.exe"),
                            "rem Pfeilbau.hlp",
+                           "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "Pfeilbau.hlp\" >nul 2>&1",
-                           "del \"" + P + "Pfeilbau.hlp\" >nul 2>&1",
-                           "copy /y \"" + T + "Pfeilbau.hlp\" \"" + P + "Pfeilbau.hlp\" >nul",
+                           replace("Pfeilbau.hlp"),
                            " del \"" + T + "zeigerwerk.exe\" >nul 2>&1",
                            " del \"" + T + "Pfeilbau.hlp\" >nul 2>&1",
-                           "\"" + P + "zeigerwerk.exe\"",
-                           "del \"" + T + "Update.bat\"",
+                           "start \"\" \"" + P + "zeigerwerk.exe\"",
+                           "cd /d \"" + P + "\" & del \"" + T + "Update.bat\" & rd \"" + T.substr(0, T.size() - 1) + "\"",
                        }));
     EXPECT_EQ(ReadFileBytes(form.TempFolder() + L"zeigerwerk.exe"), kNewProgram);
     EXPECT_FALSE(FileExists(form.TempFolder() + L"Pfeilbau.zip"));
@@ -203,7 +207,7 @@ TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpre
     EXPECT_EQ(terminated, 1);
     const auto batch = Batch();
     ASSERT_FALSE(batch.empty());
-    EXPECT_EQ(batch.back(), "del \"" + Narrow(form.TempFolder()) + "Update.bat\"");
+    EXPECT_EQ(batch.back().find("cd /d "), 0u);
     EXPECT_EQ(batch[batch.size() - 2], " del \"" + Narrow(form.TempFolder()) + "Pfeilbau.hlp\" >nul 2>&1");
 
     form.FormDestroy();
@@ -232,7 +236,7 @@ TEST_F(UpdateDialogTest, CancelledDownloadOffersARetryAndASecondShowingStartsAfr
         EXPECT_FALSE(f.Button_Next.Enabled());
         EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
         f.CancelDownloadClick();  // "Erneut versuchen"
-        EXPECT_EQ(f.Step(), 3);
+        EXPECT_EQ(f.StepIndex(), 3);
         EXPECT_FALSE(f.DownloadFailed());
         EXPECT_TRUE(f.Button_Next.Enabled());
         EXPECT_TRUE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
@@ -243,7 +247,7 @@ TEST_F(UpdateDialogTest, CancelledDownloadOffersARetryAndASecondShowingStartsAfr
     EXPECT_FALSE(PathExists(form.TempFolder()));  // closed without installing: nothing left behind
 
     Run([&](TStatusForm& f) {
-        EXPECT_EQ(f.Step(), 0);
+        EXPECT_EQ(f.StepIndex(), 0);
         EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
         EXPECT_EQ(f.Button_Next.Text(), L"Weiter >");
         ToDownload(f);
@@ -294,13 +298,13 @@ TEST_F(UpdateDialogTest, WithoutContentLengthThePercentReadsHundred) {
 TEST_F(UpdateDialogTest, NoConnectionKeepsTheCheckStep) {
     for (bool systemOnline : {false, true}) {
         SCOPED_TRACE(systemOnline);
-        ConnectedStateScript = [&] { return systemOnline; };
+        connection.connected = systemOnline;
         form.Server = {"127.0.0.1", 1};  // nobody listens there
         boxes.Clear();
         Run([&](TStatusForm& f) {
             f.Button_NextClick();
             f.Button_CheckClick();
-            EXPECT_EQ(f.Step(), 1);
+            EXPECT_EQ(f.StepIndex(), 1);
         });
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text, L"Es besteht keine Internetverbindung.");
@@ -335,7 +339,7 @@ TEST_F(UpdateDialogTest, ListDateDecidesWhetherUpdatesAreOffered) {
             f.Button_CheckClick();
             EXPECT_EQ(f.UpdatesAvailableFlag(), c.offered);
             if (c.offered) return;
-            EXPECT_EQ(f.Label_CheckResult.Text(), L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf "
+            EXPECT_EQ(f.CheckResultText(), L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf "
                                                   L"\"Beenden\", um den Assistenten zu verlassen.");
             EXPECT_EQ(f.Button_Next.Text(), L"Beenden");
             EXPECT_FALSE(f.Button_Cancel.Enabled());
@@ -386,7 +390,7 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
             f.Button_NextClick();
             f.Button_CheckClick();
             if (c.listRefused) {
-                EXPECT_EQ(f.Step(), 1);
+                EXPECT_EQ(f.StepIndex(), 1);
                 return;
             }
             f.Button_NextClick();
@@ -436,11 +440,11 @@ TEST_F(UpdateDialogTest, PlantedFilesAndAGreekFolderNameDoNotMisleadTheBatch) {
     ASSERT_NE(std::wstring(shortName), greek);
     const auto batch = Batch();
     ASSERT_EQ(batch.size(), 12u);
-    EXPECT_EQ(batch[0], "@ping -n 3 127.0.0.1 >nul");
-    EXPECT_EQ(batch[1], "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1");
+    EXPECT_EQ(batch[1], "cd /d \"" + P + "\"");
+    EXPECT_EQ(batch[2], "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1");
     wchar_t shortProgram[MAX_PATH] = {};
     GetShortPathNameW(form.ProgramFile.c_str(), shortProgram, MAX_PATH);
-    EXPECT_EQ(batch[10], "\"" + Narrow(shortProgram) + "\"");
+    EXPECT_EQ(batch[10], "start \"\" \"" + Narrow(shortProgram) + "\"");
     for (const std::string& line : batch) EXPECT_EQ(line.find("planted"), std::string::npos);
 }
 
@@ -464,7 +468,7 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
             EXPECT_EQ(f.SpinEdit_AutoUpdt.Enabled(), !c.never);
             if (!c.never) f.SetSpinValue(c.interval);
             f.Button_SettingsSaveClick();
-            EXPECT_EQ(f.Step(), 1);
+            EXPECT_EQ(f.StepIndex(), 1);
             EXPECT_EQ(f.PageIndex(), 1);
             EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
             EXPECT_TRUE(f.Button_Settings.Visible());

@@ -14,23 +14,18 @@ const double kToday = Date(2026, 12, 8);
 class UpdateFileTest : public ::testing::Test {
 protected:
     UpdateFileTest() {
-        UpdateClockScript = [] { return kToday + 0.25; };
-        EndProcessScript = [this] { ++ended; };
+        update.Clock = &clock;
         static int counter = 0;
         registryKey = L"ZwUpdateFileTest" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
         update.ProgramName = L"Zeigerwerk";
         update.RegistryKey = registryKey;
         update.ZIPFileName = L"Pfeilbau.zip";
-        update.OnDetachOwnerDestroy = [this] { ++detached; };
-        UpdateStatusForm().OnShown = [this](TStatusForm& f) {
-            shownAtStep.push_back(f.Step());
+        update.Dialog().OnShown = [this](TStatusForm& f) {
+            shownAtStep.push_back(f.StepIndex());
             f.Button_CancelClick();
         };
     }
     ~UpdateFileTest() override {
-        UpdateClockScript = nullptr;
-        EndProcessScript = nullptr;
-        UpdateStatusForm().OnShown = nullptr;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
             RegistryKey::DeleteTree(root, L"Software\\DZ\\" + volatileParent);
@@ -41,9 +36,9 @@ protected:
     TempFolder temp;
     BoxScript boxes;
     std::wstring registryKey, volatileParent = L"ZwVolatile" + std::to_wstring(GetCurrentProcessId());
+    FixedClock clock{kToday + 0.25};
     TDZUpdateFile update;
     std::vector<int> shownAtStep;
-    int ended = 0, detached = 0;
 };
 
 TEST_F(UpdateFileTest, ScheduleDecidesWhenTheDialogShows) {
@@ -74,11 +69,8 @@ TEST_F(UpdateFileTest, ScheduleDecidesWhenTheDialogShows) {
         c.setup(key);
         const auto dueBefore = ReadNextDueDate(key);
         shownAtStep.clear();
-        ended = detached = 0;
-        update.AutomaticUpdate(L"/D C:\\", c.manual, 0);
+        EXPECT_EQ(update.AutomaticUpdate(L"/D C:\\", c.manual, 0), c.ended);
         EXPECT_EQ(shownAtStep, c.shown ? std::vector<int>{0} : std::vector<int>{});
-        EXPECT_EQ(ended, c.ended ? 1 : 0);
-        EXPECT_EQ(detached, c.ended ? 1 : 0);
         EXPECT_EQ(Key().GetString(L"ApplicationFileName"),
                   c.manual ? std::nullopt : std::optional<std::wstring>(L"\"" + ModulePath() + L"\" /D C:\\"));
         // Cancelled at the welcome page: the schedule is not moved on.
@@ -181,64 +173,43 @@ TEST_F(UpdateFileTest, TheProgramCarriesTheReleaseKey) {
     EXPECT_EQ(KeyFromPem(pem), ReleaseUpdateKey());
 }
 
-// The wizard form with its update component, on the program's own settings key.
+// The wizard form with the update's Ctrl+U action handed to it by the start-up.
 class WizardUpdateTest : public UpdateFileTest {
 protected:
-    WizardUpdateTest() {
-        saved = Snapshot();
-        RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        for (const wchar_t* name : {L"Update", L"NoUpdate", L"OnlyUpdate"}) RegDeleteValueW(key.Get(), name);
-    }
-    ~WizardUpdateTest() override {
-        TForm1::CheckUpdatesOnCreate = false;
-        RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        for (const wchar_t* name : {L"Update", L"NoUpdate", L"OnlyUpdate"}) RegDeleteValueW(key.Get(), name);
-        if (saved) WriteNextDueDate(key, *saved);
-    }
-    static std::optional<double> Snapshot() {
-        const auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        return key ? ReadNextDueDate(*key) : std::nullopt;
-    }
-    std::optional<double> saved;
+    void TearDown() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard"); }
 };
 
-TEST_F(WizardUpdateTest, CheckRunsFirstInTheFormsCreationAndOnlyUpdateSkipsItsSaving) {
+TEST_F(WizardUpdateTest, OnlyUpdateFromCtrlUEndsWithoutTheWizardsSaving) {
     for (bool onlyUpdate : {false, true}) {
         SCOPED_TRACE(onlyUpdate);
         TempFolder data;
-        if (onlyUpdate)
-            RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).SetString(L"OnlyUpdate", L"");
-        int childrenWhenShown = -1;
-        UpdateStatusForm().OnShown = [&](TStatusForm& f) {
-            const HWND wizard = FindWindowW(L"TForm1", nullptr);
-            childrenWhenShown = wizard && GetWindow(wizard, GW_CHILD) ? 1 : 0;
-            f.Button_CancelClick();
-        };
-        TForm1::CheckUpdatesOnCreate = true;
-        ended = 0;
         auto form = std::make_unique<TForm1>(data.Path());
-        TForm1::CheckUpdatesOnCreate = false;
-        EXPECT_EQ(childrenWhenShown, 0);  // before any of the form's own set-up
-        EXPECT_EQ(ended, onlyUpdate ? 1 : 0);
         form->SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
+        int asked = 0;
+        form->OnUpdateAction = [&] { return ++asked, onlyUpdate; };
+        form->Action_UpdateExecute();
+        EXPECT_EQ(asked, 1);
+        MSG message;
+        EXPECT_EQ(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, onlyUpdate);
         form.reset();
         // The wizard's histories are written at its end, unless the update ended the run.
         EXPECT_EQ(FileExists(data / L"Files.ini"), !onlyUpdate);
-        RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard");
     }
 }
 
 TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
-    RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).SetString(L"NoUpdate", L"");
     TempFolder data;
     TForm1 form(data.Path());
     form.SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
+    form.OnUpdateAction = [this] { return update.ActionExecute(); };
+    update.Owner = form.Handle();
     std::vector<ACCEL> keys = TForm1::Keys();
     const HACCEL table = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     BYTE state[256] = {}, pressed[256] = {};
     GetKeyboardState(state);
     memcpy(pressed, state, sizeof state);
     pressed[VK_CONTROL] = 0x80;
+    Key().SetString(L"NoUpdate", L"");
     for (int page = TForm1::ExistsFilePage; page <= TForm1::NewLinkPage; ++page) {
         form.ShowPage(page);
         SetKeyboardState(pressed);
@@ -251,8 +222,6 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     EXPECT_FALSE(TranslateAcceleratorW(form.Handle(), table, &plain));
     DestroyAcceleratorTable(table);
     EXPECT_EQ(shownAtStep, std::vector<int>(6, 0));
-    RegDeleteValueW(RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).Get(), L"NoUpdate");
-    RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard");
 }
 
 }  // namespace

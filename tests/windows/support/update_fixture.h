@@ -162,4 +162,15 @@ private:
 
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }
 
+// The update's clock and connection as a test sets them.
+struct FixedClock : UpdateClock {
+    explicit FixedClock(double at) : now(at) {}
+    double Now() const override { return now; }
+    double now;
+};
+struct FixedConnection : ConnectionState {
+    bool Connected() const override { return connected; }
+    bool connected = true;
+};
+
 }  // namespace update_test
