@@ -61,7 +61,8 @@ const wchar_t* const TStatusForm::kTitles[6] = {
     L"Willkommen", L"Auf neue Updates prüfen", L"Ergebnis der Prüfung", L"Download der Updates", L"Installieren",
     L"Abschließen der Installation"};
 
-TStatusForm::TStatusForm() : Clock(&SystemUpdateClock()), Connection(&SystemConnectionState()) {
+TStatusForm::TStatusForm()
+    : Clock(&SystemUpdateClock()), Connection(&SystemConnectionState()), Launcher(&SystemBatchLauncher()) {
     OnTerminate = [] { PostQuitMessage(0); };
     dpi_ = SystemDpi();
     CreateDialogWindow(L"TStatusForm", L"Updates installieren", S(kClientWidth), S(kClientHeight), nullptr,

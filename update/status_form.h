@@ -23,6 +23,7 @@
 class TWinXP;
 class UpdateClock;
 class ConnectionState;
+class BatchLauncher;
 
 class TStatusForm : public Window {
 public:
@@ -47,6 +48,7 @@ public:
     ServerAddress Server;
     const UpdateClock* Clock;
     const ConnectionState* Connection;
+    const BatchLauncher* Launcher;
     // The code page the batch is written in; 0: the system's OEM code page.
     unsigned OemCodePage = 0;
 
@@ -56,6 +58,9 @@ public:
     std::function<void(TStatusForm&)> OnShown;
     // The program's terminate request (ends the message loop); tests record it instead.
     std::function<void()> OnTerminate;
+    // Enter presses the focused button (else the default one); Esc does what "Abbrechen" or the
+    // close box does. True when the key was handled. The dialog's message loops call it first.
+    bool HandleKey(const MSG& message);
     // The least time between two refreshes of the progress texts.
     int ProgressRefreshMs = 50;
 
@@ -134,9 +139,6 @@ private:
     void OnCommand(int id, int code);
     void Close();
     void PumpMessages();
-    // Enter presses the focused button (else the default one); Esc does what "Abbrechen" or the
-    // close box does. True when the key was handled.
-    bool HandleKey(const MSG& message);
 
     // The named transitions between the steps.
     void GoTo(Step step);

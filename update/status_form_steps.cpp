@@ -14,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
-#include "platform/shell_open.h"
 #include "platform/win_error.h"
 #include "update/status_form.h"
 #include "update/update_file.h"
@@ -607,5 +606,14 @@ void TStatusForm::FormDestroy() {
         problem = WideFromUtf8(error.what());
     }
     if (!problem.empty()) ShowBox(nullptr, problem, L"Updates installieren", BoxKind::Error, BoxButtons::Ok);
-    if (installPrepared_) ShellOpen(nullptr, tempFolder_ + L"Update.bat", L"", tempFolder_, SW_HIDE);
+    if (!installPrepared_) return;
+    // Started in the folder above the run folder: the interpreter's own current folder would keep
+    // the run folder from being removed by the batch's last line.
+    const std::wstring folder = tempFolder_.substr(0, tempFolder_.size() - 1);
+    const std::size_t cut = folder.find_last_of(L'\\');
+    try {
+        Launcher->Launch(folder.substr(0, cut + 1), folder.substr(cut + 1) + L"\\Update.bat");
+    } catch (const PlatformError& error) {
+        ShowBox(nullptr, error.Message(), L"Updates installieren", BoxKind::Error, BoxButtons::Ok);
+    }
 }

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/system_library.h"
+#include "platform/win_error.h"
 #include "update/status_form.h"
 
 namespace {
@@ -35,7 +36,34 @@ public:
     }
 };
 
+class SystemLauncher : public BatchLauncher {
+public:
+    void Launch(const std::wstring& folder, const std::wstring& batch) const override {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) ThrowLastError();
+        const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
+        // No shell in between and no "%" on the command line: the folder goes to the process as
+        // its current folder, never through the interpreter's expansion.
+        std::wstring commandLine = L"cmd.exe /c " + batch;
+        STARTUPINFOW startup{sizeof startup};
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                            nullptr, folder.c_str(), &startup, &process))
+            ThrowLastError();
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+};
+
 }  // namespace
+
+const BatchLauncher& SystemBatchLauncher() {
+    static const SystemLauncher launcher;
+    return launcher;
+}
 
 const UpdateClock& SystemUpdateClock() {
     static const SystemClock clock;
@@ -147,6 +175,7 @@ bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, dou
     dialog.Key = Key;
     dialog.Clock = Clock;
     dialog.Connection = Connection;
+    dialog.Launcher = Launcher;
     dialog.Server = UpdateServerAddress(RegistryKey);
     key.reset();  // the dialog opens the key itself where it needs it
     dialog.ShowModal(Owner);

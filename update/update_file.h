@@ -31,6 +31,15 @@ public:
 // Asks InternetGetConnectedState, from wininet.dll of the system folder only.
 const ConnectionState& SystemConnectionState();
 
+// Starts the prepared batch at the end of the process: the command interpreter runs the batch
+// named relative to the folder it starts in, with no window.
+class BatchLauncher {
+public:
+    virtual ~BatchLauncher() = default;
+    virtual void Launch(const std::wstring& folder, const std::wstring& batch) const = 0;
+};
+const BatchLauncher& SystemBatchLauncher();
+
 // "Software\DZ\" + the component's RegistryKey.
 std::wstring UpdateSettingsPath(const std::wstring& registryKey);
 // The schedule's key, created if missing: below HKEY_CURRENT_USER when hkcu is set; otherwise below
@@ -70,6 +79,7 @@ public:
     UpdateKey Key = ReleaseUpdateKey();
     const UpdateClock* Clock = &SystemUpdateClock();
     const ConnectionState* Connection = &SystemConnectionState();
+    const BatchLauncher* Launcher = &SystemBatchLauncher();
 
     // Shows the dialog when it is due (always when manual). Answers true when the program is to
     // end now, without the wizard's own saving: "OnlyUpdate" is set.

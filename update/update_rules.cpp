@@ -321,11 +321,14 @@ std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templa
         for (std::size_t at = 4 * g; at < count; ++at) format(at, {tempFolder});
     // Started, not called: the batch goes on to remove its folder while the program runs.
     if (restartProgram) lines.push_back("start \"\" \"" + BatchLiteral(*restartProgram) + "\"");
-    // One line: the interpreter reads no further line once the batch file is gone. The folder is
-    // left first, as nobody can remove the current folder; "rd" without /s removes an empty
-    // folder only, so it never follows a link planted inside.
+    // The batch removes its folder as it ends: from the folder above it (the template may have
+    // left for the program's folder), a second interpreter removes the emptied folder once this
+    // one has let go of its batch file, and "rd" without /s never follows a link planted inside.
+    // One line, as the interpreter reads no further line once the batch file is gone.
     const std::string folder = tempFolder.substr(0, tempFolder.size() - 1);
-    lines.push_back("cd /d \"" + programFolder + "\" & del \"" + tempFolder + "Update.bat\" & rd \"" + folder + "\"");
+    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    lines.push_back("cd /d \"" + tempFolder + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
+                    name + "\"\" & del \"" + tempFolder + "Update.bat\"");
     return lines;
 }
 

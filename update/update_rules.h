@@ -111,7 +111,7 @@ std::string FormatTemplateLine(const std::string& line, const std::vector<std::s
 // the program's folder, fourth with the temporary folder and the program's folder) up to the first
 // line that begins with a blank or is empty where a group begins; from there on every line with the
 // temporary folder. Then the restart line (when restartProgram is given) and the line that deletes
-// the batch itself and its folder. Folder names are given in the file's code page (OEM), with a
+// the batch itself and, after its end, its folder. Folder names are given in the file's code page (OEM), with a
 // trailing backslash; a "%" in them is doubled, so that the command interpreter keeps it.
 std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolder,
                                           const std::string& tempFolder, const std::optional<std::string>& restartProgram);

@@ -160,7 +160,8 @@ TEST(UpdateRules, ServerAddressAndArchiveName) {
 
 TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     const std::string prog = "C:\\PROGRA~1\\Zw\\", temp = "C:\\TEMP\\zwu1\\";
-    const std::string end = "cd /d \"" + prog + "\" & del \"" + temp + "Update.bat\" & rd \"C:\\TEMP\\zwu1\"";
+    const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & del \"" +
+                            temp + "Update.bat\"";
     struct Case {
         const char* what;
         std::vector<std::string> lines;
@@ -187,7 +188,8 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     // A percent sign in a folder name is doubled, so that the interpreter does not expand it.
     EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe")),
               (std::vector<std::string>{"a", "cd C:\\100%%\\", "b", "c", "start \"\" \"C:\\100%%\\z.exe\"",
-                                        "cd /d \"C:\\100%%\\\" & del \"C:\\T%%x%%\\Update.bat\" & rd \"C:\\T%%x%%\""}));
+                                        "cd /d \"C:\\T%%x%%\\..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd "
+                                        "\"T%%x%%\"\" & del \"C:\\T%%x%%\\Update.bat\""}));
 }
 
 TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {
