@@ -76,7 +76,13 @@ std::wstring MakeRunFolder(const std::wstring& base) {
         wchar_t name[32];
         swprintf(name, 32, L"%ls%02X%02X%02X%02X", kRunFolderPrefix, random[0], random[1], random[2], random[3]);
         const std::wstring folder = parent + name + L"\\";
-        if (CreateDirectoryW(folder.c_str(), &security)) return folder;
+        if (CreateDirectoryW(folder.c_str(), &security)) {
+            // Set again by name: not every file system keeps what the creation carried.
+            SetFileSecurityW(folder.c_str(),
+                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             descriptor.memory);
+            return folder;
+        }
         if (GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError();
     }
     ThrowError(ERROR_ALREADY_EXISTS);
@@ -92,18 +98,20 @@ void RemoveRunFolder(const std::wstring& folder) {
             if (name == L"." || name == L"..") continue;
             const std::wstring path = folder + name;
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            const bool link = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                // A junction is removed as the link it is, never entered.
-                if (!link) RemoveRunFolder(path + L"\\");
-                RemoveDirectoryW(path.c_str());
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A junction or link is removed as the link it is, never entered.
+                FileHandle link(NullIfInvalid(CreateFileW(
+                    path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, nullptr)));
+            } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveRunFolder(path + L"\\");
             } else {
                 DeleteFileW(path.c_str());
             }
         } while (FindNextFileW(search.Get(), &found));
     }
     search.Reset();
-    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(folder.substr(0, folder.size() - 1).c_str());
 }
 
 void RemoveStaleRunFolders(ULONGLONG olderThan, const std::wstring& base) {

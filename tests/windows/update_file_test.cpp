@@ -1,6 +1,10 @@
 // The update component: its schedule, the drive rule, the settings key and the server address,
 // the signature check, and its hooks in the wizard form.
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "platform/files.h"
+#include "update/run_folder.h"
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
 #include "wizard/wizard_form.h"
@@ -171,6 +175,59 @@ TEST_F(UpdateFileTest, TheProgramCarriesTheReleaseKey) {
     const std::string pem = ReadFileBytes(L"Z:" + SourceDir() + L"/update/keys/release.pub");
     ASSERT_FALSE(pem.empty());
     EXPECT_EQ(KeyFromPem(pem), ReleaseUpdateKey());
+}
+
+TEST_F(UpdateFileTest, TheRunFolderIsTheUsersAloneAndItsCleanUpFollowsNoLink) {
+    const std::wstring folder = MakeRunFolder(temp.Path());
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                    &owner, nullptr, &dacl, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    auto text = [](PSID sid) {
+        wchar_t* raw = nullptr;
+        ConvertSidToStringSidW(sid, &raw);
+        std::wstring value = raw ? raw : L"";
+        LocalFree(raw);
+        return value;
+    };
+    EXPECT_EQ(text(owner), CurrentUserSid());
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        const std::wstring sid = text(&ace->SidStart);
+        EXPECT_TRUE(sid == CurrentUserSid() || sid == L"S-1-5-18" || sid == L"S-1-5-32-544") << Utf8FromWide(sid);
+    }
+    LocalFree(descriptor);
+    // Wine keeps no access list for a folder but maps it onto the Unix permissions: others get none.
+    const std::wstring mode = temp / L"mode";
+    ASSERT_EQ(RunShell(L"(stat -c %a '" + Unix(folder) + L"' > '" + Unix(mode) + L"')"), 0);
+    EXPECT_EQ(ReadFileBytes(mode).substr(2, 1), "0") << ReadFileBytes(mode);
+
+    // A link planted in the folder is removed as a link; what it points to stays.
+    const std::wstring outside = temp.MakeFolder(L"outside");
+    temp.MakeFile(L"outside\\kostbar.txt", "bleibt");
+    ASSERT_EQ(RunShell(L"ln -s '" + Unix(outside) + L"' '" + Unix(folder) + L"/link'"), 0);
+    RemoveRunFolder(folder);
+    EXPECT_EQ(ReadFileBytes(outside + L"kostbar.txt"), "bleibt");
+    RunShell(L"rm -rf '" + Unix(folder) + L"'");  // Wine cannot remove a Unix link it reports as a link
+
+    // At the next start, the user's run folders older than a day go; newer ones stay.
+    const std::wstring old = MakeRunFolder(temp.Path()), recent = MakeRunFolder(temp.Path());
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG day = 24ull * 3600 * 10000000, nowUnits = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    const ULONGLONG twoDaysAgo = nowUnits - 2 * day;
+    FILETIME then{static_cast<DWORD>(twoDaysAgo), static_cast<DWORD>(twoDaysAgo >> 32)};
+    HANDLE handle = CreateFileW(old.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(handle, &then, &then, &then));
+    CloseHandle(handle);
+    RemoveStaleRunFolders(nowUnits - day, temp.Path());
+    EXPECT_FALSE(PathExists(old));
+    EXPECT_TRUE(PathExists(recent));
 }
 
 // The wizard form with the update's Ctrl+U action handed to it by the start-up.
