@@ -6,7 +6,7 @@
 
 #include "app/resource_ids.h"
 #include "controls/win_xp.h"
-#include "dialogs/modal_loop.h"
+#include "platform/modal_window.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "update/update_file.h"
@@ -19,7 +19,6 @@ enum StatusControlId {
     IdNoAutoUpdt, IdAutoUpdt, IdSpin, IdSpinButtons, IdStatus, IdNews,
 };
 
-constexpr UINT kShownMessage = WM_APP + 40;
 constexpr int kStepListWidth = 225;
 constexpr int kPagesLeft = 232, kPagesTop = 56, kPagesWidth = 417, kPagesHeight = 249;
 constexpr COLORREF kTitleBlue = RGB(49, 106, 197);
@@ -294,9 +293,7 @@ void TStatusForm::SetSpinValue(int value) {
 
 void TStatusForm::ShowModal(HWND owner) {
     FormShow();
-    modalResult_ = 0;
-    PostMessageW(Handle(), kShownMessage, 0, 0);
-    RunModal(Handle(), owner, modalResult_, [this](const MSG& message) { return HandleKey(message); });
+    RunModal(owner, Button_Next.Handle());
     EndRun();
 }
 
@@ -324,7 +321,7 @@ bool TStatusForm::HandleKey(const MSG& message) {
 void TStatusForm::Close() {
     if (!FormCloseQuery()) return;
     FormClose();
-    modalResult_ = IDCANCEL;
+    EndModal(IDCANCEL);
     PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
@@ -484,13 +481,6 @@ LRESULT TStatusForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(standardButtons_ ? IdNext : IdSettingsSave, DC_HASDEFID);
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(Handle(), &paint);
-            PaintBox_ProcessPaint(dc);
-            EndPaint(Handle(), &paint);
-            return 0;
-        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
             const HDC dc = reinterpret_cast<HDC>(wParam);
@@ -510,12 +500,9 @@ LRESULT TStatusForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Layout();
             return 0;
         }
-        case kShownMessage:
-            if (OnShown) OnShown(*this);
-            return 0;
         case WM_CLOSE:
             Close();
             return 0;
     }
-    return Default(message, wParam, lParam);
+    return ModalWindow::HandleMessage(message, wParam, lParam);
 }

@@ -14,7 +14,7 @@
 
 #include "platform/controls.h"
 #include "platform/handles.h"
-#include "platform/window.h"
+#include "platform/modal_window.h"
 #include "update/http_client.h"
 #include "update/signature.h"
 #include "update/update_rules.h"
@@ -25,7 +25,7 @@ class UpdateClock;
 class ConnectionState;
 class BatchLauncher;
 
-class TStatusForm : public Window {
+class TStatusForm : public ModalWindow {
 public:
     // The notebook's pages; the first six show the steps of the same number.
     enum Page { Bestaetigung1, Pruefen, Bestaetigung2, Download, Einrichten, Bestaetigung3, Einstellungen };
@@ -54,8 +54,6 @@ public:
 
     // Shown modally over owner; returns when the dialog is closed.
     void ShowModal(HWND owner);
-    // Called once the dialog is up inside its modal loop (tests drive the dialog from here).
-    std::function<void(TStatusForm&)> OnShown;
     // The program's terminate request (ends the message loop); tests record it instead.
     std::function<void()> OnTerminate;
     // Enter presses the focused button (else the default one); Esc does what "Abbrechen" or the
@@ -121,12 +119,14 @@ public:
     bool InstallPrepared() const { return installPrepared_; }
     // This run's own folder below the system's temporary folder, with a trailing backslash.
     const std::wstring& TempFolder() const { return tempFolder_; }
-    bool Showing() const { return modalResult_ == 0 && IsWindowVisible(Handle()); }
+    bool Showing() const { return Open() && IsWindowVisible(Handle()); }
     int SpinValue() const;
     void SetSpinValue(int value);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PreTranslateKey(const MSG& message) override { return HandleKey(message); }
+    void Paint(HDC dc) override { PaintBox_ProcessPaint(dc); }
 
 private:
     void CreateControls();
@@ -204,7 +204,6 @@ private:
     std::wstring tempFolder_;
     std::wstring listFile_;
     std::wstring title_;
-    int modalResult_ = 1;
     std::vector<std::vector<HWND>> pages_;
     std::vector<std::pair<HWND, RECT>> design_;  // each control's place at 96 DPI
     bool percentBold_ = false;

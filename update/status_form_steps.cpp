@@ -274,7 +274,7 @@ void TStatusForm::Install() {
 void TStatusForm::Finish() {
     step_ = Step::Ended;
     OnTerminate();
-    modalResult_ = IDOK;
+    EndModal(IDOK);
     PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 

@@ -100,7 +100,8 @@ protected:
     }
     void Run(const std::function<void(TStatusForm&)>& script) { Run(form, script); }
     static void Run(TStatusForm& dialog, const std::function<void(TStatusForm&)>& script) {
-        dialog.OnShown = [&](TStatusForm& f) {
+        dialog.OnShown = [&] {
+            TStatusForm& f = dialog;
             script(f);
             if (f.Showing()) f.Button_CancelClick();
         };

@@ -24,7 +24,8 @@ protected:
         update.ProgramName = L"Zeigerwerk";
         update.RegistryKey = registryKey;
         update.ZIPFileName = L"Pfeilbau.zip";
-        update.Dialog().OnShown = [this](TStatusForm& f) {
+        update.Dialog().OnShown = [this] {
+            TStatusForm& f = update.Dialog();
             shownAtStep.push_back(f.StepIndex());
             f.Button_CancelClick();
         };
