@@ -235,11 +235,11 @@ void TStatusForm::Layout() {
     SendMessageW(Image_Icon3.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon3_.Get()), 0);
     SendMessageW(Icon.Handle(), STM_SETICON,
                  reinterpret_cast<WPARAM>(appIcon_ ? appIcon_.Get() : infoIcon_.Get()), 0);
-    for (const auto& [child, bounds] : design_)
-        if (GetWindowLongW(child, GWL_STYLE) & SS_ICON) {
-            const RECT r = ScaleRect(bounds, dpi_);
-            SetWindowPos(child, nullptr, r.left, r.top, iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+    // A picture control takes the icon's size; it keeps the scaled place.
+    for (const Label* picture : {&Image_Icon1, &Image_Icon2, &Image_Icon3, &Icon}) {
+        const RECT r = picture->Bounds();
+        SetWindowPos(picture->Handle(), nullptr, r.left, r.top, iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -249,6 +249,7 @@ void TStatusForm::ShowPage(int page) {
         for (HWND h : pages_[p]) {
             bool shown = p == page && (h != CancelDownload.Handle() || cancelDownloadShown_);
             if (h == News.Handle() || h == Label_CheckResultEnd.Handle()) shown = shown && updatesAvailable_;
+            if (h == CheckBox_Restart.Handle()) shown = shown && !installError_;
             ShowWindow(h, shown ? SW_SHOWNA : SW_HIDE);
         }
 }

@@ -105,6 +105,9 @@ public:
     void HTTPConnectionFailed();
     void OnUpdateTimer();
 
+    // Shows one page of the notebook (the steps and the settings button do).
+    void ShowPage(int page);
+
     // State of the run
     Step CurrentStep() const { return step_; }
     int StepIndex() const { return static_cast<int>(step_); }
@@ -131,7 +134,6 @@ protected:
 private:
     void CreateControls();
     void AddToPage(int page, HWND control);
-    void ShowPage(int page);
     void ShowStandardButtons(bool standard);
     // The download page's button is hidden after a completed download, also when the page returns.
     void ShowCancelDownload(bool shown);

@@ -183,7 +183,6 @@ void TStatusForm::FormShow() {
     for (Label* label : {&PerCent, &StatusLabel, &TimeLeft}) label->SetText(L"");
     Label3.SetText(kInstallText);
     installError_ = false;
-    CheckBox_Restart.SetVisible(false);
     SendMessageW(Image_Icon2.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon2_.Get()), 0);
     HTTP.Host = Server.host;
     HTTP.Port = 21;
@@ -228,7 +227,6 @@ void TStatusForm::GoTo(Step step) {
         SetTitle(kTitles[index]);
     }
     if (step == Step::Check) Button_Next.SetEnabled(false);
-    if (step == Step::Install) CheckBox_Restart.SetVisible(page_ == Einrichten);
     KeepFocusOn(step == Step::Check ? Button_Check : Button_Next.Enabled() ? Button_Next : Button_Cancel);
     InvalidateRect(Handle(), nullptr, FALSE);
 }
