@@ -12,7 +12,7 @@ using namespace update_test;
 namespace {
 
 const double kToday = Date(2026, 12, 8);
-const std::string kNewProgram = "MZ neues Programm";
+const std::string kNewProgram = "MZ neues Programm", kNewProgram64 = "MZ neues 64-Bit-Programm";
 
 struct Published {
     TempFolder folder;
@@ -47,10 +47,11 @@ protected:
         published->otherKey = MakeKeyPair(published->folder, L"other");
         const std::wstring build = published->folder.MakeFolder(L"build");
         published->folder.MakeFile(L"build\\zeigerwerk.exe", kNewProgram);
+        published->folder.MakeFile(L"build\\zeigerwerk64.exe", kNewProgram64);
         published->folder.MakeFile(L"build\\Pfeilbau.hlp", "Hilfe, neu");
         published->server = published->folder / L"server\\";
         ASSERT_EQ(MakeUpdate(L"--key '" + Unix(published->key.privateKey) + L"' --program '" +
-                             Unix(build + L"zeigerwerk.exe") + L"' --out '" + Unix(published->server) +
+                             Unix(build + L"zeigerwerk.exe") + L"' --program64 '" + Unix(build + L"zeigerwerk64.exe") + L"' --out '" + Unix(published->server) +
                              L"' --date 05.06.2003 --news '01.02.2003: Alte Korrektur' --news '05.06.2003: Neue "
                              L"Funktion, schneller'"),
                   0);
@@ -203,11 +204,16 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
                            "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1",
                            replace("zeigerwerk.exe"),
+                           "rem zeigerwerk64.exe",
+                           "cd /d \"" + P + "\"",
+                           "attrib -r \"" + P + "zeigerwerk64.exe\" >nul 2>&1",
+                           replace("zeigerwerk64.exe"),
                            "rem Pfeilbau.hlp",
                            "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "Pfeilbau.hlp\" >nul 2>&1",
                            replace("Pfeilbau.hlp"),
                            " del \"" + T + "zeigerwerk.exe\" >nul 2>&1",
+                           " del \"" + T + "zeigerwerk64.exe\" >nul 2>&1",
                            " del \"" + T + "Pfeilbau.hlp\" >nul 2>&1",
                            "start \"\" \"" + P + "zeigerwerk.exe\"",
                            "cd /d \"" + T + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
@@ -246,6 +252,7 @@ TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpre
     EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(program) == kNewProgram; }, 60000)) << ReadFileBytes(program);
     EXPECT_TRUE(WaitFor([&] { return !FileExists(form.TempFolder() + L"Update.bat"); }, 30000));
     EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), "Hilfe, neu");
+    EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk64.exe"), kNewProgram64);  // both programs, one archive
     EXPECT_FALSE(FileExists(form.TempFolder() + L"zeigerwerk.exe"));
 }
 
@@ -513,12 +520,12 @@ TEST_F(UpdateDialogTest, PlantedFilesAndAGreekFolderNameDoNotMisleadTheBatch) {
     const std::string P = Narrow(shortName);
     ASSERT_NE(std::wstring(shortName), greek);
     const auto batch = Batch();
-    ASSERT_EQ(batch.size(), 12u);
+    ASSERT_EQ(batch.size(), 17u);
     EXPECT_EQ(batch[1], "cd /d \"" + P + "\"");
     EXPECT_EQ(batch[2], "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1");
     wchar_t shortProgram[MAX_PATH] = {};
     GetShortPathNameW(form.ProgramFile.c_str(), shortProgram, MAX_PATH);
-    EXPECT_EQ(batch[10], "start \"\" \"" + Narrow(shortProgram) + "\"");
+    EXPECT_EQ(batch[15], "start \"\" \"" + Narrow(shortProgram) + "\"");
     for (const std::string& line : batch) EXPECT_EQ(line.find("planted"), std::string::npos);
 }
 
