@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <ctime>
+
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
 #include <stdio.h>
+#include <sys/utime.h>
 #else
+#include <sys/time.h>
 #include <unistd.h>
 #endif
 
@@ -217,6 +221,29 @@ std::size_t TFileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t 
     }
 #endif
     return total;
+}
+
+bool SetDosModifiedTime(const std::wstring& path, std::uint16_t dosDate, std::uint16_t dosTime) {
+    std::tm local{};
+    local.tm_year = 80 + (dosDate >> 9);
+    local.tm_mon = ((dosDate >> 5) & 15) - 1;
+    local.tm_mday = dosDate & 31;
+    local.tm_hour = dosTime >> 11;
+    local.tm_min = (dosTime >> 5) & 63;
+    local.tm_sec = (dosTime & 31) * 2;
+    local.tm_isdst = -1;
+    if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday < 1 || local.tm_hour > 23 || local.tm_min > 59 ||
+        local.tm_sec > 59)
+        return false;
+    const std::time_t when = std::mktime(&local);
+    if (when == static_cast<std::time_t>(-1)) return false;
+#ifdef _WIN32
+    _utimbuf times{when, when};
+    return _wutime(path.c_str(), &times) == 0;
+#else
+    const timeval times[2] = {{when, 0}, {when, 0}};
+    return utimes(NativePath(path).c_str(), times) == 0;
+#endif
 }
 
 }  // namespace fileio

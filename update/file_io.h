@@ -24,6 +24,10 @@ std::wstring CurrentDirectory();
 // The platform's text for an errno value.
 std::string ErrnoText(int error);
 
+// Gives a file the last-change time an archive stored for it (MS-DOS date and time, local time);
+// false when the time is not valid or cannot be set.
+bool SetDosModifiedTime(const std::wstring& path, std::uint16_t dosDate, std::uint16_t dosTime);
+
 class TFileWriter {
 public:
     enum class Mode { Replace, CreateNew };
