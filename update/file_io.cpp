@@ -13,6 +13,7 @@
 #include <io.h>
 #include <stdio.h>
 #include <sys/utime.h>
+#include <windows.h>
 #else
 #include <sys/time.h>
 #include <unistd.h>
@@ -109,6 +110,20 @@ std::wstring CurrentDirectory() {
 }
 
 std::string ErrnoText(int error) {
+#ifdef _WIN32
+    // The system's own reason, in the system's language, where the system gave one.
+    if (error >= kSystemErrorBase) {
+        wchar_t* text = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+            static_cast<DWORD>(error - kSystemErrorBase), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::wstring message(text ? text : L"", length);
+        if (text) LocalFree(text);
+        while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+            message.pop_back();
+        if (!message.empty()) return Utf8FromWide(message);
+    }
+#endif
     const char* text = std::strerror(error);
     return text ? text : "error " + std::to_string(error);
 }
@@ -139,7 +154,13 @@ bool TFileWriter::Write(const void* data, std::size_t size, int& error) {
     while (size > 0) {
 #ifdef _WIN32
         unsigned int chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned int>(size);
+        _doserrno = 0;
         int written = _write(fd_, p, chunk);
+        if (written <= 0) {
+            // The runtime's errno loses the reason (a full disk reads "Invalid argument").
+            error = kSystemErrorBase + static_cast<int>(_doserrno ? _doserrno : ERROR_DISK_FULL);
+            return false;
+        }
 #else
         ssize_t written = write(fd_, p, size);
         if (written < 0 && errno == EINTR) continue;
