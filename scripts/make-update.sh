@@ -62,12 +62,12 @@ fi
   { echo "usage: $0 --key KEY.pem --program zeigerwerk.exe --out FOLDER [options]" >&2; exit 2; }
 [ -f "$key" ] || { echo "no private key at $key" >&2; exit 1; }
 [ -f "$program" ] || { echo "no program at $program" >&2; exit 1; }
+if [ -z "$help" ] && [ -f "$(dirname "$program")/Pfeilbau.hlp" ]; then help=$(dirname "$program")/Pfeilbau.hlp; fi
+[ -n "$help" ] && files=("$help" "${files[@]}")
 if [ -n "$program64" ]; then
   [ -f "$program64" ] || { echo "no 64-bit program at $program64" >&2; exit 1; }
   files=("$program64" "${files[@]}")
 fi
-if [ -z "$help" ] && [ -f "$(dirname "$program")/Pfeilbau.hlp" ]; then help=$(dirname "$program")/Pfeilbau.hlp; fi
-[ -n "$help" ] && files=("$help" "${files[@]}")
 [ -n "$date" ] || date=$(date +%d.%m.%Y)
 [[ $archive =~ ^[A-Za-z0-9._-]+$ ]] || { echo "archive name must be a plain file name: $archive" >&2; exit 1; }
 

@@ -1,7 +1,6 @@
 // The steps of the update wizard: the check, the download, the installation and the work at the
 // end of the process.
 #include <windows.h>
-#include <bcrypt.h>
 #include <commctrl.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <array>
 #include <vector>
 
-#include "platform/system_library.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
