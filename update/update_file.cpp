@@ -46,7 +46,8 @@ public:
         // No shell in between and no "%" on the command line: the folder goes to the process as
         // its current folder, never through the interpreter's expansion.
         std::wstring commandLine = L"cmd.exe /c " + batch;
-        STARTUPINFOW startup{sizeof startup};
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION process{};

@@ -761,7 +761,7 @@ TEST_F(UpdateDialogTest, EnterPressesTheFocusedButtonAndEscLeavesEveryPage) {
     Serve();
     auto key = [](TStatusForm& f, WPARAM k) {
         const HWND focus = GetFocus();
-        return f.HandleKey(MSG{focus ? focus : f.Handle(), WM_KEYDOWN, k, 0});
+        return f.HandleKey(MSG{focus ? focus : f.Handle(), WM_KEYDOWN, k, 0, 0, {}});
     };
     Run([&](TStatusForm& f) {
         key(f, VK_RETURN);
