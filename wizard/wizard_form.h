@@ -22,7 +22,6 @@ class TDZImage;
 class TFileLabel;
 class TWinAni;
 class TForm2;
-class TDZUpdateFile;
 struct LinkData;
 
 // What the wizard asks of the system outside its window; tests pass their own.
@@ -70,9 +69,9 @@ public:
     LinkKind KindOfLink() const;
     void SetKindOfLink(LinkKind kind);
 
-    // The online update's schedule check runs first when the form is created (start-up turns
-    // that on); Ctrl+U runs Action_UpdateExecute from every page.
-    static inline bool CheckUpdatesOnCreate = false;
+    // The online update, handed over by the start-up: Ctrl+U runs Action_UpdateExecute from every
+    // page. It answers true when the program is to end at once, without the form's own saving.
+    std::function<bool()> OnUpdateAction;
     // The program shows the first page at once and builds the other pages while it waits for
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;
@@ -179,7 +178,6 @@ private:
     Label Label8;
     Button KindOfLinkGroup, KindFolderLink, KindFileLink;
     Label QuestionPicture, Label9;
-    std::unique_ptr<TDZUpdateFile> Update;
 
     bool ResetIconIndexOnChange = true;
     bool FollowTree = true;

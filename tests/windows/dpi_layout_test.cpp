@@ -20,6 +20,7 @@
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
+#include "update/status_form.h"
 
 namespace {
 
@@ -354,6 +355,60 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
         EXPECT_EQ(sizes[i].cx, Scale(435, moves[i].at));
         EXPECT_EQ(sizes[i].cy, Scale(132, moves[i].at));
     }
+}
+
+// ---- The update dialog ----
+
+// Every visible wrapping label shows its whole text.
+std::string CutLabels(HWND window) {
+    std::ostringstream problems;
+    for (HWND child : VisibleChildren(window)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_LEFT || TextOf(child).empty()) continue;
+        const RECT r = BoundsIn(child);
+        const HDC dc = GetDC(child);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, r.right - r.left, 0};
+        DrawTextW(dc, TextOf(child).c_str(), -1, &need,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        if (need.bottom > r.bottom - r.top)
+            problems << Describe(child).substr(0, 40) << " needs " << need.bottom << " pixels high, has "
+                     << r.bottom - r.top << "\n";
+    }
+    return problems.str();
+}
+
+TEST_F(DpiLayoutTest, TheUpdateDialogFitsAtThisScale) {
+    TStatusForm update;
+    std::vector<std::string> problems;
+    SIZE size{};
+    update.OnShown = [&] {
+        size = ClientSize(update.Handle());
+        // The longest texts each page shows.
+        update.Label_CheckResult.SetText(
+            L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der "
+            L"Update-Dateien fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu "
+            L"verlassen.");
+        update.Label_Download.SetText(
+            L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird "
+            L"nichts installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu "
+            L"starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.");
+        update.PerCent.SetText(L"100 %");
+        update.StatusLabel.SetText(L"1023,9 MB von 1023,9 MB gedownloadet");
+        update.TimeLeft.SetText(L"verbleibende Zeit: 23:59:59");
+        for (int page = TStatusForm::Bestaetigung1; page <= TStatusForm::Einstellungen; ++page) {
+            update.ShowPage(page);
+            const std::string found = LayoutProblems(update.Handle(), dpi) + CutLabels(update.Handle());
+            if (!found.empty()) problems.push_back("page " + std::to_string(page) + ":\n" + found);
+        }
+        update.Button_CancelClick();
+    };
+    update.ShowModal(form->Handle());
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    EXPECT_EQ(size.cx, Scale(658, dpi));
+    EXPECT_EQ(size.cy, Scale(353, dpi));
 }
 
 }  // namespace
