@@ -58,7 +58,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     scaled.windowWidth = Scale(settings.windowWidth, form.Dpi());
     scaled.windowHeight = Scale(settings.windowHeight, form.Dpi());
     RestoreWindowSize(form.Handle(), scaled);
-    form.ODialog.FilterIndex = settings.fileTypes;
+    form.SetFileTypes(settings.fileTypes);
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {
         if (!about) about.emplace();

@@ -43,33 +43,6 @@ public:
     ~TForm1() override;
     void Show(int showCommand);
 
-    // The controls a user meets; the pages' other controls are the form's own.
-    std::unique_ptr<TWinAni> WinAni1;
-    Button Back, Next, Cancel, DelCurLink;
-
-    // Page 0: target
-    ComboBox ExistingFile;
-    Button Button4;
-    OpenDialog ODialog;
-
-    // Page 1: location
-    std::unique_ptr<TDZDirectoryView> Dir;
-    Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
-    ComboBox LinkFile;
-
-    // Page 2: description
-    Edit Description;
-
-    // Page 3: icon
-    Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
-    ComboBox IconFile;
-    std::unique_ptr<TDZImage> Icon, SmallIcon;
-
-    // Page 4: kind of link (radio group "Art der Verknüpfung")
-    using LinkKind = ::LinkKind;
-    LinkKind KindOfLink() const;
-    void SetKindOfLink(LinkKind kind);
-
     // The online update's schedule check runs first when the form is created (start-up turns
     // that on); Ctrl+U runs Action_UpdateExecute from every page.
     static inline bool CheckUpdatesOnCreate = false;
@@ -85,7 +58,6 @@ public:
     // The link as the pages have accepted it so far.
     const LinkDraft& Draft() const { return draft_; }
 
-    // Wizard-wide state
     // How far the pages have been prepared; later stages compare greater.
     enum class Stage {
         Nothing,           // nothing prepared
@@ -94,14 +66,11 @@ public:
         IconPagePrepared,
         IconPageAccepted,
     };
-    Stage WizardStage = Stage::Nothing;
-    std::wstring EditedLinkPath;
     // Starts with a command line and a folder for the link (each may be empty).
     void StartWith(const std::wstring& commandLine, const std::wstring& folder);
     // Starts editing the link at path, whose fields were read as link; commandLine is its target
     // with its arguments.
     void EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link);
-    int SelectedIconIndex = 0;
 
     // The icon chooser the icon page opens (created by start-up).
     TForm2* IconChooser = nullptr;
@@ -109,6 +78,8 @@ public:
     std::function<void(const std::wstring& topic)> OnHelp;
     // Shows the About dialog (wired by start-up).
     std::function<void()> OnAbout;
+    // The file-type filter the target's open dialog starts with, as saved.
+    void SetFileTypes(int filterIndex);
     // Where the window size and filter are saved (below HKEY_CURRENT_USER).
     std::wstring SettingsKey = kSettingsKey;
 
@@ -163,12 +134,43 @@ public:
     void IconLabelMouseEnter();
     void IconLabelMouseLeave();
 
-
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Tests drive the form through this one class, as a user does.
+    friend class WizardDriver;
+
+    std::unique_ptr<TWinAni> WinAni1;
+    Button Back, Next, Cancel, DelCurLink;
+
+    // Page 0: target
+    ComboBox ExistingFile;
+    Button Button4;
+    OpenDialog ODialog;
+
+    // Page 1: location
+    std::unique_ptr<TDZDirectoryView> Dir;
+    Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
+    ComboBox LinkFile;
+
+    // Page 2: description
+    Edit Description;
+
+    // Page 3: icon
+    Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
+    ComboBox IconFile;
+    std::unique_ptr<TDZImage> Icon, SmallIcon;
+
+    // Page 4: kind of link (radio group "Art der Verknüpfung")
+    using LinkKind = ::LinkKind;
+    LinkKind KindOfLink() const;
+    void SetKindOfLink(LinkKind kind);
+
+    Stage WizardStage = Stage::Nothing;
+    std::wstring EditedLinkPath;
+    int SelectedIconIndex = 0;
+
     Label Image1, Bevel1;
     Label Label1, Label2;
     Button Button1;
