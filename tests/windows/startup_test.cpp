@@ -147,7 +147,7 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
         CreateLink(program, temp.Path() + L"Bleibt", L"da");
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         boxes.Clear();
-        form->CancelClick();
+        EXPECT_TRUE(ui().Press(Push::Cancel));
         PumpMessages();
         form.reset();
         EXPECT_EQ(ReadLink(temp.Path() + L"Bleibt.lnk").description, L"da");

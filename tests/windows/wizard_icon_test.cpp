@@ -134,11 +134,11 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
         chooser.SetIconIndexText(L"3");
         chooser.OKClick();
     };
-    form->ChoseIconClick();
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
     EXPECT_EQ(ui().IconIndex(), 3);
 
     chooser.OnShown = [&] { chooser.CancelClick(); };
-    form->ChoseIconClick();
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
     EXPECT_EQ(ui().IconIndex(), 3) << "Cancel keeps the index";
 
     PressNext();  // leaving the page keeps the index
@@ -185,7 +185,7 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
         EXPECT_GT(chooser.IconCount(), 10);
         chooser.CancelClick();
     };
-    form->WinIconsFileClick();
+    EXPECT_TRUE(ui().Press(Push::WinIconsFile));
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll"));
 }

@@ -142,7 +142,7 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
     EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
     EXPECT_EQ(ui().Combo(Field::LinkFile).Item(0), temp.Path()) << "the folder went to the top of the history";
 
-    form->BackClick();
+    EXPECT_TRUE(ui().Press(Push::Back));
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
 }
@@ -178,7 +178,7 @@ TEST_F(WizardTest, NameProposalsFromTheTarget) {
         TypeLocation(L"");
         form->DirDirectoryChanging(folder, allow);
         EXPECT_EQ(ui().Text(Field::LinkFile), folder + name);
-        form->BackClick();
+        EXPECT_TRUE(ui().Press(Push::Back));
     }
 }
 
@@ -187,12 +187,12 @@ TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
     TypeTarget(program);
     PressNext();
     TypeLocation(temp.Path() + L"Mein Editor");
-    form->SendToClick();
+    EXPECT_TRUE(ui().Press(Push::SendTo));
     EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
-    form->DesktopClick();
+    EXPECT_TRUE(ui().Press(Push::Desktop));
     EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
     EXPECT_TRUE(ui().Enabled(Push::Up)) << "the desktop lies below its drive";
-    for (int level = 0; level < 32 && ui().Enabled(Push::Up); ++level) form->UpClick();
+    for (int level = 0; level < 32 && ui().Enabled(Push::Up); ++level) ui().Press(Push::Up);
     EXPECT_EQ(ui().Tree()->LevelOf(ui().Tree()->Selected()), 0);
     EXPECT_FALSE(ui().Enabled(Push::Up)) << "nothing above a drive";
 }
@@ -337,16 +337,16 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
         EXPECT_EQ(dialog.Title, L"Durchsuchen");
         return L"C:\\Werk,zeug\\a.exe";
     };
-    form->Button1Click();
+    EXPECT_TRUE(ui().Press(Push::Button1));
     EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
     EXPECT_TRUE(ui().Enabled(Push::Next));
     EXPECT_TRUE(ui().TargetDialog().InitialDir.empty());
 
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
-    form->Button4Click();
+    EXPECT_TRUE(ui().Press(Push::Button4));
     EXPECT_EQ(ui().Text(Field::ExistingFile), L"C:\\Werk,zeug") << "a folder with a comma is not";
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
-    form->Button4Click();
+    EXPECT_TRUE(ui().Press(Push::Button4));
     EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Mit Blank\"");
 }
 
@@ -369,7 +369,7 @@ TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
             return seen;
         });
     });
-    form->Button1Click();
+    EXPECT_TRUE(ui().Press(Push::Button1));
     closer.join();
     EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
     EXPECT_EQ(ui().Text(Field::ExistingFile), L"bleibt");

@@ -24,6 +24,7 @@ Button& WizardDriver::Of(Push button) const {
         case Push::Back: return form_.Back;
         case Push::Cancel: return form_.Cancel;
         case Push::DelCurLink: return form_.DelCurLink;
+        case Push::Button1: return form_.Button1;
         case Push::Button4: return form_.Button4;
         case Push::Desktop: return form_.Desktop;
         case Push::Startmenu: return form_.Startmenu;

@@ -16,7 +16,7 @@ public:
     enum class Field { ExistingFile, LinkFile, Description, IconFile };
     enum class Push {
         Next, Back, Cancel, DelCurLink,
-        Button4,  // browse for the target
+        Button1, Button4,  // look for the target's file, its folder
         Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up,
         Standard, IFile, ChoseIcon, Button3, WinIconsFile,
         KindFolderLink, KindFileLink,
