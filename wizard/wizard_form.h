@@ -167,6 +167,7 @@ private:
     LinkKind KindOfLink() const;
     void SetKindOfLink(LinkKind kind);
 
+    // The wizard-wide state.
     Stage WizardStage = Stage::Nothing;
     std::wstring EditedLinkPath;
     int SelectedIconIndex = 0;

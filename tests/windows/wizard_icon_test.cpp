@@ -153,7 +153,12 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     ReachIconPage(program);
     ChooseIconFile();
     TypeIconFile(five);
-    ui().SetIconIndex(4);
+    chooser.OnShown = [&] {
+        chooser.SetIconIndexText(L"4");
+        chooser.OKClick();
+    };
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    ASSERT_EQ(ui().IconIndex(), 4);
     TypeIconFile(five + L" ");
     EXPECT_EQ(ui().IconIndex(), 0) << "typing resets the index";
 

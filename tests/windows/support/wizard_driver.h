@@ -55,10 +55,10 @@ public:
 
     // What the pages keep between them.
     TForm1::Stage Stage() const { return form_.WizardStage; }
+    // A state the tests cannot reach under Wine, such as a desktop the tree does not list.
     void SetStage(TForm1::Stage stage) { form_.WizardStage = stage; }
     const std::wstring& EditedLinkPath() const { return form_.EditedLinkPath; }
     int IconIndex() const { return form_.SelectedIconIndex; }
-    void SetIconIndex(int index) { form_.SelectedIconIndex = index; }
     LinkKind Kind() const { return form_.KindOfLink(); }
 
 private:
