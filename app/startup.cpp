@@ -63,7 +63,7 @@ int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
     scaled.windowWidth = Scale(settings.windowWidth, form.Dpi());
     scaled.windowHeight = Scale(settings.windowHeight, form.Dpi());
     RestoreWindowSize(form.Handle(), scaled);
-    form.ODialog.FilterIndex = settings.fileTypes;
+    form.SetFileTypes(settings.fileTypes);
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {
         if (!about) about.emplace();

@@ -335,6 +335,8 @@ void TForm1::CreateNewLinkPage(int x, int y, int w) {
     AddToPage(NewLinkPage, Label9.Handle(), AnchorLayout::TopLeftRight);
 }
 
+void TForm1::SetFileTypes(int filterIndex) { ODialog.FilterIndex = filterIndex; }
+
 TForm1::LinkKind TForm1::KindOfLink() const { return KindFolderLink.Checked() ? LinkKind::FolderLink : LinkKind::FileLink; }
 
 void TForm1::SetKindOfLink(LinkKind kind) {

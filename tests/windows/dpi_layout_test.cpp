@@ -186,7 +186,7 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
 
     const std::wstring folder = temp.Path() + L"Ziel";
     CreateDirectoryW(folder.c_str(), nullptr);
-    form->DelCurLink.SetVisible(true);  // as when editing a link
+    ShowWindow(ui().Handle(Push::DelCurLink), SW_SHOWNA);  // as when editing a link
     TypeTarget(folder);
     const struct {
         TForm1::Page page;
@@ -199,10 +199,9 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
     for (const auto& p : pages) {
         SCOPED_TRACE(static_cast<int>(p.page));
         form->ShowPage(p.page);
-        form->Next.SetText(p.next);
+        SetWindowTextW(ui().Handle(Push::Next), p.next);
         if (p.page == TForm1::IconFilePage) {
-            form->IFile.SetChecked(true);
-            form->StandardClick(&form->IFile);
+            EXPECT_TRUE(ui().Press(Push::IFile));
         }
         EXPECT_EQ(LayoutProblems(form->Handle(), dpi), "");
     }
@@ -292,13 +291,14 @@ TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
 }
 
 // The edges of the tree's pictures and of the folder buttons' icons, as "tree,button,...".
-std::string IconEdges(TForm1& form) {
+std::string IconEdges(const WizardDriver& ui) {
+    using enum WizardDriver::Push;
     int w = 0, h = 0;
-    ImageList_GetIconSize(TreeView_GetImageList(form.Dir->Handle(), TVSIL_NORMAL), &w, &h);
+    ImageList_GetIconSize(TreeView_GetImageList(ui.Tree()->Handle(), TVSIL_NORMAL), &w, &h);
     std::ostringstream edges;
     edges << w << "x" << h;
-    for (Button* b : {&form.Desktop, &form.Startmenu, &form.Programs, &form.SendTo, &form.QuickLaunch, &form.Autorun}) {
-        const auto icon = reinterpret_cast<HICON>(SendMessageW(b->Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
+    for (const auto b : {Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun}) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(ui.Handle(b), BM_GETIMAGE, IMAGE_ICON, 0));
         const SIZE size = icon ? IconSize(icon) : SIZE{};
         edges << "," << size.cx << "x" << size.cy;
     }
@@ -314,7 +314,7 @@ std::string ExpectedEdges(UINT at) {
 
 TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     form->ShowPage(TForm1::LinkFilePage);
-    form->Dir->Load();
+    ui().Tree()->Load();
     const UINT other = dpi == 96 ? 192 : 96;
     RECT frame;
     GetWindowRect(form->Handle(), &frame);
@@ -326,7 +326,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     for (const auto& m : moves) {
         SCOPED_TRACE(m.at);
         if (m.rect) SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(m.at, m.at), reinterpret_cast<LPARAM>(m.rect));
-        EXPECT_EQ(IconEdges(*form), ExpectedEdges(m.at));
+        EXPECT_EQ(IconEdges(ui()), ExpectedEdges(m.at));
     }
 
     TInfo about;

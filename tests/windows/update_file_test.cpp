@@ -7,6 +7,7 @@
 #include "update/run_folder.h"
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
+#include "tests/windows/support/wizard_driver.h"
 #include "wizard/wizard_form.h"
 
 using namespace update_test;
@@ -268,15 +269,16 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     memcpy(pressed, state, sizeof state);
     pressed[VK_CONTROL] = 0x80;
     Key().SetString(L"NoUpdate", L"");
+    const HWND next = WizardDriver(form).Handle(WizardDriver::Push::Next);
     for (int page = 0; page <= static_cast<int>(TForm1::NewLinkPage); ++page) {
         form.ShowPage(static_cast<TForm1::Page>(page));
         SetKeyboardState(pressed);
-        MSG key{form.Next.Handle(), WM_KEYDOWN, 'U', 0};
+        MSG key{next, WM_KEYDOWN, 'U', 0};
         EXPECT_TRUE(TranslateAcceleratorW(form.Handle(), table, &key)) << page;
         SetKeyboardState(state);
     }
     // Without Ctrl the key is a plain letter.
-    MSG plain{form.Next.Handle(), WM_KEYDOWN, 'U', 0};
+    MSG plain{next, WM_KEYDOWN, 'U', 0};
     EXPECT_FALSE(TranslateAcceleratorW(form.Handle(), table, &plain));
     DestroyAcceleratorTable(table);
     EXPECT_EQ(shownAtStep, std::vector<int>(6, 0));
