@@ -60,31 +60,27 @@ for name in "${native[@]}"; do
   run "$name" "$build/native-bench/$name"
 done
 
-if [ ${#windows[@]} -gt 0 ]; then
-  export WINEPREFIX=$build/win/bench-prefix
+# Runs Windows benchmarks (suffix, build folder, Wine architecture, names...) in that build's own
+# prefix, inside a virtual screen when there is no display.
+run_under_wine() {
+  local suffix=$1 dir=$2 arch=$3 name; shift 3
+  export WINEPREFIX=$dir/bench-prefix ZW_WINEARCH=$arch
   source "$top/scripts/wine_env.sh"
-  source "$top/scripts/virtual_screen.sh"
-  cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
-  trap cleanup EXIT
-  start_virtual_screen
+  if [ -z "${zw_screen_started:-}" ]; then
+    source "$top/scripts/virtual_screen.sh"
+    cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
+    trap cleanup EXIT
+    start_virtual_screen
+    zw_screen_started=1
+  fi
   "$top/scripts/wine-test.sh" --init
-  for name in "${windows[@]}"; do
-    run "$name" "$top/scripts/wine-test.sh" "$build/win/$name.exe"
+  for name in "$@"; do
+    run "$name$suffix" "$top/scripts/wine-test.sh" "$dir/$name.exe"
   done
   wineserver -k 2>/dev/null || true
-fi
-if [ ${#windows64[@]} -gt 0 ]; then
-  export WINEPREFIX=$build/win64/bench-prefix ZW_WINEARCH=win64
-  source "$top/scripts/wine_env.sh"
-  source "$top/scripts/virtual_screen.sh"
-  cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
-  trap cleanup EXIT
-  start_virtual_screen
-  "$top/scripts/wine-test.sh" --init
-  for name in "${windows64[@]}"; do
-    run "${name}64" "$top/scripts/wine-test.sh" "$build/win64/$name.exe"
-  done
-fi
+}
+if [ ${#windows[@]} -gt 0 ]; then run_under_wine "" "$build/win" win32 "${windows[@]}"; fi
+if [ ${#windows64[@]} -gt 0 ]; then run_under_wine 64 "$build/win64" win64 "${windows64[@]}"; fi
 
 echo
 echo "== ratios"

@@ -17,25 +17,9 @@ start_virtual_screen --own
 
 # A failure also shows what the desktop link says, if there is one: a description typed wrong shows there.
 link_fields() { declare -F desktop_link >/dev/null || return 0; local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -i -E 'description|path' || true; }
-fail() { echo "FAILED: $*" >&2; link_fields >&2; import -window root "$work/blackbox-failure.png" 2>/dev/null || true; exit 1; }
-
-# Waits (at most about a minute) until the command succeeds.
-wait_until() {  # description, command...
-  local what=$1; shift
-  for _ in $(seq 300); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  fail "$what"
-}
-window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-window_gone() { ! window_shown "$1"; }
-wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
-wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
+source "$top/tests/blackbox/keystrokes.sh"
 link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
 wait_for_link() { wait_until "no link on the desktop that says '$1'" link_says "$1"; }
-
-key() { xdotool key --delay 80 "$@"; }
 
 drive_c="$WINEPREFIX/drive_c"
 mkdir -p "$drive_c/Programme Test"

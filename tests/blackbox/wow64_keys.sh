@@ -19,20 +19,7 @@ cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
 trap cleanup EXIT
 start_virtual_screen --own
 
-fail() { echo "FAILED: $*" >&2; import -window root "$work/wow64-failure.png" 2>/dev/null || true; exit 1; }
-wait_until() {  # description, command...
-  local what=$1; shift
-  for _ in $(seq 300); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  fail "$what"
-}
-window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-window_gone() { ! window_shown "$1"; }
-wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
-wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
-key() { xdotool key --delay 80 "$@"; }
+source "$top/tests/blackbox/keystrokes.sh"
 type_text() { xdotool type --delay 40 "$1"; }
 start() { wine explorer /desktop=Wow64,1024x768 "$@" </dev/null >/dev/null 2>&1 & }
 # Ends the program and its desktop where a scenario has shown what it needs.

@@ -1,0 +1,23 @@
+# Sourced by the black-box tests: waiting for windows and typing into them. The caller sets $work
+# and may define link_fields (what a failure prints besides the screenshot).
+fail() {
+  echo "FAILED: $*" >&2
+  if declare -F link_fields >/dev/null; then link_fields >&2; fi
+  import -window root "$work/$(basename "$0" .sh)-failure.png" 2>/dev/null || true
+  exit 1
+}
+
+# Waits (at most about a minute) until the command succeeds.
+wait_until() {  # description, command...
+  local what=$1; shift
+  for _ in $(seq 300); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  fail "$what"
+}
+window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+window_gone() { ! window_shown "$1"; }
+wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
+wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
+key() { xdotool key --delay 80 "$@"; }
