@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/app_title.h"
+#include "platform/dialog_manager.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
@@ -46,6 +47,7 @@ void Window::CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD s
         wc.lpszClassName = className;
         if (!RegisterClassExW(&wc)) ThrowLastError();
     }
+    if (exStyle & WS_EX_CONTROLPARENT) WatchDialogFocus();
     if (!CreateWindowExW(exStyle, className, caption.c_str(), style, x, y, width, height, parent, menuOrId,
                          instance, this))
         ThrowLastError();
@@ -104,7 +106,11 @@ bool RouteDialogMessage(MSG& message) {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
     const HWND root = GetAncestor(message.hwnd, GA_ROOT);
     if (!root || !(GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
-    return IsDialogMessageW(root, &message) != FALSE;
+    if (EndsAltCombination(message)) return true;
+    if (!IsDialogMessageW(root, &message)) return false;
+    // The system's Tab handling leaves no default button when the focus leaves the push buttons.
+    RefreshDefaultButton(root);
+    return true;
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

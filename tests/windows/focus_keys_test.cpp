@@ -1,0 +1,281 @@
+// The keyboard as a user meets it: real key input (SendInput) or posted keys through the
+// dialog-key routing, on a small form and on the program's own windows.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/help_window.h"
+#include "controls/directory_view.h"
+#include "dialogs/icon_chooser.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "tests/windows/directory_test_host.h"
+#include "tests/windows/support/messages.h"
+#include "tests/windows/support/temp_folder.h"
+
+namespace {
+
+// Keys as the keyboard gives them: pressed in order, released in reverse.
+void Press(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD key : keys) add(key, 0);
+    for (auto it = keys.end(); it != keys.begin();) add(*--it, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A key posted to the focus, as the message loop receives it.
+void PostKey(WPARAM key) {
+    const HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+bool IsDefault(HWND button) { return (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
+
+// A form with the controls a page has: an edit, a history drop-down and push buttons. OK is its
+// own default; "Weiter" moves the focus on when pressed, as the folder buttons do.
+class KeyForm : public Window {
+public:
+    enum { IdEdit = 10, IdCombo = 11, IdOther = 20, IdMover = 21 };
+    KeyForm() {
+        CreateWindowObject(L"ZwKeyForm", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Tasten", 40, 40, 360,
+                           200, nullptr, nullptr);
+        edit.Create(Handle(), L"", 10, 10, 150, 22, IdEdit);
+        combo.Create(Handle(), 10, 40, 150, 120, IdCombo);
+        combo.SetItems({L"C:\\eins.exe", L"C:\\zwei.exe"});
+        other.Create(Handle(), L"&Symbol", 10, 120, 80, 24, IdOther);
+        mover.Create(Handle(), L"&Weiter", 100, 120, 80, 24, IdMover);
+        ok.Create(Handle(), L"OK", 190, 120, 80, 24, IDOK, BS_DEFPUSHBUTTON);
+        for (Control* control : std::initializer_list<Control*>{&edit, &combo, &other, &mover, &ok})
+            control->SetFont(DialogFont());
+        SetForegroundWindow(Handle());
+        edit.SetFocus();
+        PumpPending();
+    }
+    std::vector<HWND> Defaults() const {
+        std::vector<HWND> found;
+        for (const Button* b : {&other, &mover, &ok})
+            if (IsDefault(b->Handle())) found.push_back(b->Handle());
+        return found;
+    }
+
+    Edit edit;
+    ComboBox combo;
+    Button other, mover, ok;
+    std::vector<int> pressed;
+    std::function<void()> onOther;
+    std::vector<WPARAM> systemCommands;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+            case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
+            case WM_ACTIVATE: RestoreFocusOnActivate(Handle(), wParam, lastFocus_, edit.Handle()); return 0;
+            case WM_SYSCOMMAND: systemCommands.push_back(wParam & 0xFFF0); break;
+            case WM_COMMAND:
+                if (HIWORD(wParam) != BN_CLICKED || LOWORD(wParam) == IDCANCEL) return 0;
+                pressed.push_back(LOWORD(wParam));
+                if (LOWORD(wParam) == IdMover) edit.SetFocus();
+                if (LOWORD(wParam) == IdOther && onOther) onOther();
+                return 0;
+        }
+        return Default(message, wParam, lParam);
+    }
+
+private:
+    HWND lastFocus_ = nullptr;
+};
+
+TEST(DialogManager, ExactlyOneDefaultButtonAndEnterPressesIt) {
+    KeyForm form;
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        Button& expectedDefault;
+    } steps[] = {
+        {"focus in the edit", [&] { form.edit.SetFocus(); }, form.ok},
+        {"Tab onto a push button", [&] { form.combo.SetFocus(); PostKey(VK_TAB); }, form.other},
+        {"Tab on to the next one", [&] { PostKey(VK_TAB); }, form.mover},
+        {"focus set from code", [&] { form.other.SetFocus(); }, form.other},
+        {"back to the drop-down", [&] { form.combo.SetFocus(); }, form.ok},
+        {"Space on a button that moves the focus on", [&] { form.mover.SetFocus(); PostKey(VK_SPACE); }, form.ok},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.act();
+        PumpPending();
+        EXPECT_EQ(form.Defaults(), std::vector<HWND>{s.expectedDefault.Handle()});
+        form.pressed.clear();
+        PostKey(VK_RETURN);
+        PumpPending();
+        EXPECT_EQ(form.pressed, std::vector<int>{GetDlgCtrlID(s.expectedDefault.Handle())});
+    }
+}
+
+TEST(DialogManager, AfterEscInASecondaryWindowEnterPressesTheButtonThatOpenedIt) {
+    KeyForm form;
+    TForm2 chooser;
+    int opened = 0;
+    chooser.OnShown = [&] {
+        ++opened;
+        PostKey(VK_ESCAPE);
+    };
+    form.onOther = [&] {
+        int index = 0;
+        chooser.ShowModal(form.Handle(), ModulePath(), index);
+    };
+    form.other.SetFocus();
+    PostKey(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == form.other.Handle(); }));
+    EXPECT_EQ(form.Defaults(), std::vector<HWND>{form.other.Handle()});
+    PostKey(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
+    EXPECT_EQ(form.pressed, (std::vector<int>{KeyForm::IdOther, KeyForm::IdOther}));
+}
+
+TEST(DialogManager, OneEscClosesADropDownOpenedWithAltDown) {
+    KeyForm form;
+    form.combo.SetFocus();
+    // Alt comes up before the arrow, as keyboards often send it.
+    INPUT keys[4]{};
+    const WORD order[] = {VK_MENU, VK_DOWN, VK_MENU, VK_DOWN};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    const auto dropped = [&] { return SendMessageW(form.combo.Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    ASSERT_TRUE(PumpUntil(dropped));
+    PumpPending();
+    EXPECT_EQ(form.systemCommands, std::vector<WPARAM>{}) << "Alt after Alt+Down opened the window menu";
+    Press({VK_ESCAPE});
+    EXPECT_TRUE(PumpUntil([&] { return !dropped(); }));
+    EXPECT_TRUE(IsWindow(form.Handle())) << "the Esc was the drop-down's, not the form's";
+}
+
+// The menu the tree opens for a key: its window's top left corner on screen, once it is up; the
+// menu is closed again with Esc.
+struct MenuWatch {
+    explicit MenuWatch(DWORD thread) {
+        watcher = std::thread([this, thread] {
+            seen = WaitUntil([&] {
+                EnumThreadWindows(thread, &FindMenu, reinterpret_cast<LPARAM>(this));
+                return menu != nullptr;
+            });
+            if (seen) Press({VK_ESCAPE});
+        });
+    }
+    ~MenuWatch() { watcher.join(); }
+    static BOOL CALLBACK FindMenu(HWND window, LPARAM data) {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+        auto* self = reinterpret_cast<MenuWatch*>(data);
+        RECT r;
+        GetWindowRect(window, &r);
+        self->corner = {r.left, r.top};
+        self->menu = window;
+        return FALSE;
+    }
+    std::atomic<HWND> menu{nullptr};
+    POINT corner{};
+    bool seen = false;
+    std::thread watcher;
+};
+
+TEST(DirectoryViewKeys, TheMenuOpensAtTheSelectedFolderFromTheKeyboard) {
+    TempFolder temp;
+    CreateDirectoryW((temp.Path() + L"Eins").c_str(), nullptr);
+    directory_test::TreeFixture fixture(temp.Path());
+    fixture.tree->SelectDirectory(temp.Path() + L"Eins");
+    const HWND tree = fixture.tree->Handle();
+    const struct {
+        const char* keys;
+        std::initializer_list<WORD> press;
+    } cases[] = {{"Shift+F10", {VK_SHIFT, VK_F10}}, {"menu key", {VK_APPS}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        SetForegroundWindow(fixture.host.Handle());
+        SetFocus(tree);
+        PumpPending();
+        RECT item{};
+        *reinterpret_cast<HTREEITEM*>(&item) = fixture.tree->Selected();
+        ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
+        POINT expected{item.left, item.bottom};
+        ClientToScreen(tree, &expected);
+        bool closed = false;
+        {
+            MenuWatch watch(GetCurrentThreadId());
+            Press(c.press);
+            PumpUntil([&] { return watch.menu != nullptr && !IsWindowVisible(watch.menu); });
+            closed = watch.menu && !IsWindowVisible(watch.menu);
+            PumpPending();
+            ASSERT_TRUE(watch.seen || watch.menu);
+            EXPECT_EQ(watch.corner.x, expected.x);
+            EXPECT_EQ(watch.corner.y, expected.y);
+        }
+        EXPECT_TRUE(closed);
+    }
+}
+
+std::function<void()> check;
+void CALLBACK RunCheck(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    check();
+}
+
+TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
+    const struct {
+        const char* keys;
+        std::function<void()> press;
+        std::function<bool()> done;
+    } cases[] = {
+        {"Esc closes it", [] { PostKey(VK_ESCAPE); }, [] { return HelpWindowHandle() == nullptr; }},
+        {"Alt+T goes to \"Thema:\"",
+         [] { PostMessageW(GetFocus(), WM_SYSCHAR, L't', 1 << 29); },
+         [] { return GetFocus() == GetDlgItem(HelpWindowHandle(), kHelpTopicListId); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        TForm2 chooser;
+        chooser.OnHelp = [&](const std::wstring& topic) {
+            ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic);
+        };
+        bool done = false;
+        check = [&] {
+            done = c.done();
+            chooser.CancelClick();
+        };
+        chooser.OnShown = [&] {
+            chooser.HelpExecute();
+            ASSERT_TRUE(HelpWindowHandle());
+            c.press();
+            // A timer runs when the chooser's own loop has handled the keys.
+            SetTimer(nullptr, 0, 1, &RunCheck);
+        };
+        int index = 0;
+        chooser.ShowModal(nullptr, ModulePath(), index);
+        EXPECT_TRUE(done);
+        if (HelpWindowHandle()) DestroyWindow(HelpWindowHandle());
+        PumpPending();
+    }
+}
+
+}  // namespace
