@@ -211,9 +211,12 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     TForm2 chooser;
     std::string chooserProblems;
     SIZE chooserSize{};
+    RECT indexBox{}, arrows{};
     chooser.OnShown = [&] {
         chooserProblems = LayoutProblems(chooser.Handle(), dpi);
         chooserSize = ClientSize(chooser.Handle());
+        indexBox = BoundsIn(chooser.IconIndexEdit());
+        arrows = BoundsIn(chooser.IconIndexSpin());
         chooser.CancelClick();
     };
     int index = 0;
@@ -221,6 +224,14 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     EXPECT_EQ(chooserProblems, "");
     EXPECT_EQ(chooserSize.cx, Scale(654, dpi));
     EXPECT_EQ(chooserSize.cy, Scale(285, dpi));
+    // The arrows beside the index box, as high as the box and wide at this scale; the box no
+    // taller than its text needs.
+    EXPECT_EQ(arrows.right - arrows.left, Scale(16, dpi));
+    EXPECT_EQ(arrows.left, indexBox.right);
+    EXPECT_EQ(arrows.top, indexBox.top);
+    EXPECT_EQ(arrows.bottom, indexBox.bottom);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(chooser.IconIndexEdit(), WM_GETFONT, 0, 0));
+    EXPECT_LE(indexBox.bottom - indexBox.top, TextExtent(WindowDc(chooser.IconIndexEdit()).Get(), font, L"0").cy + 2 + Scale(4, dpi));
 
     TInfo about;
     std::string aboutProblems;
