@@ -21,6 +21,7 @@
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/wizard_fixture.h"
 
 namespace {
 
@@ -147,6 +148,35 @@ TEST(DialogManager, AfterEscInASecondaryWindowEnterPressesTheButtonThatOpenedIt)
     PostKey(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
     EXPECT_EQ(form.pressed, (std::vector<int>{KeyForm::IdOther, KeyForm::IdOther}));
+}
+
+// The keys of the first report: the icon page, Alt+S, Alt+D opens the chooser, Esc, Enter.
+TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
+    TForm2 chooser;
+    form->IconChooser = &chooser;
+    int opened = 0;
+    chooser.OnShown = [&] {
+        ++opened;
+        PostKey(VK_ESCAPE);
+    };
+    TypeTarget(MakeProgram(L"prog.exe"));
+    form->NextClick();
+    TypeLocation(temp.Path() + L"prog");
+    form->NextClick();
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    SetForegroundWindow(form->Handle());
+    for (const wchar_t key : {L's', L'd'}) {
+        PostMessageW(GetFocus() ? GetFocus() : form->Handle(), WM_SYSCHAR, key, 1 << 29);
+        PumpPending();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == form->WinIconsFile.Handle(); }));
+    PostKey(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_FALSE(FileExists(temp.Path() + L"prog.lnk"));
+    EXPECT_TRUE(IsDefault(form->WinIconsFile.Handle()));
+    EXPECT_FALSE(IsDefault(form->Next.Handle()));
 }
 
 TEST(DialogManager, OneEscClosesADropDownOpenedWithAltDown) {
