@@ -39,9 +39,9 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc) override;
 
 private:
-    void Paint(HDC dc);
     RECT PictureRect(int width, int height) const;
 
     IconHandle icon_;

@@ -36,9 +36,7 @@ HFONT LinkLabel::CurrentFont() {
 }
 
 void LinkLabel::FitToText() {
-    HDC dc = GetDC(Handle());
-    const SIZE size = TextExtent(dc, font_ ? font_ : DialogFont(), text_);
-    ReleaseDC(Handle(), dc);
+    const SIZE size = TextExtent(WindowDc(Handle()).Get(), font_ ? font_ : DialogFont(), text_);
     RECT r{};
     GetWindowRect(Handle(), &r);
     MapWindowPoints(nullptr, GetParent(Handle()), reinterpret_cast<POINT*>(&r), 1);
@@ -56,23 +54,20 @@ void LinkLabel::MoveTo(int rightEdge, int top) {
     FitToText();
 }
 
+void LinkLabel::Paint(HDC dc) {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    SelectedObject font(dc, CurrentFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color_);
+    TextOutW(dc, 1, 0, text_.c_str(), static_cast<int>(text_.size()));
+    if (GetFocus() == Handle() && !(SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        DrawFocusRect(dc, &client);
+}
+
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        SelectedObject font(dc, CurrentFont());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, color_);
-        TextOutW(dc, 1, 0, text_.c_str(), static_cast<int>(text_.size()));
-        if (GetFocus() == Handle() && !(SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
-            DrawFocusRect(dc, &client);
-        EndPaint(Handle(), &ps);
-        return 0;
-    }
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         FitToText();

@@ -98,16 +98,6 @@ void TWinAni::DrawFrame(HDC target, int frame) {
 
 LRESULT TWinAni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        DrawFrame(dc, shown_);
-        EndPaint(Handle(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        DrawFrame(reinterpret_cast<HDC>(wParam), shown_);
-        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_TIMER:

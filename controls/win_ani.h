@@ -33,6 +33,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc) override { DrawFrame(dc, shown_); }
 
 private:
     void DrawFrame(HDC target, int frame);

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/resource_ids.h"
-#include "dialogs/modal_loop.h"
 #include "platform/files.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/icon_size.h"
 #include "platform/message_font.h"
+#include "platform/modal_window.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -25,7 +25,6 @@ constexpr int kBannerHeight = 65;
 constexpr COLORREF kLightBlue = RGB(74, 160, 255);
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 constexpr COLORREF kLinkRed = RGB(255, 0, 0);
-constexpr UINT kShownMessage = WM_APP + 1;
 }  // namespace
 
 std::wstring FileVersionOf(const std::wstring& file) {
@@ -114,12 +113,11 @@ void TInfo::LoadLogo() {
 }
 
 void TInfo::LayoutLabels() {
-    HDC dc = GetDC(Handle());
-    const SIZE size = TextExtent(dc, font_, kMakerCredit);
+    const WindowDc dc(Handle());
+    const SIZE size = TextExtent(dc.Get(), font_, kMakerCredit);
     // The links keep their places unless a taller font would cut the address at the dialog's
     // edge; then they move up by what is missing.
-    const int linkHeight = TextExtent(dc, font_, kMakerWebSite).cy;
-    ReleaseDC(Handle(), dc);
+    const int linkHeight = TextExtent(dc.Get(), font_, kMakerWebSite).cy;
     const int urlTop = std::min(S(113), S(kClientHeight) - linkHeight - 1);
     const int eMailTop = std::min(S(100), urlTop - linkHeight);
     MoveWindow(infoLbl_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
@@ -151,19 +149,12 @@ void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring&
     years_ = years;
     icon_ = icon;
     SetWindowTextW(Handle(), (L"Info über " + title).c_str());
-    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     ApplyDpi(DpiForNewWindow(owner), nullptr);  // the owner may stand on a screen of another scale
-    CenterOnScreen(Handle());
     InvalidateRect(Handle(), nullptr, TRUE);
-    lastFocus_ = ok_.Handle();
-    modalResult_ = 0;
-    open_ = true;
-    if (OnShown) PostMessageW(Handle(), kShownMessage, 0, 0);
-    RunModal(Handle(), owner, modalResult_);
-    open_ = false;
+    RunModal(owner, ok_.Handle());
 }
 
-void TInfo::OKClick() { modalResult_ = IDOK; }
+void TInfo::OKClick() { EndModal(IDOK); }
 
 void TInfo::EMailLblClick() {
     if (OpenAddress) OpenAddress(Handle(), std::wstring(L"mailto:") + kMakerEMail);
@@ -250,16 +241,6 @@ void TInfo::LogoPBPaint(HDC target) {
 
 LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        LogoPBPaint(dc);
-        EndPaint(Handle(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        LogoPBPaint(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_COMMAND:
         // OK is the default and the cancel button: Enter and Esc both close with OK.
         if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) OKClick();
@@ -267,14 +248,9 @@ LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OKClick();
         return 0;
-    case WM_ACTIVATE:
-        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ok_.Handle());
-        return 0;
     case WM_DPICHANGED:
         ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         if (eMailLbl_) LayoutLabels();
@@ -286,9 +262,6 @@ LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
         SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    case kShownMessage:
-        if (OnShown) OnShown();
-        return 0;
     }
-    return Default(message, wParam, lParam);
+    return ModalWindow::HandleMessage(message, wParam, lParam);
 }

@@ -10,7 +10,7 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/message_font.h"
-#include "platform/window.h"
+#include "platform/modal_window.h"
 
 // The maker's values shown and opened by the About dialog.
 inline constexpr const wchar_t* kMakerCredit = L"Ein Programm des Zeigerwerk-Projekts";
@@ -26,7 +26,7 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps);
 
 // The About dialog: a painted banner with logo, icon, title, version and years of development,
 // the maker's credit line, e-mail address and web site.
-class TInfo : public Window {
+class TInfo : public ModalWindow {
 public:
     // programFile is the program whose version the dialog shows, resources the module holding
     // the logo; both default to the running program.
@@ -47,8 +47,6 @@ public:
 
     // Opens a mail or web address; tests record instead.
     std::function<void(HWND owner, const std::wstring& file)> OpenAddress;
-    // Runs once the dialog is on screen and its modal loop is running.
-    std::function<void()> OnShown;
 
     // What the banner shows, line by line.
     std::wstring TitleLine() const { return title_; }
@@ -59,11 +57,11 @@ public:
     LinkLabel& EMailLbl() { return *eMailLbl_; }
     LinkLabel& URLLbl() { return *urlLbl_; }
     HWND OKButton() const { return ok_.Handle(); }
-    bool Open() const { return open_; }
     UINT Dpi() const { return dpi_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc) override { LogoPBPaint(dc); }
 
 private:
     void FormCreate();
@@ -83,9 +81,6 @@ private:
     Label infoLbl_;
     std::unique_ptr<LinkLabel> eMailLbl_, urlLbl_;
     Button ok_;
-    HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
     UINT dpi_ = 96;
-    int modalResult_ = 0;
-    bool open_ = false;
 };

@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cwchar>
 
-#include "dialogs/modal_loop.h"
 #include "platform/dpi.h"
 #include "platform/shell_icon.h"
 #include "platform/controls.h"
 #include "platform/handles.h"
+#include "platform/modal_window.h"
 #include "controls/icon_count.h"
 
 namespace {
@@ -21,7 +21,6 @@ constexpr int kColumns = 10;
 constexpr int kIconListId = 100;
 constexpr int kIconIndexId = 101;
 constexpr int kIconIndexSpinId = 102;
-constexpr UINT kShownMessage = WM_APP + 1;
 
 
 }  // namespace
@@ -74,36 +73,32 @@ int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIco
     // Made again for an owner on a screen of another scale.
     if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
     if (!Handle()) FormCreate(owner);
-    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     iconFile_ = iconFile;
     selectedIconIndex_ = &selectedIconIndex;
-    modalResult_ = 0;
     FormShow();
-
-    CenterOnScreen(Handle());
-    lastFocus_ = IconList();
-    if (OnShown) PostMessageW(Handle(), kShownMessage, 0, 0);
-    RunModal(Handle(), owner, modalResult_, [this](const MSG& message) {
-        if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
-        HelpExecute();
-        return true;
-    });
+    const int result = RunModal(owner, IconList());
     selectedIconIndex_ = nullptr;
-    return modalResult_;
+    return result;
+}
+
+bool TForm2::PreTranslateKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
+    HelpExecute();
+    return true;
 }
 
 void TForm2::FormShow() {
     SetWindowTextW(Handle(), (L"Symbol auswählen - [" + iconFile_ + L"]").c_str());
     const int count = CountIcons(iconFile_, false);
-    SendMessageW(IconList(), WM_SETREDRAW, FALSE, 0);
-    SendMessageW(IconList(), LB_RESETCONTENT, 0, 0);
-    SendMessageW(IconList(), LB_INITSTORAGE, count, count * 4);
-    for (int i = 1; i <= count; ++i) {
-        const std::wstring text = std::to_wstring(i);
-        SendMessageW(IconList(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    {
+        RedrawPause pause(IconList());
+        SendMessageW(IconList(), LB_RESETCONTENT, 0, 0);
+        SendMessageW(IconList(), LB_INITSTORAGE, count, count * 4);
+        for (int i = 1; i <= count; ++i) {
+            const std::wstring text = std::to_wstring(i);
+            SendMessageW(IconList(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
     }
-    SendMessageW(IconList(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(IconList(), nullptr, TRUE);
     // A file without icons leaves the spin edit at 0 rather than with a range that runs backwards.
     SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, std::max(0, count - 1));
     const int selected = selectedIconIndex_ ? *selectedIconIndex_ : 0;
@@ -124,16 +119,14 @@ void TForm2::IconIndexChange() {
 
 void TForm2::OKClick() {
     if (selectedIconIndex_) *selectedIconIndex_ = IconIndexValue();
-    Close(IDOK);
+    EndModal(IDOK);
 }
 
-void TForm2::CancelClick() { Close(IDCANCEL); }
+void TForm2::CancelClick() { EndModal(IDCANCEL); }
 
 void TForm2::HelpExecute() {
     if (OnHelp) OnHelp(L"LinkIcon");
 }
-
-void TForm2::Close(int result) { modalResult_ = result; }
 
 int TForm2::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
 
@@ -234,25 +227,17 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
         SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-    case WM_ACTIVATE:
-        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, IconList());
-        return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
-    case DM_GETDEFID:
-        return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_HELP:
         HelpExecute();
         return TRUE;
     case WM_CLOSE:
         CancelClick();
         return 0;
-    case kShownMessage:
-        if (OnShown) OnShown();
-        return 0;
     }
-    return Default(message, wParam, lParam);
+    return ModalWindow::HandleMessage(message, wParam, lParam);
 }

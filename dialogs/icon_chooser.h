@@ -6,11 +6,11 @@
 
 #include "platform/controls.h"
 #include "platform/dpi.h"
-#include "platform/window.h"
+#include "platform/modal_window.h"
 
 // The icon chooser: every icon of a file in a grid of ten columns, picked by clicking a cell or
 // typing its index. Modal; the window is made on first use and hidden between uses.
-class TForm2 : public Window {
+class TForm2 : public ModalWindow {
 public:
     TForm2() = default;
 
@@ -27,8 +27,6 @@ public:
     void HelpExecute();
 
     std::function<void(const std::wstring& topic)> OnHelp;
-    // Runs once the dialog is on screen and its modal loop is running.
-    std::function<void()> OnShown;
 
     // State as the user sees it.
     HWND IconList() const { return iconList_.Handle(); }
@@ -41,15 +39,14 @@ public:
     int IconIndexMax() const;
     void SetIconIndexText(const std::wstring& text);  // as typed by the user
     std::wstring Caption() const;
-    bool Open() const { return selectedIconIndex_ != nullptr; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PreTranslateKey(const MSG& message) override;
 
 private:
     void FormCreate(HWND owner);
     void IconListDrawItem(const DRAWITEMSTRUCT& item);
-    void Close(int result);
 
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
@@ -59,10 +56,8 @@ private:
     Control iconIndexSpin_;
     Button ok_, cancel_;
     UINT dpi_ = 96;
-    HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
     int itemHeight_ = 49;
     std::wstring iconFile_;
     int* selectedIconIndex_ = nullptr;
-    int modalResult_ = 0;
 };

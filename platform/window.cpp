@@ -72,6 +72,17 @@ LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
         NextDialogControl(hwnd_, wParam, LOWORD(lParam) != 0);
         return 0;
     }
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(hwnd_, &ps);
+        Paint(dc);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    if (message == WM_PRINTCLIENT) {
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 

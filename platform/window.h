@@ -29,10 +29,12 @@ protected:
     void CreateDialogWindow(const wchar_t* className, const std::wstring& caption, int clientWidth, int clientHeight,
                             HWND owner, HBRUSH background);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Draws the client area for WM_PAINT and WM_PRINTCLIENT (through Default); nothing by default.
+    virtual void Paint(HDC) {}
     // Runs after the window's last message; a window that owns itself ends its object here.
     virtual void FinalMessage() {}
     // The system's handling, plus what a dialog manager gives every form: WM_NEXTDLGCTL, which
-    // the label accelerators of IsDialogMessage send.
+    // the label accelerators of IsDialogMessage send; WM_PAINT and WM_PRINTCLIENT go to Paint.
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

@@ -6,7 +6,7 @@
 
 #include "app/resource_ids.h"
 #include "controls/win_xp.h"
-#include "dialogs/modal_loop.h"
+#include "platform/modal_window.h"
 #include "platform/message_box.h"
 #include "update/update_file.h"
 #include "update/zip_message_box.h"

@@ -1,4 +1,8 @@
-#include "dialogs/modal_loop.h"
+#include "platform/modal_window.h"
+
+namespace {
+constexpr UINT kShownMessage = WM_APP + 1;
+}  // namespace
 
 int RunModal(HWND dialog, HWND owner, int& result, const std::function<bool(const MSG&)>& keyHook) {
     const bool disableOwner = owner && IsWindowEnabled(owner);
@@ -47,4 +51,39 @@ void SetClientSize(HWND window, int width, int height) {
         SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+int ModalWindow::RunModal(HWND owner, HWND firstFocus) {
+    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    CenterOnScreen(Handle());
+    firstFocus_ = lastFocus_ = firstFocus;
+    modalResult_ = 0;
+    open_ = true;
+    PostMessageW(Handle(), kShownMessage, 0, 0);
+    const int result = ::RunModal(Handle(), owner, modalResult_,
+                                  [this](const MSG& message) { return PreTranslateKey(message); });
+    open_ = false;
+    return result;
+}
+
+void ModalWindow::Shown() {
+    if (OnShown) OnShown();
+}
+
+LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, firstFocus_);
+        return 0;
+    case DM_GETDEFID:
+        return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
+    case DM_SETDEFID:
+        defaultId_ = static_cast<int>(wParam);
+        return TRUE;
+    case kShownMessage:
+        // A message left from an earlier showing does not run the step of this one.
+        if (Open()) Shown();
+        return 0;
+    }
+    return Default(message, wParam, lParam);
 }
