@@ -3,11 +3,14 @@
 #include <shellapi.h>
 
 #include "app/startup.h"
+#include "app/wow64_handover.h"
 #include "platform/handles.h"
 #include "update/update_file.h"
 #include "platform/startup_trace.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    if (HandOverTo64BitProgram()) return 0;
+    TakeOverMachineSettings();
     NoteStartupPhase("process and libraries");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);

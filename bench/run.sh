@@ -3,7 +3,9 @@
 # Native benchmarks (bench/*_bench.cpp) are built in <build>/native-bench with ZW_SANITIZERS=OFF
 # and run directly; Windows benchmarks (bench/*_winbench.cpp) are built in <build>/win and run
 # under 32-bit Wine in a prefix of their own (<build>/win/bench-prefix), inside a virtual screen
-# when there is no display. <build> is build/ in the repository unless ZW_BUILD_DIR names another.
+# when there is no display. startup_winbench also runs as the x86_64 build (<build>/win64) against
+# zeigerwerk64.exe in a 64-bit prefix (<build>/win64/bench-prefix), its minimal window then 64-bit too.
+# <build> is build/ in the repository unless ZW_BUILD_DIR names another.
 # Arguments: names of benchmarks to run (default: all), e.g. bench/run.sh startup_winbench.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +38,15 @@ if [ ${#windows[@]} -gt 0 ]; then
   cmake --build "$build/win" -j"$jobs" --target zeigerwerk "${windows[@]}" >"$logs/win-build.log" 2>&1 ||
     { cat "$logs/win-build.log" >&2; exit 1; }
 fi
+windows64=()
+[[ " ${windows[*]} " == *" startup_winbench "* ]] && windows64=(startup_winbench)
+if [ ${#windows64[@]} -gt 0 ]; then
+  echo "== building the 64-bit start-up benchmark in $build/win64"
+  cmake -S "$top" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build/win64" -j"$jobs" --target zeigerwerk "${windows64[@]}" >"$logs/win64-build.log" 2>&1 ||
+    { cat "$logs/win64-build.log" >&2; exit 1; }
+fi
 
 failed=()
 run() {  # name, command...
@@ -60,11 +71,24 @@ if [ ${#windows[@]} -gt 0 ]; then
   for name in "${windows[@]}"; do
     run "$name" "$top/scripts/wine-test.sh" "$build/win/$name.exe"
   done
+  wineserver -k 2>/dev/null || true
+fi
+if [ ${#windows64[@]} -gt 0 ]; then
+  export WINEPREFIX=$build/win64/bench-prefix ZW_WINEARCH=win64
+  source "$top/scripts/wine_env.sh"
+  source "$top/scripts/virtual_screen.sh"
+  cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
+  trap cleanup EXIT
+  start_virtual_screen
+  "$top/scripts/wine-test.sh" --init
+  for name in "${windows64[@]}"; do
+    run "${name}64" "$top/scripts/wine-test.sh" "$build/win64/$name.exe"
+  done
 fi
 
 echo
 echo "== ratios"
-for name in "${native[@]}" "${windows[@]}"; do
+for name in "${native[@]}" "${windows[@]}" "${windows64[@]/%/64}"; do
   [ -f "$logs/$name.log" ] || continue
   grep -i 'ratio' "$logs/$name.log" | sed "s/^/$name: /" || echo "$name: no ratio printed"
 done

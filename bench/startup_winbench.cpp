@@ -2,7 +2,8 @@
 // minimal program that shows one window, both started the same way in the same run; several
 // rounds, medians and their ratio.
 // Run under Wine: startup_winbench.exe [path of zeigerwerk.exe] [rounds]
-// (default: zeigerwerk.exe in the folder of this exe). The program registers its shell verbs and
+// (default: zeigerwerk.exe in the folder of this exe, zeigerwerk64.exe for the x86_64 build, whose
+// minimal window is then 64-bit too). The program registers its shell verbs and
 // writes its settings on every start: run it in a prefix of its own.
 // The minimal program is this exe started with --minimal-window.
 #include <windows.h>
@@ -108,8 +109,8 @@ std::wstring MakeMinimalProgram(const std::wstring& name, const std::vector<char
     IMAGE_DOS_HEADER dos{};
     DWORD done = 0;
     if (ReadFile(file, &dos, sizeof dos, &done, nullptr) && done == sizeof dos && dos.e_magic == IMAGE_DOS_SIGNATURE) {
-        const LONG subsystemAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                                 offsetof(IMAGE_OPTIONAL_HEADER32, Subsystem);
+        const LONG subsystemAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
+                                 offsetof(IMAGE_OPTIONAL_HEADER, Subsystem);
         const WORD gui = IMAGE_SUBSYSTEM_WINDOWS_GUI;
         patched = SetFilePointer(file, subsystemAt, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
                   WriteFile(file, &gui, sizeof gui, &done, nullptr) && done == sizeof gui;
@@ -127,14 +128,15 @@ std::wstring MakeMinimalProgram(const std::wstring& name, const std::vector<char
     return copy;
 }
 
-// The libraries the program imports, read from its import directory, as one argument string.
+// The libraries the program (built like this exe, 32- or 64-bit) imports, read from its import
+// directory, as one argument string.
 std::wstring ImportedLibraries(const std::wstring& program) {
     std::wstring names;
     HMODULE image = LoadLibraryExW(program.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     if (!image) return names;
     const BYTE* base = reinterpret_cast<const BYTE*>(image);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (directory.VirtualAddress) {
         for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
@@ -299,7 +301,12 @@ void PrintBreakdown(const std::vector<Trace>& traces, double ready) {
 int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && std::wcscmp(argv[1], L"--minimal-window") == 0) return RunMinimalWindow(argc - 2, argv + 2);
 
-    const std::wstring program = WindowsPath(argc > 1 ? argv[1] : FolderOf(ThisExe()) + L"zeigerwerk.exe");
+#ifdef _WIN64
+    const wchar_t* const programName = L"zeigerwerk64.exe";
+#else
+    const wchar_t* const programName = L"zeigerwerk.exe";
+#endif
+    const std::wstring program = WindowsPath(argc > 1 ? argv[1] : FolderOf(ThisExe()) + programName);
     const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 9;
     if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "program not found: %ls\n", program.c_str());

@@ -24,7 +24,7 @@ namespace {
 template <typename Visit>
 void SearchFolder(const std::wstring& folder, Visit visit) {
     WIN32_FIND_DATAW find;
-    FindHandle search(NullIfInvalid(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &find,
+    FindHandle search(NullIfInvalid(FindFirstFileExW((FileSystemPath(folder) + L"*").c_str(), FindExInfoBasic, &find,
                                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)));
     if (!search) return;
     do {

@@ -29,7 +29,7 @@ ComPtr<IShellLinkW> LoadLink(const std::wstring& linkFile) {
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
     ComPtr<IPersistFile> file;
     ThrowIfFailed(link.As(&file));
-    ThrowIfFailed(file->Load(linkFile.c_str(), STGM_READ));
+    ThrowIfFailed(file->Load(FileSystemPath(linkFile).c_str(), STGM_READ));
     return link;
 }
 
@@ -84,7 +84,7 @@ bool SameIcon(const LinkData& old, const LinkData& now) {
 void SaveLink(IShellLinkW* link, const std::wstring& linkFile) {
     ComPtr<IPersistFile> file;
     ThrowIfFailed(link->QueryInterface(IID_PPV_ARGS(&file)));
-    ThrowIfFailed(file->Save(linkFile.c_str(), TRUE));
+    ThrowIfFailed(file->Save(FileSystemPath(linkFile).c_str(), TRUE));
 }
 
 // What an edited link must read back as: the wizard's fields, the link's own working folder and
@@ -103,6 +103,14 @@ bool SameFields(const LinkData& a, const LinkData& b) {
     return a.targetPath == b.targetPath && a.arguments == b.arguments && a.description == b.description &&
            a.workingFolder == b.workingFolder && a.iconFile == b.iconFile &&
            (a.iconFile.empty() || a.iconIndex == b.iconIndex);
+}
+
+// The paths a link keeps name the system folder as every program on the machine knows it.
+LinkData Stored(LinkData data) {
+    data.targetPath = StoredPath(data.targetPath);
+    data.workingFolder = StoredPath(data.workingFolder);
+    data.iconFile = StoredPath(data.iconFile);
+    return data;
 }
 
 void CheckLinkPath(const std::wstring& linkFile) {
@@ -125,8 +133,9 @@ std::wstring LinkTargetPath(const std::wstring& linkFile) {
     }
 }
 
-void WriteLink(const std::wstring& linkFile, const LinkData& data) {
+void WriteLink(const std::wstring& linkFile, const LinkData& fields) {
     CheckLinkPath(linkFile);
+    const LinkData data = Stored(fields);
     ComPtr<IShellLinkW> link;
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
     ThrowIfFailed(link->SetPath(data.targetPath.c_str()));
@@ -144,8 +153,9 @@ StoredLink ReadStoredLink(const std::wstring& linkFile) {
     return stored;
 }
 
-void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& data) {
+void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& fields) {
     CheckLinkPath(linkFile);
+    const LinkData data = Stored(fields);
     ComPtr<IShellLinkW> link;
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
     {

@@ -7,10 +7,42 @@
 
 #include "platform/handles.h"
 #include "platform/path_text.h"
+#include "platform/system_folder_rules.h"
+
+namespace {
+const std::wstring& WindowsFolder() {
+    static const std::wstring folder = [] {
+        wchar_t buffer[MAX_PATH + 1] = {};
+        const UINT length = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? WithoutTrailingBackslash(buffer) : std::wstring();
+    }();
+    return folder;
+}
+}  // namespace
+
+bool RunsUnderWow64() {
+#ifdef _WIN64
+    return false;
+#else
+    static const bool wow64 = [] {
+        BOOL answer = FALSE;
+        return IsWow64Process(GetCurrentProcess(), &answer) && answer;
+    }();
+    return wow64;
+#endif
+}
+
+std::wstring FileSystemPath(const std::wstring& path) {
+    return RunsUnderWow64() ? NativeSystemPath(path, WindowsFolder()) : path;
+}
+
+std::wstring StoredPath(const std::wstring& path) {
+    return RunsUnderWow64() ? StoredSystemPath(path, WindowsFolder()) : path;
+}
 
 DWORD AttributesOf(const std::wstring& path) {
     QuietErrorMode quiet;
-    return GetFileAttributesW(path.c_str());
+    return GetFileAttributesW(FileSystemPath(path).c_str());
 }
 
 bool FileExists(const std::wstring& path) {
@@ -28,7 +60,7 @@ bool DirectoryExists(const std::wstring& path) {
 bool PathExists(const std::wstring& path) { return !path.empty() && AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
 void SetAttributes(const std::wstring& path, DWORD attributes) {
-    if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError();
+    if (!SetFileAttributesW(FileSystemPath(path).c_str(), attributes)) ThrowLastError();
 }
 
 DWORD FileCreationError(const std::wstring& folder) {
@@ -57,7 +89,7 @@ std::wstring ModulePath() {
 std::wstring ProgramFolder() { return FolderPart(ModulePath()); }
 
 std::string ReadWholeFile(const std::wstring& path) {
-    FileHandle file(NullIfInvalid(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(NullIfInvalid(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file) ThrowLastError();
     std::string bytes;
@@ -71,6 +103,8 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 std::wstring SpecialFolderPath(int folderId) {
+    // The shell answers the 32-bit program on 64-bit Windows with SysWOW64 here.
+    if (folderId == CSIDL_SYSTEM && RunsUnderWow64() && !WindowsFolder().empty()) return WindowsFolder() + L"\\System32";
     LPITEMIDLIST items = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items)) || !items) return {};
     PidlHandle owned(items);

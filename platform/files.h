@@ -3,7 +3,8 @@
 
 #include <string>
 
-// File-system queries in the program's terms. None of them raises a system dialog.
+// File-system queries in the program's terms. None of them raises a system dialog. On 64-bit
+// Windows they see the real System32 in the 32-bit program too.
 bool FileExists(const std::wstring& path);       // an existing file, not a folder
 bool DirectoryExists(const std::wstring& path);  // an existing folder (a trailing backslash is fine)
 bool PathExists(const std::wstring& path);       // file or folder
@@ -20,6 +21,16 @@ std::string ReadWholeFile(const std::wstring& path);
 // The file-system path of a special shell folder (CSIDL); no trailing backslash except for a
 // drive root; empty when the shell cannot resolve it.
 std::wstring SpecialFolderPath(int folderId);
+
+// True for the 32-bit program on 64-bit Windows, where the file system shows it the 32-bit system
+// folder under the name System32.
+bool RunsUnderWow64();
+// The path a file-system call must use to reach path as 64-bit programs see it (System32 through
+// its alias Sysnative in the 32-bit program on 64-bit Windows); unchanged everywhere else.
+std::wstring FileSystemPath(const std::wstring& path);
+// The form of path to show and to store: the real system folder is named System32, never by the
+// alias that only a 32-bit program understands.
+std::wstring StoredPath(const std::wstring& path);
 
 std::wstring ModulePath();     // the running program's full path
 std::wstring ProgramFolder();  // its folder, with a trailing backslash

@@ -6,7 +6,8 @@
 
 #include "platform/handles.h"
 
-// A registry key opened or created below a root; string and integer values.
+// A registry key opened or created below a root; string and integer values. On 64-bit Windows
+// both programs use the 64-bit view, the one that 64-bit tools and the shell read and write.
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -24,6 +25,12 @@ public:
     std::optional<std::wstring> GetString(const std::wstring& name) const;
     std::optional<DWORD> GetInteger(const std::wstring& name) const;
     bool HasValue(const std::wstring& name) const;
+
+    // On 64-bit Windows: copies the values that only the 32-bit view of HKEY_LOCAL_MACHINE\path holds
+    // (written there by an earlier 32-bit program or a 32-bit tool) into the 64-bit view, which
+    // keeps its own where both hold one, then removes the 32-bit copy. Nothing happens without the
+    // right to write there. Never throws.
+    static void TakeOverMachineValues(const std::wstring& path);
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}

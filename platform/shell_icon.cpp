@@ -2,14 +2,17 @@
 
 #include <shellapi.h>
 
+#include "platform/files.h"
+
 HICON FileIconAtSize(const std::wstring& file, int index, int size) {
     HICON icon = nullptr;
-    const UINT count = PrivateExtractIconsW(file.c_str(), index, size, size, &icon, nullptr, 1, 0);
+    const UINT count = PrivateExtractIconsW(FileSystemPath(file).c_str(), index, size, size, &icon, nullptr, 1, 0);
     if (count == 0 || count == 0xFFFFFFFF) return nullptr;
     return icon;
 }
 
-HICON ShellIconAtSize(const std::wstring& path, UINT flags, int size) {
+HICON ShellIconAtSize(const std::wstring& shownPath, UINT flags, int size) {
+    const std::wstring path = FileSystemPath(shownPath);
     const bool small = size <= GetSystemMetrics(SM_CXSMICON);
     const UINT sizeFlag = small ? SHGFI_SMALLICON : SHGFI_LARGEICON;
     SHFILEINFOW info{};

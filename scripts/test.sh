@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, builds both builds and runs every test: native, then under Wine.
+# Sets everything up, builds all three builds and runs every test: native, then under 32-bit Wine,
+# then the 64-bit program's tests and both programs together in a 64-bit prefix.
 set -euo pipefail
 # Wine names files in the Unix locale's charset: umlauts and CJK need a UTF-8 one.
 export LC_ALL=C.UTF-8
@@ -15,4 +16,5 @@ start_virtual_screen
 status=0
 ctest --test-dir "$top/build/native" --output-on-failure -j"$(nproc)" || status=1
 ctest --test-dir "$top/build/win" --output-on-failure -j"$(nproc)" || status=1
+ctest --test-dir "$top/build/win64" --output-on-failure -j"$(nproc)" || status=1
 exit $status

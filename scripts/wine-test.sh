@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one Windows test program under 32-bit Wine in the build folder's own prefix.
+# Runs one Windows test program under Wine in the build folder's own prefix (32-bit, or 64-bit with
+# ZW_WINEARCH=win64).
 # "--init" creates the prefix. Without a display the program runs inside a virtual screen.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

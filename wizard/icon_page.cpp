@@ -140,14 +140,14 @@ void TForm1::ClearPreview() { SetPreview(nullptr, nullptr); }
 void TForm1::PreviewFromIconFile(int index) {
     HICON large = nullptr, small = nullptr;
     const std::wstring file = IconFile.Text();
-    if (FileExists(file)) ExtractIconExW(file.c_str(), index, &large, &small, 1);
+    if (FileExists(file)) ExtractIconExW(FileSystemPath(file).c_str(), index, &large, &small, 1);
     SetPreview(large, small);
 }
 
 void TForm1::PreviewStandard(const std::wstring& path) {
     SHFILEINFOW large{}, small{};
-    SHGetFileInfoW(path.c_str(), 0, &large, sizeof large, SHGFI_ICON | SHGFI_LARGEICON);
-    SHGetFileInfoW(path.c_str(), 0, &small, sizeof small, SHGFI_ICON | SHGFI_SMALLICON);
+    SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &large, sizeof large, SHGFI_ICON | SHGFI_LARGEICON);
+    SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &small, sizeof small, SHGFI_ICON | SHGFI_SMALLICON);
     SetPreview(large.hIcon, small.hIcon);
 }
 
