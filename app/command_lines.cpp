@@ -1,7 +1,9 @@
 #include "app/command_lines.h"
 
+#include "links/link_rules.h"
+
 namespace {
-constexpr const wchar_t* kFolderLinkVerbs = L"CLSID\\{0AFACED1-E828-11D1-9187-B532F1E9575D}\\shell\\Edit";
+std::wstring FolderLinkVerbs() { return std::wstring(L"CLSID\\") + kFolderLinkClassId + L"\\shell\\Edit"; }
 
 std::wstring Quoted(const std::wstring& program, const wchar_t* suffix) { return L"\"" + program + suffix; }
 }  // namespace
@@ -14,7 +16,7 @@ std::wstring UninstallCommand(const std::wstring& program) { return Quoted(progr
 
 std::vector<VerbKey> VerbKeys(const std::wstring& program) {
     const std::wstring open = OpenCommand(program), folder = FolderCommand(program), edit = EditCommand(program);
-    const std::wstring folderLinks = kFolderLinkVerbs;
+    const std::wstring folderLinks = FolderLinkVerbs();
     return {
         {L"*\\shell\\Link", L"Verknüpfung mit dieser Datei erstellen"},
         {L"*\\shell\\Link\\command", open},
@@ -36,5 +38,5 @@ std::vector<VerbKey> VerbKeys(const std::wstring& program) {
 std::vector<std::wstring> VerbKeysToRemove() {
     return {L"*\\shell\\Link",       L"Directory\\shell\\Link", L"Directory\\shell\\LinkHere",
             L"Drive\\shell\\Link",   L"Drive\\shell\\LinkHere", L"lnkfile\\shell\\Edit",
-            kFolderLinkVerbs};
+            FolderLinkVerbs()};
 }

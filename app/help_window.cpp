@@ -222,22 +222,17 @@ private:
         SendMessageW(text_.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         std::wstring content(static_cast<size_t>(GetWindowTextLengthW(text_.Handle())) + 1, L'\0');
         content.resize(static_cast<size_t>(GetWindowTextW(text_.Handle(), content.data(), static_cast<int>(content.size()))));
-        SendMessageW(text_.Handle(), WM_SETREDRAW, FALSE, 0);
+        const RedrawPause pause(text_.Handle());
         SetWindowTextW(text_.Handle(), content.c_str());
         SendMessageW(text_.Handle(), EM_SETSEL, start, end);
         SendMessageW(text_.Handle(), EM_LINESCROLL, 0, top - SendMessageW(text_.Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
-        SendMessageW(text_.Handle(), WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(text_.Handle(), nullptr, TRUE);
     }
 
     int TextHeight(HFONT font) const {
-        const HDC dc = GetDC(Handle());
+        const WindowDc dc(Handle());
+        SelectedObject selected(dc.Get(), font);
         TEXTMETRICW metrics{};
-        {
-            SelectedObject selected(dc, font);
-            GetTextMetricsW(dc, &metrics);
-        }
-        ReleaseDC(Handle(), dc);
+        GetTextMetricsW(dc.Get(), &metrics);
         return metrics.tmHeight;
     }
 

@@ -28,41 +28,14 @@
 
 void PrepareWizard(TForm1& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
-    form.BuildPages();
-    if (!mode.target.empty()) {
-        form.ExistingFile.SetText(mode.target);
-        form.ExistingFileChange();
-    }
-    if (!mode.folder.empty()) {
-        form.WizardStage = TForm1::Stage::FolderChosen;
-        form.Dir->SelectDirectory(mode.folder);
-    }
-    if (mode.editedLink.empty()) return;
-
-    const std::wstring& path = mode.editedLink;
     // A link that cannot be read is reported by the caller's error boundary before anything changes.
-    const LinkData link = ReadLink(EditedLinkFile(path));
-    form.EditedLinkPath = path;
-    form.DelCurLink.SetVisible(true);
-    form.ExistingFile.SetText(EditedTargetCommandLine(link.targetPath, link.arguments));
-    form.ExistingFileChange();
-    form.WizardStage = TForm1::Stage::IconPagePrepared;
-    form.LinkFile.SetText(path);
-    form.LinkFileChange();
-    form.Description.SetText(link.description);
-    form.IconFile.SetText(link.iconFile);
-    form.IconFileChange();
-    form.SelectedIconIndex = link.iconIndex;
-    if (link.iconFile.empty()) {
-        form.WizardStage = TForm1::Stage::LocationAccepted;
-    } else {
-        form.Standard.SetChecked(false);
-        form.IFile.SetChecked(true);
-        form.StandardClick(&form.IFile);
-    }
+    std::optional<LinkData> link;
+    if (!mode.editedLink.empty()) link = ReadLink(EditedLinkFile(mode.editedLink));
+    form.StartWith(mode.target, mode.folder);
+    if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
-int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
+int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
     const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
     const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
@@ -71,7 +44,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     NoteStartupPhase("registration");
 
     if (mode.kind == StartMode::NewLinkHere) {
-        ShellOpen(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder));
+        shell.Open(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder), {}, SW_SHOWNORMAL);
         return 0;
     }
 
@@ -98,10 +71,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand) {
     });
     TForm2 chooser;
     form.IconChooser = &chooser;
-    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), form.HelpFile, topic); };
-    chooser.OnHelp = [&form, &chooser](const std::wstring& topic) {
-        ShowHelpTopic(chooser.Handle(), form.HelpFile, topic);
-    };
+    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), ProgramHelpFile(), topic); };
+    chooser.OnHelp = [&chooser](const std::wstring& topic) { ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic); };
     NoteStartupPhase("command line and chooser");
     form.Show(showCommand);
     NoteStartupPhase("first paint");

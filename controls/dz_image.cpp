@@ -1,8 +1,7 @@
 #include "controls/dz_image.h"
 
-#include <commctrl.h>
-
 #include "platform/controls.h"
+#include "platform/icon_size.h"
 
 TDZImage::TDZImage(HWND parent, int x, int y, int width, int height) {
     CreateWindowObject(L"ZeigerwerkImage", 0, ChildStyle(), L"", x, y, width, height, parent, nullptr,
@@ -45,31 +44,6 @@ void TDZImage::SetCenter(bool center) {
 
 void TDZImage::SetBounds(int x, int y, int width, int height) { MoveWindow(Handle(), x, y, width, height, TRUE); }
 
-void TDZImage::SetHint(const std::wstring& hint) {
-    hint_ = hint;
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-        if (!tooltip_) return;  // a missing hint is no reason to fail the page
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(Handle());
-        tool.lpszText = const_cast<wchar_t*>(hint_.c_str());
-        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-    } else {
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(Handle());
-        tool.lpszText = const_cast<wchar_t*>(hint_.c_str());
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
 HBRUSH ParentBackground(HWND child, HDC dc) {
     HWND parent = GetParent(child);
     auto brush = reinterpret_cast<HBRUSH>(
@@ -91,21 +65,8 @@ void TDZImage::Paint(HDC dc) {
     GetClientRect(Handle(), &client);
     FillRect(dc, &client, ParentBackground(Handle(), dc));
     if (icon_) {
-        int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
-        ICONINFO info{};
-        if (GetIconInfo(icon_.Get(), &info)) {
-            BITMAP bm{};
-            if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
-                width = bm.bmWidth;
-                height = bm.bmHeight;
-            } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
-                width = bm.bmWidth;
-                height = bm.bmHeight / 2;
-            }
-            if (info.hbmColor) DeleteObject(info.hbmColor);
-            if (info.hbmMask) DeleteObject(info.hbmMask);
-        }
-        const RECT r = PictureRect(width, height);
+        const SIZE size = IconSize(icon_.Get());
+        const RECT r = PictureRect(size.cx, size.cy);
         DrawIconEx(dc, r.left, r.top, icon_.Get(), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
     } else if (bitmap_) {
         BITMAP bm{};
@@ -136,26 +97,14 @@ LRESULT TDZImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        pressed_ = true;
-        SetCapture(Handle());
+        click_.Press(Handle());
         return 0;
-    case WM_LBUTTONUP: {
-        const bool wasPressed = pressed_;
-        pressed_ = false;
-        if (GetCapture() == Handle()) ReleaseCapture();
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (wasPressed && PtInRect(&client, at) && OnClick) OnClick();
+    case WM_LBUTTONUP:
+        if (click_.Release(Handle(), message, lParam) && OnClick) OnClick();
         return 0;
-    }
     case WM_CAPTURECHANGED:
-        pressed_ = false;
+        click_.Cancel();
         return 0;
-    case WM_DESTROY:
-        if (tooltip_) DestroyWindow(tooltip_);
-        tooltip_ = nullptr;
-        break;
     }
     return Default(message, wParam, lParam);
 }

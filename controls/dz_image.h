@@ -28,7 +28,6 @@ public:
     void SetCenter(bool center);
     bool HandCursor() const { return handCursor_; }
     void SetHandCursor(bool hand) { handCursor_ = hand; }
-    void SetHint(const std::wstring& hint);
     void SetBounds(int x, int y, int width, int height);
 
     bool MouseInside() const { return hover_.Inside(); }
@@ -50,9 +49,7 @@ private:
     bool center_ = false;
     bool handCursor_ = false;
     MouseHover hover_;
-    bool pressed_ = false;
-    HWND tooltip_ = nullptr;
-    std::wstring hint_;
+    ClickTracker click_;
 };
 
 // The brush the parent paints its children's background with (its WM_CTLCOLORSTATIC answer).

@@ -101,21 +101,18 @@ LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        pressed_ = message == WM_LBUTTONDOWN;
-        if (pressed_) SetCapture(Handle());
+        if (message == WM_LBUTTONDOWN)
+            click_.Press(Handle());
+        else
+            click_.Cancel();
         if (OnMouseDown) OnMouseDown();
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-        const bool click = message == WM_LBUTTONUP && pressed_;
-        pressed_ = false;
-        if (GetCapture() == Handle()) ReleaseCapture();
+        const bool click = click_.Release(Handle(), message, lParam);
         if (OnMouseUp) OnMouseUp();
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (click && PtInRect(&client, at) && OnClick) OnClick();
+        if (click && OnClick) OnClick();
         return 0;
     }
     }

@@ -40,6 +40,6 @@ private:
     COLORREF color_ = RGB(0, 0, 255);
     bool underlined_ = false;
     MouseHover hover_;
-    bool pressed_ = false;
+    ClickTracker click_;
     HFONT font_ = nullptr;
 };

@@ -63,12 +63,9 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps) {
 
 // ---- TInfo
 
-TInfo::TInfo(HINSTANCE resources, std::wstring programFile)
-    : resources_(resources ? resources : GetModuleHandleW(nullptr)), programFile_(std::move(programFile)) {
+TInfo::TInfo(HINSTANCE resources, std::wstring programFile, ShellOpener& shell)
+    : resources_(resources ? resources : GetModuleHandleW(nullptr)), shell_(shell), programFile_(std::move(programFile)) {
     if (programFile_.empty()) programFile_ = ModulePath();
-    OpenAddress = [](HWND owner, const std::wstring& file) {
-        ShellExecuteW(owner, L"open", file.c_str(), L"", L"", SW_SHOWNORMAL);
-    };
     FormCreate();
 }
 
@@ -157,11 +154,11 @@ void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring&
 void TInfo::OKClick() { EndModal(IDOK); }
 
 void TInfo::EMailLblClick() {
-    if (OpenAddress) OpenAddress(Handle(), std::wstring(L"mailto:") + kMakerEMail);
+    shell_.Open(Handle(), std::wstring(L"mailto:") + kMakerEMail, {}, {}, SW_SHOWNORMAL);
 }
 
 void TInfo::URLLblClick() {
-    if (OpenAddress) OpenAddress(Handle(), std::wstring(L"http://") + kMakerWebSite);
+    shell_.Open(Handle(), std::wstring(L"http://") + kMakerWebSite, {}, {}, SW_SHOWNORMAL);
 }
 
 void TInfo::HyperLinkMouseEnter(LinkLabel& label) { label.SetUnderlined(true); }

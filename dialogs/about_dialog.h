@@ -11,6 +11,7 @@
 #include "platform/handles.h"
 #include "platform/message_font.h"
 #include "platform/modal_window.h"
+#include "platform/shell_open.h"
 
 // The maker's values shown and opened by the About dialog.
 inline constexpr const wchar_t* kMakerCredit = L"Ein Programm des Zeigerwerk-Projekts";
@@ -29,8 +30,9 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps);
 class TInfo : public ModalWindow {
 public:
     // programFile is the program whose version the dialog shows, resources the module holding
-    // the logo; both default to the running program.
-    explicit TInfo(HINSTANCE resources = nullptr, std::wstring programFile = {});
+    // the logo; both default to the running program. shell opens the mail and web addresses.
+    explicit TInfo(HINSTANCE resources = nullptr, std::wstring programFile = {},
+                   ShellOpener& shell = SystemShellOpener());
     ~TInfo() override;
 
     // Shows the dialog modally with the caption "Info über " + title. The icon stays the caller's.
@@ -45,8 +47,6 @@ public:
     void HyperLinkMouseUp(LinkLabel& label);
     void OKClick();
 
-    // Opens a mail or web address; tests record instead.
-    std::function<void(HWND owner, const std::wstring& file)> OpenAddress;
 
     // What the banner shows, line by line.
     std::wstring TitleLine() const { return title_; }
@@ -74,6 +74,7 @@ private:
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
     HINSTANCE resources_;
+    ShellOpener& shell_;
     std::wstring programFile_;
     std::wstring title_, years_;
     HICON icon_ = nullptr;

@@ -4,11 +4,11 @@
 #include <functional>
 #include <string>
 
+#include "links/link_rules.h"
 #include "links/link_store.h"
 
 // A folder link: a read-only folder holding a hidden Desktop.ini that names the shell's
 // folder-link handler and a hidden target.lnk with the link's fields.
-inline constexpr const wchar_t* kFolderLinkClassId = L"{0AFACED1-E828-11D1-9187-B532F1E9575D}";
 
 // Makes the folder link at folder (ending with a backslash), which must not exist yet or be an
 // empty folder. Throws PlatformError with the system's reason; the caller removes what was made.

@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+// The class a folder link's Desktop.ini names: the shell then treats the folder as a link.
+inline constexpr const wchar_t* kFolderLinkClassId = L"{0AFACED1-E828-11D1-9187-B532F1E9575D}";
+
 // The longest link file path the link store saves (the shell's 260-character buffer with its NUL).
 inline constexpr size_t kMaxLinkPathLength = 259;
 

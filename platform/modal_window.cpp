@@ -56,7 +56,7 @@ void SetClientSize(HWND window, int width, int height) {
 int ModalWindow::RunModal(HWND owner, HWND firstFocus) {
     SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     CenterOnScreen(Handle());
-    firstFocus_ = lastFocus_ = firstFocus;
+    SetFirstFocus(firstFocus);
     modalResult_ = 0;
     open_ = true;
     PostMessageW(Handle(), kShownMessage, 0, 0);
@@ -71,19 +71,10 @@ void ModalWindow::Shown() {
 }
 
 LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ACTIVATE:
-        RestoreFocusOnActivate(Handle(), wParam, lastFocus_, firstFocus_);
-        return 0;
-    case DM_GETDEFID:
-        return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
-    case DM_SETDEFID:
-        defaultId_ = static_cast<int>(wParam);
-        return TRUE;
-    case kShownMessage:
+    if (message == kShownMessage) {
         // A message left from an earlier showing does not run the step of this one.
         if (Open()) Shown();
         return 0;
     }
-    return Default(message, wParam, lParam);
+    return DialogWindow::HandleMessage(message, wParam, lParam);
 }

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/window.h"
+#include "platform/dialog_window.h"
 
 // Shows a dialog window modally over its owner until *result is no longer 0: the owner is
 // disabled meanwhile, Tab, Enter, Esc and access keys work as in a dialog, and a WM_QUIT that
@@ -17,10 +17,9 @@ void CenterOnScreen(HWND window);
 // Gives a window exactly this client size, whatever frame the system draws around it.
 void SetClientSize(HWND window, int width, int height);
 
-// A dialog-like window shown modally over an owner: the modal loop, the modal result, the
-// default push button that Enter presses, the focus kept across activation, and a "shown" step
-// that runs once the window is on screen and its loop is running.
-class ModalWindow : public Window {
+// A dialog window shown modally over an owner: the modal loop, the modal result, and a "shown"
+// step that runs once the window is on screen and its loop is running.
+class ModalWindow : public DialogWindow {
 public:
     // Runs once the dialog is on screen and its modal loop is running (tests drive it from here).
     std::function<void()> OnShown;
@@ -36,10 +35,6 @@ protected:
     // Ends the modal loop with result (not 0).
     void EndModal(int result) { modalResult_ = result; }
 
-    // The push button Enter presses (DM_GETDEFID / DM_SETDEFID).
-    void SetDefaultId(int id) { defaultId_ = id; }
-    int DefaultId() const { return defaultId_; }
-
     // Sees each key message of the window and its children before the dialog keys; true when
     // it has handled the message.
     virtual bool PreTranslateKey(const MSG&) { return false; }
@@ -51,8 +46,5 @@ protected:
 
 private:
     int modalResult_ = 0;
-    int defaultId_ = IDOK;
     bool open_ = false;
-    HWND lastFocus_ = nullptr;
-    HWND firstFocus_ = nullptr;
 };

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 
 // Tells a control when the mouse pointer comes onto it and when it leaves (TrackMouseEvent).
 class MouseHover {
@@ -29,4 +30,28 @@ public:
 
 private:
     bool inside_ = false;
+};
+
+// A click as a push button counts it: the button pressed on the window (which captures the mouse
+// meanwhile) and released over it again.
+class ClickTracker {
+public:
+    void Press(HWND window) {
+        pressed_ = true;
+        SetCapture(window);
+    }
+    // A mouse button went up at lParam's client point: true when that completes a click.
+    bool Release(HWND window, UINT message, LPARAM lParam) {
+        const bool wasPressed = std::exchange(pressed_, false);
+        if (GetCapture() == window) ReleaseCapture();
+        RECT client{};
+        GetClientRect(window, &client);
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        return message == WM_LBUTTONUP && wasPressed && PtInRect(&client, at);
+    }
+    // The capture went elsewhere: the press no longer counts.
+    void Cancel() { pressed_ = false; }
+
+private:
+    bool pressed_ = false;
 };

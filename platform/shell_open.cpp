@@ -2,6 +2,22 @@
 
 #include <shellapi.h>
 
+namespace {
+class SystemOpener final : public ShellOpener {
+public:
+    void Open(HWND owner, const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
+              int showCommand) override {
+        ShellExecuteW(owner, L"open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                      folder.empty() ? nullptr : folder.c_str(), showCommand);
+    }
+};
+}  // namespace
+
+ShellOpener& SystemShellOpener() {
+    static SystemOpener opener;
+    return opener;
+}
+
 std::function<void(const std::wstring& file, const std::wstring& parameters)> ShellOpenScript;
 int ShellOpenLastShowCommand = SW_SHOWNORMAL;
 
@@ -12,6 +28,5 @@ void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& paramet
         ShellOpenScript(file, parameters);
         return;
     }
-    ShellExecuteW(owner, L"open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                  folder.empty() ? nullptr : folder.c_str(), showCommand);
+    SystemShellOpener().Open(owner, file, parameters, folder, showCommand);
 }

@@ -175,6 +175,15 @@ LRESULT CALLBACK ControlHook::Procedure(HWND hwnd, UINT message, WPARAM wParam, 
     return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+namespace {
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+}  // namespace
+
+void SetChildrenFont(HWND parent, HFONT font) { EnumChildWindows(parent, &SetChildFont, reinterpret_cast<LPARAM>(font)); }
+
 HFONT DialogFont() {
     // The wizard's layout is measured in MS Sans Serif 8 pt; "MS Shell Dlg" maps to it.
     static HFONT font = [] {

@@ -73,5 +73,8 @@ void RestoreFocusOnActivate(HWND form, WPARAM wParam, HWND& lastFocus, HWND defa
 // window holds controls; true when the message was handled that way.
 bool RouteDialogMessage(MSG& message);
 
+// Gives every child window of parent the font.
+void SetChildrenFont(HWND parent, HFONT font);
+
 // The GUI font of dialogs ("MS Shell Dlg", 8 pt), shared by all forms.
 HFONT DialogFont();

@@ -8,16 +8,21 @@
 #include "platform/handles.h"
 #include "platform/win_error.h"
 
-std::function<std::optional<std::wstring>(const OpenDialog&)> OpenDialog::Script;
-std::function<std::optional<std::wstring>()> BrowseForFolderScript;
+namespace {
+class SystemDialogs final : public FileDialogs {
+public:
+    bool Open(HWND owner, OpenDialog& dialog) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner) override;
+};
+}  // namespace
 
-bool OpenDialog::Execute(HWND owner) {
-    if (Script) {
-        const auto chosen = Script(*this);
-        if (chosen) FileName = *chosen;
-        return chosen.has_value();
-    }
-    std::wstring filter = Filter;
+FileDialogs& SystemFileDialogs() {
+    static SystemDialogs dialogs;
+    return dialogs;
+}
+
+bool SystemDialogs::Open(HWND owner, OpenDialog& dialog) {
+    std::wstring filter = dialog.Filter;
     for (auto& c : filter)
         if (c == L'|') c = L'\0';
     filter += L'\0';
@@ -27,11 +32,11 @@ bool OpenDialog::Execute(HWND owner) {
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = static_cast<DWORD>(FilterIndex);
+    ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex);
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
-    ofn.lpstrTitle = Title.c_str();
+    ofn.lpstrInitialDir = dialog.InitialDir.empty() ? nullptr : dialog.InitialDir.c_str();
+    ofn.lpstrTitle = dialog.Title.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
     // The common dialog library (and the printing libraries it pulls in) is loaded only when the
     // dialog is first opened, which keeps the wizard's start-up short.
@@ -43,13 +48,12 @@ bool OpenDialog::Execute(HWND owner) {
     }();
     if (!getOpenFileName) ThrowLastError();
     const bool chosen = getOpenFileName(&ofn) != FALSE;
-    FilterIndex = static_cast<int>(ofn.nFilterIndex);
-    if (chosen) FileName = file.data();
+    dialog.FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    if (chosen) dialog.FileName = file.data();
     return chosen;
 }
 
-std::optional<std::wstring> BrowseForFolder(HWND owner) {
-    if (BrowseForFolderScript) return BrowseForFolderScript();
+std::optional<std::wstring> SystemDialogs::BrowseForFolder(HWND owner) {
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = L"";

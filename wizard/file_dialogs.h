@@ -17,13 +17,18 @@ public:
     std::wstring InitialDir;
     std::wstring FileName;
 
-    // True when the user chose a file (then FileName holds it).
-    bool Execute(HWND owner);
-
-    // Test seam: while set, Execute asks this instead of showing the dialog.
-    static std::function<std::optional<std::wstring>(const OpenDialog&)> Script;
 };
 
-// The shell's folder browser rooted at the desktop, file-system folders only.
-std::optional<std::wstring> BrowseForFolder(HWND owner);
-extern std::function<std::optional<std::wstring>()> BrowseForFolderScript;
+// The file dialogs the wizard opens; tests pass their own.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Shows the open dialog as dialog describes it; true when the user chose a file (then
+    // dialog.FileName holds it). The filter the user picked stays in dialog.FilterIndex.
+    virtual bool Open(HWND owner, OpenDialog& dialog) = 0;
+    // The shell's folder browser rooted at the desktop, file-system folders only.
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner) = 0;
+};
+
+// The system's dialogs.
+FileDialogs& SystemFileDialogs();

@@ -13,6 +13,7 @@
 #include "wizard/control_ids.h"
 #include "wizard/history_rules.h"
 #include "controls/icon_count.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
@@ -88,9 +89,9 @@ void TForm1::CreateIconPreview(int x, int y, int w) {
 
     AddToPage(IconFilePage, Label7.Handle(), AnchorLayout::TopLeftRight);
     // The preview is centred by FormResize rather than anchored.
-    pages_[IconFilePage].push_back(Icon->Handle());
-    pages_[IconFilePage].push_back(SmallIcon->Handle());
-    pages_[IconFilePage].push_back(IconLabel.Handle());
+    PageControls(IconFilePage).push_back(Icon->Handle());
+    PageControls(IconFilePage).push_back(SmallIcon->Handle());
+    PageControls(IconFilePage).push_back(IconLabel.Handle());
 }
 
 void TForm1::FormResize() {
@@ -112,14 +113,13 @@ void TForm1::FormResize() {
 
 // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
 void TForm1::PlaceIconLabel() {
-    const HDC dc = GetDC(IconLabel.Handle());
     RECT r{0, 0, S(124), S(56)};
     {
-        SelectedObject font(dc, Font());
+        const WindowDc dc(IconLabel.Handle());
+        SelectedObject font(dc.Get(), Font());
         const std::wstring text = IconLabel.Text();
-        DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
+        DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
     }
-    ReleaseDC(IconLabel.Handle(), dc);
     const RECT icon = ChildBounds(Icon->Handle());
     const int width = std::min<int>(S(124), r.right + S(2));
     SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
@@ -179,9 +179,12 @@ void TForm1::StandardClick(const Control* sender) {
             return;
         }
     }
-    // Only a folder is asked for with a trailing backslash; after a file name it names nothing.
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    PreviewStandard(DirectoryExists(target) ? WithTrailingBackslash(target) : target);
+    PreviewStandard(StandardIconPath());
+}
+
+// Only a folder is asked for with a trailing backslash; after a file name it names nothing.
+std::wstring TForm1::StandardIconPath() const {
+    return draft_.targetIsFolder ? WithTrailingBackslash(draft_.target) : draft_.target;
 }
 
 void TForm1::RefreshPreviewKeepingIndex() {
@@ -194,7 +197,7 @@ void TForm1::Button3Click() {
     ODialog.Filter = kIconFilter;
     const std::wstring folder = FolderPart(IconFile.Text());
     if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (ODialog.Execute(Handle())) {
+    if (system_.dialogs.Open(Handle(), ODialog)) {
         IconFile.SetText(ODialog.FileName);
         StandardClick(&IconFile);
     }
@@ -233,9 +236,9 @@ void TForm1::IconFileChange() {
 }
 
 void TForm1::IconClick() {
-    if (TargetTokens.empty()) return;
+    if (draft_.target.empty()) return;
     // The same argument string the link gets, so an argument holding a blank stays one argument.
-    ShellOpen(Handle(), TargetTokens[0], JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}));
+    system_.shell.Open(Handle(), draft_.target, draft_.arguments, {}, SW_SHOWNORMAL);
 }
 
 void TForm1::IconLabelMouseEnter() {
@@ -251,10 +254,10 @@ void TForm1::IconLabelMouseLeave() {
 }
 
 void TForm1::EnterIconPage() {
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    IconLabel.SetText(NamePart(LinkFile.Text()));
-    const std::wstring hint = !Description.Text().empty()
-                                  ? Description.Text()
+    const std::wstring& target = draft_.target;
+    IconLabel.SetText(NamePart(draft_.location));
+    const std::wstring hint = !draft_.description.empty()
+                                  ? draft_.description
                                   : L"Ort: " + WithoutTrailingBackslash(FolderPart(target));
     hints_.Set(IconLabel.Handle(), hint);
     hints_.Set(Icon->Handle(), hint);
@@ -272,12 +275,11 @@ void TForm1::EnterIconPage() {
             }
             IconFile.SetText(target);
             StandardClick(&IconFile);
-            const bool folder = DirectoryExists(target);
-            PreviewStandard(folder ? WithTrailingBackslash(target) : target);
+            PreviewStandard(StandardIconPath());
         }
         WizardStage = Stage::IconPagePrepared;
     }
-    if (!DirectoryExists(target)) Next.SetText(L"Fertig stellen");
+    if (!draft_.targetIsFolder) Next.SetText(L"Fertig stellen");
 }
 
 bool TForm1::LeaveIconPage() {
@@ -293,12 +295,14 @@ bool TForm1::LeaveIconPage() {
         UpdateHistory(IconFile, [&](HistoryList& list) { RememberText(list, file); });
         RefreshPreviewKeepingIndex();
     }
+    draft_.iconFile = Standard.Checked() ? std::wstring() : file;
+    draft_.iconIndex = SelectedIconIndex;
     return true;
 }
 
 void TForm1::DropOnIconPage(const std::wstring& path) {
     std::wstring candidate;
-    if (UpperCase(ExtensionOf(path)) == L".LNK") {
+    if (HasLinkExtension(path)) {
         const LinkData link = ReadLink(path);
         candidate = !link.iconFile.empty() ? link.iconFile : link.targetPath;
         if (!candidate.empty()) SelectedIconIndex = link.iconIndex;

@@ -55,19 +55,15 @@ private:
 };
 }  // namespace
 
-void TForm1::CreateTheLink() {
-    const std::wstring target = TargetTokens.empty() ? std::wstring() : TargetTokens[0];
-    const std::wstring arguments =
-        TargetTokens.size() > 1 ? JoinArguments({TargetTokens.begin() + 1, TargetTokens.end()}) : std::wstring();
-    const LinkData link = NewLinkData(target, arguments, Description.Text(),
-                                      Standard.Checked() ? std::wstring() : IconFile.Text(), SelectedIconIndex);
+bool TForm1::CreateTheLink(const LinkDraft& draft) {
+    const LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
 
     // An edited link is written starting from the old one, so that what the wizard does not show
     // (hot key, show command, flags, extra data) survives. Read before it is moved aside.
     std::optional<StoredLink> original;
-    if (!EditedLinkPath.empty() && PathExists(EditedLinkPath)) {
+    if (!draft.editedLink.empty() && PathExists(draft.editedLink)) {
         try {
-            original = ReadStoredLink(EditedLinkFile(EditedLinkPath));
+            original = ReadStoredLink(EditedLinkFile(draft.editedLink));
         } catch (const PlatformError&) {
             // Gone or unreadable since it was opened: the link is written as a new one.
         }
@@ -80,60 +76,47 @@ void TForm1::CreateTheLink() {
     };
 
     std::optional<EditedLinkBackup> edited;
-    if (DelCurLink.Visible() && DelCurLink.Checked() && PathExists(EditedLinkPath))
-        edited.emplace(Handle(), EditedLinkPath);
+    if (draft.replacesEdited && PathExists(draft.editedLink)) edited.emplace(Handle(), draft.editedLink);
 
-    if (KindOfLink() == LinkKind::FolderLink) {
-        const std::wstring folder = WithTrailingBackslash(LinkFile.Text());
-        if (DirectoryExists(folder) && !MakeRoomForFolderLink(Handle(), folder)) return;
+    if (draft.kind == LinkKind::FolderLink) {
+        const std::wstring folder = WithTrailingBackslash(draft.location);
+        if (DirectoryExists(folder) && !MakeRoomForFolderLink(Handle(), folder)) return false;
         try {
             CreateFolderLink(folder, link, write);
         } catch (const PlatformError& error) {
             ExclamationSound();
             WarnOk(Handle(), L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
-            return;
+            return false;
         }
         if (edited) edited->Keep();
-        DelCurLink.SetVisible(false);
-        Dir->UpdateDirectories(Dir->IconSize(), L"");
-        ShowNewLinkPage();
-        return;
+        return true;
     }
 
-    const std::wstring linkFile = LinkFile.Text() + L".lnk";
-    bool declined = false;
+    const std::wstring linkFile = draft.location + L".lnk";
     if (FileExists(linkFile)) {
         ExclamationSound();
         // The save replaces the old file; deleting it first would lose it if the save then failed.
-        if (WarnYesNo(Handle(), L"Die Dateiverknüpfung " + linkFile +
-                                    L" kann nicht erstellt werden, da bereits eine gleichnamige Verknüpfung "
-                                    L"existiert. Soll sie überschrieben werden?"))
-            SetFileAttributesW(linkFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-        else
-            declined = true;
+        if (!WarnYesNo(Handle(), L"Die Dateiverknüpfung " + linkFile +
+                                     L" kann nicht erstellt werden, da bereits eine gleichnamige Verknüpfung "
+                                     L"existiert. Soll sie überschrieben werden?"))
+            return false;
+        SetFileAttributesW(linkFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    if (!declined) {
-        try {
-            write(linkFile);
-            if (edited) edited->Keep();
-            DelCurLink.SetVisible(false);
-            if (DirectoryExists(target)) Dir->UpdateDirectories(Dir->IconSize(), L"");
-            ShowNewLinkPage();
-            SetSitesVisible(true);
-            return;
-        } catch (const PlatformError& error) {
-            ExclamationSound();
-            WarnOk(Handle(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
-        }
+    try {
+        write(linkFile);
+    } catch (const PlatformError& error) {
+        ExclamationSound();
+        WarnOk(Handle(), L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" + error.Message());
+        return false;
     }
-    if (!SitesVisible()) {
-        ShowPage(IconFilePage);
-        SetSitesVisible(true);
-        IconFile.SetFocus();
-    }
+    if (edited) edited->Keep();
+    return true;
 }
 
 void TForm1::ShowNewLinkPage() {
+    // The tree shows a new folder link, or a link written beside a folder it lists.
+    DelCurLink.SetVisible(false);
+    if (draft_.kind == LinkKind::FolderLink || draft_.targetIsFolder) Dir->UpdateDirectories(Dir->IconSize(), L"");
     ShowPage(NewLinkPage);
     Next.SetText(L"&Ja");
     Cancel.SetText(L"&Nein");

@@ -12,6 +12,7 @@
 #include "wizard/control_ids.h"
 #include "links/folder_links.h"
 #include "wizard/history_rules.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
@@ -143,9 +144,9 @@ void TForm1::DirChange() {
 }
 
 void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
-    if (!FollowTree || TargetTokens.empty()) return;
+    if (!FollowTree || draft_.target.empty()) return;
     const std::wstring typed = NamePart(LinkFile.Text());
-    const std::wstring name = typed.empty() ? ProposedLinkName(TargetTokens[0]) : CleanLinkName(typed);
+    const std::wstring name = typed.empty() ? ProposedLinkName(draft_.target) : CleanLinkName(typed);
     FollowLinkText = false;
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
@@ -226,6 +227,7 @@ bool TForm1::CheckLocation() {
         UpdateHistory(LinkFile, [&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
         LinkFile.SetText(text);
         LinkFileChange();
+        draft_.location = text;
         return true;
     }
     ExclamationSound();
@@ -247,6 +249,6 @@ bool TForm1::CheckLocation() {
 
 void TForm1::DropOnLocationPage(const std::wstring& path) {
     std::wstring folder = path;
-    if (UpperCase(ExtensionOf(path)) == L".LNK") folder = ReadLink(path).targetPath;
+    if (HasLinkExtension(path)) folder = ReadLink(path).targetPath;
     if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
 }

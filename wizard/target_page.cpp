@@ -3,7 +3,9 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
+#include "wizard/link_draft.h"
 #include "wizard/history_rules.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
@@ -12,12 +14,11 @@ namespace {
 // A link whose target is again a link is followed this many times at most.
 constexpr int kMaxLinkChain = 16;
 
-bool IsLinkFile(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".LNK"; }
-
-bool TargetExists(const std::wstring& path) {
+// A drive for changeable media counts as there even without a disk in it.
+bool ChangeableDrive(const std::wstring& path) {
     QuietErrorMode quiet;
     const UINT type = GetDriveTypeW(path.c_str());
-    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM || FileExists(path) || DirectoryExists(path);
+    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
 }
 }  // namespace
 
@@ -35,7 +36,7 @@ void TForm1::ExistingFileChange() {
 void TForm1::Button1Click() {
     const std::wstring folder = FolderPart(ExistingFile.Text());
     if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (ODialog.Execute(Handle())) {
+    if (system_.dialogs.Open(Handle(), ODialog)) {
         ExistingFile.SetText(QuoteIf(ODialog.FileName, L" ,"));
         ExistingFile.SelectAll();
         ExistingFile.SetFocus();
@@ -45,7 +46,7 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button4Click() {
-    if (const auto folder = BrowseForFolder(Handle())) {
+    if (const auto folder = system_.dialogs.BrowseForFolder(Handle())) {
         ExistingFile.SetText(QuoteIf(*folder, L" "));
         ExistingFileChange();
     }
@@ -54,8 +55,8 @@ void TForm1::Button4Click() {
 bool TForm1::CheckTarget() {
     for (int followed = 0;; ++followed) {
         const std::wstring text = ExistingFile.Text();
-        TargetTokens = TokenizeCommandLine(text);
-        if (TargetTokens.empty()) {
+        const std::vector<std::wstring> tokens = TokenizeCommandLine(text);
+        if (tokens.empty()) {
             // A command line of blanks names nothing.
             ExclamationSound();
             WarnOk(Handle(), L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt "
@@ -64,13 +65,16 @@ bool TForm1::CheckTarget() {
             ExistingFile.SetFocus();
             return false;
         }
-        const std::wstring& target = TargetTokens[0];
-        const bool exists = TargetExists(target);
-        if (exists && !IsLinkFile(target)) {
+        const std::wstring& target = tokens[0];
+        const bool folder = DirectoryExists(target);
+        if ((folder || ChangeableDrive(target) || FileExists(target)) && !HasLinkExtension(target)) {
             UpdateHistory(ExistingFile, [&](HistoryList& list) { RememberText(list, text); });
+            draft_.target = target;
+            draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
+            draft_.targetIsFolder = folder;
             return true;
         }
-        if (IsLinkFile(target)) {
+        if (HasLinkExtension(target)) {
             const std::wstring linkTarget = ReadLink(target).targetPath;
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
@@ -121,7 +125,7 @@ void TForm1::SwitchToLocationPage() {
 }
 
 void TForm1::DropOnTargetPage(const std::wstring& path) {
-    if (!IsLinkFile(path)) {
+    if (!HasLinkExtension(path)) {
         ExistingFile.SetText(QuoteIf(path, L" "));
         ExistingFileChange();
         return;

@@ -26,16 +26,25 @@ constexpr int kPageLeft = 136, kPageTop = 8;
 constexpr int kActionUpdate = 0x7F55;
 constexpr UINT_PTR kBuildPagesTimer = 1;
 
-const wchar_t* const kHelpTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon",
-                                      L"KindOfLink"};
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-    return TRUE;
+// The help topic of a page; the closing page has none.
+const wchar_t* HelpTopic(TForm1::Page page) {
+    switch (page) {
+        case TForm1::ExistsFilePage: return L"CreateLink";
+        case TForm1::LinkFilePage: return L"LinkLocation";
+        case TForm1::DescriptionPage: return L"LinkDescription";
+        case TForm1::IconFilePage: return L"LinkIcon";
+        case TForm1::KindOfLinkPage: return L"KindOfLink";
+        case TForm1::NewLinkPage: break;
+    }
+    return nullptr;
 }
+
+TForm1::Page PageBefore(TForm1::Page page) { return static_cast<TForm1::Page>(static_cast<int>(page) - 1); }
 }  // namespace
 
-TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
-    : dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
+TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder, WizardSystem system)
+    : system_(system),
+      dataFolders_{dataFolder.empty() ? ProgramFolder() : std::move(dataFolder),
                    userDataFolder.empty() ? UserHistoryFolder() : std::move(userDataFolder)} {
     dpi_ = SystemDpi();
     const int x = (GetSystemMetrics(SM_CXSCREEN) - S(kWidth)) / 2;
@@ -65,10 +74,8 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder)
     NoteStartupPhase("histories");
     CreateControls();
 
-    // What the form does when it is created: the "&Info" entry, the help file, the drop target,
-    // the question icon.
+    // What the form does when it is created: the "&Info" entry and the drop target.
     AppendMenuW(GetSystemMenu(Handle(), FALSE), MF_STRING, kInfoCommand, L"&Info");
-    HelpFile = ProgramFolder() + L"Pfeilbau.hlp";
     DragAcceptFiles(Handle(), TRUE);
     NoteStartupPhase("form built");
 }
@@ -91,11 +98,11 @@ void TForm1::FormDestroy() {
     const Settings settings{Unscale(bounds.right - bounds.left, dpi_), Unscale(bounds.bottom - bounds.top, dpi_),
                             ODialog.FilterIndex};
     const std::wstring settingsProblem = SaveSettings(settings, ProgramFolder(), HKEY_CURRENT_USER, SettingsKey);
-    TargetTokens.clear();
+    draft_ = {};
     // A page never built has not changed its history.
     histories_[HistoryKind::Files] = ExistingFile.Items();
-    if (pagesBuilt_ > LinkFilePage) histories_[HistoryKind::Directories] = LinkFile.Items();
-    if (pagesBuilt_ > IconFilePage) histories_[HistoryKind::IconFiles] = IconFile.Items();
+    if (LinkFile.Handle()) histories_[HistoryKind::Directories] = LinkFile.Items();
+    if (IconFile.Handle()) histories_[HistoryKind::IconFiles] = IconFile.Items();
     const std::wstring historyProblem = SaveHistories(dataFolders_, histories_);
     ReportSaveProblems(nullptr, historyProblem, settingsProblem);
 }
@@ -112,8 +119,8 @@ void TForm1::Show(int showCommand) {
     ExistingFile.SetFocus();
 }
 
-void TForm1::AddToPage(int page, HWND control, int anchors) {
-    pages_[page].push_back(control);
+void TForm1::AddToPage(Page page, HWND control, int anchors) {
+    PageControls(page).push_back(control);
     layout_.Add(control, anchors);
 }
 
@@ -133,6 +140,8 @@ void TForm1::CreateControls() {
     Image1.Create(form, L"", 8, 8, 120, 228, SS_BITMAP | SS_CENTERIMAGE);
     layout_.Add(Image1.Handle(), AnchorLayout::TopLeft);
     CreateTargetPage(kPageLeft, kPageTop, pageWidth_);
+    SetFirstFocus(ExistingFile.Handle());
+    SetDefaultId(IdNext);
     pagesBuilt_ = 1;
     lastPageControl_ = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
 
@@ -179,7 +188,7 @@ void TForm1::BuildNextPart() {
     const HWND form = Handle();
     const HWND lastBefore = GetWindow(GetWindow(form, GW_CHILD), GW_HWNDLAST);
     const size_t laidOut = layout_.Count();
-    const int page = pagesBuilt_;
+    const Page page = static_cast<Page>(pagesBuilt_);
     const int part = pagePartsBuilt_++;
     bool pageDone = true;
     {
@@ -221,7 +230,7 @@ void TForm1::BuildNextPart() {
     GetClientRect(form, &client);
     layout_.Apply(client.right, client.bottom, dpi_, laidOut);
     if (!pageDone) return;
-    pagesBuilt_ = page + 1;
+    pagesBuilt_ = static_cast<int>(page) + 1;
     pagePartsBuilt_ = 0;
     if (page == IconFilePage) Label7.SetFont(FontVariant(font, FW_BOLD, false));
     AttachPagePictures();
@@ -232,7 +241,7 @@ HFONT TForm1::Font() const { return font_ ? font_ : DialogFontForDpi(dpi_); }
 
 void TForm1::ApplyFonts() {
     const HFONT regular = Font();
-    EnumChildWindows(Handle(), &SetChildFont, reinterpret_cast<LPARAM>(regular));
+    SetChildrenFont(Handle(), regular);
     Label7.SetFont(FontVariant(regular, FW_BOLD, false));
     if (iconLabelHot_) IconLabel.SetFont(FontVariant(regular, FW_NORMAL, true));
 }
@@ -341,18 +350,13 @@ void TForm1::SetKindOfLink(LinkKind kind) {
     KindFileLink.SetChecked(kind == LinkKind::FileLink);
 }
 
-void TForm1::ShowPage(int page) {
+void TForm1::ShowPage(Page page) {
     if (page != ExistsFilePage) BuildPages();
     page_ = page;
-    for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
-        for (HWND h : pages_[p]) ShowWindow(h, p == page && sitesVisible_ ? SW_SHOWNA : SW_HIDE);
+    for (size_t p = 0; p < pages_.size(); ++p)
+        for (HWND h : pages_[p]) ShowWindow(h, p == static_cast<size_t>(page) ? SW_SHOWNA : SW_HIDE);
     if (page == IconFilePage) FormResize();
     if (page == LinkFilePage) LoadFolderButtonIcons();
-}
-
-void TForm1::SetSitesVisible(bool visible) {
-    sitesVisible_ = visible;
-    ShowPage(page_);
 }
 
 std::wstring TForm1::Caption() const {
@@ -398,30 +402,35 @@ void TForm1::NextClick() {
             }
             break;
         case DescriptionPage:
+            draft_.description = Description.Text();
             EnterIconPage();
             ShowPage(IconFilePage);
             SetCaption(L"Symboldatei angeben");
             break;
         case IconFilePage:
             if (!LeaveIconPage()) break;
-            if (!TargetTokens.empty() && DirectoryExists(TargetTokens[0])) {
+            if (WizardStage == Stage::IconPagePrepared) WizardStage = Stage::IconPageAccepted;
+            if (draft_.targetIsFolder) {
                 Next.SetText(L"Fertig stellen");
                 SetCaption(L"Art der Verknüpfung angeben");
                 SetKindOfLink(LinkKind::FolderLink);
                 ShowPage(KindOfLinkPage);
                 KindFolderLink.SetFocus();
-                if (WizardStage == Stage::IconPagePrepared) WizardStage = Stage::IconPageAccepted;
-            } else {
-                // Only a folder has a choice of kinds: the file link is written at once.
-                SetKindOfLink(LinkKind::FileLink);
-                SetSitesVisible(false);
-                ShowPage(KindOfLinkPage);
-                if (WizardStage == Stage::IconPagePrepared) WizardStage = Stage::IconPageAccepted;
-                CreateTheLink();
+                break;
             }
+            // Only a folder has a choice of kinds: the file link is written at once, and the
+            // icon page stays when it is not.
+            draft_.kind = LinkKind::FileLink;
+            TakeEditChoice();
+            if (CreateTheLink(draft_))
+                ShowNewLinkPage();
+            else
+                IconFile.SetFocus();
             break;
         case KindOfLinkPage:
-            CreateTheLink();
+            draft_.kind = KindOfLink();
+            TakeEditChoice();
+            if (CreateTheLink(draft_)) ShowNewLinkPage();
             break;
         case NewLinkPage:
             ResetForNewLink();
@@ -429,8 +438,13 @@ void TForm1::NextClick() {
     }
 }
 
+void TForm1::TakeEditChoice() {
+    draft_.editedLink = EditedLinkPath;
+    draft_.replacesEdited = DelCurLink.Visible() && DelCurLink.Checked();
+}
+
 void TForm1::ResetForNewLink() {
-    TargetTokens.clear();
+    draft_ = {};
     DelCurLink.SetVisible(false);
     EditedLinkPath.clear();
     Next.SetText(L"&Weiter >");
@@ -452,14 +466,48 @@ void TForm1::ResetForNewLink() {
     Button3.SetEnabled(false);
     WinIconsFile.SetEnabled(false);
     SetKindOfLink(LinkKind::FileLink);
-    SetSitesVisible(true);
     ExistingFile.SetFocus();
+}
+
+void TForm1::StartWith(const std::wstring& commandLine, const std::wstring& folder) {
+    BuildPages();
+    if (!commandLine.empty()) {
+        ExistingFile.SetText(commandLine);
+        ExistingFileChange();
+    }
+    if (!folder.empty()) {
+        WizardStage = Stage::FolderChosen;
+        Dir->SelectDirectory(folder);
+    }
+}
+
+void TForm1::EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link) {
+    BuildPages();
+    EditedLinkPath = path;
+    DelCurLink.SetVisible(true);
+    ExistingFile.SetText(commandLine);
+    ExistingFileChange();
+    LinkFile.SetText(path);
+    LinkFileChange();
+    Description.SetText(link.description);
+    IconFile.SetText(link.iconFile);
+    IconFileChange();
+    SelectedIconIndex = link.iconIndex;
+    if (link.iconFile.empty()) {
+        // The icon page takes the target's own icon when it is entered.
+        WizardStage = Stage::LocationAccepted;
+        return;
+    }
+    WizardStage = Stage::IconPagePrepared;
+    Standard.SetChecked(false);
+    IFile.SetChecked(true);
+    StandardClick(&IFile);
 }
 
 void TForm1::BackClick() {
     EditedLinkPath.clear();
-    if (page_ == 0 || page_ == NewLinkPage) return;
-    ShowPage(page_ - 1);
+    if (page_ == ExistsFilePage || page_ == NewLinkPage) return;
+    ShowPage(PageBefore(page_));
     switch (page_) {
         case ExistsFilePage:
             Back.SetEnabled(false);
@@ -479,14 +527,16 @@ void TForm1::BackClick() {
             Next.SetText(L"&Weiter >");
             SetCaption(L"Symboldatei angeben");
             break;
+        default: break;
     }
 }
 
 void TForm1::CancelClick() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::HelpExecute() {
-    if (page_ >= NewLinkPage || !OnHelp) return;
-    OnHelp(kHelpTopics[page_]);
+    const wchar_t* topic = HelpTopic(page_);
+    if (!topic || !OnHelp) return;
+    OnHelp(topic);
 }
 
 void TForm1::DropFiles(const std::vector<std::wstring>& paths) {
@@ -564,8 +614,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
-        case DM_GETDEFID:
-            return MAKELRESULT(IdNext, DC_HASDEFID);
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
                 layout_.Apply(LOWORD(lParam), HIWORD(lParam), dpi_);
@@ -574,9 +622,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 // control paints itself again.
                 RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
-            return 0;
-        case WM_ACTIVATE:
-            RestoreFocusOnActivate(Handle(), wParam, lastFocus_, ExistingFile.Handle());
             return 0;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(Font());
@@ -637,5 +682,5 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
     }
-    return Default(message, wParam, lParam);
+    return DialogWindow::HandleMessage(message, wParam, lParam);
 }

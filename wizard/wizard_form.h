@@ -10,9 +10,11 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/mouse_hover.h"
-#include "platform/window.h"
+#include "platform/shell_open.h"
+#include "platform/dialog_window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
+#include "wizard/link_draft.h"
 #include "wizard/settings.h"
 
 class TDZDirectoryView;
@@ -21,73 +23,69 @@ class TFileLabel;
 class TWinAni;
 class TForm2;
 class TDZUpdateFile;
+struct LinkData;
+
+// What the wizard asks of the system outside its window; tests pass their own.
+struct WizardSystem {
+    FileDialogs& dialogs = SystemFileDialogs();
+    ShellOpener& shell = SystemShellOpener();
+};
 
 // The link wizard: six notebook pages, Next / Back / Cancel, and the wizard-wide state.
-class TForm1 : public Window {
+class TForm1 : public DialogWindow {
 public:
-    enum Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
+    enum class Page { ExistsFilePage, LinkFilePage, DescriptionPage, IconFilePage, KindOfLinkPage, NewLinkPage };
+    using enum Page;
 
     // The history files live in dataFolder (empty: the program's folder) or, when that cannot be
     // written, in userDataFolder (empty: the user's application-data folder).
-    explicit TForm1(std::wstring dataFolder = {}, std::wstring userDataFolder = {});
+    explicit TForm1(std::wstring dataFolder = {}, std::wstring userDataFolder = {}, WizardSystem system = {});
     ~TForm1() override;
     void Show(int showCommand);
 
-    // Frame
-    Label Image1;
-    Label Bevel1;
+    // The controls a user meets; the pages' other controls are the form's own.
     std::unique_ptr<TWinAni> WinAni1;
     Button Back, Next, Cancel, DelCurLink;
 
     // Page 0: target
-    Label Label1, Label2;
     ComboBox ExistingFile;
-    Button Button1, Button4;
+    Button Button4;
     OpenDialog ODialog;
 
     // Page 1: location
-    Label Label3, Label4;
     std::unique_ptr<TDZDirectoryView> Dir;
     Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
     ComboBox LinkFile;
 
     // Page 2: description
-    Label Label5;
     Edit Description;
 
     // Page 3: icon
-    Label Label6, Label7, IconLabel;
     Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
     ComboBox IconFile;
     std::unique_ptr<TDZImage> Icon, SmallIcon;
-    std::unique_ptr<TFileLabel> IconStandardObject;
 
     // Page 4: kind of link (radio group "Art der Verknüpfung")
-    Label Label8;
-    Button KindOfLinkGroup, KindFolderLink, KindFileLink;
-    enum class LinkKind { FolderLink, FileLink };
+    using LinkKind = ::LinkKind;
     LinkKind KindOfLink() const;
     void SetKindOfLink(LinkKind kind);
 
-    // Page 5: closing question
-    Label QuestionPicture, Label9;
-
-    // The online update: its schedule check runs first when the form is created (start-up turns
+    // The online update's schedule check runs first when the form is created (start-up turns
     // that on); Ctrl+U runs Action_UpdateExecute from every page.
-    std::unique_ptr<TDZUpdateFile> Update;
     static inline bool CheckUpdatesOnCreate = false;
     // The program shows the first page at once and builds the other pages while it waits for
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;
     bool PagesBuilt() const { return pagesBuilt_ == static_cast<int>(pages_.size()); }
     int PagesBuiltCount() const { return pagesBuilt_; }
-    void BuildPages();
     void Action_UpdateExecute();
     // The form's keys for the message loop: F1 help, Ctrl+U update.
     static std::vector<ACCEL> Keys();
 
+    // The link as the pages have accepted it so far.
+    const LinkDraft& Draft() const { return draft_; }
+
     // Wizard-wide state
-    std::vector<std::wstring> TargetTokens;
     // How far the pages have been prepared; later stages compare greater.
     enum class Stage {
         Nothing,           // nothing prepared
@@ -98,10 +96,12 @@ public:
     };
     Stage WizardStage = Stage::Nothing;
     std::wstring EditedLinkPath;
+    // Starts with a command line and a folder for the link (each may be empty).
+    void StartWith(const std::wstring& commandLine, const std::wstring& folder);
+    // Starts editing the link at path, whose fields were read as link; commandLine is its target
+    // with its arguments.
+    void EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link);
     int SelectedIconIndex = 0;
-    bool ResetIconIndexOnChange = true;
-    bool FollowTree = true;
-    bool FollowLinkText = true;
 
     // The icon chooser the icon page opens (created by start-up).
     TForm2* IconChooser = nullptr;
@@ -109,17 +109,13 @@ public:
     std::function<void(const std::wstring& topic)> OnHelp;
     // Shows the About dialog (wired by start-up).
     std::function<void()> OnAbout;
-    std::wstring HelpFile;
     // Where the window size and filter are saved (below HKEY_CURRENT_USER).
     std::wstring SettingsKey = kSettingsKey;
 
     // Notebook
-    int PageIndex() const { return page_; }
-    void ShowPage(int page);
-    bool SitesVisible() const { return sitesVisible_; }
-    void SetSitesVisible(bool visible);
+    Page PageIndex() const { return page_; }
+    void ShowPage(Page page);
     std::wstring Caption() const;
-    void SetCaption(const std::wstring& caption);
 
     // Navigation
     void NextClick();
@@ -167,15 +163,38 @@ public:
     void IconLabelMouseEnter();
     void IconLabelMouseLeave();
 
-    // Creation step and closing page
-    void CreateTheLink();
-    void ShowNewLinkPage();
 
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    Label Image1, Bevel1;
+    Label Label1, Label2;
+    Button Button1;
+    Label Label3, Label4;
+    Label Label5;
+    Label Label6, Label7, IconLabel;
+    std::unique_ptr<TFileLabel> IconStandardObject;
+    Label Label8;
+    Button KindOfLinkGroup, KindFolderLink, KindFileLink;
+    Label QuestionPicture, Label9;
+    std::unique_ptr<TDZUpdateFile> Update;
+
+    bool ResetIconIndexOnChange = true;
+    bool FollowTree = true;
+    bool FollowLinkText = true;
+
+    void BuildPages();
+    void SetCaption(const std::wstring& caption);
+    // Creation step and closing page: writes the link the draft describes; false when it was not
+    // written (declined or failed, the user told why).
+    bool CreateTheLink(const LinkDraft& draft);
+    // The closing page after a written link.
+    void ShowNewLinkPage();
+    // Whether the link being edited is replaced: the check box as it stands when the link is written.
+    void TakeEditChoice();
+
     void CreateControls();
     // Gives every control the form's font (or its bold or underlined variant) at the form's DPI.
     void ApplyFonts();
@@ -193,7 +212,8 @@ private:
     void CreateIconPreview(int x, int y, int w);
     void CreateKindPage(int x, int y, int w);
     void CreateNewLinkPage(int x, int y, int w);
-    void AddToPage(int page, HWND control, int anchors);
+    void AddToPage(Page page, HWND control, int anchors);
+    std::vector<HWND>& PageControls(Page page) { return pages_[static_cast<size_t>(page)]; }
     void BuildNextPart();
     void AttachPagePictures();
     void OnCommand(int id, int code, HWND control);
@@ -201,6 +221,7 @@ private:
     // A change typed or chosen in one of the history combo boxes, with completion at the end.
     void ComboNotification(ComboBox& combo, int code, const std::function<void()>& change);
 
+    // The pages' leave steps: each checks its page and fills its part of the draft.
     bool CheckTarget();
     void SwitchToLocationPage();
     bool CheckLocation();
@@ -224,6 +245,7 @@ private:
     void UpdateStandardCaption();
     void PlaceIconLabel();
     void RefreshPreviewKeepingIndex();
+    std::wstring StandardIconPath() const;
     void PreviewFromIconFile(int index);
     void PreviewStandard(const std::wstring& path);
     void ClearPreview();
@@ -232,11 +254,12 @@ private:
     void ResetForNewLink();
     void UpdateHistory(ComboBox& combo, const std::function<void(HistoryList&)>& update);
 
+    WizardSystem system_;
     HistoryFolders dataFolders_;
     Histories histories_;
     bool destroyed_ = false;
-    int page_ = 0;
-    bool sitesVisible_ = true;
+    Page page_ = ExistsFilePage;
+    LinkDraft draft_;
     std::vector<std::vector<HWND>> pages_;
     int pagesBuilt_ = 0;
     int pagePartsBuilt_ = 0;  // of the page being built
@@ -253,7 +276,6 @@ private:
     ControlHook iconLabelMouse_;
     MouseHover iconLabelHover_;
     bool completeTyping_ = false;
-    HWND lastFocus_ = nullptr;
     HFONT font_ = nullptr;
     UINT dpi_ = kDesignDpi;
     // The tree handles a key: its selection changes are the keyboard's.

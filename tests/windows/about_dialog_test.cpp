@@ -15,6 +15,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/program_files.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/pixels.h"
 
 namespace {
 
@@ -34,18 +35,7 @@ void CALLBACK Watchdog(HWND dialog, UINT, UINT_PTR id, DWORD) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-std::vector<COLORREF> Banner(HWND dialog) {
-    HDC screen = GetDC(nullptr);
-    DcHandle dc(CreateCompatibleDC(screen));
-    GdiHandle bitmap(CreateCompatibleBitmap(screen, 435, 65));
-    ReleaseDC(nullptr, screen);
-    SelectedObject selected(dc.Get(), bitmap.Get());
-    SendMessageW(dialog, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 65; ++y)
-        for (int x = 0; x < 435; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
-    return pixels;
-}
+Pixels Banner(HWND dialog) { return PrintedPixels(dialog, 435, 65); }
 
 RECT ChildRect(HWND child) {
     RECT r{};
@@ -134,9 +124,14 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
 }
 
 TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
-    TInfo info(program.Get(), ProgramUnderTest());
-    std::vector<std::wstring> opened;
-    info.OpenAddress = [&](HWND, const std::wstring& file) { opened.push_back(file); };
+    struct : ShellOpener {
+        std::vector<std::wstring> files;
+        void Open(HWND, const std::wstring& file, const std::wstring&, const std::wstring&, int) override {
+            files.push_back(file);
+        }
+    } shell;
+    TInfo info(program.Get(), ProgramUnderTest(), shell);
+    const std::vector<std::wstring>& opened = shell.files;
     for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
         HWND link = label->Handle();
         EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));
@@ -156,10 +151,8 @@ TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
 
 // Stand-ins for the program's other forms: plain windows that answer WM_GETFONT.
 HWND MakeForm(const wchar_t* face, int points, HFONT& font) {
-    HDC screen = GetDC(nullptr);
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    lf.lfHeight = -MulDiv(points, GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSY), 72);
     wcscpy(lf.lfFaceName, face);
     font = CreateFontIndirectW(&lf);
     HWND form = CreateWindowExW(0, L"STATIC", L"Form", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,

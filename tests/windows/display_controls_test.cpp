@@ -18,6 +18,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/program_files.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/pixels.h"
 
 namespace {
 
@@ -36,28 +37,10 @@ int TextWidth(HWND window, const std::wstring& text) {
 }
 
 // What a window shows on the screen.
-std::vector<COLORREF> OnScreen(HWND window, int width, int height) {
-    HDC dc = GetDC(window);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(window, dc);
-    return pixels;
-}
+Pixels OnScreen(HWND window, int width, int height) { return ScreenPixels(window, width, height); }
 
 // What a control paints, through WM_PRINTCLIENT, as rows of pixels.
-std::vector<COLORREF> Painted(HWND control, int width, int height) {
-    HDC screen = GetDC(nullptr);
-    DcHandle dc(CreateCompatibleDC(screen));
-    GdiHandle bitmap(CreateCompatibleBitmap(screen, width, height));
-    ReleaseDC(nullptr, screen);
-    SelectedObject selected(dc.Get(), bitmap.Get());
-    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
-    return pixels;
-}
+Pixels Painted(HWND control, int width, int height) { return PrintedPixels(control, width, height); }
 
 // ---- TFileLabel
 
@@ -169,9 +152,9 @@ TEST(DZImage, TheRealMouseRaisesEnterAndLeave) {
     POINT inside{116, 116};
     ClientToScreen(host.hwnd, &inside);
     SetCursorPos(inside.x, inside.y);
-    PumpUntil([&] { return !events.empty(); });
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
     SetCursorPos(inside.x + 200, inside.y + 100);
-    PumpUntil([&] { return events.size() > 1; });
+    ASSERT_TRUE(PumpUntil([&] { return events.size() > 1; }));
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
 }
 

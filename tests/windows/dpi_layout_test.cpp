@@ -93,7 +93,8 @@ struct Extent {
 };
 
 Extent TextExtent(HWND control) {
-    const HDC dc = GetDC(control);
+    const WindowDc window(control);
+    const HDC dc = window.Get();
     const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
     const std::wstring text = TextOf(control);
@@ -103,7 +104,6 @@ Extent TextExtent(HWND control) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
-    ReleaseDC(control, dc);
     return {r.right - r.left, metrics.tmHeight};
 }
 
@@ -196,7 +196,7 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
         {TForm1::KindOfLinkPage, L"Fertig stellen"}, {TForm1::NewLinkPage, L"&Ja"},
     };
     for (const auto& p : pages) {
-        SCOPED_TRACE(p.page);
+        SCOPED_TRACE(static_cast<int>(p.page));
         form->ShowPage(p.page);
         form->Next.SetText(p.next);
         if (p.page == TForm1::IconFilePage) {
@@ -285,7 +285,7 @@ std::string Snapshot(TForm1& form) {
 
 TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
     for (TForm1::Page page : {TForm1::LinkFilePage, TForm1::IconFilePage}) {
-        SCOPED_TRACE(page);
+        SCOPED_TRACE(static_cast<int>(page));
         NewForm();
         form->ShowPage(page);
         const auto fresh = Snapshot(*form);

@@ -19,6 +19,7 @@
 #include "platform/path_text.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
+#include "tests/windows/support/pixels.h"
 #include "wizard/folder_replacement.h"
 
 namespace {
@@ -106,8 +107,8 @@ TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
         {TForm1::DescriptionPage, L'S', [&] { return form->Description.Handle(); }},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.page);
-        while (form->PageIndex() < c.page) form->NextClick();
+        SCOPED_TRACE(static_cast<int>(c.page));
+        while (form->PageIndex() < c.page) PressNext();
         ASSERT_EQ(form->PageIndex(), c.page);
         form->Cancel.SetFocus();
         PressAccessKey(c.key);
@@ -137,7 +138,7 @@ TEST_F(WizardTest, TheChooserAndTheHelpWindowFollowTheirAccessKeys) {
 TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     for (const wchar_t* folder : {L"Eins", L"Zwei", L"Drei"}) CreateDirectoryW((temp.Path() + folder).c_str(), nullptr);
     TypeTarget(MakeProgram(L"prog.exe"));
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     form->Dir->SelectDirectory(temp.Path() + L"Eins");
     const HWND tree = form->Dir->Handle();
@@ -238,29 +239,23 @@ std::vector<COLORREF> Picture(HWND window, HWND tree) {
     GetClientRect(window, &client);
     GetWindowRect(tree, &skipped);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&skipped), 2);
-    const HDC dc = GetDC(window);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < client.bottom; y += 2)
-        for (int x = 0; x < client.right; x += 2)
-            pixels.push_back(PtInRect(&skipped, POINT{x, y}) ? 0 : GetPixel(dc, x, y));
-    ReleaseDC(window, dc);
-    return pixels;
+    return ScreenPixels(window, client.right, client.bottom, 2, &skipped);
 }
 
 TEST_F(WizardTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
     TypeTarget(MakeProgram(L"prog.exe"));
     form->WinAni1->SetAniTimerEnabled(false);  // a still picture to compare
     for (const TForm1::Page page : {TForm1::LinkFilePage, TForm1::DescriptionPage, TForm1::IconFilePage}) {
-        SCOPED_TRACE(page);
-        while (form->PageIndex() < page) form->NextClick();
+        SCOPED_TRACE(static_cast<int>(page));
+        while (form->PageIndex() < page) PressNext();
         form->Cancel.SetFocus();
         RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         PumpPending();
         const std::vector<COLORREF> before = Picture(form->Handle(), form->Dir->Handle());
         ShowWindow(form->Handle(), SW_MAXIMIZE);
-        PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; });
+        ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; }));
         ShowWindow(form->Handle(), SW_RESTORE);
-        PumpUntil([&] { return Picture(form->Handle(), form->Dir->Handle()) == before; });
+        EXPECT_TRUE(PumpUntil([&] { return Picture(form->Handle(), form->Dir->Handle()) == before; }));
         const std::vector<COLORREF> after = Picture(form->Handle(), form->Dir->Handle());
         RECT client;
         GetClientRect(form->Handle(), &client);

@@ -67,7 +67,8 @@ TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
         EXPECT_EQ(second.left, first.left);  // the next cell lies below, in the same column
         EXPECT_EQ(second.top, first.bottom);
         RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        HDC dc = GetDC(list);
+        const WindowDc window(list);
+        const HDC dc = window.Get();
         for (int k = 0; k < 5; ++k) {
             const RECT cell = CellRect(list, k);
             const int middle = cell.left + (cell.right - cell.left) / 2;
@@ -82,7 +83,6 @@ TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
                 for (int x = cell.left; x < cell.right; ++x) inked += GetPixel(dc, x, y) != background;
             EXPECT_GT(inked, 5) << "the number " << k << " is written under its icon";
         }
-        ReleaseDC(list, dc);
         chooser.CancelClick();
     };
     chooser.ShowModal(nullptr, library, index);

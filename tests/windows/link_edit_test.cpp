@@ -187,7 +187,7 @@ TEST_F(LinkEditTest, AFolderLinksTargetLinkIsEditedInPlace) {
     Edit(WithoutTrailingBackslash(folderLink));
     CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
     ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
-    form->NextClick();  // the folder link is preselected
+    PressNext();  // the folder link is preselected
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Neu");
     EXPECT_EQ(ReadExtras(folderLink + L"target.lnk").hotKey, kHotKey);
@@ -209,7 +209,7 @@ TEST_F(LinkEditTest, AFailedFolderLinkRewriteGivesTheOriginalBack) {
 
     Edit(WithoutTrailingBackslash(folderLink));
     CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
     ASSERT_EQ(BoxTexts().size(), 1u);
     EXPECT_EQ(BoxTexts()[0].rfind(L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.", 0), 0u);
@@ -245,7 +245,7 @@ TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
         ASSERT_TRUE(FileExists(link)) << "the edited link waits for a written one";
 
         boxes.Answer(BoxAnswer::Yes);
-        form->NextClick();
+        PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         EXPECT_FALSE(FileExists(link)) << "the old link goes once the new one is written";
         EXPECT_EQ(ReadLink(existing).description, L"neu");

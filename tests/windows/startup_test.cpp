@@ -35,14 +35,14 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"Links\\Alt");
-    form->NextClick();
+    PressNext();
     form->Description.SetText(L"Neu");
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->SelectedIconIndex, 4);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_FALSE(form->DelCurLink.Visible());
@@ -107,7 +107,7 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     TypeTarget(program);
     boxes.Answer(BoxAnswer::Yes);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
 
@@ -121,7 +121,7 @@ TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
     const std::wstring folder = temp.MakeFolder(L"Hier");
     for (const std::wstring& given : {WithoutTrailingBackslash(folder), folder}) {
         opened.clear();
-        EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE), 0);
+        EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE, system), 0);
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0].first, L"rundll32.exe");
         EXPECT_EQ(opened[0].second, L"appwiz.cpl,NewLinkHere " + folder);

@@ -239,8 +239,8 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     GetKeyboardState(state);
     memcpy(pressed, state, sizeof state);
     pressed[VK_CONTROL] = 0x80;
-    for (int page = TForm1::ExistsFilePage; page <= TForm1::NewLinkPage; ++page) {
-        form.ShowPage(page);
+    for (int page = 0; page <= static_cast<int>(TForm1::NewLinkPage); ++page) {
+        form.ShowPage(static_cast<TForm1::Page>(page));
         SetKeyboardState(pressed);
         MSG key{form.Next.Handle(), WM_KEYDOWN, 'U', 0};
         EXPECT_TRUE(TranslateAcceleratorW(form.Handle(), table, &key)) << page;

@@ -38,7 +38,7 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     const std::wstring program = MakeProgram(L"Werkzeug\\editor.exe");
     TypeTarget(program + L" /n");
     EXPECT_TRUE(form->Next.Enabled());
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(form->Caption(), L"Verknüpfungsdatei angeben");
@@ -46,18 +46,20 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), WithTrailingBackslash(Desktop())));
     EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(Desktop()) + L"editor"));
 
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
     EXPECT_EQ(form->Caption(), L"Beschreibung angeben");
     form->Description.SetText(L"Mein Editör");
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
     EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
-    form->NextClick();
+    PressNext();
 
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(FindWindowExW(form->Handle(), nullptr, L"Static",
+                                              L"Die Verknüpfung wurde erstellt. Möchten Sie eine weitere "
+                                              L"Verknüpfung erstellen?")));
     EXPECT_EQ(form->Next.Text(), L"&Ja");
     EXPECT_EQ(form->Cancel.Text(), L"&Nein");
     EXPECT_FALSE(form->Back.Visible());
@@ -89,18 +91,18 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
         SCOPED_TRACE(static_cast<int>(kind));
         NewForm();
         TypeTarget(L"\"" + WithoutTrailingBackslash(target) + L"\"");
-        form->NextClick();
+        PressNext();
         TypeLocation(links + name);
-        form->NextClick();
-        form->NextClick();
+        PressNext();
+        PressNext();
         EXPECT_EQ(form->Next.Text(), L"&Weiter >");
-        form->NextClick();
+        PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
         EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
         EXPECT_EQ(form->Caption(), L"Art der Verknüpfung angeben");
         EXPECT_EQ(form->KindOfLink(), TForm1::LinkKind::FolderLink);
         form->SetKindOfLink(kind);
-        form->NextClick();
+        PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         const std::wstring made = links + name;
         if (kind == Kind::FolderLink) {
@@ -118,7 +120,7 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     const std::wstring program = MakeProgram(L"a.exe");
     CreateLink(program, temp.Path() + L"Erste", L"Text");
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
     EXPECT_EQ(form->ExistingFile.Text(), L"");
     EXPECT_FALSE(form->Next.Enabled());
@@ -128,10 +130,15 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     EXPECT_EQ(form->Cancel.Text(), L"Abbrechen");
     EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
     EXPECT_EQ(form->Description.Text(), L"");
-    EXPECT_TRUE(form->TargetTokens.empty());
+    EXPECT_TRUE(form->Draft().target.empty());
     EXPECT_EQ(form->WizardStage, TForm1::Stage::Nothing);
     EXPECT_TRUE(form->Standard.Checked());
     EXPECT_FALSE(form->IconFile.Enabled());
+    // A disabled Next does nothing, not even the check of the empty field.
+    boxes.Clear();
+    PressNext();
+    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_TRUE(boxes.Events().empty());
     TypeTarget(L"x");
     EXPECT_TRUE(form->Next.Enabled());
 }
@@ -160,7 +167,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     boxes.Answer(BoxAnswer::No);
     CreateLink(program, location, L"neu");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Dateiverknüpfung " + location +
                                                       L".lnk kann nicht erstellt werden, da bereits eine "
                                                       L"gleichnamige Verknüpfung existiert. Soll sie überschrieben "
@@ -168,7 +175,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     EXPECT_EQ(ReadLink(location + L".lnk").description, L"alt");
 
     boxes.Answer(BoxAnswer::Yes);
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_EQ(ReadLink(location + L".lnk").description, L"neu");
 }
@@ -179,7 +186,7 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
     const std::wstring folder = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o'));
     CreateLink(program, folder + L"ein_recht_langer_name");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(form->SitesVisible());
+    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
     // The box gives the system's reason on a line of its own.
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n" +
                                                      SystemMessage(ERROR_FILENAME_EXCED_RANGE)}));
@@ -192,14 +199,14 @@ TEST_F(WizardTest, HelpTopicsFollowThePageAndTheClosingPageHasNone) {
     const std::wstring program = MakeProgram(L"a.exe");
     TypeTarget(program);
     form->HelpExecute();
-    form->NextClick();
+    PressNext();
     form->HelpExecute();
     TypeLocation(temp.Path() + L"hilfe");
-    form->NextClick();
+    PressNext();
     form->HelpExecute();
-    form->NextClick();
+    PressNext();
     form->HelpExecute();
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     form->HelpExecute();
     EXPECT_EQ(topics, (std::vector<std::wstring>{L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon"}));
@@ -210,7 +217,7 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
     const std::wstring other = MakeProgram(L"q.exe");
     form->DropFiles({program, other});
     EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\"");
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     const std::wstring before = form->Dir->SelectedDirectory();
     form->DropFiles({other});
@@ -268,7 +275,7 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
             << "control " << GetDlgCtrlID(h);
     }
     TypeTarget(MakeProgram(L"p.exe"));
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/path_text.h"
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/wizard_fixture.h"
+#include "tests/windows/support/pixels.h"
 #include "app/startup.h"
 
 #include <vector>
@@ -19,10 +20,10 @@ protected:
     // Brings the wizard to the icon page for target (a command line).
     void ReachIconPage(const std::wstring& target) {
         TypeTarget(target);
-        form->NextClick();
+        PressNext();
         TypeLocation(temp.Path() + L"Symbol");
-        form->NextClick();
-        form->NextClick();
+        PressNext();
+        PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     }
     void ChooseIconFile() {
@@ -33,22 +34,12 @@ protected:
 };
 
 // The pixels of an icon drawn at 32 x 32 on white, to tell one icon from another.
-std::vector<COLORREF> IconPixels(HICON icon) {
-    const HDC screen = GetDC(nullptr);
-    const HDC dc = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 32, 32};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) pixels.push_back(GetPixel(dc, x, y));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+Pixels IconPixels(HICON icon) {
+    return DrawnPixels(32, 32, [icon](HDC dc) {
+        const RECT all{0, 0, 32, 32};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    });
 }
 
 std::vector<COLORREF> ShellIconPixels(const std::wstring& path) {
@@ -76,9 +67,9 @@ TEST_F(IconPageTest, StandardShowsAFileTargetsOwnIconHoweverThePageWasReached) {
             const std::wstring link = temp / L"mit Symbol.lnk";
             ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", five, 2)));
             PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
-            form->NextClick();
-            form->NextClick();
-            form->NextClick();
+            PressNext();
+            PressNext();
+            PressNext();
             ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
             ASSERT_TRUE(form->IFile.Checked());
         } else {
@@ -129,7 +120,7 @@ TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
     TypeIconFile(temp / L"fehlt.ico");
     EXPECT_TRUE(form->Icon->Empty());
     EXPECT_TRUE(form->SmallIcon->Empty());
-    form->NextClick();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die angegebene Symboldatei existiert nicht oder ist ungültig!"}));
     EXPECT_TRUE(form->IconFile.Focused());
@@ -154,7 +145,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     form->ChoseIconClick();
     EXPECT_EQ(form->SelectedIconIndex, 3) << "Cancel keeps the index";
 
-    form->NextClick();  // leaving the page keeps the index
+    PressNext();  // leaving the page keeps the index
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_EQ(form->SelectedIconIndex, 3);
     const LinkData link = ReadLink(temp.Path() + L"Symbol.lnk");
@@ -162,7 +153,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     EXPECT_EQ(link.iconIndex, 3);
     EXPECT_EQ(form->IconFile.Item(0), five) << "the icon file went to the top of its history";
 
-    form->NextClick();
+    PressNext();
     ReachIconPage(program);
     ChooseIconFile();
     TypeIconFile(five);
@@ -181,7 +172,7 @@ TEST_F(IconPageTest, StandardStoresNoIconLocation) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program);
     form->IconFile.SetText(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_EQ(ReadLink(temp.Path() + L"Symbol.lnk").iconFile, L"");
 }

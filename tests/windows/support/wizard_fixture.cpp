@@ -1,19 +1,15 @@
 #include "tests/windows/support/wizard_fixture.h"
 
 #include "platform/path_text.h"
+#include "wizard/control_ids.h"
 #include "platform/registry.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
 
-WizardTest::WizardTest() {
-    ShellOpenScript = [this](const std::wstring& file, const std::wstring& parameters) {
-        opened.emplace_back(file, parameters);
-    };
-    NewForm();
-}
+WizardTest::WizardTest() { NewForm(); }
 
 void WizardTest::NewForm() {
-    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\", WizardSystem{system, system});
     form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());
@@ -28,12 +24,13 @@ std::wstring WizardTest::TestSettingsKey() {
 WizardTest::~WizardTest() {
     form.reset();
     RegistryKey::DeleteTree(HKEY_CURRENT_USER, TestSettingsKey());
-    ShellOpenScript = nullptr;
-    OpenDialog::Script = nullptr;
-    BrowseForFolderScript = nullptr;
 }
 
 void WizardTest::PumpMessages() { PumpPending(); }
+
+void WizardTest::PressNext() {
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IdNext, BN_CLICKED), reinterpret_cast<LPARAM>(form->Next.Handle()));
+}
 
 void WizardTest::TypeTarget(const std::wstring& text) {
     form->ExistingFile.SetText(text);
@@ -62,14 +59,14 @@ std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
 
 void WizardTest::CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description) {
     TypeTarget(target);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     TypeLocation(location);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
     form->Description.SetText(description);
-    form->NextClick();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    form->NextClick();
+    PressNext();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,28 @@
 #include "wizard/file_dialogs.h"
 #include "links/link_store.h"
 #include "wizard/wizard_form.h"
+
+// The file dialogs and the shell as the wizard's tests see them: a dialog the test answers
+// (the real one where it does not), every start recorded instead of made.
+class RecordingSystem final : public FileDialogs, public ShellOpener {
+public:
+    std::function<std::optional<std::wstring>(const OpenDialog&)> openFile;
+    std::function<std::optional<std::wstring>()> browseFolder;
+    std::vector<std::pair<std::wstring, std::wstring>> opened;  // file, parameters
+
+    bool Open(HWND owner, OpenDialog& dialog) override {
+        if (!openFile) return SystemFileDialogs().Open(owner, dialog);
+        const auto chosen = openFile(dialog);
+        if (chosen) dialog.FileName = *chosen;
+        return chosen.has_value();
+    }
+    std::optional<std::wstring> BrowseForFolder(HWND owner) override {
+        return browseFolder ? browseFolder() : SystemFileDialogs().BrowseForFolder(owner);
+    }
+    void Open(HWND, const std::wstring& file, const std::wstring& parameters, const std::wstring&, int) override {
+        opened.emplace_back(file, parameters);
+    }
+};
 
 // Drives the real wizard form: texts are typed through the same handlers the controls call,
 // boxes are answered from a script and recorded.
@@ -29,6 +53,9 @@ protected:
     void TypeLocation(const std::wstring& text);
     void TypeIconFile(const std::wstring& text);
     void PumpMessages();
+    // Next as the user presses it: a disabled or hidden button does nothing, and an error ends
+    // in the error box.
+    void PressNext();
     // Runs Next from the target page until the closing page, with the location text given.
     void CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description = {});
     std::vector<std::wstring> BoxTexts() const { return boxes.Texts(); }
@@ -37,6 +64,7 @@ protected:
 
     TempFolder temp;
     BoxScript boxes;
-    std::vector<std::pair<std::wstring, std::wstring>> opened;  // ShellOpen calls: file, parameters
+    RecordingSystem system;
+    std::vector<std::pair<std::wstring, std::wstring>>& opened = system.opened;
     std::unique_ptr<TForm1> form;
 };
