@@ -207,6 +207,23 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
     }
 }
 
+// The line above the buttons is the system's etched line at every scale: a shadow row over a
+// highlight row.
+TEST_F(DpiLayoutTest, TheSeparatorStaysAnEtchedLine) {
+    HWND line = nullptr;
+    for (HWND child : VisibleChildren(form->Handle()))
+        if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ) line = child;
+    ASSERT_NE(line, nullptr);
+    const RECT r = BoundsIn(line);
+    EXPECT_EQ(r.bottom - r.top, 2);
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const WindowDc dc(form->Handle());
+    const int x = (r.left + r.right) / 2;
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top + 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top + 2), GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     TForm2 chooser;
     std::string chooserProblems;

@@ -14,9 +14,12 @@
 
 #include "app/help_window.h"
 #include "controls/directory_view.h"
+#include "controls/win_ani.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/controls.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/window.h"
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/messages.h"
@@ -179,6 +182,90 @@ TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
     EXPECT_FALSE(IsDefault(form->Next.Handle()));
 }
 
+bool HasFocus(HWND control) {
+    const HWND focus = GetFocus();
+    return focus && (focus == control || IsChild(control, focus));
+}
+
+// Every way onto a page leaves the focus on the page's own control, never on the window.
+TEST_F(WizardTest, EveryPageEntryFocusesThePagesControl) {
+    const std::wstring folder = temp.MakeFolder(L"Ziel");
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        TForm1::Page page;
+        std::function<HWND()> focused;
+    } steps[] = {
+        {"Next to the location", [&] { TypeTarget(folder); PressNext(); }, TForm1::LinkFilePage,
+         [&] { return form->LinkFile.Handle(); }},
+        {"Next to the description", [&] { TypeLocation(temp / L"Ziel-Verknüpfung"); PressNext(); },
+         TForm1::DescriptionPage, [&] { return form->Description.Handle(); }},
+        {"Next to the icon page", [&] { PressNext(); }, TForm1::IconFilePage, [&] { return form->Standard.Handle(); }},
+        {"Next to the kind of link", [&] { PressNext(); }, TForm1::KindOfLinkPage,
+         [&] { return FindWindowExW(form->Handle(), nullptr, L"Button", L"Ordnerverknüpfung"); }},
+        {"Back to the icon page", [&] { form->BackClick(); }, TForm1::IconFilePage,
+         [&] { return form->Standard.Handle(); }},
+        {"Back to the description", [&] { form->BackClick(); }, TForm1::DescriptionPage,
+         [&] { return form->Description.Handle(); }},
+        {"Back to the location", [&] { form->BackClick(); }, TForm1::LinkFilePage, [&] { return form->LinkFile.Handle(); }},
+        {"Back to the target", [&] { form->BackClick(); }, TForm1::ExistsFilePage,
+         [&] { return form->ExistingFile.Handle(); }},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.act();
+        PumpPending();
+        ASSERT_EQ(form->PageIndex(), s.page);
+        EXPECT_TRUE(HasFocus(s.focused()));
+    }
+}
+
+// "Nein" to the overwrite question is the default: the old link stays, and the icon page has
+// the focus on its own control again.
+TEST_F(WizardTest, TheOverwriteQuestionDefaultsToNo) {
+    const std::wstring program = MakeProgram(L"prog.exe");
+    temp.MakeFile(L"prog.lnk", "alt");
+    CreateLink(program, temp / L"prog");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
+    EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_TRUE(HasFocus(form->Standard.Handle()));
+}
+
+// What the link store or the folder would refuse at the end is refused when the location page
+// is left, with the field selected for a correction.
+TEST_F(WizardTest, TheLocationPageRefusesWhatCouldNotBeWritten) {
+    const std::wstring program = MakeProgram(L"prog.exe");
+    std::wstring deep = temp.Path();
+    while (deep.size() < 180) deep = temp.MakeFolder(deep.substr(temp.Path().size()) + L"Unterverzeichnis");
+    const struct {
+        const char* name;
+        std::wstring location;
+        const wchar_t* says;
+    } cases[] = {
+        {"a link path of 273 characters", deep + std::wstring(273 - 4 - deep.size(), L'n'), L"zu lang"},
+        {"a folder where no file can be made", L"Z:\\sys\\kernel\\prog", L"kann keine Verknüpfung erstellt werden"},
+    };
+    TypeTarget(program);
+    PressNext();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.Clear();
+        TypeLocation(c.location);
+        PressNext();
+        EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+        const auto& events = boxes.Events();
+        ASSERT_EQ(events.size(), 2u);
+        EXPECT_EQ(events[0].type, BoxEvent::Type::Sound);
+        EXPECT_NE(events[1].text.find(c.says), std::wstring::npos) << Utf8FromWide(events[1].text);
+        EXPECT_TRUE(HasFocus(form->LinkFile.Handle()));
+        EXPECT_EQ(form->LinkFile.SelLength(), static_cast<int>(c.location.size()));
+    }
+}
+
 TEST(DialogManager, OneEscClosesADropDownOpenedWithAltDown) {
     KeyForm form;
     form.combo.SetFocus();
@@ -306,6 +393,93 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
         if (HelpWindowHandle()) DestroyWindow(HelpWindowHandle());
         PumpPending();
     }
+}
+
+// The wizard with the real message boxes of the system (not the test script), each inspected
+// while it is up and then answered.
+class WizardWithRealBoxes : public testing::Test {
+protected:
+    WizardWithRealBoxes() {
+        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+        form->SettingsKey = settingsKey;
+        form->Show(SW_SHOW);
+        SetForegroundWindow(form->Handle());
+        PumpPending();
+    }
+    ~WizardWithRealBoxes() override {
+        form.reset();
+        RegistryKey::DeleteTree(HKEY_CURRENT_USER, settingsKey);
+    }
+    // Runs inspect(box) once the next box is up, then answers it with answer.
+    static void WhenABoxShows(std::function<void(HWND box)> inspect, int answer) {
+        inspectBox = std::move(inspect);
+        boxAnswer = answer;
+        SetTimer(nullptr, 0, 10, &InspectBox);
+    }
+    static void CALLBACK InspectBox(HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND box = GetActiveWindow();
+        wchar_t name[16] = {};
+        if (box) GetClassNameW(box, name, 16);
+        if (std::wstring(name) != L"#32770") return;
+        KillTimer(nullptr, timer);
+        inspectBox(box);
+        PostMessageW(box, WM_COMMAND, boxAnswer, 0);
+    }
+    // Every other pixel of the page area (right of the picture, above the buttons) outside skip
+    // (client coordinates) that is not the face colour: what is drawn there.
+    std::vector<POINT> Drawn(const RECT& skip) const {
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        const WindowDc dc(form->Handle());
+        std::vector<POINT> drawn;
+        for (int y = 0; y < client.bottom - Scale(56, form->Dpi()); y += 2)
+            for (int x = Scale(136, form->Dpi()); x < client.right; x += 2)
+                if (!PtInRect(&skip, POINT{x, y}) && GetPixel(dc.Get(), x, y) != GetSysColor(COLOR_BTNFACE))
+                    drawn.push_back(POINT{x, y});
+        return drawn;
+    }
+
+    static inline std::function<void(HWND)> inspectBox;
+    static inline int boxAnswer = IDOK;
+    const std::wstring settingsKey = std::wstring(kSettingsKey) + L"-Keys" + std::to_wstring(GetCurrentProcessId());
+    TempFolder temp;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
+    const std::wstring program = temp / L"prog.exe";
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), program.c_str(), FALSE);
+    temp.MakeFile(L"prog.lnk", "alt");
+    form->WinAni1->SetAniTimerEnabled(false);
+    form->ExistingFile.SetText(program);
+    form->ExistingFileChange();
+    form->NextClick();
+    form->LinkFile.SetText(temp / L"prog");
+    form->LinkFileChange();
+    form->NextClick();
+    form->NextClick();
+    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<POINT> before = Drawn(RECT{});
+
+    size_t drawnBefore = 0, drawnDuring = 0;
+    WhenABoxShows(
+        [&](HWND box) {
+            RECT covered;
+            GetWindowRect(box, &covered);
+            MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&covered), 2);
+            PumpUntil([&] { return !GetUpdateRect(form->Handle(), nullptr, FALSE); }, 2000);
+            for (const POINT& p : before) drawnBefore += PtInRect(&covered, p) ? 0 : 1;
+            drawnDuring = Drawn(covered).size();
+        },
+        IDNO);
+    form->NextClick();
+    ASSERT_GT(drawnBefore, 0u) << "no box";
+    EXPECT_GT(drawnDuring * 10, drawnBefore * 9) << "drawn beside the box: " << drawnDuring << " of " << drawnBefore;
+    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
 }
 
 }  // namespace
