@@ -150,11 +150,15 @@ void ControlHook::Attach(HWND control, Handler handler) {
     Detach();
     control_ = control;
     handler_ = std::move(handler);
-    SetWindowSubclass(control_, &ControlHook::Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
+    // Each hook is a subclass of its own: two hooks on one control (the tree's own and its
+    // form's) must not replace one another.
+    SetWindowSubclass(control_, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(this),
+                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 void ControlHook::Detach() {
-    if (control_ && IsWindow(control_)) RemoveWindowSubclass(control_, &ControlHook::Procedure, 1);
+    if (control_ && IsWindow(control_))
+        RemoveWindowSubclass(control_, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(this));
     control_ = nullptr;
 }
 
@@ -162,7 +166,7 @@ LRESULT CALLBACK ControlHook::Procedure(HWND hwnd, UINT message, WPARAM wParam, 
                                         DWORD_PTR data) {
     auto* self = reinterpret_cast<ControlHook*>(data);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &ControlHook::Procedure, 1);
+        RemoveWindowSubclass(hwnd, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(self));
         self->control_ = nullptr;
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
