@@ -83,7 +83,6 @@ public:
     ComboBox combo;
     Button other, mover, ok;
     std::vector<int> pressed;
-    std::function<void()> onOther;
     std::vector<WPARAM> systemCommands;
 
 protected:
@@ -96,7 +95,6 @@ protected:
                 if (HIWORD(wParam) != BN_CLICKED || LOWORD(wParam) == IDCANCEL) return 0;
                 pressed.push_back(LOWORD(wParam));
                 if (LOWORD(wParam) == IdMover) edit.SetFocus();
-                if (LOWORD(wParam) == IdOther && onOther) onOther();
                 return 0;
         }
         return Default(message, wParam, lParam);
@@ -130,27 +128,6 @@ TEST(DialogManager, ExactlyOneDefaultButtonAndEnterPressesIt) {
         PumpPending();
         EXPECT_EQ(form.pressed, std::vector<int>{GetDlgCtrlID(s.expectedDefault.Handle())});
     }
-}
-
-TEST(DialogManager, AfterEscInASecondaryWindowEnterPressesTheButtonThatOpenedIt) {
-    KeyForm form;
-    TForm2 chooser;
-    int opened = 0;
-    chooser.OnShown = [&] {
-        ++opened;
-        PostKey(VK_ESCAPE);
-    };
-    form.onOther = [&] {
-        int index = 0;
-        chooser.ShowModal(form.Handle(), ModulePath(), index);
-    };
-    form.other.SetFocus();
-    PostKey(VK_RETURN);
-    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == form.other.Handle(); }));
-    EXPECT_EQ(form.Defaults(), std::vector<HWND>{form.other.Handle()});
-    PostKey(VK_RETURN);
-    EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
-    EXPECT_EQ(form.pressed, (std::vector<int>{KeyForm::IdOther, KeyForm::IdOther}));
 }
 
 // The keys of the first report: the icon page, Alt+S, Alt+D opens the chooser, Esc, Enter.
