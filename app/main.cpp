@@ -5,7 +5,6 @@
 #include "app/startup.h"
 #include "app/wow64_handover.h"
 #include "platform/handles.h"
-#include "update/update_file.h"
 #include "platform/startup_trace.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
@@ -24,8 +23,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     std::vector<std::wstring> arguments;
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
     if (argv) LocalFree(argv);
-    const int result = RunZeigerwerk(arguments, showCommand);
-    // A prepared update is started while the program ends.
-    FinishUpdates();
-    return result;
+    return RunZeigerwerk(arguments, showCommand);
 }

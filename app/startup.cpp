@@ -25,6 +25,8 @@
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/wizard_form.h"
+#include "update/run_folder.h"
+#include "update/update_file.h"
 
 void PrepareWizard(TForm1& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
@@ -35,21 +37,24 @@ void PrepareWizard(TForm1& form, const StartMode& mode) {
     if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
-int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
-    const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
-    const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
-    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
-    if (mode.kind == StartMode::Uninstall) return RunUninstall();
-    RegisterShellIntegration(ModulePath());
-    NoteStartupPhase("registration");
+namespace {
 
-    if (mode.kind == StartMode::NewLinkHere) {
-        shell.Open(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder), {}, SW_SHOWNORMAL);
-        return 0;
-    }
+void ConfigureUpdate(TDZUpdateFile& update) {
+    update.ProgramName = L"Zeigerwerk";
+    update.RegistryKey = L"Zeigerwerk";
+    update.ZIPFileName = L"Pfeilbau.zip";
+    update.HKCU = false;
+}
 
-    SetAppTitle(L"Zeigerwerk");
-    TForm1::CheckUpdatesOnCreate = true;
+// What an update left behind a day ago or earlier (its batch removes its folder as it ends).
+void RemoveOldUpdateFolders() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG day = 24ull * 60 * 60 * 10000000;
+    RemoveStaleRunFolders(((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) - day);
+}
+
+int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
     TForm1::BuildPagesWhenIdle = true;
     TForm1 form;
     const Settings settings = LoadSettings();
@@ -58,13 +63,15 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     scaled.windowWidth = Scale(settings.windowWidth, form.Dpi());
     scaled.windowHeight = Scale(settings.windowHeight, form.Dpi());
     RestoreWindowSize(form.Handle(), scaled);
-    form.ODialog.FilterIndex = settings.fileTypes;
+    form.SetFileTypes(settings.fileTypes);
     std::optional<TInfo> about;  // made when first asked for
     form.OnAbout = [&] {
         if (!about) about.emplace();
         about->ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
                         LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
     };
+    update.Owner = form.Handle();
+    form.OnUpdateAction = [&update] { return update.ActionExecute(); };
     GuardedCall(form.Handle(), [&] {
         PrepareWizard(form, mode);
         return LRESULT{0};
@@ -90,5 +97,38 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
         DispatchMessageW(&message);
     }
     DestroyAcceleratorTable(accelerators);
+    update.Owner = nullptr;
     return 0;
+}
+
+}  // namespace
+
+int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
+    const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
+    const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
+    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
+    if (mode.kind == StartMode::Uninstall) return RunUninstall();
+    RegisterShellIntegration(ModulePath());
+    NoteStartupPhase("registration");
+
+    if (mode.kind == StartMode::NewLinkHere) {
+        shell.Open(nullptr, L"rundll32.exe", NewLinkHereParameters(mode.folder), {}, SW_SHOWNORMAL);
+        return 0;
+    }
+
+    SetAppTitle(L"Zeigerwerk");
+    // The update reminder comes before the wizard; in only-update mode the wizard never appears.
+    TDZUpdateFile update;
+    ConfigureUpdate(update);
+    bool onlyUpdate = false;
+    GuardedCall(nullptr, [&] {
+        RemoveOldUpdateFolders();
+        onlyUpdate = update.AutomaticUpdate(L"", false, 0);
+        return LRESULT{0};
+    });
+    NoteStartupPhase("update check");
+    const int result = onlyUpdate ? 0 : RunWizard(update, mode, showCommand);
+    // A prepared update is started while the program ends.
+    update.FinishUpdates();
+    return result;
 }

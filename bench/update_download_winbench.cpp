@@ -44,7 +44,8 @@ struct Signer {
         BCryptCloseAlgorithmProvider(ecdsa, 0);
     }
     // Signature (r then s) of the bytes that produce() hands out block by block.
-    std::string Sign(const std::function<bool(std::string&)>& produce) {
+    // digestHex: receives the SHA-256 as the list names it.
+    std::string Sign(const std::function<bool(std::string&)>& produce, std::string* digestHex = nullptr) {
         BCRYPT_ALG_HANDLE sha = nullptr;
         BCRYPT_HASH_HANDLE hash = nullptr;
         BCryptOpenAlgorithmProvider(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
@@ -55,6 +56,8 @@ struct Signer {
         UCHAR digest[32];
         BCryptFinishHash(hash, digest, 32, 0);
         BCryptDestroyHash(hash);
+        if (digestHex)
+            for (UCHAR byte : digest) *digestHex += "0123456789abcdef"[byte >> 4], *digestHex += "0123456789abcdef"[byte & 15];
         BCryptCloseAlgorithmProvider(sha, 0);
         std::string signature(64, '\0');
         ULONG size = 0;
@@ -76,19 +79,23 @@ int wmain(int argc, wchar_t** argv) {
     const int rounds = argc > 2 ? _wtoi(argv[2]) : 3;
 
     Signer signer;
-    const std::string list = "[Zeigerwerk]\r\nDate=01.01.2030\r\nNews=\"01.01.2030: Messung\"\r\nFile=big.zip\r\n";
+    std::uint64_t offset = 0;
+    std::string archiveHash;
+    const std::string archiveSignature = signer.Sign(
+        [&](std::string& block) {
+            if (offset >= size) return false;
+            block.resize(std::min<std::uint64_t>(1 << 16, size - offset));
+            TTestHttpServer::Fill(offset, block.data(), block.size());
+            offset += block.size();
+            return true;
+        },
+        &archiveHash);
+    const std::string list = "[Zeigerwerk]\r\nDate=01.01.2030\r\nNews=\"01.01.2030: Messung\"\r\nFile=big.zip\r\nSize=" +
+                             std::to_string(size) + "\r\nSHA256=" + archiveHash + "\r\n";
     bool once = true;
     const std::string listSignature = signer.Sign([&](std::string& block) {
         block = list;
         return std::exchange(once, false);
-    });
-    std::uint64_t offset = 0;
-    const std::string archiveSignature = signer.Sign([&](std::string& block) {
-        if (offset >= size) return false;
-        block.resize(std::min<std::uint64_t>(1 << 16, size - offset));
-        TTestHttpServer::Fill(offset, block.data(), block.size());
-        offset += block.size();
-        return true;
     });
 
     TTestHttpServer server([&](const std::string& request, int) {
@@ -102,8 +109,11 @@ int wmain(int argc, wchar_t** argv) {
         return r;
     });
 
-    ConnectedStateScript = [] { return true; };
+    struct Online : ConnectionState {
+        bool Connected() const override { return true; }
+    } online;
     TStatusForm form;
+    form.Connection = &online;
     form.ProgramName = L"Zeigerwerk";
     form.ZIPFileName = L"Pfeilbau.zip";
     form.RegistryKey = L"ZwUpdateBench";
@@ -139,7 +149,8 @@ int wmain(int argc, wchar_t** argv) {
             verify.push_back(Seconds(checkStart, Clock::now()));
             DeleteFileW(bareFile.c_str());
         }
-        form.OnShown = [&](TStatusForm& f) {
+        form.OnShown = [&] {
+            TStatusForm& f = form;
             f.Button_NextClick();
             f.Button_CheckClick();
             const auto start = Clock::now();

@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Turns a built program into a folder to publish on the update server:
 #   Updates.ini, Updates.ini.sig, Updates/<archive>, Updates/<archive>.sig
-# The archive holds the program, the help file (and any --file given) and an Update.bat that
-# replaces them in the program's folder after the program has ended. Both server files are
+# The archive holds the 32-bit program, the 64-bit one (--program64), the help file (and any --file
+# given) and an Update.bat that replaces them in the program's folder after the program has ended:
+# each file is copied to a new name first and put in place only when that copy is whole, so a batch
+# that stops halfway leaves a working program. The list names the archive's size and SHA-256, so
+# that no other archive (an older signed one included) is taken for it. Both server files are
 # signed with the maker's private key: ECDSA P-256 over SHA-256, stored as the 64 bytes r then s.
 #
-# make-update.sh --key KEY.pem --program zeigerwerk.exe --out FOLDER
+# make-update.sh --key KEY.pem --program zeigerwerk.exe [--program64 zeigerwerk64.exe] --out FOLDER
 #                [--help Pfeilbau.hlp] [--file EXTRA]... [--date DD.MM.YYYY]
 #                [--news "DD.MM.YYYY: text"]... [--archive NAME.zip] [--section Zeigerwerk]
 # make-update.sh --key KEY.pem --sign FILE    signs one file (FILE.sig), e.g. an edited Updates.ini
 set -euo pipefail
 
-key= program= out= help= date= archive=Pfeilbau.zip section=Zeigerwerk only=
+key= program= program64= out= help= date= archive=Pfeilbau.zip section=Zeigerwerk only=
 files=() news=()
 while [ $# -gt 0 ]; do
   case $1 in
     --key) key=$2; shift 2 ;;
     --program) program=$2; shift 2 ;;
+    --program64) program64=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --help) help=$2; shift 2 ;;
     --file) files+=("$2"); shift 2 ;;
@@ -60,27 +64,35 @@ fi
 [ -f "$program" ] || { echo "no program at $program" >&2; exit 1; }
 if [ -z "$help" ] && [ -f "$(dirname "$program")/Pfeilbau.hlp" ]; then help=$(dirname "$program")/Pfeilbau.hlp; fi
 [ -n "$help" ] && files=("$help" "${files[@]}")
+if [ -n "$program64" ]; then
+  [ -f "$program64" ] || { echo "no 64-bit program at $program64" >&2; exit 1; }
+  files=("$program64" "${files[@]}")
+fi
 [ -n "$date" ] || date=$(date +%d.%m.%Y)
 [[ $archive =~ ^[A-Za-z0-9._-]+$ ]] || { echo "archive name must be a plain file name: $archive" >&2; exit 1; }
 
 mkdir -p "$out/Updates"
 python3 - "$out" "$section" "$date" "$archive" "$program" "${files[@]}" -- "${news[@]}" <<'EOF'
-import os, sys, zipfile
+import hashlib, os, sys, zipfile
 args = sys.argv[1:]
 split = args.index("--")
 out, section, date, archive, program, *extra = args[:split]
 news = args[split + 1:]
 
 def group(first, name):
-    # first line unchanged; then the program's folder twice; then temporary folder -> program's folder
-    return [first, f'attrib -r "%s{name}" >nul 2>&1', f'del "%s{name}" >nul 2>&1',
-            f'copy /y "%s{name}" "%s{name}" >nul']
+    # first line unchanged; then the program's folder twice; then temporary folder -> program's folder.
+    # The file is copied beside the old one under a new name and moved over it only when the copy
+    # is whole: a copy that fails leaves the old file in place.
+    return [first, f'cd /d "%s"', f'attrib -r "%s{name}" >nul 2>&1',
+            f'copy /y "%s{name}" "%s{name}.neu" >nul && move /y "{name}.neu" "{name}" >nul']
 
 names = [os.path.basename(p) for p in [program] + extra]
 lines = []
 for i, name in enumerate(names):
-    # The first group waits a moment, so that the program has ended before its file is replaced.
-    lines += group("@ping -n 3 127.0.0.1 >nul" if i == 0 else f"rem {name}", name)
+    # The first group waits a moment, so that the program has ended before its file is replaced;
+    # "!" in a folder name stays a plain character whatever the command interpreter's defaults.
+    first = "@setlocal disabledelayedexpansion & ping -n 3 127.0.0.1 >nul" if i == 0 else f"rem {name}"
+    lines += group(first, name)
 lines += [f' del "%s{name}" >nul 2>&1' for name in names]
 template = ("\r\n".join(lines) + "\r\n").encode("ascii")
 
@@ -96,6 +108,8 @@ ini = f"[{section}]\r\nDate={date}\r\n"
 if news:
     ini += "News=" + ",".join(quoted(n) for n in news) + "\r\n"
 ini += f"File={archive}\r\n"
+archive_bytes = open(os.path.join(out, "Updates", archive), "rb").read()
+ini += f"Size={len(archive_bytes)}\r\nSHA256={hashlib.sha256(archive_bytes).hexdigest()}\r\n"
 with open(os.path.join(out, "Updates.ini"), "wb") as f:
     f.write(ini.encode("cp1252"))
 EOF

@@ -6,11 +6,16 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <ctime>
+
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
 #include <stdio.h>
+#include <sys/utime.h>
+#include <windows.h>
 #else
+#include <sys/time.h>
 #include <unistd.h>
 #endif
 
@@ -105,6 +110,20 @@ std::wstring CurrentDirectory() {
 }
 
 std::string ErrnoText(int error) {
+#ifdef _WIN32
+    // The system's own reason, in the system's language, where the system gave one.
+    if (error >= kSystemErrorBase) {
+        wchar_t* text = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+            static_cast<DWORD>(error - kSystemErrorBase), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::wstring message(text ? text : L"", length);
+        if (text) LocalFree(text);
+        while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+            message.pop_back();
+        if (!message.empty()) return Utf8FromWide(message);
+    }
+#endif
     const char* text = std::strerror(error);
     return text ? text : "error " + std::to_string(error);
 }
@@ -135,7 +154,13 @@ bool TFileWriter::Write(const void* data, std::size_t size, int& error) {
     while (size > 0) {
 #ifdef _WIN32
         unsigned int chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned int>(size);
+        _doserrno = 0;
         int written = _write(fd_, p, chunk);
+        if (written <= 0) {
+            // The runtime's errno loses the reason (a full disk reads "Invalid argument").
+            error = kSystemErrorBase + static_cast<int>(_doserrno ? _doserrno : ERROR_DISK_FULL);
+            return false;
+        }
 #else
         ssize_t written = write(fd_, p, size);
         if (written < 0 && errno == EINTR) continue;
@@ -217,6 +242,29 @@ std::size_t TFileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t 
     }
 #endif
     return total;
+}
+
+bool SetDosModifiedTime(const std::wstring& path, std::uint16_t dosDate, std::uint16_t dosTime) {
+    std::tm local{};
+    local.tm_year = 80 + (dosDate >> 9);
+    local.tm_mon = ((dosDate >> 5) & 15) - 1;
+    local.tm_mday = dosDate & 31;
+    local.tm_hour = dosTime >> 11;
+    local.tm_min = (dosTime >> 5) & 63;
+    local.tm_sec = (dosTime & 31) * 2;
+    local.tm_isdst = -1;
+    if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday < 1 || local.tm_hour > 23 || local.tm_min > 59 ||
+        local.tm_sec > 59)
+        return false;
+    const std::time_t when = std::mktime(&local);
+    if (when == static_cast<std::time_t>(-1)) return false;
+#ifdef _WIN32
+    _utimbuf times{when, when};
+    return _wutime(path.c_str(), &times) == 0;
+#else
+    const timeval times[2] = {{when, 0}, {when, 0}};
+    return utimes(NativePath(path).c_str(), times) == 0;
+#endif
 }
 
 }  // namespace fileio

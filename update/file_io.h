@@ -21,8 +21,14 @@ bool DirectoryExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool RemoveFile(const std::wstring& path);
 std::wstring CurrentDirectory();
-// The platform's text for an errno value.
+// Errors from kSystemErrorBase up are the system's own error codes (on Windows) plus that base.
+inline constexpr int kSystemErrorBase = 0x10000;
+// The platform's text for an errno value, or the system's own text for a system error.
 std::string ErrnoText(int error);
+
+// Gives a file the last-change time an archive stored for it (MS-DOS date and time, local time);
+// false when the time is not valid or cannot be set.
+bool SetDosModifiedTime(const std::wstring& path, std::uint16_t dosDate, std::uint16_t dosTime);
 
 class TFileWriter {
 public:

@@ -256,6 +256,8 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         Body.clear();
     }
     auto take = [&](const char* data, std::size_t size) {
+        if (MaxBodySize != 0 && bytesRecvd_ + size > MaxBodySize)
+            throw TSocketError(TSocketError::Kind::Receive, "Body larger than allowed");
         if (InputFileMode) {
             if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
         } else {
@@ -265,6 +267,8 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         if (OnPacketRecvd) OnPacketRecvd();
     };
     try {
+        if (MaxBodySize != 0 && bytesTotal_ > MaxBodySize)
+            throw TSocketError(TSocketError::Kind::Receive, "Body larger than allowed");
         if (firstSize > 0) take(first, firstSize);
         for (;;) {
             std::size_t received = ReceiveSome(buffer_.data(), buffer_.size());

@@ -1,6 +1,7 @@
 // THttpClient: the HTTP/1.0 GET through which the update fetches its list and its archive.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     std::wstring Header = L"Head.txt";
     bool InputFileMode = false;
     bool OutputFileMode = false;
+
+    // A body longer than this (announced or received) ends the transfer with an error; 0: no bound.
+    std::uint64_t MaxBodySize = 0;
 
     std::function<void()> OnPacketRecvd;
     std::function<void(int command)> OnFailure;

@@ -73,23 +73,29 @@ struct Key {
 
 // SHA-256 of the file's bytes, read in blocks; false when it cannot be read.
 bool HashFile(const std::wstring& file, std::array<UCHAR, 32>& digest) {
+    FileHandle in(NullIfInvalid(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    return in && FileSha256(in.Get(), digest);
+}
+
+}  // namespace
+
+bool FileSha256(HANDLE file, std::array<std::uint8_t, 32>& digest) {
+    if (!Cng().loaded) return false;
     Algorithm sha(BCRYPT_SHA256_ALGORITHM);
     Hash hash;
     if (!sha.handle || !Ok(Cng().BCryptCreateHash(sha.handle, &hash.handle, nullptr, 0, nullptr, 0, 0))) return false;
-    FileHandle in(NullIfInvalid(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
-    if (!in) return false;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
     std::vector<UCHAR> block(1 << 20);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in.Get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) return false;
+        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) return false;
         if (got == 0) break;
         if (!Ok(Cng().BCryptHashData(hash.handle, block.data(), got, 0))) return false;
     }
     return Ok(Cng().BCryptFinishHash(hash.handle, digest.data(), static_cast<ULONG>(digest.size()), 0));
 }
-
-}  // namespace
 
 const UpdateKey& ReleaseUpdateKey() {
     static const UpdateKey key = [] {

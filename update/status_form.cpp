@@ -7,6 +7,7 @@
 #include "app/resource_ids.h"
 #include "controls/win_xp.h"
 #include "platform/modal_window.h"
+#include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "update/update_file.h"
 #include "update/zip_message_box.h"
@@ -15,14 +16,14 @@ namespace {
 
 enum StatusControlId {
     IdNext = 100, IdCancel, IdSettings, IdSettingsCancel, IdSettingsSave, IdCheck, IdCancelDownload, IdRestart,
-    IdNoAutoUpdt, IdAutoUpdt, IdSpin, IdSpinButtons, IdStatus,
+    IdNoAutoUpdt, IdAutoUpdt, IdSpin, IdSpinButtons, IdStatus, IdNews,
 };
 
-constexpr UINT kShownMessage = WM_APP + 40;
 constexpr int kStepListWidth = 225;
 constexpr int kPagesLeft = 232, kPagesTop = 56, kPagesWidth = 417, kPagesHeight = 249;
 constexpr COLORREF kTitleBlue = RGB(49, 106, 197);
 constexpr COLORREF kStepListStart = RGB(155, 183, 230);
+constexpr int kIconSize = 32;
 
 HFONT MakeFont(const wchar_t* face, int height, int weight, bool italic = false) {
     LOGFONTW lf{};
@@ -35,24 +36,23 @@ HFONT MakeFont(const wchar_t* face, int height, int weight, bool italic = false)
     return CreateFontIndirectW(&lf);
 }
 
-int PointsToHeight(int points) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return height;
+int PointsToHeight(int points, UINT dpi) { return -MulDiv(points, static_cast<int>(dpi), 72); }
+
+// A system icon at the edge length, drawn for that size where the system has one.
+HICON SystemIcon(LPCWSTR id, int size) {
+    // In the common controls the program loads anyway (version 6 has it).
+    using LoadScaled = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    const HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    const auto loadScaled = controls ? reinterpret_cast<LoadScaled>(reinterpret_cast<void*>(
+                                           GetProcAddress(controls, "LoadIconWithScaleDown")))
+                                     : nullptr;
+    HICON icon = nullptr;
+    if (loadScaled && SUCCEEDED(loadScaled(nullptr, id, size, size, &icon)) && icon) return icon;
+    return static_cast<HICON>(CopyImage(LoadIconW(nullptr, id), IMAGE_ICON, size, size, 0));
 }
 
-BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-    return TRUE;
-}
-
-HICON CopyOfIcon(LPCWSTR id) { return CopyIcon(LoadIconW(nullptr, id)); }
-
-std::unique_ptr<TStatusForm>& FormSlot() {
-    static std::unique_ptr<TStatusForm> form;
-    return form;
-}
+// Texts that come from the server or a file name are shown as they are: "&" is no access key.
+constexpr DWORD kPlainText = SS_LEFT | SS_NOPREFIX;
 
 }  // namespace
 
@@ -60,42 +60,28 @@ const wchar_t* const TStatusForm::kTitles[6] = {
     L"Willkommen", L"Auf neue Updates prüfen", L"Ergebnis der Prüfung", L"Download der Updates", L"Installieren",
     L"Abschließen der Installation"};
 
-TStatusForm& UpdateStatusForm() {
-    auto& form = FormSlot();
-    if (!form) form = std::make_unique<TStatusForm>();
-    return *form;
-}
-
-bool UpdateStatusFormExists() { return FormSlot() != nullptr; }
-
-TStatusForm::TStatusForm() {
+TStatusForm::TStatusForm()
+    : Clock(&SystemUpdateClock()), Connection(&SystemConnectionState()), Launcher(&SystemBatchLauncher()) {
     OnTerminate = [] { PostQuitMessage(0); };
-    CreateDialogWindow(L"TStatusForm", L"Updates installieren", kClientWidth, kClientHeight, nullptr,
+    dpi_ = SystemDpi();
+    CreateDialogWindow(L"TStatusForm", L"Updates installieren", S(kClientWidth), S(kClientHeight), nullptr,
                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetClientSize(Handle(), kClientWidth, kClientHeight);
     // Only the system menu: no size, no minimise or maximise.
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(menu, command, MF_BYCOMMAND);
     WinXP = std::make_unique<TWinXP>(Handle());
     CreateControls();
+    dpi_ = WindowDpi(Handle());
+    Layout();
     FormCreate();
 }
 
-TStatusForm::~TStatusForm() {
-    if (titleBrush_) DeleteObject(titleBrush_);
-}
+TStatusForm::~TStatusForm() = default;
+
+int TStatusForm::S(int designUnits) const { return Scale(designUnits, dpi_); }
 
 void TStatusForm::FormCreate() {
-    downloading_ = false;
-    infoIcon_.Reset(CopyOfIcon(IDI_INFORMATION));
-    icon2_.Reset(CopyOfIcon(IDI_INFORMATION));
-    icon3_.Reset(CopyOfIcon(IDI_INFORMATION));
-    errorIcon_.Reset(CopyOfIcon(IDI_ERROR));
-    SendMessageW(Image_Icon1.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(infoIcon_.Get()), 0);
-    SendMessageW(Image_Icon2.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon2_.Get()), 0);
-    SendMessageW(Image_Icon3.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon3_.Get()), 0);
-    const HICON app = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP));
-    SendMessageW(Icon.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(app ? app : infoIcon_.Get()), 0);
+    transfer_ = {};
 }
 
 void TStatusForm::AddToPage(int page, HWND control) {
@@ -106,18 +92,12 @@ void TStatusForm::AddToPage(int page, HWND control) {
 void TStatusForm::CreateControls() {
     const HWND form = Handle();
     pages_.assign(7, {});
-    font_.Reset(MakeFont(L"Verdana", PointsToHeight(8), FW_NORMAL));
-    titleFont_.Reset(MakeFont(L"Verdana", -19, FW_BOLD));
-    stepFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10), FW_NORMAL));
-    stepBoldFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10), FW_BOLD, true));
-    percentFont_.Reset(MakeFont(L"MS Sans Serif", PointsToHeight(8), FW_NORMAL));
-    percentBoldFont_.Reset(MakeFont(L"MS Sans Serif", PointsToHeight(8), FW_BOLD));
-    titleBrush_ = CreateSolidBrush(kTitleBlue);
 
+    // Made at their 96-DPI places; Layout() takes these as the design and scales them.
     Panel_Title.Create(form, kTitles[0], kPagesLeft, 8, kPagesWidth, 41, SS_CENTER | SS_CENTERIMAGE);
     const int x = kPagesLeft, y = kPagesTop, w = kPagesWidth;
 
-    Image_Icon1.Create(form, L"", x, y, 32, 32, SS_ICON);
+    Image_Icon1.Create(form, L"", x, y, kIconSize, kIconSize, SS_ICON);
     Label2.Create(form,
                   L"In regelmäßigen Abständen sollte im Internet nach Programmverbesserungen und -updates gesucht "
                   L"werden, um möglichen Programmfehlern vorzubeugen.\r\nKlicken Sie auf \"Weiter\", um jetzt nach "
@@ -136,37 +116,43 @@ void TStatusForm::CreateControls() {
     AddToPage(Pruefen, Label4.Handle());
     AddToPage(Pruefen, Button_Check.Handle());
 
-    Label_CheckResult.Create(form, L"", x, y, w, kPagesHeight);
+    Label_CheckResult.Create(form, L"", x, y, w, 60, kPlainText);
+    News.Create(form, L"", x, y + 62, w, 130, IdNews,
+                ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP);
+    Label_CheckResultEnd.Create(form, L"Klicken Sie auf \"Weiter\", um die Updates jetzt herunterzuladen.", x,
+                                y + 198, w, 44, kPlainText);
     AddToPage(Bestaetigung2, Label_CheckResult.Handle());
+    AddToPage(Bestaetigung2, News.Handle());
+    AddToPage(Bestaetigung2, Label_CheckResultEnd.Handle());
 
-    Label_Download.Create(form, L"", x, y, w, 56);
-    Status.Create(form, PROGRESS_CLASSW, L"", PBS_SMOOTH, x, y + 70, w, 18, IdStatus);
+    Label_Download.Create(form, L"", x, y, w, 84, kPlainText);
+    Status.Create(form, PROGRESS_CLASSW, L"", PBS_SMOOTH, x, y + 90, w, 18, IdStatus);
     SendMessageW(Status.Handle(), PBM_SETRANGE32, 0, 100);
-    PerCent.Create(form, L"", x, y + 94, w, 16, SS_CENTER);
-    StatusLabel.Create(form, L"", x, y + 118, w, 16);
-    TimeLeft.Create(form, L"", x, y + 138, w, 16);
-    Icon.Create(form, L"", x, y + 170, 32, 32, SS_ICON);
-    CancelDownload.Create(form, L"Download ab&brechen", x + w - 160, y + 176, 160, 25, IdCancelDownload);
+    PerCent.Create(form, L"", x, y + 114, w, 16, SS_CENTER);
+    StatusLabel.Create(form, L"", x, y + 136, w, 16);
+    TimeLeft.Create(form, L"", x, y + 156, w, 16);
+    Icon.Create(form, L"", x, y + 182, kIconSize, kIconSize, SS_ICON);
+    CancelDownload.Create(form, L"Download ab&brechen", x + w - 160, y + 188, 160, 25, IdCancelDownload);
     for (HWND h : {Label_Download.Handle(), Status.Handle(), PerCent.Handle(), StatusLabel.Handle(), TimeLeft.Handle(),
                    Icon.Handle(), CancelDownload.Handle()})
         AddToPage(Download, h);
 
-    Image_Icon2.Create(form, L"", x, y, 32, 32, SS_ICON);
-    Label3.Create(form, L"", x + 44, y, w - 44, 120);
-    CheckBox_Restart.Create(form, L"Programm automatisch neu starten", x + 44, y + 130, w - 44, 18, IdRestart,
+    Image_Icon2.Create(form, L"", x, y, kIconSize, kIconSize, SS_ICON);
+    Label3.Create(form, L"", x + 44, y, w - 44, 160, kPlainText);
+    CheckBox_Restart.Create(form, L"Programm automatisch neu starten", x + 44, y + 168, w - 44, 18, IdRestart,
                             BS_AUTOCHECKBOX);
     CheckBox_Restart.SetChecked(true);
     AddToPage(Einrichten, Image_Icon2.Handle());
     AddToPage(Einrichten, Label3.Handle());
     AddToPage(Einrichten, CheckBox_Restart.Handle());
 
-    Image_Icon3.Create(form, L"", x, y, 32, 32, SS_ICON);
+    Image_Icon3.Create(form, L"", x, y, kIconSize, kIconSize, SS_ICON);
     Label5.Create(form,
                   L"Die Installation wurde vorbereitet.\r\nKlicken SIe auf \"Beenden\", um die alten Dateien zu "
                   L"ersetzen. Ein Neustart des Computers ist nicht erforderlich.\r\n\r\nWenn Sie nicht die Option zum "
                   L"automatischen Neustart des Programms aktiviert haben, müssen Sie das Programm nach der "
                   L"Installation manuell neu starten.",
-                  x + 44, y, w - 44, 140);
+                  x + 44, y, w - 44, 160);
     AddToPage(Bestaetigung3, Image_Icon3.Handle());
     AddToPage(Bestaetigung3, Label5.Handle());
 
@@ -189,13 +175,12 @@ void TStatusForm::CreateControls() {
                   x + 30, y + 124, w - 42, 56);
     Label_AutoUpdt1.Create(form, L"Alle", x + 30, y + 192, 30, 16);
     SpinEdit_AutoUpdt.Create(form, L"7", x + 64, y + 189, 56, 21, IdSpin, ES_NUMBER | WS_GROUP);
-    SpinEdit_Buttons.Create(form, UPDOWN_CLASSW, L"",
-                            UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
-                            IdSpinButtons);
+    SpinEdit_Buttons.Create(form, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, x + 120,
+                            y + 189, 17, 21, IdSpinButtons);
     SendMessageW(SpinEdit_Buttons.Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(SpinEdit_AutoUpdt.Handle()), 0);
     SendMessageW(SpinEdit_Buttons.Handle(), UDM_SETRANGE32, 1, 365);
     SendMessageW(SpinEdit_Buttons.Handle(), UDM_SETPOS32, 0, 7);
-    Label_AutoUpdt2.Create(form, L"Tage an Updates erinnern", x + 128, y + 192, 220, 16);
+    Label_AutoUpdt2.Create(form, L"Tage an Updates erinnern", x + 144, y + 192, 220, 16);
     for (HWND h : {GroupBox1.Handle(), RadioButton_NoAutoUpdt.Handle(), Label1.Handle(), RadioButton_AutoUpdt.Handle(),
                    Label6.Handle(), Label_AutoUpdt1.Handle(), SpinEdit_AutoUpdt.Handle(), SpinEdit_Buttons.Handle(),
                    Label_AutoUpdt2.Handle()})
@@ -213,16 +198,65 @@ void TStatusForm::CreateControls() {
     Button_SettingsCancel.SetVisible(false);
     Button_SettingsSave.SetVisible(false);
 
-    EnumChildWindows(form, &SetChildFont, reinterpret_cast<LPARAM>(font_.Get()));
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        design_.push_back({child, ChildBounds(child)});
+}
+
+void TStatusForm::Layout() {
+    font_.Reset(MakeFont(L"Verdana", PointsToHeight(8, dpi_), FW_NORMAL));
+    titleFont_.Reset(MakeFont(L"Verdana", -S(19), FW_BOLD));
+    stepFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10, dpi_), FW_NORMAL));
+    stepBoldFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10, dpi_), FW_BOLD, true));
+    percentFont_.Reset(MakeFont(L"MS Sans Serif", PointsToHeight(8, dpi_), FW_NORMAL));
+    percentBoldFont_.Reset(MakeFont(L"MS Sans Serif", PointsToHeight(8, dpi_), FW_BOLD));
+    titleBrush_.Reset(CreateSolidBrush(kTitleBlue));
+
+    SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
+    for (const auto& [child, bounds] : design_) {
+        const RECT r = ScaleRect(bounds, dpi_);
+        SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    }
+    // The up-down control keeps to its edit box.
+    SendMessageW(SpinEdit_Buttons.Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(SpinEdit_AutoUpdt.Handle()), 0);
     Panel_Title.SetFont(static_cast<HFONT>(titleFont_.Get()));
-    PerCent.SetFont(static_cast<HFONT>(percentFont_.Get()));
+    PerCent.SetFont(static_cast<HFONT>((percentBold_ ? percentBoldFont_ : percentFont_).Get()));
+
+    const int iconSize = S(kIconSize);
+    infoIcon_.Reset(SystemIcon(IDI_INFORMATION, iconSize));
+    icon2_.Reset(SystemIcon(IDI_INFORMATION, iconSize));
+    icon3_.Reset(SystemIcon(IDI_INFORMATION, iconSize));
+    errorIcon_.Reset(SystemIcon(IDI_ERROR, iconSize));
+    appIcon_.Reset(LoadIconAtSize(IDI_APP, iconSize));
+    SendMessageW(Image_Icon1.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(infoIcon_.Get()), 0);
+    SendMessageW(Image_Icon2.Handle(), STM_SETICON,
+                 reinterpret_cast<WPARAM>((installError_ ? errorIcon_ : icon2_).Get()), 0);
+    SendMessageW(Image_Icon3.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon3_.Get()), 0);
+    SendMessageW(Icon.Handle(), STM_SETICON,
+                 reinterpret_cast<WPARAM>(appIcon_ ? appIcon_.Get() : infoIcon_.Get()), 0);
+    // A picture control takes the icon's size; it keeps the scaled place.
+    for (const Label* picture : {&Image_Icon1, &Image_Icon2, &Image_Icon3, &Icon}) {
+        const RECT r = picture->Bounds();
+        SetWindowPos(picture->Handle(), nullptr, r.left, r.top, iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TStatusForm::ShowPage(int page) {
     page_ = page;
     for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
-        for (HWND h : pages_[p])
-            ShowWindow(h, p == page && (h != CancelDownload.Handle() || cancelDownloadShown_) ? SW_SHOWNA : SW_HIDE);
+        for (HWND h : pages_[p]) {
+            bool shown = p == page && (h != CancelDownload.Handle() || cancelDownloadShown_);
+            if (h == News.Handle() || h == Label_CheckResultEnd.Handle()) shown = shown && updatesAvailable_;
+            if (h == CheckBox_Restart.Handle()) shown = shown && !installError_;
+            ShowWindow(h, shown ? SW_SHOWNA : SW_HIDE);
+        }
+}
+
+std::wstring TStatusForm::CheckResultText() const {
+    if (!updatesAvailable_) return Label_CheckResult.Text();
+    return Label_CheckResult.Text() + L"\r\n" + News.Text() + L"\r\n\r\n" + Label_CheckResultEnd.Text();
 }
 
 void TStatusForm::ShowCancelDownload(bool shown) {
@@ -260,41 +294,66 @@ void TStatusForm::SetSpinValue(int value) {
 
 void TStatusForm::ShowModal(HWND owner) {
     FormShow();
-    modalResult_ = 0;
-    PostMessageW(Handle(), kShownMessage, 0, 0);
-    RunModal(Handle(), owner, modalResult_);
+    RunModal(owner, Button_Next.Handle());
     EndRun();
+}
+
+bool TStatusForm::HandleKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || (message.wParam != VK_RETURN && message.wParam != VK_ESCAPE)) return false;
+    if (message.wParam == VK_ESCAPE) {
+        OnCommand(IDCANCEL, BN_CLICKED);
+        return true;
+    }
+    // Enter presses the focused button; elsewhere the default one.
+    const HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus) && IsWindowEnabled(focus)) {
+        const LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
+        wchar_t className[16] = {};
+        GetClassNameW(focus, className, 16);
+        if (lstrcmpiW(className, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+            return true;
+        }
+    }
+    OnCommand(IDOK, BN_CLICKED);
+    return true;
 }
 
 void TStatusForm::Close() {
     if (!FormCloseQuery()) return;
     FormClose();
-    modalResult_ = IDCANCEL;
+    EndModal(IDCANCEL);
     PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
 bool TStatusForm::FormCloseQuery() {
-    if (!downloading_) return true;
-    if (!cancelRequested_) {
+    if (!transfer_.running) return true;
+    // The check is stopped at once; a download only after the user confirmed it.
+    if (step_ == Step::Download && !transfer_.cancelRequested) {
         QuestionSound();
         if (ShowBox(Handle(), L"Soll der Download wirklich abgebrochen werden?", L"Updates installieren",
                     BoxKind::Question, BoxButtons::YesNo) != BoxAnswer::Yes)
             return false;
-        cancelRequested_ = true;
     }
-    // The download runs beneath this request; it closes the dialog once it has stopped.
-    closeAfterDownload_ = true;
+    CancelTransferAndClose();
     return false;
 }
 
+void TStatusForm::CancelTransferAndClose() {
+    transfer_.cancelRequested = true;
+    // The transfer runs beneath this request; it closes the dialog once it has stopped.
+    transfer_.closeAfter = true;
+    HTTP.Abort();
+}
+
 void TStatusForm::FormClose() {
-    if (step_ == 5) OnTerminate();
+    if (step_ == Step::Finish) OnTerminate();
 }
 
 void TStatusForm::Button_CancelClick() {
-    if (downloading_) {
+    if (transfer_.running && step_ == Step::Download) {
         CancelDownloadClick();
-        if (cancelRequested_) closeAfterDownload_ = true;
+        if (transfer_.cancelRequested) transfer_.closeAfter = true;
         return;
     }
     Close();
@@ -312,6 +371,7 @@ void TStatusForm::Button_SettingsClick() {
     SetTitle(L"Einstellungen");
     ShowStandardButtons(false);
     ShowPage(Einstellungen);
+    KeepFocusOn(Button_SettingsSave);
 }
 
 void TStatusForm::RadioButton_UpdtClick() {
@@ -335,17 +395,18 @@ void TStatusForm::Button_SettingsSaveClick() {
 }
 
 void TStatusForm::Button_SettingsCancelClick() {
-    const int step = std::clamp(step_, 0, 5);
+    const int step = std::clamp(static_cast<int>(step_), 0, 5);
     SetTitle(kTitles[step]);
     ShowPage(step == 5 && !installPrepared_ ? Einrichten : step);
     ShowStandardButtons(true);
     Button_Settings.SetVisible(true);
+    KeepFocusOn(Button_Next.Enabled() ? Button_Next : Button_Cancel);
 }
 
 void TStatusForm::PaintBox_ProcessPaint(HDC dc) {
     RECT client;
     GetClientRect(Handle(), &client);
-    const int W = kStepListWidth, H = client.bottom;
+    const int W = S(kStepListWidth), H = client.bottom;
     // Drawn off screen first, so that the list does not flicker while a download repaints it.
     DcHandle memory(CreateCompatibleDC(dc));
     GdiHandle bitmap(CreateCompatibleBitmap(dc, W + 1, H));
@@ -361,8 +422,8 @@ void TStatusForm::PaintBox_ProcessPaint(HDC dc) {
     SetBkMode(memory.Get(), TRANSPARENT);
     SetTextColor(memory.Get(), RGB(0, 0, 0));
     for (int i = 0; i < 6; ++i) {
-        SelectedObject font(memory.Get(), i == step_ ? stepBoldFont_.Get() : stepFont_.Get());
-        TextOutW(memory.Get(), 16, 16 + 56 * i, kTitles[i], static_cast<int>(wcslen(kTitles[i])));
+        SelectedObject font(memory.Get(), i == StepIndex() ? stepBoldFont_.Get() : stepFont_.Get());
+        TextOutW(memory.Get(), S(16), S(16 + 56 * i), kTitles[i], static_cast<int>(wcslen(kTitles[i])));
     }
     BitBlt(dc, 0, 0, W + 1, H, memory.Get(), 0, 0, SRCCOPY);
 }
@@ -374,6 +435,7 @@ void TStatusForm::PumpMessages() {
             quitSeen_ = true;
             continue;
         }
+        if ((message.hwnd == Handle() || IsChild(Handle(), message.hwnd)) && HandleKey(message)) continue;
         if (IsDialogMessageW(Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -393,16 +455,19 @@ void TStatusForm::OnCommand(int id, int code) {
             break;
         case IdCancel:
         case IDCANCEL:
-            if (standardButtons_) {
-                if (Button_Cancel.Enabled()) Button_CancelClick();
-            } else {
+            if (!standardButtons_)
                 Button_SettingsCancelClick();
-            }
+            else if (Button_Cancel.Enabled() || transfer_.running)
+                Button_CancelClick();
+            else if (id == IDCANCEL)
+                Close();  // Esc does what the close box does
             break;
         case IdSettings: Button_SettingsClick(); break;
         case IdSettingsCancel: Button_SettingsCancelClick(); break;
         case IdSettingsSave: Button_SettingsSaveClick(); break;
-        case IdCheck: Button_CheckClick(); break;
+        case IdCheck:
+            if (Button_Check.Enabled()) Button_CheckClick();
+            break;
         case IdCancelDownload: CancelDownloadClick(); break;
         case IdNoAutoUpdt:
         case IdAutoUpdt: RadioButton_UpdtClick(); break;
@@ -417,30 +482,28 @@ LRESULT TStatusForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(standardButtons_ ? IdNext : IdSettingsSave, DC_HASDEFID);
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(Handle(), &paint);
-            PaintBox_ProcessPaint(dc);
-            EndPaint(Handle(), &paint);
-            return 0;
-        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
             const HDC dc = reinterpret_cast<HDC>(wParam);
             if (reinterpret_cast<HWND>(lParam) == Panel_Title.Handle()) {
                 SetTextColor(dc, RGB(255, 255, 255));
                 SetBkColor(dc, kTitleBlue);
-                return reinterpret_cast<LRESULT>(titleBrush_);
+                return reinterpret_cast<LRESULT>(titleBrush_.Get());
             }
             SetBkColor(dc, RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
-        case kShownMessage:
-            if (OnShown) OnShown(*this);
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
             return 0;
+        }
         case WM_CLOSE:
             Close();
             return 0;
     }
-    return Default(message, wParam, lParam);
+    return ModalWindow::HandleMessage(message, wParam, lParam);
 }

@@ -1,22 +1,21 @@
 // The steps of the update wizard: the check, the download, the installation and the work at the
 // end of the process.
 #include <windows.h>
-#include <bcrypt.h>
 #include <commctrl.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <array>
 #include <vector>
 
-#include "platform/system_library.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
-#include "platform/shell_open.h"
 #include "platform/win_error.h"
 #include "update/status_form.h"
 #include "update/update_file.h"
+#include "update/run_folder.h"
 #include "update/zip_message_box.h"
 
 namespace {
@@ -44,75 +43,47 @@ const wchar_t* const kInstallText =
     L"die Anwendung nach der Installation sofort neu zu starten.";
 const wchar_t* const kListNotConfirmed =
     L"Die Update-Informationen des Servers konnten nicht bestätigt werden. Es wird nichts installiert.";
+const wchar_t* const kListWithoutBinding =
+    L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der Update-Dateien "
+    L"fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
+const wchar_t* const kNotUnpacked =
+    L"Die Update-Dateien konnten nicht vollständig entpackt werden. Es wird nichts installiert; das Programm bleibt "
+    L"unverändert.";
 const wchar_t* const kArchiveNotConfirmed =
     L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird nichts "
     L"installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu starten.\r\nKlicken Sie auf "
     L"\"Abbrechen\", um den Assistenten zu beenden.";
 
-double TimeOfDay() {
-    const double now = UpdateNow();
+double TimeOfDay(const UpdateClock& clock) {
+    const double now = clock.Now();
     return now - DatePart(now);
 }
 
+constexpr std::uint64_t kMaxListSize = 1 << 20;
+constexpr std::uint64_t kSignatureSize = 64;
+
 std::wstring Quoted(const std::wstring& text) { return L"„" + text + L"“"; }
 
-// A folder of our own below the system's temporary folder, made new: nothing in it predates this run.
-std::wstring MakeRunFolder() {
-    wchar_t base[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, base);
-    if (length == 0 || length > MAX_PATH) ThrowLastError();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned char random[4] = {};
-        static const auto generateRandom =
-            SystemFunction<decltype(&::BCryptGenRandom)>(L"bcrypt.dll", "BCryptGenRandom");
-        // Without it the names are tried in order: each folder is still made new.
-        if (!generateRandom || generateRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG) < 0)
-            std::memcpy(random, &attempt, sizeof random);
-        wchar_t name[32];
-        swprintf(name, 32, L"ZwUpdate-%02X%02X%02X%02X", random[0], random[1], random[2], random[3]);
-        const std::wstring folder = WithTrailingBackslash(base) + name + L"\\";
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError();
-    }
-    ThrowError(ERROR_ALREADY_EXISTS);
-}
-
-void RemoveRunFolder(const std::wstring& folder) {
-    if (folder.empty()) return;
-    WIN32_FIND_DATAW found;
-    FindHandle search(NullIfInvalid(FindFirstFileW((folder + L"*").c_str(), &found)));
-    if (search) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveRunFolder(path + L"\\");
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search.Get(), &found));
-    }
-    search.Reset();
-    RemoveDirectoryW(folder.c_str());
-}
-
-// The text in the OEM code page, and whether it converts back to the same text.
-std::string OemText(const std::wstring& text, bool& exact) {
+// The text in the given code page, and whether it converts back to the same text.
+std::string OemText(const std::wstring& text, UINT codePage, bool& exact) {
     exact = false;
     if (text.empty()) {
         exact = true;
         return {};
     }
+    // UTF-8 takes neither flags nor a default character: it can write every text.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, &usedDefault);
+    BOOL* const defaultSeen = utf8 ? nullptr : &usedDefault;
+    const int size = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, defaultSeen);
     if (size <= 0) return {};
     std::string oem(size, '\0');
-    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), oem.data(), size,
-                        nullptr, &usedDefault);
-    std::wstring back(MultiByteToWideChar(CP_OEMCP, 0, oem.data(), size, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_OEMCP, 0, oem.data(), size, back.data(), static_cast<int>(back.size()));
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), oem.data(), size, nullptr,
+                        defaultSeen);
+    std::wstring back(MultiByteToWideChar(codePage, 0, oem.data(), size, nullptr, 0), L'\0');
+    MultiByteToWideChar(codePage, 0, oem.data(), size, back.data(), static_cast<int>(back.size()));
     exact = !usedDefault && back == text;
     return oem;
 }
@@ -180,21 +151,26 @@ std::wstring TStatusForm::ListValue(const wchar_t* name, const wchar_t* fallback
 void TStatusForm::FormShow() {
     tempFolder_ = MakeRunFolder();
     listFile_.clear();
+    percentBold_ = true;
     PerCent.SetFont(static_cast<HFONT>(percentBoldFont_.Get()));
     RECT frame{};
     GetWindowRect(Handle(), &frame);
     SetWindowPos(Handle(), nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - (frame.right - frame.left) / 2,
                  GetSystemMetrics(SM_CYSCREEN) / 2 - (frame.bottom - frame.top) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    step_ = 0;
+    step_ = Step::Welcome;
+    installPrepared_ = updatesAvailable_ = checking_ = false;
+    transfer_ = {};
+    noUpdatesFinished_ = false;
+    binding_.reset();
+    archiveGuard_.Reset();
     ShowPage(Bestaetigung1);
     ShowStandardButtons(true);
     Button_Settings.SetVisible(true);
     Button_Cancel.SetEnabled(true);
     Button_Next.SetEnabled(true);
+    Button_Check.SetEnabled(true);
     Button_Next.SetText(L"Weiter >");
-    installPrepared_ = updatesAvailable_ = cancelRequested_ = downloadFailed_ = false;
-    noUpdatesFinished_ = closeAfterDownload_ = false;
     SetTitle(kTitles[0]);
     // What an earlier showing left on its pages.
     Label_Download.SetText(kDownloadText);
@@ -204,6 +180,7 @@ void TStatusForm::FormShow() {
     SendMessageW(Status.Handle(), PBM_SETPOS, 0, 0);
     for (Label* label : {&PerCent, &StatusLabel, &TimeLeft}) label->SetText(L"");
     Label3.SetText(kInstallText);
+    installError_ = false;
     SendMessageW(Image_Icon2.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon2_.Get()), 0);
     HTTP.Host = Server.host;
     HTTP.Port = 21;
@@ -221,90 +198,154 @@ void TStatusForm::FormShow() {
 }
 
 void TStatusForm::Button_NextClick() {
-    ++step_;
-    bool installFailed = false;
     switch (step_) {
-        case 1: Button_Next.SetEnabled(false); break;
-        case 2:
+        case Step::Welcome: GoTo(Step::Check); break;
+        case Step::Check: ShowResult(); break;
+        case Step::Result:
             if (updatesAvailable_) {
-                const std::wstring news = NewsListText(
-                    SplitCommaText(RawProfileValue(listFile_, ProgramName, L"News", L"\"keine Angaben gefunden\"")),
-                    ProgramDate);
-                std::wstring text = kUpdatesAvailable;
-                text.replace(text.find(L"%s"), 2, news);
-                Label_CheckResult.SetText(text);
+                StartDownload();
             } else {
-                Button_Next.SetText(L"Beenden");
-                Button_Cancel.SetEnabled(false);
-                Label_CheckResult.SetText(kNoUpdates);
-            }
-            Button_Next.SetEnabled(true);
-            break;
-        case 3:
-            if (!updatesAvailable_) {
                 noUpdatesFinished_ = true;
+                step_ = Step::Download;
                 Close();
             }
             break;
-        case 5: installFailed = !(InstallStep(), installPrepared_); break;
-        case 6:
-            OnTerminate();
-            modalResult_ = IDOK;
-            PostMessageW(Handle(), WM_NULL, 0, 0);
-            return;
-        default: break;
+        case Step::Download: GoTo(Step::Install); break;
+        case Step::Install: Install(); break;
+        case Step::Finish: Finish(); break;
+        case Step::Ended: break;
     }
-    if (step_ >= 1 && step_ <= 5 && !installFailed && page_ != Einstellungen) {
-        ShowPage(step_);
-        SetTitle(kTitles[step_]);
-    }
-    KeepFocusOn(step_ == 1 ? Button_Check : Button_Next.Enabled() ? Button_Next : Button_Cancel);
-    InvalidateRect(Handle(), nullptr, FALSE);
-    if (step_ == 3 && updatesAvailable_) RunDownload();
 }
 
-TStatusForm::Fetched TStatusForm::Fetch(const std::wstring& path, const std::wstring& file) {
-    httpStatusFailed_ = false;
+void TStatusForm::GoTo(Step step) {
+    step_ = step;
+    const int index = static_cast<int>(step);
+    if (page_ != Einstellungen) {
+        ShowPage(index);
+        SetTitle(kTitles[index]);
+    }
+    if (step == Step::Check) Button_Next.SetEnabled(false);
+    KeepFocusOn(step == Step::Check ? Button_Check : Button_Next.Enabled() ? Button_Next : Button_Cancel);
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TStatusForm::ShowResult() {
+    if (updatesAvailable_) {
+        Label_CheckResult.SetText(L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende "
+                                  L"Probleme bzw. stellen folgende neue Funktionen zur Verfügung:");
+        News.SetText(NewsListText(
+            SplitCommaText(RawProfileValue(listFile_, ProgramName, L"News", L"\"keine Angaben gefunden\"")),
+            ProgramDate));
+    } else {
+        Button_Next.SetText(L"Beenden");
+        Button_Cancel.SetEnabled(false);
+        Label_CheckResult.SetText(resultText_.empty() ? kNoUpdates : resultText_);
+    }
+    Button_Next.SetEnabled(true);
+    GoTo(Step::Result);
+}
+
+void TStatusForm::StartDownload() {
+    GoTo(Step::Download);
+    RunDownload();
+}
+
+void TStatusForm::Retry() {
+    transfer_ = {};
+    StartDownload();
+}
+
+void TStatusForm::Install() {
+    InstallStep();
+    step_ = Step::Finish;
+    if (installPrepared_) {
+        GoTo(Step::Finish);
+    } else {
+        // The page stays on the installation with its message; closing ends the run as at the last step.
+        KeepFocusOn(Button_Cancel);
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
+}
+
+void TStatusForm::Finish() {
+    step_ = Step::Ended;
+    OnTerminate();
+    EndModal(IDOK);
+    PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+TStatusForm::Fetched TStatusForm::Fetch(const std::wstring& path, const std::wstring& file, std::uint64_t limit) {
+    transfer_.httpStatusFailed = false;
     bool failed = false;
+    transfer_.running = true;
     try {
         HTTP.Body = file;
+        HTTP.MaxBodySize = limit;
         HTTP.Get(Url(path));
     } catch (const std::exception&) {
         failed = true;
     }
+    transfer_.running = false;
     if (quitSeen_) {
         quitSeen_ = false;
         PostQuitMessage(0);
     }
-    if (!failed && !httpStatusFailed_) return Fetched::Ok;
+    if (!failed && !transfer_.httpStatusFailed && !transfer_.cancelRequested) return Fetched::Ok;
     DeleteFileW(file.c_str());  // an error page or a partial body is no copy of the file
+    if (transfer_.cancelRequested) return Fetched::Cancelled;
     return failed ? Fetched::Failed : Fetched::HttpError;
 }
 
 void TStatusForm::Button_CheckClick() {
-    bool connected = InternetConnected();
+    if (checking_) return;
+    checking_ = true;
+    Button_Check.SetEnabled(false);
+    transfer_ = {};
+    resultText_.clear();
+    bool connected = Connection->Connected();
     bool confirmed = true;
+    bool bound = false;
     if (connected) {
         updatesAvailable_ = true;
         wchar_t name[MAX_PATH] = {};
-        if (!GetTempFileNameW(tempFolder_.c_str(), L"$", 0, name)) ThrowLastError();
+        if (!GetTempFileNameW(tempFolder_.c_str(), L"$", 0, name)) {
+            checking_ = false;
+            Button_Check.SetEnabled(true);
+            ThrowLastError();
+        }
         listFile_ = name;
         const std::wstring signature = listFile_ + L".sig";
-        const Fetched list = Fetch(L"/Updates.ini", listFile_);
-        const Fetched sig = list == Fetched::Ok ? Fetch(L"/Updates.ini.sig", signature) : Fetched::Failed;
-        connected = list == Fetched::Ok && sig != Fetched::Failed;
+        const Fetched list = Fetch(L"/Updates.ini", listFile_, kMaxListSize);
+        const Fetched sig =
+            list == Fetched::Ok ? Fetch(L"/Updates.ini.sig", signature, kSignatureSize) : Fetched::Failed;
+        connected = list == Fetched::Ok && sig != Fetched::Failed && sig != Fetched::Cancelled;
         if (connected) {
             confirmed = sig == Fetched::Ok && CheckFileSignature(listFile_, signature, Key) == SignatureCheck::Valid;
             DeleteFileW(signature.c_str());
             if (!confirmed) DeleteFileW(listFile_.c_str());
         }
         if (connected && confirmed) {
+            // The list names the archive's bytes and its date: without them a replayed or older list
+            // could offer any archive the maker ever signed.
             const std::optional<double> date = ParseShortDate(ListValue(L"Date", L""));
-            updatesAvailable_ =
-                ::UpdatesAvailable(HasSection(listFile_, ProgramName), date ? *date : UpdateToday(), ProgramDate);
-            Button_NextClick();
-            return;
+            const bool hasSection = HasSection(listFile_, ProgramName);
+            binding_ = ParseArchiveBinding(ListValue(L"Size", L""), ListValue(L"SHA256", L""));
+            bound = !hasSection || (date && binding_);
+            updatesAvailable_ = bound && ::UpdatesAvailable(hasSection, date ? *date : 0, ProgramDate);
         }
+    }
+    checking_ = false;
+    Button_Check.SetEnabled(true);
+    if (transfer_.closeAfter) {
+        transfer_ = {};
+        updatesAvailable_ = false;
+        Close();
+        return;
+    }
+    if (connected && confirmed) {
+        if (!bound) resultText_ = kListWithoutBinding;
+        Button_NextClick();
+        return;
     }
     updatesAvailable_ = false;
     if (!connected)
@@ -315,7 +356,7 @@ void TStatusForm::Button_CheckClick() {
 }
 
 void TStatusForm::HTTPFailure(int command) {
-    httpStatusFailed_ = true;
+    transfer_.httpStatusFailed = true;
     if (command == THttpClient::kGetCommand) updatesAvailable_ = false;
 }
 
@@ -327,36 +368,57 @@ void TStatusForm::RunDownload() {
     ShowCancelDownload(true);
     KeepFocusOn(CancelDownload);
     Label_Download.SetText(kDownloadText);
+    for (Label* label : {&PerCent, &StatusLabel, &TimeLeft}) label->SetText(L"");
+    SendMessageW(Status.Handle(), PBM_SETPOS, 0, 0);
     // From here on a click on the button is a cancel, also while the waiting messages run.
-    downloading_ = true;
+    transfer_.running = true;
     PumpMessages();
 
-    downloadStart_ = TimeOfDay();
-    lastRefresh_ = 0;
+    transfer_.start = TimeOfDay(*Clock);
+    transfer_.lastRefresh = 0;
     HTTP.OnPacketRecvd = [this] { OnUpdateTimer(); };
     const std::wstring archive = tempFolder_ + ZIPFileName;
     const std::wstring signature = archive + L".sig";
     const std::wstring file = ListValue(L"File", L"");
-    bool failed = !IsPlainArchiveName(file) || Fetch(L"/Updates/" + file, archive) != Fetched::Ok || downloadFailed_;
-    RefreshProgress();
+    const std::uint64_t limit = binding_ ? binding_->size : 1;
+    bool failed = !binding_ || !IsPlainArchiveName(file) || transfer_.cancelRequested ||
+                  Fetch(L"/Updates/" + file, archive, limit) != Fetched::Ok;
+    if (!failed) RefreshProgress();
     HTTP.OnPacketRecvd = nullptr;
     bool confirmed = true;
     if (!failed) {
-        const Fetched sig = Fetch(L"/Updates/" + file + L".sig", signature);
-        failed = sig == Fetched::Failed || cancelRequested_;
-        confirmed = sig == Fetched::Ok && CheckFileSignature(archive, signature, Key) == SignatureCheck::Valid;
+        transfer_.running = true;
+        const Fetched sig = Fetch(L"/Updates/" + file + L".sig", signature, kSignatureSize);
+        failed = sig == Fetched::Failed || sig == Fetched::Cancelled;
+        confirmed = sig == Fetched::Ok && ArchiveConfirmed(archive, signature);
     }
-    downloading_ = false;
+    transfer_.running = false;
     if (failed || !confirmed) {
+        archiveGuard_.Reset();
         DeleteFileW(archive.c_str());
         DeleteFileW(signature.c_str());
+        // Nothing of a failed transfer is shown as progress.
+        for (Label* label : {&PerCent, &StatusLabel, &TimeLeft}) label->SetText(L"");
+        SendMessageW(Status.Handle(), PBM_SETPOS, 0, 0);
     }
-    downloadFailed_ = failed || !confirmed;
-    FinishDownloadPage(downloadFailed_, failed ? kIncompleteDownload : confirmed ? kCompletedDownload : kArchiveNotConfirmed);
-    if (closeAfterDownload_) {
-        closeAfterDownload_ = false;
+    transfer_.failed = failed || !confirmed;
+    FinishDownloadPage(transfer_.failed,
+                       failed ? kIncompleteDownload : confirmed ? kCompletedDownload : kArchiveNotConfirmed);
+    if (transfer_.closeAfter) {
+        transfer_.closeAfter = false;
         Close();
     }
+}
+
+bool TStatusForm::ArchiveConfirmed(const std::wstring& archive, const std::wstring& signature) {
+    // From here until it is unpacked, nobody can write the archive.
+    archiveGuard_.Reset(NullIfInvalid(CreateFileW(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+    LARGE_INTEGER size{};
+    std::array<std::uint8_t, 32> digest{};
+    return archiveGuard_ && binding_ && GetFileSizeEx(archiveGuard_.Get(), &size) &&
+           static_cast<std::uint64_t>(size.QuadPart) == binding_->size && FileSha256(archiveGuard_.Get(), digest) &&
+           digest == binding_->sha256 && CheckFileSignature(archive, signature, Key) == SignatureCheck::Valid;
 }
 
 void TStatusForm::FinishDownloadPage(bool failed, const std::wstring& message) {
@@ -381,17 +443,19 @@ void TStatusForm::KeepFocusOn(Button& fallback) {
 void TStatusForm::OnUpdateTimer() {
     PumpMessages();
     // The texts follow at a human pace; refreshing them for every block would slow the transfer.
+    // An error page is no progress of the archive.
     const DWORD now = GetTickCount();
-    if (lastRefresh_ == 0 || now - lastRefresh_ >= static_cast<DWORD>(ProgressRefreshMs)) {
-        lastRefresh_ = now ? now : 1;
+    if (HTTP.Status() < 300 &&
+        (transfer_.lastRefresh == 0 || now - transfer_.lastRefresh >= static_cast<DWORD>(ProgressRefreshMs))) {
+        transfer_.lastRefresh = now ? now : 1;
         RefreshProgress();
     }
-    if (cancelRequested_) {
+    if (transfer_.cancelRequested) {
         try {
             HTTP.Abort();
         } catch (...) {
         }
-        downloadFailed_ = true;
+        transfer_.failed = true;
     }
 }
 
@@ -403,36 +467,37 @@ void TStatusForm::RefreshProgress() {
     SendMessageW(Status.Handle(), PBM_SETRANGE32, 0, static_cast<LPARAM>(total >> shift));
     SendMessageW(Status.Handle(), PBM_SETPOS, static_cast<WPARAM>(received >> shift), 0);
     PerCent.SetText(PercentText(received, total));
-    StatusLabel.SetText(SizeText(received) + L" von " + SizeText(total) + L" gedownloadet");
+    // Without an announced length only what has come is known.
+    StatusLabel.SetText(SizeText(received) + (total ? L" von " + SizeText(total) : std::wstring()) + L" gedownloadet");
     std::optional<double> remaining;
-    if (downloadStart_ != 0) remaining = RemainingTime(received, total, TimeOfDay() - downloadStart_);
+    if (transfer_.start != 0) remaining = RemainingTime(received, total, TimeOfDay(*Clock) - transfer_.start);
     TimeLeft.SetText(L"verbleibende Zeit: " + (remaining ? LongTimeText(*remaining) : std::wstring(L"unbekannt")));
 }
 
 void TStatusForm::CancelDownloadClick() {
-    if (downloading_) {
+    if (transfer_.running) {
         QuestionSound();
         if (ShowBox(Handle(), L"Soll der Download wirklich abgebrochen werden?", L"Updates installieren",
-                    BoxKind::Question, BoxButtons::YesNo) == BoxAnswer::Yes)
-            cancelRequested_ = true;
+                    BoxKind::Question, BoxButtons::YesNo) == BoxAnswer::Yes) {
+            transfer_.cancelRequested = true;
+            HTTP.Abort();
+        }
         return;
     }
-    step_ = 2;
-    downloadFailed_ = false;
-    cancelRequested_ = false;
-    Button_NextClick();
+    Retry();
 }
 
 std::string TStatusForm::OemFolderName(const std::wstring& path) const {
+    const UINT codePage = OemCodePage ? OemCodePage : GetOEMCP();
     bool exact = false;
-    std::string oem = OemText(path, exact);
+    std::string oem = OemText(path, codePage, exact);
     if (exact) return oem;
     // The command interpreter reads the batch in the OEM code page; the short name is plain.
     std::wstring shortName(MAX_PATH, L'\0');
     const DWORD length = GetShortPathNameW(path.c_str(), shortName.data(), MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
         shortName.resize(length);
-        oem = OemText(shortName, exact);
+        oem = OemText(shortName, codePage, exact);
         if (exact) return oem;
     }
     throw PlatformError(L"Der Ordner " + Quoted(path) +
@@ -440,40 +505,70 @@ std::string TStatusForm::OemFolderName(const std::wstring& path) const {
                         L"Ersatznamen. Das Update wird nicht installiert.");
 }
 
+void TStatusForm::ShowInstallError(const std::wstring& message) {
+    Label3.SetText(message);
+    installError_ = true;
+    CheckBox_Restart.SetVisible(false);
+    SendMessageW(Image_Icon2.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(errorIcon_.Get()), 0);
+    Button_Next.SetEnabled(false);
+}
+
 void TStatusForm::InstallStep() {
     const std::wstring archive = tempFolder_ + ZIPFileName;
     const std::wstring signature = archive + L".sig";
-    if (!FileExists(archive) || CheckFileSignature(archive, signature, Key) != SignatureCheck::Valid) {
+    if (!archiveGuard_ || !FileExists(archive)) {
+        archiveGuard_.Reset();
         DeleteFileW(archive.c_str());
-        Label3.SetText(kMissingArchive);
-        SendMessageW(Image_Icon2.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(errorIcon_.Get()), 0);
-        Button_Next.SetEnabled(false);
+        ShowInstallError(kMissingArchive);
         return;
     }
     const std::wstring programFolder = FolderPart(ProgramFile);
     Zip.SetDLLDirectory(programFolder);
     Zip.SetZipFileName(archive);
     Zip.ExtrBaseDir = tempFolder_;
-    Zip.Extract();
+    const int written = Zip.Extract();
+    archiveGuard_.Reset();
+    int files = 0;
+    for (const TZipEntry& entry : Zip.Entries())
+        if (!(entry.IsFolder() && entry.Size == 0 && !entry.NameTooLong)) ++files;
+    // Every file whole, or nothing: a batch that replaced some files would leave a broken program.
+    if (written != files || !Zip.Messages().empty()) {
+        std::wstring message = kNotUnpacked;
+        for (const TZipMessage& m : Zip.Messages()) message += L"\r\n\r\n" + m.Text;
+        DeleteFileW(archive.c_str());
+        ShowInstallError(message);
+        return;
+    }
 
     const std::wstring batchFile = tempFolder_ + L"Update.bat";
-    const std::vector<std::string> lines = SplitLines(ReadWholeFile(batchFile));
-    std::optional<std::string> restart;
-    if (CheckBox_Restart.Checked()) restart = OemFolderName(ProgramFile);
     std::vector<std::string> batch;
     try {
+        const std::vector<std::string> lines = SplitLines(ReadWholeFile(batchFile));
+        std::optional<std::string> restart;
+        if (CheckBox_Restart.Checked()) restart = OemFolderName(ProgramFile);
         batch = BuildUpdateBatch(lines, OemFolderName(programFolder), OemFolderName(tempFolder_), restart);
     } catch (const BatchTemplateError& error) {
-        throw PlatformError(L"Die Installationsvorlage „Update.bat“ ist in Zeile " + std::to_wstring(error.Line()) +
-                            L" fehlerhaft. Das Update wird nicht installiert.");
+        ShowInstallError(L"Die Installationsvorlage „Update.bat“ ist in Zeile " + std::to_wstring(error.Line()) +
+                         L" fehlerhaft. Das Update wird nicht installiert.");
+        return;
+    } catch (const PlatformError& error) {
+        ShowInstallError(error.Message());
+        return;
     }
     const std::string text = JoinLines(batch);
-    FileHandle out(NullIfInvalid(CreateFileW(batchFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // Written new through a handle nobody else may share; the folder admits no other account.
+    DeleteFileW(batchFile.c_str());
+    FileHandle out(NullIfInvalid(CreateFileW(batchFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                              FILE_ATTRIBUTE_NORMAL, nullptr)));
-    DWORD written = 0;
-    if (!out || !WriteFile(out.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-        written != text.size())
-        ThrowLastError();
+    DWORD written32 = 0;
+    if (!out || !WriteFile(out.Get(), text.data(), static_cast<DWORD>(text.size()), &written32, nullptr) ||
+        written32 != text.size()) {
+        const DWORD error = GetLastError();
+        out.Reset();
+        DeleteFileW(batchFile.c_str());
+        ShowInstallError(kNotUnpacked + (L"\r\n\r\n" + SystemMessage(error)));
+        return;
+    }
     out.Reset();
     DeleteFileW(archive.c_str());
     DeleteFileW(signature.c_str());
@@ -486,6 +581,7 @@ void TStatusForm::InstallStep() {
 void TStatusForm::EndRun() {
     if (!listFile_.empty()) DeleteFileW(listFile_.c_str());
     listFile_.clear();
+    archiveGuard_.Reset();
     // A run that prepared nothing leaves nothing behind; a prepared one keeps its batch and files.
     if (!installPrepared_) RemoveRunFolder(tempFolder_);
 }
@@ -494,7 +590,26 @@ void TStatusForm::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
     if (!installPrepared_ && !noUpdatesFinished_) return;
-    ::RegistryKey key = OpenUpdateSettings(HKCU, RegistryKey);
-    WriteNextDueDate(key, NextDueDate(UpdateToday(), EffectiveInterval(ReadInterval(key))));
-    if (installPrepared_) ShellOpen(Handle(), tempFolder_ + L"Update.bat", L"", tempFolder_, SW_HIDE);
+    // Whatever goes wrong with the schedule, the prepared batch still starts: the program's files
+    // are only replaced once the program has ended.
+    std::wstring problem;
+    try {
+        ::RegistryKey key = OpenUpdateSettings(HKCU, RegistryKey);
+        WriteNextDueDate(key, NextDueDate(Clock->Today(), EffectiveInterval(ReadInterval(key))));
+    } catch (const PlatformError& error) {
+        problem = error.Message();
+    } catch (const std::exception& error) {
+        problem = WideFromUtf8(error.what());
+    }
+    if (!problem.empty()) ShowBox(nullptr, problem, L"Updates installieren", BoxKind::Error, BoxButtons::Ok);
+    if (!installPrepared_) return;
+    // Started in the folder above the run folder: the interpreter's own current folder would keep
+    // the run folder from being removed by the batch's last line.
+    const std::wstring folder = tempFolder_.substr(0, tempFolder_.size() - 1);
+    const std::size_t cut = folder.find_last_of(L'\\');
+    try {
+        Launcher->Launch(folder.substr(0, cut + 1), folder.substr(cut + 1) + L"\\Update.bat");
+    } catch (const PlatformError& error) {
+        ShowBox(nullptr, error.Message(), L"Updates installieren", BoxKind::Error, BoxButtons::Ok);
+    }
 }

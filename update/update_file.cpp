@@ -3,12 +3,11 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/platform_error.h"
+#include "platform/system_library.h"
+#include "platform/win_error.h"
 #include "update/status_form.h"
-
-std::function<double()> UpdateClockScript;
-std::function<bool()> ConnectedStateScript;
-std::function<void()> EndProcessScript;
 
 namespace {
 
@@ -17,25 +16,64 @@ double DaysFromSystemTime(const SYSTEMTIME& t) {
            (t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0) / 86400.0;
 }
 
+class SystemClock : public UpdateClock {
+public:
+    double Now() const override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return DaysFromSystemTime(now);
+    }
+};
+
+class SystemConnection : public ConnectionState {
+public:
+    bool Connected() const override {
+        // Loaded when first asked, so that the program's start does not pay for the Internet library.
+        using Query = BOOL(WINAPI*)(DWORD*, DWORD);
+        static const auto query = SystemFunction<Query>(L"wininet.dll", "InternetGetConnectedState");
+        DWORD flags = 0;
+        return query && query(&flags, 0) != FALSE;
+    }
+};
+
+class SystemLauncher : public BatchLauncher {
+public:
+    void Launch(const std::wstring& folder, const std::wstring& batch) const override {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) ThrowLastError();
+        const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
+        // No shell in between and no "%" on the command line: the folder goes to the process as
+        // its current folder, never through the interpreter's expansion.
+        std::wstring commandLine = L"cmd.exe /c " + batch;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                            nullptr, folder.c_str(), &startup, &process))
+            ThrowLastError();
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+};
+
 }  // namespace
 
-double UpdateNow() {
-    if (UpdateClockScript) return UpdateClockScript();
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return DaysFromSystemTime(now);
+const BatchLauncher& SystemBatchLauncher() {
+    static const SystemLauncher launcher;
+    return launcher;
 }
 
-double UpdateToday() { return DatePart(UpdateNow()); }
+const UpdateClock& SystemUpdateClock() {
+    static const SystemClock clock;
+    return clock;
+}
 
-bool InternetConnected() {
-    if (ConnectedStateScript) return ConnectedStateScript();
-    // Loaded when first asked, so that the program's start does not pay for the Internet library.
-    using Query = BOOL(WINAPI*)(DWORD*, DWORD);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"wininet.dll"), "InternetGetConnectedState")));
-    DWORD flags = 0;
-    return query && query(&flags, 0) != FALSE;
+const ConnectionState& SystemConnectionState() {
+    static const SystemConnection connection;
+    return connection;
 }
 
 std::wstring UpdateSettingsPath(const std::wstring& registryKey) { return L"Software\\DZ\\" + registryKey; }
@@ -103,30 +141,32 @@ TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
     Body.clear();
     Header.clear();
     InputFileMode = true;
-    OnEndProcess = [] {
-        if (EndProcessScript) return EndProcessScript();
-        FinishUpdates();
-        ExitProcess(0);
-    };
 }
 
-void TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {
+TDZUpdateFile::~TDZUpdateFile() = default;
+
+TStatusForm& TDZUpdateFile::Dialog() {
+    if (!dialog_) dialog_ = std::make_unique<TStatusForm>();
+    return *dialog_;
+}
+
+bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {
     std::optional<::RegistryKey> key(OpenUpdateSettings(HKCU, RegistryKey));
     if (!manual) key->SetString(L"ApplicationFileName", ApplicationFileNameValue(ProgramFile, params));
 
     const std::wstring root = ProgramFile.substr(0, 3);
-    if (!DriveTypeAllowsUpdate(GetDriveTypeW(root.c_str()))) return;
+    if (!DriveTypeAllowsUpdate(GetDriveTypeW(root.c_str()))) return false;
 
     const double effectiveDate = programDate != 0 ? programDate : FileDate(ProgramFile);
     ScheduleState schedule;
     schedule.manual = manual;
-    schedule.today = UpdateToday();
+    schedule.today = Clock->Today();
     schedule.nextDue = ReadNextDueDate(*key);
     schedule.onlyUpdate = key->HasValue(L"OnlyUpdate");
     schedule.noUpdate = key->HasValue(L"NoUpdate");
-    if (!UpdateDue(schedule)) return;
+    if (!UpdateDue(schedule)) return false;
 
-    TStatusForm& dialog = UpdateStatusForm();
+    TStatusForm& dialog = Dialog();
     dialog.ProgramName = ProgramName;
     dialog.ZIPFileName = ZIPFileName;
     dialog.RegistryKey = RegistryKey;
@@ -134,16 +174,15 @@ void TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, dou
     dialog.HKCU = HKCU;
     dialog.ProgramFile = ProgramFile;
     dialog.Key = Key;
+    dialog.Clock = Clock;
+    dialog.Connection = Connection;
+    dialog.Launcher = Launcher;
     dialog.Server = UpdateServerAddress(RegistryKey);
     key.reset();  // the dialog opens the key itself where it needs it
     dialog.ShowModal(Owner);
-
-    if (schedule.onlyUpdate) {
-        if (OnDetachOwnerDestroy) OnDetachOwnerDestroy();
-        if (OnEndProcess) OnEndProcess();
-    }
+    return schedule.onlyUpdate;
 }
 
-void FinishUpdates() {
-    if (UpdateStatusFormExists()) UpdateStatusForm().FormDestroy();
+void TDZUpdateFile::FinishUpdates() {
+    if (dialog_) dialog_->FormDestroy();
 }

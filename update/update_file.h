@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,17 +13,32 @@
 #include "update/signature.h"
 #include "update/update_rules.h"
 
-// The update's clock: the local date and time as days since 30 December 1899. Tests set the script.
-extern std::function<double()> UpdateClockScript;
-double UpdateNow();
-double UpdateToday();
+// The update's clock: the local date and time as days since 30 December 1899.
+class UpdateClock {
+public:
+    virtual ~UpdateClock() = default;
+    virtual double Now() const = 0;
+    double Today() const { return DatePart(Now()); }
+};
+const UpdateClock& SystemUpdateClock();
 
-// Whether the system reports an Internet connection (InternetGetConnectedState); tests set the script.
-extern std::function<bool()> ConnectedStateScript;
-bool InternetConnected();
+// Whether the system reports an Internet connection.
+class ConnectionState {
+public:
+    virtual ~ConnectionState() = default;
+    virtual bool Connected() const = 0;
+};
+// Asks InternetGetConnectedState, from wininet.dll of the system folder only.
+const ConnectionState& SystemConnectionState();
 
-// Ends the process after an only-update run; tests set the script to record it instead.
-extern std::function<void()> EndProcessScript;
+// Starts the prepared batch at the end of the process: the command interpreter runs the batch
+// named relative to the folder it starts in, with no window.
+class BatchLauncher {
+public:
+    virtual ~BatchLauncher() = default;
+    virtual void Launch(const std::wstring& folder, const std::wstring& batch) const = 0;
+};
+const BatchLauncher& SystemBatchLauncher();
 
 // "Software\DZ\" + the component's RegistryKey.
 std::wstring UpdateSettingsPath(const std::wstring& registryKey);
@@ -40,32 +56,43 @@ ServerAddress UpdateServerAddress(const std::wstring& registryKey);
 // The last-write time of a file as a local date-time; 0 when it cannot be read.
 double FileDate(const std::wstring& path);
 
-// The dialog of the process is made when it is first shown, not with the component: most starts
-// never show it.
+class TStatusForm;
+
+// The update service of the program: owned by the program's start-up, which asks it for the
+// reminder before the wizard appears, hands the wizard its Ctrl+U action and lets it do its
+// end-of-process work. Its dialog is made when first shown: most starts never show it.
 class TDZUpdateFile : public THttpClient {
 public:
     TDZUpdateFile();
+    ~TDZUpdateFile() override;
 
     std::wstring ProgramName;
     std::wstring RegistryKey;
     std::wstring ZIPFileName;
     bool HKCU = false;
 
-    // The window the dialog is shown over (the owning form).
+    // The window the dialog is shown over (the wizard, once it exists).
     HWND Owner = nullptr;
     // The running program (its drive, date, folder and restart line).
     std::wstring ProgramFile;
     // The key update files must be signed with.
     UpdateKey Key = ReleaseUpdateKey();
-    // Detaches the owning form's end-of-run saving (set by the owner).
-    std::function<void()> OnDetachOwnerDestroy;
-    // Ends the process in only-update mode: the dialog's end-of-process work, then the end.
-    std::function<void()> OnEndProcess;
+    const UpdateClock* Clock = &SystemUpdateClock();
+    const ConnectionState* Connection = &SystemConnectionState();
+    const BatchLauncher* Launcher = &SystemBatchLauncher();
 
-    void AutomaticUpdate(const std::wstring& params, bool manual, double programDate);
+    // Shows the dialog when it is due (always when manual). Answers true when the program is to
+    // end now, without the wizard's own saving: "OnlyUpdate" is set.
+    bool AutomaticUpdate(const std::wstring& params, bool manual, double programDate);
     // What the Ctrl+U action does.
-    void ActionExecute() { AutomaticUpdate(L"", true, 0); }
-};
+    bool ActionExecute() { return AutomaticUpdate(L"", true, 0); }
 
-// The dialog's end-of-process work (next-due date, starting the prepared batch); runs once.
-void FinishUpdates();
+    // The dialog, made on first use.
+    TStatusForm& Dialog();
+    // The end-of-process work: the next-due date, then the prepared batch is started. An error on
+    // the way is shown in a box and the batch still starts. Runs once.
+    void FinishUpdates();
+
+private:
+    std::unique_ptr<TStatusForm> dialog_;
+};

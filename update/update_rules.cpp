@@ -264,8 +264,46 @@ std::string FormatTemplateLine(const std::string& line, const std::vector<std::s
     return out;
 }
 
-std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolder,
-                                          const std::string& tempFolder, const std::optional<std::string>& restartProgram) {
+namespace {
+
+std::string BatchLiteral(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<ArchiveBinding> ParseArchiveBinding(const std::wstring& size, const std::wstring& sha256) {
+    ArchiveBinding binding;
+    if (size.empty() || size.size() > 10 || sha256.size() != 64) return std::nullopt;
+    for (wchar_t c : size) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        binding.size = binding.size * 10 + static_cast<std::uint64_t>(c - L'0');
+    }
+    if (binding.size == 0 || binding.size > (1ull << 32)) return std::nullopt;
+    for (std::size_t i = 0; i < 64; ++i) {
+        const wchar_t c = sha256[i];
+        int digit = 0;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        else
+            return std::nullopt;
+        binding.sha256[i / 2] = static_cast<std::uint8_t>(binding.sha256[i / 2] << 4 | digit);
+    }
+    return binding;
+}
+
+std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolderName,
+                                          const std::string& tempFolderName, const std::optional<std::string>& restartProgram) {
+    const std::string programFolder = BatchLiteral(programFolderName), tempFolder = BatchLiteral(tempFolderName);
     std::vector<std::string> lines = templateLines;
     const std::size_t count = lines.size();
     auto endsGroups = [&](std::size_t at) { return at < count && (lines[at].empty() || lines[at][0] == ' '); };
@@ -281,9 +319,16 @@ std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templa
     }
     if (endsGroups(4 * g))
         for (std::size_t at = 4 * g; at < count; ++at) format(at, {tempFolder});
-    if (restartProgram) lines.push_back("\"" + *restartProgram + "\"");
-    // Quoted, because temporary folders lie below profile folders that often contain blanks.
-    lines.push_back("del \"" + tempFolder + "Update.bat\"");
+    // Started, not called: the batch goes on to remove its folder while the program runs.
+    if (restartProgram) lines.push_back("start \"\" \"" + BatchLiteral(*restartProgram) + "\"");
+    // The batch removes its folder as it ends: from the folder above it (the template may have
+    // left for the program's folder), a second interpreter removes the emptied folder once this
+    // one has let go of its batch file, and "rd" without /s never follows a link planted inside.
+    // One line, as the interpreter reads no further line once the batch file is gone.
+    const std::string folder = tempFolder.substr(0, tempFolder.size() - 1);
+    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    lines.push_back("cd /d \"" + tempFolder + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
+                    name + "\"\" & del \"" + tempFolder + "Update.bat\"");
     return lines;
 }
 

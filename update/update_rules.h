@@ -2,6 +2,7 @@
 // as day counts, the reminder schedule, the news list, the batch template and the server address.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -72,6 +73,15 @@ std::wstring NewsListText(const std::vector<std::wstring>& entries, double progr
 // The archive's name from the list's "File": a plain file name, no folder part or odd character.
 bool IsPlainArchiveName(const std::wstring& name);
 
+// The archive as the signed list binds it: its exact size and SHA-256.
+struct ArchiveBinding {
+    std::uint64_t size = 0;
+    std::array<std::uint8_t, 32> sha256{};
+};
+// From the list's "Size" (decimal bytes, 1 to 4 GB) and "SHA256" (64 hexadecimal digits, either
+// case); empty when either is missing or malformed.
+std::optional<ArchiveBinding> ParseArchiveBinding(const std::wstring& size, const std::wstring& sha256);
+
 // ---- Server address ----
 
 inline constexpr const char* kDefaultUpdateHost = "update.zeigerwerk.example";
@@ -101,8 +111,8 @@ std::string FormatTemplateLine(const std::string& line, const std::vector<std::s
 // the program's folder, fourth with the temporary folder and the program's folder) up to the first
 // line that begins with a blank or is empty where a group begins; from there on every line with the
 // temporary folder. Then the restart line (when restartProgram is given) and the line that deletes
-// the batch itself. Folder names are given as they go into the file (OEM code page), with a
-// trailing backslash.
+// the batch itself and, after its end, its folder. Folder names are given in the file's code page (OEM), with a
+// trailing backslash; a "%" in them is doubled, so that the command interpreter keeps it.
 std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolder,
                                           const std::string& tempFolder, const std::optional<std::string>& restartProgram);
 

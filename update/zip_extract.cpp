@@ -214,7 +214,11 @@ bool TZipArchive::WriteEntry(TZipReader& reader, const TZipEntry& entry, const s
         return out.Write(data, size, writeError);
     });
     if (result == TZipEntryResult::Ok && !out.Close(writeError)) result = TZipEntryResult::SinkFailed;
-    if (result == TZipEntryResult::Ok) return true;
+    if (result == TZipEntryResult::Ok) {
+        // The file keeps the archive's date, which the next update's date rule compares with.
+        fileio::SetDosModifiedTime(path, entry.DosDate, entry.DosTime);
+        return true;
+    }
     out.Discard();
     switch (result) {
         case TZipEntryResult::CrcMismatch:

@@ -201,6 +201,8 @@ TZipDirectoryResult TZipReader::ReadCentralRecords(const EndRecord& end) {
         TZipEntry entry;
         entry.Flags = Le16(c + 8);
         entry.Method = Le16(c + 10);
+        entry.DosTime = Le16(c + 12);
+        entry.DosDate = Le16(c + 14);
         entry.Crc = Le32(c + 16);
         entry.CompressedSize = Le32(c + 20);
         entry.Size = Le32(c + 24);

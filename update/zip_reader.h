@@ -50,6 +50,7 @@ struct TZipEntry {
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;
     std::uint32_t Crc = 0;
+    std::uint16_t DosTime = 0, DosDate = 0;  // last change, local time as MS-DOS stores it
     std::uint64_t CompressedSize = 0;
     std::uint64_t Size = 0;
     std::uint64_t HeaderOffset = 0;

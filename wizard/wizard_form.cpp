@@ -13,7 +13,6 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "platform/window.h"
-#include "update/update_file.h"
 #include "platform/startup_trace.h"
 #include "wizard/control_ids.h"
 #include "links/link_store.h"
@@ -52,24 +51,12 @@ TForm1::TForm1(std::wstring dataFolder, std::wstring userDataFolder, WizardSyste
     CreateWindowObject(L"TForm1", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        L"Verknüpfung erstellen", x, y, S(kWidth), S(kHeight), nullptr, nullptr,
                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
-    Update = std::make_unique<TDZUpdateFile>();
-    Update->ProgramName = L"Zeigerwerk";
-    Update->RegistryKey = L"Zeigerwerk";
-    Update->ZIPFileName = L"Pfeilbau.zip";
-    Update->HKCU = false;
-    Update->Owner = Handle();
-    Update->OnDetachOwnerDestroy = [this] { destroyed_ = true; };
-    if (CheckUpdatesOnCreate)
-        GuardedCall(Handle(), [this] {
-            Update->AutomaticUpdate(L"", false, 0);
-            return LRESULT{0};
-        });
     // A window that opened on a screen of another scale is sized for that screen.
     if (const UINT windowDpi = WindowDpi(Handle()); windowDpi != dpi_) {
         dpi_ = windowDpi;
         SetWindowPos(Handle(), nullptr, 0, 0, S(kWidth), S(kHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    NoteStartupPhase("window and update check");
+    NoteStartupPhase("window");
     histories_ = LoadHistories(dataFolders_);
     NoteStartupPhase("histories");
     CreateControls();
@@ -107,7 +94,12 @@ void TForm1::FormDestroy() {
     ReportSaveProblems(nullptr, historyProblem, settingsProblem);
 }
 
-void TForm1::Action_UpdateExecute() { Update->ActionExecute(); }
+void TForm1::Action_UpdateExecute() {
+    if (!OnUpdateAction || !OnUpdateAction()) return;
+    // Only-update mode: the program ends without the form's end-of-run saving.
+    destroyed_ = true;
+    PostQuitMessage(0);
+}
 
 std::vector<ACCEL> TForm1::Keys() {
     return {{FVIRTKEY, VK_F1, IdHelp}, {FVIRTKEY | FCONTROL, 'U', kActionUpdate}};
@@ -342,6 +334,8 @@ void TForm1::CreateNewLinkPage(int x, int y, int w) {
     AddToPage(NewLinkPage, QuestionPicture.Handle(), AnchorLayout::TopLeft);
     AddToPage(NewLinkPage, Label9.Handle(), AnchorLayout::TopLeftRight);
 }
+
+void TForm1::SetFileTypes(int filterIndex) { ODialog.FilterIndex = filterIndex; }
 
 TForm1::LinkKind TForm1::KindOfLink() const { return KindFolderLink.Checked() ? LinkKind::FolderLink : LinkKind::FileLink; }
 

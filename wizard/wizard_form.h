@@ -22,7 +22,6 @@ class TDZImage;
 class TFileLabel;
 class TWinAni;
 class TForm2;
-class TDZUpdateFile;
 struct LinkData;
 
 // What the wizard asks of the system outside its window; tests pass their own.
@@ -43,36 +42,9 @@ public:
     ~TForm1() override;
     void Show(int showCommand);
 
-    // The controls a user meets; the pages' other controls are the form's own.
-    std::unique_ptr<TWinAni> WinAni1;
-    Button Back, Next, Cancel, DelCurLink;
-
-    // Page 0: target
-    ComboBox ExistingFile;
-    Button Button4;
-    OpenDialog ODialog;
-
-    // Page 1: location
-    std::unique_ptr<TDZDirectoryView> Dir;
-    Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
-    ComboBox LinkFile;
-
-    // Page 2: description
-    Edit Description;
-
-    // Page 3: icon
-    Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
-    ComboBox IconFile;
-    std::unique_ptr<TDZImage> Icon, SmallIcon;
-
-    // Page 4: kind of link (radio group "Art der Verknüpfung")
-    using LinkKind = ::LinkKind;
-    LinkKind KindOfLink() const;
-    void SetKindOfLink(LinkKind kind);
-
-    // The online update's schedule check runs first when the form is created (start-up turns
-    // that on); Ctrl+U runs Action_UpdateExecute from every page.
-    static inline bool CheckUpdatesOnCreate = false;
+    // The online update, handed over by the start-up: Ctrl+U runs Action_UpdateExecute from every
+    // page. It answers true when the program is to end at once, without the form's own saving.
+    std::function<bool()> OnUpdateAction;
     // The program shows the first page at once and builds the other pages while it waits for
     // input; whatever needs them first builds the rest at that moment.
     static inline bool BuildPagesWhenIdle = false;
@@ -85,7 +57,6 @@ public:
     // The link as the pages have accepted it so far.
     const LinkDraft& Draft() const { return draft_; }
 
-    // Wizard-wide state
     // How far the pages have been prepared; later stages compare greater.
     enum class Stage {
         Nothing,           // nothing prepared
@@ -94,14 +65,11 @@ public:
         IconPagePrepared,
         IconPageAccepted,
     };
-    Stage WizardStage = Stage::Nothing;
-    std::wstring EditedLinkPath;
     // Starts with a command line and a folder for the link (each may be empty).
     void StartWith(const std::wstring& commandLine, const std::wstring& folder);
     // Starts editing the link at path, whose fields were read as link; commandLine is its target
     // with its arguments.
     void EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link);
-    int SelectedIconIndex = 0;
 
     // The icon chooser the icon page opens (created by start-up).
     TForm2* IconChooser = nullptr;
@@ -109,6 +77,8 @@ public:
     std::function<void(const std::wstring& topic)> OnHelp;
     // Shows the About dialog (wired by start-up).
     std::function<void()> OnAbout;
+    // The file-type filter the target's open dialog starts with, as saved.
+    void SetFileTypes(int filterIndex);
     // Where the window size and filter are saved (below HKEY_CURRENT_USER).
     std::wstring SettingsKey = kSettingsKey;
 
@@ -163,12 +133,44 @@ public:
     void IconLabelMouseEnter();
     void IconLabelMouseLeave();
 
-
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Tests drive the form through this one class, as a user does.
+    friend class WizardDriver;
+
+    std::unique_ptr<TWinAni> WinAni1;
+    Button Back, Next, Cancel, DelCurLink;
+
+    // Page 0: target
+    ComboBox ExistingFile;
+    Button Button4;
+    OpenDialog ODialog;
+
+    // Page 1: location
+    std::unique_ptr<TDZDirectoryView> Dir;
+    Button Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up;
+    ComboBox LinkFile;
+
+    // Page 2: description
+    Edit Description;
+
+    // Page 3: icon
+    Button Standard, IFile, ChoseIcon, Button3, WinIconsFile;
+    ComboBox IconFile;
+    std::unique_ptr<TDZImage> Icon, SmallIcon;
+
+    // Page 4: kind of link (radio group "Art der Verknüpfung")
+    using LinkKind = ::LinkKind;
+    LinkKind KindOfLink() const;
+    void SetKindOfLink(LinkKind kind);
+
+    // The wizard-wide state.
+    Stage WizardStage = Stage::Nothing;
+    std::wstring EditedLinkPath;
+    int SelectedIconIndex = 0;
+
     Label Image1, Bevel1;
     Label Label1, Label2;
     Button Button1;
@@ -179,7 +181,6 @@ private:
     Label Label8;
     Button KindOfLinkGroup, KindFolderLink, KindFileLink;
     Label QuestionPicture, Label9;
-    std::unique_ptr<TDZUpdateFile> Update;
 
     bool ResetIconIndexOnChange = true;
     bool FollowTree = true;

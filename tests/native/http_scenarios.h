@@ -392,6 +392,34 @@ TEST_F(HttpScenario, BodyShorterThanAnnouncedIsNotKept) {
     EXPECT_FALSE(BodyExists());
 }
 
+TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
+    struct Case {
+        const char* what;
+        bool withLength;
+        std::uint64_t size;
+        bool kept;
+    } const cases[] = {
+        {"announced beyond the bound", true, 1001, false},
+        {"endless, no length", false, 1ull << 40, false},
+        {"exactly the bound", true, 1000, true},
+        {"exactly the bound, no length", false, 1000, true},
+    };
+    client_.MaxBodySize = 1000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTestHttpServer server([&](const std::string&, int) {
+            TScriptedResponse r;
+            r.head = c.withLength ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(c.size) + "\r\n\r\n"
+                                  : "HTTP/1.0 200 OK\r\n\r\n";
+            r.generatedSize = c.size;
+            return r;
+        });
+        EXPECT_EQ(GetError(server.Base() + "/x"), c.kept ? "" : "Body larger than allowed");
+        EXPECT_EQ(BodyExists(), c.kept);
+        EXPECT_LE(client_.BytesRecvd(), 1000u);
+    }
+}
+
 TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
     TTestHttpServer proxy([](const std::string&, int) { return TScriptedResponse{Ok("via"), "via"}; });
     client_.Proxy = "127.0.0.1";

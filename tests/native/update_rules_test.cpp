@@ -160,6 +160,8 @@ TEST(UpdateRules, ServerAddressAndArchiveName) {
 
 TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     const std::string prog = "C:\\PROGRA~1\\Zw\\", temp = "C:\\TEMP\\zwu1\\";
+    const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & del \"" +
+                            temp + "Update.bat\"";
     struct Case {
         const char* what;
         std::vector<std::string> lines;
@@ -173,16 +175,40 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
          {"@echo off", "attrib -r \"" + prog + "a.exe\"", "del \"" + prog + "a.exe\"",
           "copy \"" + temp + "a.exe\" \"" + prog + "a.exe\"", "rem 100%% unchanged", "del " + prog, "rem " + prog,
           "copy " + temp + " " + prog, " del \"" + temp + "a.exe\"", "echo 50% fertig",
-          "\"C:\\PROGRA~1\\Zw\\zw.exe\"", "del \"" + temp + "Update.bat\""}},
-        {"no groups at all", {" rem %s"}, std::nullopt, {" rem " + temp, "del \"" + temp + "Update.bat\""}},
-        {"a group cut short at the end", {"x", "y %s"}, std::nullopt, {"x", "y " + prog, "del \"" + temp + "Update.bat\""}},
+          "start \"\" \"C:\\PROGRA~1\\Zw\\zw.exe\"", end}},
+        {"no groups at all", {" rem %s"}, std::nullopt, {" rem " + temp, end}},
+        {"a group cut short at the end", {"x", "y %s"}, std::nullopt, {"x", "y " + prog, end}},
         {"an empty line ends the groups", {"a", "b", "c", "d", "", "e %s"}, std::nullopt,
-         {"a", "b", "c", "d", "", "e " + temp, "del \"" + temp + "Update.bat\""}},
+         {"a", "b", "c", "d", "", "e " + temp, end}},
         {"no tail after complete groups", {"a", "b %s", "c", "d"}, std::nullopt,
-         {"a", "b " + prog, "c", "d", "del \"" + temp + "Update.bat\""}},
-        {"an empty template", {}, std::nullopt, {"del \"" + temp + "Update.bat\""}},
+         {"a", "b " + prog, "c", "d", end}},
+        {"an empty template", {}, std::nullopt, {end}},
     };
     for (const Case& c : cases) EXPECT_EQ(BuildUpdateBatch(c.lines, prog, temp, c.restart), c.batch) << c.what;
+    // A percent sign in a folder name is doubled, so that the interpreter does not expand it.
+    EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe")),
+              (std::vector<std::string>{"a", "cd C:\\100%%\\", "b", "c", "start \"\" \"C:\\100%%\\z.exe\"",
+                                        "cd /d \"C:\\T%%x%%\\..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd "
+                                        "\"T%%x%%\"\" & del \"C:\\T%%x%%\\Update.bat\""}));
+}
+
+TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {
+    const std::wstring hash(L"00112233445566778899aabbccddeeffFFEEDDCCBBAA99887766554433221100");
+    const auto good = ParseArchiveBinding(L"330", hash);
+    ASSERT_TRUE(good);
+    EXPECT_EQ(good->size, 330u);
+    EXPECT_EQ(good->sha256[0], 0x00);
+    EXPECT_EQ(good->sha256[5], 0x55);
+    EXPECT_EQ(good->sha256[16], 0xFF);
+    EXPECT_EQ(good->sha256[31], 0x00);
+    struct Case {
+        const wchar_t* size;
+        std::wstring sha;
+    } const bad[] = {
+        {L"", hash}, {L"0", hash}, {L"-1", hash}, {L"1 2", hash}, {L"99999999999", hash}, {L"12", L""},
+        {L"12", hash.substr(1)}, {L"12", hash + L"0"}, {L"12", L"g" + hash.substr(1)},
+    };
+    for (const Case& c : bad) EXPECT_FALSE(ParseArchiveBinding(c.size, c.sha)) << Utf8FromWide(c.size);
 }
 
 TEST(UpdateRules, BatchTemplateRefusesLinesItCannotFill) {

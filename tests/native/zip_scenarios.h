@@ -1,6 +1,10 @@
 // Extraction scenarios on archives built in the test; compiled natively and for Windows (Wine).
 #pragma once
 
+#include <sys/stat.h>
+
+#include <ctime>
+
 #include "tests/native/zip_fixture.h"
 
 namespace zip_scenarios {
@@ -151,6 +155,24 @@ TEST_F(ZipScenario, EachArchiveAddsOnlyItsSoundEntries) {
         EXPECT_EQ(shown_, c.messages);
         EXPECT_EQ(ReadBytes(base_ / "Update.bat"), "alt");
     }
+}
+
+TEST_F(ZipScenario, UnpackedFilesKeepTheArchivesTime) {
+    TTestZipEntry dated("dated.txt", "d");
+    dated.dosTimeDate = std::uint32_t{(2003 - 1980) << 9 | 6 << 5 | 5} << 16 | (12 << 11 | 34 << 5 | 56 / 2);
+    ExtractAndDiff(BuildZip({dated}));
+#ifdef _WIN32
+    struct _stat64 info {};
+    ASSERT_EQ(_wstat64((base_ / "dated.txt").wstring().c_str(), &info), 0);
+#else
+    struct stat info {};
+    ASSERT_EQ(stat((base_ / "dated.txt").c_str(), &info), 0);
+#endif
+    const std::time_t when = static_cast<std::time_t>(info.st_mtime);
+    const std::tm local = *std::localtime(&when);
+    EXPECT_EQ(std::vector<int>({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                local.tm_sec}),
+              std::vector<int>({2003, 6, 5, 12, 34, 56}));
 }
 
 TEST_F(ZipScenario, ManyRefusedEntriesAreToldOncePerKindOfProblem) {

@@ -28,6 +28,7 @@ struct TTestZipEntry {
     bool wideDescriptor = false;                  // the descriptor's sizes take 8 bytes each
     std::string centralExtra;                     // extra field of the directory record
     std::optional<std::string> packed;            // these bytes as the entry's data instead of compressing
+    std::uint32_t dosTimeDate = 0;                // MS-DOS time (low half) and date (high half)
 };
 
 inline std::string Deflated(const std::string& data) {
@@ -76,7 +77,7 @@ inline std::string BuildZip(const std::vector<TTestZipEntry>& entries, const std
             Put16(out, 20);
             Put16(out, e.localFlags ? *e.localFlags : flags);
             Put16(out, e.localMethod ? *e.localMethod : e.method);
-            Put32(out, 0);  // time and date
+            Put32(out, e.dosTimeDate);
             Put32(out, e.dataDescriptor ? 0 : crc);
             Put32(out, e.dataDescriptor ? 0 : csize);
             Put32(out, e.dataDescriptor ? 0 : (e.localSize ? *e.localSize : size));
@@ -98,7 +99,7 @@ inline std::string BuildZip(const std::vector<TTestZipEntry>& entries, const std
         Put16(directory, 20);
         Put16(directory, flags);
         Put16(directory, e.method);
-        Put32(directory, 0);
+        Put32(directory, e.dosTimeDate);
         Put32(directory, crc);
         Put32(directory, csize);
         Put32(directory, size);

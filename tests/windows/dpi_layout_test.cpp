@@ -20,6 +20,7 @@
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
+#include "update/status_form.h"
 
 namespace {
 
@@ -185,7 +186,7 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
 
     const std::wstring folder = temp.Path() + L"Ziel";
     CreateDirectoryW(folder.c_str(), nullptr);
-    form->DelCurLink.SetVisible(true);  // as when editing a link
+    ShowWindow(ui().Handle(Push::DelCurLink), SW_SHOWNA);  // as when editing a link
     TypeTarget(folder);
     const struct {
         TForm1::Page page;
@@ -198,10 +199,9 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
     for (const auto& p : pages) {
         SCOPED_TRACE(static_cast<int>(p.page));
         form->ShowPage(p.page);
-        form->Next.SetText(p.next);
+        SetWindowTextW(ui().Handle(Push::Next), p.next);
         if (p.page == TForm1::IconFilePage) {
-            form->IFile.SetChecked(true);
-            form->StandardClick(&form->IFile);
+            EXPECT_TRUE(ui().Press(Push::IFile));
         }
         EXPECT_EQ(LayoutProblems(form->Handle(), dpi), "");
     }
@@ -319,13 +319,14 @@ TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
 }
 
 // The edges of the tree's pictures and of the folder buttons' icons, as "tree,button,...".
-std::string IconEdges(TForm1& form) {
+std::string IconEdges(const WizardDriver& ui) {
+    using enum WizardDriver::Push;
     int w = 0, h = 0;
-    ImageList_GetIconSize(TreeView_GetImageList(form.Dir->Handle(), TVSIL_NORMAL), &w, &h);
+    ImageList_GetIconSize(TreeView_GetImageList(ui.Tree()->Handle(), TVSIL_NORMAL), &w, &h);
     std::ostringstream edges;
     edges << w << "x" << h;
-    for (Button* b : {&form.Desktop, &form.Startmenu, &form.Programs, &form.SendTo, &form.QuickLaunch, &form.Autorun}) {
-        const auto icon = reinterpret_cast<HICON>(SendMessageW(b->Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
+    for (const auto b : {Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun}) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(ui.Handle(b), BM_GETIMAGE, IMAGE_ICON, 0));
         const SIZE size = icon ? IconSize(icon) : SIZE{};
         edges << "," << size.cx << "x" << size.cy;
     }
@@ -341,7 +342,7 @@ std::string ExpectedEdges(UINT at) {
 
 TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     form->ShowPage(TForm1::LinkFilePage);
-    form->Dir->Load();
+    ui().Tree()->Load();
     const UINT other = dpi == 96 ? 192 : 96;
     RECT frame;
     GetWindowRect(form->Handle(), &frame);
@@ -353,7 +354,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     for (const auto& m : moves) {
         SCOPED_TRACE(m.at);
         if (m.rect) SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(m.at, m.at), reinterpret_cast<LPARAM>(m.rect));
-        EXPECT_EQ(IconEdges(*form), ExpectedEdges(m.at));
+        EXPECT_EQ(IconEdges(ui()), ExpectedEdges(m.at));
     }
 
     TInfo about;
@@ -382,6 +383,60 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
         EXPECT_EQ(sizes[i].cx, Scale(435, moves[i].at));
         EXPECT_EQ(sizes[i].cy, Scale(132, moves[i].at));
     }
+}
+
+// ---- The update dialog ----
+
+// Every visible wrapping label shows its whole text.
+std::string CutLabels(HWND window) {
+    std::ostringstream problems;
+    for (HWND child : VisibleChildren(window)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_LEFT || TextOf(child).empty()) continue;
+        const RECT r = BoundsIn(child);
+        const HDC dc = GetDC(child);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, r.right - r.left, 0};
+        DrawTextW(dc, TextOf(child).c_str(), -1, &need,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        if (need.bottom > r.bottom - r.top)
+            problems << Describe(child).substr(0, 40) << " needs " << need.bottom << " pixels high, has "
+                     << r.bottom - r.top << "\n";
+    }
+    return problems.str();
+}
+
+TEST_F(DpiLayoutTest, TheUpdateDialogFitsAtThisScale) {
+    TStatusForm update;
+    std::vector<std::string> problems;
+    SIZE size{};
+    update.OnShown = [&] {
+        size = ClientSize(update.Handle());
+        // The longest texts each page shows.
+        update.Label_CheckResult.SetText(
+            L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der "
+            L"Update-Dateien fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu "
+            L"verlassen.");
+        update.Label_Download.SetText(
+            L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird "
+            L"nichts installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu "
+            L"starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.");
+        update.PerCent.SetText(L"100 %");
+        update.StatusLabel.SetText(L"1023,9 MB von 1023,9 MB gedownloadet");
+        update.TimeLeft.SetText(L"verbleibende Zeit: 23:59:59");
+        for (int page = TStatusForm::Bestaetigung1; page <= TStatusForm::Einstellungen; ++page) {
+            update.ShowPage(page);
+            const std::string found = LayoutProblems(update.Handle(), dpi) + CutLabels(update.Handle());
+            if (!found.empty()) problems.push_back("page " + std::to_string(page) + ":\n" + found);
+        }
+        update.Button_CancelClick();
+    };
+    update.ShowModal(form->Handle());
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    EXPECT_EQ(size.cx, Scale(658, dpi));
+    EXPECT_EQ(size.cy, Scale(353, dpi));
 }
 
 }  // namespace

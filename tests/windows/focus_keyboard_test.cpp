@@ -86,11 +86,11 @@ TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
     for (const auto& w : windows) {
         SCOPED_TRACE(w.name);
         // Not the control a fresh form focuses, so only a remembered focus passes.
-        form->Button4.SetFocus();
-        ASSERT_TRUE(HasFocus(form->Button4.Handle()));
+        SetFocus(ui().Handle(Push::Button4));
+        ASSERT_TRUE(HasFocus(ui().Handle(Push::Button4)));
         w.open(form->Handle());
         EXPECT_TRUE(PumpUntil([&] { return GetFocus() != nullptr; }));
-        EXPECT_TRUE(HasFocus(form->Button4.Handle()));
+        EXPECT_TRUE(HasFocus(ui().Handle(Push::Button4)));
     }
 }
 
@@ -102,15 +102,15 @@ TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
         wchar_t key;
         std::function<HWND()> expected;
     } cases[] = {
-        {TForm1::ExistsFilePage, L'b', [&] { return form->ExistingFile.Handle(); }},
-        {TForm1::LinkFilePage, L's', [&] { return form->Dir->Handle(); }},
-        {TForm1::DescriptionPage, L'S', [&] { return form->Description.Handle(); }},
+        {TForm1::ExistsFilePage, L'b', [&] { return ui().Handle(Field::ExistingFile); }},
+        {TForm1::LinkFilePage, L's', [&] { return ui().Tree()->Handle(); }},
+        {TForm1::DescriptionPage, L'S', [&] { return ui().Handle(Field::Description); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.page));
         while (form->PageIndex() < c.page) PressNext();
         ASSERT_EQ(form->PageIndex(), c.page);
-        form->Cancel.SetFocus();
+        SetFocus(ui().Handle(Push::Cancel));
         PressAccessKey(c.key);
         EXPECT_TRUE(HasFocus(c.expected()));
     }
@@ -140,24 +140,24 @@ TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    form->Dir->SelectDirectory(temp.Path() + L"Eins");
-    const HWND tree = form->Dir->Handle();
+    ui().Tree()->SelectDirectory(temp.Path() + L"Eins");
+    const HWND tree = ui().Tree()->Handle();
     SetFocus(tree);
     for (int step = 0; step < 2; ++step) {
-        const std::wstring before = form->LinkFile.Text();
+        const std::wstring before = ui().Text(Field::LinkFile);
         PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
         PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
-        ASSERT_TRUE(PumpUntil([&] { return form->LinkFile.Text() != before; })) << "step " << step;
+        ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::LinkFile) != before; })) << "step " << step;
         EXPECT_TRUE(HasFocus(tree)) << "step " << step;
-        EXPECT_EQ(form->LinkFile.Text(), form->Dir->SelectedDirectory() + L"prog");
+        EXPECT_EQ(ui().Text(Field::LinkFile), ui().Tree()->SelectedDirectory() + L"prog");
     }
 
     // A change that is not the tree's own keyboard (a click, a folder button) takes the focus
     // on to the name, as before.
-    const HTREEITEM parent = form->Dir->ParentOf(form->Dir->Selected());
-    form->Dir->Select(parent);
-    EXPECT_EQ(form->Dir->Selected(), parent);
-    EXPECT_TRUE(HasFocus(form->LinkFile.Handle()));
+    const HTREEITEM parent = ui().Tree()->ParentOf(ui().Tree()->Selected());
+    ui().Tree()->Select(parent);
+    EXPECT_EQ(ui().Tree()->Selected(), parent);
+    EXPECT_TRUE(HasFocus(ui().Handle(Field::LinkFile)));
 }
 
 TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
@@ -207,29 +207,30 @@ TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
     NewForm();
     SetResourceModule(nullptr);
     const struct {
-        Control& control;
+        Push button;
         const wchar_t* name;
         bool picture;  // shows a picture of its own (the folder buttons get their folders' icons)
     } cases[] = {
-        {form->Desktop, L"Desktop", false},
-        {form->Startmenu, L"Startmenü", false},
-        {form->Programs, L"Startmenü/Programme", false},
-        {form->SendTo, L"SendTo (Senden an)", false},
-        {form->QuickLaunch, L"Quick Launch (Schnellstart)", false},
-        {form->Autorun, L"Autostart", false},
-        {form->Up, L"Aufwärts", true},
-        {form->ChoseIcon, L"Symbol auswählen", true},
+        {Push::Desktop, L"Desktop", false},
+        {Push::Startmenu, L"Startmenü", false},
+        {Push::Programs, L"Startmenü/Programme", false},
+        {Push::SendTo, L"SendTo (Senden an)", false},
+        {Push::QuickLaunch, L"Quick Launch (Schnellstart)", false},
+        {Push::Autorun, L"Autostart", false},
+        {Push::Up, L"Aufwärts", true},
+        {Push::ChoseIcon, L"Symbol auswählen", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8FromWide(c.name));
-        EXPECT_EQ(NameOf(c.control.Handle()), c.name);
-        EXPECT_EQ(TooltipOf(form->Handle(), c.control.Handle()), c.name);
-        EXPECT_TRUE(GetWindowLongW(c.control.Handle(), GWL_STYLE) & BS_ICON) << "the name is not drawn";
-        if (c.picture) EXPECT_NE(SendMessageW(c.control.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+        const HWND control = ui().Handle(c.button);
+        EXPECT_EQ(NameOf(control), c.name);
+        EXPECT_EQ(TooltipOf(form->Handle(), control), c.name);
+        EXPECT_TRUE(GetWindowLongW(control, GWL_STYLE) & BS_ICON) << "the name is not drawn";
+        if (c.picture) EXPECT_NE(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0), 0);
     }
-    EXPECT_EQ(NameOf(form->Icon->Handle()), L"Symbol der Verknüpfung");
-    EXPECT_EQ(NameOf(form->SmallIcon->Handle()), L"Kleines Symbol der Verknüpfung");
-    EXPECT_EQ(TooltipOf(form->Handle(), form->SmallIcon->Handle()), L"Kleines Symbol der Verknüpfung");
+    EXPECT_EQ(NameOf(ui().IconPreview().Handle()), L"Symbol der Verknüpfung");
+    EXPECT_EQ(NameOf(ui().SmallIconPreview().Handle()), L"Kleines Symbol der Verknüpfung");
+    EXPECT_EQ(TooltipOf(form->Handle(), ui().SmallIconPreview().Handle()), L"Kleines Symbol der Verknüpfung");
 }
 
 // The form's client area as it is on screen; the tree's area counts as blank, as the tree may
@@ -244,19 +245,19 @@ std::vector<COLORREF> Picture(HWND window, HWND tree) {
 
 TEST_F(WizardTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
     TypeTarget(MakeProgram(L"prog.exe"));
-    form->WinAni1->SetAniTimerEnabled(false);  // a still picture to compare
+    ui().Animation().SetAniTimerEnabled(false);  // a still picture to compare
     for (const TForm1::Page page : {TForm1::LinkFilePage, TForm1::DescriptionPage, TForm1::IconFilePage}) {
         SCOPED_TRACE(static_cast<int>(page));
         while (form->PageIndex() < page) PressNext();
-        form->Cancel.SetFocus();
+        SetFocus(ui().Handle(Push::Cancel));
         RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         PumpPending();
-        const std::vector<COLORREF> before = Picture(form->Handle(), form->Dir->Handle());
+        const std::vector<COLORREF> before = Picture(form->Handle(), ui().Tree()->Handle());
         ShowWindow(form->Handle(), SW_MAXIMIZE);
         ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; }));
         ShowWindow(form->Handle(), SW_RESTORE);
-        EXPECT_TRUE(PumpUntil([&] { return Picture(form->Handle(), form->Dir->Handle()) == before; }));
-        const std::vector<COLORREF> after = Picture(form->Handle(), form->Dir->Handle());
+        EXPECT_TRUE(PumpUntil([&] { return Picture(form->Handle(), ui().Tree()->Handle()) == before; }));
+        const std::vector<COLORREF> after = Picture(form->Handle(), ui().Tree()->Handle());
         RECT client;
         GetClientRect(form->Handle(), &client);
         const int columns = (client.right + 1) / 2;

@@ -140,23 +140,23 @@ TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
         PostKey(VK_ESCAPE);
     };
     TypeTarget(MakeProgram(L"prog.exe"));
-    form->NextClick();
+    PressNext();
     TypeLocation(temp.Path() + L"prog");
-    form->NextClick();
-    form->NextClick();
+    PressNext();
+    PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     SetForegroundWindow(form->Handle());
     for (const wchar_t key : {L's', L'd'}) {
         PostMessageW(GetFocus() ? GetFocus() : form->Handle(), WM_SYSCHAR, key, 1 << 29);
         PumpPending();
     }
-    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == form->WinIconsFile.Handle(); }));
+    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == ui().Handle(Push::WinIconsFile); }));
     PostKey(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_FALSE(FileExists(temp.Path() + L"prog.lnk"));
-    EXPECT_TRUE(IsDefault(form->WinIconsFile.Handle()));
-    EXPECT_FALSE(IsDefault(form->Next.Handle()));
+    EXPECT_TRUE(IsDefault(ui().Handle(Push::WinIconsFile)));
+    EXPECT_FALSE(IsDefault(ui().Handle(Push::Next)));
 }
 
 bool HasFocus(HWND control) {
@@ -174,19 +174,19 @@ TEST_F(WizardTest, EveryPageEntryFocusesThePagesControl) {
         std::function<HWND()> focused;
     } steps[] = {
         {"Next to the location", [&] { TypeTarget(folder); PressNext(); }, TForm1::LinkFilePage,
-         [&] { return form->LinkFile.Handle(); }},
+         [&] { return ui().Handle(Field::LinkFile); }},
         {"Next to the description", [&] { TypeLocation(temp / L"Ziel-Verknüpfung"); PressNext(); },
-         TForm1::DescriptionPage, [&] { return form->Description.Handle(); }},
-        {"Next to the icon page", [&] { PressNext(); }, TForm1::IconFilePage, [&] { return form->Standard.Handle(); }},
+         TForm1::DescriptionPage, [&] { return ui().Handle(Field::Description); }},
+        {"Next to the icon page", [&] { PressNext(); }, TForm1::IconFilePage, [&] { return ui().Handle(Push::Standard); }},
         {"Next to the kind of link", [&] { PressNext(); }, TForm1::KindOfLinkPage,
-         [&] { return FindWindowExW(form->Handle(), nullptr, L"Button", L"Ordnerverknüpfung"); }},
-        {"Back to the icon page", [&] { form->BackClick(); }, TForm1::IconFilePage,
-         [&] { return form->Standard.Handle(); }},
-        {"Back to the description", [&] { form->BackClick(); }, TForm1::DescriptionPage,
-         [&] { return form->Description.Handle(); }},
-        {"Back to the location", [&] { form->BackClick(); }, TForm1::LinkFilePage, [&] { return form->LinkFile.Handle(); }},
-        {"Back to the target", [&] { form->BackClick(); }, TForm1::ExistsFilePage,
-         [&] { return form->ExistingFile.Handle(); }},
+         [&] { return ui().Handle(Push::KindFolderLink); }},
+        {"Back to the icon page", [&] { ui().Press(Push::Back); }, TForm1::IconFilePage,
+         [&] { return ui().Handle(Push::Standard); }},
+        {"Back to the description", [&] { ui().Press(Push::Back); }, TForm1::DescriptionPage,
+         [&] { return ui().Handle(Field::Description); }},
+        {"Back to the location", [&] { ui().Press(Push::Back); }, TForm1::LinkFilePage, [&] { return ui().Handle(Field::LinkFile); }},
+        {"Back to the target", [&] { ui().Press(Push::Back); }, TForm1::ExistsFilePage,
+         [&] { return ui().Handle(Field::ExistingFile); }},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
@@ -209,7 +209,7 @@ TEST_F(WizardTest, TheOverwriteQuestionDefaultsToNo) {
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
     EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(HasFocus(form->Standard.Handle()));
+    EXPECT_TRUE(HasFocus(ui().Handle(Push::Standard)));
 }
 
 // What the link store or the folder would refuse at the end is refused when the location page
@@ -238,8 +238,8 @@ TEST_F(WizardTest, TheLocationPageRefusesWhatCouldNotBeWritten) {
         ASSERT_EQ(events.size(), 2u);
         EXPECT_EQ(events[0].type, BoxEvent::Type::Sound);
         EXPECT_NE(events[1].text.find(c.says), std::wstring::npos) << Utf8FromWide(events[1].text);
-        EXPECT_TRUE(HasFocus(form->LinkFile.Handle()));
-        EXPECT_EQ(form->LinkFile.SelLength(), static_cast<int>(c.location.size()));
+        EXPECT_TRUE(HasFocus(ui().Handle(Field::LinkFile)));
+        EXPECT_EQ(ui().Combo(Field::LinkFile).SelLength(), static_cast<int>(c.location.size()));
     }
 }
 
@@ -333,8 +333,8 @@ TEST_F(WizardTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    form->Dir->SelectDirectory(temp.Path());
-    ExpectMenuAtTheSelection(form->Handle(), *form->Dir, {VK_SHIFT, VK_F10});
+    ui().Tree()->SelectDirectory(temp.Path());
+    ExpectMenuAtTheSelection(form->Handle(), *ui().Tree(), {VK_SHIFT, VK_F10});
 }
 
 std::function<void()> check;
@@ -437,14 +437,13 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
     GetSystemDirectoryW(system, MAX_PATH);
     CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), program.c_str(), FALSE);
     temp.MakeFile(L"prog.lnk", "alt");
-    form->WinAni1->SetAniTimerEnabled(false);
-    form->ExistingFile.SetText(program);
-    form->ExistingFileChange();
-    form->NextClick();
-    form->LinkFile.SetText(temp / L"prog");
-    form->LinkFileChange();
-    form->NextClick();
-    form->NextClick();
+    WizardDriver ui(*form);
+    ui.Animation().SetAniTimerEnabled(false);
+    ui.Type(WizardDriver::Field::ExistingFile, program);
+    ui.Press(WizardDriver::Push::Next);
+    ui.Type(WizardDriver::Field::LinkFile, temp / L"prog");
+    ui.Press(WizardDriver::Push::Next);
+    ui.Press(WizardDriver::Push::Next);
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const std::vector<POINT> before = Drawn(RECT{});
@@ -460,7 +459,7 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
             drawnDuring = Drawn(covered).size();
         },
         IDNO);
-    form->NextClick();
+    ui.Press(WizardDriver::Push::Next);
     ASSERT_GT(drawnBefore, 0u) << "no box";
     EXPECT_GT(drawnDuring * 10, drawnBefore * 9) << "drawn beside the box: " << drawnDuring << " of " << drawnBefore;
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);

@@ -122,7 +122,7 @@ class LinkEditTest : public WizardTest {
 protected:
     void Edit(const std::wstring& path) {
         PrepareWizard(*form, DecideStartMode(L"/E", path, {FileExists, DirectoryExists}));
-        ASSERT_EQ(form->EditedLinkPath, path);
+        ASSERT_EQ(ui().EditedLinkPath(), path);
     }
 };
 
@@ -163,7 +163,7 @@ TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
 
         NewForm();
         Edit(link);
-        CreateLink(c.target.empty() ? form->ExistingFile.Text() : c.target, temp.Path() + L"Reich", L"Neu");
+        CreateLink(c.target.empty() ? ui().Text(Field::ExistingFile) : c.target, temp.Path() + L"Reich", L"Neu");
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         const LinkData written = ReadLink(link);
         EXPECT_EQ(written.description, L"Neu");
@@ -185,7 +185,7 @@ TEST_F(LinkEditTest, AFolderLinksTargetLinkIsEditedInPlace) {
     ASSERT_NO_FATAL_FAILURE(WriteRichLink(folderLink + L"target.lnk", WithoutTrailingBackslash(target), temp.Path() + L"Ziel"));
     MakeFolderReadOnly(folderLink);
     Edit(WithoutTrailingBackslash(folderLink));
-    CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
+    CreateLink(ui().Text(Field::ExistingFile), WithoutTrailingBackslash(folderLink), L"Neu");
     ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
     PressNext();  // the folder link is preselected
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
@@ -208,14 +208,14 @@ TEST_F(LinkEditTest, AFailedFolderLinkRewriteGivesTheOriginalBack) {
     MakeFolderReadOnly(folderLink);
 
     Edit(WithoutTrailingBackslash(folderLink));
-    CreateLink(form->ExistingFile.Text(), WithoutTrailingBackslash(folderLink), L"Neu");
+    CreateLink(ui().Text(Field::ExistingFile), WithoutTrailingBackslash(folderLink), L"Neu");
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
     ASSERT_EQ(BoxTexts().size(), 1u);
     EXPECT_EQ(BoxTexts()[0].rfind(L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.", 0), 0u);
     EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Alt") << "the original is back";
     EXPECT_EQ(ReadFileBytes(folderLink + L"eigene Datei.txt"), "bleibt");
-    EXPECT_TRUE(form->DelCurLink.Visible());
+    EXPECT_TRUE(ui().Visible(Push::DelCurLink));
 }
 
 TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
@@ -237,11 +237,11 @@ TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
             FileHandle lock;
             if (c.locked) lock.Reset(CreateFileW(existing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             boxes.Answer(c.firstAnswer);
-            CreateLink(form->ExistingFile.Text(), temp.Path() + L"Vorhanden", L"neu");
+            CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Vorhanden", L"neu");
         }
         ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-        EXPECT_TRUE(form->DelCurLink.Visible());
-        EXPECT_TRUE(form->DelCurLink.Checked());
+        EXPECT_TRUE(ui().Visible(Push::DelCurLink));
+        EXPECT_TRUE(ui().Checked(Push::DelCurLink));
         ASSERT_TRUE(FileExists(link)) << "the edited link waits for a written one";
 
         boxes.Answer(BoxAnswer::Yes);
@@ -249,7 +249,7 @@ TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         EXPECT_FALSE(FileExists(link)) << "the old link goes once the new one is written";
         EXPECT_EQ(ReadLink(existing).description, L"neu");
-        EXPECT_FALSE(form->DelCurLink.Visible());
+        EXPECT_FALSE(ui().Visible(Push::DelCurLink));
     }
 }
 

@@ -24,28 +24,28 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     const std::wstring link = temp.MakeFolder(L"Links") + L"Alt.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"-x \"y z\"", L"Beschreibung", five, 4)));
     Start(L"/e", link);
-    EXPECT_EQ(form->EditedLinkPath, link);
-    EXPECT_TRUE(form->DelCurLink.Visible());
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" -x \"y z\"");
-    EXPECT_EQ(form->Description.Text(), L"Beschreibung");
-    EXPECT_EQ(form->IconFile.Text(), five);
-    EXPECT_TRUE(form->IFile.Checked());
-    EXPECT_EQ(form->SelectedIconIndex, 4);
-    EXPECT_EQ(form->WizardStage, TForm1::Stage::IconPagePrepared);
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Links\\"));
+    EXPECT_EQ(ui().EditedLinkPath(), link);
+    EXPECT_TRUE(ui().Visible(Push::DelCurLink));
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" -x \"y z\"");
+    EXPECT_EQ(ui().Text(Field::Description), L"Beschreibung");
+    EXPECT_EQ(ui().Text(Field::IconFile), five);
+    EXPECT_TRUE(ui().Checked(Push::IFile));
+    EXPECT_EQ(ui().IconIndex(), 4);
+    EXPECT_EQ(ui().Stage(), TForm1::Stage::IconPagePrepared);
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"Links\\Alt");
+    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"Links\\Alt");
     PressNext();
-    form->Description.SetText(L"Neu");
+    ui().Type(Field::Description, L"Neu");
     PressNext();
-    EXPECT_EQ(form->SelectedIconIndex, 4);
+    EXPECT_EQ(ui().IconIndex(), 4);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_TRUE(BoxTexts().empty());
-    EXPECT_FALSE(form->DelCurLink.Visible());
+    EXPECT_FALSE(ui().Visible(Push::DelCurLink));
     const LinkData written = ReadLink(link);
     EXPECT_EQ(written.description, L"Neu");
     EXPECT_EQ(written.iconIndex, 4);
@@ -57,9 +57,9 @@ TEST_F(StartupTest, EditingWithoutDeletingAsksBeforeOverwriting) {
     const std::wstring link = temp / L"Alt.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
     Start(L"/E", link);
-    form->DelCurLink.SetChecked(false);
+    ui().SetChecked(Push::DelCurLink, false);
     boxes.Answer(BoxAnswer::Yes);
-    CreateLink(form->ExistingFile.Text(), temp.Path() + L"Alt", L"neu");
+    CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Alt", L"neu");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].text.find(L"Soll sie überschrieben werden?"), std::wstring::npos);
     EXPECT_EQ(ReadLink(link).description, L"neu");
@@ -72,12 +72,12 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
     Start(L"/E", link);
     // The write fails: the folder goes after the location page accepted it.
     const std::wstring folder = temp.MakeFolder(L"Verschwindet");
-    TypeTarget(form->ExistingFile.Text());
+    TypeTarget(ui().Text(Field::ExistingFile));
     PressNext();
     TypeLocation(folder + L"neuer_name");
     PressNext();
     ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
-    form->Description.SetText(L"neu");
+    ui().Type(Field::Description, L"neu");
     PressNext();
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
@@ -86,7 +86,7 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
 
     NewForm();
     Start(L"/E", link);
-    CreateLink(form->ExistingFile.Text(), temp.Path() + L"Umbenannt", L"neu");
+    CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Umbenannt", L"neu");
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_FALSE(FileExists(link));
     EXPECT_EQ(ReadLink(temp.Path() + L"Umbenannt.lnk").description, L"neu");
@@ -97,32 +97,32 @@ TEST_F(StartupTest, EditsAFolderLink) {
     const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
     ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
     Start(L"/E", WithoutTrailingBackslash(folderLink));
-    EXPECT_EQ(form->ExistingFile.Text(), target);
-    EXPECT_EQ(form->Description.Text(), L"Alt");
-    EXPECT_EQ(form->WizardStage, TForm1::Stage::LocationAccepted);
+    EXPECT_EQ(ui().Text(Field::ExistingFile), target);
+    EXPECT_EQ(ui().Text(Field::Description), L"Alt");
+    EXPECT_EQ(ui().Stage(), TForm1::Stage::LocationAccepted);
 }
 
 TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     const std::wstring text = temp.MakeFile(L"notiz.txt");
     Start(L"/E", text);
-    EXPECT_EQ(form->ExistingFile.Text(), L"");
-    EXPECT_EQ(form->EditedLinkPath, L"");
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"");
+    EXPECT_EQ(ui().EditedLinkPath(), L"");
 
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Vorauswahl");
     Start(L"/d", folder);
-    EXPECT_EQ(form->WizardStage, TForm1::Stage::FolderChosen);
+    EXPECT_EQ(ui().Stage(), TForm1::Stage::FolderChosen);
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     TypeTarget(program);
     boxes.Answer(BoxAnswer::Yes);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
 
     NewForm();
     Start(program);
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\"");
-    EXPECT_TRUE(form->Next.Enabled());
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\"");
+    EXPECT_TRUE(ui().Enabled(Push::Next));
 }
 
 TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
@@ -155,7 +155,7 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
         CreateLink(program, temp.Path() + L"Bleibt", L"da");
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         boxes.Clear();
-        form->CancelClick();
+        EXPECT_TRUE(ui().Press(Push::Cancel));
         PumpMessages();
         form.reset();
         EXPECT_EQ(ReadLink(temp.Path() + L"Bleibt.lnk").description, L"da");
@@ -164,9 +164,9 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
             EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:", 0), 0u);
         } else {
             EXPECT_TRUE(boxes.Boxes().empty());
-            const TForm1 next(blocked, c.userFolder);
-            EXPECT_EQ(next.ExistingFile.Items(), (std::vector<std::wstring>{program}));
-            EXPECT_EQ(next.LinkFile.Items(), (std::vector<std::wstring>{temp.Path()}));
+            TForm1 next(blocked, c.userFolder);
+            EXPECT_EQ(WizardDriver(next).Items(Field::ExistingFile), (std::vector<std::wstring>{program}));
+            EXPECT_EQ(WizardDriver(next).Items(Field::LinkFile), (std::vector<std::wstring>{temp.Path()}));
         }
         DeleteFileW((temp.Path() + L"Bleibt.lnk").c_str());
     }
@@ -174,7 +174,7 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
 
 TEST_F(StartupTest, WindowSizeAndFilterSurviveARestart) {
     SetWindowPos(form->Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
-    form->ODialog.FilterIndex = 2;
+    form->SetFileTypes(2);
     form.reset();
     const Settings settings = LoadSettings(HKEY_CURRENT_USER, TestSettingsKey());
     EXPECT_EQ(settings.windowWidth, 640);

@@ -12,12 +12,13 @@ using namespace update_test;
 namespace {
 
 const double kToday = Date(2026, 12, 8);
-const std::string kNewProgram = "MZ neues Programm";
+const std::string kNewProgram = "MZ neues Programm", kNewProgram64 = "MZ neues 64-Bit-Programm";
 
 struct Published {
     TempFolder folder;
     KeyPair key, otherKey;
     std::wstring server;  // the maker's output
+    std::wstring older;   // an earlier release, signed by the same key
 };
 Published* published = nullptr;
 
@@ -46,12 +47,19 @@ protected:
         published->otherKey = MakeKeyPair(published->folder, L"other");
         const std::wstring build = published->folder.MakeFolder(L"build");
         published->folder.MakeFile(L"build\\zeigerwerk.exe", kNewProgram);
+        published->folder.MakeFile(L"build\\zeigerwerk64.exe", kNewProgram64);
         published->folder.MakeFile(L"build\\Pfeilbau.hlp", "Hilfe, neu");
         published->server = published->folder / L"server\\";
         ASSERT_EQ(MakeUpdate(L"--key '" + Unix(published->key.privateKey) + L"' --program '" +
-                             Unix(build + L"zeigerwerk.exe") + L"' --out '" + Unix(published->server) +
+                             Unix(build + L"zeigerwerk.exe") + L"' --program64 '" + Unix(build + L"zeigerwerk64.exe") + L"' --out '" + Unix(published->server) +
                              L"' --date 05.06.2003 --news '01.02.2003: Alte Korrektur' --news '05.06.2003: Neue "
                              L"Funktion, schneller'"),
+                  0);
+        published->folder.MakeFile(L"build\\zeigerwerk.exe", "MZ frueheres Programm");
+        published->older = published->folder / L"older\\";
+        ASSERT_EQ(MakeUpdate(L"--key '" + Unix(published->key.privateKey) + L"' --program '" +
+                             Unix(build + L"zeigerwerk.exe") + L"' --out '" + Unix(published->older) +
+                             L"' --date 01.01.2003"),
                   0);
     }
     static void TearDownTestSuite() {
@@ -60,29 +68,30 @@ protected:
     }
 
     UpdateDialogTest() {
-        UpdateClockScript = [] { return kToday + 0.5; };
-        ConnectedStateScript = [] { return true; };
-        ShellOpenScript = [this](const std::wstring& file, const std::wstring&) { opened.push_back(file); };
         static int counter = 0;
         registryKey = L"ZwUpdateDialogTest" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
         server = temp / L"server\\";
         CopyFolder(published->server, server);
         install = temp.MakeFolder(L"Zeigerwerk Programm");
         temp.MakeFile(L"Zeigerwerk Programm\\zeigerwerk.exe", "MZ altes Programm");
-        form.ProgramName = L"Zeigerwerk";
-        form.ZIPFileName = L"Pfeilbau.zip";
-        form.RegistryKey = registryKey;
-        form.ProgramDate = Date(2003, 4, 3) + 0.5;
-        form.HKCU = false;
-        form.ProgramFile = install + L"zeigerwerk.exe";
-        form.Key = published->key.publicKey;
-        form.OnTerminate = [this] { ++terminated; };
+        Configure(form);
+    }
+    void Configure(TStatusForm& f) {
+        f.ProgramName = L"Zeigerwerk";
+        f.ZIPFileName = L"Pfeilbau.zip";
+        f.RegistryKey = registryKey;
+        f.ProgramDate = Date(2003, 4, 3) + 0.5;
+        f.HKCU = false;
+        f.ProgramFile = install + L"zeigerwerk.exe";
+        f.Key = published->key.publicKey;
+        f.OnTerminate = [this] { ++terminated; };
+        f.Clock = &clock;
+        f.Connection = &connection;
+        f.Launcher = &launcher;
+        if (http) f.Server = {"127.0.0.1", http->Port()};
     }
     ~UpdateDialogTest() override {
         if (form.InstallPrepared()) RemoveTree(form.TempFolder());
-        UpdateClockScript = nullptr;
-        ConnectedStateScript = nullptr;
-        ShellOpenScript = nullptr;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
     }
 
@@ -90,33 +99,56 @@ protected:
         http = std::make_unique<FolderServer>(server, std::move(adjust));
         form.Server = {"127.0.0.1", http->Port()};
     }
-    void Run(const std::function<void(TStatusForm&)>& script) {
-        form.OnShown = [&](TStatusForm& f) {
+    void Run(const std::function<void(TStatusForm&)>& script) { Run(form, script); }
+    static void Run(TStatusForm& dialog, const std::function<void(TStatusForm&)>& script) {
+        dialog.OnShown = [&] {
+            TStatusForm& f = dialog;
             script(f);
             if (f.Showing()) f.Button_CancelClick();
         };
-        form.ShowModal(nullptr);
+        dialog.ShowModal(nullptr);
     }
     // Welcome, check, result, download: the state a script continues from.
     static void ToDownload(TStatusForm& f) {
         f.Button_NextClick();
         f.Button_CheckClick();
-        ASSERT_EQ(f.Step(), 2);
+        ASSERT_EQ(f.StepIndex(), 2);
         f.Button_NextClick();
-        ASSERT_EQ(f.Step(), 3);
+        ASSERT_EQ(f.StepIndex(), 3);
     }
     std::vector<std::string> Batch() const { return SplitLines(ReadFileBytes(form.TempFolder() + L"Update.bat")); }
+    // The server's archive replaced by one with these entries, signed and named by the list.
+    void PublishArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
+        const std::wstring script = temp / L"zip.py";
+        WriteBytes(script, "import sys, zipfile\n"
+                           "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                           "    for i in range(2, len(sys.argv), 2): z.writestr(sys.argv[i], open(sys.argv[i + 1], 'rb').read())\n");
+        std::wstring arguments;
+        int n = 0;
+        for (const auto& [name, content] : entries) {
+            const std::wstring file = temp / (L"entry" + std::to_wstring(++n));
+            WriteBytes(file, content);
+            arguments += L" '" + WideFromUtf8(name) + L"' '" + Unix(file) + L"'";
+        }
+        const std::wstring archive = server + L"Updates\\Pfeilbau.zip";
+        ASSERT_EQ(RunShell(L"python3 '" + Unix(script) + L"' '" + Unix(archive) + L"'" + arguments), 0);
+        ASSERT_EQ(SignFile(published->key, archive), 0);
+        EditList(published->key, server + L"Updates.ini", Binding(archive));
+    }
     std::optional<double> NextDue() const {
         const auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey));
         return key ? ReadNextDueDate(*key) : std::nullopt;
     }
 
+    FixedClock clock{kToday + 0.5};
+    FixedConnection connection;
+    RecordingLauncher launcher;
+    const std::vector<std::wstring>& opened = launcher.started;
     TempFolder temp;
     BoxScript boxes;
     std::wstring registryKey, server, install;
     std::unique_ptr<FolderServer> http;
     TStatusForm form;
-    std::vector<std::wstring> opened;
     int terminated = 0;
 };
 
@@ -131,8 +163,8 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
         EXPECT_FALSE(f.Button_Next.Enabled());
         EXPECT_EQ(GetFocus(), f.Button_Check.Handle()) << "the keyboard reaches the check at once";
         f.Button_CheckClick();
-        EXPECT_EQ(f.Step(), 2);
-        EXPECT_EQ(f.Label_CheckResult.Text(),
+        EXPECT_EQ(f.StepIndex(), 2);
+        EXPECT_EQ(f.CheckResultText(),
                   L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende Probleme bzw. "
                   L"stellen folgende neue Funktionen zur Verfügung:\r\n- 05.06.2003: Neue Funktion, schneller\r\n"
                   L"\r\n\r\nKlicken Sie auf \"Weiter\", um die Updates jetzt herunterzuladen.");
@@ -163,19 +195,29 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
                                                        "/Updates/Pfeilbau.zip.sig"}));
 
     const std::string P = Narrow(install), T = Narrow(form.TempFolder());
+    auto replace = [&](const std::string& name) {
+        return "copy /y \"" + T + name + "\" \"" + P + name + ".neu\" >nul && move /y \"" + name + ".neu\" \"" + name +
+               "\" >nul";
+    };
     EXPECT_EQ(Batch(), (std::vector<std::string>{
-                           "@ping -n 3 127.0.0.1 >nul",
+                           "@setlocal disabledelayedexpansion & ping -n 3 127.0.0.1 >nul",
+                           "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1",
-                           "del \"" + P + "zeigerwerk.exe\" >nul 2>&1",
-                           "copy /y \"" + T + "zeigerwerk.exe\" \"" + P + "zeigerwerk.exe\" >nul",
+                           replace("zeigerwerk.exe"),
+                           "rem zeigerwerk64.exe",
+                           "cd /d \"" + P + "\"",
+                           "attrib -r \"" + P + "zeigerwerk64.exe\" >nul 2>&1",
+                           replace("zeigerwerk64.exe"),
                            "rem Pfeilbau.hlp",
+                           "cd /d \"" + P + "\"",
                            "attrib -r \"" + P + "Pfeilbau.hlp\" >nul 2>&1",
-                           "del \"" + P + "Pfeilbau.hlp\" >nul 2>&1",
-                           "copy /y \"" + T + "Pfeilbau.hlp\" \"" + P + "Pfeilbau.hlp\" >nul",
+                           replace("Pfeilbau.hlp"),
                            " del \"" + T + "zeigerwerk.exe\" >nul 2>&1",
+                           " del \"" + T + "zeigerwerk64.exe\" >nul 2>&1",
                            " del \"" + T + "Pfeilbau.hlp\" >nul 2>&1",
-                           "\"" + P + "zeigerwerk.exe\"",
-                           "del \"" + T + "Update.bat\"",
+                           "start \"\" \"" + P + "zeigerwerk.exe\"",
+                           "cd /d \"" + T + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
+                               T.substr(T.size() - 18, 17) + "\"\" & del \"" + T + "Update.bat\"",
                        }));
     EXPECT_EQ(ReadFileBytes(form.TempFolder() + L"zeigerwerk.exe"), kNewProgram);
     EXPECT_FALSE(FileExists(form.TempFolder() + L"Pfeilbau.zip"));
@@ -185,13 +227,12 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     EXPECT_FALSE(NextDue());
     form.FormDestroy();
     EXPECT_EQ(opened, std::vector<std::wstring>{form.TempFolder() + L"Update.bat"});
-    EXPECT_EQ(ShellOpenLastShowCommand, SW_HIDE);
     EXPECT_EQ(NextDue(), kToday + 7 - 1);
 }
 
 TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpreter) {
     Serve();
-    ShellOpenScript = nullptr;  // the batch is started for real
+    form.Launcher = &SystemBatchLauncher();  // the batch is started for real
     Run([&](TStatusForm& f) {
         ToDownload(f);
         f.Button_NextClick();
@@ -203,7 +244,7 @@ TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpre
     EXPECT_EQ(terminated, 1);
     const auto batch = Batch();
     ASSERT_FALSE(batch.empty());
-    EXPECT_EQ(batch.back(), "del \"" + Narrow(form.TempFolder()) + "Update.bat\"");
+    EXPECT_EQ(batch.back().find("cd /d "), 0u);
     EXPECT_EQ(batch[batch.size() - 2], " del \"" + Narrow(form.TempFolder()) + "Pfeilbau.hlp\" >nul 2>&1");
 
     form.FormDestroy();
@@ -211,6 +252,7 @@ TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpre
     EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(program) == kNewProgram; }, 60000)) << ReadFileBytes(program);
     EXPECT_TRUE(WaitFor([&] { return !FileExists(form.TempFolder() + L"Update.bat"); }, 30000));
     EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), "Hilfe, neu");
+    EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk64.exe"), kNewProgram64);  // both programs, one archive
     EXPECT_FALSE(FileExists(form.TempFolder() + L"zeigerwerk.exe"));
 }
 
@@ -232,7 +274,7 @@ TEST_F(UpdateDialogTest, CancelledDownloadOffersARetryAndASecondShowingStartsAfr
         EXPECT_FALSE(f.Button_Next.Enabled());
         EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
         f.CancelDownloadClick();  // "Erneut versuchen"
-        EXPECT_EQ(f.Step(), 3);
+        EXPECT_EQ(f.StepIndex(), 3);
         EXPECT_FALSE(f.DownloadFailed());
         EXPECT_TRUE(f.Button_Next.Enabled());
         EXPECT_TRUE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
@@ -243,7 +285,7 @@ TEST_F(UpdateDialogTest, CancelledDownloadOffersARetryAndASecondShowingStartsAfr
     EXPECT_FALSE(PathExists(form.TempFolder()));  // closed without installing: nothing left behind
 
     Run([&](TStatusForm& f) {
-        EXPECT_EQ(f.Step(), 0);
+        EXPECT_EQ(f.StepIndex(), 0);
         EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
         EXPECT_EQ(f.Button_Next.Text(), L"Weiter >");
         ToDownload(f);
@@ -272,6 +314,8 @@ TEST_F(UpdateDialogTest, IncompleteTransfersAreFailedDownloads) {
             EXPECT_EQ(f.CancelDownload.Text(), L"Erneut versuchen");
             EXPECT_EQ(f.Label_Download.Text().rfind(L"Der Download wurde nicht vollendet.", 0), 0u);
             EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
+            // Nothing of an error page or a cut body is shown as progress.
+            EXPECT_EQ(f.PerCent.Text() + f.StatusLabel.Text(), L"");
         });
         EXPECT_FALSE(PathExists(form.TempFolder()));
     }
@@ -288,19 +332,21 @@ TEST_F(UpdateDialogTest, WithoutContentLengthThePercentReadsHundred) {
         EXPECT_EQ(f.PerCent.Text(), L"100 %");
         EXPECT_EQ(SendMessageW(f.Status.Handle(), PBM_GETRANGE, FALSE, 0), 0);
         EXPECT_EQ(f.TimeLeft.Text(), L"verbleibende Zeit: unbekannt");
+        const std::uint64_t size = ReadFileBytes(server + L"Updates\\Pfeilbau.zip").size();
+        EXPECT_EQ(f.StatusLabel.Text(), SizeText(size) + L" gedownloadet");
     });
 }
 
 TEST_F(UpdateDialogTest, NoConnectionKeepsTheCheckStep) {
     for (bool systemOnline : {false, true}) {
         SCOPED_TRACE(systemOnline);
-        ConnectedStateScript = [&] { return systemOnline; };
+        connection.connected = systemOnline;
         form.Server = {"127.0.0.1", 1};  // nobody listens there
         boxes.Clear();
         Run([&](TStatusForm& f) {
             f.Button_NextClick();
             f.Button_CheckClick();
-            EXPECT_EQ(f.Step(), 1);
+            EXPECT_EQ(f.StepIndex(), 1);
         });
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text, L"Es besteht keine Internetverbindung.");
@@ -309,40 +355,51 @@ TEST_F(UpdateDialogTest, NoConnectionKeepsTheCheckStep) {
     }
 }
 
-TEST_F(UpdateDialogTest, ListDateDecidesWhetherUpdatesAreOffered) {
+TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
+    const std::wstring kUnbound =
+        L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der Update-Dateien "
+        L"fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
+    const std::wstring kNone = L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf \"Beenden\", um den "
+                               L"Assistenten zu verlassen.";
     struct Case {
         const char* what;
-        std::string list;
+        std::map<std::string, std::string> edit;
+        std::string wholeList;
         double programDate;
-        bool offered;
+        const std::wstring* result;  // null: updates offered
     } const cases[] = {
-        {"server date older than the program", "", Date(2003, 6, 6) + 0.1, false},
-        {"no Date: dated today, newer", "[Zeigerwerk]\r\nFile=Pfeilbau.zip\r\n", kToday - 1 + 0.5, true},
-        {"no Date: dated today, older", "[Zeigerwerk]\r\nFile=Pfeilbau.zip\r\n", kToday + 0.9, false},
-        {"no section for the program", "[Anderes]\r\nDate=01.01.2030\r\n", Date(2003, 1, 1), false},
+        {"as published", {}, "", Date(2003, 4, 3) + 0.5, nullptr},
+        {"server date older than the program", {}, "", Date(2003, 6, 6) + 0.1, &kNone},
+        {"no section for the program", {}, "[Anderes]\r\nDate=01.01.2030\r\n", Date(2003, 1, 1), &kNone},
+        // A list without a readable date no longer counts as dated today: replayed, it would offer
+        // an update at every start.
+        {"no Date", {{"Date", ""}}, "", Date(2003, 1, 1), &kUnbound},
+        {"unreadable Date", {{"Date", "morgen"}}, "", Date(2003, 1, 1), &kUnbound},
+        {"no Size", {{"Size", ""}}, "", Date(2003, 1, 1), &kUnbound},
+        {"no SHA256", {{"SHA256", ""}}, "", Date(2003, 1, 1), &kUnbound},
+        {"SHA256 not hexadecimal", {{"SHA256", std::string(64, 'x')}}, "", Date(2003, 1, 1), &kUnbound},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        if (!c.list.empty()) {
-            WriteBytes(server + L"Updates.ini", c.list);
-            ASSERT_EQ(SignFile(published->key, server + L"Updates.ini"), 0);
-        }
+        CopyFolder(published->server, server);
+        if (!c.wholeList.empty()) WriteBytes(server + L"Updates.ini", c.wholeList);
+        if (!c.edit.empty() || !c.wholeList.empty()) EditList(published->key, server + L"Updates.ini", c.edit);
         Serve();
         form.ProgramDate = c.programDate;
         bool closedByNext = false;
         Run([&](TStatusForm& f) {
             f.Button_NextClick();
             f.Button_CheckClick();
-            EXPECT_EQ(f.UpdatesAvailableFlag(), c.offered);
-            if (c.offered) return;
-            EXPECT_EQ(f.Label_CheckResult.Text(), L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf "
-                                                  L"\"Beenden\", um den Assistenten zu verlassen.");
+            EXPECT_EQ(f.StepIndex(), 2);
+            EXPECT_EQ(f.UpdatesAvailableFlag(), c.result == nullptr);
+            if (!c.result) return;
+            EXPECT_EQ(f.CheckResultText(), *c.result);
             EXPECT_EQ(f.Button_Next.Text(), L"Beenden");
             EXPECT_FALSE(f.Button_Cancel.Enabled());
             f.Button_NextClick();
             closedByNext = !f.Showing();
         });
-        EXPECT_EQ(closedByNext, !c.offered);
+        EXPECT_EQ(closedByNext, c.result != nullptr);
         EXPECT_TRUE(boxes.Boxes().empty());
     }
     // The no-updates result with "Beenden" sets the next reminder, by the stored interval.
@@ -359,11 +416,41 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         bytes[bytes.size() / 2] ^= 1;
         WriteBytes(file, bytes);
     };
+    const std::wstring olderArchive = published->older + L"Updates\\Pfeilbau.zip";
+    auto serveOlder = [&](const std::wstring& s) {
+        CopyFileW(olderArchive.c_str(), (s + archive).c_str(), FALSE);
+        CopyFileW((olderArchive + L".sig").c_str(), (s + archive + L".sig").c_str(), FALSE);
+    };
     struct Case {
         const char* what;
         std::function<void(const std::wstring& folder)> change;
         bool listRefused;
+        const wchar_t* message = L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden "
+                                 L"gelöscht.";
     } const cases[] = {
+        // Without the 64-bit program it is shorter than the list's size, and so not confirmed.
+        {"an older signed archive under the current list", serveOlder, false},
+        {"the list names another archive's hash",
+         [&](const std::wstring& s) {
+             auto binding = Binding(olderArchive);
+             binding.erase("Size");
+             EditList(published->key, s + list, binding);
+         },
+         false},
+        {"the list names a size one byte larger",
+         [&](const std::wstring& s) {
+             auto binding = Binding(s + archive);
+             binding["Size"] = std::to_string(std::stoull(binding["Size"]) + 1);
+             EditList(published->key, s + list, binding);
+         },
+         false},
+        {"the list names a size one byte smaller: the download stops there",
+         [&](const std::wstring& s) {
+             auto binding = Binding(s + archive);
+             binding["Size"] = std::to_string(std::stoull(binding["Size"]) - 1);
+             EditList(published->key, s + list, binding);
+         },
+         false, L"Der Download wurde nicht vollendet."},
         {"list changed by one byte", [&](const std::wstring& s) { flipByte(s + list); }, true},
         {"list signature missing", [&](const std::wstring& s) { DeleteFileW((s + list + L".sig").c_str()); }, true},
         {"list signed by another key", [&](const std::wstring& s) { SignFile(published->otherKey, s + list); }, true},
@@ -386,15 +473,12 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
             f.Button_NextClick();
             f.Button_CheckClick();
             if (c.listRefused) {
-                EXPECT_EQ(f.Step(), 1);
+                EXPECT_EQ(f.StepIndex(), 1);
                 return;
             }
             f.Button_NextClick();
             EXPECT_TRUE(f.DownloadFailed());
-            EXPECT_EQ(f.Label_Download.Text().rfind(L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt "
-                                                    L"werden und wurden gelöscht.",
-                                                    0),
-                      0u);
+            EXPECT_EQ(f.Label_Download.Text().rfind(c.message, 0), 0u) << Narrow(f.Label_Download.Text());
             EXPECT_FALSE(f.Button_Next.Enabled());
             EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
             EXPECT_FALSE(FileExists(f.TempFolder() + L"Update.bat"));
@@ -408,6 +492,7 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         }
         EXPECT_FALSE(form.InstallPrepared());
         EXPECT_FALSE(PathExists(form.TempFolder()));
+        EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
     }
     form.FormDestroy();
     EXPECT_TRUE(opened.empty());
@@ -435,12 +520,12 @@ TEST_F(UpdateDialogTest, PlantedFilesAndAGreekFolderNameDoNotMisleadTheBatch) {
     const std::string P = Narrow(shortName);
     ASSERT_NE(std::wstring(shortName), greek);
     const auto batch = Batch();
-    ASSERT_EQ(batch.size(), 12u);
-    EXPECT_EQ(batch[0], "@ping -n 3 127.0.0.1 >nul");
-    EXPECT_EQ(batch[1], "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1");
+    ASSERT_EQ(batch.size(), 17u);
+    EXPECT_EQ(batch[1], "cd /d \"" + P + "\"");
+    EXPECT_EQ(batch[2], "attrib -r \"" + P + "zeigerwerk.exe\" >nul 2>&1");
     wchar_t shortProgram[MAX_PATH] = {};
     GetShortPathNameW(form.ProgramFile.c_str(), shortProgram, MAX_PATH);
-    EXPECT_EQ(batch[10], "\"" + Narrow(shortProgram) + "\"");
+    EXPECT_EQ(batch[15], "start \"\" \"" + Narrow(shortProgram) + "\"");
     for (const std::string& line : batch) EXPECT_EQ(line.find("planted"), std::string::npos);
 }
 
@@ -464,7 +549,7 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
             EXPECT_EQ(f.SpinEdit_AutoUpdt.Enabled(), !c.never);
             if (!c.never) f.SetSpinValue(c.interval);
             f.Button_SettingsSaveClick();
-            EXPECT_EQ(f.Step(), 1);
+            EXPECT_EQ(f.StepIndex(), 1);
             EXPECT_EQ(f.PageIndex(), 1);
             EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
             EXPECT_TRUE(f.Button_Settings.Visible());
@@ -478,6 +563,242 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
         EXPECT_EQ(key->HasValue(L"NoUpdate"), c.never);
         EXPECT_EQ(key->GetInteger(L"UpdateInterval"), c.never ? std::nullopt : std::optional<DWORD>(c.interval));
     }
+}
+
+TEST_F(UpdateDialogTest, AnArchiveNotUnpackedWholeChangesNothing) {
+    // The template deletes before it copies: run on a half-unpacked archive it would lose the program.
+    const std::string deleting = "rem\r\nattrib -r \"%szeigerwerk.exe\"\r\ndel \"%szeigerwerk.exe\"\r\n"
+                                 "copy /y \"%szeigerwerk.exe\" \"%szeigerwerk.exe\"\r\n";
+    form.Launcher = &SystemBatchLauncher();  // what would start, starts for real
+    for (const std::string& refused : {std::string("sub/.."), std::string(300, 'n') + ".exe"}) {
+        SCOPED_TRACE(refused.substr(0, 10));
+        CopyFolder(published->server, server);
+        PublishArchive({{"Update.bat", deleting}, {"zeigerwerk.exe", kNewProgram}, {refused, "x"}});
+        Serve();
+        Run([&](TStatusForm& f) {
+            ToDownload(f);
+            f.Button_NextClick();
+            f.Button_NextClick();
+            EXPECT_FALSE(f.InstallPrepared());
+            EXPECT_EQ(f.Label3.Text().rfind(L"Die Update-Dateien konnten nicht vollständig entpackt werden.", 0), 0u);
+            EXPECT_NE(f.Label3.Text().find(L"unzulässigen Dateinamen"), std::wstring::npos) << "the archive's message";
+            EXPECT_FALSE(f.Button_Next.Enabled());
+        });
+        EXPECT_FALSE(PathExists(form.TempFolder()));
+    }
+    form.FormDestroy();
+    EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
+}
+
+// Runs an action from the dialog's own message handling once the transfer is under way: that it
+// runs at all shows the dialog answering meanwhile.
+struct Probe {
+    std::function<bool()> ready;
+    std::function<void()> action;
+    DWORD firedAt = 0;
+};
+Probe* probe = nullptr;
+void CALLBACK ProbeTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!probe || probe->firedAt || !probe->ready()) return;
+    probe->firedAt = GetTickCount() | 1;
+    probe->action();
+}
+
+TEST_F(UpdateDialogTest, TransfersAreBoundedAndStopAtOnceWhenCancelled) {
+    enum Stop { Bound, Esc, CloseBox, CancelButton };
+    struct Case {
+        const char* what;
+        std::string path;
+        Stop stop;
+    } const cases[] = {
+        {"endless list", "/Updates.ini", Bound},
+        {"endless archive", "/Updates/Pfeilbau.zip", Bound},
+        {"trickling list, Esc", "/Updates.ini", Esc},
+        {"trickling list signature, close box", "/Updates.ini.sig", CloseBox},
+        {"trickling archive, Abbrechen", "/Updates/Pfeilbau.zip", CancelButton},
+        {"trickling archive, Esc", "/Updates/Pfeilbau.zip", Esc},
+    };
+    boxes.Answer(BoxAnswer::Yes);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.Clear();
+        boxes.Answer(BoxAnswer::Yes);
+        Serve([&](const std::string& path, TScriptedResponse& r) {
+            if (path != c.path) return;
+            if (c.stop == Bound) {
+                r.head = "HTTP/1.0 200 OK\r\n\r\n";
+                r.body.clear();
+                r.generatedSize = 1ull << 36;
+            } else {
+                r.pieceSize = 1;
+                r.pauseMs = 1000;
+            }
+        });
+        const bool atCheck = c.path.rfind("/Updates.ini", 0) == 0;
+        Probe watch;
+        bool closedAtOnce = false;
+        DWORD returnedAt = 0;
+        Run([&](TStatusForm& f) {
+            watch.ready = [&] { return (atCheck ? f.Checking() : f.Downloading()) && f.HTTP.BytesRecvd() > 0; };
+            watch.action = [&] {
+                if (c.stop == Esc) PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+                if (c.stop == CloseBox) PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
+                if (c.stop == CancelButton) f.Button_CancelClick();
+            };
+            probe = &watch;
+            SetTimer(f.Handle(), 1, 10, ProbeTick);
+            f.Button_NextClick();
+            if (!atCheck) {
+                f.Button_CheckClick();
+                EXPECT_FALSE(f.Checking());
+            }
+            atCheck ? f.Button_CheckClick() : f.Button_NextClick();
+            returnedAt = GetTickCount();
+            KillTimer(f.Handle(), 1);
+            probe = nullptr;
+            closedAtOnce = !f.Showing();
+            if (c.stop != Bound) return;
+            if (atCheck) {
+                EXPECT_EQ(f.StepIndex(), 1);
+            } else {
+                EXPECT_TRUE(f.DownloadFailed());
+                EXPECT_EQ(f.Label_Download.Text().rfind(L"Der Download wurde nicht vollendet.", 0), 0u);
+            }
+        });
+        if (c.stop == Bound) {
+            if (atCheck) {
+                ASSERT_EQ(boxes.Boxes().size(), 1u);
+                EXPECT_EQ(boxes.Boxes()[0].text, L"Es besteht keine Internetverbindung.");
+            }
+            continue;
+        }
+        EXPECT_TRUE(closedAtOnce);
+        ASSERT_NE(watch.firedAt, 0u) << "the dialog did not answer during the transfer";
+        EXPECT_LT(returnedAt - watch.firedAt, 500u);
+        // Only a running download asks before it stops.
+        EXPECT_EQ(boxes.Boxes().size(), atCheck ? 0u : 1u);
+        EXPECT_FALSE(PathExists(form.TempFolder()));
+    }
+}
+
+TEST_F(UpdateDialogTest, FolderNamesTheInterpreterCouldExpandAndUtf8AsOemCodePage) {
+    struct Case {
+        const wchar_t* programFolder;
+        const wchar_t* tempFolder;
+        unsigned codePage;
+    } const cases[] = {
+        {L"Zw 100% & A^B!C", L"T %PATH% & %x", 0},
+        {L"Zw %OS% ^&!", L"Tmp 65001", 65001},
+    };
+    Serve();
+    wchar_t savedTmp[MAX_PATH] = {}, savedTemp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.programFolder));
+        install = temp.MakeFolder(c.programFolder);
+        temp.MakeFile(std::wstring(c.programFolder) + L"\\zeigerwerk.exe", "MZ altes Programm");
+        const std::wstring tempBase = temp.MakeFolder(c.tempFolder);
+        SetEnvironmentVariableW(L"TMP", tempBase.c_str());
+        SetEnvironmentVariableW(L"TEMP", tempBase.c_str());
+        TStatusForm dialog;
+        Configure(dialog);
+        dialog.Launcher = &SystemBatchLauncher();  // the batch is started for real
+        dialog.OemCodePage = c.codePage;
+        Run(dialog, [&](TStatusForm& f) {
+            ToDownload(f);
+            f.Button_NextClick();
+            f.CheckBox_Restart.SetChecked(false);
+            f.Button_NextClick();
+            EXPECT_TRUE(f.InstallPrepared()) << Narrow(f.Label3.Text());
+            f.Button_NextClick();
+        });
+        SetEnvironmentVariableW(L"TMP", savedTmp);
+        SetEnvironmentVariableW(L"TEMP", savedTemp);
+        ASSERT_EQ(dialog.TempFolder().rfind(tempBase, 0), 0u);
+        dialog.FormDestroy();
+        const std::wstring program = install + L"zeigerwerk.exe";
+        EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(program) == kNewProgram; }, 60000)) << ReadFileBytes(program);
+        // The batch's last line removes its folder.
+        EXPECT_TRUE(WaitFor([&] { return !PathExists(dialog.TempFolder()); }, 30000)) << [&] {
+            std::string left;
+            WIN32_FIND_DATAW found;
+            HANDLE search = FindFirstFileW((dialog.TempFolder() + L"*").c_str(), &found);
+            if (search == INVALID_HANDLE_VALUE) return left;
+            do left += Narrow(found.cFileName) + " "; while (FindNextFileW(search, &found));
+            FindClose(search);
+            return left;
+        }();
+        EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), "Hilfe, neu");
+    }
+}
+
+TEST_F(UpdateDialogTest, AnErrorAtTheEndOfTheProcessIsShownAndTheBatchStillStarts) {
+    struct BrokenClock : UpdateClock {
+        double Now() const override { throw PlatformError(L"Fehler beim Setzen der Daten für 'Update'"); }
+    } broken;
+    Serve();
+    Run([&](TStatusForm& f) {
+        ToDownload(f);
+        f.Button_NextClick();
+        f.Button_NextClick();
+        ASSERT_TRUE(f.InstallPrepared());
+        f.Clock = &broken;
+        f.Button_NextClick();
+    });
+    form.FormDestroy();
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Fehler beim Setzen der Daten für 'Update'");
+    EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Error);
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(UpdateDialogTest, EnterPressesTheFocusedButtonAndEscLeavesEveryPage) {
+    std::string news = "News=";
+    for (int i = 1; i <= 15; ++i) news += "\"0" + std::to_string(i % 9 + 1) + ".06.2003: Eintrag " + std::to_string(i) + " Zahl & Datum\",";
+    news.pop_back();
+    EditList(published->key, server + L"Updates.ini", {{"News", news.substr(5)}});
+    Serve();
+    auto key = [](TStatusForm& f, WPARAM k) {
+        const HWND focus = GetFocus();
+        return f.HandleKey(MSG{focus ? focus : f.Handle(), WM_KEYDOWN, k, 0, 0, {}});
+    };
+    Run([&](TStatusForm& f) {
+        key(f, VK_RETURN);
+        EXPECT_EQ(f.StepIndex(), 1);
+        EXPECT_EQ(GetFocus(), f.Button_Check.Handle());
+        key(f, VK_RETURN);  // the focused "Jetzt auf neue Updates prüfen", not the disabled "Weiter >"
+        ASSERT_EQ(f.StepIndex(), 2);
+        // The news list scrolls; the closing sentence stays in view below it; "&" is shown as it is.
+        EXPECT_NE(GetWindowLongW(f.News.Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+        EXPECT_NE(f.News.Text().find(L"Eintrag 15 Zahl & Datum"), std::wstring::npos);
+        EXPECT_TRUE(IsWindowVisible(f.Label_CheckResultEnd.Handle()));
+        EXPECT_GE(f.Label_CheckResultEnd.Bounds().top, f.News.Bounds().bottom);
+        EXPECT_NE(GetWindowLongW(f.Label_CheckResult.Handle(), GWL_STYLE) & SS_NOPREFIX, 0);
+        key(f, VK_ESCAPE);  // closes here, as "Abbrechen" does
+        EXPECT_FALSE(f.Showing());
+    });
+    for (int page = 0; page < 6; ++page) {
+        SCOPED_TRACE(page);
+        Run([&](TStatusForm& f) {
+            for (int step = 0; step < page; ++step) {
+                if (step == 1)
+                    f.Button_CheckClick();
+                else
+                    key(f, VK_RETURN);
+            }
+            ASSERT_EQ(f.StepIndex(), page) << (boxes.Boxes().empty() ? "" : Narrow(boxes.Boxes()[0].text));
+            f.Button_SettingsClick();
+            key(f, VK_ESCAPE);  // the settings page returns to the step
+            EXPECT_EQ(f.PageIndex(), page == 5 ? TStatusForm::Bestaetigung3 : page);
+            key(f, VK_ESCAPE);
+            EXPECT_FALSE(f.Showing());
+        });
+    }
+    EXPECT_EQ(terminated, 1);  // Esc at the last step ends the program, as the close box does
+    // The modal loop itself hands the keys over.
+    Run([&](TStatusForm& f) { PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0); });
+    EXPECT_FALSE(form.Showing());
 }
 
 }  // namespace

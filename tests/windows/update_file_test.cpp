@@ -1,8 +1,13 @@
 // The update component: its schedule, the drive rule, the settings key and the server address,
 // the signature check, and its hooks in the wizard form.
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "platform/files.h"
+#include "update/run_folder.h"
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
+#include "tests/windows/support/wizard_driver.h"
 #include "wizard/wizard_form.h"
 
 using namespace update_test;
@@ -14,23 +19,19 @@ const double kToday = Date(2026, 12, 8);
 class UpdateFileTest : public ::testing::Test {
 protected:
     UpdateFileTest() {
-        UpdateClockScript = [] { return kToday + 0.25; };
-        EndProcessScript = [this] { ++ended; };
+        update.Clock = &clock;
         static int counter = 0;
         registryKey = L"ZwUpdateFileTest" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
         update.ProgramName = L"Zeigerwerk";
         update.RegistryKey = registryKey;
         update.ZIPFileName = L"Pfeilbau.zip";
-        update.OnDetachOwnerDestroy = [this] { ++detached; };
-        UpdateStatusForm().OnShown = [this](TStatusForm& f) {
-            shownAtStep.push_back(f.Step());
+        update.Dialog().OnShown = [this] {
+            TStatusForm& f = update.Dialog();
+            shownAtStep.push_back(f.StepIndex());
             f.Button_CancelClick();
         };
     }
     ~UpdateFileTest() override {
-        UpdateClockScript = nullptr;
-        EndProcessScript = nullptr;
-        UpdateStatusForm().OnShown = nullptr;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
             RegistryKey::DeleteTree(root, L"Software\\DZ\\" + volatileParent);
@@ -41,9 +42,9 @@ protected:
     TempFolder temp;
     BoxScript boxes;
     std::wstring registryKey, volatileParent = L"ZwVolatile" + std::to_wstring(GetCurrentProcessId());
+    FixedClock clock{kToday + 0.25};
     TDZUpdateFile update;
     std::vector<int> shownAtStep;
-    int ended = 0, detached = 0;
 };
 
 TEST_F(UpdateFileTest, ScheduleDecidesWhenTheDialogShows) {
@@ -74,11 +75,8 @@ TEST_F(UpdateFileTest, ScheduleDecidesWhenTheDialogShows) {
         c.setup(key);
         const auto dueBefore = ReadNextDueDate(key);
         shownAtStep.clear();
-        ended = detached = 0;
-        update.AutomaticUpdate(L"/D C:\\", c.manual, 0);
+        EXPECT_EQ(update.AutomaticUpdate(L"/D C:\\", c.manual, 0), c.ended);
         EXPECT_EQ(shownAtStep, c.shown ? std::vector<int>{0} : std::vector<int>{});
-        EXPECT_EQ(ended, c.ended ? 1 : 0);
-        EXPECT_EQ(detached, c.ended ? 1 : 0);
         EXPECT_EQ(Key().GetString(L"ApplicationFileName"),
                   c.manual ? std::nullopt : std::optional<std::wstring>(L"\"" + ModulePath() + L"\" /D C:\\"));
         // Cancelled at the welcome page: the schedule is not moved on.
@@ -181,78 +179,109 @@ TEST_F(UpdateFileTest, TheProgramCarriesTheReleaseKey) {
     EXPECT_EQ(KeyFromPem(pem), ReleaseUpdateKey());
 }
 
-// The wizard form with its update component, on the program's own settings key.
+TEST_F(UpdateFileTest, TheRunFolderIsTheUsersAloneAndItsCleanUpFollowsNoLink) {
+    const std::wstring folder = MakeRunFolder(temp.Path());
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                    &owner, nullptr, &dacl, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    auto text = [](PSID sid) {
+        wchar_t* raw = nullptr;
+        ConvertSidToStringSidW(sid, &raw);
+        std::wstring value = raw ? raw : L"";
+        LocalFree(raw);
+        return value;
+    };
+    EXPECT_EQ(text(owner), CurrentUserSid());
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        const std::wstring sid = text(&ace->SidStart);
+        EXPECT_TRUE(sid == CurrentUserSid() || sid == L"S-1-5-18" || sid == L"S-1-5-32-544") << Utf8FromWide(sid);
+    }
+    LocalFree(descriptor);
+    // Wine keeps no access list for a folder but maps it onto the Unix permissions: others get none.
+    const std::wstring mode = temp / L"mode";
+    ASSERT_EQ(RunShell(L"(stat -c %a '" + Unix(folder) + L"' > '" + Unix(mode) + L"')"), 0);
+    EXPECT_EQ(ReadFileBytes(mode).substr(2, 1), "0") << ReadFileBytes(mode);
+
+    // A link planted in the folder is removed as a link; what it points to stays.
+    const std::wstring outside = temp.MakeFolder(L"outside");
+    temp.MakeFile(L"outside\\kostbar.txt", "bleibt");
+    ASSERT_EQ(RunShell(L"ln -s '" + Unix(outside) + L"' '" + Unix(folder) + L"/link'"), 0);
+    RemoveRunFolder(folder);
+    EXPECT_EQ(ReadFileBytes(outside + L"kostbar.txt"), "bleibt");
+    RunShell(L"rm -rf '" + Unix(folder) + L"'");  // Wine cannot remove a Unix link it reports as a link
+
+    // At the next start, the user's run folders older than a day go; newer ones stay.
+    const std::wstring old = MakeRunFolder(temp.Path()), recent = MakeRunFolder(temp.Path());
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG day = 24ull * 3600 * 10000000, nowUnits = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    const ULONGLONG twoDaysAgo = nowUnits - 2 * day;
+    FILETIME then{static_cast<DWORD>(twoDaysAgo), static_cast<DWORD>(twoDaysAgo >> 32)};
+    HANDLE handle = CreateFileW(old.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(handle, &then, &then, &then));
+    CloseHandle(handle);
+    RemoveStaleRunFolders(nowUnits - day, temp.Path());
+    EXPECT_FALSE(PathExists(old));
+    EXPECT_TRUE(PathExists(recent));
+}
+
+// The wizard form with the update's Ctrl+U action handed to it by the start-up.
 class WizardUpdateTest : public UpdateFileTest {
 protected:
-    WizardUpdateTest() {
-        saved = Snapshot();
-        RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        for (const wchar_t* name : {L"Update", L"NoUpdate", L"OnlyUpdate"}) RegDeleteValueW(key.Get(), name);
-    }
-    ~WizardUpdateTest() override {
-        TForm1::CheckUpdatesOnCreate = false;
-        RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        for (const wchar_t* name : {L"Update", L"NoUpdate", L"OnlyUpdate"}) RegDeleteValueW(key.Get(), name);
-        if (saved) WriteNextDueDate(key, *saved);
-    }
-    static std::optional<double> Snapshot() {
-        const auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk"));
-        return key ? ReadNextDueDate(*key) : std::nullopt;
-    }
-    std::optional<double> saved;
+    void TearDown() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard"); }
 };
 
-TEST_F(WizardUpdateTest, CheckRunsFirstInTheFormsCreationAndOnlyUpdateSkipsItsSaving) {
+TEST_F(WizardUpdateTest, OnlyUpdateFromCtrlUEndsWithoutTheWizardsSaving) {
     for (bool onlyUpdate : {false, true}) {
         SCOPED_TRACE(onlyUpdate);
         TempFolder data;
-        if (onlyUpdate)
-            RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).SetString(L"OnlyUpdate", L"");
-        int childrenWhenShown = -1;
-        UpdateStatusForm().OnShown = [&](TStatusForm& f) {
-            const HWND wizard = FindWindowW(L"TForm1", nullptr);
-            childrenWhenShown = wizard && GetWindow(wizard, GW_CHILD) ? 1 : 0;
-            f.Button_CancelClick();
-        };
-        TForm1::CheckUpdatesOnCreate = true;
-        ended = 0;
         auto form = std::make_unique<TForm1>(data.Path());
-        TForm1::CheckUpdatesOnCreate = false;
-        EXPECT_EQ(childrenWhenShown, 0);  // before any of the form's own set-up
-        EXPECT_EQ(ended, onlyUpdate ? 1 : 0);
         form->SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
+        int asked = 0;
+        form->OnUpdateAction = [&] { return ++asked, onlyUpdate; };
+        form->Action_UpdateExecute();
+        EXPECT_EQ(asked, 1);
+        MSG message;
+        EXPECT_EQ(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, onlyUpdate);
         form.reset();
         // The wizard's histories are written at its end, unless the update ended the run.
         EXPECT_EQ(FileExists(data / L"Files.ini"), !onlyUpdate);
-        RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard");
     }
 }
 
 TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
-    RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).SetString(L"NoUpdate", L"");
     TempFolder data;
     TForm1 form(data.Path());
     form.SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
+    form.OnUpdateAction = [this] { return update.ActionExecute(); };
+    update.Owner = form.Handle();
     std::vector<ACCEL> keys = TForm1::Keys();
     const HACCEL table = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     BYTE state[256] = {}, pressed[256] = {};
     GetKeyboardState(state);
     memcpy(pressed, state, sizeof state);
     pressed[VK_CONTROL] = 0x80;
+    Key().SetString(L"NoUpdate", L"");
+    const HWND next = WizardDriver(form).Handle(WizardDriver::Push::Next);
     for (int page = 0; page <= static_cast<int>(TForm1::NewLinkPage); ++page) {
         form.ShowPage(static_cast<TForm1::Page>(page));
         SetKeyboardState(pressed);
-        MSG key{form.Next.Handle(), WM_KEYDOWN, 'U', 0};
+        MSG key{next, WM_KEYDOWN, 'U', 0};
         EXPECT_TRUE(TranslateAcceleratorW(form.Handle(), table, &key)) << page;
         SetKeyboardState(state);
     }
     // Without Ctrl the key is a plain letter.
-    MSG plain{form.Next.Handle(), WM_KEYDOWN, 'U', 0};
+    MSG plain{next, WM_KEYDOWN, 'U', 0};
     EXPECT_FALSE(TranslateAcceleratorW(form.Handle(), table, &plain));
     DestroyAcceleratorTable(table);
     EXPECT_EQ(shownAtStep, std::vector<int>(6, 0));
-    RegDeleteValueW(RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"Zeigerwerk")).Get(), L"NoUpdate");
-    RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\" + registryKey + L"-wizard");
 }
 
 }  // namespace

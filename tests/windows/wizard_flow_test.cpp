@@ -37,22 +37,22 @@ std::vector<std::wstring> Children(HWND form) {
 TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     const std::wstring program = MakeProgram(L"Werkzeug\\editor.exe");
     TypeTarget(program + L" /n");
-    EXPECT_TRUE(form->Next.Enabled());
+    EXPECT_TRUE(ui().Enabled(Push::Next));
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(form->Caption(), L"Verknüpfungsdatei angeben");
-    EXPECT_TRUE(form->Back.Enabled());
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), WithTrailingBackslash(Desktop())));
-    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(Desktop()) + L"editor"));
+    EXPECT_TRUE(ui().Enabled(Push::Back));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), WithTrailingBackslash(Desktop())));
+    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(Desktop()) + L"editor"));
 
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
     EXPECT_EQ(form->Caption(), L"Beschreibung angeben");
-    form->Description.SetText(L"Mein Editör");
+    ui().Type(Field::Description, L"Mein Editör");
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
+    EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
     EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
     PressNext();
 
@@ -60,14 +60,14 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     EXPECT_TRUE(IsWindowVisible(FindWindowExW(form->Handle(), nullptr, L"Static",
                                               L"Die Verknüpfung wurde erstellt. Möchten Sie eine weitere "
                                               L"Verknüpfung erstellen?")));
-    EXPECT_EQ(form->Next.Text(), L"&Ja");
-    EXPECT_EQ(form->Cancel.Text(), L"&Nein");
-    EXPECT_FALSE(form->Back.Visible());
+    EXPECT_EQ(ui().Caption(Push::Next), L"&Ja");
+    EXPECT_EQ(ui().Caption(Push::Cancel), L"&Nein");
+    EXPECT_FALSE(ui().Visible(Push::Back));
     EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
     ASSERT_FALSE(boxes.Events().empty());
     EXPECT_EQ(boxes.Events().back().sound, UINT{MB_ICONQUESTION});
 
-    const std::wstring linkFile = form->LinkFile.Text() + L".lnk";
+    const std::wstring linkFile = ui().Text(Field::LinkFile) + L".lnk";
     const LinkData link = ReadLink(linkFile);
     EXPECT_TRUE(SameText(link.targetPath, program));
     EXPECT_EQ(link.arguments, L"/n");
@@ -85,7 +85,7 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
 TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
     const std::wstring target = temp.MakeFolder(L"Ziel Ordner");
     const std::wstring links = temp.MakeFolder(L"Links");
-    using Kind = TForm1::LinkKind;
+    using Kind = LinkKind;
     for (const Kind kind : {Kind::FolderLink, Kind::FileLink}) {
         const std::wstring name = kind == Kind::FolderLink ? L"Art0" : L"Art1";
         SCOPED_TRACE(static_cast<int>(kind));
@@ -95,13 +95,13 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
         TypeLocation(links + name);
         PressNext();
         PressNext();
-        EXPECT_EQ(form->Next.Text(), L"&Weiter >");
+        EXPECT_EQ(ui().Caption(Push::Next), L"&Weiter >");
         PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
-        EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
+        EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
         EXPECT_EQ(form->Caption(), L"Art der Verknüpfung angeben");
-        EXPECT_EQ(form->KindOfLink(), TForm1::LinkKind::FolderLink);
-        form->SetKindOfLink(kind);
+        EXPECT_EQ(ui().Kind(), LinkKind::FolderLink);
+        ASSERT_TRUE(ui().Press(kind == LinkKind::FolderLink ? Push::KindFolderLink : Push::KindFileLink));
         PressNext();
         ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
         const std::wstring made = links + name;
@@ -109,7 +109,7 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
             MakeFolderReadOnly(made);
             EXPECT_EQ(FolderLinkTarget(made), target);
             // The refreshed tree lists the new folder link.
-            EXPECT_NE(form->Dir->SelectDirectory(made + L"\\"), nullptr);
+            EXPECT_NE(ui().Tree()->SelectDirectory(made + L"\\"), nullptr);
         } else {
             EXPECT_TRUE(SameText(ReadLink(made + L".lnk").targetPath, WithoutTrailingBackslash(target)));
         }
@@ -122,25 +122,25 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
-    EXPECT_EQ(form->ExistingFile.Text(), L"");
-    EXPECT_FALSE(form->Next.Enabled());
-    EXPECT_FALSE(form->Back.Enabled());
-    EXPECT_TRUE(form->Back.Visible());
-    EXPECT_EQ(form->Next.Text(), L"&Weiter >");
-    EXPECT_EQ(form->Cancel.Text(), L"Abbrechen");
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"");
+    EXPECT_FALSE(ui().Enabled(Push::Next));
+    EXPECT_FALSE(ui().Enabled(Push::Back));
+    EXPECT_TRUE(ui().Visible(Push::Back));
+    EXPECT_EQ(ui().Caption(Push::Next), L"&Weiter >");
+    EXPECT_EQ(ui().Caption(Push::Cancel), L"Abbrechen");
     EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
-    EXPECT_EQ(form->Description.Text(), L"");
+    EXPECT_EQ(ui().Text(Field::Description), L"");
     EXPECT_TRUE(form->Draft().target.empty());
-    EXPECT_EQ(form->WizardStage, TForm1::Stage::Nothing);
-    EXPECT_TRUE(form->Standard.Checked());
-    EXPECT_FALSE(form->IconFile.Enabled());
+    EXPECT_EQ(ui().Stage(), TForm1::Stage::Nothing);
+    EXPECT_TRUE(ui().Checked(Push::Standard));
+    EXPECT_FALSE(ui().Enabled(Field::IconFile));
     // A disabled Next does nothing, not even the check of the empty field.
     boxes.Clear();
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
     EXPECT_TRUE(boxes.Events().empty());
     TypeTarget(L"x");
-    EXPECT_TRUE(form->Next.Enabled());
+    EXPECT_TRUE(ui().Enabled(Push::Next));
 }
 
 TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
@@ -167,7 +167,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     boxes.Answer(BoxAnswer::No);
     CreateLink(program, location, L"neu");
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
+    EXPECT_TRUE(IsWindowVisible(ui().Handle(Field::IconFile)));
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Dateiverknüpfung " + location +
                                                       L".lnk kann nicht erstellt werden, da bereits eine "
                                                       L"gleichnamige Verknüpfung existiert. Soll sie überschrieben "
@@ -192,7 +192,7 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
     PressNext();
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(IsWindowVisible(form->IconFile.Handle()));
+    EXPECT_TRUE(IsWindowVisible(ui().Handle(Field::IconFile)));
     // The box gives the system's reason on a line of its own.
     const std::wstring intro = L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n";
     ASSERT_EQ(BoxTexts().size(), 1u);
@@ -224,14 +224,14 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     const std::wstring other = MakeProgram(L"q.exe");
     form->DropFiles({program, other});
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\"");
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\"");
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    const std::wstring before = form->Dir->SelectedDirectory();
+    const std::wstring before = ui().Tree()->SelectedDirectory();
     form->DropFiles({other});
-    EXPECT_EQ(form->Dir->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
+    EXPECT_EQ(ui().Tree()->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
     form->DropFiles({temp.Path() + L"Mit Blank"});
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path() + L"Mit Blank\\"));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Mit Blank\\"));
 }
 
 TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
@@ -241,7 +241,7 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
         form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
     }
     form->SettingsKey = TestSettingsKey();
-    EXPECT_FALSE(form->Dir) << "the first page needs no folder tree";
+    EXPECT_FALSE(ui().Tree()) << "the first page needs no folder tree";
     form->Show(SW_SHOW);
     UpdateWindow(form->Handle());
     // A page built behind the shown one leaves the shown page as it was painted: nothing of it is
@@ -267,7 +267,7 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
     }));
     erasing.Detach();
     EXPECT_EQ(Children(form->Handle()), atOnce);
-    EXPECT_EQ(GetWindow(form->Cancel.Handle(), GW_HWNDNEXT), nullptr) << "the pages come before the buttons";
+    EXPECT_EQ(GetWindow(ui().Handle(Push::Cancel), GW_HWNDNEXT), nullptr) << "the pages come before the buttons";
     LOGFONTW formFont{};
     GetObjectW(form->Font(), sizeof formFont, &formFont);
     for (HWND h = GetWindow(form->Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
@@ -308,8 +308,8 @@ TEST_F(WizardTest, BeforeThePagesAreBuiltTypingBuildsThemAndClosingKeepsTheirHis
     newIdleForm();
     TypeTarget(L"C:\\");
     ASSERT_TRUE(form->PagesBuilt());
-    EXPECT_EQ(form->LinkFile.Items(), saved[HistoryKind::Directories]);
-    EXPECT_EQ(form->IconFile.Items(), saved[HistoryKind::IconFiles]);
+    EXPECT_EQ(ui().Items(Field::LinkFile), saved[HistoryKind::Directories]);
+    EXPECT_EQ(ui().Items(Field::IconFile), saved[HistoryKind::IconFiles]);
 }
 
 }  // namespace

@@ -27,9 +27,7 @@ protected:
         ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     }
     void ChooseIconFile() {
-        form->IFile.SetChecked(true);
-        form->Standard.SetChecked(false);
-        form->StandardClick(&form->IFile);
+        ASSERT_TRUE(ui().Press(Push::IFile));
     }
 };
 
@@ -71,34 +69,32 @@ TEST_F(IconPageTest, StandardShowsAFileTargetsOwnIconHoweverThePageWasReached) {
             PressNext();
             PressNext();
             ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-            ASSERT_TRUE(form->IFile.Checked());
+            ASSERT_TRUE(ui().Checked(Push::IFile));
         } else {
             ReachIconPage(program);
-            EXPECT_EQ(IconPixels(form->Icon->Icon()), own);
+            EXPECT_EQ(IconPixels(ui().IconPreview().Icon()), own);
             ChooseIconFile();
             TypeIconFile(five);
         }
-        form->Standard.SetChecked(true);
-        form->IFile.SetChecked(false);
-        form->StandardClick(&form->Standard);
-        EXPECT_EQ(IconPixels(form->Icon->Icon()), own);
+        ASSERT_TRUE(ui().Press(Push::Standard));
+        EXPECT_EQ(IconPixels(ui().IconPreview().Icon()), own);
     }
 }
 
 TEST_F(IconPageTest, StandardPreviewOfFileAndFolderTargets) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program);
-    EXPECT_FALSE(form->Icon->Empty());
-    EXPECT_FALSE(form->SmallIcon->Empty());
-    EXPECT_EQ(form->Next.Text(), L"Fertig stellen");
-    EXPECT_EQ(form->Standard.Text().rfind(L"Standard&datei: ", 0), 0u);
-    EXPECT_NE(form->Standard.Text().find(L"p.exe"), std::wstring::npos);
+    EXPECT_FALSE(ui().IconPreview().Empty());
+    EXPECT_FALSE(ui().SmallIconPreview().Empty());
+    EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
+    EXPECT_EQ(ui().Caption(Push::Standard).rfind(L"Standard&datei: ", 0), 0u);
+    EXPECT_NE(ui().Caption(Push::Standard).find(L"p.exe"), std::wstring::npos);
 
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Ordner");
     ReachIconPage(WithoutTrailingBackslash(folder));
-    EXPECT_FALSE(form->Icon->Empty());
-    EXPECT_EQ(form->Next.Text(), L"&Weiter >") << "the kind of link is asked next";
+    EXPECT_FALSE(ui().IconPreview().Empty());
+    EXPECT_EQ(ui().Caption(Push::Next), L"&Weiter >") << "the kind of link is asked next";
 }
 
 TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
@@ -108,22 +104,22 @@ TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
     const std::wstring bitmap = temp.MakeFile(L"bild.bmp", BmpFile(20, 20, RGB(0, 0, 255)));
     ReachIconPage(program);
     ChooseIconFile();
-    EXPECT_TRUE(form->IconFile.Enabled());
-    EXPECT_TRUE(form->Button3.Enabled());
-    EXPECT_TRUE(form->WinIconsFile.Enabled());
+    EXPECT_TRUE(ui().Enabled(Field::IconFile));
+    EXPECT_TRUE(ui().Enabled(Push::Button3));
+    EXPECT_TRUE(ui().Enabled(Push::WinIconsFile));
     const std::pair<std::wstring, bool> cases[] = {{one, false}, {five, true}, {bitmap, false}};
     for (const auto& [file, chooser] : cases) {
         TypeIconFile(file);
-        EXPECT_EQ(form->ChoseIcon.Enabled(), chooser);
-        EXPECT_FALSE(form->Icon->Empty());
+        EXPECT_EQ(ui().Enabled(Push::ChoseIcon), chooser);
+        EXPECT_FALSE(ui().IconPreview().Empty());
     }
     TypeIconFile(temp / L"fehlt.ico");
-    EXPECT_TRUE(form->Icon->Empty());
-    EXPECT_TRUE(form->SmallIcon->Empty());
+    EXPECT_TRUE(ui().IconPreview().Empty());
+    EXPECT_TRUE(ui().SmallIconPreview().Empty());
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die angegebene Symboldatei existiert nicht oder ist ungültig!"}));
-    EXPECT_TRUE(form->IconFile.Focused());
+    EXPECT_TRUE(ui().Focused(Field::IconFile));
 }
 
 TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
@@ -138,40 +134,45 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
         chooser.SetIconIndexText(L"3");
         chooser.OKClick();
     };
-    form->ChoseIconClick();
-    EXPECT_EQ(form->SelectedIconIndex, 3);
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    EXPECT_EQ(ui().IconIndex(), 3);
 
     chooser.OnShown = [&] { chooser.CancelClick(); };
-    form->ChoseIconClick();
-    EXPECT_EQ(form->SelectedIconIndex, 3) << "Cancel keeps the index";
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    EXPECT_EQ(ui().IconIndex(), 3) << "Cancel keeps the index";
 
     PressNext();  // leaving the page keeps the index
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    EXPECT_EQ(form->SelectedIconIndex, 3);
+    EXPECT_EQ(ui().IconIndex(), 3);
     const LinkData link = ReadLink(temp.Path() + L"Symbol.lnk");
     EXPECT_TRUE(SameText(link.iconFile, five));
     EXPECT_EQ(link.iconIndex, 3);
-    EXPECT_EQ(form->IconFile.Item(0), five) << "the icon file went to the top of its history";
+    EXPECT_EQ(ui().Combo(Field::IconFile).Item(0), five) << "the icon file went to the top of its history";
 
     PressNext();
     ReachIconPage(program);
     ChooseIconFile();
     TypeIconFile(five);
-    form->SelectedIconIndex = 4;
+    chooser.OnShown = [&] {
+        chooser.SetIconIndexText(L"4");
+        chooser.OKClick();
+    };
+    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    ASSERT_EQ(ui().IconIndex(), 4);
     TypeIconFile(five + L" ");
-    EXPECT_EQ(form->SelectedIconIndex, 0) << "typing resets the index";
+    EXPECT_EQ(ui().IconIndex(), 0) << "typing resets the index";
 
     const std::wstring dropped = temp / L"mit_symbol.lnk";
     ASSERT_NO_THROW(WriteLink(dropped, NewLinkData(program, L"", L"", five, 2)));
     form->DropFiles({dropped});
-    EXPECT_EQ(form->IconFile.Text(), five);
-    EXPECT_EQ(form->SelectedIconIndex, 2) << "dropping a link keeps its index";
+    EXPECT_EQ(ui().Text(Field::IconFile), five);
+    EXPECT_EQ(ui().IconIndex(), 2) << "dropping a link keeps its index";
 }
 
 TEST_F(IconPageTest, StandardStoresNoIconLocation) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program);
-    form->IconFile.SetText(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
+    ui().Combo(Field::IconFile).SetText(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
     EXPECT_EQ(ReadLink(temp.Path() + L"Symbol.lnk").iconFile, L"");
@@ -189,9 +190,9 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
         EXPECT_GT(chooser.IconCount(), 10);
         chooser.CancelClick();
     };
-    form->WinIconsFileClick();
+    EXPECT_TRUE(ui().Press(Push::WinIconsFile));
     EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(SameText(form->IconFile.Text(), SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll"));
+    EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll"));
 }
 
 TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
@@ -204,14 +205,16 @@ TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
 }
 
 TEST_F(IconPageTest, SystemRootInAnEditedIconPathIsReplaced) {
+    const std::wstring program = MakeProgram(L"p.exe");
     for (const std::wstring variable : {L"%SystemRoot%", L"%SYSTEMROOT%", L"%systemroot%"}) {
         NewForm();
+        ReachIconPage(program);
         ChooseIconFile();
-        form->IconFile.SetText(variable + L"\\system32\\shell32.dll");
+        ui().Combo(Field::IconFile).SetText(variable + L"\\system32\\shell32.dll");
         form->IconFileChange();
-        EXPECT_TRUE(SameText(form->IconFile.Text(), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
-        EXPECT_TRUE(form->ChoseIcon.Enabled());
-        EXPECT_FALSE(form->Icon->Empty());
+        EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
+        EXPECT_TRUE(ui().Enabled(Push::ChoseIcon));
+        EXPECT_FALSE(ui().IconPreview().Empty());
     }
 }
 

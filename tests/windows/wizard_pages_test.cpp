@@ -44,13 +44,13 @@ TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
             EXPECT_EQ(boxes.Events()[1].buttons, BoxButtons::YesNo);
             if (answer == BoxAnswer::Yes) {
                 EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-                EXPECT_EQ(form->ExistingFile.Text(), c.proposal);
+                EXPECT_EQ(ui().Text(Field::ExistingFile), c.proposal);
                 EXPECT_EQ(form->Draft().target, program);
             } else {
                 EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
-                EXPECT_EQ(form->ExistingFile.Text(), c.typed);
-                EXPECT_EQ(form->ExistingFile.SelStart(), 0);
-                EXPECT_EQ(form->ExistingFile.SelLength(), static_cast<int>(c.typed.size()));
+                EXPECT_EQ(ui().Text(Field::ExistingFile), c.typed);
+                EXPECT_EQ(ui().Combo(Field::ExistingFile).SelStart(), 0);
+                EXPECT_EQ(ui().Combo(Field::ExistingFile).SelLength(), static_cast<int>(c.typed.size()));
             }
         }
     }
@@ -71,7 +71,7 @@ TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
     TypeTarget(L"\"" + link + L"\" /p \"x y\"");
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /p \"x y\"");
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" /p \"x y\"");
     EXPECT_EQ(form->Draft().target, program);
     EXPECT_EQ(form->Draft().arguments, L"/p \"x y\"");
     EXPECT_TRUE(BoxTexts().empty());
@@ -130,7 +130,7 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
                                                       L"Das Verzeichnis " + temp.Path() +
                                                           L"fehlt\\ existiert nicht."}));
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_TRUE(form->LinkFile.Focused());
+    EXPECT_TRUE(ui().Focused(Field::LinkFile));
 
     boxes.Clear();
     boxes.Answer(BoxAnswer::Yes);
@@ -139,12 +139,12 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Der angegebene Name ist ungültig.\r\n\r\n" + temp.Path() +
                                                       L"ab\r\n\r\nMöchten Sie diesen Vorschlag annehmen?"}));
     EXPECT_EQ(form->PageIndex(), TForm1::DescriptionPage);
-    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"ab");
-    EXPECT_EQ(form->LinkFile.Item(0), temp.Path()) << "the folder went to the top of the history";
+    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
+    EXPECT_EQ(ui().Combo(Field::LinkFile).Item(0), temp.Path()) << "the folder went to the top of the history";
 
-    form->BackClick();
+    EXPECT_TRUE(ui().Press(Push::Back));
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(form->LinkFile.Text(), temp.Path() + L"ab");
+    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
 }
 
 TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
@@ -160,12 +160,12 @@ TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
 
 TEST_F(WizardTest, NameProposalsFromTheTarget) {
     const std::wstring folder = temp.MakeFolder(L"Ort");
-    form->Dir->SelectDirectory(folder);
+    ui().Tree()->SelectDirectory(folder);
     // Without an accepted target the text stays as it is.
     TypeLocation(L"bleibt");
     bool allow = true;
     form->DirDirectoryChanging(folder, allow);
-    EXPECT_EQ(form->LinkFile.Text(), L"bleibt");
+    EXPECT_EQ(ui().Text(Field::LinkFile), L"bleibt");
     // The proposals themselves are the name rules'; here the accepted target's reaches the field.
     for (const auto& [target, name] : {std::pair{MakeProgram(L"Setup.exe"), L"Setup"},
                                        std::pair{temp.MakeFolder(L"Projekte"), L"Projekte"}}) {
@@ -174,8 +174,8 @@ TEST_F(WizardTest, NameProposalsFromTheTarget) {
         ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
         TypeLocation(L"");
         form->DirDirectoryChanging(folder, allow);
-        EXPECT_EQ(form->LinkFile.Text(), folder + name);
-        form->BackClick();
+        EXPECT_EQ(ui().Text(Field::LinkFile), folder + name);
+        EXPECT_TRUE(ui().Press(Push::Back));
     }
 }
 
@@ -184,14 +184,15 @@ TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
     TypeTarget(program);
     PressNext();
     TypeLocation(temp.Path() + L"Mein Editor");
-    form->SendToClick();
-    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
-    form->DesktopClick();
-    EXPECT_TRUE(SameText(form->LinkFile.Text(), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
-    EXPECT_TRUE(form->Up.Enabled()) << "the desktop lies below its drive";
-    for (int level = 0; level < 32 && form->Up.Enabled(); ++level) form->UpClick();
-    EXPECT_EQ(form->Dir->LevelOf(form->Dir->Selected()), 0);
-    EXPECT_FALSE(form->Up.Enabled()) << "nothing above a drive";
+    EXPECT_TRUE(ui().Press(Push::SendTo));
+    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
+    EXPECT_TRUE(ui().Press(Push::Desktop));
+    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
+    EXPECT_TRUE(ui().Enabled(Push::Up)) << "the desktop lies below its drive";
+    for (int level = 0; level < 32 && ui().Press(Push::Up); ++level) {
+    }
+    EXPECT_EQ(ui().Tree()->LevelOf(ui().Tree()->Selected()), 0);
+    EXPECT_FALSE(ui().Press(Push::Up)) << "nothing above a drive: the button is disabled";
 }
 
 TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
@@ -205,26 +206,26 @@ TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
     PressNext();
 
     TypeLocation(temp.Path() + L"Archiv\\");
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
     TypeLocation(temp.Path() + L"Archiv\\Zub");
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
     TypeLocation(temp.Path() + L"Fehlt\\x");
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
 
     TypeLocation(link + L"2002\\Name");
-    EXPECT_EQ(form->LinkFile.Text(), real + L"2002\\Name");
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), real + L"2002\\"));
+    EXPECT_EQ(ui().Text(Field::LinkFile), real + L"2002\\Name");
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real + L"2002\\"));
 }
 
 TEST_F(WizardTest, WithoutASelectedFolderTheBareNameIsProposedAndRefused) {
     const std::wstring program = MakeProgram(L"Werkzeug.exe");
     TypeTarget(program);
     // As with a desktop the tree does not list: the location page finds no folder selected.
-    form->WizardStage = TForm1::Stage::FolderChosen;
-    form->Dir->Select(nullptr);
+    ui().SetStage(TForm1::Stage::FolderChosen);
+    ui().Tree()->Select(nullptr);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(form->LinkFile.Text(), L"Werkzeug");
+    EXPECT_EQ(ui().Text(Field::LinkFile), L"Werkzeug");
     PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Das Verzeichnis  existiert nicht."}));
@@ -237,55 +238,57 @@ TEST_F(WizardTest, TheTreeFollowsATypedPathAsFarAsItExists) {
     wchar_t windows[MAX_PATH];
     GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring typed = std::wstring(windows) + L"\\sys";
-    std::wstring expected = form->Dir->SelectedDirectory();
+    std::wstring expected = ui().Tree()->SelectedDirectory();
     for (size_t length = 1; length <= typed.size(); ++length) {
         const std::wstring text = typed.substr(0, length);
         TypeLocation(text);
         const std::wstring folder = FolderPart(text);
         if (!folder.empty() && DirectoryExists(folder)) expected = WithTrailingBackslash(folder);
-        EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), expected))
-            << Utf8FromWide(text) << " selected " << Utf8FromWide(form->Dir->SelectedDirectory());
+        EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), expected))
+            << Utf8FromWide(text) << " selected " << Utf8FromWide(ui().Tree()->SelectedDirectory());
     }
     // A folder the tree hides (its name begins with RECYCLED) ends the walk at the drive root.
     const std::wstring hidden = typed.substr(0, 3) + L"RecycledZw" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(hidden.c_str(), nullptr);
     CreateDirectoryW((hidden + L"unter").c_str(), nullptr);
     TypeLocation(temp.Path() + L"x");
-    ASSERT_TRUE(SameText(form->Dir->SelectedDirectory(), temp.Path()));
+    ASSERT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path()));
     TypeLocation(hidden + L"unter\\Name");
-    EXPECT_TRUE(SameText(form->Dir->SelectedDirectory(), typed.substr(0, 3)))
-        << Utf8FromWide(form->Dir->SelectedDirectory());
-    EXPECT_EQ(form->LinkFile.Text(), hidden + L"unter\\Name");
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), typed.substr(0, 3)))
+        << Utf8FromWide(ui().Tree()->SelectedDirectory());
+    EXPECT_EQ(ui().Text(Field::LinkFile), hidden + L"unter\\Name");
     RemoveTree(hidden);
 }
 
 TEST_F(WizardTest, ComboKeysDeleteHistoryEntries) {
-    form->LinkFile.SetItems({L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"});
-    form->LinkFile.SetItemIndex(1);
-    form->ComboBoxKeyDown(form->LinkFile, VK_DELETE, false);
-    EXPECT_EQ(form->LinkFile.Items(), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\c\\"}));
-    form->ComboBoxKeyDown(form->LinkFile, VK_DELETE, true);
-    EXPECT_TRUE(form->LinkFile.Items().empty());
+    ComboBox& location = ui().Combo(Field::LinkFile);
+    ComboBox& target = ui().Combo(Field::ExistingFile);
+    location.SetItems({L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"});
+    location.SetItemIndex(1);
+    form->ComboBoxKeyDown(location, VK_DELETE, false);
+    EXPECT_EQ(ui().Items(Field::LinkFile), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\c\\"}));
+    form->ComboBoxKeyDown(location, VK_DELETE, true);
+    EXPECT_TRUE(ui().Items(Field::LinkFile).empty());
 
-    form->ExistingFile.SetItems({L"C:\\Programme\\Editor.exe"});
-    form->ExistingFile.SetText(L"C:\\Pro");
-    form->ExistingFile.SetSelection(2, 2);
-    form->ComboBoxKeyDown(form->ExistingFile, 'X', false);
-    EXPECT_FALSE(form->ExistingFile.AutoComplete) << "completion only at the end of the text";
-    form->ExistingFile.CaretToEnd();
-    form->ComboBoxKeyDown(form->ExistingFile, 'X', false);
-    EXPECT_TRUE(form->ExistingFile.AutoComplete);
-    EXPECT_TRUE(form->ExistingFile.CompleteFromItems());
-    EXPECT_EQ(form->ExistingFile.Text(), L"C:\\Programme\\Editor.exe");
+    target.SetItems({L"C:\\Programme\\Editor.exe"});
+    target.SetText(L"C:\\Pro");
+    target.SetSelection(2, 2);
+    form->ComboBoxKeyDown(target, 'X', false);
+    EXPECT_FALSE(target.AutoComplete) << "completion only at the end of the text";
+    target.CaretToEnd();
+    form->ComboBoxKeyDown(target, 'X', false);
+    EXPECT_TRUE(target.AutoComplete);
+    EXPECT_TRUE(target.CompleteFromItems());
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"C:\\Programme\\Editor.exe");
 }
 
 TEST_F(WizardTest, HistoriesMoveAcceptedEntriesToTheTop) {
     const std::wstring program = MakeProgram(L"A.EXE");
-    form->ExistingFile.SetItems({L"andere", L"x", program});
+    ui().Combo(Field::ExistingFile).SetItems({L"andere", L"x", program});
     TypeTarget(UpperCase(program));
     PressNext();
-    EXPECT_EQ(form->ExistingFile.Items(), (std::vector<std::wstring>{program, L"andere", L"x"}));
-    EXPECT_EQ(form->ExistingFile.Text(), UpperCase(program));
+    EXPECT_EQ(ui().Items(Field::ExistingFile), (std::vector<std::wstring>{program, L"andere", L"x"}));
+    EXPECT_EQ(ui().Text(Field::ExistingFile), UpperCase(program));
 }
 
 TEST_F(WizardTest, RemovableDriveRootIsAcceptedWithoutAMedium) {
@@ -315,15 +318,15 @@ TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
     const std::wstring link = temp / L"Übernommen.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"/q", L"Alte Beschreibung", icons, 2)));
     form->DropFiles({link});
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"" + program + L"\" /q");
-    EXPECT_EQ(form->Description.Text(), L"Alte Beschreibung");
-    EXPECT_TRUE(form->IFile.Checked());
-    EXPECT_EQ(form->IconFile.Text(), icons);
-    EXPECT_EQ(form->SelectedIconIndex, 2);
-    EXPECT_EQ(form->WizardStage, TForm1::Stage::LocationAccepted);
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" /q");
+    EXPECT_EQ(ui().Text(Field::Description), L"Alte Beschreibung");
+    EXPECT_TRUE(ui().Checked(Push::IFile));
+    EXPECT_EQ(ui().Text(Field::IconFile), icons);
+    EXPECT_EQ(ui().IconIndex(), 2);
+    EXPECT_EQ(ui().Stage(), TForm1::Stage::LocationAccepted);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(NamePart(form->LinkFile.Text()), L"Übernommen");
+    EXPECT_EQ(NamePart(ui().Text(Field::LinkFile)), L"Übernommen");
 }
 
 TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
@@ -332,17 +335,17 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
         EXPECT_EQ(dialog.Title, L"Durchsuchen");
         return L"C:\\Werk,zeug\\a.exe";
     };
-    form->Button1Click();
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
-    EXPECT_TRUE(form->Next.Enabled());
-    EXPECT_TRUE(form->ODialog.InitialDir.empty());
+    EXPECT_TRUE(ui().Press(Push::Button1));
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
+    EXPECT_TRUE(ui().Enabled(Push::Next));
+    EXPECT_TRUE(ui().TargetDialog().InitialDir.empty());
 
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
-    form->Button4Click();
-    EXPECT_EQ(form->ExistingFile.Text(), L"C:\\Werk,zeug") << "a folder with a comma is not";
+    EXPECT_TRUE(ui().Press(Push::Button4));
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"C:\\Werk,zeug") << "a folder with a comma is not";
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
-    form->Button4Click();
-    EXPECT_EQ(form->ExistingFile.Text(), L"\"C:\\Mit Blank\"");
+    EXPECT_TRUE(ui().Press(Push::Button4));
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Mit Blank\"");
 }
 
 BOOL CALLBACK CancelFileDialog(HWND window, LPARAM found) {
@@ -364,10 +367,10 @@ TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
             return seen;
         });
     });
-    form->Button1Click();
+    EXPECT_TRUE(ui().Press(Push::Button1));
     closer.join();
     EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
-    EXPECT_EQ(form->ExistingFile.Text(), L"bleibt");
+    EXPECT_EQ(ui().Text(Field::ExistingFile), L"bleibt");
 }
 
 }  // namespace

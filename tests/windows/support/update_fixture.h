@@ -21,6 +21,7 @@
 #include "tests/windows/support/wine.h"
 #include "update/status_form.h"
 #include "update/update_file.h"
+#include "update/update_rules.h"
 
 namespace update_test {
 
@@ -117,6 +118,34 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
+// The list with each given key set to its value (an empty value removes the key), signed again.
+inline void EditList(const KeyPair& key, const std::wstring& list, const std::map<std::string, std::string>& values) {
+    std::string text;
+    std::map<std::string, std::string> left = values;
+    for (const std::string& line : SplitLines(ReadFileBytes(list))) {
+        const std::string name = line.substr(0, line.find('='));
+        const auto change = left.find(name);
+        if (change == left.end()) {
+            text += line + "\r\n";
+            continue;
+        }
+        if (!change->second.empty()) text += name + "=" + change->second + "\r\n";
+        left.erase(change);
+    }
+    for (const auto& [name, value] : left)
+        if (!value.empty()) text += name + "=" + value + "\r\n";
+    WriteBytes(list, text);
+    EXPECT_EQ(SignFile(key, list), 0);
+}
+
+// "Size" and "SHA256" of a file as the maker's list names them (computed by coreutils).
+inline std::map<std::string, std::string> Binding(const std::wstring& file) {
+    TempFolder out;
+    const std::wstring hash = out / L"hash";
+    EXPECT_EQ(RunShell(L"(sha256sum '" + Unix(file) + L"' > '" + Unix(hash) + L"')"), 0);
+    return {{"Size", std::to_string(ReadFileBytes(file).size())}, {"SHA256", ReadFileBytes(hash).substr(0, 64)}};
+}
+
 // Serves the files of a folder; `adjust` may change a response before it is sent.
 class FolderServer {
 public:
@@ -161,5 +190,20 @@ private:
 };
 
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }
+
+// The update's clock and connection as a test sets them.
+struct FixedClock : UpdateClock {
+    explicit FixedClock(double at) : now(at) {}
+    double Now() const override { return now; }
+    double now;
+};
+struct RecordingLauncher : BatchLauncher {
+    void Launch(const std::wstring& folder, const std::wstring& batch) const override { started.push_back(folder + batch); }
+    mutable std::vector<std::wstring> started;
+};
+struct FixedConnection : ConnectionState {
+    bool Connected() const override { return connected; }
+    bool connected = true;
+};
 
 }  // namespace update_test

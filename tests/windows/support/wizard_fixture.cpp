@@ -1,7 +1,6 @@
 #include "tests/windows/support/wizard_fixture.h"
 
 #include "platform/path_text.h"
-#include "wizard/control_ids.h"
 #include "platform/registry.h"
 #include "platform/utf.h"
 #include "tests/windows/support/wine.h"
@@ -29,22 +28,19 @@ WizardTest::~WizardTest() {
 void WizardTest::PumpMessages() { PumpPending(); }
 
 void WizardTest::PressNext() {
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IdNext, BN_CLICKED), reinterpret_cast<LPARAM>(form->Next.Handle()));
+    ui().Press(Push::Next);
 }
 
 void WizardTest::TypeTarget(const std::wstring& text) {
-    form->ExistingFile.SetText(text);
-    form->ExistingFileChange();
+    ui().Type(Field::ExistingFile, text);
 }
 
 void WizardTest::TypeLocation(const std::wstring& text) {
-    form->LinkFile.SetText(text);
-    form->LinkFileChange();
+    ui().Type(Field::LinkFile, text);
 }
 
 void WizardTest::TypeIconFile(const std::wstring& text) {
-    form->IconFile.SetText(text);
-    form->StandardClick(&form->IconFile);
+    ui().Type(Field::IconFile, text);
 }
 
 std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
@@ -64,7 +60,7 @@ void WizardTest::CreateLink(const std::wstring& target, const std::wstring& loca
     TypeLocation(location);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
-    form->Description.SetText(description);
+    ui().Type(Field::Description, description);
     PressNext();
     ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
     PressNext();

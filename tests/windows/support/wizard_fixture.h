@@ -13,6 +13,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
+#include "tests/windows/support/wizard_driver.h"
 #include "wizard/file_dialogs.h"
 #include "links/link_store.h"
 #include "wizard/wizard_form.h"
@@ -46,7 +47,12 @@ protected:
     WizardTest();
     ~WizardTest() override;
 
+    using Field = WizardDriver::Field;
+    using Push = WizardDriver::Push;
+
     static std::wstring TestSettingsKey();
+    // The form as a user meets it.
+    WizardDriver ui() const { return WizardDriver(*form); }
     // A fresh, shown wizard window (focus needs a visible window).
     void NewForm();
     void TypeTarget(const std::wstring& text);
