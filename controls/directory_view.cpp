@@ -158,6 +158,17 @@ bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             result = 0;
             return true;
         }
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+            // The menu by keyboard (Shift+F10, the menu key): Wine's default handling does not
+            // turn these keys into WM_CONTEXTMENU.
+            if ((message == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) ||
+                (message == WM_KEYUP && wParam == VK_APPS)) {
+                SendMessageW(tree_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree_), -1);
+                result = 0;
+                return true;
+            }
+            return false;
         case WM_KEYDOWN:
             if (wParam == VK_F5 && allowRefresh_) {
                 MenuPopup();

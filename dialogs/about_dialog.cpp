@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cwchar>
 #include <map>
@@ -109,13 +110,19 @@ void TInfo::LoadLogo() {
 }
 
 void TInfo::LayoutLabels() {
-    const SIZE size = TextExtent(WindowDc(Handle()).Get(), font_, kMakerCredit);
+    const WindowDc dc(Handle());
+    const SIZE size = TextExtent(dc.Get(), font_, kMakerCredit);
+    // The links keep their places unless a taller font would cut the address at the dialog's
+    // edge; then they move up by what is missing.
+    const int linkHeight = TextExtent(dc.Get(), font_, kMakerWebSite).cy;
+    const int urlTop = std::min(S(113), S(kClientHeight) - linkHeight - 1);
+    const int eMailTop = std::min(S(100), urlTop - linkHeight);
     MoveWindow(infoLbl_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
     MoveWindow(ok_.Handle(), S(177), S(101), S(81), S(25), TRUE);
-    eMailLbl_->SetMaxHeight(S(113) - S(100));
-    urlLbl_->SetMaxHeight(S(kClientHeight) - S(113));
-    eMailLbl_->MoveTo(S(432), S(100));
-    urlLbl_->MoveTo(S(432), S(113));
+    eMailLbl_->SetMaxHeight(urlTop - eMailTop);
+    urlLbl_->SetMaxHeight(S(kClientHeight) - urlTop);
+    eMailLbl_->MoveTo(S(432), eMailTop);
+    urlLbl_->MoveTo(S(432), urlTop);
 }
 
 void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {

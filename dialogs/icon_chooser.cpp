@@ -51,11 +51,17 @@ void TForm2::FormCreate(HWND owner) {
     SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
 
     label1_.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
-    iconIndex_.Create(self, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, S(561), S(24), S(85),
-                      S(21), kIconIndexId);
-    iconIndexSpin_.Create(self, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                          0, 0, 0, 0, kIconIndexSpinId);
+    // The index box as high as its text needs (an edit draws its text at the top), in the middle
+    // of its row, with the arrows beside it at the scaled width.
+    const int boxHeight = TextExtent(WindowDc(self).Get(), font_, L"0").cy + 2 + S(4);
+    const int boxTop = S(24) + (S(21) - boxHeight) / 2;
+    iconIndex_.Create(self, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, S(561), boxTop,
+                      S(85) - S(16), boxHeight, kIconIndexId);
+    iconIndexSpin_.Create(self, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
+                          kIconIndexSpinId);
     SendMessageW(IconIndexSpin(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(IconIndexEdit()), 0);
+    SetWindowPos(IconIndexSpin(), nullptr, S(561) + S(85) - S(16), boxTop, S(16), boxHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, 0);
     ok_.Create(self, L"&OK", S(561), S(221), S(85), S(25), IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Ab&brechen", S(561), S(252), S(85), S(25), IDCANCEL);

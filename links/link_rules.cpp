@@ -92,3 +92,8 @@ bool LinkLayoutIsWhole(std::string_view bytes) {
 std::wstring EditedLinkFile(const std::wstring& path) {
     return ExtensionOf(path).empty() ? WithTrailingBackslash(path) + L"target.lnk" : path;
 }
+
+std::wstring LinkFileAt(const std::wstring& location, bool folderLink) {
+    if (!folderLink) return location + L".lnk";
+    return WithTrailingBackslash(location) + L"target.lnk";
+}

@@ -9,6 +9,10 @@ inline constexpr const wchar_t* kFolderLinkClassId = L"{0AFACED1-E828-11D1-9187-
 // The longest link file path the link store saves (the shell's 260-character buffer with its NUL).
 inline constexpr size_t kMaxLinkPathLength = 259;
 
+// The file the link store writes for a link at location (the path the user gives, without
+// ".lnk"): location + ".lnk", or for a folder link the target.lnk inside the folder location.
+std::wstring LinkFileAt(const std::wstring& location, bool folderLink);
+
 // The folder a link's target starts in: the target up to its last backslash or colon, the
 // backslash dropped unless it follows a colon or another backslash.
 std::wstring WorkingFolderFor(const std::wstring& target);

@@ -158,6 +158,12 @@ RECT AnchorLayout::Place(const Entry& e, int clientWidth, int clientHeight, UINT
         r.bottom += dy;
         if (!(e.anchors & Top)) r.top += dy;
     }
+    // An etched line is two pixels at every scale, as the system draws it; taller, it becomes a
+    // rule of its own.
+    wchar_t name[8] = {};
+    if ((GetWindowLongW(e.child, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ && GetClassNameW(e.child, name, 8) &&
+        _wcsicmp(name, L"Static") == 0)
+        r.bottom = r.top + 2;
     return r;
 }
 

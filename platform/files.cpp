@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -60,6 +61,19 @@ bool PathExists(const std::wstring& path) { return !path.empty() && AttributesOf
 
 void SetAttributes(const std::wstring& path, DWORD attributes) {
     if (!SetFileAttributesW(FileSystemPath(path).c_str(), attributes)) ThrowLastError();
+}
+
+DWORD FileCreationError(const std::wstring& folder) {
+    QuietErrorMode quiet;
+    const std::wstring base = WithTrailingBackslash(folder) + L"~zw" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (DWORD attempt = 0;; ++attempt) {
+        const std::wstring probe = base + std::to_wstring(GetTickCount() + attempt) + L".tmp";
+        const FileHandle file(NullIfInvalid(CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)));
+        if (file) return 0;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS || attempt == 9) return error;
+    }
 }
 
 std::wstring ModulePath() {

@@ -11,6 +11,10 @@ bool PathExists(const std::wstring& path);       // file or folder
 DWORD AttributesOf(const std::wstring& path);    // INVALID_FILE_ATTRIBUTES when unknown
 void SetAttributes(const std::wstring& path, DWORD attributes);  // throws PlatformError
 
+// Creates and deletes a file in folder, to learn whether a file can be made there: 0 when it
+// can, otherwise the system's error code (ERROR_ACCESS_DENIED for a folder the user may not write).
+DWORD FileCreationError(const std::wstring& folder);
+
 // The whole content of a file; throws PlatformError when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
 

@@ -21,7 +21,7 @@ int RunModal(HWND dialog, HWND owner, int& result, const std::function<bool(cons
         const bool ours = message.hwnd == dialog || IsChild(dialog, message.hwnd);
         if (ours && keyHook && message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && keyHook(message))
             continue;
-        if (IsDialogMessageW(dialog, &message)) continue;
+        if (RouteDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/app_title.h"
+#include "platform/dialog_manager.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
@@ -46,6 +47,7 @@ void Window::CreateWindowObject(const wchar_t* className, DWORD exStyle, DWORD s
         wc.lpszClassName = className;
         if (!RegisterClassExW(&wc)) ThrowLastError();
     }
+    if (exStyle & WS_EX_CONTROLPARENT) WatchDialogFocus();
     if (!CreateWindowExW(exStyle, className, caption.c_str(), style, x, y, width, height, parent, menuOrId,
                          instance, this))
         ThrowLastError();
@@ -115,7 +117,11 @@ bool RouteDialogMessage(MSG& message) {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
     const HWND root = GetAncestor(message.hwnd, GA_ROOT);
     if (!root || !(GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
-    return IsDialogMessageW(root, &message) != FALSE;
+    if (EndsAltCombination(message)) return true;
+    if (!IsDialogMessageW(root, &message)) return false;
+    // The system's Tab handling leaves no default button when the focus leaves the push buttons.
+    RefreshDefaultButton(root);
+    return true;
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,11 +150,15 @@ void ControlHook::Attach(HWND control, Handler handler) {
     Detach();
     control_ = control;
     handler_ = std::move(handler);
-    SetWindowSubclass(control_, &ControlHook::Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
+    // Each hook is a subclass of its own: two hooks on one control (the tree's own and its
+    // form's) must not replace one another.
+    SetWindowSubclass(control_, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(this),
+                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 void ControlHook::Detach() {
-    if (control_ && IsWindow(control_)) RemoveWindowSubclass(control_, &ControlHook::Procedure, 1);
+    if (control_ && IsWindow(control_))
+        RemoveWindowSubclass(control_, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(this));
     control_ = nullptr;
 }
 
@@ -156,7 +166,7 @@ LRESULT CALLBACK ControlHook::Procedure(HWND hwnd, UINT message, WPARAM wParam, 
                                         DWORD_PTR data) {
     auto* self = reinterpret_cast<ControlHook*>(data);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &ControlHook::Procedure, 1);
+        RemoveWindowSubclass(hwnd, &ControlHook::Procedure, reinterpret_cast<UINT_PTR>(self));
         self->control_ = nullptr;
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }

@@ -96,9 +96,11 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
     if (FileExists(linkFile)) {
         ExclamationSound();
         // The save replaces the old file; deleting it first would lose it if the save then failed.
+        // No is the default: the old link is replaced, not moved to the recycle bin.
         if (!WarnYesNo(Handle(), L"Die Dateiverknüpfung " + linkFile +
                                      L" kann nicht erstellt werden, da bereits eine gleichnamige Verknüpfung "
-                                     L"existiert. Soll sie überschrieben werden?"))
+                                     L"existiert. Soll sie überschrieben werden?",
+                       BoxAnswer::No))
             return false;
         SetFileAttributesW(linkFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
@@ -122,5 +124,4 @@ void TForm1::ShowNewLinkPage() {
     Cancel.SetText(L"&Nein");
     Back.SetVisible(false);
     QuestionSound();
-    Next.SetFocus();
 }

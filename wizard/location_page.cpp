@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/win_error.h"
 #include "wizard/control_ids.h"
 #include "links/folder_links.h"
 #include "wizard/history_rules.h"
@@ -17,6 +18,21 @@
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
 #include "wizard/wizard_form.h"
+
+namespace {
+// What would keep the link from being written at a location whose folder exists, as a message:
+// a link file path longer than the link store takes, or a folder in which no file can be made.
+std::wstring WriteProblem(const std::wstring& location, const std::wstring& folder) {
+    const std::wstring linkFile = LinkFileAt(location, false);
+    if (linkFile.size() > kMaxLinkPathLength)
+        return L"Der Pfad der Verknüpfung ist zu lang:\r\n\r\n" + linkFile + L"\r\n\r\nEr hat " +
+               std::to_wstring(linkFile.size()) + L" Zeichen, erlaubt sind höchstens " +
+               std::to_wstring(kMaxLinkPathLength) + L".";
+    if (const DWORD error = FileCreationError(folder))
+        return L"Im Verzeichnis " + folder + L" kann keine Verknüpfung erstellt werden:\r\n" + SystemMessage(error);
+    return {};
+}
+}  // namespace
 
 // The page is made in parts (see BuildNextPart): the tree, the folder buttons in two halves,
 // the link text.
@@ -224,6 +240,13 @@ bool TForm1::CheckLocation() {
         return GetDriveTypeW(root.c_str()) == DRIVE_CDROM;
     });
     if (check.Accepted()) {
+        if (const std::wstring problem = WriteProblem(text, check.folder); !problem.empty()) {
+            ExclamationSound();
+            WarnOk(Handle(), problem);
+            LinkFile.SelectAll();
+            LinkFile.SetFocus();
+            return false;
+        }
         UpdateHistory(LinkFile, [&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
         LinkFile.SetText(text);
         LinkFileChange();

@@ -351,6 +351,20 @@ void TForm1::ShowPage(Page page) {
         for (HWND h : pages_[p]) ShowWindow(h, p == static_cast<size_t>(page) ? SW_SHOWNA : SW_HIDE);
     if (page == IconFilePage) FormResize();
     if (page == LinkFilePage) LoadFolderButtonIcons();
+    // Whatever had the focus may have gone with the old page: the new one starts at its control.
+    SetFocus(PageStart(page));
+}
+
+HWND TForm1::PageStart(Page page) const {
+    switch (page) {
+        case ExistsFilePage: return ExistingFile.Handle();
+        case LinkFilePage: return LinkFile.Handle();
+        case DescriptionPage: return Description.Handle();
+        case IconFilePage: return (IFile.Checked() ? IFile : Standard).Handle();
+        case KindOfLinkPage: return (KindFolderLink.Checked() ? KindFolderLink : KindFileLink).Handle();
+        case NewLinkPage: return Next.Handle();
+    }
+    return nullptr;
 }
 
 std::wstring TForm1::Caption() const {
@@ -391,7 +405,6 @@ void TForm1::NextClick() {
             if (CheckLocation()) {
                 ShowPage(DescriptionPage);
                 SetCaption(L"Beschreibung angeben");
-                Description.SetFocus();
                 if (WizardStage == Stage::FolderChosen) WizardStage = Stage::LocationAccepted;
             }
             break;
@@ -409,7 +422,6 @@ void TForm1::NextClick() {
                 SetCaption(L"Art der Verknüpfung angeben");
                 SetKindOfLink(LinkKind::FolderLink);
                 ShowPage(KindOfLinkPage);
-                KindFolderLink.SetFocus();
                 break;
             }
             // Only a folder has a choice of kinds: the file link is written at once, and the
@@ -419,7 +431,7 @@ void TForm1::NextClick() {
             if (CreateTheLink(draft_))
                 ShowNewLinkPage();
             else
-                IconFile.SetFocus();
+                SetFocus(PageStart(IconFilePage));
             break;
         case KindOfLinkPage:
             draft_.kind = KindOfLink();
@@ -506,16 +518,13 @@ void TForm1::BackClick() {
         case ExistsFilePage:
             Back.SetEnabled(false);
             SetCaption(L"Verknüpfung erstellen");
-            ExistingFile.SetFocus();
             break;
         case LinkFilePage:
             SetCaption(L"Verknüpfungsdatei angeben");
-            LinkFile.SetFocus();
             break;
         case DescriptionPage:
             Next.SetText(L"&Weiter >");
             SetCaption(L"Beschreibung angeben");
-            Description.SetFocus();
             break;
         case IconFilePage:
             Next.SetText(L"&Weiter >");

@@ -188,6 +188,8 @@ private:
 
     void BuildPages();
     void SetCaption(const std::wstring& caption);
+    // The control a page starts with: the field the pages name, or the chosen radio button.
+    HWND PageStart(Page page) const;
     // Creation step and closing page: writes the link the draft describes; false when it was not
     // written (declined or failed, the user told why).
     bool CreateTheLink(const LinkDraft& draft);

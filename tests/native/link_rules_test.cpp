@@ -57,6 +57,19 @@ TEST(LinkRules, WorkingFolderIsTheTargetsFolder) {
     for (const auto& [target, folder] : cases) EXPECT_EQ(WorkingFolderFor(target), folder) << Utf8FromWide(target);
 }
 
+TEST(LinkRules, TheLinkFileOfALocation) {
+    const struct {
+        std::wstring location;
+        bool folderLink;
+        std::wstring file;
+    } cases[] = {
+        {L"C:\\Daten\\Editor", false, L"C:\\Daten\\Editor.lnk"},
+        {L"C:\\Daten\\Editor", true, L"C:\\Daten\\Editor\\target.lnk"},
+        {L"C:\\Daten\\Editor\\", true, L"C:\\Daten\\Editor\\target.lnk"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LinkFileAt(c.location, c.folderLink), c.file) << Utf8FromWide(c.location);
+}
+
 TEST(LinkRules, ResolvesNestedFolderLinksFromTheLeft) {
     const std::map<std::wstring, std::wstring> links = {
         {L"C:\\Menü\\Daten\\", L"D:\\Archiv\\"},

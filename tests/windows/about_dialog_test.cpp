@@ -98,14 +98,28 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
     EXPECT_EQ(credit.right, 430);
     EXPECT_EQ(credit.top, 69);
     EXPECT_GT(credit.right - credit.left, 50);
-    // The links' text, drawn one pixel inside their windows, ends at 432.
-    for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
-        HWND link = label->Handle();
-        const WindowDc dc(link);
-        const SIZE extent =
-            TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), label->Text());
-        EXPECT_EQ(ChildRect(link).left + 1 + extent.cx, 432) << label->Text();
-        EXPECT_EQ(ChildRect(link).top, top);
+    // The links' text, drawn one pixel inside their windows, ends at 432; with the design font
+    // they stand at 100 and 113, a taller font moves them up so that the address is not cut.
+    const FontHandle tall(CreateFontW(-17, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    for (const HFONT font : {HFONT{}, tall.Get()}) {
+        if (font)
+            for (HWND window : {info.Handle(), info.EMailLbl().Handle(), info.URLLbl().Handle()})
+                SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        int below = 0;
+        for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
+            SCOPED_TRACE(Utf8FromWide(label->Text()) + (font ? " in a tall font" : ""));
+            HWND link = label->Handle();
+            const WindowDc dc(link);
+            const SIZE extent =
+                TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), label->Text());
+            const RECT r = ChildRect(link);
+            EXPECT_EQ(r.left + 1 + extent.cx, 432);
+            if (!font) EXPECT_EQ(r.top, top);
+            EXPECT_GE(r.bottom - r.top, extent.cy) << "the whole line, descenders included";
+            EXPECT_GE(r.top, below);
+            EXPECT_LE(r.bottom, 132);
+            below = r.bottom;
+        }
     }
 }
 

@@ -207,13 +207,33 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
     }
 }
 
+// The line above the buttons is the system's etched line at every scale: a shadow row over a
+// highlight row.
+TEST_F(DpiLayoutTest, TheSeparatorStaysAnEtchedLine) {
+    HWND line = nullptr;
+    for (HWND child : VisibleChildren(form->Handle()))
+        if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ) line = child;
+    ASSERT_NE(line, nullptr);
+    const RECT r = BoundsIn(line);
+    EXPECT_EQ(r.bottom - r.top, 2);
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const WindowDc dc(form->Handle());
+    const int x = (r.left + r.right) / 2;
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top + 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(GetPixel(dc.Get(), x, r.top + 2), GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     TForm2 chooser;
     std::string chooserProblems;
     SIZE chooserSize{};
+    RECT indexBox{}, arrows{};
     chooser.OnShown = [&] {
         chooserProblems = LayoutProblems(chooser.Handle(), dpi);
         chooserSize = ClientSize(chooser.Handle());
+        indexBox = BoundsIn(chooser.IconIndexEdit());
+        arrows = BoundsIn(chooser.IconIndexSpin());
         chooser.CancelClick();
     };
     int index = 0;
@@ -221,6 +241,14 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     EXPECT_EQ(chooserProblems, "");
     EXPECT_EQ(chooserSize.cx, Scale(654, dpi));
     EXPECT_EQ(chooserSize.cy, Scale(285, dpi));
+    // The arrows beside the index box, as high as the box and wide at this scale; the box no
+    // taller than its text needs.
+    EXPECT_EQ(arrows.right - arrows.left, Scale(16, dpi));
+    EXPECT_EQ(arrows.left, indexBox.right);
+    EXPECT_EQ(arrows.top, indexBox.top);
+    EXPECT_EQ(arrows.bottom, indexBox.bottom);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(chooser.IconIndexEdit(), WM_GETFONT, 0, 0));
+    EXPECT_LE(indexBox.bottom - indexBox.top, TextExtent(WindowDc(chooser.IconIndexEdit()).Get(), font, L"0").cy + 2 + Scale(4, dpi));
 
     TInfo about;
     std::string aboutProblems;

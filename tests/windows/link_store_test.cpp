@@ -8,6 +8,7 @@
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 
 namespace {
@@ -48,6 +49,39 @@ TEST_F(LinkStoreTest, WrittenFieldsReadBack) {
         EXPECT_EQ(data.iconIndex, c.iconFile.empty() ? 0 : c.iconIndex);
         EXPECT_EQ(data.workingFolder, c.workingFolder);
     }
+}
+
+// The location page refuses what the store would refuse at the end: a link file longer than
+// kMaxLinkPathLength, and a folder where no file can be made.
+TEST_F(LinkStoreTest, TheLocationChecksAgreeWithTheStore) {
+    const std::wstring exe = temp.MakeFile(L"a.exe");
+    std::wstring folder = temp.Path();
+    while (folder.size() < 200) folder = temp.MakeFolder(folder.substr(temp.Path().size()) + L"Verzeichnis");
+    for (const size_t length : {kMaxLinkPathLength, kMaxLinkPathLength + 1}) {
+        const std::wstring location = folder + std::wstring(length - folder.size() - 4, L'n');
+        const std::wstring linkFile = LinkFileAt(location, false);
+        ASSERT_EQ(linkFile.size(), length);
+        bool written = true;
+        try {
+            WriteLink(linkFile, NewLinkData(exe, L"", L"", L"", 0));
+        } catch (const PlatformError&) {
+            written = false;
+        }
+        EXPECT_EQ(written, linkFile.size() <= kMaxLinkPathLength) << length;
+    }
+
+    // Z: is the Unix root under Wine; nobody, not even root, makes files in /sys.
+    const std::wstring locked = L"Z:\\sys\\kernel\\";
+    ASSERT_TRUE(DirectoryExists(locked));
+    const struct {
+        std::wstring folder;
+        DWORD error;
+    } folders[] = {{temp.Path(), 0}, {locked, ERROR_ACCESS_DENIED}};
+    for (const auto& f : folders) EXPECT_EQ(FileCreationError(f.folder), f.error) << Utf8FromWide(f.folder);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((temp.Path() + L"~zw*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the probe leaves no file behind";
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 TEST_F(LinkStoreTest, EmptyDescriptionReplacesAnOldOne) {

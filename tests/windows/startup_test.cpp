@@ -70,8 +70,16 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
     const std::wstring link = temp / L"Alt.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
     Start(L"/E", link);
-    const std::wstring tooLong = temp.MakeFolder(std::wstring(250 - temp.Path().size(), L'o')) + L"neuer_name";
-    CreateLink(ui().Text(Field::ExistingFile), tooLong, L"neu");
+    // The write fails: the folder goes after the location page accepted it.
+    const std::wstring folder = temp.MakeFolder(L"Verschwindet");
+    TypeTarget(ui().Text(Field::ExistingFile));
+    PressNext();
+    TypeLocation(folder + L"neuer_name");
+    PressNext();
+    ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
+    ui().Type(Field::Description, L"neu");
+    PressNext();
+    PressNext();
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     ASSERT_TRUE(FileExists(link)) << "the edited link must not be lost";
     EXPECT_EQ(ReadLink(link).description, L"alt");
