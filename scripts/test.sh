@@ -15,6 +15,9 @@ start_virtual_screen
 
 status=0
 ctest --test-dir "$top/build/native" --output-on-failure -j"$(nproc)" || status=1
-ctest --test-dir "$top/build/win" --output-on-failure -j"$(nproc)" || status=1
-ctest --test-dir "$top/build/win64" --output-on-failure -j"$(nproc)" || status=1
+# A Windows test that fails is run once more (its first output stays in the log): two of them,
+# the update dialog's keyboard walk and the black-box typing, have each failed once on a loaded
+# machine and passed on every rerun; a real fault fails twice.
+ctest --test-dir "$top/build/win" --output-on-failure -j"$(nproc)" --repeat until-pass:2 || status=1
+ctest --test-dir "$top/build/win64" --output-on-failure -j"$(nproc)" --repeat until-pass:2 || status=1
 exit $status

@@ -789,7 +789,9 @@ TEST_F(UpdateDialogTest, EnterPressesTheFocusedButtonAndEscLeavesEveryPage) {
                 else
                     key(f, VK_RETURN);
             }
-            ASSERT_EQ(f.StepIndex(), page) << (boxes.Boxes().empty() ? "" : Narrow(boxes.Boxes()[0].text));
+            ASSERT_EQ(f.StepIndex(), page) << (boxes.Boxes().empty() ? "" : Narrow(boxes.Boxes()[0].text))
+                                           << (f.Checking() ? " (a check still runs)" : "")
+                                           << (f.Showing() ? "" : " (the dialog closed)");
             f.Button_SettingsClick();
             key(f, VK_ESCAPE);  // the settings page returns to the step
             EXPECT_EQ(f.PageIndex(), page == 5 ? TStatusForm::Bestaetigung3 : page);
