@@ -12,10 +12,6 @@ void WriteProfile(const std::wstring& file, const wchar_t* key, const wchar_t* v
     if (!WritePrivateProfileStringW(kSection, key, value, file.c_str())) ThrowLastError();
 }
 
-void SetAttributesOrThrow(const std::wstring& path, DWORD attributes) {
-    if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError();
-}
-
 std::wstring ReadProfileString(const std::wstring& file, const wchar_t* key) {
     wchar_t buffer[MAX_PATH] = {};
     GetPrivateProfileStringW(kSection, key, L"", buffer, MAX_PATH, file.c_str());
@@ -31,15 +27,15 @@ void CreateFolderLink(const std::wstring& folder, const LinkData& link,
     WriteProfile(ini, L"CLSID2", kFolderLinkClassId);
     WriteProfile(ini, L"Flags", L"2");
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str());  // flush the profile cache
-    SetAttributesOrThrow(ini, FILE_ATTRIBUTE_HIDDEN);
+    SetAttributes(ini, FILE_ATTRIBUTE_HIDDEN);
 
     const std::wstring linkFile = folder + L"target.lnk";
     if (writeLink)
         writeLink(linkFile);
     else
         WriteLink(linkFile, link);
-    SetAttributesOrThrow(linkFile, FILE_ATTRIBUTE_HIDDEN);
-    SetAttributesOrThrow(folder, FILE_ATTRIBUTE_READONLY);
+    SetAttributes(linkFile, FILE_ATTRIBUTE_HIDDEN);
+    SetAttributes(folder, FILE_ATTRIBUTE_READONLY);
 }
 
 std::wstring FolderLinkTarget(const std::wstring& path, DWORD knownAttributes) {
