@@ -6,7 +6,7 @@ packages=(
   cmake make g++ googletest zlib1g-dev python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
   liblnk-utils procps unzip zip curl openssl clang libclang-rt-14-dev
 )
 

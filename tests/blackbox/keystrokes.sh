@@ -21,3 +21,13 @@ window_gone() { ! window_shown "$1"; }
 wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
 wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
 key() { xdotool key --delay 80 "$@"; }
+
+# The virtual screen's keymap has no umlauts: xdotool then maps one onto a spare key for each
+# keystroke and back, and on a loaded machine Wine sometimes reads the key after the mapping went
+# back and drops the letter. Mapped once, the letters are typed like any other.
+map_umlauts() {
+  command -v xmodmap >/dev/null || fail "xmodmap is missing: run scripts/setup.sh"
+  local keycodes=(93 97 103 120) keysyms=("adiaeresis Adiaeresis" "odiaeresis Odiaeresis" "udiaeresis Udiaeresis" "ssharp")
+  local i
+  for i in "${!keycodes[@]}"; do xmodmap -e "keycode ${keycodes[$i]} = ${keysyms[$i]}"; done
+}

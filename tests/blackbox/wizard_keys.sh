@@ -18,6 +18,7 @@ start_virtual_screen --own
 # A failure also shows what the desktop link says, if there is one: a description typed wrong shows there.
 link_fields() { declare -F desktop_link >/dev/null || return 0; local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -i -E 'description|path' || true; }
 source "$top/tests/blackbox/keystrokes.sh"
+map_umlauts
 link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
 wait_for_link() { wait_until "no link on the desktop that says '$1'" link_says "$1"; }
 
