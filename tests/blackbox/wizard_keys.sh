@@ -38,7 +38,7 @@ key Return                         # target accepted
 wait_for_window 'Verknüpfungsdatei angeben'
 key Return                         # desktop and proposed name accepted
 wait_for_window 'Beschreibung angeben'
-xdotool type --delay 40 'Werkzeug für Prüfungen'
+xdotool type --delay 100 'Werkzeug für Prüfungen'
 key Return                         # icon page
 wait_for_window 'Symboldatei angeben'
 key Return                         # writes the link
@@ -64,7 +64,7 @@ wait_for_window 'Verknüpfungsdatei angeben'
 key Return
 wait_for_window 'Beschreibung angeben'
 key ctrl+a
-xdotool type --delay 40 'Geänderte Beschreibung'
+xdotool type --delay 100 'Geänderte Beschreibung'
 key Return
 wait_for_window 'Symboldatei angeben'
 key Return
