@@ -7,6 +7,26 @@
 
 namespace {
 thread_local int hiddenChildren = 0;
+const wchar_t kControlObject[] = L"Zeigerwerk.Control";
+}  // namespace
+
+void ReflectedControl::ReflectFrom(HWND control) { SetPropW(control, kControlObject, this); }
+
+void ReflectedControl::StopReflecting(HWND control) {
+    if (control && IsWindow(control)) RemovePropW(control, kControlObject);
+}
+
+bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    HWND from = nullptr;
+    if (message == WM_COMMAND)
+        from = reinterpret_cast<HWND>(lParam);
+    else if (message == WM_NOTIFY && lParam)
+        from = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    if (!from) return false;
+    auto* control = static_cast<ReflectedControl*>(GetPropW(from, kControlObject));
+    if (!control) return false;
+    result = 0;
+    return message == WM_COMMAND ? control->Command(HIWORD(wParam)) : control->Notify(*reinterpret_cast<NMHDR*>(lParam), result);
 }
 
 HiddenChildren::HiddenChildren() { ++hiddenChildren; }
@@ -20,7 +40,24 @@ void Control::Create(HWND parent, const wchar_t* className, const std::wstring& 
                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                             nullptr);
     if (!hwnd_) ThrowLastError();
+    ReflectFrom(hwnd_);
     SetFont(DialogFont());
+}
+
+Control::~Control() { StopReflecting(hwnd_); }
+
+bool Control::Command(UINT code) {
+    switch (code) {
+        case BN_CLICKED:  // also STN_CLICKED
+            if (!OnClick) return false;
+            OnClick();
+            return true;
+        case EN_CHANGE:
+            if (!OnChange) return false;
+            if (!SettingValue()) OnChange();
+            return true;
+        default: return false;
+    }
 }
 
 std::wstring Control::Text() const {
@@ -30,7 +67,10 @@ std::wstring Control::Text() const {
     return text;
 }
 
-void Control::SetText(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
+void Control::SetText(const std::wstring& text) {
+    QuietWrite quiet(*this);
+    SetWindowTextW(hwnd_, text.c_str());
+}
 
 void Control::SetFocus() {
     if (IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_)) ::SetFocus(hwnd_);
@@ -75,10 +115,24 @@ void ComboBox::Create(HWND parent, int x, int y, int width, int height, int id) 
                     width, height, id);
 }
 
-void ComboBox::SetText(const std::wstring& text) {
-    ++settingText_;
-    Control::SetText(text);
-    --settingText_;
+bool ComboBox::Command(UINT code) {
+    switch (code) {
+        case CBN_DROPDOWN:
+            if (!OnDropDown) return false;
+            OnDropDown();
+            return true;
+        case CBN_SELENDOK:
+            if (!OnChange) return false;
+            // The edit field shows the chosen item only after this notification.
+            SetText(Item(ItemIndex()));
+            OnChange();
+            return true;
+        case CBN_EDITCHANGE:
+            if (!OnChange) return false;
+            if (!SettingText()) OnChange();
+            return true;
+        default: return Control::Command(code);
+    }
 }
 
 bool ComboBox::CompleteFromItems() {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,31 @@ DWORD ChildStyle();
 // The extent of one line of text in the font.
 SIZE TextExtent(HDC dc, HFONT font, const std::wstring& text);
 
-class Control {
+// An object behind a child control, to which the parent window hands the control's WM_COMMAND
+// and WM_NOTIFY (every Window does, before its own handling).
+class ReflectedControl {
+public:
+    ReflectedControl() = default;
+    ReflectedControl(const ReflectedControl&) = delete;
+    ReflectedControl& operator=(const ReflectedControl&) = delete;
+    virtual ~ReflectedControl() = default;
+    // True when the notification was handled.
+    virtual bool Command(UINT) { return false; }
+    virtual bool Notify(NMHDR&, LRESULT&) { return false; }
+
+protected:
+    void ReflectFrom(HWND control);
+    void StopReflecting(HWND control);
+};
+
+// Hands WM_COMMAND or WM_NOTIFY from a control to its object; true with result set when handled.
+bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// The events are announced only for what the user does: a value set from code stays silent.
+class Control : public ReflectedControl {
 public:
     Control() = default;
-    Control(const Control&) = delete;
-    Control& operator=(const Control&) = delete;
-    virtual ~Control() = default;
+    ~Control() override;
 
     void Create(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
                 int width, int height, int id, DWORD exStyle = 0);
@@ -50,8 +70,26 @@ public:
     void SetBounds(int x, int y, int width, int height);
     void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
+    // A button pressed, a notifying label clicked.
+    std::function<void()> OnClick;
+    // Text typed into an edit or combo box, or an item chosen from a combo box's list.
+    std::function<void()> OnChange;
+    bool Command(UINT code) override;
+
 protected:
+    // True while code writes the control's value.
+    bool SettingValue() const { return settingValue_ > 0; }
+    struct QuietWrite {
+        explicit QuietWrite(Control& control) : control_(control) { ++control_.settingValue_; }
+        ~QuietWrite() { --control_.settingValue_; }
+        QuietWrite(const QuietWrite&) = delete;
+        QuietWrite& operator=(const QuietWrite&) = delete;
+        Control& control_;
+    };
     HWND hwnd_ = nullptr;
+
+private:
+    int settingValue_ = 0;
 };
 
 class Label : public Control {
@@ -78,9 +116,11 @@ public:
 class ComboBox : public Control {
 public:
     void Create(HWND parent, int x, int y, int width, int height, int id);
-    // Writes from code are marked so that the edit notifications they cause are not taken for typing.
-    void SetText(const std::wstring& text);
-    bool SettingText() const { return settingText_ > 0; }
+    bool SettingText() const { return SettingValue(); }
+    // The list is about to drop down.
+    std::function<void()> OnDropDown;
+    // A chosen item is put into the edit field before OnChange runs.
+    bool Command(UINT code) override;
     HWND EditHandle() const;
 
     std::vector<std::wstring> Items() const;
@@ -102,9 +142,6 @@ public:
     bool AutoComplete = false;
     // After a typed character: extends the text to the first item it begins, selecting the added part.
     bool CompleteFromItems();
-
-private:
-    int settingText_ = 0;
 };
 
 // Keeps child windows at their distances to the parent's edges as it is resized, at any scale:

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/app_title.h"
+#include "platform/controls.h"
 #include "platform/dialog_manager.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
@@ -141,7 +142,12 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         self->FinalMessage();
         return result;
     }
-    return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
+    return GuardedCall(hwnd, [&] {
+        LRESULT reflected = 0;
+        if ((message == WM_COMMAND || message == WM_NOTIFY) && ReflectToControl(message, wParam, lParam, reflected))
+            return reflected;
+        return self->HandleMessage(message, wParam, lParam);
+    });
 }
 
 ControlHook::~ControlHook() { Detach(); }
