@@ -134,7 +134,7 @@ bool RunFiles::ConfirmArchive(const std::wstring& archive, const std::wstring& s
     const bool confirmed = archiveGuard_ && GetFileSizeEx(archiveGuard_.Get(), &size) &&
                            static_cast<std::uint64_t>(size.QuadPart) == binding.size &&
                            FileSha256(archiveGuard_.Get(), digest) && digest == binding.sha256 &&
-                           CheckFileSignature(archive, signature, settings_.key) == SignatureCheck::Valid;
+                           CheckDigestSignature(digest, signature, settings_.key) == SignatureCheck::Valid;
     if (!confirmed) archiveGuard_.Reset();
     return confirmed;
 }
