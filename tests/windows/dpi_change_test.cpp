@@ -97,6 +97,8 @@ TEST(DpiChange, EachWindowIsLaidOutAsAtTheNewScale) {
              ShowHelpTopic(nullptr, ProgramFolder() + L"Pfeilbau.hlp", L"LinkIcon");
              const HWND help = HelpWindowHandle();
              if (!help) return std::string("no help window");
+             // Small enough that twice its size fits the test's screen.
+             SetWindowPos(help, nullptr, 0, 0, 380, 300, SWP_NOZORDER | SWP_NOACTIVATE);
              const std::string problems = DoubledByDpiChange(help, WindowDpi(help));
              DestroyWindow(help);
              return problems;

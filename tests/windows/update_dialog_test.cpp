@@ -206,24 +206,18 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     EXPECT_EQ(http->Paths(), (std::vector<std::string>{"/Updates.ini", "/Updates.ini.sig", "/Updates/Pfeilbau.zip",
                                                        "/Updates/Pfeilbau.zip.sig"}));
 
+    // The template's rules are the native tests'; here: every file replaced, the restart, the batch's own end.
     const std::string P = Narrow(install), T = Narrow(form.Run().RunFolder());
-    auto replace = [&](const std::string& name) {
-        return "copy /y \"" + T + name + "\" \"" + P + name + ".neu\" >nul && move /y \"" + name + ".neu\" \"" + name +
-               "\" >nul";
-    };
-    std::vector<std::string> expected{"@setlocal disabledelayedexpansion & ping -n 3 127.0.0.1 >nul"};
-    for (const char* name : {"zeigerwerk.exe", "zeigerwerk64.exe", "Pfeilbau.hlp"}) {
-        if (expected.size() > 1) expected.push_back(std::string("rem ") + name);
-        expected.push_back("cd /d \"" + P + "\"");
-        expected.push_back("attrib -r \"" + P + name + "\" >nul 2>&1");
-        expected.push_back(replace(name));
-    }
-    for (const char* name : {"zeigerwerk.exe", "zeigerwerk64.exe", "Pfeilbau.hlp"})
-        expected.push_back(" del \"" + T + name + "\" >nul 2>&1");
-    expected.push_back("start \"\" \"" + P + "zeigerwerk.exe\"");
-    expected.push_back("cd /d \"" + T + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
-                       T.substr(T.size() - 18, 17) + "\"\" & del \"" + T + "Update.bat\"");
-    EXPECT_EQ(Batch(), expected);
+    const auto batch = Batch();
+    for (const std::string name : {"zeigerwerk.exe", "zeigerwerk64.exe", "Pfeilbau.hlp"})
+        EXPECT_NE(std::find(batch.begin(), batch.end(),
+                            "copy /y \"" + T + name + "\" \"" + P + name + ".neu\" >nul && move /y \"" + name +
+                                ".neu\" \"" + name + "\" >nul"),
+                  batch.end())
+            << name;
+    ASSERT_GE(batch.size(), 2u);
+    EXPECT_EQ(batch[batch.size() - 2], "start \"\" \"" + P + "zeigerwerk.exe\"");
+    EXPECT_NE(batch.back().find("& del \"" + T + "Update.bat\""), std::string::npos);
     EXPECT_EQ(ReadFileBytes(form.Run().RunFolder() + L"zeigerwerk.exe"), kNewProgram);
     EXPECT_FALSE(FileExists(form.Run().RunFolder() + L"Pfeilbau.zip"));
 
