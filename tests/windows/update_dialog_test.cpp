@@ -475,7 +475,7 @@ TEST_F(UpdateDialogTest, ARefusedInstallChangesNothingAndReturnsAsACancel) {
     for (const std::string& refused : {std::string("sub/.."), std::string(300, 'n') + ".exe"}) {
         SCOPED_TRACE(refused.substr(0, 10));
         CopyFolder(published->server, server);
-        PublishArchive({{"Update.bat", deleting}, {"zeigerwerk.exe", kNewProgram}, {refused, "x"}});
+        ASSERT_NO_FATAL_FAILURE(PublishArchive({{"Update.bat", deleting}, {"zeigerwerk.exe", kNewProgram}, {refused, "x"}}));
         Serve();
         Run([&](UpdateDialog& f) {
             ASSERT_TRUE(ToDownloaded(f));
