@@ -46,7 +46,7 @@ public:
     // The end of the process: the next reminder, then the prepared batch. Runs once.
     void FinishProcess();
 
-    // The run of the last showing.
+    // The run of the last showing; only after a first showing.
     const UpdateRun& Run() const { return *run_; }
     bool Showing() const { return Open() && IsWindowVisible(Handle()); }
     UINT Dpi() const { return dpi_; }

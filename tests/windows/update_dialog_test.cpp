@@ -100,7 +100,7 @@ protected:
         if (http) f.Server = {"127.0.0.1", http->Port()};
     }
     ~UpdateDialogTest() override {
-        if (form.Run().InstallPrepared()) RemoveTree(form.Run().RunFolder());
+        if (shown && form.Run().InstallPrepared()) RemoveTree(form.Run().RunFolder());
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
     }
 
@@ -108,7 +108,10 @@ protected:
         http = std::make_unique<FolderServer>(server, std::move(adjust));
         form.Server = {"127.0.0.1", http->Port()};
     }
-    void Run(const std::function<void(UpdateDialog&)>& script) { Run(form, script); }
+    void Run(const std::function<void(UpdateDialog&)>& script) {
+        shown = true;
+        Run(form, script);
+    }
     // The script runs once the dialog is on screen; what it leaves open is closed by the close box.
     static void Run(UpdateDialog& dialog, const std::function<void(UpdateDialog&)>& script) {
         dialog.OnShown = [&] {
@@ -151,6 +154,7 @@ protected:
     std::wstring registryKey, server, install;
     std::unique_ptr<FolderServer> http;
     UpdateDialog form;
+    bool shown = false;  // the form has a run
     int terminated = 0;
 };
 
@@ -697,6 +701,7 @@ TEST_F(UpdateDialogTest, TheKeyboardReachesEveryStepAndEscStopsTheCheck) {
         KeyWalk steps{&form, c.keys, 0, GetTickCount(), ""};
         walk = &steps;
         form.OnShown = [&] { SetTimer(form.Handle(), 1, 20, WalkTick); };
+        shown = true;
         form.ShowModal(nullptr);
         KillTimer(form.Handle(), 1);
         walk = nullptr;
