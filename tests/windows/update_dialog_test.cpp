@@ -120,7 +120,6 @@ protected:
         };
         dialog.ShowModal(nullptr);
     }
-    const RunFiles::Settings& Files() const { return form.Files; }
     std::vector<std::string> Batch() const { return SplitLines(ReadFileBytes(form.Run().RunFolder() + L"Update.bat")); }
     // The server's archive replaced by one with these entries, signed and named by the list.
     void PublishArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
