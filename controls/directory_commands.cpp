@@ -62,10 +62,10 @@ void TDZDirectoryView::MenuPopup() {
 
 TDZDirectoryView::MenuItemState TDZDirectoryView::MenuState(TDirectoryMenuItem item) const {
     switch (item) {
-        case TDirectoryMenuItem::New: return {allowCreate_, newEnabled_};
-        case TDirectoryMenuItem::Delete: return {allowDelete_, deleteEnabled_};
-        case TDirectoryMenuItem::Open: return {allowOpen_, true};
-        case TDirectoryMenuItem::Refresh: return {allowRefresh_, true};
+        case TDirectoryMenuItem::New: return {options_.allowCreateDirectory, newEnabled_};
+        case TDirectoryMenuItem::Delete: return {options_.allowDeleteDirectory, deleteEnabled_};
+        case TDirectoryMenuItem::Open: return {options_.allowOpenDirectory, true};
+        case TDirectoryMenuItem::Refresh: return {options_.allowRefresh, true};
     }
     return {};
 }
@@ -128,7 +128,7 @@ void TDZDirectoryView::NewClick() {
     }
     std::wstring created = folder;
     for (const auto& part : *parts) created += part + L'\\';
-    UpdateDirectories(iconSize_, created);
+    UpdateDirectories(options_.iconSize, created);
 }
 
 void TDZDirectoryView::DeleteClick() {
@@ -144,13 +144,13 @@ void TDZDirectoryView::DeleteClick() {
         ScopedFlag noCollapseHandling(collapseHandlingOff_, true);
         Select(parent);
     }
-    UpdateDirectories(iconSize_, SelectedDirectory());
+    UpdateDirectories(options_.iconSize, SelectedDirectory());
 }
 
 void TDZDirectoryView::OpenClick() {
     const std::wstring folder = TargetFolderOf(menuDirectory_);
     const HWND owner = GetAncestor(tree_, GA_ROOTOWNER);
-    if (selectOpenedDirs_) {
+    if (options_.selectOpenedDirs) {
         const std::wstring explorer = SystemDirectoryPath(SD_WINDOWS) + L"\\explorer";
         const std::wstring parameters = L"/E,/select,\"" + WithoutTrailingBackslash(folder) + L"\"";
         ShellExecuteW(owner, L"open", explorer.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
@@ -159,4 +159,4 @@ void TDZDirectoryView::OpenClick() {
     }
 }
 
-void TDZDirectoryView::RefreshClick() { UpdateDirectories(iconSize_, TargetFolderOf(menuDirectory_)); }
+void TDZDirectoryView::RefreshClick() { UpdateDirectories(options_.iconSize, TargetFolderOf(menuDirectory_)); }

@@ -1,0 +1,100 @@
+#include "controls/folder_source.h"
+
+#include <algorithm>
+
+#include "links/link_rules.h"
+#include "links/link_targets.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/path_text.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// One pass over a folder; visit returns false to stop. A large fetch pays for a whole listing,
+// not for a probe that usually stops at its first entry.
+template <typename Visit>
+void SearchFolder(const std::wstring& folder, bool whole, Visit visit) {
+    WIN32_FIND_DATAW find;
+    FindHandle search(NullIfInvalid(FindFirstFileExW((FileSystemPath(folder) + L"*").c_str(), FindExInfoBasic, &find,
+                                                     FindExSearchNameMatch, nullptr,
+                                                     whole ? FIND_FIRST_EX_LARGE_FETCH : 0)));
+    if (!search) return;
+    do {
+        if (!visit(find)) return;
+    } while (FindNextFileW(search.Get(), &find));
+}
+
+bool IsDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+}  // namespace
+
+void SortByName(std::vector<FolderChild>& children) {
+    std::stable_sort(children.begin(), children.end(), [](const FolderChild& a, const FolderChild& b) {
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.name.c_str(), static_cast<int>(a.name.size()),
+                              b.name.c_str(), static_cast<int>(b.name.size())) == CSTR_LESS_THAN;
+    });
+}
+
+std::vector<FolderChild> FolderSource::Children(const std::wstring& folder, const AddingQuestion& ask) {
+    std::vector<FolderChild> children;
+    auto start = Clock::now();
+    ++work_.searches;
+    SearchFolder(folder, true, [&](const WIN32_FIND_DATAW& find) {
+        const DWORD attributes = find.dwFileAttributes;
+        if (!SearchAccepts(attributes, attributes_)) return true;
+        std::wstring name = find.cFileName;
+        if (IsDotEntry(name) || !NamePassesFilter(name)) return true;
+        // The attributes come with the entry: a plain folder is known without reading anything.
+        std::wstring target = LinkTargetFolder(folder + name, attributes);
+        if (IsDirectory(attributes) || !target.empty()) children.push_back({std::move(name), std::move(target)});
+        return true;
+    });
+    auto now = Clock::now();
+    work_.listing += now - start;
+    start = now;
+
+    for (FolderChild& child : children)
+        child.empty = IsEmpty(child.linkTarget.empty() ? folder + child.name : child.linkTarget);
+    now = Clock::now();
+    work_.probing += now - start;
+    start = now;
+
+    if (ask) {
+        std::erase_if(children, [&](const FolderChild& child) {
+            return !ask(folder + child.name + L"\\", child.empty, !child.linkTarget.empty());
+        });
+        now = Clock::now();
+        work_.asking += now - start;
+        start = now;
+    }
+    SortByName(children);
+    work_.sorting += Clock::now() - start;
+    return children;
+}
+
+bool FolderSource::IsEmpty(const std::wstring& path) {
+    std::wstring folder = path;
+    if (HasLinkExtension(WithoutTrailingBackslash(folder))) {
+        folder = LinkTargetFolder(folder);
+        if (folder.empty()) return true;
+    }
+    return FolderIsEmpty(WithTrailingBackslash(folder));
+}
+
+bool FolderSource::FolderIsEmpty(const std::wstring& folder) {
+    if (IsDriveRootPath(folder) && IsRemovableRoot(folder)) return false;
+    ++work_.probes;
+    bool empty = true;
+    SearchFolder(folder, false, [&](const WIN32_FIND_DATAW& find) {
+        const DWORD attributes = find.dwFileAttributes;
+        if (!SearchAccepts(attributes, attributes_)) return true;
+        const std::wstring name = find.cFileName;
+        if (IsDotEntry(name)) return true;
+        if (!IsDirectory(attributes) && LinkTargetFolder(folder + name, attributes).empty()) return true;
+        // An entry the search has just returned always has a display name; asking the shell for it
+        // in every probe made opening a large folder a hundred times slower than the search.
+        empty = false;
+        return false;
+    });
+    return empty;
+}
