@@ -38,6 +38,7 @@ TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds, cons
     SendMessageW(tree_, TVM_SETUNICODEFORMAT, TRUE, 0);
     SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
     if (options_.indent > 0) SetIndent(options_.indent);
+    treeProcedure_ = reinterpret_cast<WNDPROC>(GetClassLongPtrW(tree_, GCLP_WNDPROC));
     ReflectFrom(tree_);
     treeHook_.Attach(tree_, [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return TreeMessage(message, wParam, lParam, result);
@@ -247,16 +248,24 @@ HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPl
     insert.item.iImage = I_IMAGECALLBACK;
     insert.item.iSelectedImage = I_IMAGECALLBACK;
     insert.item.lParam = reinterpret_cast<LPARAM>(&stored);
-    const HTREEITEM node = TreeView_InsertItem(tree_, &insert);
+    const HTREEITEM node = InsertItem(insert);
     if (node && withPlaceholder) {
         TVINSERTSTRUCTW placeholder{};
         placeholder.hParent = node;
         placeholder.hInsertAfter = TVI_LAST;
         placeholder.item.mask = TVIF_TEXT | TVIF_PARAM;
         placeholder.item.pszText = const_cast<wchar_t*>(L"");
-        TreeView_InsertItem(tree_, &placeholder);
+        InsertItem(placeholder);
     }
     return node;
+}
+
+HTREEITEM TDZDirectoryView::InsertItem(const TVINSERTSTRUCTW& insert) {
+    // Straight to the tree view: the hooks on the tree do not want insertions, and passing each
+    // through them costs a lookup of their data per node, which showed when a folder of
+    // thousands of subfolders opened.
+    return reinterpret_cast<HTREEITEM>(
+        CallWindowProcW(treeProcedure_, tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void TDZDirectoryView::DeleteChildren(HTREEITEM node) {

@@ -138,6 +138,7 @@ private:
 
     NodeData* DataOf(HTREEITEM node) const;
     HTREEITEM AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder);
+    HTREEITEM InsertItem(const TVINSERTSTRUCTW& insert);
     bool HasRealChildren(HTREEITEM node) const;
     void DeleteChildren(HTREEITEM node);
     void ClearNodes();
@@ -164,6 +165,7 @@ private:
     QuietErrorMode quietErrors_;
     DirectoryViewOptions options_;
     HWND tree_ = nullptr;
+    WNDPROC treeProcedure_ = nullptr;  // the tree view's own, past every hook
     ShellIconList icons_;
     FolderSource source_;
     ControlHook treeHook_;

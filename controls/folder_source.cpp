@@ -29,10 +29,29 @@ bool IsDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTO
 }  // namespace
 
 void SortByName(std::vector<FolderChild>& children) {
-    std::stable_sort(children.begin(), children.end(), [](const FolderChild& a, const FolderChild& b) {
-        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.name.c_str(), static_cast<int>(a.name.size()),
-                              b.name.c_str(), static_cast<int>(b.name.size())) == CSTR_LESS_THAN;
-    });
+    // One sort key per name, compared as bytes: the locale's rules run once per name, not once
+    // per comparison, and give the order CompareString gives.
+    struct Keyed {
+        std::string key;
+        FolderChild* child;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(children.size());
+    for (FolderChild& child : children) {
+        const int length = static_cast<int>(child.name.size());
+        const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, child.name.c_str(), length,
+                                      nullptr, 0);
+        std::string key(static_cast<size_t>(std::max(size, 0)), '\0');
+        if (size > 0)
+            LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, child.name.c_str(), length,
+                         reinterpret_cast<wchar_t*>(key.data()), size);
+        keyed.push_back({std::move(key), &child});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    std::vector<FolderChild> sorted;
+    sorted.reserve(children.size());
+    for (Keyed& k : keyed) sorted.push_back(std::move(*k.child));
+    children = std::move(sorted);
 }
 
 std::vector<FolderChild> FolderSource::Children(const std::wstring& folder, const AddingQuestion& ask) {
