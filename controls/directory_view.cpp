@@ -337,7 +337,7 @@ void TDZDirectoryView::PopulateRoots() {
         if (!allow) continue;
         std::wstring caption = ShellDisplayName(root);
         if (caption.empty()) caption = root;
-        const HTREEITEM node = AddNode(nullptr, {caption, root, -1}, !empty);
+        const HTREEITEM node = AddNode(nullptr, {caption, root}, !empty);
         LoadClosedImage(node);
     }
 }
@@ -445,7 +445,7 @@ bool TDZDirectoryView::Expanding(HTREEITEM node) {
         }
         DeleteChildren(node);
         for (auto& child : children) {
-            const HTREEITEM added = AddNode(node, {std::move(child.name), {}, -1}, !child.empty);
+            const HTREEITEM added = AddNode(node, {std::move(child.name), {}, -1, child.attributes}, !child.empty);
             if (!options_.loadImagesByCall) LoadClosedImage(added);
         }
         if (TreeView_GetChild(tree_, node)) ShowIcon(node, true);
@@ -602,7 +602,7 @@ void TDZDirectoryView::LoadClosedImage(HTREEITEM node) {
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
     if (path.size() > 1 && HasLinkExtension(path.substr(0, path.size() - 1))) path.pop_back();
-    data->image = icons_.Add(path, false);
+    data->image = icons_.Add(path, false, data->attributes);
 }
 
 int TDZDirectoryView::ImageFor(HTREEITEM node) {
@@ -620,7 +620,7 @@ void TDZDirectoryView::ShowIcon(HTREEITEM node, bool open) {
         if (!open) return;
     }
     if (data->image < 0) return;
-    icons_.Replace(data->image, NodePath(node, true), open);
+    icons_.Replace(data->image, NodePath(node, true), open, data->attributes);
     RECT rect{};
     *reinterpret_cast<HTREEITEM*>(&rect) = node;
     if (SendMessageW(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&rect)))

@@ -134,6 +134,7 @@ private:
         std::wstring name;
         std::wstring rootPath;  // drive root nodes only
         int image = -1;
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;  // as the folder search found the entry
     };
 
     NodeData* DataOf(HTREEITEM node) const;

@@ -1,6 +1,7 @@
 #include "controls/folder_source.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "links/link_rules.h"
 #include "links/link_targets.h"
@@ -26,6 +27,18 @@ void SearchFolder(const std::wstring& folder, bool whole, Visit visit) {
 }
 
 bool IsDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+// Whether an entry can be a link to a folder at all, as its name and attributes tell: a link file
+// ends in ".lnk"; a folder link is a read-only folder without a dot in its name. Everything else
+// is known without reading anything.
+bool MayBeLink(const wchar_t* name, DWORD attributes) {
+    if (IsDirectory(attributes)) return (attributes & FILE_ATTRIBUTE_READONLY) && !std::wcschr(name, L'.');
+    const size_t length = std::wcslen(name);
+    if (length < 4) return false;
+    const wchar_t* extension = name + length - 4;
+    return extension[0] == L'.' && (extension[1] | 0x20) == L'l' && (extension[2] | 0x20) == L'n' &&
+           (extension[3] | 0x20) == L'k';
+}
 }  // namespace
 
 void SortByName(std::vector<FolderChild>& children) {
@@ -61,11 +74,13 @@ std::vector<FolderChild> FolderSource::Children(const std::wstring& folder, cons
     SearchFolder(folder, true, [&](const WIN32_FIND_DATAW& find) {
         const DWORD attributes = find.dwFileAttributes;
         if (!SearchAccepts(attributes, attributes_)) return true;
+        const bool mayBeLink = MayBeLink(find.cFileName, attributes);
+        if (!IsDirectory(attributes) && !mayBeLink) return true;
         std::wstring name = find.cFileName;
         if (IsDotEntry(name) || !NamePassesFilter(name)) return true;
-        // The attributes come with the entry: a plain folder is known without reading anything.
-        std::wstring target = LinkTargetFolder(folder + name, attributes);
-        if (IsDirectory(attributes) || !target.empty()) children.push_back({std::move(name), std::move(target)});
+        std::wstring target = mayBeLink ? LinkTargetFolder(folder + name, attributes) : std::wstring();
+        if (IsDirectory(attributes) || !target.empty())
+            children.push_back({std::move(name), std::move(target), false, attributes});
         return true;
     });
     auto now = Clock::now();
@@ -107,6 +122,7 @@ bool FolderSource::FolderIsEmpty(const std::wstring& folder) {
     SearchFolder(folder, false, [&](const WIN32_FIND_DATAW& find) {
         const DWORD attributes = find.dwFileAttributes;
         if (!SearchAccepts(attributes, attributes_)) return true;
+        if (!IsDirectory(attributes) && !MayBeLink(find.cFileName, attributes)) return true;
         const std::wstring name = find.cFileName;
         if (IsDotEntry(name)) return true;
         if (!IsDirectory(attributes) && LinkTargetFolder(folder + name, attributes).empty()) return true;

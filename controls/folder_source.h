@@ -14,6 +14,7 @@ struct FolderChild {
     std::wstring name;        // exactly as the folder search returns it
     std::wstring linkTarget;  // the folder a link points to (trailing backslash); empty for a folder
     bool empty = false;       // opening it would show nothing
+    DWORD attributes = 0;     // as the search found it
 };
 
 // What the tree reads from the file system when a node opens, without a window: one search of

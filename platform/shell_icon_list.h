@@ -18,11 +18,16 @@ public:
     void SetBackground(COLORREF colour) { ImageList_SetBkColor(images_.Get(), colour); }
     void Clear() { ImageList_Remove(images_.Get(), -1); }
     // The index of a new entry with path's icon (a folder icon when the shell has none for it).
-    int Add(const std::wstring& path, bool open);
-    void Replace(int index, const std::wstring& path, bool open);
+    // With the attributes of a plain folder, which can have no icon of its own, the shell is not
+    // asked: it would look the folder up in its parent, which takes long in a large one.
+    int Add(const std::wstring& path, bool open, DWORD knownAttributes = INVALID_FILE_ATTRIBUTES);
+    void Replace(int index, const std::wstring& path, bool open, DWORD knownAttributes = INVALID_FILE_ATTRIBUTES);
 
 private:
-    HICON Icon(const std::wstring& path, bool open) const;
+    // The icon to draw; owned holds it unless it is one the list keeps.
+    HICON Icon(const std::wstring& path, bool open, DWORD knownAttributes, IconHandle& owned);
+    HICON FolderIcon(bool open) const;
     ImageListHandle images_;
     int size_ = 16;
+    IconHandle plainFolder_[2];  // closed, open; at size_
 };
