@@ -91,6 +91,54 @@ void TDZDirectoryView::ShowContextMenu(POINT screen) {
     }
 }
 
+bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            if (!loaded_) Load();
+            return false;
+        case WM_CONTEXTMENU: {
+            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (screen.x == -1 && screen.y == -1) {
+                RECT rect{};
+                HTREEITEM selected = Selected();
+                *reinterpret_cast<HTREEITEM*>(&rect) = selected;
+                if (selected && SendMessageW(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
+                    screen = {rect.left, rect.bottom};
+                else
+                    screen = {0, 0};
+                ClientToScreen(tree_, &screen);
+            }
+            ShowContextMenu(screen);
+            result = 0;
+            return true;
+        }
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+            // The menu by keyboard (Shift+F10, the menu key): Wine's default handling does not
+            // turn these keys into WM_CONTEXTMENU.
+            if ((message == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) ||
+                (message == WM_KEYUP && wParam == VK_APPS)) {
+                SendMessageW(tree_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree_), -1);
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_KEYDOWN:
+            if (wParam == VK_F5 && options_.allowRefresh) {
+                MenuPopup();
+                RefreshClick();
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_DESTROY:
+            destroying_ = true;
+            eventsEnabled_ = false;
+            return false;
+    }
+    return false;
+}
+
 void TDZDirectoryView::CreateDirectoryIn(const std::wstring& path) {
     if (!DirectoryExists(path)) return;
     menuDirectory_ = WithTrailingBackslash(path);

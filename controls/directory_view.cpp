@@ -115,54 +115,6 @@ bool TDZDirectoryView::Notify(NMHDR& notification, LRESULT& result) {
     return false;
 }
 
-bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-        case WM_PAINT:
-            if (!loaded_) Load();
-            return false;
-        case WM_CONTEXTMENU: {
-            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (screen.x == -1 && screen.y == -1) {
-                RECT rect{};
-                HTREEITEM selected = Selected();
-                *reinterpret_cast<HTREEITEM*>(&rect) = selected;
-                if (selected && SendMessageW(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
-                    screen = {rect.left, rect.bottom};
-                else
-                    screen = {0, 0};
-                ClientToScreen(tree_, &screen);
-            }
-            ShowContextMenu(screen);
-            result = 0;
-            return true;
-        }
-        case WM_SYSKEYDOWN:
-        case WM_KEYUP:
-            // The menu by keyboard (Shift+F10, the menu key): Wine's default handling does not
-            // turn these keys into WM_CONTEXTMENU.
-            if ((message == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) ||
-                (message == WM_KEYUP && wParam == VK_APPS)) {
-                SendMessageW(tree_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree_), -1);
-                result = 0;
-                return true;
-            }
-            return false;
-        case WM_KEYDOWN:
-            if (wParam == VK_F5 && options_.allowRefresh) {
-                MenuPopup();
-                RefreshClick();
-                result = 0;
-                return true;
-            }
-            return false;
-        case WM_DESTROY:
-            destroying_ = true;
-            eventsEnabled_ = false;
-            return false;
-    }
-    return false;
-}
-
 // ---- Properties -------------------------------------------------------------------------------
 
 void TDZDirectoryView::SetStartDirectory(TSystemDirectory value) {
@@ -186,7 +138,11 @@ HTREEITEM TDZDirectoryView::Selected() const { return TreeView_GetSelection(tree
 
 void TDZDirectoryView::Select(HTREEITEM node) { TreeView_SelectItem(tree_, node); }
 
-HTREEITEM TDZDirectoryView::ParentOf(HTREEITEM node) const { return node ? TreeView_GetParent(tree_, node) : nullptr; }
+HTREEITEM TDZDirectoryView::Next(HTREEITEM node, UINT relation) const {
+    return reinterpret_cast<HTREEITEM>(TreeCall(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+}
+
+HTREEITEM TDZDirectoryView::ParentOf(HTREEITEM node) const { return node ? Next(node, TVGN_PARENT) : nullptr; }
 
 int TDZDirectoryView::LevelOf(HTREEITEM node) const {
     int level = -1;
@@ -199,7 +155,7 @@ TDZDirectoryView::NodeData* TDZDirectoryView::DataOf(HTREEITEM node) const {
     TVITEMW item{};
     item.mask = TVIF_PARAM | TVIF_HANDLE;
     item.hItem = node;
-    if (!TreeView_GetItem(tree_, &item)) return nullptr;
+    if (!TreeCall(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
     return reinterpret_cast<NodeData*>(item.lParam);
 }
 
@@ -210,8 +166,8 @@ std::wstring TDZDirectoryView::CaptionOf(HTREEITEM node) const {
 
 std::vector<HTREEITEM> TDZDirectoryView::ChildrenOf(HTREEITEM node) const {
     std::vector<HTREEITEM> children;
-    for (HTREEITEM child = node ? TreeView_GetChild(tree_, node) : TreeView_GetRoot(tree_); child;
-         child = TreeView_GetNextSibling(tree_, child))
+    for (HTREEITEM child = node ? Next(node, TVGN_CHILD) : Next(nullptr, TVGN_ROOT); child;
+         child = Next(child, TVGN_NEXT))
         children.push_back(child);
     return children;
 }
@@ -232,9 +188,9 @@ int TDZDirectoryView::ImageIndexOf(HTREEITEM node) const {
 }
 
 bool TDZDirectoryView::HasRealChildren(HTREEITEM node) const {
-    const HTREEITEM first = TreeView_GetChild(tree_, node);
+    const HTREEITEM first = Next(node, TVGN_CHILD);
     if (!first) return false;
-    return TreeView_GetNextSibling(tree_, first) != nullptr || DataOf(first) != nullptr;
+    return Next(first, TVGN_NEXT) != nullptr || DataOf(first) != nullptr;
 }
 
 HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder) {
@@ -261,11 +217,14 @@ HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPl
 }
 
 HTREEITEM TDZDirectoryView::InsertItem(const TVINSERTSTRUCTW& insert) {
-    // Straight to the tree view: the hooks on the tree do not want insertions, and passing each
-    // through them costs a lookup of their data per node, which showed when a folder of
-    // thousands of subfolders opened.
-    return reinterpret_cast<HTREEITEM>(
-        CallWindowProcW(treeProcedure_, tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(TreeCall(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+LRESULT TDZDirectoryView::TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const {
+    // Straight to the tree view: the hooks on the tree want none of these, and passing each
+    // through them costs a lookup of their data per call, which showed when a folder of
+    // thousands of subfolders opened or was walked.
+    return CallWindowProcW(treeProcedure_, tree_, message, wParam, lParam);
 }
 
 void TDZDirectoryView::DeleteChildren(HTREEITEM node) {
@@ -364,16 +323,6 @@ void TDZDirectoryView::MakeInitialSelection() {
 std::wstring TDZDirectoryView::SystemDirectoryPath(TSystemDirectory directory) {
     const int folderId = SystemDirectoryFolderId(directory);
     return folderId < 0 ? std::wstring() : SpecialFolderPath(folderId);
-}
-
-// ---- Folder searches --------------------------------------------------------------------------
-
-std::wstring TDZDirectoryView::LinkTargetFolder(const std::wstring& path) const { return ::LinkTargetFolder(path); }
-
-bool TDZDirectoryView::DirectoryIsEmpty(const std::wstring& path) const {
-    // Asked from outside the tree's work: not counted with what opening folders read.
-    FolderSource probe(static_cast<std::uint32_t>(options_.directoriesToFind));
-    return probe.IsEmpty(path);
 }
 
 // ---- Opening and closing nodes ----------------------------------------------------------------

@@ -105,8 +105,6 @@ public:
     HTREEITEM SelectDirectory(const std::wstring& path);
     std::wstring SelectedDirectory() const;
     std::wstring NodePath(HTREEITEM node, bool keepOwnLink) const;
-    std::wstring LinkTargetFolder(const std::wstring& path) const;
-    bool DirectoryIsEmpty(const std::wstring& path) const;
     std::wstring LastDirectory() const { return lastDirectory_; }
     static std::wstring SystemDirectoryPath(TSystemDirectory directory);
 
@@ -140,6 +138,9 @@ private:
     NodeData* DataOf(HTREEITEM node) const;
     HTREEITEM AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder);
     HTREEITEM InsertItem(const TVINSERTSTRUCTW& insert);
+    // Reads and insertions that no hook on the tree needs to see.
+    LRESULT TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const;
+    HTREEITEM Next(HTREEITEM node, UINT relation) const;
     bool HasRealChildren(HTREEITEM node) const;
     void DeleteChildren(HTREEITEM node);
     void ClearNodes();
