@@ -9,7 +9,7 @@
 
 #include "controls/directory_rules.h"
 #include "controls/folder_source.h"
-#include "platform/controls.h"
+#include "platform/reflected_control.h"
 #include "platform/handles.h"
 #include "platform/shell_icon_list.h"
 #include "platform/window.h"
