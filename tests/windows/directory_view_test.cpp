@@ -113,6 +113,19 @@ TEST_F(DirectoryViewTest, AnEmptyFolderIsAskedForAsEmptyAndHasNoExpandButton) {
                                 [&](const Adding& a) { return SameText(a.directory, asked->directory); }),
                   1);
     }
+
+    // Opening shows the wait cursor while the folder is read.
+    HCURSOR whileReading = nullptr;
+    const auto record = fx.tree->OnDirectoryAdding;
+    fx.tree->OnDirectoryAdding = [&](TDZDirectoryView* sender, const std::wstring& directory, bool empty, bool link,
+                                     bool& allow) {
+        whileReading = GetCursor();
+        record(sender, directory, empty, link, allow);
+    };
+    const HCURSOR before = GetCursor();
+    fx.tree->Expand(ChildNamed(*fx.tree, node, L"voll"));
+    EXPECT_EQ(whileReading, LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(), before);
 }
 
 TEST_F(DirectoryViewTest, HiddenFoldersFollowTheSearchMask) {
