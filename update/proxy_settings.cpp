@@ -81,7 +81,11 @@ std::optional<std::string> AutomaticProxyList(const std::string& url, const Syst
 }
 
 std::optional<ProxyAddress> SystemProxyFor(const std::string& url, const std::string& host) {
-    const SystemProxySettings settings = ReadProxySettings();
+    return ProxyFromSettings(ReadProxySettings(), url, host);
+}
+
+std::optional<ProxyAddress> ProxyFromSettings(const SystemProxySettings& settings, const std::string& url,
+                                              const std::string& host) {
     std::optional<std::string> automatic;
     if (settings.rules.automatic) automatic = AutomaticProxyList(url, settings);
     return ChooseProxy(settings.rules, host, automatic);

@@ -22,5 +22,8 @@ SystemProxySettings ReadProxySettings(HKEY root = HKEY_CURRENT_USER, const std::
 // folder); empty when none answers.
 std::optional<std::string> AutomaticProxyList(const std::string& url, const SystemProxySettings& settings);
 
-// The proxy for an http URL of `host`; empty: connect directly.
+// The proxy for an http URL of `host` by these settings; empty: connect directly.
+std::optional<ProxyAddress> ProxyFromSettings(const SystemProxySettings& settings, const std::string& url,
+                                              const std::string& host);
+// The same by the user's settings as they are now.
 std::optional<ProxyAddress> SystemProxyFor(const std::string& url, const std::string& host);

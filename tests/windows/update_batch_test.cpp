@@ -124,6 +124,7 @@ TEST_F(UpdateBatchTest, WaitsForTheProgramAndTellsWhenItGaveUp) {
         EXPECT_FALSE(FileExists(fresh.program + L".neu"));
         EXPECT_FALSE(FileExists(fresh.install + L"Pfeilbau.hlp.neu"));
         EXPECT_EQ(DirectoryExists(fresh.program + L".neu"), c.folderInTheWay);
+        EXPECT_FALSE(FileExists(fresh.program + L".neu\\zeigerwerk.exe")) << "nothing is copied into the folder";
         EXPECT_TRUE(WaitFor([&] { return !DirectoryExists(fresh.run); }, 20000)) << "the run folder goes whole";
 
         BoxScript boxes;
