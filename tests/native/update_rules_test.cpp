@@ -203,27 +203,9 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
 }
 
 TEST(UpdateRules, TheMarkNamesAPlainFileOrNothing) {
-    struct Case {
-        const char* text;
-        const char* name;
-    } const cases[] = {
-        {"zeigerwerk.exe\r\n", "zeigerwerk.exe"},
-        {"Pfeilbau.hlp.neu \r\nmore", "Pfeilbau.hlp.neu"},
-        {"", nullptr},
-        {"\r\n", nullptr},
-        {"..\\x.exe", nullptr},
-        {"a b.exe", nullptr},
-        {"..", nullptr},
-        {"x\x01.exe", nullptr},
-    };
-    for (const Case& c : cases) {
-        const auto name = InstallMarkFileName(c.text);
-        ASSERT_EQ(name.has_value(), c.name != nullptr) << c.text;
-        if (name) {
-            EXPECT_EQ(*name, c.name);
-            EXPECT_NE(InstallMarkMessage(*name).find(WideFromUtf8(c.name)), std::wstring::npos);
-        }
-    }
+    EXPECT_EQ(InstallMarkFileName("zeigerwerk.exe\r\n"), "zeigerwerk.exe");
+    EXPECT_EQ(InstallMarkFileName("Pfeilbau.hlp.neu \r\nmehr"), "Pfeilbau.hlp.neu");
+    for (const char* bad : {"", "\r\n", "..\\x.exe", "a b.exe", "..", "x\x01.exe"}) EXPECT_FALSE(InstallMarkFileName(bad));
 }
 
 TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {
