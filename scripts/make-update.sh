@@ -80,59 +80,47 @@ split = args.index("--")
 out, section, date, archive, program, *extra = args[:split]
 news = args[split + 1:]
 
-# The batch the program fills in and runs after it has ended (groups of four lines per file: the
-# first as it stands, then the program's folder twice, then the temporary folder; after them lines
-# with the temporary folder, where "%%" is one percent sign). The program sets ZW_TRIES (seconds
-# to wait for a file still in use) and ZW_MARK (the file that tells its next start the update
-# failed). First every new file is copied beside its old one as NAME.neu and checked by its size;
-# a folder of that name in the way, or a copy that fails, ends the update before anything is
-# replaced. Then each copy is moved over its file, retried once a second while the file is in use.
-# When the time is up, the copies not yet in place are deleted and the mark names the file in use.
+# The batch the program fills in and runs after it has ended: groups of four lines per file (the
+# first as it stands, then the program's folder twice, then the temporary folder), after them lines
+# with the temporary folder ("%%" is one percent sign). Folder names appear only where the program
+# writes them in, never in a variable, so that no interpreter expands a "%" in them again. The
+# program sets ZW_TRIES (seconds to wait for a file still in use) and reports ZW_BUSY, the file that
+# stopped the update. First every new file is copied beside its old one as NAME.neu and checked by
+# its size; a folder of that name in the way, or a copy that fails, ends the update before anything
+# is replaced. Then each copy is moved over its file, retried once a second while the file is in
+# use. When the time is up, the copies not yet in place are deleted.
 def group(first, name):
-    return [first, '@cd /d "%s"', '@set "ZW_PROGRAM=%s"', '@set "ZW_FROM=%s"']
+    return [first, '@cd /d "%s"', f'@if exist "%s{name}.neu\\*" set ZW_BUSY={name}.neu', f'@attrib -r "{name}" >nul 2>&1 & if not exist "{name}.neu\\*" del /f /q "{name}.neu" >nul 2>&1']
+
+def stage(name):
+    return [f'@if not defined ZW_BUSY copy /y "%s{name}" "{name}.neu" >nul 2>&1',
+            '@set ZW_SIZE=', '@set ZW_COPY=',
+            f'@for %%%%a in ("%s{name}") do @set ZW_SIZE=%%%%~za',
+            f'@for %%%%a in ("{name}.neu") do @set ZW_COPY=%%%%~za',
+            '@if not defined ZW_BUSY if not "%%ZW_SIZE%%"=="%%ZW_COPY%%" set ZW_BUSY=' + name + '.neu']
 
 TAIL = r"""
- @if not defined ZW_TRIES set ZW_TRIES=60
-@set ZW_BUSY=
-@for %%f in (%ZW_FILES%) do @call :stage %%f
 @if defined ZW_BUSY goto failed
 @for %%f in (%ZW_FILES%) do @call :replace %%f
 @if defined ZW_BUSY goto failed
-@if defined ZW_MARK del /f /q "%ZW_MARK%" >nul 2>&1
 @goto done
-:failed
-@for %%f in (%ZW_FILES%) do @call :unstage %%f
-@if defined ZW_MARK >"%ZW_MARK%" echo %ZW_BUSY%
-@goto done
-:stage
-@if defined ZW_BUSY goto :eof
-@if exist "%ZW_PROGRAM%%~1.neu\*" goto blocked
-@attrib -r "%ZW_PROGRAM%%~1" >nul 2>&1
-@copy /y "%ZW_FROM%%~1" "%ZW_PROGRAM%%~1.neu" >nul 2>&1
-@if errorlevel 1 goto blocked
-@set ZW_SIZE=
-@set ZW_COPY=
-@for %%a in ("%ZW_FROM%%~1") do @set ZW_SIZE=%%~za
-@for %%a in ("%ZW_PROGRAM%%~1.neu") do @set ZW_COPY=%%~za
-@if not "%ZW_SIZE%"=="%ZW_COPY%" goto blocked
-@goto :eof
-:blocked
-@set "ZW_BUSY=%~1.neu"
-@goto :eof
 :replace
 @if defined ZW_BUSY goto :eof
-@move /y "%ZW_PROGRAM%%~1.neu" "%ZW_PROGRAM%%~1" >nul 2>&1
-@if not exist "%ZW_PROGRAM%%~1.neu" goto :eof
+@move /y "%~1.neu" "%~1" >nul 2>&1
+@if not exist "%~1.neu" goto :eof
 @if %ZW_TRIES% leq 0 goto inuse
 @set /a ZW_TRIES-=1
 @ping -n 2 127.0.0.1 >nul
 @goto replace
 :inuse
-@set "ZW_BUSY=%~1"
+@set ZW_BUSY=%~1
 @goto :eof
+:failed
+@for %%f in (%ZW_FILES%) do @call :unstage %%f
+@goto done
 :unstage
-@if exist "%ZW_PROGRAM%%~1.neu\*" goto :eof
-@if exist "%ZW_PROGRAM%%~1.neu" del /f /q "%ZW_PROGRAM%%~1.neu" >nul 2>&1
+@if exist "%~1.neu\*" goto :eof
+@if exist "%~1.neu" del /f /q "%~1.neu" >nul 2>&1
 @goto :eof
 :done
 """.strip("\n").replace("%", "%%").split("\n")
@@ -146,6 +134,9 @@ lines = []
 for i, name in enumerate(names):
     first = f"@set ZW_FILES={name}" if i == 0 else f"@set ZW_FILES=%ZW_FILES% {name}"
     lines += group(first, name)
+lines += [" @if not defined ZW_TRIES set ZW_TRIES=60"]
+for name in names:
+    lines += stage(name)
 lines += TAIL
 template = ("\r\n".join(lines) + "\r\n").encode("ascii")
 

@@ -114,7 +114,13 @@ std::optional<ProxyAddress> FirstProxyOfList(const std::string& list) {
 }
 
 std::string AbsoluteUrl(const std::string& host, int port, const std::string& path) {
-    return "http://" + host + (port == 80 ? std::string() : ":" + std::to_string(port)) + path;
+    std::string url = "http://" + host;
+    if (port != 80) {
+        url += ':';
+        url += std::to_string(port);
+    }
+    url += path;
+    return url;
 }
 
 std::optional<ProxyAddress> ChooseProxy(const ProxySettings& settings, const std::string& host,

@@ -327,7 +327,11 @@ std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templa
     // "!" in a folder name stays a plain character whatever the interpreter's defaults.
     lines.insert(lines.begin(), {"@setlocal disabledelayedexpansion",
                                  "@set ZW_TRIES=" + std::to_string(settings.waitSeconds < 0 ? 0 : settings.waitSeconds),
-                                 "@set \"ZW_MARK=" + mark + "\""});
+                                 "@set ZW_BUSY="});
+    // The file that stopped the template (a plain name) becomes the mark; a replacement that
+    // worked removes an older one.
+    lines.push_back("@if defined ZW_BUSY >\"" + mark + "\" echo %ZW_BUSY%");
+    lines.push_back("@if not defined ZW_BUSY del /f /q \"" + mark + "\" >nul 2>&1");
     // Started, not called: the batch goes on to remove its folder while the program runs.
     if (restartProgram) lines.push_back("start \"\" \"" + BatchLiteral(*restartProgram) + "\"");
     // The batch removes its folder whole as it ends, whatever the archive held: from the folder

@@ -116,13 +116,14 @@ struct BatchSettings {
     std::string markFile;
 };
 
-// Lines of the batch: the settings as variables (ZW_TRIES, ZW_MARK), then the template's groups of four (first line unchanged, second and third with
-// the program's folder, fourth with the temporary folder and the program's folder) up to the first
-// line that begins with a blank or is empty where a group begins; from there on every line with the
-// temporary folder. Then the restart line (when restartProgram is given) and the line that deletes
-// every file of the run folder, the batch included, and after its end the folder. Folder names are
-// given in the file's code page (OEM), with a trailing backslash; a "%" in them is doubled, so that
-// the command interpreter keeps it.
+// Lines of the batch: the wait as ZW_TRIES, then the template's groups of four (first line
+// unchanged, second and third with the program's folder, fourth with the temporary folder and the
+// program's folder) up to the first line that begins with a blank or is empty where a group begins;
+// from there on every line with the temporary folder. Then the mark, written when the template left
+// the name of the file that stopped it in ZW_BUSY and removed otherwise; the restart line (when
+// restartProgram is given); and the line that deletes every file of the run folder, the batch
+// included, and after its end the folder. Folder names are given in the file's code page (OEM), with
+// a trailing backslash; a "%" in them is doubled, so that the command interpreter keeps it.
 std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolder,
                                           const std::string& tempFolder, const std::optional<std::string>& restartProgram,
                                           const BatchSettings& settings = {});

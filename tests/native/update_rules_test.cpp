@@ -162,10 +162,11 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     const std::string prog = "C:\\PROGRA~1\\Zw\\", temp = "C:\\TEMP\\zwu1\\";
     const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & "
                             "del /f /q /a \"" + temp + "*\" >nul 2>&1";
-    const std::vector<std::string> head = {"@setlocal disabledelayedexpansion", "@set ZW_TRIES=60",
-                                           "@set \"ZW_MARK=C:\\TEMP\\ZwUpdate-nicht-installiert.txt\""};
+    const std::string mark = "\"C:\\TEMP\\ZwUpdate-nicht-installiert.txt\"";
     auto withHead = [&](std::vector<std::string> lines) {
-        lines.insert(lines.begin(), head.begin(), head.end());
+        lines.insert(lines.begin(), {"@setlocal disabledelayedexpansion", "@set ZW_TRIES=60", "@set ZW_BUSY="});
+        lines.insert(lines.end() - (lines.size() > 3 && lines[lines.size() - 2].rfind("start", 0) == 0 ? 2 : 1),
+                     {"@if defined ZW_BUSY >" + mark + " echo %ZW_BUSY%", "@if not defined ZW_BUSY del /f /q " + mark + " >nul 2>&1"});
         return lines;
     };
     struct Case {
@@ -195,8 +196,9 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     // wait and the mark are the program's to choose.
     EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe"),
                                {3, "C:\\M%\\mark"}),
-              (std::vector<std::string>{"@setlocal disabledelayedexpansion", "@set ZW_TRIES=3",
-                                        "@set \"ZW_MARK=C:\\M%%\\mark\"", "a", "cd C:\\100%%\\", "b", "c",
+              (std::vector<std::string>{"@setlocal disabledelayedexpansion", "@set ZW_TRIES=3", "@set ZW_BUSY=", "a",
+                                        "cd C:\\100%%\\", "b", "c", "@if defined ZW_BUSY >\"C:\\M%%\\mark\" echo %ZW_BUSY%",
+                                        "@if not defined ZW_BUSY del /f /q \"C:\\M%%\\mark\" >nul 2>&1",
                                         "start \"\" \"C:\\100%%\\z.exe\"",
                                         "cd /d \"C:\\T%%x%%\\..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd "
                                         "\"T%%x%%\"\" & del /f /q /a \"C:\\T%%x%%\\*\" >nul 2>&1"}));
