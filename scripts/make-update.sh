@@ -5,8 +5,8 @@
 # given) and an Update.bat that replaces them in the program's folder after the program has ended:
 # each file is copied to a new name first and put in place only when that copy is whole, so a batch
 # that stops halfway leaves a working program; a file still in use is waited for, and when the wait
-# is over the old program stays and its next start says so. The list names the archive's size and SHA-256, so
-# that no other archive (an older signed one included) is taken for it. Both server files are
+# is over the old program stays and its next start says so. The list names the archive's size and
+# SHA-256, so that no other archive (an older signed one included) is taken for it. Both server files are
 # signed with the maker's private key: ECDSA P-256 over SHA-256, stored as the 64 bytes r then s.
 #
 # make-update.sh --key KEY.pem --program zeigerwerk.exe [--program64 zeigerwerk64.exe] --out FOLDER
