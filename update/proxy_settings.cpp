@@ -3,6 +3,8 @@
 #include <winhttp.h>
 
 #include <atomic>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/registry.h"
@@ -48,11 +50,19 @@ std::optional<std::string> AutomaticProxyList(const std::string& url, const Syst
     static const auto open = SystemFunction<Open>(L"winhttp.dll", "WinHttpOpen");
     static const auto getProxy = SystemFunction<GetProxy>(L"winhttp.dll", "WinHttpGetProxyForUrl");
     static const auto close = SystemFunction<Close>(L"winhttp.dll", "WinHttpCloseHandle");
-    // A network without automatic detection answers only after a long search; it is asked once.
+    // A network without automatic detection, or a script that cannot be fetched, answers only after
+    // a long wait; each is asked once in a process.
     static std::atomic<bool> detectionFound{true};
+    static std::mutex failedGuard;
+    static std::wstring failedScript;
     if (!open || !getProxy || !close) return std::nullopt;
     WINHTTP_AUTOPROXY_OPTIONS options{};
-    if (!settings.autoConfigUrl.empty()) {
+    bool scriptFailed = false;
+    {
+        const std::lock_guard<std::mutex> lock(failedGuard);
+        scriptFailed = !settings.autoConfigUrl.empty() && failedScript == settings.autoConfigUrl;
+    }
+    if (!settings.autoConfigUrl.empty() && !scriptFailed) {
         options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
         options.lpszAutoConfigUrl = settings.autoConfigUrl.c_str();
     } else if (settings.autoDetect && detectionFound) {
@@ -62,21 +72,24 @@ std::optional<std::string> AutomaticProxyList(const std::string& url, const Syst
         return std::nullopt;
     }
     options.fAutoLogonIfChallenged = TRUE;
-    const HINTERNET session = open(L"Zeigerwerk", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+    const std::unique_ptr<void, Close> session(open(L"Zeigerwerk", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0),
+                                               close);
     if (!session) return std::nullopt;
     WINHTTP_PROXY_INFO info{};
     const std::wstring wideUrl = WideFromUtf8(url);
     std::optional<std::string> answer;
-    if (getProxy(session, wideUrl.c_str(), &options, &info)) {
+    if (getProxy(session.get(), wideUrl.c_str(), &options, &info)) {
         answer = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && info.lpszProxy
                      ? Narrow(std::wstring(info.lpszProxy))
                      : std::string("DIRECT");
     } else if (options.dwFlags == WINHTTP_AUTOPROXY_AUTO_DETECT) {
         detectionFound = false;
+    } else {
+        const std::lock_guard<std::mutex> lock(failedGuard);
+        failedScript = settings.autoConfigUrl;
     }
     if (info.lpszProxy) GlobalFree(info.lpszProxy);
     if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
-    close(session);
     return answer;
 }
 
