@@ -25,6 +25,7 @@
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/wizard_form.h"
+#include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_file.h"
 
@@ -117,6 +118,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     }
 
     SetAppTitle(L"Zeigerwerk");
+    // An update whose batch kept the old program says so before anything else.
+    ReportFailedInstall(nullptr, AppTitle());
     // The update reminder comes before the wizard; in only-update mode the wizard never appears.
     TDZUpdateFile update;
     ConfigureUpdate(update);
