@@ -4,6 +4,9 @@
 #include <string>
 #include <tuple>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/platform_error.h"
