@@ -168,6 +168,8 @@ LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments, 
     return {target, arguments, WorkingFolderFor(target), description, iconFile, iconIndex};
 }
 
+std::wstring ExpandedPath(const std::wstring& path) { return Expanded(path); }
+
 void KeepLinkSettings(LinkData& link, const LinkData& original) {
     if (link.targetPath == original.targetPath) link.workingFolder = original.workingFolder;
     link.hotKey = original.hotKey;

@@ -20,6 +20,9 @@ struct LinkData {
 // command, run-as, and the working folder while the target stays the same.
 void KeepLinkSettings(LinkData& link, const LinkData& original);
 
+// path with the environment variables it names (%NAME%) replaced by their values here.
+std::wstring ExpandedPath(const std::wstring& path);
+
 // The fields of a new link: the working folder is derived from the target.
 LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments = {},
                      const std::wstring& description = {}, const std::wstring& iconFile = {}, int iconIndex = 0);
