@@ -53,7 +53,13 @@ void LinkSettingsDialog::Layout() {
     const int rowHeight = std::max(S(kRowHeight), textHeight + S(8));
     const int fieldLeft = S(kMargin) + labelWidth + S(kGap);
     const int checkWidth = static_cast<int>(TextExtent(dc.Get(), font_, L"Als Administrator ausführen").cx) + S(24);
-    const int fieldWidth = std::max(S(kFieldWidth), checkWidth);
+    int fieldWidth = std::max(S(kFieldWidth), checkWidth);
+    // Every reason fits its one line, whichever the target; the window keeps one width.
+    for (const SettingsTarget target :
+         {SettingsTarget::Program, SettingsTarget::Document, SettingsTarget::Folder, SettingsTarget::FolderLink}) {
+        const int reasonWidth = static_cast<int>(TextExtent(dc.Get(), font_, AvailableSettings(target).reason).cx);
+        fieldWidth = std::max(fieldWidth, reasonWidth - labelWidth - S(kGap));
+    }
     clientWidth_ = fieldLeft + fieldWidth + S(kMargin);
     const int labelTop = (rowHeight - textHeight) / 2;
     int top = S(kMargin);

@@ -25,12 +25,12 @@ SettingsAvailability AvailableSettings(SettingsTarget target) {
         return {true, true, true, false, L"Als Administrator lassen sich nur Programme ausführen."};
     case SettingsTarget::Folder:
         return {false, true, true, false,
-                L"Ein Ordner öffnet sich im Explorer: er startet in keinem Ordner und nicht als Administrator."};
+                L"Für einen Ordner gelten „Ausführen in“ und „Als Administrator“ nicht."};
     case SettingsTarget::FolderLink:
         break;
     }
     return {false, false, false, false,
-            L"Eine Ordnerverknüpfung zeigt den Zielordner selbst; diese Einstellungen gelten dort nicht."};
+            L"Eine Ordnerverknüpfung zeigt den Ordner selbst; diese Einstellungen gelten dort nicht."};
 }
 
 int RunModeOf(int showCommand) {
