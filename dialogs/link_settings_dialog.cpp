@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "links/link_store.h"
 #include "platform/files.h"
@@ -21,9 +22,9 @@ void LinkSettingsDialog::FormCreate(HWND owner) {
                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     HWND self = Handle();
     workingFolderLabel_.Create(self, L"Ausführen &in:", 0, 0, 1, 1);
-    workingFolder_.Create(self, L"", 0, 0, 1, 1, kWorkingFolderId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP);
+    workingFolder_.Create(self, L"", 0, 0, 1, 1, kWorkingFolderId);
     hotKeyLabel_.Create(self, L"&Tastenkombination:", 0, 0, 1, 1);
-    hotKey_.Create(self, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 0, 0, 1, 1, kHotKeyId);
+    hotKey_.Create(self, HOTKEY_CLASSW, L"", WS_TABSTOP, 0, 0, 1, 1, kHotKeyId, WS_EX_CLIENTEDGE);
     // As the system's own dialog does: a key without Ctrl, Alt or Shift becomes Ctrl+Alt+key.
     SendMessageW(hotKey_.Handle(), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     runModeLabel_.Create(self, L"Aus&führen:", 0, 0, 1, 1);
@@ -51,6 +52,7 @@ void LinkSettingsDialog::Layout() {
         labelWidth = std::max<int>(labelWidth, TextExtent(dc.Get(), font_, text).cx);
     const int textHeight = static_cast<int>(TextExtent(dc.Get(), font_, L"Ag").cy);
     const int rowHeight = std::max(S(kRowHeight), textHeight + S(8));
+    const int labelTop = (rowHeight - textHeight) / 2;
     const int fieldLeft = S(kMargin) + labelWidth + S(kGap);
     const int checkWidth = static_cast<int>(TextExtent(dc.Get(), font_, L"Als Administrator ausführen").cx) + S(24);
     int fieldWidth = std::max(S(kFieldWidth), checkWidth);
@@ -61,21 +63,20 @@ void LinkSettingsDialog::Layout() {
         fieldWidth = std::max(fieldWidth, reasonWidth - labelWidth - S(kGap));
     }
     clientWidth_ = fieldLeft + fieldWidth + S(kMargin);
-    const int labelTop = (rowHeight - textHeight) / 2;
-    int top = S(kMargin);
-    const auto row = [&](Label& label, Control& field, int fieldHeight) {
-        label.SetBounds(S(kMargin), top + labelTop, labelWidth, textHeight);
-        field.SetBounds(fieldLeft, top + (rowHeight - fieldHeight) / 2, fieldWidth, fieldHeight);
-        top += rowHeight + S(kGap) / 2;
-    };
-    row(workingFolderLabel_, workingFolder_, rowHeight - S(2));
-    row(hotKeyLabel_, hotKey_, rowHeight - S(2));
-    runMode_.SetBounds(fieldLeft, top, fieldWidth, rowHeight * 6);  // the list drops below
+    // The fields as high as the closed list, which the system sizes to its text (an edit draws
+    // its text at the top, so a taller one would look empty below it).
+    runMode_.SetBounds(fieldLeft, 0, fieldWidth, rowHeight * 6);  // the list drops below
     RECT combo{};
     GetWindowRect(runMode_.Handle(), &combo);
-    const int comboHeight = combo.bottom - combo.top;
-    runModeLabel_.SetBounds(S(kMargin), top + (comboHeight - textHeight) / 2, labelWidth, textHeight);
-    top += std::max(rowHeight, comboHeight) + S(kGap) / 2;
+    const int fieldHeight = combo.bottom - combo.top;
+    int top = S(kMargin);
+    for (auto [label, field] : {std::pair<Label*, Control*>{&workingFolderLabel_, &workingFolder_},
+                                {&hotKeyLabel_, &hotKey_}, {&runModeLabel_, &runMode_}}) {
+        label->SetBounds(S(kMargin), top + labelTop, labelWidth, textHeight);
+        field->SetBounds(fieldLeft, top + (rowHeight - fieldHeight) / 2, fieldWidth,
+                         field == &runMode_ ? rowHeight * 6 : fieldHeight);
+        top += rowHeight + S(kGap) / 2;
+    }
     runAsAdmin_.SetBounds(fieldLeft, top, fieldWidth, rowHeight);
     top += rowHeight + S(kGap);
     reason_.SetBounds(S(kMargin), top, clientWidth_ - 2 * S(kMargin), textHeight);

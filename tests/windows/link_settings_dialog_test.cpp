@@ -186,6 +186,7 @@ TEST_F(LinkSettingsDialogTest, WhatDoesNotApplyIsDisabledWithItsReasonAndKept) {
                           const HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog.ReasonLabel(), WM_GETFONT, 0, 0));
                           if (TextExtent(WindowDc(dialog.ReasonLabel()).Get(), font, reason).cx > label.right)
                               problems += "reason cut ";
+                          HoldForScreenshot();
                           Key(VK_RETURN);
                       }),
                   IDOK);
