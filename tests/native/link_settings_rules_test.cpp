@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "dialogs/link_settings_rules.h"
 #include "platform/utf.h"
 
@@ -23,10 +25,8 @@ TEST(LinkSettingsRules, WhatAppliesToEachKindOfTarget) {
         SCOPED_TRACE(Utf8FromWide(c.target));
         ASSERT_EQ(SettingsTargetOf(c.target, c.isFolder, c.folderLink), c.kind);
         const SettingsAvailability available = AvailableSettings(c.kind);
-        EXPECT_EQ(available.workingFolder, c.workingFolder);
-        EXPECT_EQ(available.hotKey, c.hotKey);
-        EXPECT_EQ(available.showCommand, c.showCommand);
-        EXPECT_EQ(available.runAsAdmin, c.runAsAdmin);
+        EXPECT_EQ(std::tie(available.workingFolder, available.hotKey, available.showCommand, available.runAsAdmin),
+                  std::tie(c.workingFolder, c.hotKey, c.showCommand, c.runAsAdmin));
         const bool allApply = c.workingFolder && c.hotKey && c.showCommand && c.runAsAdmin;
         EXPECT_EQ(available.reason.empty(), allApply) << "a reason exactly where something is disabled";
         EXPECT_EQ(available.reason.find(L'\n'), std::wstring::npos) << "one line";
@@ -44,16 +44,6 @@ TEST(LinkSettingsRules, RunModesMapToShowCommandsAndKeepTheLinksOwn) {
             EXPECT_EQ(RunModeOf(ShowCommandFor(mode, original)), mode);
             if (mode != own) EXPECT_EQ(ShowCommandFor(mode, original), kRunModeShowCommands[mode]);
         }
-    }
-}
-
-TEST(LinkSettingsRules, StartInIsEmptyOrAnExistingFolder) {
-    const auto exists = [](const std::wstring& folder) { return folder == L"C:\\Daten"; };
-    const std::pair<std::wstring, bool> cases[] = {{L"", true}, {L"C:\\Daten", true}, {L"C:\\Fehlt", false}};
-    for (const auto& [folder, accepted] : cases) {
-        const std::wstring problem = WorkingFolderProblem(folder, exists);
-        EXPECT_EQ(problem.empty(), accepted) << Utf8FromWide(folder);
-        if (!accepted) EXPECT_NE(problem.find(folder), std::wstring::npos) << "the warning names the folder";
     }
 }
 

@@ -49,24 +49,17 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
     const Case cases[] = {
         {"Tab through every field, Enter confirms", SettingsTarget::Program,
          [&](LinkSettingsDialog& d) {
-             focusIs(d.WorkingFolderEdit());
-             Key(VK_END);
-             Key(VK_BACK);
-             Key(VK_BACK);
-             Key(VK_BACK);
+             for (WPARAM key : {VK_END, VK_BACK, VK_BACK, VK_BACK}) Key(key);
              Type(folder);
-             Key(VK_TAB);
-             focusIs(d.HotKeyControl());
-             Key('Z');
-             Key(VK_TAB);
-             focusIs(d.RunModeCombo());
-             Key(VK_DOWN);
-             Key(VK_TAB);
-             focusIs(d.RunAsAdminCheck());
-             Key(VK_SPACE);
-             Key(VK_TAB);
-             focusIs(d.OKButton());
-             Key(VK_RETURN);
+             // Each field takes its key, then Tab moves on.
+             const std::pair<HWND, WPARAM> fields[] = {{d.WorkingFolderEdit(), VK_TAB}, {d.HotKeyControl(), 'Z'},
+                                                       {d.RunModeCombo(), VK_DOWN}, {d.RunAsAdminCheck(), VK_SPACE},
+                                                       {d.OKButton(), VK_RETURN}};
+             for (const auto& [field, key] : fields) {
+                 focusIs(field);
+                 Key(key);
+                 if (key != VK_TAB && key != VK_RETURN) Key(VK_TAB);
+             }
          },
          IDOK, {folder, MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT), 3, true}},
         {"access keys reach each field", SettingsTarget::Program,
@@ -91,18 +84,10 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
              Key(VK_ESCAPE);
          },
          IDCANCEL, own},
-        {"a document cannot run as administrator", SettingsTarget::Document,
-         [&](LinkSettingsDialog&) {
-             AltKey(L'a');
-             Key(VK_RETURN);
-         },
+        {"a document cannot run as administrator", SettingsTarget::Document, [&](LinkSettingsDialog&) { AltKey(L'a'); },
          IDOK, own},
         {"a folder link has nothing to set", SettingsTarget::FolderLink,
-         [&](LinkSettingsDialog& d) {
-             focusIs(d.OKButton());
-             Key(VK_RETURN);
-         },
-         IDOK, own},
+         [&](LinkSettingsDialog& d) { focusIs(d.OKButton()); }, IDOK, own},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -115,7 +100,7 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
             EXPECT_EQ(IsWindowEnabled(dialog.WorkingFolderEdit()) != FALSE, available.workingFolder);
             HoldForScreenshot();
             c.walk(dialog);
-            if (dialog.Open()) PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+            if (dialog.Open()) Key(VK_RETURN);
         };
         EXPECT_EQ(dialog.ShowModal(nullptr, c.target, settings), c.result);
         EXPECT_EQ(dialog.Dpi(), SystemDpi());

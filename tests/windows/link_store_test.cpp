@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <functional>
 #include <tuple>
 
 #include <windows.h>
@@ -171,124 +172,78 @@ TEST_F(LinkStoreTest, WritingIntoAMissingFolderFails) {
     EXPECT_THROW(WriteLink(temp / L"fehlt\\x.lnk", NewLinkData(temp.MakeFile(L"a.exe"), L"", L"", L"", 0)), PlatformError);
 }
 
-// The header as the file holds it, read byte by byte here, with the working folder as lnkinfo
-// reports it: a reader that shares nothing with the store.
-struct FileSettings {
-    std::uint32_t flags = 0;
-    std::uint32_t showCommand = 0;
-    std::uint16_t hotKey = 0;
-    std::string workingFolder;
-    bool operator==(const FileSettings&) const = default;
-};
-
-FileSettings SettingsInFile(const std::wstring& linkFile) {
-    const std::string bytes = ReadWholeFile(linkFile);
+// The settings as the file holds them, read byte by byte here (flags at 0x14, show command at
+// 0x3C, hot key at 0x40) and the working folder as lnkinfo reports it.
+using FileSettings = std::tuple<bool, std::uint32_t, std::uint16_t, std::string>;
+FileSettings InFile(const std::wstring& linkFile) {
+    const std::string bytes = ReadWholeFile(linkFile), report = LnkInfo(linkFile);
     const auto at = [&](size_t offset, size_t size) {
         std::uint32_t value = 0;
-        for (size_t i = 0; i < size && offset + i < bytes.size(); ++i)
-            value |= std::uint32_t(std::uint8_t(bytes[offset + i])) << (8 * i);
+        for (size_t i = 0; i < size; ++i) value |= std::uint32_t(std::uint8_t(bytes.at(offset + i))) << (8 * i);
         return value;
     };
-    FileSettings settings{at(0x14, 4), at(0x3C, 4), std::uint16_t(at(0x40, 2)), {}};
-    const std::string report = LnkInfo(linkFile);
-    const size_t line = report.find("Working directory");
-    if (line != std::string::npos) {
-        const size_t colon = report.find(':', line) + 1;
-        settings.workingFolder = report.substr(colon, report.find('\n', colon) - colon);
-        settings.workingFolder.erase(0, settings.workingFolder.find_first_not_of(" \t"));
-    }
-    return settings;
+    const size_t line = report.find(':', report.find("Working directory")) + 1;
+    std::string folder = report.substr(line, report.find('\n', line) - line);
+    return {(at(0x14, 4) & 0x2000) != 0, at(0x3C, 4), std::uint16_t(at(0x40, 2)), folder.erase(0, folder.find_first_not_of(" \t"))};
+}
+FileSettings Asked(const LinkData& l) {
+    return {l.runAsAdmin, std::uint32_t(l.showCommand), l.hotKey, Utf8FromWide(l.workingFolder)};
 }
 
 TEST_F(LinkStoreTest, EachSettingIsWrittenReadBackAndEditedAlone) {
-    const std::wstring exe = temp.MakeFile(L"Programme\\Werkzeug.exe");
-    const std::wstring start = temp.MakeFolder(L"Start hier");
-    const struct Case {
-        const char* name;
-        void (*change)(LinkData&, const std::wstring& start);
-        void (*expect)(FileSettings&, const std::wstring& start);
-    } cases[] = {
-        {"hot key", [](LinkData& l, const std::wstring&) { l.hotKey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT); },
-         [](FileSettings& f, const std::wstring&) { f.hotKey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT); }},
-        {"minimised", [](LinkData& l, const std::wstring&) { l.showCommand = 7; },
-         [](FileSettings& f, const std::wstring&) { f.showCommand = 7; }},
-        {"maximised", [](LinkData& l, const std::wstring&) { l.showCommand = 3; },
-         [](FileSettings& f, const std::wstring&) { f.showCommand = 3; }},
-        {"run as administrator", [](LinkData& l, const std::wstring&) { l.runAsAdmin = true; },
-         [](FileSettings& f, const std::wstring&) { f.flags |= 0x2000; }},
-        {"working folder", [](LinkData& l, const std::wstring& s) { l.workingFolder = s; },
-         [](FileSettings& f, const std::wstring& s) { f.workingFolder = Utf8FromWide(s); }},
+    const LinkData base = NewLinkData(temp.MakeFile(L"Programme\\Werkzeug.exe"), L"-a", L"Beschreibung");
+    const std::wstring start = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
+    const std::function<void(LinkData&)> changes[] = {
+        [](LinkData& l) { l.hotKey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT); },
+        [](LinkData& l) { l.showCommand = 7; },
+        [](LinkData& l) { l.showCommand = 3; },
+        [](LinkData& l) { l.runAsAdmin = true; },
+        [&](LinkData& l) { l.workingFolder = start; },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::wstring plain = temp / L"Schlicht.lnk", set = temp / L"Gesetzt.lnk";
-        ASSERT_NO_THROW(WriteLink(plain, NewLinkData(exe, L"-a", L"Beschreibung")));
-        const FileSettings before = SettingsInFile(plain);
-        EXPECT_EQ(before.showCommand, 1u);
-        EXPECT_EQ(before.workingFolder, Utf8FromWide(temp.Path() + L"Programme"));
-        FileSettings expected = before;
-        c.expect(expected, WithoutTrailingBackslash(start));
-
-        // A new link with the setting.
-        LinkData changed = NewLinkData(exe, L"-a", L"Beschreibung");
-        c.change(changed, WithoutTrailingBackslash(start));
+    for (const auto& change : changes) {
+        LinkData changed = base;
+        change(changed);
+        const std::wstring set = temp / L"Gesetzt.lnk", plain = temp / L"Schlicht.lnk";
         ASSERT_NO_THROW(WriteLink(set, changed));
-        EXPECT_EQ(SettingsInFile(set), expected);
-        const LinkData read = ReadLink(set);
-        EXPECT_EQ(std::tie(read.hotKey, read.showCommand, read.runAsAdmin, read.workingFolder),
-                  std::tie(changed.hotKey, changed.showCommand, changed.runAsAdmin, changed.workingFolder));
-
-        // An edit that changes nothing leaves the bytes; one that changes the setting, only it.
-        const std::string bytes = ReadWholeFile(plain);
+        EXPECT_EQ(InFile(set), Asked(changed));
+        EXPECT_EQ(Asked(ReadLink(set)), Asked(changed));
+        // An edit that changes nothing keeps the bytes; one that changes the setting, only it.
+        for (const std::wstring& file : {set, plain}) {
+            if (file == plain) ASSERT_NO_THROW(WriteLink(plain, base));
+            const std::string bytes = ReadWholeFile(file);
+            const StoredLink stored = ReadStoredLink(file);
+            ASSERT_NO_THROW(WriteEditedLink(file, stored, stored.fields));
+            EXPECT_EQ(ReadWholeFile(file), bytes);
+        }
         StoredLink stored = ReadStoredLink(plain);
-        ASSERT_NO_THROW(WriteEditedLink(plain, stored, stored.fields));
-        EXPECT_EQ(ReadWholeFile(plain), bytes);
-        LinkData edited = stored.fields;
-        c.change(edited, WithoutTrailingBackslash(start));
-        ASSERT_NO_THROW(WriteEditedLink(plain, stored, edited));
-        EXPECT_EQ(SettingsInFile(plain), expected);
-        EXPECT_EQ(ReadLink(plain).description, L"Beschreibung");
-
-        // Editing the link that has it keeps it byte for byte.
-        const std::string setBytes = ReadWholeFile(set);
-        stored = ReadStoredLink(set);
-        ASSERT_NO_THROW(WriteEditedLink(set, stored, stored.fields));
-        EXPECT_EQ(ReadWholeFile(set), setBytes);
+        change(stored.fields);
+        ASSERT_NO_THROW(WriteEditedLink(plain, ReadStoredLink(plain), stored.fields));
+        EXPECT_EQ(InFile(plain), Asked(changed));
     }
 }
 
 TEST_F(LinkStoreTest, PathsWithVariablesFollowTheVariable) {
     SetEnvironmentVariableW(L"ZW_WERKZEUG", (temp.Path() + L"Werkzeuge").c_str());
-    const std::wstring exe = temp.MakeFile(L"Werkzeuge\\prog.exe");
-    const std::wstring icons = temp.MakeFile(L"Werkzeuge\\bilder.dll");
-    const std::wstring linkFile = temp / L"Variable.lnk";
-    LinkData data = NewLinkData(L"%ZW_WERKZEUG%\\prog.exe", L"", L"", L"%ZW_WERKZEUG%\\bilder.dll", 2);
-    ASSERT_NO_THROW(WriteLink(linkFile, data));
-    const LinkData read = ReadLink(linkFile);
-    EXPECT_EQ(read.targetPath, data.targetPath);
-    EXPECT_EQ(read.iconFile, data.iconFile);
-    // Every other reader finds the expanded path, and the flags that send the system to the
-    // variable forms.
-    const std::string report = LnkInfo(linkFile);
-    EXPECT_NE(report.find(Utf8FromWide(exe)), std::string::npos) << report;
-    EXPECT_EQ(SettingsInFile(linkFile).flags & 0x4200, 0x4200u);
+    const std::wstring exe = temp.MakeFile(L"Werkzeuge\\prog.exe"), icons = temp.MakeFile(L"Werkzeuge\\bilder.dll");
+    const std::wstring linkFile = temp / L"Variable.lnk", variable = L"%ZW_WERKZEUG%\\prog.exe";
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(variable, L"", L"", L"%ZW_WERKZEUG%\\bilder.dll", 2)));
+    EXPECT_EQ(ReadLink(linkFile).targetPath, variable);
+    EXPECT_EQ(ReadLink(linkFile).iconFile, L"%ZW_WERKZEUG%\\bilder.dll");
+    // Other readers find the expanded path; the flags send the system to the variable forms.
+    EXPECT_NE(LnkInfo(linkFile).find(Utf8FromWide(exe)), std::string::npos) << LnkInfo(linkFile);
     const std::string bytes = ReadWholeFile(linkFile);
-    const std::wstring variable = L"%ZW_WERKZEUG%\\prog.exe";
+    EXPECT_EQ(bytes[0x15] & 0x42, 0x42);
     EXPECT_NE(bytes.find(std::string(reinterpret_cast<const char*>(variable.c_str()), variable.size() * 2)),
               std::string::npos);
-
-    // The link follows the variable; an unchanged edit keeps it, a plain target drops it.
+    // An unchanged edit keeps the variable; plain paths drop it.
     StoredLink stored = ReadStoredLink(linkFile);
     ASSERT_NO_THROW(WriteEditedLink(linkFile, stored, stored.fields));
     EXPECT_EQ(ReadWholeFile(linkFile), bytes);
-    LinkData plain = stored.fields;
-    plain.targetPath = exe;
-    plain.iconFile = icons;
-    plain.iconIndex = 3;
+    LinkData plain = NewLinkData(exe, L"", L"", icons, 3);
     ASSERT_NO_THROW(WriteEditedLink(linkFile, stored, plain));
-    EXPECT_EQ(ReadLink(linkFile).targetPath, exe);
-    EXPECT_EQ(ReadLink(linkFile).iconFile, icons);
-    EXPECT_EQ(SettingsInFile(linkFile).flags & 0x4200, 0u);
+    const LinkData read = ReadLink(linkFile);
+    EXPECT_EQ(read.targetPath + L"|" + read.iconFile, exe + L"|" + icons);
+    EXPECT_EQ(ReadWholeFile(linkFile)[0x15] & 0x42, 0);
     SetEnvironmentVariableW(L"ZW_WERKZEUG", nullptr);
 }
 
