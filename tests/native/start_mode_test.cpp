@@ -58,9 +58,7 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
         {L"c:d.txt", L"C:\\Arbeit\\d.txt"},
         {L"D:e.txt", L"D:\\e.txt"},
         {L"D:\\Daten\\.\\Alt\\..\\f.txt", L"D:\\Daten\\f.txt"},
-        {L"D:\\Ordner\\", L"D:\\Ordner\\"},
         {L"\\\\server\\share\\x\\..\\g.txt", L"\\\\server\\share\\g.txt"},
-        {L"\\\\server", L"\\\\server"},
         {L"", L""},
     };
     for (const auto& [given, absolute] : cases) {
@@ -72,7 +70,6 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
     inFolder.currentFolder = L"C:\\Mit Blank";
     EXPECT_EQ(DecideStartMode(L"b.exe", L"", inFolder).target, L"\"C:\\Mit Blank\\b.exe\"");
     EXPECT_EQ(DecideStartMode(L"/D", L"..\\Ordner", inFolder).folder, L"C:\\Ordner");
-    EXPECT_EQ(DecideStartMode(L"/e", L"..\\x.lnk", inFolder).editedLink, L"C:\\x.lnk");
     EXPECT_EQ(DecideStartMode(L"/S", L"..\\Ordner", inFolder).folder, L"C:\\Ordner\\");
 }
 

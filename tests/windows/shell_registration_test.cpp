@@ -227,12 +227,6 @@ TEST_F(ShellRegistration, ARefusedRemovalIsReportedAndTheUsersPartIsStillRemoved
 // What a 32-bit version left in the 32-bit view (on 64-bit Windows a view of its own for CLSID and
 // the Uninstall key) goes with the rest.
 TEST_F(ShellRegistration, RemovalEmptiesBothRegistryViews) {
-    const auto keyIn = [](HKEY root, const std::wstring& key, REGSAM view) {
-        HKEY opened = nullptr;
-        const LSTATUS status = RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened);
-        if (status == ERROR_SUCCESS) RegCloseKey(opened);
-        return status == ERROR_SUCCESS;
-    };
     const std::pair<HKEY, std::wstring> leftovers[] = {{HKEY_CLASSES_ROOT, kFolderLinkEdit + L"\\command"},
                                                        {HKEY_LOCAL_MACHINE, kUninstall}};
     for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
@@ -245,8 +239,12 @@ TEST_F(ShellRegistration, RemovalEmptiesBothRegistryViews) {
         }
         EXPECT_EQ(RemoveShellIntegration(), L"");
         for (const auto& [root, key] : leftovers)
-            for (const REGSAM either : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
-                EXPECT_FALSE(keyIn(root, key, either)) << Utf8FromWide(key) << " view " << either;
+            for (const REGSAM either : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+                HKEY opened = nullptr;
+                EXPECT_NE(RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | either, &opened), ERROR_SUCCESS)
+                    << Utf8FromWide(key) << " view " << either;
+                if (opened) RegCloseKey(opened);
+            }
     }
 }
 
