@@ -107,7 +107,9 @@ int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
 int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
     const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
-    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
+    std::wstring current(MAX_PATH, L'\0');
+    current.resize(GetCurrentDirectoryW(MAX_PATH, current.data()) < MAX_PATH ? wcslen(current.c_str()) : 0);
+    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists, current});
     if (mode.kind == StartMode::Uninstall) return RunUninstall();
     RegisterShellIntegration(ModulePath());
     NoteStartupPhase("registration");

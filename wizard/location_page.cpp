@@ -266,6 +266,6 @@ bool TForm1::CheckLocation() {
 
 void TForm1::DropOnLocationPage(const std::wstring& path) {
     std::wstring folder = path;
-    if (HasLinkExtension(path)) folder = ReadLink(path).targetPath;
+    if (HasLinkExtension(path)) folder = ExpandedPath(ReadLink(path).targetPath);
     if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
 }
