@@ -1,6 +1,7 @@
 #include "update/transfer_worker.h"
 
 #include "platform/utf.h"
+#include "update/proxy_settings.h"
 
 TransferOutcome ClassifyTransfer(const TSocketError* error, int status) {
     if (!error) return status >= 400 ? TransferOutcome{TransferEnd::HttpStatus, status} : TransferOutcome{};
@@ -20,6 +21,7 @@ TransferWorker::TransferWorker(HWND window, UINT progressMessage, UINT endMessag
     client_.Port = 21;
     client_.TimeOut = 10000;
     client_.InputFileMode = true;
+    client_.ProxyFor = SystemProxyFor;
     client_.OnPacketRecvd = [this, last = std::chrono::steady_clock::time_point{}]() mutable {
         received_ = client_.BytesRecvd();
         total_ = client_.BytesTotal();

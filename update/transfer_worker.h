@@ -33,6 +33,8 @@ public:
     void ProgressSeen() { progressPosted_ = false; }
     // The outcome of the transfer the end message names; empty when that one was stopped.
     std::optional<TransferOutcome> Outcome(WPARAM number) const;
+    // The client, to be set up before the first transfer.
+    THttpClient& Client() { return client_; }
 
 private:
     void Run(std::wstring url, std::wstring file, std::uint64_t limit, unsigned number);

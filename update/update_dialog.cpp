@@ -265,6 +265,7 @@ void UpdateDialog::ShowModal(HWND owner) {
     } else {
         auto worker = std::make_unique<TransferWorker>(Handle(), kProgressMessage, kEndMessage, Server);
         worker_ = worker.get();
+        if (PrepareClient) PrepareClient(worker->Client());
         transfers_ = std::move(worker);
     }
     files_ = std::make_unique<RunFiles>(Files, zip_);

@@ -12,6 +12,7 @@
 #include "platform/controls.h"
 #include "platform/handles.h"
 #include "platform/modal_window.h"
+#include "update/http_client.h"
 #include "update/run_files.h"
 #include "update/update_run.h"
 #include "update/zip_extract.h"
@@ -36,6 +37,8 @@ public:
     // reports each outcome through `ended`, which may be called from any thread.
     using TransferEnded = std::function<void(const TransferOutcome&)>;
     std::function<std::unique_ptr<UpdateTransfers>(TransferEnded ended)> MakeTransfers;
+    // Adjusts the network's client of a showing (its name lookup, its proxy) before it is used.
+    std::function<void(THttpClient&)> PrepareClient;
 
     // Shown modally over owner, from the welcome step; returns when the dialog is closed.
     void ShowModal(HWND owner);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/platform_error.h"
+#include "update/proxy_rules.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ UpdateRun::Box ListFailure(const TransferOutcome& outcome) {
         case TransferEnd::NoConnection:
             return {L"Es besteht keine Internetverbindung.", L"Internetverbindung erforderlich"};
         case TransferEnd::HttpStatus:
+            if (outcome.status == 407) return {kProxyAuthenticationText, kProxyAuthenticationCaption};
             return {L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: " +
                         std::to_wstring(outcome.status) + L")." + kLater,
                     kCaption};

@@ -304,7 +304,7 @@ void TForm1::DropOnIconPage(const std::wstring& path) {
     std::wstring candidate;
     if (HasLinkExtension(path)) {
         const LinkData link = ReadLink(path);
-        candidate = !link.iconFile.empty() ? link.iconFile : link.targetPath;
+        candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) SelectedIconIndex = link.iconIndex;
     }
     if (!IFile.Checked()) {

@@ -56,7 +56,7 @@ private:
 }  // namespace
 
 bool TForm1::CreateTheLink(const LinkDraft& draft) {
-    const LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
+    LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
 
     // An edited link is written starting from the old one, so that what the wizard does not show
     // (hot key, show command, flags, extra data) survives. Read before it is moved aside.
@@ -64,6 +64,7 @@ bool TForm1::CreateTheLink(const LinkDraft& draft) {
     if (!draft.editedLink.empty() && PathExists(draft.editedLink)) {
         try {
             original = ReadStoredLink(EditedLinkFile(draft.editedLink));
+            KeepLinkSettings(link, original->fields);
         } catch (const PlatformError&) {
             // Gone or unreadable since it was opened: the link is written as a new one.
         }

@@ -40,20 +40,14 @@ void TForm1::CreateLocationTree(int x, int y, int w, int h) {
     const HWND form = Handle();
     Label3.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
     const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
-    Dir = std::make_unique<TDZDirectoryView>(form, IdDir, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight});
-    Dir->SetAllowDeleteDirectory(true);
-    Dir->SetAllowCreateDirectory(true);
-    Dir->SetAllowOpenDirectory(true);
-    Dir->SetAllowRefresh(true);
-    Dir->SetExpandingSelect(true);
-    Dir->SetSelectOpenedDirs(false);
-    Dir->SetLoadImagesByCall(true);
-    Dir->SetDirectoriesToFind(63);
-    Dir->SetIconSize(isSmall);
-    Dir->SetStartDirectory(SD_NO);
-    Dir->SetHideSelection(false);
-    Dir->SetAutoExpand(true);
-    Dir->SetIndent(19);
+    DirectoryViewOptions options;
+    options.allowDeleteDirectory = true;
+    options.startDirectory = SD_NO;
+    options.hideSelection = false;
+    options.singleExpand = true;
+    options.indent = 19;
+    Dir = std::make_unique<TDZDirectoryView>(form, IdDir, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
+                                             options);
     Dir->OnChange = [this](TDZDirectoryView*, HTREEITEM) { DirChange(); };
     Dir->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool& allow) {
         DirDirectoryChanging(directory, allow);
@@ -272,6 +266,6 @@ bool TForm1::CheckLocation() {
 
 void TForm1::DropOnLocationPage(const std::wstring& path) {
     std::wstring folder = path;
-    if (HasLinkExtension(path)) folder = ReadLink(path).targetPath;
+    if (HasLinkExtension(path)) folder = ExpandedPath(ReadLink(path).targetPath);
     if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
 }

@@ -75,7 +75,7 @@ bool TForm1::CheckTarget() {
             return true;
         }
         if (HasLinkExtension(target)) {
-            const std::wstring linkTarget = ReadLink(target).targetPath;
+            const std::wstring linkTarget = ExpandedPath(ReadLink(target).targetPath);
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
                     ExclamationSound();
