@@ -8,6 +8,7 @@ work=${2:?a scratch folder}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="$work/wineprefix-blackbox"
 source "$top/scripts/wine_env.sh"
+run_as_test_user "$work" -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
 ensure_wine_prefix
 cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
