@@ -39,7 +39,7 @@ key Return                         # target accepted
 wait_for_window 'Verknüpfungsdatei angeben'
 key Return                         # desktop and proposed name accepted
 wait_for_window 'Beschreibung angeben'
-xdotool type --delay 100 'Werkzeug für Prüfungen'
+type_text 'Werkzeug für Prüfungen'
 key Return                         # icon page
 wait_for_window 'Symboldatei angeben'
 key Return                         # writes the link
@@ -65,7 +65,7 @@ wait_for_window 'Verknüpfungsdatei angeben'
 key Return
 wait_for_window 'Beschreibung angeben'
 key ctrl+a
-xdotool type --delay 100 'Geänderte Beschreibung'
+type_text 'Geänderte Beschreibung'
 key Return
 wait_for_window 'Symboldatei angeben'
 key Return

@@ -21,7 +21,6 @@ trap cleanup EXIT
 start_virtual_screen --own
 
 source "$top/tests/blackbox/keystrokes.sh"
-type_text() { xdotool type --delay 40 "$1"; }
 start() { wine explorer /desktop=Wow64,1024x768 "$@" </dev/null >/dev/null 2>&1 & }
 # Ends the program and its desktop where a scenario has shown what it needs.
 end_all() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
