@@ -22,16 +22,15 @@ run_as_test_user() {  # folders to own -- command...
   local folders=() folder
   while [ "$1" != -- ]; do folders+=("$1"); shift; done
   shift
-  for folder in "$WINEPREFIX" "$HOME" "${folders[@]}"; do
+  # A prefix made by root names root's profile and server folder: what an earlier run as root
+  # left is made anew (they are scratch folders of the build).
+  if [ -f "$WINEPREFIX/system.reg" ] && [ "$(stat -c %U "$WINEPREFIX/system.reg")" != "$ZW_TEST_USER" ]; then
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX" "$HOME" "${folders[@]}"
+  fi
+  for folder in "$WINEPREFIX" "$HOME" "$HOME/Desktop" "${folders[@]}"; do
     mkdir -p "$folder"
-    # A folder made by an earlier run as root is handed over whole, once, after root's Wine
-    # server for the prefix, which would write its registry back as root, has ended.
-    if [ -n "$(find "$folder" -maxdepth 1 ! -user "$ZW_TEST_USER" -print -quit)" ]; then
-      wineserver -k 2>/dev/null || true
-      chown -R "$ZW_TEST_USER:" "$folder"
-      # Names the server's folder in /tmp, which was root's.
-      rm -f "$folder/wineserver"
-    fi
+    chown "$ZW_TEST_USER:" "$folder"
   done
   if [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ]; then
     # Tests start side by side: each copy is whole before it takes the name.
