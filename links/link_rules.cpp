@@ -1,5 +1,6 @@
 #include "links/link_rules.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/path_text.h"
@@ -87,6 +88,16 @@ bool LinkLayoutIsWhole(std::string_view bytes) {
         reader.Skip(size - 4);
     }
     return false;
+}
+
+std::string WithHeaderFieldsOf(std::string saved, std::string_view original) {
+    constexpr size_t kHeaderSize = 0x4C, kFlags = 0x14, kShowCommand = 0x3C, kHotKeyEnd = 0x42;
+    constexpr char kRunAsUser = 0x20;  // bit 13 of the flags: in their second byte
+    const auto isLink = [](std::string_view bytes) { return bytes.size() >= kHeaderSize && bytes[0] == 0x4C; };
+    if (!isLink(saved) || !isLink(original)) return saved;
+    std::copy(original.begin() + kShowCommand, original.begin() + kHotKeyEnd, saved.begin() + kShowCommand);
+    saved[kFlags + 1] = static_cast<char>((saved[kFlags + 1] & ~kRunAsUser) | (original[kFlags + 1] & kRunAsUser));
+    return saved;
 }
 
 std::wstring EditedLinkFile(const std::wstring& path) {

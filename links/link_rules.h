@@ -31,6 +31,11 @@ bool HasLinkExtension(const std::wstring& path);
 // that; a shell object that writes a part without its flag breaks them.
 bool LinkLayoutIsWhole(std::string_view bytes);
 
+// The saved link's bytes with the original's show command, hot key and run-as flag: header fields
+// no page of the wizard shows, which some shell objects (Wine's) write from their own defaults.
+// Unchanged when either is no link.
+std::string WithHeaderFieldsOf(std::string saved, std::string_view original);
+
 enum class LinkPathKind { None, LinkFile, FolderLinkCandidate };
 // What a path may be as a link: paths of three characters or fewer are none; a path whose last
 // component has an extension is a link file candidate only for ".lnk"; a path without one may be

@@ -184,4 +184,11 @@ void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, c
     const LinkData expected = EditedFields(old, data);
     if (!LinkLayoutIsWhole(ReadWholeFile(linkFile)) || !SameFields(ReadLink(linkFile), expected))
         WriteLink(linkFile, expected);
+    const std::string saved = ReadWholeFile(linkFile);
+    const std::string kept = WithHeaderFieldsOf(saved, original.bytes);
+    if (kept == saved) return;
+    FileHandle file(NullIfInvalid(
+        CreateFileW(FileSystemPath(linkFile).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Get(), kept.data(), static_cast<DWORD>(kept.size()), &written, nullptr)) ThrowLastError();
 }

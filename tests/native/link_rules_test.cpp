@@ -43,6 +43,17 @@ TEST(LinkRules, LinkLayoutFollowsTheHeadersFlags) {
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LinkLayoutIsWhole(cases[i].first), cases[i].second) << "case " << i;
 }
 
+TEST(LinkRules, AnEditKeepsTheHeaderFieldsTheWizardDoesNotShow) {
+    std::string original = LinkBytes(0x2000 | 0x80, "alt"), saved = LinkBytes(0x80 | 0x04, "neu");
+    original.replace(0x3C, 6, "\x07\0\0\0\x5A\x06", 6);  // minimised, Ctrl+Alt+Z
+    const std::string kept = WithHeaderFieldsOf(saved, original);
+    EXPECT_EQ(kept.substr(0x3C, 6), original.substr(0x3C, 6));
+    EXPECT_EQ(kept.substr(0x14, 4), std::string("\x84\x20\0\0", 4)) << "the saved flags, with run-as";
+    EXPECT_EQ(kept.substr(0x4C), "neu");
+    EXPECT_EQ(WithHeaderFieldsOf(LinkBytes(0x2080, "x"), LinkBytes(0x80, "y")).substr(0x14, 4), std::string("\x80\0\0\0", 4));
+    EXPECT_EQ(WithHeaderFieldsOf(saved, "kein Link"), saved);
+}
+
 TEST(LinkRules, WorkingFolderIsTheTargetsFolder) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"C:\\Programme\\x.exe", L"C:\\Programme"},
