@@ -70,14 +70,14 @@ TEST_F(LinkStoreTest, TheLocationChecksAgreeWithTheStore) {
         EXPECT_EQ(written, linkFile.size() <= kMaxLinkPathLength) << length;
     }
 
-    // Z: is the Unix root under Wine; nobody, not even root, makes files in /sys.
-    const std::wstring locked = L"Z:\\sys\\kernel\\";
-    ASSERT_TRUE(DirectoryExists(locked));
+    const std::wstring locked = temp.MakeFolder(L"gesperrt");
+    MakeFolderReadOnly(locked);
     const struct {
         std::wstring folder;
         DWORD error;
     } folders[] = {{temp.Path(), 0}, {locked, ERROR_ACCESS_DENIED}};
     for (const auto& f : folders) EXPECT_EQ(FileCreationError(f.folder), f.error) << Utf8FromWide(f.folder);
+    MakeFolderWritable(locked);
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((temp.Path() + L"~zw*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the probe leaves no file behind";
