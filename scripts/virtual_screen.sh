@@ -11,8 +11,9 @@ start_virtual_screen() {
   local dir number=
   dir=$(mktemp -d)
   mkfifo "$dir/display"
-  # Xvfb writes the display number once it accepts connections.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+  # Xvfb writes the display number once it accepts connections. Without -noreset it would take
+  # back the keymap (the umlaut keys) whenever its last client leaves.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" >/dev/null 2>&1 &
   zw_xvfb_pid=$!
   read -r -t 30 number <"$dir/display" || true
   rm -rf "$dir"

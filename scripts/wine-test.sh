@@ -5,6 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine_env.sh"
+run_as_test_user -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
 log=
 cleanup() { [ -z "$log" ] || rm -f "$log"; stop_virtual_screen; }

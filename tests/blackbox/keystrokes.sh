@@ -20,7 +20,8 @@ window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 window_gone() { ! window_shown "$1"; }
 wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
 wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
-key() { xdotool key --delay 80 "$@"; }
+key() { xdotool key "$@"; }
+type_text() { xdotool type "$1"; }
 
 # The virtual screen's keymap has no umlauts: xdotool then maps one onto a spare key for each
 # keystroke and back, and on a loaded machine Wine sometimes reads the key after the mapping went
@@ -30,4 +31,8 @@ map_umlauts() {
   local keycodes=(93 97 103 120) keysyms=("adiaeresis Adiaeresis" "odiaeresis Odiaeresis" "udiaeresis Udiaeresis" "ssharp")
   local i
   for i in "${!keycodes[@]}"; do xmodmap -e "keycode ${keycodes[$i]} = ${keysyms[$i]}"; done
+  local map; map=$(xmodmap -pke)
+  for i in "${!keycodes[@]}"; do
+    grep -q "^keycode *${keycodes[$i]} = ${keysyms[$i]}" <<<"$map" || fail "keycode ${keycodes[$i]} is not ${keysyms[$i]}"
+  done
 }

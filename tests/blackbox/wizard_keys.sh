@@ -8,6 +8,7 @@ work=${2:?a scratch folder}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="$work/wineprefix-blackbox"
 source "$top/scripts/wine_env.sh"
+run_as_test_user "$work" -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
 ensure_wine_prefix
 cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
@@ -38,7 +39,7 @@ key Return                         # target accepted
 wait_for_window 'Verknüpfungsdatei angeben'
 key Return                         # desktop and proposed name accepted
 wait_for_window 'Beschreibung angeben'
-xdotool type --delay 100 'Werkzeug für Prüfungen'
+type_text 'Werkzeug für Prüfungen'
 key Return                         # icon page
 wait_for_window 'Symboldatei angeben'
 key Return                         # writes the link
@@ -64,7 +65,7 @@ wait_for_window 'Verknüpfungsdatei angeben'
 key Return
 wait_for_window 'Beschreibung angeben'
 key ctrl+a
-xdotool type --delay 100 'Geänderte Beschreibung'
+type_text 'Geänderte Beschreibung'
 key Return
 wait_for_window 'Symboldatei angeben'
 key Return

@@ -13,6 +13,7 @@ work=${3:?a scratch folder}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="$work/wineprefix-wow64" ZW_WINEARCH=win64
 source "$top/scripts/wine_env.sh"
+run_as_test_user "$work" -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
 ensure_wine_prefix
 cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
@@ -20,7 +21,6 @@ trap cleanup EXIT
 start_virtual_screen --own
 
 source "$top/tests/blackbox/keystrokes.sh"
-type_text() { xdotool type --delay 40 "$1"; }
 start() { wine explorer /desktop=Wow64,1024x768 "$@" </dev/null >/dev/null 2>&1 & }
 # Ends the program and its desktop where a scenario has shown what it needs.
 end_all() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
@@ -42,7 +42,7 @@ desktop_link() { find -L "$drive_c/users" -path '*Desktop*' -iname 'zwnur64.lnk'
 link_says() { local link; link=$(desktop_link); [ -n "$link" ] && lnkinfo "$link" 2>/dev/null | grep -q "$1"; }
 # The prefix stays for the next run: start from no link and no settings.
 rm -f "$(desktop_link)" 2>/dev/null || true
-link_fields() {  # the fields an unchanged edit must keep
+kept_fields() {  # the fields an unchanged edit must keep (not link_fields: a failure calls that one without a link)
   lnkinfo "$1" | grep -E 'Local path|Working directory|Description|Command line arguments|Icon location|Relative path'
 }
 stored_path_ok() {
@@ -125,7 +125,7 @@ echo "== the 32-bit program alone"
 rm "$folder/zeigerwerk64.exe"
 # Left in the 32-bit view by an earlier 32-bit program: taken over at the next start.
 wine reg add "$settings" /v UpdateInterval /t REG_DWORD /d 9 /f /reg:32 </dev/null >/dev/null 2>&1
-before=$(link_fields "$link")
+before=$(kept_fields "$link")
 written=$(stat -c %y "$link")
 rewritten() { [ "$(stat -c %y "$link" 2>/dev/null)" != "$written" ]; }
 start "$exe" /E "$(winepath -w "$link")"
@@ -141,7 +141,7 @@ wait_until "the link was not written again" rewritten
 key Escape
 wait_gone 'Symboldatei angeben'
 wineserver -w
-after=$(link_fields "$link")
+after=$(kept_fields "$link")
 [ "$before" = "$after" ] || fail "the 64-bit program's link changed: before: $before after: $after"
 [[ $(wine reg query "$verb" /reg:64 </dev/null 2>/dev/null) == *'Zeigerwerk\zeigerwerk.exe'* ]] || fail "the verbs do not name the 32-bit program"
 [[ $(registry 64 "$settings" UpdateInterval) == 0x9 ]] || fail "UpdateInterval was not taken over into the 64-bit view"

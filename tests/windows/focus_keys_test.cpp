@@ -449,18 +449,20 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
     const std::vector<POINT> before = Drawn(RECT{});
 
     size_t drawnBefore = 0, drawnDuring = 0;
+    bool painted = false;
     WhenABoxShows(
         [&](HWND box) {
             RECT covered;
             GetWindowRect(box, &covered);
             MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&covered), 2);
-            PumpUntil([&] { return !GetUpdateRect(form->Handle(), nullptr, FALSE); }, 2000);
+            painted = PumpUntil([&] { return !GetUpdateRect(form->Handle(), nullptr, FALSE); }, 2000);
             for (const POINT& p : before) drawnBefore += PtInRect(&covered, p) ? 0 : 1;
             drawnDuring = Drawn(covered).size();
         },
         IDNO);
     ui.Press(WizardDriver::Push::Next);
     ASSERT_GT(drawnBefore, 0u) << "no box";
+    EXPECT_TRUE(painted) << "the form was still waiting to be drawn under the box";
     EXPECT_GT(drawnDuring * 10, drawnBefore * 9) << "drawn beside the box: " << drawnDuring << " of " << drawnBefore;
     EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
     EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");

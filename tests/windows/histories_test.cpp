@@ -130,7 +130,9 @@ TEST(Histories, AHiddenHistoryFileIsReplaced) {
 
 TEST(Histories, TheProgramsFolderWhenItCanBeWrittenElseTheUsers) {
     TempFolder temp;
-    const std::wstring blocked = temp.MakeFile(L"gesperrt") + L"\\";
+    // A folder the user may not write, as a protected program folder is.
+    const std::wstring blocked = temp.MakeFolder(L"gesperrt");
+    MakeFolderReadOnly(blocked);
     struct Case {
         const char* name;
         bool programWritable, userHoldsFiles;
@@ -146,7 +148,7 @@ TEST(Histories, TheProgramsFolderWhenItCanBeWrittenElseTheUsers) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring program = c.programWritable ? temp.MakeFolder(L"Programm" + std::to_wstring(run)) : blocked;
-        const std::wstring user = c.savedIn ? temp.Path() + L"Benutzer" + std::to_wstring(run) + L"\\" : blocked;
+        const std::wstring user = temp.Path() + (c.savedIn ? L"" : L"gesperrt\\") + L"Benutzer" + std::to_wstring(run) + L"\\";
         ++run;
         if (c.userHoldsFiles) temp.MakeFile(user.substr(temp.Path().size()) + L"Files.ini", "C:\\alt.exe\r\n");
         Histories histories = LoadHistories(HistoryFolders{program, user});
@@ -161,6 +163,7 @@ TEST(Histories, TheProgramsFolderWhenItCanBeWrittenElseTheUsers) {
         if (expected == user && c.programWritable)
             EXPECT_EQ(GetFileAttributesW((program + L"Directories.ini").c_str()), INVALID_FILE_ATTRIBUTES);
     }
+    MakeFolderWritable(blocked);
 }
 
 class SettingsTest : public testing::Test {

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "tests/windows/support/link_bytes.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
 
@@ -148,14 +149,17 @@ TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
         const std::wstring variable = L"%TEMP%\\" + program.substr(wcslen(tempPath));
         ASSERT_NO_FATAL_FAILURE(
             WriteRichLink(link, RunningUnderWine() ? program : variable, WithoutTrailingBackslash(ownFolder)));
+        // The header's fields as another program leaves them, also where the shell object did not write them.
+        LinkHeader header = ReadLinkHeader(link);
+        header.showCommand = SW_SHOWMINNOACTIVE;
+        header.flags |= kLinkRunAsUser;
+        ASSERT_TRUE(WriteLinkHeader(link, header));
         const Extras before = ReadExtras(link);
         const std::string reportBefore = ReportWithoutDescription(link);
-        // Under Wine only the hot key and the working folder reach the file; Windows keeps all.
         EXPECT_EQ(before.hotKey, kHotKey);
         EXPECT_EQ(before.workingFolder, WithoutTrailingBackslash(ownFolder));
+        // Under Wine the extra data blocks do not reach the file; Windows keeps them.
         if (!RunningUnderWine()) {
-            EXPECT_EQ(before.showCommand, SW_SHOWMINNOACTIVE);
-            EXPECT_TRUE(before.runAs);
             EXPECT_EQ(before.appId, kAppId);
             EXPECT_TRUE(before.console);
             EXPECT_EQ(before.variableTarget, variable);
@@ -173,6 +177,10 @@ TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
         const Extras after = ReadExtras(link);
         if (!c.target.empty()) expected.variableTarget = after.variableTarget;  // a new target has its own form
         EXPECT_EQ(after, expected);
+        const LinkHeader kept = ReadLinkHeader(link);
+        EXPECT_EQ(kept.showCommand, std::uint32_t{SW_SHOWMINNOACTIVE});
+        EXPECT_EQ(kept.hotKey, kHotKey);
+        EXPECT_TRUE(kept.flags & kLinkRunAsUser);
         if (c.target.empty()) EXPECT_EQ(ReportWithoutDescription(link), reportBefore);
     }
 }

@@ -76,14 +76,14 @@ TEST_F(LinkStoreTest, TheLocationChecksAgreeWithTheStore) {
         EXPECT_EQ(written, linkFile.size() <= kMaxLinkPathLength) << length;
     }
 
-    // Z: is the Unix root under Wine; nobody, not even root, makes files in /sys.
-    const std::wstring locked = L"Z:\\sys\\kernel\\";
-    ASSERT_TRUE(DirectoryExists(locked));
+    const std::wstring locked = temp.MakeFolder(L"gesperrt");
+    MakeFolderReadOnly(locked);
     const struct {
         std::wstring folder;
         DWORD error;
     } folders[] = {{temp.Path(), 0}, {locked, ERROR_ACCESS_DENIED}};
     for (const auto& f : folders) EXPECT_EQ(FileCreationError(f.folder), f.error) << Utf8FromWide(f.folder);
+    MakeFolderWritable(locked);
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((temp.Path() + L"~zw*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the probe leaves no file behind";
@@ -116,26 +116,42 @@ TEST_F(LinkStoreTest, LongArgumentsAndDescriptionSurvive) {
 }
 
 TEST_F(LinkStoreTest, AnIndependentReaderSeesEveryField) {
-    const std::wstring exe = temp.MakeFile(L"Werkzeug\\prog.exe");
-    const std::wstring linkFile = temp / L"lnkinfo.lnk";
-    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, L"-a \"b c\"", L"Beschreibung", temp / L"bilder.dll", 7)));
-    const std::string report = LnkInfo(linkFile);
-    ASSERT_FALSE(report.empty()) << "lnkinfo did not run";
-    const auto line = [&](const std::string& field) {
-        const size_t at = report.find(field);
-        if (at == std::string::npos) return std::string();
-        const size_t colon = report.find(':', at);
-        const size_t end = report.find('\n', colon);
-        std::string value = report.substr(colon + 1, end - colon - 1);
-        value.erase(0, value.find_first_not_of(" \t"));
-        return value;
+    const struct {
+        std::wstring folder, arguments, description, icon;
+    } cases[] = {
+        {L"Werkzeug", L"-a \"b c\"", L"Beschreibung", L"bilder.dll"},
+        {L"Ärger \u4E2D\u6587 \u0416", L"\u0416\u4E2D \u03B1\u03B2", L"Ünïcödé \u20AC \u4E2D \u03A9", L"\u03A3\u4E2D.ico"},
     };
-    EXPECT_EQ(line("Local path"), Utf8FromWide(exe)) << report;
-    EXPECT_EQ(line("Command line arguments"), "-a \"b c\"") << report;
-    EXPECT_EQ(line("Working directory"), Utf8FromWide(temp.Path() + L"Werkzeug")) << report;
-    EXPECT_EQ(line("Description"), "Beschreibung") << report;
-    EXPECT_EQ(line("Icon location"), Utf8FromWide(temp / L"bilder.dll")) << report;
-    EXPECT_EQ(line("Icon index"), "7") << report;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8FromWide(c.folder));
+        const std::wstring exe = temp.MakeFile(c.folder + L"\\prog.exe");
+        const std::wstring linkFile = temp / L"lnkinfo.lnk";
+        ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, c.arguments, c.description, temp / c.icon, 7)));
+        const std::string report = LnkInfo(linkFile);
+        ASSERT_FALSE(report.empty()) << "lnkinfo did not run";
+        const auto line = [&](const std::string& field) {
+            const size_t at = report.find(field);
+            if (at == std::string::npos) return std::string();
+            const size_t colon = report.find(':', at);
+            const size_t end = report.find('\n', colon);
+            std::string value = report.substr(colon + 1, end - colon - 1);
+            value.erase(0, value.find_first_not_of(" \t"));
+            return value;
+        };
+        // Wine's link object stores the target's location in the code page only; Windows adds its Unicode form.
+        std::string localPath(exe.size(), '\0');
+        localPath.resize(WideCharToMultiByte(CP_ACP, 0, exe.data(), static_cast<int>(exe.size()), localPath.data(),
+                                             static_cast<int>(localPath.size()), nullptr, nullptr));
+        std::wstring widened(localPath.size(), L'\0');
+        widened.resize(MultiByteToWideChar(CP_ACP, 0, localPath.data(), static_cast<int>(localPath.size()),
+                                           widened.data(), static_cast<int>(widened.size())));
+        EXPECT_EQ(line("Local path"), Utf8FromWide(RunningUnderWine() ? widened : exe)) << report;
+        EXPECT_EQ(line("Command line arguments"), Utf8FromWide(c.arguments)) << report;
+        EXPECT_EQ(line("Working directory"), Utf8FromWide(temp.Path() + c.folder)) << report;
+        EXPECT_EQ(line("Description"), Utf8FromWide(c.description)) << report;
+        EXPECT_EQ(line("Icon location"), Utf8FromWide(temp / c.icon)) << report;
+        EXPECT_EQ(line("Icon index"), "7") << report;
+    }
 }
 
 TEST_F(LinkStoreTest, LinkPathLimitIs259Characters) {

@@ -1,5 +1,7 @@
 #include "tests/windows/support/wine.h"
 
+#include <gtest/gtest.h>
+
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
@@ -50,7 +52,9 @@ bool FolderTookReadOnly(const std::wstring& folder) {
 
 // Wine does not wait for a Unix process to end, so wait for its effect.
 void WaitForReadOnly(const std::wstring& folder, bool readOnly) {
-    WaitUntil([&] { return FolderTookReadOnly(folder) == readOnly; });
+    if (!WaitUntil([&] { return FolderTookReadOnly(folder) == readOnly; }))
+        ADD_FAILURE() << "the folder did not become " << (readOnly ? "read-only" : "writable") << ": "
+                      << UnixPathOf(folder);
 }
 
 void MakeFolderReadOnly(const std::wstring& folder) {
@@ -83,6 +87,9 @@ std::string LnkInfo(const std::wstring& linkFile) {
                                  L"'\"";
     if (!RunUnixProgram(L"/bin/sh", command)) return {};
     // Wine does not wait for a Unix process; the report appears whole when lnkinfo is done.
-    WaitUntil([&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    if (!WaitUntil([&] { return GetFileAttributesW(report.c_str()) != INVALID_FILE_ATTRIBUTES; })) {
+        ADD_FAILURE() << "lnkinfo wrote no report for " << UnixPathOf(linkFile);
+        return {};
+    }
     return ReadFileBytes(report);
 }
