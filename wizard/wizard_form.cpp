@@ -511,7 +511,9 @@ void TForm1::EditLink(const std::wstring& path, const std::wstring& commandLine,
 }
 
 void TForm1::BackClick() {
+    // From here on the link being edited stays as it is, and the box no longer offers to delete it.
     EditedLinkPath.clear();
+    DelCurLink.SetVisible(false);
     if (page_ == ExistsFilePage || page_ == NewLinkPage) return;
     ShowPage(PageBefore(page_));
     switch (page_) {

@@ -253,4 +253,21 @@ TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
     }
 }
 
+TEST_F(LinkEditTest, BackLeavesTheEditedLinkAsItWas) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring link = temp / L"Alt.lnk";
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
+    const std::string before = ReadFileBytes(link);
+    Edit(link);
+    ASSERT_TRUE(ui().Visible(Push::DelCurLink));
+    PressNext();
+    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_TRUE(ui().Press(Push::Back));
+    EXPECT_FALSE(ui().Visible(Push::DelCurLink));
+    CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Neu", L"neu");
+    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_EQ(ReadFileBytes(link), before);
+    EXPECT_EQ(ReadLink(temp / L"Neu.lnk").description, L"neu");
+}
+
 }  // namespace
