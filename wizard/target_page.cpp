@@ -3,7 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
-#include "wizard/link_draft.h"
+#include "links/link_draft.h"
 #include "wizard/history_rules.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"

