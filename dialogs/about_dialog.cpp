@@ -61,17 +61,17 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps) {
                mix(GetBValue(from), GetBValue(to)));
 }
 
-// ---- TInfo
+// ---- AboutDialog
 
-TInfo::TInfo(HINSTANCE resources, std::wstring programFile, ShellOpener& shell)
+AboutDialog::AboutDialog(HINSTANCE resources, std::wstring programFile, ShellOpener& shell)
     : resources_(resources ? resources : GetModuleHandleW(nullptr)), shell_(shell), programFile_(std::move(programFile)) {
     if (programFile_.empty()) programFile_ = ModulePath();
     FormCreate();
 }
 
-TInfo::~TInfo() = default;
+AboutDialog::~AboutDialog() = default;
 
-void TInfo::FormCreate() {
+void AboutDialog::FormCreate() {
     dpi_ = SystemDpi();
     CreateDialogWindow(L"ZeigerwerkInfo", L"Info", S(kClientWidth), S(kClientHeight), nullptr,
                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
@@ -102,14 +102,14 @@ void TInfo::FormCreate() {
     LayoutLabels();
 }
 
-void TInfo::LoadLogo() {
+void AboutDialog::LoadLogo() {
     // The logo's mask is white where the logo covers the banner (see LogoPBPaint); it must stay
     // black and white when it is made smaller.
     logo_.Reset(LoadPictureAtSize(resources_, IDB_LOGO, IDB_LOGO_2X, S(142), S(63)));
     logoMask_.Reset(LoadPictureAtSize(resources_, IDB_LOGO_MASK, IDB_LOGO_MASK_2X, S(142), S(63), false));
 }
 
-void TInfo::LayoutLabels() {
+void AboutDialog::LayoutLabels() {
     const WindowDc dc(Handle());
     const SIZE size = TextExtent(dc.Get(), font_, kMakerCredit);
     // The links keep their places unless a taller font would cut the address at the dialog's
@@ -125,7 +125,7 @@ void TInfo::LayoutLabels() {
     urlLbl_->MoveTo(S(432), urlTop);
 }
 
-void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {
+void AboutDialog::ApplyDpi(UINT dpi, const RECT* suggested) {
     if (dpi == 0 || dpi == dpi_) return;
     font_ = FontForDpi(font_, dpi_, dpi);
     dpi_ = dpi;
@@ -141,7 +141,7 @@ void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon) {
+void AboutDialog::ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon) {
     title_ = title;
     years_ = years;
     icon_ = icon;
@@ -151,28 +151,28 @@ void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring&
     RunModal(owner, ok_.Handle());
 }
 
-void TInfo::OKClick() { EndModal(IDOK); }
+void AboutDialog::OKClick() { EndModal(IDOK); }
 
-void TInfo::EMailLblClick() {
+void AboutDialog::EMailLblClick() {
     shell_.Open(Handle(), std::wstring(L"mailto:") + kMakerEMail, {}, {}, SW_SHOWNORMAL);
 }
 
-void TInfo::URLLblClick() {
+void AboutDialog::URLLblClick() {
     shell_.Open(Handle(), std::wstring(L"http://") + kMakerWebSite, {}, {}, SW_SHOWNORMAL);
 }
 
-void TInfo::HyperLinkMouseEnter(LinkLabel& label) { label.SetUnderlined(true); }
-void TInfo::HyperLinkMouseLeave(LinkLabel& label) { label.SetUnderlined(false); }
-void TInfo::HyperLinkMouseDown(LinkLabel& label) { label.SetFontColor(kLinkRed); }
-void TInfo::HyperLinkMouseUp(LinkLabel& label) { label.SetFontColor(kLinkBlue); }
+void AboutDialog::HyperLinkMouseEnter(LinkLabel& label) { label.SetUnderlined(true); }
+void AboutDialog::HyperLinkMouseLeave(LinkLabel& label) { label.SetUnderlined(false); }
+void AboutDialog::HyperLinkMouseDown(LinkLabel& label) { label.SetFontColor(kLinkRed); }
+void AboutDialog::HyperLinkMouseUp(LinkLabel& label) { label.SetFontColor(kLinkBlue); }
 
-std::wstring TInfo::Caption() const {
+std::wstring AboutDialog::Caption() const {
     wchar_t text[256] = {};
     GetWindowTextW(Handle(), text, 256);
     return text;
 }
 
-void TInfo::LogoPBPaint(HDC target) {
+void AboutDialog::LogoPBPaint(HDC target) {
     const int w = S(kBannerWidth), h = S(kBannerHeight);
     // Painted off screen first, so the banner does not flicker; the logo's lowest rows fall
     // outside the bitmap and are cut off.
@@ -236,7 +236,7 @@ void TInfo::LogoPBPaint(HDC target) {
     BitBlt(target, 0, 0, w, h, dc.Get(), 0, 0, SRCCOPY);
 }
 
-LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         // OK is the default and the cancel button: Enter and Esc both close with OK.

@@ -27,13 +27,13 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps);
 
 // The About dialog: a painted banner with logo, icon, title, version and years of development,
 // the maker's credit line, e-mail address and web site.
-class TInfo : public ModalWindow {
+class AboutDialog : public ModalWindow {
 public:
     // programFile is the program whose version the dialog shows, resources the module holding
     // the logo; both default to the running program. shell opens the mail and web addresses.
-    explicit TInfo(HINSTANCE resources = nullptr, std::wstring programFile = {},
+    explicit AboutDialog(HINSTANCE resources = nullptr, std::wstring programFile = {},
                    ShellOpener& shell = SystemShellOpener());
-    ~TInfo() override;
+    ~AboutDialog() override;
 
     // Shows the dialog modally with the caption "Info über " + title. The icon stays the caller's.
     void ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon);

@@ -25,7 +25,7 @@ constexpr int kIconIndexSpinId = 102;
 
 }  // namespace
 
-void TForm2::FormCreate(HWND owner) {
+void IconChooser::FormCreate(HWND owner) {
     dpi_ = DpiForNewWindow(owner);
     // The chooser takes over the wizard's font; the cells grow with it.
     font_ = owner ? reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)) : nullptr;
@@ -69,7 +69,7 @@ void TForm2::FormCreate(HWND owner) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
-int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
+int IconChooser::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
     // Made again for an owner on a screen of another scale.
     if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
     if (!Handle()) FormCreate(owner);
@@ -81,13 +81,13 @@ int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIco
     return result;
 }
 
-bool TForm2::PreTranslateKey(const MSG& message) {
+bool IconChooser::PreTranslateKey(const MSG& message) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
     HelpExecute();
     return true;
 }
 
-void TForm2::FormShow() {
+void IconChooser::FormShow() {
     SetWindowTextW(Handle(), (L"Symbol auswählen - [" + iconFile_ + L"]").c_str());
     const int count = CountIcons(iconFile_, false);
     {
@@ -107,47 +107,47 @@ void TForm2::FormShow() {
     IconIndexChange();
 }
 
-void TForm2::IconListClick() {
+void IconChooser::IconListClick() {
     const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     if (cell == LB_ERR) return;
     SetWindowTextW(IconIndexEdit(), std::to_wstring(cell).c_str());
 }
 
-void TForm2::IconIndexChange() {
+void IconChooser::IconIndexChange() {
     SendMessageW(IconList(), LB_SETCURSEL, IconIndexValue(), 0);
 }
 
-void TForm2::OKClick() {
+void IconChooser::OKClick() {
     if (selectedIconIndex_) *selectedIconIndex_ = IconIndexValue();
     EndModal(IDOK);
 }
 
-void TForm2::CancelClick() { EndModal(IDCANCEL); }
+void IconChooser::CancelClick() { EndModal(IDCANCEL); }
 
-void TForm2::HelpExecute() {
+void IconChooser::HelpExecute() {
     if (OnHelp) OnHelp(L"LinkIcon");
 }
 
-int TForm2::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
+int IconChooser::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
 
-int TForm2::SelectedCell() const {
+int IconChooser::SelectedCell() const {
     const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     return cell == LB_ERR ? -1 : static_cast<int>(cell);
 }
 
-int TForm2::IconIndexMin() const {
+int IconChooser::IconIndexMin() const {
     int low = 0, high = 0;
     SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return low;
 }
 
-int TForm2::IconIndexMax() const {
+int IconChooser::IconIndexMax() const {
     int low = 0, high = 0;
     SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return high;
 }
 
-int TForm2::IconIndexValue() const {
+int IconChooser::IconIndexValue() const {
     wchar_t text[32] = {};
     GetWindowTextW(IconIndexEdit(), text, 32);
     wchar_t* end = nullptr;
@@ -158,15 +158,15 @@ int TForm2::IconIndexValue() const {
                       IconIndexMax());
 }
 
-void TForm2::SetIconIndexText(const std::wstring& text) { SetWindowTextW(IconIndexEdit(), text.c_str()); }
+void IconChooser::SetIconIndexText(const std::wstring& text) { SetWindowTextW(IconIndexEdit(), text.c_str()); }
 
-std::wstring TForm2::Caption() const {
+std::wstring IconChooser::Caption() const {
     wchar_t text[1024] = {};
     GetWindowTextW(Handle(), text, 1024);
     return text;
 }
 
-void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
+void IconChooser::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const RECT cell = item.rcItem;
     if (item.itemID == static_cast<UINT>(-1)) {
@@ -199,7 +199,7 @@ void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &cell);
 }
 
-LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam), code = HIWORD(wParam);

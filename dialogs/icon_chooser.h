@@ -10,9 +10,9 @@
 
 // The icon chooser: every icon of a file in a grid of ten columns, picked by clicking a cell or
 // typing its index. Modal; the window is made on first use and hidden between uses.
-class TForm2 : public ModalWindow {
+class IconChooser : public ModalWindow {
 public:
-    TForm2() = default;
+    IconChooser() = default;
 
     // Shows the icons of iconFile with selectedIconIndex preselected; OK writes the chosen index
     // back, Cancel leaves it. Answers IDOK or IDCANCEL.

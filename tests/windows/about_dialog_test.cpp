@@ -44,15 +44,15 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-class AboutDialog : public testing::Test {
+class AboutDialogTest : public testing::Test {
 protected:
     ModuleHandle program = ProgramResources();
     HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
 };
 
-TEST_F(AboutDialog, CaptionVersionAndYears) {
+TEST_F(AboutDialogTest, CaptionVersionAndYears) {
     ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
-    TInfo info(program.Get(), ProgramUnderTest());
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         EXPECT_EQ(info.Caption(), L"Info über Zeigerwerk");
         EXPECT_EQ(info.TitleLine(), L"Zeigerwerk");
@@ -74,12 +74,12 @@ TEST(FileVersion, ReadFromTheFirstLanguageOfTheVersionRecord) {
     EXPECT_EQ(FileVersionOf(temp.MakeFile(L"liesmich.txt", "Text")), L"");
     EXPECT_EQ(FileVersionOf(temp / L"fehlt.exe"), L"");
     EXPECT_EQ(FileVersionOf(L""), L"");
-    TInfo info(nullptr, self);
+    ::AboutDialog info(nullptr, self);
     EXPECT_EQ(info.VersionLine(), L"Version: ");
 }
 
-TEST_F(AboutDialog, EnterAndEscCloseIt) {
-    TInfo info(program.Get(), ProgramUnderTest());
+TEST_F(AboutDialogTest, EnterAndEscCloseIt) {
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     for (UINT key : {VK_RETURN, VK_ESCAPE}) {
         info.OnShown = [&] {
             EXPECT_EQ(GetFocus(), info.OKButton());
@@ -92,8 +92,8 @@ TEST_F(AboutDialog, EnterAndEscCloseIt) {
     }
 }
 
-TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
-    TInfo info(program.Get(), ProgramUnderTest());
+TEST_F(AboutDialogTest, LayoutKeepsTheRightEdgesOfTheLabels) {
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     const RECT credit = ChildRect(info.InfoLbl());
     EXPECT_EQ(credit.right, 430);
     EXPECT_EQ(credit.top, 69);
@@ -123,14 +123,14 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
     }
 }
 
-TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
+TEST_F(AboutDialogTest, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
     struct : ShellOpener {
         std::vector<std::wstring> files;
         void Open(HWND, const std::wstring& file, const std::wstring&, const std::wstring&, int) override {
             files.push_back(file);
         }
     } shell;
-    TInfo info(program.Get(), ProgramUnderTest(), shell);
+    ::AboutDialog info(program.Get(), ProgramUnderTest(), shell);
     const std::vector<std::wstring>& opened = shell.files;
     for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
         HWND link = label->Handle();
@@ -167,7 +167,7 @@ std::wstring FaceOf(HWND window) {
     return lf.lfFaceName;
 }
 
-TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
+TEST_F(AboutDialogTest, CreatingItGivesEightPointFormsTheMessageFont) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
@@ -181,7 +181,7 @@ TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont), FALSE);
     HWND twelvePoint = MakeForm(L"Courier New", 12, bigFont);
     {
-        TInfo info(program.Get(), ProgramUnderTest());
+        AboutDialog info(program.Get(), ProgramUnderTest());
         EXPECT_EQ(FaceOf(info.Handle()), messageFace);
         EXPECT_EQ(FaceOf(info.OKButton()), messageFace);
     }
@@ -216,9 +216,9 @@ TEST(GradientColor, MixesEachComponentWithTruncation) {
     for (const auto& c : cases) EXPECT_EQ(GradientColor(c.from, c.to, c.step, c.steps), c.expected);
 }
 
-TEST_F(AboutDialog, BannerFadesAndShowsLogoAndIcon) {
+TEST_F(AboutDialogTest, BannerFadesAndShowsLogoAndIcon) {
     ASSERT_TRUE(program);
-    TInfo info(program.Get(), ProgramUnderTest());
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         const auto banner = Banner(info.Handle());
         auto at = [&](int x, int y) { return banner[y * 435 + x]; };

@@ -33,14 +33,14 @@ void CALLBACK Watchdog(HWND dialog, UINT, UINT_PTR id, DWORD) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-class IconChooser : public testing::Test {
+class IconChooserTest : public testing::Test {
 protected:
     TempFolder temp;
     std::wstring library = MakeIconLibrary(temp / L"Fünf Symbole.dll", 5);
-    TForm2 chooser;
+    ::IconChooser chooser;
 };
 
-TEST_F(IconChooser, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
+TEST_F(IconChooserTest, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
     int index = 0;
     int result = 0;
     chooser.OnShown = [&] {
@@ -55,7 +55,7 @@ TEST_F(IconChooser, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
+TEST_F(IconChooserTest, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
     int index = 2;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
@@ -88,7 +88,7 @@ TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
     chooser.ShowModal(nullptr, library, index);
 }
 
-TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
+TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
     int index = 0;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
@@ -113,7 +113,7 @@ TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
     EXPECT_EQ(index, 3);
 }
 
-TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
+TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
     struct Case {
         const char* what;
         std::function<void()> act;
@@ -185,7 +185,7 @@ TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
     }
 }
 
-TEST_F(IconChooser, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
+TEST_F(IconChooserTest, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     std::vector<std::wstring> topics;
     chooser.OnHelp = [&](const std::wstring& topic) { topics.push_back(topic); };
     HWND owner = CreateWindowExW(0, L"STATIC", L"Assistent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
@@ -204,7 +204,7 @@ TEST_F(IconChooser, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     DestroyWindow(owner);
 }
 
-TEST_F(IconChooser, FileWithoutIconsShowsAnEmptyList) {
+TEST_F(IconChooserTest, FileWithoutIconsShowsAnEmptyList) {
     const std::wstring text = temp.MakeFile(L"notiz.txt", "kein Symbol");
     int index = 0;
     chooser.OnShown = [&] {
@@ -218,7 +218,7 @@ TEST_F(IconChooser, FileWithoutIconsShowsAnEmptyList) {
     EXPECT_EQ(index, 0);
 }
 
-TEST_F(IconChooser, SystemLibraryScrollsSideways) {
+TEST_F(IconChooserTest, SystemLibraryScrollsSideways) {
     int index = 40;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
