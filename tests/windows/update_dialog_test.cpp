@@ -156,7 +156,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     Serve();
     Run([&](TStatusForm& f) {
         EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
-        EXPECT_EQ(f.CurrentPage(), 0);
+        EXPECT_EQ(f.PageIndex(), 0);
         EXPECT_FALSE(f.CancelDownload.Visible());
         f.Button_NextClick();
         EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
@@ -184,7 +184,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
         EXPECT_TRUE(f.CheckBox_Restart.Checked());
         f.Button_NextClick();
         EXPECT_EQ(f.Panel_Title.Text(), L"Abschließen der Installation");
-        EXPECT_EQ(f.CurrentPage(), 5);
+        EXPECT_EQ(f.PageIndex(), 5);
         EXPECT_EQ(f.Button_Next.Text(), L"Beenden");
         EXPECT_FALSE(f.Button_Cancel.Enabled());
         f.Button_NextClick();
@@ -539,7 +539,7 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
         Run([&](TStatusForm& f) {
             f.Button_NextClick();
             f.Button_SettingsClick();
-            EXPECT_EQ(f.CurrentPage(), TStatusForm::Einstellungen);
+            EXPECT_EQ(f.PageIndex(), TStatusForm::Einstellungen);
             EXPECT_EQ(f.Panel_Title.Text(), L"Einstellungen");
             EXPECT_FALSE(f.StandardButtonsShown());
             EXPECT_FALSE(f.Button_Settings.Visible());
@@ -550,7 +550,7 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
             if (!c.never) f.SetSpinValue(c.interval);
             f.Button_SettingsSaveClick();
             EXPECT_EQ(f.StepIndex(), 1);
-            EXPECT_EQ(f.CurrentPage(), 1);
+            EXPECT_EQ(f.PageIndex(), 1);
             EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
             EXPECT_TRUE(f.Button_Settings.Visible());
             // Opened again, the page shows what was saved.
@@ -794,7 +794,7 @@ TEST_F(UpdateDialogTest, EnterPressesTheFocusedButtonAndEscLeavesEveryPage) {
                                            << (f.Showing() ? "" : " (the dialog closed)");
             f.Button_SettingsClick();
             key(f, VK_ESCAPE);  // the settings page returns to the step
-            EXPECT_EQ(f.CurrentPage(), page == 5 ? TStatusForm::Bestaetigung3 : page);
+            EXPECT_EQ(f.PageIndex(), page == 5 ? TStatusForm::Bestaetigung3 : page);
             key(f, VK_ESCAPE);
             EXPECT_FALSE(f.Showing());
         });
