@@ -73,7 +73,7 @@ Open OpenChooser(IconChooser& chooser, const std::wstring& file) {
             if (IntersectRect(&visible, &last, &client)) ++open.cells;
         }
         open.ok = IsWindowVisible(chooser.Handle());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     start = Clock::now();
     chooser.ShowModal(nullptr, file, index);

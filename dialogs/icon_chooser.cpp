@@ -25,7 +25,7 @@ constexpr int kIconIndexSpinId = 102;
 
 }  // namespace
 
-void IconChooser::FormCreate(HWND owner) {
+void IconChooser::CreateControls(HWND owner) {
     dpi_ = DpiForNewWindow(owner);
     // The chooser takes over the wizard's font; the cells grow with it.
     font_ = owner ? reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)) : nullptr;
@@ -50,7 +50,8 @@ void IconChooser::FormCreate(HWND owner) {
     SendMessageW(IconList(), LB_SETCOLUMNWIDTH, (listClient.right - listClient.left) / kColumns, 0);
     SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
 
-    label1_.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
+    Label indexCaption;
+    indexCaption.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
     // The index box as high as its text needs (an edit draws its text at the top), in the middle
     // of its row, with the arrows beside it at the scaled width.
     const int boxHeight = TextExtent(WindowDc(self).Get(), font_, L"0").cy + 2 + S(4);
@@ -65,17 +66,17 @@ void IconChooser::FormCreate(HWND owner) {
     SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, 0);
     ok_.Create(self, L"&OK", S(561), S(221), S(85), S(25), IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Ab&brechen", S(561), S(252), S(85), S(25), IDCANCEL);
-    for (HWND control : {IconList(), label1_.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
+    for (HWND control : {IconList(), indexCaption.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
 int IconChooser::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
     // Made again for an owner on a screen of another scale.
     if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
-    if (!Handle()) FormCreate(owner);
+    if (!Handle()) CreateControls(owner);
     iconFile_ = iconFile;
     selectedIconIndex_ = &selectedIconIndex;
-    FormShow();
+    ShowIcons();
     const int result = RunModal(owner, IconList());
     selectedIconIndex_ = nullptr;
     return result;
@@ -83,11 +84,11 @@ int IconChooser::ShowModal(HWND owner, const std::wstring& iconFile, int& select
 
 bool IconChooser::PreTranslateKey(const MSG& message) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
-    HelpExecute();
+    ShowHelp();
     return true;
 }
 
-void IconChooser::FormShow() {
+void IconChooser::ShowIcons() {
     SetWindowTextW(Handle(), (L"Symbol auswählen - [" + iconFile_ + L"]").c_str());
     const int count = CountIcons(iconFile_, false);
     {
@@ -104,27 +105,27 @@ void IconChooser::FormShow() {
     const int selected = selectedIconIndex_ ? *selectedIconIndex_ : 0;
     const int value = std::clamp(selected, 0, std::max(0, count - 1));
     SetWindowTextW(IconIndexEdit(), std::to_wstring(value).c_str());
-    IconIndexChange();
+    FollowTypedIndex();
 }
 
-void IconChooser::IconListClick() {
+void IconChooser::TakeClickedCell() {
     const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     if (cell == LB_ERR) return;
     SetWindowTextW(IconIndexEdit(), std::to_wstring(cell).c_str());
 }
 
-void IconChooser::IconIndexChange() {
+void IconChooser::FollowTypedIndex() {
     SendMessageW(IconList(), LB_SETCURSEL, IconIndexValue(), 0);
 }
 
-void IconChooser::OKClick() {
+void IconChooser::Accept() {
     if (selectedIconIndex_) *selectedIconIndex_ = IconIndexValue();
     EndModal(IDOK);
 }
 
-void IconChooser::CancelClick() { EndModal(IDCANCEL); }
+void IconChooser::Dismiss() { EndModal(IDCANCEL); }
 
-void IconChooser::HelpExecute() {
+void IconChooser::ShowHelp() {
     if (OnHelp) OnHelp(L"LinkIcon");
 }
 
@@ -166,7 +167,7 @@ std::wstring IconChooser::Caption() const {
     return text;
 }
 
-void IconChooser::IconListDrawItem(const DRAWITEMSTRUCT& item) {
+void IconChooser::DrawCell(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const RECT cell = item.rcItem;
     if (item.itemID == static_cast<UINT>(-1)) {
@@ -203,16 +204,16 @@ LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (id == IDOK && code == BN_CLICKED) OKClick();
-        else if (id == IDCANCEL && code == BN_CLICKED) CancelClick();
-        else if (id == kIconListId && code == LBN_SELCHANGE) IconListClick();
-        else if (id == kIconListId && code == LBN_DBLCLK) OKClick();
-        else if (id == kIconIndexId && code == EN_CHANGE) IconIndexChange();
+        if (id == IDOK && code == BN_CLICKED) Accept();
+        else if (id == IDCANCEL && code == BN_CLICKED) Dismiss();
+        else if (id == kIconListId && code == LBN_SELCHANGE) TakeClickedCell();
+        else if (id == kIconListId && code == LBN_DBLCLK) Accept();
+        else if (id == kIconIndexId && code == EN_CHANGE) FollowTypedIndex();
         return 0;
     }
     case WM_DRAWITEM:
         if (wParam == kIconListId) {
-            IconListDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            DrawCell(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;
@@ -233,10 +234,10 @@ LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
     case WM_HELP:
-        HelpExecute();
+        ShowHelp();
         return TRUE;
     case WM_CLOSE:
-        CancelClick();
+        Dismiss();
         return 0;
     }
     return ModalWindow::HandleMessage(message, wParam, lParam);

@@ -16,6 +16,7 @@
 #include "platform/path_text.h"
 #include "platform/shell_icon.h"
 #include "wizard/command_line.h"
+#include "wizard/icon_rules.h"
 #include "wizard/name_rules.h"
 
 namespace {
@@ -227,23 +228,16 @@ void IconPage::UpdatePreview() {
             SetPreview(nullptr, nullptr);
             return;
         }
-        const std::wstring extension = UpperCase(ExtensionOf(file));
-        if (extension == L".EXE" || extension == L".ICO" || extension == L".DLL" || extension == L".ICL") {
-            PreviewFromIconFile(iconIndex_);
-            return;
-        }
-        if (extension == L".BMP") {
-            preview_->LoadBitmapFile(file);
-            smallPreview_->LoadBitmapFile(file);
-            return;
+        switch (PreviewSourceOf(file)) {
+            case PreviewSource::IconsInFile: PreviewFromIconFile(iconIndex_); return;
+            case PreviewSource::Bitmap:
+                preview_->LoadBitmapFile(file);
+                smallPreview_->LoadBitmapFile(file);
+                return;
+            case PreviewSource::TargetIcon: break;
         }
     }
-    PreviewStandard(StandardIconPath());
-}
-
-// Only a folder is asked for with a trailing backslash; after a file name it names nothing.
-std::wstring IconPage::StandardIconPath() const {
-    return draft_.targetIsFolder ? WithTrailingBackslash(draft_.target) : draft_.target;
+    PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
 }
 
 void IconPage::BrowseIconFile() {
@@ -318,7 +312,7 @@ void IconPage::Enter() {
             UseIconFile(false);
             iconFile_.SetText(target);
             IconFileTyped();
-            PreviewStandard(StandardIconPath());
+            PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
         }
         stage_ = WizardStage::IconPagePrepared;
     }

@@ -63,7 +63,6 @@ private:
     void UpdatePreview();
     void UpdateStandardCaption();
     void PlaceIconLabel();
-    std::wstring StandardIconPath() const;
     void PreviewFromIconFile(int index);
     void PreviewStandard(const std::wstring& path);
     void SetPreview(HICON large, HICON small);

@@ -15,6 +15,7 @@
 #include "wizard/icon_page.h"
 #include "wizard/link_writing_boxes.h"
 #include "wizard/location_page.h"
+#include "wizard/page_flow.h"
 #include "wizard/description_page.h"
 #include "wizard/kind_and_closing_pages.h"
 #include "wizard/target_page.h"
@@ -26,28 +27,6 @@ constexpr UINT kInfoCommand = 0xF200;
 // Next is the button Enter presses; the others are keys of the message loop.
 constexpr int kNextId = 100, kHelpCommand = 104, kUpdateCommand = 0x7F55;
 constexpr UINT_PTR kBuildPagesTimer = 1;
-
-enum class NextText { Continue, FinishFileLink, Finish, Yes };
-
-// What each page shows around it. The closing page keeps the caption of the page before it.
-struct PageRow {
-    const wchar_t* caption;
-    const wchar_t* helpTopic;
-    NextText next;
-};
-constexpr PageRow kPageRows[] = {
-    {L"Verknüpfung erstellen", L"CreateLink", NextText::Continue},
-    {L"Verknüpfungsdatei angeben", L"LinkLocation", NextText::Continue},
-    {L"Beschreibung angeben", L"LinkDescription", NextText::Continue},
-    {L"Symboldatei angeben", L"LinkIcon", NextText::FinishFileLink},
-    {L"Art der Verknüpfung angeben", L"KindOfLink", NextText::Finish},
-    {nullptr, nullptr, NextText::Yes},
-};
-
-const PageRow& RowOf(LinkWizard::Page page) { return kPageRows[static_cast<size_t>(page)]; }
-LinkWizard::Page Following(LinkWizard::Page page, int step) {
-    return static_cast<LinkWizard::Page>(static_cast<int>(page) + step);
-}
 }  // namespace
 
 LinkWizard::LinkWizard(std::wstring dataFolder, std::wstring userDataFolder, WizardSystem system)
@@ -290,10 +269,8 @@ void LinkWizard::ShowPage(Page page, bool entering) {
     shown.Resize();
     shown.Shown();
 
-    const PageRow& row = RowOf(page);
-    if (row.caption) SetWindowTextW(Handle(), row.caption);
-    const bool finish = row.next == NextText::Finish || (row.next == NextText::FinishFileLink && !draft_.targetIsFolder);
-    next_.SetText(row.next == NextText::Yes ? L"&Ja" : finish ? L"Fertig stellen" : L"&Weiter >");
+    if (const wchar_t* caption = PageCaption(page)) SetWindowTextW(Handle(), caption);
+    next_.SetText(NextCaption(page, draft_.targetIsFolder));
     cancel_.SetText(page == Closing ? L"&Nein" : L"Abbrechen");
     back_.SetVisible(page != Closing);
     back_.SetEnabled(page != Target);
@@ -304,19 +281,19 @@ void LinkWizard::ShowPage(Page page, bool entering) {
 
 void LinkWizard::GoNext() {
     if (!next_.Enabled() || !next_.Visible()) return;
-    if (page_ == Closing) {
+    const NextStep step = StepAfter(page_, draft_.targetIsFolder);
+    if (step == NextStep::StartNewLink) {
         StartNewLink();
         return;
     }
     if (!PageAt(page_).Leave()) return;
-    if (page_ == Kind || (page_ == Icon && !draft_.targetIsFolder)) {
-        // Only a folder has a choice of kinds: a file link is written from the icon page.
+    if (step == NextStep::WriteLink) {
         if (page_ == Icon) draft_.kind = LinkKind::FileLink;
         Finish();
         return;
     }
     if (page_ == Location && stage_ == WizardStage::FolderChosen) stage_ = WizardStage::LocationAccepted;
-    ShowPage(Following(page_, 1), true);
+    ShowPage(static_cast<Page>(static_cast<int>(page_) + 1), true);
 }
 
 void LinkWizard::Finish() {
@@ -340,8 +317,7 @@ void LinkWizard::GoBack() {
     // From here on the link being edited stays as it is, and the box no longer offers to delete it.
     editedLink_.clear();
     deleteEdited_.SetVisible(false);
-    if (page_ == Target || page_ == Closing) return;
-    ShowPage(Following(page_, -1), false);
+    if (PageBefore(page_) != page_) ShowPage(PageBefore(page_), false);
 }
 
 void LinkWizard::StartNewLink() {
@@ -392,7 +368,7 @@ void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandL
 }
 
 void LinkWizard::ShowHelp() {
-    if (const wchar_t* topic = RowOf(page_).helpTopic; topic && Connections.help) Connections.help(topic);
+    if (const wchar_t* topic = PageHelpTopic(page_); topic && Connections.help) Connections.help(topic);
 }
 
 void LinkWizard::DropFiles(const std::vector<std::wstring>& paths) {

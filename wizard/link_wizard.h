@@ -9,6 +9,7 @@
 #include "platform/dialog_window.h"
 #include "platform/handles.h"
 #include "wizard/histories.h"
+#include "wizard/page_flow.h"
 #include "wizard/settings.h"
 #include "wizard/wizard_page.h"
 
@@ -37,8 +38,8 @@ struct WizardConnections {
 // The link wizard: the pages in a notebook, Next / Back / Cancel, and the draft they fill.
 class LinkWizard final : public DialogWindow, private PageHost {
 public:
-    enum class Page { Target, Location, Description, Icon, Kind, Closing };
-    using enum Page;
+    using Page = WizardPageId;
+    using enum WizardPageId;
 
     // The history files live in dataFolder (empty: the program's folder) or, when that cannot be
     // written, in userDataFolder (empty: the user's application-data folder).

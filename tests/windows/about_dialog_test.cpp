@@ -58,7 +58,7 @@ TEST_F(AboutDialogTest, CaptionVersionAndYears) {
         EXPECT_EQ(info.TitleLine(), L"Zeigerwerk");
         EXPECT_EQ(info.VersionLine(), L"Version: " + ScriptedFileVersion());
         EXPECT_EQ(info.YearsLine(), L"Entwicklungszeit: 2000 - 2002");
-        info.OKClick();
+        info.Accept();
     };
     info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
     EXPECT_FALSE(IsWindowVisible(info.Handle()));
@@ -94,7 +94,7 @@ TEST_F(AboutDialogTest, EnterAndEscCloseIt) {
 
 TEST_F(AboutDialogTest, LayoutKeepsTheRightEdgesOfTheLabels) {
     ::AboutDialog info(program.Get(), ProgramUnderTest());
-    const RECT credit = ChildRect(info.InfoLbl());
+    const RECT credit = ChildRect(info.CreditLabel());
     EXPECT_EQ(credit.right, 430);
     EXPECT_EQ(credit.top, 69);
     EXPECT_GT(credit.right - credit.left, 50);
@@ -103,10 +103,10 @@ TEST_F(AboutDialogTest, LayoutKeepsTheRightEdgesOfTheLabels) {
     const FontHandle tall(CreateFontW(-17, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     for (const HFONT font : {HFONT{}, tall.Get()}) {
         if (font)
-            for (HWND window : {info.Handle(), info.EMailLbl().Handle(), info.URLLbl().Handle()})
+            for (HWND window : {info.Handle(), info.EMailLink().Handle(), info.WebSiteLink().Handle()})
                 SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         int below = 0;
-        for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
+        for (auto [label, top] : {std::pair{&info.EMailLink(), 100}, std::pair{&info.WebSiteLink(), 113}}) {
             SCOPED_TRACE(Utf8FromWide(label->Text()) + (font ? " in a tall font" : ""));
             HWND link = label->Handle();
             const WindowDc dc(link);
@@ -132,7 +132,7 @@ TEST_F(AboutDialogTest, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
     } shell;
     ::AboutDialog info(program.Get(), ProgramUnderTest(), shell);
     const std::vector<std::wstring>& opened = shell.files;
-    for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
+    for (LinkLabel* label : {&info.EMailLink(), &info.WebSiteLink()}) {
         HWND link = label->Handle();
         EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));
         SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
@@ -252,7 +252,7 @@ TEST_F(AboutDialogTest, BannerFadesAndShowsLogoAndIcon) {
         EXPECT_GT(covered, 100);
         EXPECT_GT(through, 100);
         HoldForScreenshot();
-        info.OKClick();
+        info.Accept();
     };
     info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
 }

@@ -234,7 +234,7 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
         chooserSize = ClientSize(chooser.Handle());
         indexBox = BoundsIn(chooser.IconIndexEdit());
         arrows = BoundsIn(chooser.IconIndexSpin());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     int index = 0;
     chooser.ShowModal(form->Handle(), ModulePath(), index);
@@ -256,7 +256,7 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     about.OnShown = [&] {
         aboutProblems = LayoutProblems(about.Handle(), dpi);
         aboutSize = ClientSize(about.Handle());
-        about.OKClick();
+        about.Accept();
     };
     about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
     EXPECT_EQ(aboutProblems, "");
@@ -373,7 +373,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
             problems.push_back(LayoutProblems(about.Handle(), m.at));
             sizes.push_back(ClientSize(about.Handle()));
         }
-        about.OKClick();
+        about.Accept();
     };
     about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
     ASSERT_EQ(problems.size(), std::size(moves));

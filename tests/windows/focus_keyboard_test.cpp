@@ -59,12 +59,12 @@ TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
          }},
         {"About dialog",
          [&](HWND owner) {
-             about.OnShown = [&] { about.OKClick(); };
+             about.OnShown = [&] { about.Accept(); };
              about.ShowModal(owner, L"Zeigerwerk", L"2000 - 2002", nullptr);
          }},
         {"icon chooser",
          [&](HWND owner) {
-             chooser.OnShown = [&] { chooser.CancelClick(); };
+             chooser.OnShown = [&] { chooser.Dismiss(); };
              int index = 0;
              chooser.ShowModal(owner, ModulePath(), index);
          }},
@@ -122,7 +122,7 @@ TEST_F(WizardTest, TheChooserAndTheHelpWindowFollowTheirAccessKeys) {
     chooser.OnShown = [&] {
         PressAccessKey(L'i');
         indexFocused = HasFocus(chooser.IconIndexEdit());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     int index = 0;
     chooser.ShowModal(form->Handle(), ModulePath(), index);

@@ -363,10 +363,10 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
         bool done = false;
         check = [&] {
             done = c.done();
-            chooser.CancelClick();
+            chooser.Dismiss();
         };
         chooser.OnShown = [&] {
-            chooser.HelpExecute();
+            chooser.ShowHelp();
             ASSERT_TRUE(HelpWindowHandle());
             c.press();
             // A timer runs when the chooser's own loop has handled the keys.

@@ -49,7 +49,7 @@ TEST_F(IconChooserTest, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
         EXPECT_EQ(chooser.IconIndexMin(), 0);
         EXPECT_EQ(chooser.IconIndexMax(), 4);
         EXPECT_EQ(chooser.SelectedCell(), 0);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     result = chooser.ShowModal(nullptr, library, index);
     EXPECT_EQ(result, IDCANCEL);
@@ -83,7 +83,7 @@ TEST_F(IconChooserTest, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
                 for (int x = cell.left; x < cell.right; ++x) inked += GetPixel(dc, x, y) != background;
             EXPECT_GT(inked, 5) << "the number " << k << " is written under its icon";
         }
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     chooser.ShowModal(nullptr, library, index);
 }
@@ -97,7 +97,7 @@ TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselect
         PumpPending();
         EXPECT_EQ(chooser.SelectedCell(), 3);
         EXPECT_EQ(chooser.IconIndexValue(), 3);  // the click moved the spin edit
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDOK);
     EXPECT_EQ(index, 3);
@@ -107,7 +107,7 @@ TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselect
         EXPECT_EQ(chooser.IconIndexValue(), 3);
         chooser.SetIconIndexText(L"1");  // typing moves the list
         EXPECT_EQ(chooser.SelectedCell(), 1);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDCANCEL);
     EXPECT_EQ(index, 3);
@@ -156,13 +156,13 @@ TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
          IDOK, 2},
         {"a number beyond the last icon is kept to the last", [&] {
              chooser.SetIconIndexText(L"99");
-             chooser.OKClick();
+             chooser.Accept();
          },
          IDOK, 4},
         {"a text that is no number counts as 0", [&] {
              chooser.SetIconIndexText(L"");
              EXPECT_EQ(chooser.SelectedCell(), 0);
-             chooser.OKClick();
+             chooser.Accept();
          },
          IDOK, 0},
         {"closing the window is Cancel", [&] { PostMessageW(chooser.Handle(), WM_CLOSE, 0, 0); }, IDCANCEL, 1},
@@ -212,7 +212,7 @@ TEST_F(IconChooserTest, FileWithoutIconsShowsAnEmptyList) {
         EXPECT_EQ(chooser.IconIndexMax(), 0);
         EXPECT_EQ(chooser.SelectedCell(), -1);
         RedrawWindow(chooser.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, text, index), IDOK);
     EXPECT_EQ(index, 0);
@@ -234,7 +234,7 @@ TEST_F(IconChooserTest, SystemLibraryScrollsSideways) {
         EXPECT_TRUE(GetScrollInfo(list, SB_HORZ, &scroll));
         EXPECT_GT(scroll.nMax, 0);
         HoldForScreenshot();
-        chooser.OKClick();
+        chooser.Accept();
     };
     chooser.ShowModal(nullptr, SystemLibrary(), index);
     EXPECT_EQ(index, 40);

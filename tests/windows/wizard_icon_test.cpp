@@ -132,12 +132,12 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     form->Connections.iconChooser = &chooser;
     chooser.OnShown = [&] {
         chooser.SetIconIndexText(L"3");
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     EXPECT_EQ(ui().IconIndex(), 3);
 
-    chooser.OnShown = [&] { chooser.CancelClick(); };
+    chooser.OnShown = [&] { chooser.Dismiss(); };
     EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     EXPECT_EQ(ui().IconIndex(), 3) << "Cancel keeps the index";
 
@@ -155,7 +155,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     TypeIconFile(five);
     chooser.OnShown = [&] {
         chooser.SetIconIndexText(L"4");
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     ASSERT_EQ(ui().IconIndex(), 4);
@@ -188,7 +188,7 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
     chooser.OnShown = [&] {
         ++shown;
         EXPECT_GT(chooser.IconCount(), 10);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     EXPECT_TRUE(ui().Press(Push::WindowsIcons));
     EXPECT_EQ(shown, 1);
