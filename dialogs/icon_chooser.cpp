@@ -19,8 +19,6 @@ constexpr int kClientWidth = 654;
 constexpr int kClientHeight = 285;
 constexpr int kColumns = 10;
 constexpr int kIconListId = 100;
-constexpr int kIconIndexId = 101;
-constexpr int kIconIndexSpinId = 102;
 
 
 }  // namespace
@@ -57,15 +55,20 @@ void IconChooser::CreateControls(HWND owner) {
     const int boxHeight = TextExtent(WindowDc(self).Get(), font_, L"0").cy + 2 + S(4);
     const int boxTop = S(24) + (S(21) - boxHeight) / 2;
     iconIndex_.Create(self, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, S(561), boxTop,
-                      S(85) - S(16), boxHeight, kIconIndexId);
+                      S(85) - S(16), boxHeight, -1);
     iconIndexSpin_.Create(self, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
-                          kIconIndexSpinId);
+                          -1);
     SendMessageW(IconIndexSpin(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(IconIndexEdit()), 0);
     SetWindowPos(IconIndexSpin(), nullptr, S(561) + S(85) - S(16), boxTop, S(16), boxHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, 0);
     ok_.Create(self, L"&OK", S(561), S(221), S(85), S(25), IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Ab&brechen", S(561), S(252), S(85), S(25), IDCANCEL);
+    iconList_.OnSelect = [this] { TakeClickedCell(); };
+    iconList_.OnDoubleClick = [this] { Accept(); };
+    iconIndex_.OnChange = [this] { FollowTypedIndex(); };
+    ok_.OnClick = [this] { Accept(); };
+    cancel_.OnClick = [this] { Dismiss(); };
     for (HWND control : {IconList(), indexCaption.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
@@ -202,15 +205,6 @@ void IconChooser::DrawCell(const DRAWITEMSTRUCT& item) {
 
 LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (id == IDOK && code == BN_CLICKED) Accept();
-        else if (id == IDCANCEL && code == BN_CLICKED) Dismiss();
-        else if (id == kIconListId && code == LBN_SELCHANGE) TakeClickedCell();
-        else if (id == kIconListId && code == LBN_DBLCLK) Accept();
-        else if (id == kIconIndexId && code == EN_CHANGE) FollowTypedIndex();
-        return 0;
-    }
     case WM_DRAWITEM:
         if (wParam == kIconListId) {
             DrawCell(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

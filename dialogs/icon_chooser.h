@@ -50,7 +50,7 @@ private:
 
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
-    Control iconList_;
+    ListBox iconList_;
     Control iconIndex_;
     Control iconIndexSpin_;
     Button ok_, cancel_;
