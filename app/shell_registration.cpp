@@ -45,11 +45,18 @@ public:
         return current == value;
     }
 
+    // Deletes in both views: what a 32-bit version of the program (or an older one) left in the
+    // 32-bit view of CLSID or of the Uninstall key must go as well. On 32-bit Windows both are one.
     bool DeleteTree(HKEY root, const std::wstring& key) override {
+        const bool native = DeleteTreeIn(root, key, KEY_WOW64_64KEY);
+        const bool wow = DeleteTreeIn(root, key, KEY_WOW64_32KEY);
+        return native || wow;
+    }
+
+    static bool DeleteTreeIn(HKEY root, const std::wstring& key, REGSAM view) {
         HKEY opened = nullptr;
         LSTATUS status = RegOpenKeyExW(root, key.c_str(), 0,
-                                       DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | kShellView,
-                                       &opened);
+                                       DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | view, &opened);
         if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) return false;
         if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status));
         {
@@ -57,7 +64,7 @@ public:
             status = RegDeleteTreeW(handle.Get(), nullptr);
             if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status));
         }
-        status = RegDeleteKeyExW(root, key.c_str(), kShellView, 0);
+        status = RegDeleteKeyExW(root, key.c_str(), view, 0);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ThrowError(static_cast<DWORD>(status));
         return true;
     }

@@ -16,7 +16,8 @@ public:
     // default value. Throws PlatformError.
     virtual void SetString(HKEY root, const std::wstring& key, const std::wstring& name,
                            const std::wstring& value) = 0;
-    // Deletes the key with everything below it; false when it did not exist. Throws PlatformError.
+    // Deletes the key with everything below it, in both registry views on 64-bit Windows; false
+    // when it existed in neither. Throws PlatformError.
     virtual bool DeleteTree(HKEY root, const std::wstring& key) = 0;
 };
 

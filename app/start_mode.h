@@ -13,7 +13,15 @@ struct StartMode {
 struct PathQueries {
     std::function<bool(const std::wstring&)> fileExists;
     std::function<bool(const std::wstring&)> folderExists;
+    // Where relative paths on the command line are taken from; empty: they are left as given.
+    std::wstring currentFolder;
 };
+
+// path as an absolute path, taken in currentFolder when it is relative (also ".\", "..\", a path
+// from the drive's root and "X:name" on another drive, which starts at that drive's root), with
+// "." and ".." parts resolved and slashes turned into backslashes. Absolute paths and UNC paths
+// only lose their "." and ".." parts. Empty stays empty.
+std::wstring AbsolutePathIn(const std::wstring& path, const std::wstring& currentFolder);
 
 StartMode DecideStartMode(const std::wstring& first, const std::wstring& second, const PathQueries& paths);
 

@@ -24,6 +24,7 @@
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/link_wizard.h"
+#include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_file.h"
 
@@ -108,7 +109,9 @@ int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
 int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, ShellOpener& shell) {
     const std::wstring first = arguments.size() > 0 ? arguments[0] : std::wstring();
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
-    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists});
+    std::wstring current(MAX_PATH, L'\0');
+    current.resize(GetCurrentDirectoryW(MAX_PATH, current.data()) < MAX_PATH ? wcslen(current.c_str()) : 0);
+    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists, current});
     if (mode.kind == StartMode::Uninstall) return RunUninstall();
     RegisterShellIntegration(ModulePath());
     NoteStartupPhase("registration");
@@ -119,6 +122,8 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     }
 
     SetAppTitle(L"Zeigerwerk");
+    // An update whose batch kept the old program says so before anything else.
+    ReportFailedInstall(nullptr, AppTitle());
     // The update reminder comes before the wizard; in only-update mode the wizard never appears.
     TDZUpdateFile update;
     ConfigureUpdate(update);

@@ -11,6 +11,7 @@
 
 #include "controls/directory_view.h"
 #include "platform/handles.h"
+#include "platform/window.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -54,10 +55,24 @@ double Floor(const std::wstring& folder) {
     return Seconds(start);
 }
 
-double Expansion(HWND host, const std::wstring& folder, size_t& shown) {
+class Host : public Window {
+public:
+    Host() { CreateWindowObject(L"ZwDirectoryBenchHost", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"", 0, 0, 320, 420, nullptr, nullptr); }
+    ~Host() override { DestroyWindow(Handle()); }
+};
+
+struct Opening {
+    double seconds = 1e9;
+    size_t shown = 0;
+    FolderSource::Work work;  // what this opening read
+};
+
+Opening Expansion(const std::wstring& folder) {
+    Host host;
     RECT bounds{0, 0, 300, 400};
-    TDZDirectoryView tree(host, 1, bounds);
-    tree.SetStartDirectory(SD_NO);
+    DirectoryViewOptions options;
+    options.startDirectory = SD_NO;
+    TDZDirectoryView tree(host.Handle(), 1, bounds, options);
     // The wizard always asks before adding, so the benchmark does too.
     tree.OnDirectoryAdding = [](TDZDirectoryView*, const std::wstring&, bool, bool, bool&) {};
     tree.Load();
@@ -68,23 +83,40 @@ double Expansion(HWND host, const std::wstring& folder, size_t& shown) {
     const std::wstring name = folder.substr(parent.size(), folder.size() - parent.size() - 1);
     for (HTREEITEM child : tree.ChildrenOf(parentNode))
         if (tree.CaptionOf(child) == name) node = child;
-    if (!node) return -1;
+    Opening opening;
+    if (!node) return opening;
+    const FolderSource::Work before = tree.SourceWork();
     const auto start = Clock::now();
     tree.Expand(node);
-    const double seconds = Seconds(start);
-    shown = tree.ChildrenOf(node).size();
-    return seconds;
+    opening.seconds = Seconds(start);
+    const FolderSource::Work& after = tree.SourceWork();
+    opening.work.searches = after.searches - before.searches;
+    opening.work.probes = after.probes - before.probes;
+    opening.work.listing = after.listing - before.listing;
+    opening.work.probing = after.probing - before.probing;
+    opening.work.asking = after.asking - before.asking;
+    opening.work.sorting = after.sorting - before.sorting;
+    opening.shown = tree.ChildrenOf(node).size();
+    return opening;
 }
 
-void Measure(HWND host, const wchar_t* label, const std::wstring& folder) {
-    double bestFloor = 1e9, bestTree = 1e9;
-    size_t shown = 0;
+void Measure(const wchar_t* label, const std::wstring& folder) {
+    double bestFloor = 1e9;
+    Opening best;
     for (int run = 0; run < 3; ++run) {
         bestFloor = std::min(bestFloor, Floor(folder));
-        bestTree = std::min(bestTree, Expansion(host, folder, shown));
+        const Opening opening = Expansion(folder);
+        if (opening.seconds < best.seconds) best = opening;
     }
-    std::printf("%ls: %zu nodes, floor %.3f s, tree %.3f s, ratio %.2f\n", label, shown, bestFloor, bestTree,
-                bestTree / bestFloor);
+    const auto& w = best.work;
+    const double read = (w.listing + w.probing + w.asking + w.sorting).count();
+    std::printf("%ls: %zu nodes, floor %.3f s, tree %.3f s, ratio %.2f\n", label, best.shown, bestFloor, best.seconds,
+                best.seconds / bestFloor);
+    std::printf("  listing %.3f s (%zu search), probes %.3f s (%zu), adding event %.3f s, sorting %.3f s, "
+                "insertion and drawing %.3f s\n",
+                w.listing.count(), w.searches, w.probing.count(), w.probes, w.asking.count(), w.sorting.count(),
+                best.seconds - read);
+    if (w.searches != 1 || w.probes != best.shown) std::printf("  a folder was read more than once\n");
 }
 }  // namespace
 
@@ -106,10 +138,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring files = work + L"50000 Dateien\\";
     Prepare(many, 5000, true, 0);
     Prepare(files, 10, false, 50000);
-    const HWND host = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 320, 420, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
-    Measure(host, L"5,000 subfolders with one subfolder each", many);
-    Measure(host, L"50,000 files and 10 subfolders", files);
-    DestroyWindow(host);
+    Measure(L"5,000 subfolders with one subfolder each", many);
+    Measure(L"50,000 files and 10 subfolders", files);
     return 0;
 }

@@ -62,10 +62,10 @@ void TDZDirectoryView::MenuPopup() {
 
 TDZDirectoryView::MenuItemState TDZDirectoryView::MenuState(TDirectoryMenuItem item) const {
     switch (item) {
-        case TDirectoryMenuItem::New: return {allowCreate_, newEnabled_};
-        case TDirectoryMenuItem::Delete: return {allowDelete_, deleteEnabled_};
-        case TDirectoryMenuItem::Open: return {allowOpen_, true};
-        case TDirectoryMenuItem::Refresh: return {allowRefresh_, true};
+        case TDirectoryMenuItem::New: return {options_.allowCreateDirectory, newEnabled_};
+        case TDirectoryMenuItem::Delete: return {options_.allowDeleteDirectory, deleteEnabled_};
+        case TDirectoryMenuItem::Open: return {options_.allowOpenDirectory, true};
+        case TDirectoryMenuItem::Refresh: return {options_.allowRefresh, true};
     }
     return {};
 }
@@ -89,6 +89,54 @@ void TDZDirectoryView::ShowContextMenu(POINT screen) {
         case 3: OpenClick(); break;
         case 4: RefreshClick(); break;
     }
+}
+
+bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            if (!loaded_) Load();
+            return false;
+        case WM_CONTEXTMENU: {
+            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (screen.x == -1 && screen.y == -1) {
+                RECT rect{};
+                HTREEITEM selected = Selected();
+                *reinterpret_cast<HTREEITEM*>(&rect) = selected;
+                if (selected && SendMessageW(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
+                    screen = {rect.left, rect.bottom};
+                else
+                    screen = {0, 0};
+                ClientToScreen(tree_, &screen);
+            }
+            ShowContextMenu(screen);
+            result = 0;
+            return true;
+        }
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+            // The menu by keyboard (Shift+F10, the menu key): Wine's default handling does not
+            // turn these keys into WM_CONTEXTMENU.
+            if ((message == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) ||
+                (message == WM_KEYUP && wParam == VK_APPS)) {
+                SendMessageW(tree_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree_), -1);
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_KEYDOWN:
+            if (wParam == VK_F5 && options_.allowRefresh) {
+                MenuPopup();
+                RefreshClick();
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_DESTROY:
+            destroying_ = true;
+            eventsEnabled_ = false;
+            return false;
+    }
+    return false;
 }
 
 void TDZDirectoryView::CreateDirectoryIn(const std::wstring& path) {
@@ -128,7 +176,7 @@ void TDZDirectoryView::NewClick() {
     }
     std::wstring created = folder;
     for (const auto& part : *parts) created += part + L'\\';
-    UpdateDirectories(iconSize_, created);
+    UpdateDirectories(options_.iconSize, created);
 }
 
 void TDZDirectoryView::DeleteClick() {
@@ -144,13 +192,13 @@ void TDZDirectoryView::DeleteClick() {
         ScopedFlag noCollapseHandling(collapseHandlingOff_, true);
         Select(parent);
     }
-    UpdateDirectories(iconSize_, SelectedDirectory());
+    UpdateDirectories(options_.iconSize, SelectedDirectory());
 }
 
 void TDZDirectoryView::OpenClick() {
     const std::wstring folder = TargetFolderOf(menuDirectory_);
     const HWND owner = GetAncestor(tree_, GA_ROOTOWNER);
-    if (selectOpenedDirs_) {
+    if (options_.selectOpenedDirs) {
         const std::wstring explorer = SystemDirectoryPath(SD_WINDOWS) + L"\\explorer";
         const std::wstring parameters = L"/E,/select,\"" + WithoutTrailingBackslash(folder) + L"\"";
         ShellExecuteW(owner, L"open", explorer.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
@@ -159,4 +207,4 @@ void TDZDirectoryView::OpenClick() {
     }
 }
 
-void TDZDirectoryView::RefreshClick() { UpdateDirectories(iconSize_, TargetFolderOf(menuDirectory_)); }
+void TDZDirectoryView::RefreshClick() { UpdateDirectories(options_.iconSize, TargetFolderOf(menuDirectory_)); }

@@ -9,43 +9,37 @@
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/scoped_value.h"
-#include "platform/shell_icon.h"
 #include "platform/win_error.h"
 
-struct TDZDirectoryView::Entry {
-    std::wstring name;
-    std::wstring linkTarget;  // the folder a link entry points to
-    bool empty = false;
-    bool emptyKnown = false;
-};
-
 namespace {
-// A bare folder search: one call per entry, with the information the tree needs.
-template <typename Visit>
-void SearchFolder(const std::wstring& folder, Visit visit) {
-    WIN32_FIND_DATAW find;
-    FindHandle search(NullIfInvalid(FindFirstFileExW((FileSystemPath(folder) + L"*").c_str(), FindExInfoBasic, &find,
-                                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)));
-    if (!search) return;
-    do {
-        if (!visit(find)) return;
-    } while (FindNextFileW(search.Get(), &find));
-}
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
 
-bool IsPlainOrLinkDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+private:
+    HCURSOR previous_;
+};
 }  // namespace
 
-TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds) : parent_(parent) {
-    tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                            ChildStyle() | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
-                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options)
+    : options_(options) {
+    if (!IsValidSearchMask(options_.directoriesToFind)) options_.directoriesToFind = directory_attributes::kAll;
+    source_.SetAttributesToFind(static_cast<std::uint32_t>(options_.directoriesToFind));
+    DWORD style = ChildStyle() | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+    if (options_.singleExpand) style |= TVS_SINGLEEXPAND;
+    if (!options_.hideSelection) style |= TVS_SHOWSELALWAYS;
+    tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", style, bounds.left, bounds.top,
+                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!tree_) ThrowLastError();
     SendMessageW(tree_, TVM_SETUNICODEFORMAT, TRUE, 0);
     SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
-    images_.Reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 16, 64));
-    SetWindowSubclass(parent_, &TDZDirectoryView::ParentProcedure, reinterpret_cast<UINT_PTR>(this),
-                      reinterpret_cast<DWORD_PTR>(this));
+    if (options_.indent > 0) SetIndent(options_.indent);
+    treeProcedure_ = reinterpret_cast<WNDPROC>(GetClassLongPtrW(tree_, GCLP_WNDPROC));
+    ReflectFrom(tree_);
     treeHook_.Attach(tree_, [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return TreeMessage(message, wParam, lParam, result);
     });
@@ -58,7 +52,7 @@ TDZDirectoryView::~TDZDirectoryView() {
         SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     }
     destroying_ = true;
-    RemoveWindowSubclass(parent_, &TDZDirectoryView::ParentProcedure, reinterpret_cast<UINT_PTR>(this));
+    StopReflecting(tree_);
     treeHook_.Detach();
     if (tree_ && IsWindow(tree_)) {
         SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
@@ -66,28 +60,8 @@ TDZDirectoryView::~TDZDirectoryView() {
     }
 }
 
-LRESULT CALLBACK TDZDirectoryView::ParentProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                   UINT_PTR id, DWORD_PTR data) {
-    auto* self = reinterpret_cast<TDZDirectoryView*>(data);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &TDZDirectoryView::ParentProcedure, id);
-        self->parent_ = nullptr;
-    } else if (message == WM_NOTIFY) {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->hwndFrom == self->tree_) {
-            LRESULT result = 0;
-            bool handled = false;
-            GuardedCall(GetAncestor(hwnd, GA_ROOT), [&]() -> LRESULT {
-                handled = self->HandleNotify(header, result);
-                return 0;
-            });
-            if (handled) return result;
-        }
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-bool TDZDirectoryView::HandleNotify(const NMHDR* header, LRESULT& result) {
+bool TDZDirectoryView::Notify(NMHDR& notification, LRESULT& result) {
+    const NMHDR* header = &notification;
     switch (header->code) {
         case TVN_ITEMEXPANDINGW: {
             const auto* info = reinterpret_cast<const NMTREEVIEWW*>(header);
@@ -99,6 +73,10 @@ bool TDZDirectoryView::HandleNotify(const NMHDR* header, LRESULT& result) {
                 Collapsing(info->itemNew.hItem);
             return true;
         }
+        case TVN_ITEMEXPANDEDW:
+            // What the opening added is drawn now, not after whatever else is waiting.
+            if (updateDepth_ == 0) UpdateWindow(tree_);
+            return false;
         case TVN_SELCHANGINGW: {
             const auto* info = reinterpret_cast<const NMTREEVIEWW*>(header);
             bool allow = true;
@@ -137,82 +115,20 @@ bool TDZDirectoryView::HandleNotify(const NMHDR* header, LRESULT& result) {
     return false;
 }
 
-bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-        case WM_PAINT:
-            if (!loaded_) Load();
-            return false;
-        case WM_CONTEXTMENU: {
-            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (screen.x == -1 && screen.y == -1) {
-                RECT rect{};
-                HTREEITEM selected = Selected();
-                *reinterpret_cast<HTREEITEM*>(&rect) = selected;
-                if (selected && SendMessageW(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
-                    screen = {rect.left, rect.bottom};
-                else
-                    screen = {0, 0};
-                ClientToScreen(tree_, &screen);
-            }
-            ShowContextMenu(screen);
-            result = 0;
-            return true;
-        }
-        case WM_SYSKEYDOWN:
-        case WM_KEYUP:
-            // The menu by keyboard (Shift+F10, the menu key): Wine's default handling does not
-            // turn these keys into WM_CONTEXTMENU.
-            if ((message == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) ||
-                (message == WM_KEYUP && wParam == VK_APPS)) {
-                SendMessageW(tree_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree_), -1);
-                result = 0;
-                return true;
-            }
-            return false;
-        case WM_KEYDOWN:
-            if (wParam == VK_F5 && allowRefresh_) {
-                MenuPopup();
-                RefreshClick();
-                result = 0;
-                return true;
-            }
-            return false;
-        case WM_DESTROY:
-            destroying_ = true;
-            eventsEnabled_ = false;
-            return false;
-    }
-    return false;
-}
-
 // ---- Properties -------------------------------------------------------------------------------
 
-void TDZDirectoryView::SetIconSize(TIconSize value) {
-    if (!loaded_) iconSize_ = value;
-}
-
 void TDZDirectoryView::SetStartDirectory(TSystemDirectory value) {
-    if (!loaded_ || value == SD_NO) startDirectory_ = value;
+    if (!loaded_ || value == SD_NO) options_.startDirectory = value;
 }
 
 void TDZDirectoryView::SetDirectoriesToFind(int value) {
     if (!IsValidSearchMask(value)) return;
-    directoriesToFind_ = value;
-    if (loaded_) UpdateDirectories(iconSize_, SelectedDirectory());
+    options_.directoriesToFind = value;
+    source_.SetAttributesToFind(static_cast<std::uint32_t>(value));
+    if (loaded_) UpdateDirectories(options_.iconSize, SelectedDirectory());
 }
-
-namespace {
-void SetStyleBit(HWND hwnd, DWORD bit, bool on) {
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-    SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(on ? style | bit : style & ~bit));
-    InvalidateRect(hwnd, nullptr, TRUE);
-}
-}  // namespace
 
 bool TDZDirectoryView::AutoExpand() const { return (GetWindowLongW(tree_, GWL_STYLE) & TVS_SINGLEEXPAND) != 0; }
-void TDZDirectoryView::SetAutoExpand(bool value) { SetStyleBit(tree_, TVS_SINGLEEXPAND, value); }
-bool TDZDirectoryView::HideSelection() const { return (GetWindowLongW(tree_, GWL_STYLE) & TVS_SHOWSELALWAYS) == 0; }
-void TDZDirectoryView::SetHideSelection(bool value) { SetStyleBit(tree_, TVS_SHOWSELALWAYS, !value); }
 int TDZDirectoryView::Indent() const { return static_cast<int>(SendMessageW(tree_, TVM_GETINDENT, 0, 0)); }
 void TDZDirectoryView::SetIndent(int pixels) { SendMessageW(tree_, TVM_SETINDENT, pixels, 0); }
 
@@ -222,7 +138,11 @@ HTREEITEM TDZDirectoryView::Selected() const { return TreeView_GetSelection(tree
 
 void TDZDirectoryView::Select(HTREEITEM node) { TreeView_SelectItem(tree_, node); }
 
-HTREEITEM TDZDirectoryView::ParentOf(HTREEITEM node) const { return node ? TreeView_GetParent(tree_, node) : nullptr; }
+HTREEITEM TDZDirectoryView::Next(HTREEITEM node, UINT relation) const {
+    return reinterpret_cast<HTREEITEM>(TreeCall(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+}
+
+HTREEITEM TDZDirectoryView::ParentOf(HTREEITEM node) const { return node ? Next(node, TVGN_PARENT) : nullptr; }
 
 int TDZDirectoryView::LevelOf(HTREEITEM node) const {
     int level = -1;
@@ -235,7 +155,7 @@ TDZDirectoryView::NodeData* TDZDirectoryView::DataOf(HTREEITEM node) const {
     TVITEMW item{};
     item.mask = TVIF_PARAM | TVIF_HANDLE;
     item.hItem = node;
-    if (!TreeView_GetItem(tree_, &item)) return nullptr;
+    if (!TreeCall(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
     return reinterpret_cast<NodeData*>(item.lParam);
 }
 
@@ -246,8 +166,8 @@ std::wstring TDZDirectoryView::CaptionOf(HTREEITEM node) const {
 
 std::vector<HTREEITEM> TDZDirectoryView::ChildrenOf(HTREEITEM node) const {
     std::vector<HTREEITEM> children;
-    for (HTREEITEM child = node ? TreeView_GetChild(tree_, node) : TreeView_GetRoot(tree_); child;
-         child = TreeView_GetNextSibling(tree_, child))
+    for (HTREEITEM child = node ? Next(node, TVGN_CHILD) : Next(nullptr, TVGN_ROOT); child;
+         child = Next(child, TVGN_NEXT))
         children.push_back(child);
     return children;
 }
@@ -268,9 +188,9 @@ int TDZDirectoryView::ImageIndexOf(HTREEITEM node) const {
 }
 
 bool TDZDirectoryView::HasRealChildren(HTREEITEM node) const {
-    const HTREEITEM first = TreeView_GetChild(tree_, node);
+    const HTREEITEM first = Next(node, TVGN_CHILD);
     if (!first) return false;
-    return TreeView_GetNextSibling(tree_, first) != nullptr || DataOf(first) != nullptr;
+    return Next(first, TVGN_NEXT) != nullptr || DataOf(first) != nullptr;
 }
 
 HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder) {
@@ -284,16 +204,27 @@ HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPl
     insert.item.iImage = I_IMAGECALLBACK;
     insert.item.iSelectedImage = I_IMAGECALLBACK;
     insert.item.lParam = reinterpret_cast<LPARAM>(&stored);
-    const HTREEITEM node = TreeView_InsertItem(tree_, &insert);
+    const HTREEITEM node = InsertItem(insert);
     if (node && withPlaceholder) {
         TVINSERTSTRUCTW placeholder{};
         placeholder.hParent = node;
         placeholder.hInsertAfter = TVI_LAST;
         placeholder.item.mask = TVIF_TEXT | TVIF_PARAM;
         placeholder.item.pszText = const_cast<wchar_t*>(L"");
-        TreeView_InsertItem(tree_, &placeholder);
+        InsertItem(placeholder);
     }
     return node;
+}
+
+HTREEITEM TDZDirectoryView::InsertItem(const TVINSERTSTRUCTW& insert) {
+    return reinterpret_cast<HTREEITEM>(TreeCall(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+LRESULT TDZDirectoryView::TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const {
+    // Straight to the tree view: the hooks on the tree want none of these, and passing each
+    // through them costs a lookup of their data per call, which showed when a folder of
+    // thousands of subfolders opened or was walked.
+    return CallWindowProcW(treeProcedure_, tree_, message, wParam, lParam);
 }
 
 void TDZDirectoryView::DeleteChildren(HTREEITEM node) {
@@ -316,7 +247,7 @@ void TDZDirectoryView::Load() {
     loaded_ = true;
     COLORREF background = TreeView_GetBkColor(tree_);
     if (background == static_cast<COLORREF>(-1)) background = GetSysColor(COLOR_WINDOW);
-    ImageList_SetBkColor(images_.Get(), background);
+    icons_.SetBackground(background);
     ApplyImageSize();
 
     // A loaded tree announces changes, however loading ends.
@@ -333,9 +264,8 @@ void TDZDirectoryView::Load() {
 
 void TDZDirectoryView::ApplyImageSize() {
     if (!dpi_) dpi_ = WindowDpi(tree_);
-    imageSize_ = iconSize_ == isLarge ? LargeIconSize(dpi_) : SmallIconSize(dpi_);
-    ImageList_SetIconSize(images_.Get(), imageSize_, imageSize_);
-    TreeView_SetImageList(tree_, images_.Get(), TVSIL_NORMAL);
+    icons_.SetSize(options_.iconSize == isLarge ? LargeIconSize(dpi_) : SmallIconSize(dpi_));
+    TreeView_SetImageList(tree_, icons_.Handle(), TVSIL_NORMAL);
 }
 
 void TDZDirectoryView::DpiChanged(UINT dpi) {
@@ -360,20 +290,20 @@ void TDZDirectoryView::FillDriveRoots() {
 
 void TDZDirectoryView::PopulateRoots() {
     for (const auto& root : driveRoots_) {
-        const bool empty = DirectoryIsEmpty(root);
+        const bool empty = IsEmpty(root);
         bool allow = true;
         if (OnDirectoryAdding) OnDirectoryAdding(this, root, empty, false, allow);
         if (!allow) continue;
         std::wstring caption = ShellDisplayName(root);
         if (caption.empty()) caption = root;
-        const HTREEITEM node = AddNode(nullptr, {caption, root, -1}, !empty);
+        const HTREEITEM node = AddNode(nullptr, {caption, root}, !empty);
         LoadClosedImage(node);
     }
 }
 
 void TDZDirectoryView::MakeInitialSelection() {
-    if (startDirectory_ != SD_NO) {
-        const std::wstring path = SystemDirectoryPath(startDirectory_);
+    if (options_.startDirectory != SD_NO) {
+        const std::wstring path = SystemDirectoryPath(options_.startDirectory);
         if (!path.empty()) SelectDirectory(path);
         return;
     }
@@ -395,66 +325,6 @@ std::wstring TDZDirectoryView::SystemDirectoryPath(TSystemDirectory directory) {
     return folderId < 0 ? std::wstring() : SpecialFolderPath(folderId);
 }
 
-// ---- Folder searches --------------------------------------------------------------------------
-
-std::wstring TDZDirectoryView::LinkTargetFolder(const std::wstring& path) const { return ::LinkTargetFolder(path); }
-
-bool TDZDirectoryView::DirectoryIsEmpty(const std::wstring& path) const {
-    std::wstring folder = path;
-    if (HasLinkExtension(WithoutTrailingBackslash(folder))) {
-        folder = ::LinkTargetFolder(folder);
-        if (folder.empty()) return true;
-    }
-    return FolderIsEmpty(WithTrailingBackslash(folder));
-}
-
-bool TDZDirectoryView::FolderIsEmpty(const std::wstring& folder) const {
-    if (IsDriveRootPath(folder) && IsRemovableRoot(folder)) return false;
-    bool empty = true;
-    SearchFolder(folder, [&](const WIN32_FIND_DATAW& find) {
-        const DWORD attributes = find.dwFileAttributes;
-        if (!SearchAccepts(attributes, static_cast<std::uint32_t>(directoriesToFind_))) return true;
-        const std::wstring name = find.cFileName;
-        if (IsDotEntry(name)) return true;
-        if (!IsPlainOrLinkDirectory(attributes) && ::LinkTargetFolder(folder + name, attributes).empty())
-            return true;
-        // An entry the search has just returned always has a display name; asking the shell for it
-        // in every probe made opening a large folder a hundred times slower than the search.
-        empty = false;
-        return false;
-    });
-    return empty;
-}
-
-std::vector<TDZDirectoryView::Entry> TDZDirectoryView::CollectEntries(const std::wstring& folder) const {
-    std::vector<Entry> kept;
-    SearchFolder(folder, [&](const WIN32_FIND_DATAW& find) {
-        const DWORD attributes = find.dwFileAttributes;
-        if (!SearchAccepts(attributes, static_cast<std::uint32_t>(directoriesToFind_))) return true;
-        std::wstring name = find.cFileName;
-        if (IsDotEntry(name) || !NamePassesFilter(name)) return true;
-        const std::wstring full = folder + name;
-        Entry entry{std::move(name), ::LinkTargetFolder(full, attributes)};
-        if (!IsPlainOrLinkDirectory(attributes) && entry.linkTarget.empty()) return true;
-        if (OnDirectoryAdding) {
-            // Asked once per child: the same answer serves the owner and the expand button.
-            entry.empty = DirectoryIsEmpty(entry.linkTarget.empty() ? full : entry.linkTarget);
-            entry.emptyKnown = true;
-            bool allow = true;
-            OnDirectoryAdding(const_cast<TDZDirectoryView*>(this), full + L"\\", entry.empty,
-                              !entry.linkTarget.empty(), allow);
-            if (!allow) return true;
-        }
-        kept.push_back(std::move(entry));
-        return true;
-    });
-    std::sort(kept.begin(), kept.end(), [](const Entry& a, const Entry& b) {
-        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.name.c_str(), static_cast<int>(a.name.size()),
-                              b.name.c_str(), static_cast<int>(b.name.size())) == CSTR_LESS_THAN;
-    });
-    return kept;
-}
-
 // ---- Opening and closing nodes ----------------------------------------------------------------
 
 void TDZDirectoryView::Expand(HTREEITEM node) {
@@ -462,8 +332,11 @@ void TDZDirectoryView::Expand(HTREEITEM node) {
     if (!loaded_) Load();
     if (!Expanding(node)) return;
     if (!TreeView_GetChild(tree_, node)) return;
-    ScopedFlag programmatic(programmaticExpand_, true);
-    TreeView_Expand(tree_, node, TVE_EXPAND);
+    {
+        ScopedFlag programmatic(programmaticExpand_, true);
+        TreeView_Expand(tree_, node, TVE_EXPAND);
+    }
+    if (updateDepth_ == 0) UpdateWindow(tree_);
 }
 
 void TDZDirectoryView::Collapse(HTREEITEM node) {
@@ -486,7 +359,7 @@ bool TDZDirectoryView::Expanding(HTREEITEM node) {
         if (!HasRealChildren(node)) DeleteChildren(node);
         return HasRealChildren(node);
     }
-    if (expandingSelect_) Select(node);
+    if (options_.expandingSelect) Select(node);
     if (Selected() == node) {
         bool allow = true;
         ChangeHandling(nullptr, node, allow);
@@ -496,27 +369,36 @@ bool TDZDirectoryView::Expanding(HTREEITEM node) {
         return true;
     }
 
-    std::vector<Entry> entries;
-    if (expandingExists_) entries = CollectEntries(dir);
-
-    RedrawPause pause(tree_, &updateDepth_);
-    if (entries.empty() && IsRemovableRoot(dir)) {
-        // No medium: keep the placeholder so that the user can try again.
-        if (IsExpanded(node)) {
-            ScopedFlag programmatic(programmaticExpand_, true);
-            TreeView_Expand(tree_, node, TVE_COLLAPSE);
+    // The user waits while a large folder is read: the wait cursor says so.
+    const WaitCursor waiting;
+    std::vector<FolderChild> children;
+    if (expandingExists_) {
+        FolderSource::AddingQuestion ask;
+        if (OnDirectoryAdding)
+            ask = [this](const std::wstring& directory, bool empty, bool dirLink) {
+                bool allow = true;
+                OnDirectoryAdding(this, directory, empty, dirLink, allow);
+                return allow;
+            };
+        children = source_.Children(dir, ask);
+    }
+    {
+        RedrawPause pause(tree_, &updateDepth_);
+        if (children.empty() && IsRemovableRoot(dir)) {
+            // No medium: keep the placeholder so that the user can try again.
+            if (IsExpanded(node)) {
+                ScopedFlag programmatic(programmaticExpand_, true);
+                TreeView_Expand(tree_, node, TVE_COLLAPSE);
+            }
+            return false;
         }
-        return false;
+        DeleteChildren(node);
+        for (auto& child : children) {
+            const HTREEITEM added = AddNode(node, {std::move(child.name), {}, -1, child.attributes}, !child.empty);
+            if (!options_.loadImagesByCall) LoadClosedImage(added);
+        }
+        if (TreeView_GetChild(tree_, node)) ShowIcon(node, true);
     }
-    DeleteChildren(node);
-    for (auto& entry : entries) {
-        const std::wstring path = dir + entry.name;
-        const std::wstring folder = entry.linkTarget.empty() ? path : entry.linkTarget;
-        const bool empty = entry.emptyKnown ? entry.empty : DirectoryIsEmpty(folder);
-        const HTREEITEM child = AddNode(node, {std::move(entry.name), {}, -1}, !empty);
-        if (!loadImagesByCall_) LoadClosedImage(child);
-    }
-    if (TreeView_GetChild(tree_, node)) ShowIcon(node, true);
     return true;
 }
 
@@ -581,7 +463,7 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
 
     bool refused = false;
     for (std::wstring folder = target; folder.size() > 3; folder = FolderPart(WithoutTrailingBackslash(folder))) {
-        if (AttributesHidePath(AttributesOf(folder), static_cast<std::uint32_t>(directoriesToFind_))) {
+        if (AttributesHidePath(AttributesOf(folder), static_cast<std::uint32_t>(options_.directoriesToFind))) {
             refused = true;
             break;
         }
@@ -614,7 +496,7 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
         if (!match) {
             // The walk failed: opening selected the deepest folder the path could be followed
             // to, and it stays selected (silently); without ExpandingSelect nothing moved.
-            if (!expandingSelect_) {
+            if (!options_.expandingSelect) {
                 if (Selected() != previous) SetSelectionSilently(previous);
                 lastDirectory_ = previousDirectory;
             }
@@ -644,11 +526,11 @@ void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring&
         RedrawPause pause(tree_, &updateDepth_);
         ScopedFlag quiet(eventsEnabled_, false);
         ClearNodes();
-        ImageList_Remove(images_.Get(), -1);
-        if (iconSize != iconSize_) {
-            iconSize_ = iconSize;
+        icons_.Clear();
+        if (iconSize != options_.iconSize) {
+            options_.iconSize = iconSize;
             ApplyImageSize();
-            if (iconSize_ == isSmall) SetIndent(19);
+            if (iconSize == isSmall) SetIndent(19);
         }
         FillDriveRoots();
         PopulateRoots();
@@ -657,17 +539,6 @@ void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring&
 }
 
 // ---- Icons ------------------------------------------------------------------------------------
-
-HICON TDZDirectoryView::ShellIcon(const std::wstring& path, bool open) const {
-    if (HICON icon = ShellIconAtSize(path, open ? SHGFI_OPENICON : 0, imageSize_)) return icon;
-    SHFILEINFOW info{};
-    UINT flags = SHGFI_ICON | (iconSize_ == isSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
-    if (open) flags |= SHGFI_OPENICON;
-    // Unreadable or overlong paths still get a folder icon rather than none.
-    if (SHGetFileInfoW(L"Ordner", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags | SHGFI_USEFILEATTRIBUTES))
-        return info.hIcon;
-    return nullptr;
-}
 
 std::wstring TDZDirectoryView::ShellDisplayName(const std::wstring& path) {
     SHFILEINFOW info{};
@@ -680,8 +551,7 @@ void TDZDirectoryView::LoadClosedImage(HTREEITEM node) {
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
     if (path.size() > 1 && HasLinkExtension(path.substr(0, path.size() - 1))) path.pop_back();
-    IconHandle icon(ShellIcon(path, false));
-    data->image = ImageList_AddIcon(images_.Get(), icon.Get());
+    data->image = icons_.Add(path, false, data->attributes);
 }
 
 int TDZDirectoryView::ImageFor(HTREEITEM node) {
@@ -699,8 +569,7 @@ void TDZDirectoryView::ShowIcon(HTREEITEM node, bool open) {
         if (!open) return;
     }
     if (data->image < 0) return;
-    IconHandle icon(ShellIcon(NodePath(node, true), open));
-    if (icon) ImageList_ReplaceIcon(images_.Get(), data->image, icon.Get());
+    icons_.Replace(data->image, NodePath(node, true), open, data->attributes);
     RECT rect{};
     *reinterpret_cast<HTREEITEM*>(&rect) = node;
     if (SendMessageW(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&rect)))

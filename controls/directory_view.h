@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "controls/directory_rules.h"
+#include "controls/folder_source.h"
+#include "platform/reflected_control.h"
 #include "platform/handles.h"
+#include "platform/shell_icon_list.h"
 #include "platform/window.h"
 
 enum TIconSize { isSmall, isLarge };
@@ -23,52 +26,52 @@ using TTreeChangeEvent = std::function<void(TDZDirectoryView* sender, HTREEITEM 
 
 enum class TDirectoryMenuItem { New, Delete, Open, Refresh };
 
+// The control's settings, given once when it is made; the defaults are the control's own.
+struct DirectoryViewOptions {
+    bool allowDeleteDirectory = false;
+    bool allowCreateDirectory = true;
+    bool allowOpenDirectory = true;
+    bool allowRefresh = true;
+    bool expandingSelect = true;    // opening a node also selects it
+    bool selectOpenedDirs = false;  // "open" shows the folder selected in its parent
+    bool loadImagesByCall = true;   // a folder's icon is fetched when the node is first drawn
+    TIconSize iconSize = isSmall;
+    TSystemDirectory startDirectory = SD_WINDOWS;
+    int directoriesToFind = directory_attributes::kAll;
+    bool singleExpand = false;  // the tree view's own: opening a node closes the others
+    bool hideSelection = true;
+    int indent = 0;  // 0: the tree view's own
+};
+
 // A tree of the machine's drives and folders, opened level by level, that shows links to folders
 // (link files and folder links) like folders and always reports the real folder behind them.
+// What a node shows comes from a FolderSource; the control only shows it.
 //
-// Hosting: the control subclasses its parent window itself to receive the tree's notifications
-// (one subclass per control, so several trees may share a parent). The parent needs to do
-// nothing; tree notifications it does not consume (TVN_SELCHANGED, NM_CUSTOMDRAW, ...) still
-// reach the parent's own window procedure afterwards.
+// Hosting: the parent must be a Window, which hands the tree's notifications to the control.
 //
-// Lifecycle: after construction, set the properties and events, then call Load() (the first
-// operation, or the first paint, loads the control otherwise). IconSize and StartDirectory are
-// taken only before loading, as when a form is read; afterwards the icon size changes through
+// Lifecycle: after construction, assign the events, then call Load() (the first operation, or
+// the first paint, loads the control otherwise). Afterwards the icon size changes only through
 // UpdateDirectories and StartDirectory accepts only SD_NO.
-class TDZDirectoryView {
+class TDZDirectoryView : public ReflectedControl {
 public:
-    TDZDirectoryView(HWND parent, int id, const RECT& bounds);
-    ~TDZDirectoryView();
-    TDZDirectoryView(const TDZDirectoryView&) = delete;
-    TDZDirectoryView& operator=(const TDZDirectoryView&) = delete;
+    TDZDirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options = {});
+    ~TDZDirectoryView() override;
 
     HWND Handle() const { return tree_; }
     void Load();
     bool IsLoaded() const { return loaded_; }
 
     // Published properties
-    bool AllowDeleteDirectory() const { return allowDelete_; }
-    void SetAllowDeleteDirectory(bool value) { allowDelete_ = value; }
-    bool AllowCreateDirectory() const { return allowCreate_; }
-    void SetAllowCreateDirectory(bool value) { allowCreate_ = value; }
-    bool AllowOpenDirectory() const { return allowOpen_; }
-    void SetAllowOpenDirectory(bool value) { allowOpen_ = value; }
-    bool AllowRefresh() const { return allowRefresh_; }
-    void SetAllowRefresh(bool value) { allowRefresh_ = value; }
-    bool ExpandingSelect() const { return expandingSelect_; }
-    void SetExpandingSelect(bool value) { expandingSelect_ = value; }
-    bool SelectOpenedDirs() const { return selectOpenedDirs_; }
-    void SetSelectOpenedDirs(bool value) { selectOpenedDirs_ = value; }
-    bool LoadImagesByCall() const { return loadImagesByCall_; }
-    void SetLoadImagesByCall(bool value) { loadImagesByCall_ = value; }
-    TIconSize IconSize() const { return iconSize_; }
-    void SetIconSize(TIconSize value);
+    const DirectoryViewOptions& Options() const { return options_; }
+    void SetAllowDeleteDirectory(bool value) { options_.allowDeleteDirectory = value; }
+    void SetAllowCreateDirectory(bool value) { options_.allowCreateDirectory = value; }
+    TIconSize IconSize() const { return options_.iconSize; }
     // Sizes the pictures for the tree's DPI again after it moved to a screen of another scale.
     void DpiChanged(UINT dpi);
-    int ImageSize() const { return imageSize_; }
-    TSystemDirectory StartDirectory() const { return startDirectory_; }
+    int ImageSize() const { return icons_.Size(); }
+    TSystemDirectory StartDirectory() const { return options_.startDirectory; }
     void SetStartDirectory(TSystemDirectory value);
-    int DirectoriesToFind() const { return directoriesToFind_; }
+    int DirectoriesToFind() const { return options_.directoriesToFind; }
     void SetDirectoriesToFind(int value);
 
     TDirectoryChangingEvent OnDirectoryChanging;
@@ -77,10 +80,7 @@ public:
     TTreeChangeEvent OnChange;
 
     // Properties of the underlying tree view
-    bool AutoExpand() const;
-    void SetAutoExpand(bool value);  // single-expand mode
-    bool HideSelection() const;
-    void SetHideSelection(bool value);
+    bool AutoExpand() const;  // single-expand mode
     int Indent() const;
     void SetIndent(int pixels);
 
@@ -96,15 +96,15 @@ public:
     void Expand(HTREEITEM node);
     void Collapse(HTREEITEM node);
     int ImageIndexOf(HTREEITEM node) const;  // -1 while its icon is not loaded
-    HIMAGELIST Images() const { return images_.Get(); }
+    HIMAGELIST Images() const { return icons_.Handle(); }
+    // What opening folders has read so far.
+    const FolderSource::Work& SourceWork() const { return source_.Done(); }
 
     // Operations
     void UpdateDirectories(TIconSize iconSize, const std::wstring& path);
     HTREEITEM SelectDirectory(const std::wstring& path);
     std::wstring SelectedDirectory() const;
     std::wstring NodePath(HTREEITEM node, bool keepOwnLink) const;
-    std::wstring LinkTargetFolder(const std::wstring& path) const;
-    bool DirectoryIsEmpty(const std::wstring& path) const;
     std::wstring LastDirectory() const { return lastDirectory_; }
     static std::wstring SystemDirectoryPath(TSystemDirectory directory);
 
@@ -124,19 +124,23 @@ public:
     void RefreshClick();
     void ShowContextMenu(POINT screen);
 
-    // A tree notification; called by the parent subclass. True when consumed (result set).
-    bool HandleNotify(const NMHDR* header, LRESULT& result);
+    // A tree notification, handed over by the parent. True when consumed (result set).
+    bool Notify(NMHDR& header, LRESULT& result) override;
 
 private:
     struct NodeData {
         std::wstring name;
         std::wstring rootPath;  // drive root nodes only
         int image = -1;
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;  // as the folder search found the entry
     };
-    struct Entry;
 
     NodeData* DataOf(HTREEITEM node) const;
     HTREEITEM AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder);
+    HTREEITEM InsertItem(const TVINSERTSTRUCTW& insert);
+    // Reads and insertions that no hook on the tree needs to see.
+    LRESULT TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const;
+    HTREEITEM Next(HTREEITEM node, UINT relation) const;
     bool HasRealChildren(HTREEITEM node) const;
     void DeleteChildren(HTREEITEM node);
     void ClearNodes();
@@ -144,15 +148,13 @@ private:
     void FillDriveRoots();
     void PopulateRoots();
     void MakeInitialSelection();
-    std::vector<Entry> CollectEntries(const std::wstring& folder) const;
-    bool FolderIsEmpty(const std::wstring& folder) const;
+    bool IsEmpty(const std::wstring& path) { return source_.IsEmpty(path); }
 
     bool Expanding(HTREEITEM node);
     void Collapsing(HTREEITEM node);
     void ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, bool& allowChange);
     void SetSelectionSilently(HTREEITEM node);
 
-    HICON ShellIcon(const std::wstring& path, bool open) const;
     static std::wstring ShellDisplayName(const std::wstring& path);
     int ImageFor(HTREEITEM node);
     void LoadClosedImage(HTREEITEM node);
@@ -161,23 +163,16 @@ private:
 
     std::wstring TargetFolderOf(const std::wstring& path) const;
     bool TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    static LRESULT CALLBACK ParentProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                            DWORD_PTR data);
 
     QuietErrorMode quietErrors_;
-    HWND parent_ = nullptr;
+    DirectoryViewOptions options_;
     HWND tree_ = nullptr;
-    ImageListHandle images_;
+    WNDPROC treeProcedure_ = nullptr;  // the tree view's own, past every hook
+    ShellIconList icons_;
+    FolderSource source_;
     ControlHook treeHook_;
     std::deque<NodeData> nodes_;
-
-    bool allowDelete_ = false, allowCreate_ = true, allowOpen_ = true, allowRefresh_ = true;
-    bool expandingSelect_ = true, selectOpenedDirs_ = false, loadImagesByCall_ = true;
-    TIconSize iconSize_ = isSmall;
-    int imageSize_ = 16;
     UINT dpi_ = 0;  // 0: the tree's own when first loaded
-    TSystemDirectory startDirectory_ = SD_WINDOWS;
-    int directoriesToFind_ = directory_attributes::kAll;
 
     std::vector<std::wstring> driveRoots_;
     std::wstring lastDirectory_;

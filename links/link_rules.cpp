@@ -1,7 +1,5 @@
 #include "links/link_rules.h"
 
-#include <cstdint>
-
 #include "platform/path_text.h"
 
 std::wstring WorkingFolderFor(const std::wstring& target) {
@@ -38,56 +36,6 @@ LinkPathKind ClassifyLinkPath(const std::wstring& path) {
     return SameText(extension, L".lnk") ? LinkPathKind::LinkFile : LinkPathKind::None;
 }
 
-
-namespace {
-class LinkReader {
-public:
-    explicit LinkReader(std::string_view bytes) : bytes_(bytes) {}
-    bool Has(size_t count) const { return count <= bytes_.size() - at_; }
-    std::uint32_t Read(size_t size) {
-        if (!Has(size)) return ok_ = false;
-        std::uint32_t value = 0;
-        for (size_t i = 0; i < size; ++i) value |= std::uint32_t(std::uint8_t(bytes_[at_ + i])) << (8 * i);
-        at_ += size;
-        return value;
-    }
-    void Skip(size_t size) {
-        if (!Has(size)) ok_ = false;
-        else at_ += size;
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    std::string_view bytes_;
-    size_t at_ = 0;
-    bool ok_ = true;
-};
-}  // namespace
-
-bool LinkLayoutIsWhole(std::string_view bytes) {
-    constexpr std::uint32_t kHeaderSize = 0x4C, kHasIdList = 0x1, kHasLinkInfo = 0x2, kUnicode = 0x80;
-    constexpr std::uint32_t kStringFlags[] = {0x4, 0x8, 0x10, 0x20, 0x40};  // name, relative path, folder, arguments, icon
-    LinkReader reader(bytes);
-    if (reader.Read(4) != kHeaderSize) return false;
-    reader.Skip(16);
-    const std::uint32_t flags = reader.Read(4);
-    reader.Skip(kHeaderSize - 24);
-    if (flags & kHasIdList) reader.Skip(reader.Read(2));
-    if (flags & kHasLinkInfo) {
-        const std::uint32_t size = reader.Read(4);
-        if (size < 4) return false;
-        reader.Skip(size - 4);
-    }
-    for (const std::uint32_t flag : kStringFlags)
-        if (flags & flag) reader.Skip(size_t{reader.Read(2)} * (flags & kUnicode ? 2 : 1));
-    while (reader.Ok()) {
-        const std::uint32_t size = reader.Read(4);
-        if (!reader.Ok()) return false;
-        if (size < 4) return true;  // the terminal block
-        reader.Skip(size - 4);
-    }
-    return false;
-}
 
 std::wstring EditedLinkFile(const std::wstring& path) {
     return ExtensionOf(path).empty() ? WithTrailingBackslash(path) + L"target.lnk" : path;

@@ -4,8 +4,11 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include <optional>
 #include <vector>
 
+#include "links/environment_paths.h"
+#include "links/link_file_bytes.h"
 #include "links/link_rules.h"
 #include "platform/files.h"
 #include "platform/handles.h"
@@ -63,13 +66,55 @@ LinkData FieldsOf(IShellLinkW* link) {
     return data;
 }
 
-std::wstring Expanded(const std::wstring& text) {
-    const DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    if (size == 0) return text;
-    std::wstring expanded(size, L'\0');
-    if (ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size) == 0) return text;
-    expanded.resize(wcslen(expanded.c_str()));
-    return expanded;
+std::optional<std::wstring> SystemVariable(const std::wstring& name) {
+    const DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(name.c_str(), value.data(), size));
+    return value;
+}
+
+std::wstring Expanded(const std::wstring& text) { return ExpandVariables(text, SystemVariable); }
+
+std::optional<VariablePath> VariableFormOf(const std::wstring& path) {
+    if (!HasVariables(path, SystemVariable)) return std::nullopt;
+    VariablePath form{{}, path};
+    const int size = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size > 1) {
+        form.ansi.resize(size);
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, form.ansi.data(), size, nullptr, nullptr);
+        form.ansi.resize(size - 1);
+    }
+    return form;
+}
+
+void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    FileHandle file(NullIfInvalid(CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) ThrowLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        ThrowLastError();
+}
+
+// What the link object may not keep (Wine drops the show command and the run-as flag, and
+// writes no variable forms) goes into the saved file itself, where the system reads it.
+void CompleteSavedLink(const std::wstring& linkFile, const LinkData& data) {
+    const std::string saved = ReadWholeFile(linkFile);
+    std::string bytes = WithHeaderSettings(saved, {data.showCommand, data.hotKey, data.runAsAdmin});
+    bytes = WithVariablePath(bytes, kExpStringSignature, VariableFormOf(data.targetPath));
+    bytes = WithVariablePath(bytes, kExpIconSignature, VariableFormOf(data.iconFile));
+    if (bytes != saved) WriteWholeFile(linkFile, bytes);
+}
+
+void SetHeaderSettings(IShellLinkW* link, const LinkData& data) {
+    ThrowIfFailed(link->SetHotkey(data.hotKey));
+    ThrowIfFailed(link->SetShowCmd(data.showCommand));
+    ComPtr<IShellLinkDataList> list;
+    DWORD flags = 0;
+    if (SUCCEEDED(link->QueryInterface(IID_PPV_ARGS(&list))) && SUCCEEDED(list->GetFlags(&flags)))
+        list->SetFlags(data.runAsAdmin ? flags | SLDF_RUNAS_USER : flags & ~DWORD{SLDF_RUNAS_USER});
 }
 
 // The wizard shows an icon path with its variables replaced; the same icon written back keeps
@@ -91,7 +136,6 @@ void SaveLink(IShellLinkW* link, const std::wstring& linkFile) {
 // its own form of the icon path where those did not change.
 LinkData EditedFields(const LinkData& old, const LinkData& now) {
     LinkData fields = now;
-    if (now.targetPath == old.targetPath) fields.workingFolder = old.workingFolder;
     if (SameIcon(old, now)) {
         fields.iconFile = old.iconFile;
         fields.iconIndex = old.iconIndex;
@@ -102,7 +146,8 @@ LinkData EditedFields(const LinkData& old, const LinkData& now) {
 bool SameFields(const LinkData& a, const LinkData& b) {
     return a.targetPath == b.targetPath && a.arguments == b.arguments && a.description == b.description &&
            a.workingFolder == b.workingFolder && a.iconFile == b.iconFile &&
-           (a.iconFile.empty() || a.iconIndex == b.iconIndex);
+           (a.iconFile.empty() || a.iconIndex == b.iconIndex) && a.hotKey == b.hotKey &&
+           a.showCommand == b.showCommand && a.runAsAdmin == b.runAsAdmin;
 }
 
 // The paths a link keeps name the system folder as every program on the machine knows it.
@@ -123,7 +168,28 @@ LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments, 
     return {target, arguments, WorkingFolderFor(target), description, iconFile, iconIndex};
 }
 
-LinkData ReadLink(const std::wstring& linkFile) { return FieldsOf(LoadLink(linkFile).Get()); }
+std::wstring ExpandedPath(const std::wstring& path) { return Expanded(path); }
+
+void KeepLinkSettings(LinkData& link, const LinkData& original) {
+    if (link.targetPath == original.targetPath) link.workingFolder = original.workingFolder;
+    link.hotKey = original.hotKey;
+    link.showCommand = original.showCommand;
+    link.runAsAdmin = original.runAsAdmin;
+}
+
+LinkData ReadLink(const std::wstring& linkFile) {
+    LinkData data = FieldsOf(LoadLink(linkFile).Get());
+    const std::string bytes = ReadWholeFile(linkFile);
+    if (const auto settings = ReadHeaderSettings(bytes)) {
+        data.hotKey = settings->hotKey;
+        data.showCommand = settings->showCommand;
+        data.runAsAdmin = settings->runAsAdmin;
+    }
+    if (auto target = ReadVariablePath(bytes, kExpStringSignature); target && !target->empty())
+        data.targetPath = *target;
+    if (auto icon = ReadVariablePath(bytes, kExpIconSignature); icon && !icon->empty()) data.iconFile = *icon;
+    return data;
+}
 
 std::wstring LinkTargetPath(const std::wstring& linkFile) {
     try {
@@ -138,12 +204,14 @@ void WriteLink(const std::wstring& linkFile, const LinkData& fields) {
     const LinkData data = Stored(fields);
     ComPtr<IShellLinkW> link;
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
-    ThrowIfFailed(link->SetPath(data.targetPath.c_str()));
+    ThrowIfFailed(link->SetPath(Expanded(data.targetPath).c_str()));
     ThrowIfFailed(link->SetWorkingDirectory(data.workingFolder.c_str()));
     ThrowIfFailed(link->SetDescription(data.description.c_str()));
     if (!data.arguments.empty()) ThrowIfFailed(link->SetArguments(data.arguments.c_str()));
-    if (!data.iconFile.empty()) ThrowIfFailed(link->SetIconLocation(data.iconFile.c_str(), data.iconIndex));
+    if (!data.iconFile.empty()) ThrowIfFailed(link->SetIconLocation(Expanded(data.iconFile).c_str(), data.iconIndex));
+    SetHeaderSettings(link.Get(), data);
     SaveLink(link.Get(), linkFile);
+    CompleteSavedLink(linkFile, data);
 }
 
 StoredLink ReadStoredLink(const std::wstring& linkFile) {
@@ -169,19 +237,22 @@ void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, c
     }
     const LinkData& old = original.fields;
     // Setting the path anew would replace the link's own form of it (an environment-variable
-    // target, its item list), so an unchanged target is left alone, with its "Start in".
-    if (data.targetPath != old.targetPath) {
-        ThrowIfFailed(link->SetPath(data.targetPath.c_str()));
+    // target, its item list), so an unchanged target is left alone.
+    if (data.targetPath != old.targetPath) ThrowIfFailed(link->SetPath(Expanded(data.targetPath).c_str()));
+    if (data.targetPath != old.targetPath || data.workingFolder != old.workingFolder)
         ThrowIfFailed(link->SetWorkingDirectory(data.workingFolder.c_str()));
-    }
     if (data.arguments != old.arguments) ThrowIfFailed(link->SetArguments(data.arguments.c_str()));
     if (data.description != old.description) ThrowIfFailed(link->SetDescription(data.description.c_str()));
-    if (!SameIcon(old, data)) ThrowIfFailed(link->SetIconLocation(data.iconFile.c_str(), data.iconIndex));
+    if (!SameIcon(old, data))
+        ThrowIfFailed(link->SetIconLocation(Expanded(data.iconFile).c_str(), data.iconIndex));
+    if (data.hotKey != old.hotKey || data.showCommand != old.showCommand || data.runAsAdmin != old.runAsAdmin)
+        SetHeaderSettings(link.Get(), data);
     SaveLink(link.Get(), linkFile);
     // A shell object that cannot write back what it loaded (Wine writes a loaded relative path
     // without its flag, so other readers take it for the working folder or fail) must not cost the
     // user the fields the wizard shows: such a link is written anew from them.
     const LinkData expected = EditedFields(old, data);
+    CompleteSavedLink(linkFile, expected);
     if (!LinkLayoutIsWhole(ReadWholeFile(linkFile)) || !SameFields(ReadLink(linkFile), expected))
         WriteLink(linkFile, expected);
 }

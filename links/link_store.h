@@ -10,21 +10,36 @@ struct LinkData {
     std::wstring description;
     std::wstring iconFile;
     std::int32_t iconIndex = 0;
+    // The settings the system keeps in the link's header.
+    std::uint16_t hotKey = 0;  // virtual key in the low byte, HOTKEYF_ modifiers in the high byte
+    int showCommand = 1;       // 1 normal window, 7 minimised, 3 maximised
+    bool runAsAdmin = false;
 };
+
+// What a draft that does not carry settings of its own keeps of the link it edits: hot key, show
+// command, run-as, and the working folder while the target stays the same.
+void KeepLinkSettings(LinkData& link, const LinkData& original);
+
+// path with the environment variables it names (%NAME%) replaced by their values here.
+std::wstring ExpandedPath(const std::wstring& path);
 
 // The fields of a new link: the working folder is derived from the target.
 LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments = {},
                      const std::wstring& description = {}, const std::wstring& iconFile = {}, int iconIndex = 0);
 
-// Reads all six fields through the shell link object; throws PlatformError with the system's
-// text when the file is not a readable link. COM must be initialised on this thread.
+// Reads the fields through the shell link object, the header's settings and the environment-
+// variable forms of target and icon path (where the link has them) from the file itself; throws
+// PlatformError with the system's text when the file is not a readable link. COM must be
+// initialised on this thread.
 LinkData ReadLink(const std::wstring& linkFile);
 
 // The target path of a link file, or empty when it cannot be read. Never throws.
 std::wstring LinkTargetPath(const std::wstring& linkFile);
 
-// Creates or replaces a link file. Target, working folder and description are always written,
-// arguments and icon location only when not empty. Throws PlatformError with the system's reason
+// Creates or replaces a link file. Target, working folder, description and the header's settings
+// are always written, arguments and icon location only when not empty. A target or icon path
+// with environment variables is written expanded, with its variable form beside it, which the
+// system reads first. Throws PlatformError with the system's reason
 // when the link cannot be written (also for a path longer than 259 characters).
 void WriteLink(const std::wstring& linkFile, const LinkData& link);
 
@@ -40,6 +55,6 @@ StoredLink ReadStoredLink(const std::wstring& linkFile);
 
 // Writes linkFile from the stored link, loaded into the shell link object, with only the
 // fields the wizard owns replaced where they differ: target, arguments, description, icon file
-// and index. The working folder becomes link.workingFolder only when the target changed;
-// everything else stays as the shell object keeps it. Throws PlatformError like WriteLink.
+// and index, working folder, hot key, show command and run-as. Everything else stays as the
+// shell object keeps it. Throws PlatformError like WriteLink.
 void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& link);

@@ -67,8 +67,9 @@ std::optional<StoredLink> EditedOriginal(const std::wstring& editedLink) {
 }  // namespace
 
 bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
-    const LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
+    LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
     const std::optional<StoredLink> original = EditedOriginal(draft.editedLink);
+    if (original) KeepLinkSettings(link, original->fields);
     const auto write = [&](const std::wstring& linkFile) {
         if (original)
             WriteEditedLink(linkFile, *original, link);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/reflected_control.h"
+
 // Thin wrappers over the standard controls: the handle and the few operations forms need.
 
 // A child window's rectangle in its parent's client coordinates.
@@ -26,26 +28,6 @@ DWORD ChildStyle();
 
 // The extent of one line of text in the font.
 SIZE TextExtent(HDC dc, HFONT font, const std::wstring& text);
-
-// An object behind a child control, to which the parent window hands the control's WM_COMMAND
-// and WM_NOTIFY (every Window does, before its own handling).
-class ReflectedControl {
-public:
-    ReflectedControl() = default;
-    ReflectedControl(const ReflectedControl&) = delete;
-    ReflectedControl& operator=(const ReflectedControl&) = delete;
-    virtual ~ReflectedControl() = default;
-    // True when the notification was handled.
-    virtual bool Command(UINT) { return false; }
-    virtual bool Notify(NMHDR&, LRESULT&) { return false; }
-
-protected:
-    void ReflectFrom(HWND control);
-    void StopReflecting(HWND control);
-};
-
-// Hands WM_COMMAND or WM_NOTIFY from a control to its object; true with result set when handled.
-bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The events are announced only for what the user does: a value set from code stays silent.
 class Control : public ReflectedControl {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/app_title.h"
-#include "platform/controls.h"
+#include "platform/reflected_control.h"
 #include "platform/dialog_manager.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"

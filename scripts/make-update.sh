@@ -4,8 +4,9 @@
 # The archive holds the 32-bit program, the 64-bit one (--program64), the help file (and any --file
 # given) and an Update.bat that replaces them in the program's folder after the program has ended:
 # each file is copied to a new name first and put in place only when that copy is whole, so a batch
-# that stops halfway leaves a working program. The list names the archive's size and SHA-256, so
-# that no other archive (an older signed one included) is taken for it. Both server files are
+# that stops halfway leaves a working program; a file still in use is waited for, and when the wait
+# is over the old program stays and its next start says so. The list names the archive's size and
+# SHA-256, so that no other archive (an older signed one included) is taken for it. Both server files are
 # signed with the maker's private key: ECDSA P-256 over SHA-256, stored as the 64 bytes r then s.
 #
 # make-update.sh --key KEY.pem --program zeigerwerk.exe [--program64 zeigerwerk64.exe] --out FOLDER
@@ -73,27 +74,70 @@ fi
 
 mkdir -p "$out/Updates"
 python3 - "$out" "$section" "$date" "$archive" "$program" "${files[@]}" -- "${news[@]}" <<'EOF'
-import hashlib, os, sys, zipfile
+import hashlib, os, re, sys, zipfile
 args = sys.argv[1:]
 split = args.index("--")
 out, section, date, archive, program, *extra = args[:split]
 news = args[split + 1:]
 
+# The batch the program fills in and runs after it has ended: groups of four lines per file (the
+# first as it stands, then the program's folder twice, then the temporary folder), after them lines
+# with the temporary folder ("%%" is one percent sign). Folder names appear only where the program
+# writes them in, never in a variable, so that no interpreter expands a "%" in them again. The
+# program sets ZW_TRIES (seconds to wait for a file still in use) and reports ZW_BUSY, the file that
+# stopped the update. First every new file is copied beside its old one as NAME.neu and checked by
+# its size; a folder of that name in the way, or a copy that fails, ends the update before anything
+# is replaced. Then each copy is moved over its file, retried once a second while the file is in
+# use. When the time is up, the copies not yet in place are deleted.
 def group(first, name):
-    # first line unchanged; then the program's folder twice; then temporary folder -> program's folder.
-    # The file is copied beside the old one under a new name and moved over it only when the copy
-    # is whole: a copy that fails leaves the old file in place.
-    return [first, f'cd /d "%s"', f'attrib -r "%s{name}" >nul 2>&1',
-            f'copy /y "%s{name}" "%s{name}.neu" >nul && move /y "{name}.neu" "{name}" >nul']
+    return [first, '@cd /d "%s"', f'@if exist "%s{name}.neu\\*" set ZW_BUSY={name}.neu', f'@attrib -r "{name}" >nul 2>&1 & if not exist "{name}.neu\\*" del /f /q "{name}.neu" >nul 2>&1']
+
+def stage(name):
+    return [f'@if not defined ZW_BUSY copy /y "%s{name}" "{name}.neu" >nul 2>&1',
+            '@set ZW_SIZE=', '@set ZW_COPY=',
+            f'@for %%%%a in ("%s{name}") do @set ZW_SIZE=%%%%~za',
+            f'@for %%%%a in ("{name}.neu") do @set ZW_COPY=%%%%~za',
+            '@if not defined ZW_BUSY if not "%%ZW_SIZE%%"=="%%ZW_COPY%%" set ZW_BUSY=' + name + '.neu']
+
+TAIL = r"""
+@if defined ZW_BUSY goto failed
+@for %%f in (%ZW_FILES%) do @call :replace %%f
+@if defined ZW_BUSY goto failed
+@goto done
+:replace
+@if defined ZW_BUSY goto :eof
+@move /y "%~1.neu" "%~1" >nul 2>&1
+@if not exist "%~1.neu" goto :eof
+@if %ZW_TRIES% leq 0 goto inuse
+@set /a ZW_TRIES-=1
+@ping -n 2 127.0.0.1 >nul
+@goto replace
+:inuse
+@set ZW_BUSY=%~1
+@goto :eof
+:failed
+@for %%f in (%ZW_FILES%) do @call :unstage %%f
+@goto done
+:unstage
+@if exist "%~1.neu\*" goto :eof
+@if exist "%~1.neu" del /f /q "%~1.neu" >nul 2>&1
+@goto :eof
+:done
+""".strip("\n").replace("%", "%%").split("\n")
 
 names = [os.path.basename(p) for p in [program] + extra]
+for name in names:
+    # The batch handles names as plain words.
+    if not re.fullmatch(r"[A-Za-z0-9._-]+", name):
+        sys.exit(f"file name must be plain letters, digits, '.', '_' or '-': {name}")
 lines = []
 for i, name in enumerate(names):
-    # The first group waits a moment, so that the program has ended before its file is replaced;
-    # "!" in a folder name stays a plain character whatever the command interpreter's defaults.
-    first = "@setlocal disabledelayedexpansion & ping -n 3 127.0.0.1 >nul" if i == 0 else f"rem {name}"
+    first = f"@set ZW_FILES={name}" if i == 0 else f"@set ZW_FILES=%ZW_FILES% {name}"
     lines += group(first, name)
-lines += [f' del "%s{name}" >nul 2>&1' for name in names]
+lines += [" @if not defined ZW_TRIES set ZW_TRIES=60"]
+for name in names:
+    lines += stage(name)
+lines += TAIL
 template = ("\r\n".join(lines) + "\r\n").encode("ascii")
 
 with zipfile.ZipFile(os.path.join(out, "Updates", archive), "w", zipfile.ZIP_DEFLATED) as z:

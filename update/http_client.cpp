@@ -103,8 +103,8 @@ std::string BuildGetRequest(const std::string& path, const std::string& host, co
     if (proxyUrl.empty()) {
         request += "GET " + path + " HTTP/1.0\r\n";
     } else {
+        // No "Proxy-Connection: Keep-Alive": the body ends only when the proxy closes the connection.
         request += "GET " + proxyUrl + " HTTP/1.0\r\n";
-        request += "Proxy-Connection: Keep-Alive\r\n";
     }
     request += "Host: " + host + "\r\n";
     request += "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n";
@@ -155,6 +155,7 @@ void THttpClient::Get(const std::string& url) {
     if (busy_) throw TSocketError(TSocketError::Kind::Busy, "Busy");
     BusyGuard guard(busy_);
     ResetAbort();
+    status_ = 0;  // a failed connection has no status, whatever the last request had
     try {
         std::string current = EscapeBlanksInPath(url);
         for (int repeats = 0;; ++repeats) {
@@ -190,9 +191,15 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
     std::string path = ApplyUrl(url, Host, Port);
     bytesRecvd_ = 0;
     bytesTotal_ = 0;
-    bool viaProxy = !Proxy.empty();
-    std::string request = BuildGetRequest(path, Host, cookie_, viaProxy ? url : std::string());
-    Connect(viaProxy ? Proxy : Host, viaProxy ? ProxyPort : Port);
+    // A proxy is asked for the whole URL, also after a redirect to a bare path.
+    const std::string absolute = AbsoluteUrl(Host, Port, path);
+    std::optional<ProxyAddress> proxy;
+    if (!Proxy.empty())
+        proxy = ProxyAddress{Proxy, ProxyPort};
+    else if (ProxyFor)
+        proxy = ProxyFor(absolute, Host);
+    std::string request = BuildGetRequest(path, Host, cookie_, proxy ? absolute : std::string());
+    Connect(proxy ? proxy->host : Host, proxy ? proxy->port : Port);
     SendText(request);
 
     THttpResponseReader reader;

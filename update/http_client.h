@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "update/proxy_rules.h"
 #include "update/socket_client.h"
 
 class THttpResponseReader;
@@ -44,6 +45,10 @@ public:
 
     // A body longer than this (announced or received) ends the transfer with an error; 0: no bound.
     std::uint64_t MaxBodySize = 0;
+
+    // The proxy for each request, asked with its whole URL and its host when Proxy is empty;
+    // none: a direct connection.
+    std::function<std::optional<ProxyAddress>(const std::string& url, const std::string& host)> ProxyFor;
 
     std::function<void()> OnPacketRecvd;
     std::function<void(int command)> OnFailure;

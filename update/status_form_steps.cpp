@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "platform/win_error.h"
+#include "update/proxy_settings.h"
 #include "update/status_form.h"
 #include "update/update_file.h"
 #include "update/run_folder.h"
@@ -190,6 +191,7 @@ void TStatusForm::FormShow() {
     HTTP.InputFileMode = true;
     HTTP.OutputFileMode = false;
     HTTP.ProxyPort = 0;
+    HTTP.ProxyFor = SystemProxyFor;
     HTTP.OnFailure = [this](int command) { HTTPFailure(command); };
     HTTP.OnConnectionFailed = [this] { HTTPConnectionFailed(); };
     HTTP.ProcessMessages = [this] { PumpMessages(); };
@@ -348,7 +350,9 @@ void TStatusForm::Button_CheckClick() {
         return;
     }
     updatesAvailable_ = false;
-    if (!connected)
+    if (!connected && HTTP.Status() == 407)
+        ShowBox(Handle(), kProxyAuthenticationText, kProxyAuthenticationCaption, BoxKind::Warning, BoxButtons::Ok);
+    else if (!connected)
         ShowBox(Handle(), L"Es besteht keine Internetverbindung.", L"Internetverbindung erforderlich",
                 BoxKind::Warning, BoxButtons::Ok);
     else

@@ -302,8 +302,13 @@ std::optional<ArchiveBinding> ParseArchiveBinding(const std::wstring& size, cons
 }
 
 std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolderName,
-                                          const std::string& tempFolderName, const std::optional<std::string>& restartProgram) {
+                                          const std::string& tempFolderName, const std::optional<std::string>& restartProgram,
+                                          const BatchSettings& settings) {
     const std::string programFolder = BatchLiteral(programFolderName), tempFolder = BatchLiteral(tempFolderName);
+    const std::string folder = tempFolder.substr(0, tempFolder.size() - 1);
+    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    const std::string mark =
+        settings.markFile.empty() ? folder.substr(0, folder.size() - name.size()) + kInstallMarkName : BatchLiteral(settings.markFile);
     std::vector<std::string> lines = templateLines;
     const std::size_t count = lines.size();
     auto endsGroups = [&](std::size_t at) { return at < count && (lines[at].empty() || lines[at][0] == ' '); };
@@ -319,16 +324,23 @@ std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templa
     }
     if (endsGroups(4 * g))
         for (std::size_t at = 4 * g; at < count; ++at) format(at, {tempFolder});
+    // "!" in a folder name stays a plain character whatever the interpreter's defaults.
+    lines.insert(lines.begin(), {"@setlocal disabledelayedexpansion",
+                                 "@set ZW_TRIES=" + std::to_string(settings.waitSeconds < 0 ? 0 : settings.waitSeconds),
+                                 "@set ZW_BUSY="});
+    // The file that stopped the template (a plain name) becomes the mark; a replacement that
+    // worked removes an older one.
+    lines.push_back("@if defined ZW_BUSY >\"" + mark + "\" echo %ZW_BUSY%");
+    lines.push_back("@if not defined ZW_BUSY del /f /q \"" + mark + "\" >nul 2>&1");
     // Started, not called: the batch goes on to remove its folder while the program runs.
     if (restartProgram) lines.push_back("start \"\" \"" + BatchLiteral(*restartProgram) + "\"");
-    // The batch removes its folder as it ends: from the folder above it (the template may have
-    // left for the program's folder), a second interpreter removes the emptied folder once this
-    // one has let go of its batch file, and "rd" without /s never follows a link planted inside.
-    // One line, as the interpreter reads no further line once the batch file is gone.
-    const std::string folder = tempFolder.substr(0, tempFolder.size() - 1);
-    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    // The batch removes its folder whole as it ends, whatever the archive held: from the folder
+    // above it (the template may have left for the program's folder) it deletes every file there,
+    // itself included, and a second interpreter removes the emptied folder once this one has let
+    // go of its batch file. Neither "del" without /s nor "rd" without /s enters a link planted
+    // inside. One line, as the interpreter reads no further line once the batch file is gone.
     lines.push_back("cd /d \"" + tempFolder + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"" +
-                    name + "\"\" & del \"" + tempFolder + "Update.bat\"");
+                    name + "\"\" & del /f /q /a \"" + tempFolder + "*\" >nul 2>&1");
     return lines;
 }
 
@@ -353,4 +365,21 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
+}
+
+std::optional<std::string> InstallMarkFileName(const std::string& text) {
+    std::string name = text.substr(0, text.find_first_of("\r\n"));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.empty() || name.size() > 255 || name == "." || name == "..") return std::nullopt;
+    for (char c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                           c == '-' || c == '_';
+        if (!plain) return std::nullopt;
+    }
+    return name;
+}
+
+std::wstring InstallMarkMessage(const std::string& fileName) {
+    return L"Das Update konnte nicht installiert werden, weil " + std::wstring(fileName.begin(), fileName.end()) +
+           L" noch verwendet wurde. Die bisherige Version bleibt erhalten.";
 }

@@ -357,7 +357,7 @@ void IconPage::Drop(const std::wstring& path) {
     std::wstring candidate;
     if (HasLinkExtension(path)) {
         const LinkData link = ReadLink(path);
-        candidate = !link.iconFile.empty() ? link.iconFile : link.targetPath;
+        candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) iconIndex_ = link.iconIndex;
     }
     UseIconFile(true);

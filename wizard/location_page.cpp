@@ -53,21 +53,15 @@ void LocationPage::BuildTree(const PageArea& area) {
     Label caption;
     caption.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
     const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
-    tree_ = std::make_unique<TDZDirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight});
+    DirectoryViewOptions options;
+    options.allowDeleteDirectory = true;
+    options.startDirectory = SD_NO;
+    options.hideSelection = false;
+    options.singleExpand = true;
+    options.indent = 19;
+    tree_ = std::make_unique<TDZDirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
+                                               options);
     treeDpi_ = host_.Dpi();
-    tree_->SetAllowDeleteDirectory(true);
-    tree_->SetAllowCreateDirectory(true);
-    tree_->SetAllowOpenDirectory(true);
-    tree_->SetAllowRefresh(true);
-    tree_->SetExpandingSelect(true);
-    tree_->SetSelectOpenedDirs(false);
-    tree_->SetLoadImagesByCall(true);
-    tree_->SetDirectoriesToFind(63);
-    tree_->SetIconSize(isSmall);
-    tree_->SetStartDirectory(SD_NO);
-    tree_->SetHideSelection(false);
-    tree_->SetAutoExpand(true);
-    tree_->SetIndent(19);
     tree_->OnChange = [this](TDZDirectoryView*, HTREEITEM) { TreeSelectionChanged(); };
     tree_->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool&) {
         FollowFolder(directory);
@@ -289,6 +283,6 @@ bool LocationPage::Leave() {
 
 void LocationPage::Drop(const std::wstring& path) {
     std::wstring folder = path;
-    if (HasLinkExtension(path)) folder = ReadLink(path).targetPath;
+    if (HasLinkExtension(path)) folder = ExpandedPath(ReadLink(path).targetPath);
     if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
 }

@@ -94,7 +94,7 @@ bool TargetPage::Leave() {
             return true;
         }
         if (HasLinkExtension(target)) {
-            const std::wstring linkTarget = ReadLink(target).targetPath;
+            const std::wstring linkTarget = ExpandedPath(ReadLink(target).targetPath);
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
                     ExclamationSound();

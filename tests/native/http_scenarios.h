@@ -421,15 +421,23 @@ TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
 }
 
 TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
-    TTestHttpServer proxy([](const std::string&, int) { return TScriptedResponse{Ok("via"), "via"}; });
-    client_.Proxy = "127.0.0.1";
-    client_.ProxyPort = proxy.Port();
-    ASSERT_EQ(GetError("http://update.example.invalid/list.ini"), "");
-    ASSERT_EQ(proxy.Requests().size(), 1u);
+    // The proxy sends a redirect to a bare path first: the next request names the whole URL again.
+    TTestHttpServer proxy([](const std::string&, int index) {
+        return index == 0 ? TScriptedResponse{"HTTP/1.0 302 Found\r\nLocation: /b.ini\r\n\r\n", ""}
+                          : TScriptedResponse{Ok("via"), "via"};
+    });
+    std::vector<std::string> asked;
+    client_.ProxyFor = [&](const std::string& url, const std::string& host) {
+        asked.push_back(url + " " + host);
+        return std::optional<ProxyAddress>(ProxyAddress{"127.0.0.1", proxy.Port()});
+    };
+    ASSERT_EQ(GetError("http://update.example.invalid:8080/list.ini"), "");
+    ASSERT_EQ(proxy.Requests().size(), 2u);
     EXPECT_EQ(proxy.Requests()[0].substr(0, proxy.Requests()[0].find("Accept:")),
-              "GET http://update.example.invalid/list.ini HTTP/1.0\r\n"
-              "Proxy-Connection: Keep-Alive\r\n"
-              "Host: update.example.invalid\r\n");
+              "GET http://update.example.invalid:8080/list.ini HTTP/1.0\r\nHost: update.example.invalid\r\n");
+    EXPECT_EQ(proxy.Requests()[1].rfind("GET http://update.example.invalid:8080/b.ini HTTP/1.0\r\n", 0), 0u);
+    EXPECT_EQ(asked, (std::vector<std::string>{"http://update.example.invalid:8080/list.ini update.example.invalid",
+                                               "http://update.example.invalid:8080/b.ini update.example.invalid"}));
 }
 
 TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {

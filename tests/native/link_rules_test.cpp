@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/utf.h"
+#include "links/environment_paths.h"
+#include "links/link_file_bytes.h"
 #include "links/link_rules.h"
 
 namespace {
@@ -96,6 +98,56 @@ TEST(LinkRules, PathsWithExtensionOrEmptyStayUnchanged) {
     for (const std::wstring path : {L"", L"C:\\Menü\\Daten\\a.txt", L"C:\\Daten.alt"})
         EXPECT_EQ(ResolveFolderLinksWith(path, target), path);
     EXPECT_EQ(calls, 0);
+}
+
+TEST(LinkRules, HeaderSettingsRoundTripAndTouchNothingElse) {
+    const std::string original = LinkBytes(0x80 | 0x04, Counted(u"Neu") + kTerminal);
+    for (const LinkHeaderSettings& settings : {LinkHeaderSettings{7, 0x0641, false}, LinkHeaderSettings{3, 0x035A, true}}) {
+        const std::string bytes = WithHeaderSettings(original, settings);
+        EXPECT_EQ(ReadHeaderSettings(bytes), settings);
+        EXPECT_EQ(bytes.substr(0x4C), original.substr(0x4C));
+        EXPECT_EQ(WithHeaderSettings(bytes, {}).substr(0x14, 4), original.substr(0x14, 4)) << "other flags kept";
+    }
+    EXPECT_EQ(WithHeaderSettings("kein Link", {}), "kein Link");
+}
+
+TEST(LinkRules, VariablePathBlocksAreSetReplacedAndRemoved) {
+    const std::string other = std::string("\x0C\x00\x00\x00\x02\x00\x00\xA0", 8) + "abcd";
+    const std::string original = LinkBytes(0x80 | 0x04, Counted(u"Neu") + other + kTerminal);
+    const std::wstring paths[] = {L"%windir%\\notepad.exe", L"%ÄRGER%\\\U0001F600.exe", std::wstring(300, L'x')};
+    for (const std::uint32_t signature : {kExpStringSignature, kExpIconSignature}) {
+        for (const auto& path : paths) {
+            const std::string with = WithVariablePath(original, signature, VariablePath{"ansi", path});
+            ASSERT_TRUE(LinkLayoutIsWhole(with));
+            EXPECT_EQ(ReadVariablePath(with, signature), path.substr(0, 259));
+            EXPECT_FALSE(ReadVariablePath(with, signature ^ 0x6)) << "the other block is not set";
+            EXPECT_EQ(WithVariablePath(with, signature, VariablePath{"", path.substr(0, 259)}), with);
+            const std::string replaced = WithVariablePath(with, signature, VariablePath{"", L"%TEMP%\\b"});
+            EXPECT_EQ(ReadVariablePath(replaced, signature), L"%TEMP%\\b");
+            EXPECT_EQ(WithVariablePath(replaced, signature, std::nullopt), original) << "removed whole";
+        }
+    }
+}
+
+TEST(LinkRules, KnownVariablesExpandAsTheSystemDoes) {
+    const VariableLookup lookup = [](const std::wstring& name) -> std::optional<std::wstring> {
+        if (name == L"windir") return L"C:\\Windows";
+        if (name == L"LEER") return L"";
+        return std::nullopt;
+    };
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"%windir%\\notepad.exe", L"C:\\Windows\\notepad.exe"},
+        {L"%windir%%LEER%\\a%windir%", L"C:\\Windows\\aC:\\Windows"},
+        {L"C:\\100% sicher\\a.exe", L"C:\\100% sicher\\a.exe"},
+        {L"%unbekannt%\\x", L"%unbekannt%\\x"},
+        {L"50%%windir%\\x", L"50%C:\\Windows\\x"},
+        {L"%%", L"%%"},
+        {L"%windir", L"%windir"},
+    };
+    for (const auto& [path, expanded] : cases) {
+        EXPECT_EQ(ExpandVariables(path, lookup), expanded) << Utf8FromWide(path);
+        EXPECT_EQ(HasVariables(path, lookup), path != expanded) << Utf8FromWide(path);
+    }
 }
 
 }  // namespace

@@ -49,6 +49,30 @@ TEST(StartMode, DecidesFromTheFirstTwoArguments) {
     }
 }
 
+TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"Größenmaß.txt", L"C:\\Arbeit\\Größenmaß.txt"},
+        {L".\\Unter/a.txt", L"C:\\Arbeit\\Unter\\a.txt"},
+        {L"..\\..\\..\\b.txt", L"C:\\b.txt"},
+        {L"\\Wurzel\\c.txt", L"C:\\Wurzel\\c.txt"},
+        {L"c:d.txt", L"C:\\Arbeit\\d.txt"},
+        {L"D:e.txt", L"D:\\e.txt"},
+        {L"D:\\Daten\\.\\Alt\\..\\f.txt", L"D:\\Daten\\f.txt"},
+        {L"\\\\server\\share\\x\\..\\g.txt", L"\\\\server\\share\\g.txt"},
+        {L"", L""},
+    };
+    for (const auto& [given, absolute] : cases) {
+        EXPECT_EQ(AbsolutePathIn(given, L"C:\\Arbeit\\"), absolute) << Utf8FromWide(given);
+        EXPECT_EQ(AbsolutePathIn(absolute, L"E:\\Anderswo"), absolute) << "absolute stays";
+    }
+    // Each form of the command line meets its existence check with the absolute path.
+    PathQueries inFolder = kPaths;
+    inFolder.currentFolder = L"C:\\Mit Blank";
+    EXPECT_EQ(DecideStartMode(L"b.exe", L"", inFolder).target, L"\"C:\\Mit Blank\\b.exe\"");
+    EXPECT_EQ(DecideStartMode(L"/D", L"..\\Ordner", inFolder).folder, L"C:\\Ordner");
+    EXPECT_EQ(DecideStartMode(L"/S", L"..\\Ordner", inFolder).folder, L"C:\\Ordner\\");
+}
+
 TEST(StartMode, EditedLinkPieces) {
     EXPECT_EQ(NewLinkHereParameters(L"C:\\Ordner"), L"appwiz.cpl,NewLinkHere C:\\Ordner\\");
     EXPECT_EQ(NewLinkHereParameters(L"C:\\Ordner\\"), L"appwiz.cpl,NewLinkHere C:\\Ordner\\");

@@ -160,8 +160,15 @@ TEST(UpdateRules, ServerAddressAndArchiveName) {
 
 TEST(UpdateRules, BatchTemplateGroupsAndTail) {
     const std::string prog = "C:\\PROGRA~1\\Zw\\", temp = "C:\\TEMP\\zwu1\\";
-    const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & del \"" +
-                            temp + "Update.bat\"";
+    const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & "
+                            "del /f /q /a \"" + temp + "*\" >nul 2>&1";
+    const std::string mark = "\"C:\\TEMP\\ZwUpdate-nicht-installiert.txt\"";
+    auto withHead = [&](std::vector<std::string> lines) {
+        lines.insert(lines.begin(), {"@setlocal disabledelayedexpansion", "@set ZW_TRIES=60", "@set ZW_BUSY="});
+        lines.insert(lines.end() - (lines.size() > 3 && lines[lines.size() - 2].rfind("start", 0) == 0 ? 2 : 1),
+                     {"@if defined ZW_BUSY >" + mark + " echo %ZW_BUSY%", "@if not defined ZW_BUSY del /f /q " + mark + " >nul 2>&1"});
+        return lines;
+    };
     struct Case {
         const char* what;
         std::vector<std::string> lines;
@@ -184,12 +191,23 @@ TEST(UpdateRules, BatchTemplateGroupsAndTail) {
          {"a", "b " + prog, "c", "d", end}},
         {"an empty template", {}, std::nullopt, {end}},
     };
-    for (const Case& c : cases) EXPECT_EQ(BuildUpdateBatch(c.lines, prog, temp, c.restart), c.batch) << c.what;
-    // A percent sign in a folder name is doubled, so that the interpreter does not expand it.
-    EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe")),
-              (std::vector<std::string>{"a", "cd C:\\100%%\\", "b", "c", "start \"\" \"C:\\100%%\\z.exe\"",
+    for (const Case& c : cases) EXPECT_EQ(BuildUpdateBatch(c.lines, prog, temp, c.restart), withHead(c.batch)) << c.what;
+    // A percent sign in a folder name is doubled, so that the interpreter does not expand it; the
+    // wait and the mark are the program's to choose.
+    EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe"),
+                               {3, "C:\\M%\\mark"}),
+              (std::vector<std::string>{"@setlocal disabledelayedexpansion", "@set ZW_TRIES=3", "@set ZW_BUSY=", "a",
+                                        "cd C:\\100%%\\", "b", "c", "@if defined ZW_BUSY >\"C:\\M%%\\mark\" echo %ZW_BUSY%",
+                                        "@if not defined ZW_BUSY del /f /q \"C:\\M%%\\mark\" >nul 2>&1",
+                                        "start \"\" \"C:\\100%%\\z.exe\"",
                                         "cd /d \"C:\\T%%x%%\\..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd "
-                                        "\"T%%x%%\"\" & del \"C:\\T%%x%%\\Update.bat\""}));
+                                        "\"T%%x%%\"\" & del /f /q /a \"C:\\T%%x%%\\*\" >nul 2>&1"}));
+}
+
+TEST(UpdateRules, TheMarkNamesAPlainFileOrNothing) {
+    EXPECT_EQ(InstallMarkFileName("zeigerwerk.exe\r\n"), "zeigerwerk.exe");
+    EXPECT_EQ(InstallMarkFileName("Pfeilbau.hlp.neu \r\nmehr"), "Pfeilbau.hlp.neu");
+    for (const char* bad : {"", "\r\n", "..\\x.exe", "a b.exe", "..", "x\x01.exe"}) EXPECT_FALSE(InstallMarkFileName(bad));
 }
 
 TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {

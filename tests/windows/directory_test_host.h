@@ -9,31 +9,19 @@
 #include "controls/directory_view.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "platform/window.h"
 #include "tests/windows/support/messages.h"
 
 namespace directory_test {
 
-class HostWindow {
+// A plain Window, which hands the tree its notifications as every form does.
+class HostWindow : public Window {
 public:
     HostWindow(int width = 360, int height = 420) {
-        static const ATOM atom = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            wc.lpszClassName = L"ZwDirectoryTestHost";
-            return RegisterClassW(&wc);
-        }();
-        (void)atom;
-        hwnd_ = CreateWindowExW(0, L"ZwDirectoryTestHost", L"Verzeichnisbaum", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
-                                20, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        CreateWindowObject(L"ZwDirectoryTestHost", 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Verzeichnisbaum", 20, 20,
+                           width, height, nullptr, nullptr);
     }
-    ~HostWindow() { DestroyWindow(hwnd_); }
-    HWND Handle() const { return hwnd_; }
-
-private:
-    HWND hwnd_;
+    ~HostWindow() override { DestroyWindow(Handle()); }
 };
 
 struct Announcement {
@@ -51,13 +39,18 @@ struct Adding {
 // Drives other than the test folder's are left out, so that loading stays quick.
 class TreeFixture {
 public:
-    explicit TreeFixture(const std::wstring& testFolder, bool load = true) {
+    // The tests' own defaults: no start folder, the delete command shown.
+    static DirectoryViewOptions Options() {
+        DirectoryViewOptions options;
+        options.startDirectory = SD_NO;
+        options.allowDeleteDirectory = true;
+        return options;
+    }
+    explicit TreeFixture(const std::wstring& testFolder, bool load = true, const DirectoryViewOptions& options = Options()) {
         RECT client;
         GetClientRect(host.Handle(), &client);
         InflateRect(&client, -8, -8);
-        tree = std::make_unique<TDZDirectoryView>(host.Handle(), 100, client);
-        tree->SetStartDirectory(SD_NO);
-        tree->SetAllowDeleteDirectory(true);
+        tree = std::make_unique<TDZDirectoryView>(host.Handle(), 100, client, options);
         const std::wstring drive = UpperCase(testFolder.substr(0, 3));
         tree->OnDirectoryAdding = [this, drive](TDZDirectoryView*, const std::wstring& directory, bool empty,
                                                 bool dirLink, bool& allowAdd) {

@@ -113,6 +113,19 @@ TEST_F(DirectoryViewTest, AnEmptyFolderIsAskedForAsEmptyAndHasNoExpandButton) {
                                 [&](const Adding& a) { return SameText(a.directory, asked->directory); }),
                   1);
     }
+
+    // Opening shows the wait cursor while the folder is read.
+    HCURSOR whileReading = nullptr;
+    const auto record = fx.tree->OnDirectoryAdding;
+    fx.tree->OnDirectoryAdding = [&](TDZDirectoryView* sender, const std::wstring& directory, bool empty, bool link,
+                                     bool& allow) {
+        whileReading = GetCursor();
+        record(sender, directory, empty, link, allow);
+    };
+    const HCURSOR before = GetCursor();
+    fx.tree->Expand(ChildNamed(*fx.tree, node, L"voll"));
+    EXPECT_EQ(whileReading, LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(), before);
 }
 
 TEST_F(DirectoryViewTest, HiddenFoldersFollowTheSearchMask) {
@@ -196,8 +209,9 @@ TEST_F(DirectoryViewTest, TheUserOpensNodesThroughTheTreeItself) {
     const std::wstring folder = temp.MakeFolder(L"Tastatur");
     temp.MakeFolder(L"Tastatur\\Alpha\\Innen");
     temp.MakeFolder(L"Tastatur\\beta");
-    TreeFixture fx(temp.Path());
-    fx.tree->SetExpandingSelect(false);
+    DirectoryViewOptions options = TreeFixture::Options();
+    options.expandingSelect = false;
+    TreeFixture fx(temp.Path(), true, options);
     const HTREEITEM node = fx.tree->SelectDirectory(folder);
     ASSERT_TRUE(node);
     const HTREEITEM alpha = ChildNamed(*fx.tree, node, L"Alpha");
@@ -236,8 +250,6 @@ TEST_F(DirectoryViewTest, StartDirectoryChoosesTheFirstSelection) {
         EXPECT_EQ(fx.tree->StartDirectory(), SD_WINDOWS) << "only SD_NO is taken once loaded";
         fx.tree->SetStartDirectory(SD_NO);
         EXPECT_EQ(fx.tree->StartDirectory(), SD_NO);
-        fx.tree->SetIconSize(isLarge);
-        EXPECT_EQ(fx.tree->IconSize(), isSmall);
     }
     {
         TreeFixture fx(temp.Path(), false);
@@ -247,9 +259,9 @@ TEST_F(DirectoryViewTest, StartDirectoryChoosesTheFirstSelection) {
         EXPECT_TRUE(fx.announced.empty());
     }
     {
-        TreeFixture fx(temp.Path(), false);
-        fx.tree->SetAutoExpand(true);
-        fx.tree->Load();
+        DirectoryViewOptions options = TreeFixture::Options();
+        options.singleExpand = true;
+        TreeFixture fx(temp.Path(), true, options);
         const HTREEITEM selected = fx.tree->Selected();
         ASSERT_TRUE(selected);
         EXPECT_EQ(fx.tree->LevelOf(selected), 0);
@@ -332,9 +344,10 @@ TEST_F(DirectoryViewTest, TheTreeDrawsDrivesFoldersAndLinkIcons) {
     temp.MakeFolder(L"Menü\\Bilder");
     temp.MakeFolder(L"Menü\\Programme\\Editor");
     ASSERT_NO_THROW(WriteLink(list + L"Werkzeug.lnk", NewLinkData(target, L"", L"", L"", 0)));
-    TreeFixture fx(temp.Path(), false);
+    DirectoryViewOptions options = TreeFixture::Options();
+    options.hideSelection = false;
+    TreeFixture fx(temp.Path(), false, options);
     fx.keepOtherDrives = true;
-    fx.tree->SetHideSelection(false);
     fx.tree->Load();
     const HTREEITEM node = fx.tree->SelectDirectory(list);
     ASSERT_TRUE(node);

@@ -12,6 +12,7 @@
 #include "app/help_window.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
+#include "dialogs/link_settings_dialog.h"
 #include "platform/dpi.h"
 #include "controls/directory_view.h"
 #include "platform/files.h"
@@ -262,6 +263,16 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     EXPECT_EQ(aboutProblems, "");
     EXPECT_EQ(aboutSize.cx, Scale(435, dpi));
     EXPECT_EQ(aboutSize.cy, Scale(132, dpi));
+
+    LinkSettingsDialog settingsDialog;  // with the longest reason line
+    std::string settingsProblems;
+    settingsDialog.OnShown = [&] {
+        settingsProblems = LayoutProblems(settingsDialog.Handle(), dpi);
+        settingsDialog.CancelClick();
+    };
+    LinkSettings settings;
+    settingsDialog.ShowModal(form->Handle(), SettingsTarget::FolderLink, settings);
+    EXPECT_EQ(settingsProblems, "");
 
     ShowHelpTopic(form->Handle(), ProgramFolder() + L"Pfeilbau.hlp", L"LinkIcon");
     ASSERT_NE(HelpWindowHandle(), nullptr);

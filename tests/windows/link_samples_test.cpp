@@ -97,23 +97,23 @@ TEST(LinkSamples, WindowsMadeLinksKeepTheirFieldsWhenEdited) {
     const std::vector<std::string> fields = {"Local path", "Relative path", "Working directory", "Command line arguments",
                                              "Icon location", "Icon index", "Environment variables location",
                                              "Machine identifier"};
-    // What Wine's shell object does not write back: the environment-variable target, the link
-    // tracking block, and, as it stores a loaded relative path without its flag, everything of
-    // links that have one beyond the fields the wizard shows (they are written anew from those).
+    // What Wine's shell object does not write back: the link tracking block, and, as it stores a
+    // loaded relative path without its flag, everything of links that have one beyond the fields
+    // the wizard shows (they are written anew from those, a variable target expanded here).
     struct Case {
         std::wstring file;
         std::vector<std::string> wineLoses;
     };
     const Case cases[] = {
-        {L"Lnk/Win7/Windows PowerShell.lnk", {"Environment variables location", "Machine identifier"}},
-        {L"Lnk/Win10/Hyper-V Manager.lnk", {"Environment variables location"}},
+        {L"Lnk/Win7/Windows PowerShell.lnk", {"Machine identifier"}},
+        {L"Lnk/Win10/Hyper-V Manager.lnk", {}},
         {L"Lnk/Win8.0/AppexNews.lnk", {}},
         {L"Lnk/WinXP/MSN.lnk", {"Relative path", "Icon location", "Machine identifier"}},
         {L"Lnk/WinXP/Refer me to more Internet Service Providers.lnk", {"Relative path", "Machine identifier"}},
-        {L"Lnk/WinXP/Command Prompt.lnk", {"Relative path", "Environment variables location", "Machine identifier"}},
+        {L"Lnk/WinXP/Command Prompt.lnk", {"Relative path", "Local path", "Machine identifier"}},
         {L"Lnk/Win7/Desktop.lnk", {"Local path", "Relative path", "Machine identifier"}},
         {L"LnkParse3/microsoft_example.lnk", {"Relative path", "Machine identifier"}},
-        {L"Lnk/WinVista/migwiz.lnk", {"Relative path", "Environment variables location", "Machine identifier"}},
+        {L"Lnk/WinVista/migwiz.lnk", {"Relative path", "Local path", "Machine identifier"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8FromWide(c.file));

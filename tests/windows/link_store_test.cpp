@@ -2,8 +2,14 @@
 
 #include <cstdio>
 #include <string>
+#include <functional>
+#include <tuple>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
@@ -164,6 +170,81 @@ TEST_F(LinkStoreTest, UnreadableLinksFailWithTheSystemText) {
 
 TEST_F(LinkStoreTest, WritingIntoAMissingFolderFails) {
     EXPECT_THROW(WriteLink(temp / L"fehlt\\x.lnk", NewLinkData(temp.MakeFile(L"a.exe"), L"", L"", L"", 0)), PlatformError);
+}
+
+// The settings as the file holds them, read byte by byte here (flags at 0x14, show command at
+// 0x3C, hot key at 0x40) and the working folder as lnkinfo reports it.
+using FileSettings = std::tuple<bool, std::uint32_t, std::uint16_t, std::string>;
+FileSettings InFile(const std::wstring& linkFile) {
+    const std::string bytes = ReadWholeFile(linkFile), report = LnkInfo(linkFile);
+    const auto at = [&](size_t offset, size_t size) {
+        std::uint32_t value = 0;
+        for (size_t i = 0; i < size; ++i) value |= std::uint32_t(std::uint8_t(bytes.at(offset + i))) << (8 * i);
+        return value;
+    };
+    const size_t line = report.find(':', report.find("Working directory")) + 1;
+    std::string folder = report.substr(line, report.find('\n', line) - line);
+    return {(at(0x14, 4) & 0x2000) != 0, at(0x3C, 4), std::uint16_t(at(0x40, 2)), folder.erase(0, folder.find_first_not_of(" \t"))};
+}
+FileSettings Asked(const LinkData& l) {
+    return {l.runAsAdmin, std::uint32_t(l.showCommand), l.hotKey, Utf8FromWide(l.workingFolder)};
+}
+
+TEST_F(LinkStoreTest, EachSettingIsWrittenReadBackAndEditedAlone) {
+    const LinkData base = NewLinkData(temp.MakeFile(L"Programme\\Werkzeug.exe"), L"-a", L"Beschreibung");
+    const std::wstring start = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
+    const std::function<void(LinkData&)> changes[] = {
+        [](LinkData& l) { l.hotKey = MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT); },
+        [](LinkData& l) { l.showCommand = 7; },
+        [](LinkData& l) { l.showCommand = 3; },
+        [](LinkData& l) { l.runAsAdmin = true; },
+        [&](LinkData& l) { l.workingFolder = start; },
+    };
+    for (const auto& change : changes) {
+        LinkData changed = base;
+        change(changed);
+        const std::wstring set = temp / L"Gesetzt.lnk", plain = temp / L"Schlicht.lnk";
+        ASSERT_NO_THROW(WriteLink(set, changed));
+        EXPECT_EQ(InFile(set), Asked(changed));
+        EXPECT_EQ(Asked(ReadLink(set)), Asked(changed));
+        // An edit that changes nothing keeps the bytes; one that changes the setting, only it.
+        for (const std::wstring& file : {set, plain}) {
+            if (file == plain) ASSERT_NO_THROW(WriteLink(plain, base));
+            const std::string bytes = ReadWholeFile(file);
+            const StoredLink stored = ReadStoredLink(file);
+            ASSERT_NO_THROW(WriteEditedLink(file, stored, stored.fields));
+            EXPECT_EQ(ReadWholeFile(file), bytes);
+        }
+        StoredLink stored = ReadStoredLink(plain);
+        change(stored.fields);
+        ASSERT_NO_THROW(WriteEditedLink(plain, ReadStoredLink(plain), stored.fields));
+        EXPECT_EQ(InFile(plain), Asked(changed));
+    }
+}
+
+TEST_F(LinkStoreTest, PathsWithVariablesFollowTheVariable) {
+    SetEnvironmentVariableW(L"ZW_WERKZEUG", (temp.Path() + L"Werkzeuge").c_str());
+    const std::wstring exe = temp.MakeFile(L"Werkzeuge\\prog.exe"), icons = temp.MakeFile(L"Werkzeuge\\bilder.dll");
+    const std::wstring linkFile = temp / L"Variable.lnk", variable = L"%ZW_WERKZEUG%\\prog.exe";
+    ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(variable, L"", L"", L"%ZW_WERKZEUG%\\bilder.dll", 2)));
+    EXPECT_EQ(ReadLink(linkFile).targetPath, variable);
+    EXPECT_EQ(ReadLink(linkFile).iconFile, L"%ZW_WERKZEUG%\\bilder.dll");
+    // Other readers find the expanded path; the flags send the system to the variable forms.
+    EXPECT_NE(LnkInfo(linkFile).find(Utf8FromWide(exe)), std::string::npos) << LnkInfo(linkFile);
+    const std::string bytes = ReadWholeFile(linkFile);
+    EXPECT_EQ(bytes[0x15] & 0x42, 0x42);
+    EXPECT_NE(bytes.find(std::string(reinterpret_cast<const char*>(variable.c_str()), variable.size() * 2)),
+              std::string::npos);
+    // An unchanged edit keeps the variable; plain paths drop it.
+    StoredLink stored = ReadStoredLink(linkFile);
+    ASSERT_NO_THROW(WriteEditedLink(linkFile, stored, stored.fields));
+    EXPECT_EQ(ReadWholeFile(linkFile), bytes);
+    LinkData plain = NewLinkData(exe, L"", L"", icons, 3);
+    ASSERT_NO_THROW(WriteEditedLink(linkFile, stored, plain));
+    const LinkData read = ReadLink(linkFile);
+    EXPECT_EQ(read.targetPath + L"|" + read.iconFile, exe + L"|" + icons);
+    EXPECT_EQ(ReadWholeFile(linkFile)[0x15] & 0x42, 0);
+    SetEnvironmentVariableW(L"ZW_WERKZEUG", nullptr);
 }
 
 }  // namespace

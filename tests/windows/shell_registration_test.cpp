@@ -224,4 +224,28 @@ TEST_F(ShellRegistration, ARefusedRemovalIsReportedAndTheUsersPartIsStillRemoved
     EXPECT_TRUE(RegistryKey::Exists(HKEY_CLASSES_ROOT, L"*\\shell\\Link"));
 }
 
+// What a 32-bit version left in the 32-bit view (on 64-bit Windows a view of its own for CLSID and
+// the Uninstall key) goes with the rest.
+TEST_F(ShellRegistration, RemovalEmptiesBothRegistryViews) {
+    const std::pair<HKEY, std::wstring> leftovers[] = {{HKEY_CLASSES_ROOT, kFolderLinkEdit + L"\\command"},
+                                                       {HKEY_LOCAL_MACHINE, kUninstall}};
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        RegisterShellIntegration(kProgram);
+        for (const auto& [root, key] : leftovers) {
+            HKEY created = nullptr;
+            ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &created, nullptr),
+                      ERROR_SUCCESS);
+            RegCloseKey(created);
+        }
+        EXPECT_EQ(RemoveShellIntegration(), L"");
+        for (const auto& [root, key] : leftovers)
+            for (const REGSAM either : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+                HKEY opened = nullptr;
+                EXPECT_NE(RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | either, &opened), ERROR_SUCCESS)
+                    << Utf8FromWide(key) << " view " << either;
+                if (opened) RegCloseKey(opened);
+            }
+    }
+}
+
 }  // namespace

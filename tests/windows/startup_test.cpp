@@ -127,13 +127,19 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
 
 TEST_F(StartupTest, NewLinkHereHandsTheFolderToTheSystemWizard) {
     const std::wstring folder = temp.MakeFolder(L"Hier");
-    for (const std::wstring& given : {WithoutTrailingBackslash(folder), folder}) {
+    // Relative forms are taken in the folder the program was started in.
+    wchar_t started[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, started);
+    SetCurrentDirectoryW(temp.Path().c_str());
+    for (const std::wstring& given : {WithoutTrailingBackslash(folder), folder, std::wstring(L"Hier"),
+                                      std::wstring(L".\\Hier\\..\\Hier")}) {
         opened.clear();
         EXPECT_EQ(RunZeigerwerk({L"/s", given}, SW_HIDE, system), 0);
         ASSERT_EQ(opened.size(), 1u);
         EXPECT_EQ(opened[0].first, L"rundll32.exe");
         EXPECT_EQ(opened[0].second, L"appwiz.cpl,NewLinkHere " + folder);
     }
+    SetCurrentDirectoryW(started);
 }
 
 TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {

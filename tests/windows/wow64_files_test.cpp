@@ -9,6 +9,7 @@
 #include "controls/icon_count.h"
 #include "links/link_store.h"
 #include "platform/files.h"
+#include "platform/preview_icon.h"
 #include "platform/registry.h"
 #include "platform/utf.h"
 #include "tests/windows/directory_test_host.h"
@@ -67,6 +68,10 @@ TEST_F(Wow64Files, TheRealSystemFolderIsCheckedAndNamedSystem32) {
     EXPECT_TRUE(SameText(SpecialFolderPath(CSIDL_SYSTEM), WindowsFolder() + L"\\System32"))
         << Utf8FromWide(SpecialFolderPath(CSIDL_SYSTEM));
     EXPECT_GT(CountIcons(SpecialFolderPath(CSIDL_SYSTEM) + L"\\" + name, false), 0);
+    const PreviewIcons preview = StandardPreviewIcons(system32 + name);
+    EXPECT_TRUE(preview.large && preview.small) << "the preview shows the real System32's file";
+    for (HICON icon : {preview.large, preview.small})
+        if (icon) DestroyIcon(icon);
 }
 
 TEST_F(Wow64Files, LinksStoreSystem32AndReadBackUnchanged) {

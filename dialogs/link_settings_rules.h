@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The settings of a link beyond target, name, description and icon, as the dialog
+// "Erweiterte Einstellungen" shows and returns them.
+struct LinkSettings {
+    std::wstring workingFolder;  // "Start in"; empty: none
+    std::uint16_t hotKey = 0;    // virtual key in the low byte, HOTKEYF_ modifiers in the high byte
+    int showCommand = 1;         // 1 normal window, 7 minimised, 3 maximised
+    bool runAsAdmin = false;
+    bool operator==(const LinkSettings&) const = default;
+};
+
+// What the link points to, as far as the settings care.
+enum class SettingsTarget { Program, Document, Folder, FolderLink };
+
+// A file that the system starts as a program (and can start as administrator).
+bool IsProgramFile(const std::wstring& path);
+SettingsTarget SettingsTargetOf(const std::wstring& target, bool targetIsFolder, bool folderLink);
+
+// Which settings apply to a kind of target, and the one line that says why the others do not.
+struct SettingsAvailability {
+    bool workingFolder = true, hotKey = true, showCommand = true, runAsAdmin = true;
+    std::wstring reason;  // empty when everything applies
+};
+SettingsAvailability AvailableSettings(SettingsTarget target);
+
+// The run modes of the list "Ausführen:", in its order, and the system's show command of each.
+inline constexpr const wchar_t* kRunModes[] = {L"Normales Fenster", L"Minimiert", L"Maximiert"};
+inline constexpr int kRunModeShowCommands[] = {1, 7, 3};
+// The list entry a show command belongs to (any minimising command is "Minimiert").
+int RunModeOf(int showCommand);
+// The show command for the chosen entry: the link's own where the entry is still its own, so
+// that an unchanged choice writes back exactly what the link held.
+int ShowCommandFor(int runMode, int originalShowCommand);
+
+// The warning for a "Start in" text that cannot be taken, empty when it can: empty, or an
+// existing folder.
+std::wstring WorkingFolderProblem(const std::wstring& folder,
+                                  const std::function<bool(const std::wstring&)>& folderExists);

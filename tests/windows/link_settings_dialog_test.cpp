@@ -1,0 +1,109 @@
+// "Erweiterte Einstellungen" driven by the keyboard, at the DPI of the test's prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+
+#include "dialogs/link_settings_dialog.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "tests/windows/support/messages.h"
+#include "tests/windows/support/temp_folder.h"
+
+namespace {
+
+const bool aware = DeclarePerMonitorDpiAwareness();
+
+// Keys posted to the focus, each handled before the next.
+void Post(UINT message, WPARAM key, LPARAM lParam) {
+    PostMessageW(GetFocus(), message, key, lParam);
+    PumpPending();
+}
+void Key(WPARAM key) {
+    const LPARAM scan = LPARAM(MapVirtualKeyW(UINT(key), MAPVK_VK_TO_VSC)) << 16;
+    Post(WM_KEYDOWN, key, scan | 1);
+    Post(WM_KEYUP, key, scan | 0xC0000001);
+}
+void AltKey(wchar_t letter) { Post(WM_SYSCHAR, letter, 1 << 29); }
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) Post(WM_CHAR, c, 1);
+}
+
+struct Case {
+    const char* name;
+    SettingsTarget target;
+    std::function<void(LinkSettingsDialog&)> walk;  // Enter follows while it is open
+    int result;
+    LinkSettings expected;
+};
+
+TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
+    ASSERT_TRUE(aware);
+    TempFolder temp;
+    const std::wstring folder = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
+    const LinkSettings own{L"C:\\", MAKEWORD('Q', HOTKEYF_CONTROL), 2, false};
+    const auto focusIs = [](HWND control) { EXPECT_EQ(GetFocus(), control); };
+    const Case cases[] = {
+        {"Tab through every field, Enter confirms", SettingsTarget::Program,
+         [&](LinkSettingsDialog& d) {
+             for (WPARAM key : {VK_END, VK_BACK, VK_BACK, VK_BACK}) Key(key);
+             Type(folder);
+             // Each field takes its key, then Tab moves on.
+             const std::pair<HWND, WPARAM> fields[] = {{d.WorkingFolderEdit(), VK_TAB}, {d.HotKeyControl(), 'Z'},
+                                                       {d.RunModeCombo(), VK_DOWN}, {d.RunAsAdminCheck(), VK_SPACE},
+                                                       {d.OKButton(), VK_RETURN}};
+             for (const auto& [field, key] : fields) {
+                 focusIs(field);
+                 Key(key);
+                 if (key != VK_TAB && key != VK_RETURN) Key(VK_TAB);
+             }
+         },
+         IDOK, {folder, MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT), 3, true}},
+        {"access keys reach each field", SettingsTarget::Program,
+         [&](LinkSettingsDialog& d) {
+             AltKey(L'f');
+             focusIs(d.RunModeCombo());
+             Key(VK_HOME);
+             AltKey(L'a');
+             AltKey(L't');
+             focusIs(d.HotKeyControl());
+             AltKey(L'i');
+             focusIs(d.WorkingFolderEdit());
+             Key(VK_RETURN);
+         },
+         IDOK, {L"C:\\", own.hotKey, 1, true}},
+        {"a missing folder is refused, the dialog stays, Esc leaves all", SettingsTarget::Program,
+         [&](LinkSettingsDialog& d) {
+             Type(L"Fehlt");
+             Key(VK_RETURN);
+             EXPECT_TRUE(d.Open());
+             focusIs(d.WorkingFolderEdit());
+             Key(VK_ESCAPE);
+         },
+         IDCANCEL, own},
+        {"a document cannot run as administrator", SettingsTarget::Document, [&](LinkSettingsDialog&) { AltKey(L'a'); },
+         IDOK, own},
+        {"a folder link has nothing to set", SettingsTarget::FolderLink,
+         [&](LinkSettingsDialog& d) { focusIs(d.OKButton()); }, IDOK, own},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxScript boxes({BoxAnswer::Ok});
+        LinkSettingsDialog dialog;
+        LinkSettings settings = own;
+        dialog.OnShown = [&] {
+            EXPECT_EQ(IsWindowEnabled(dialog.RunAsAdminCheck()) != FALSE, AvailableSettings(c.target).runAsAdmin);
+            HoldForScreenshot();
+            c.walk(dialog);
+            if (dialog.Open()) Key(VK_RETURN);
+        };
+        EXPECT_EQ(dialog.ShowModal(nullptr, c.target, settings), c.result);
+        EXPECT_EQ(dialog.Dpi(), SystemDpi());
+        EXPECT_EQ(settings, c.expected);
+        EXPECT_EQ(boxes.Boxes().size(), c.result == IDCANCEL ? 1u : 0u) << "the warning for a missing folder only";
+    }
+}
+
+}  // namespace
