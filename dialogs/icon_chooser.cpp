@@ -230,6 +230,29 @@ LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HELP:
         ShowHelp();
         return TRUE;
+    case WM_DPICHANGED: {
+        // Everything made at the old DPI is scaled to the new one, as if it had been made there.
+        const UINT old = dpi_;
+        dpi_ = HIWORD(wParam);
+        font_ = FontForDpi(font_, old, dpi_);
+        const auto* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
+        const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
+        for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const RECT c = ChildBounds(child);
+            SetWindowPos(child, nullptr, scale(c.left), scale(c.top), scale(c.right) - scale(c.left),
+                         scale(c.bottom) - scale(c.top), SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        }
+        itemHeight_ = scale(itemHeight_);
+        SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
+        RECT list{};
+        GetClientRect(IconList(), &list);
+        SendMessageW(IconList(), LB_SETCOLUMNWIDTH, list.right / kColumns, 0);
+        return 0;
+    }
     case WM_CLOSE:
         Dismiss();
         return 0;

@@ -264,7 +264,7 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     }
     auto take = [&](const char* data, std::size_t size) {
         if (MaxBodySize != 0 && bytesRecvd_ + size > MaxBodySize)
-            throw TSocketError(TSocketError::Kind::Receive, "Body larger than allowed");
+            throw TSocketError(TSocketError::Kind::TooLarge, "Body larger than allowed");
         if (InputFileMode) {
             if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
         } else {
@@ -275,7 +275,7 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     };
     try {
         if (MaxBodySize != 0 && bytesTotal_ > MaxBodySize)
-            throw TSocketError(TSocketError::Kind::Receive, "Body larger than allowed");
+            throw TSocketError(TSocketError::Kind::TooLarge, "Body larger than allowed");
         if (firstSize > 0) take(first, firstSize);
         for (;;) {
             std::size_t received = ReceiveSome(buffer_.data(), buffer_.size());
@@ -284,7 +284,7 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         }
         // A body cut short of its announced length is no valid copy of the file.
         if (bytesRecvd_ < bytesTotal_)
-            throw TSocketError(TSocketError::Kind::Receive, "Connection closed before the end of the body");
+            throw TSocketError(TSocketError::Kind::Cut, "Connection closed before the end of the body");
         if (InputFileMode && !file.Close(error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
     } catch (...) {
         // A partial file would be taken for a complete list or archive by the next step.

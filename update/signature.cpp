@@ -106,7 +106,8 @@ const UpdateKey& ReleaseUpdateKey() {
     return key;
 }
 
-SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& signatureFile, const UpdateKey& key) {
+SignatureCheck CheckDigestSignature(const std::array<std::uint8_t, 32>& digest, const std::wstring& signatureFile,
+                                    const UpdateKey& key) {
     const DWORD attributes = GetFileAttributesW(signatureFile.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return SignatureCheck::Missing;
 
@@ -122,8 +123,6 @@ SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& 
     }
     // Without the system's cryptography nothing can be shown to come from the maker.
     if (!Cng().loaded) return SignatureCheck::Invalid;
-    std::array<UCHAR, 32> digest{};
-    if (!HashFile(file, digest)) return SignatureCheck::Invalid;
 
     std::vector<UCHAR> blob(sizeof(BCRYPT_ECCKEY_BLOB) + key.size());
     auto* header = reinterpret_cast<BCRYPT_ECCKEY_BLOB*>(blob.data());
@@ -136,8 +135,17 @@ SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& 
     if (!ecdsa.handle || !Ok(Cng().BCryptImportKeyPair(ecdsa.handle, nullptr, BCRYPT_ECCPUBLIC_BLOB, &publicKey.handle,
                                                  blob.data(), static_cast<ULONG>(blob.size()), 0)))
         return SignatureCheck::Invalid;
-    const NTSTATUS verified = Cng().BCryptVerifySignature(publicKey.handle, nullptr, digest.data(),
+    const NTSTATUS verified = Cng().BCryptVerifySignature(publicKey.handle, nullptr, const_cast<PUCHAR>(digest.data()),
                                                     static_cast<ULONG>(digest.size()), signature.data(),
                                                     static_cast<ULONG>(signature.size()), 0);
     return Ok(verified) ? SignatureCheck::Valid : SignatureCheck::Invalid;
+}
+
+SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& signatureFile, const UpdateKey& key) {
+    std::array<std::uint8_t, 32> digest{};
+    if (Cng().loaded && !HashFile(file, digest)) {
+        const DWORD attributes = GetFileAttributesW(signatureFile.c_str());
+        return attributes == INVALID_FILE_ATTRIBUTES ? SignatureCheck::Missing : SignatureCheck::Invalid;
+    }
+    return CheckDigestSignature(digest, signatureFile, key);
 }

@@ -19,5 +19,9 @@ enum class SignatureCheck { Valid, Missing, Invalid };
 // read, or the signature does not match the file and the key.
 SignatureCheck CheckFileSignature(const std::wstring& file, const std::wstring& signatureFile, const UpdateKey& key);
 
+// The same for a file whose SHA-256 is already known (read once through a handle held open).
+SignatureCheck CheckDigestSignature(const std::array<std::uint8_t, 32>& digest, const std::wstring& signatureFile,
+                                    const UpdateKey& key);
+
 // The SHA-256 of a file's bytes, read through the given handle from its start.
 bool FileSha256(HANDLE file, std::array<std::uint8_t, 32>& digest);

@@ -9,7 +9,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Longest single block inside a wait, so that window messages run at least this often.
+// Longest single block inside a wait, so that an abort is noticed at least this often.
 constexpr int kSliceMs = 10;
 
 long long MsUntil(Clock::time_point end) {
@@ -50,7 +50,7 @@ TSocketClient::TSocketClient() : Resolver(ResolveHostIPv4) {}
 TSocketClient::~TSocketClient() { Disconnect(); }
 
 void TSocketClient::Pump() {
-    if (ProcessMessages) ProcessMessages();
+    if (OnWait) OnWait();
 }
 
 std::uint32_t TSocketClient::LookUp(const std::string& host) {
@@ -58,8 +58,8 @@ std::uint32_t TSocketClient::LookUp(const std::string& host) {
     if (ParseDottedIPv4(host, address)) return address;
     if (!Resolver) throw TSocketError(TSocketError::Kind::Lookup, "Null Remote Address");
 
-    // The platform's name lookup blocks and cannot be cancelled, so it runs on a worker thread
-    // while this thread keeps the window alive and watches the time-out and the abort flag.
+    // The platform's name lookup blocks and cannot be cancelled, so it runs on a thread of its own
+    // while this one watches the time-out and the abort flag.
     struct Shared {
         std::mutex mutex;
         std::condition_variable done;

@@ -1,5 +1,5 @@
 // TSocketClient: one TCP connection with host lookup, time-out, cooperative abort and the byte
-// counters. Every wait lets the caller's window messages run through ProcessMessages.
+// counters. Waits are short slices, so that an abort from another thread is noticed at once.
 #pragma once
 
 #include <atomic>
@@ -14,7 +14,8 @@
 
 class TSocketError : public std::runtime_error {
 public:
-    enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy };
+    // TooLarge: a body over its bound; Cut: a body that ended short of its announced length.
+    enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy, TooLarge, Cut };
     TSocketError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
     Kind kind() const { return kind_; }
 
@@ -39,8 +40,8 @@ public:
     std::string Proxy;
     int ProxyPort = 0;
 
-    // Runs the caller's pending window messages; called at every turn of every wait.
-    std::function<void()> ProcessMessages;
+    // Called at every turn of every wait (tests stop a transfer from here).
+    std::function<void()> OnWait;
     std::function<void()> OnConnectionFailed;
     // The blocking name lookup; replaceable for tests.
     std::function<bool(const std::string&, std::uint32_t&)> Resolver;

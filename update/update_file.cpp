@@ -7,7 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/system_library.h"
 #include "platform/win_error.h"
-#include "update/status_form.h"
+#include "update/update_dialog.h"
 
 namespace {
 
@@ -145,8 +145,8 @@ TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
 
 TDZUpdateFile::~TDZUpdateFile() = default;
 
-TStatusForm& TDZUpdateFile::Dialog() {
-    if (!dialog_) dialog_ = std::make_unique<TStatusForm>();
+UpdateDialog& TDZUpdateFile::Dialog() {
+    if (!dialog_) dialog_ = std::make_unique<UpdateDialog>();
     return *dialog_;
 }
 
@@ -166,14 +166,14 @@ bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, dou
     schedule.noUpdate = key->HasValue(L"NoUpdate");
     if (!UpdateDue(schedule)) return false;
 
-    TStatusForm& dialog = Dialog();
-    dialog.ProgramName = ProgramName;
-    dialog.ZIPFileName = ZIPFileName;
-    dialog.RegistryKey = RegistryKey;
-    dialog.ProgramDate = effectiveDate;
-    dialog.HKCU = HKCU;
-    dialog.ProgramFile = ProgramFile;
-    dialog.Key = Key;
+    UpdateDialog& dialog = Dialog();
+    dialog.Files.programName = ProgramName;
+    dialog.Files.registryKey = RegistryKey;
+    dialog.Files.programDate = effectiveDate;
+    dialog.Files.hkcu = HKCU;
+    dialog.Files.programFile = ProgramFile;
+    dialog.Files.key = Key;
+    dialog.ArchiveFile = ZIPFileName;
     dialog.Clock = Clock;
     dialog.Connection = Connection;
     dialog.Launcher = Launcher;
@@ -184,5 +184,5 @@ bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, dou
 }
 
 void TDZUpdateFile::FinishUpdates() {
-    if (dialog_) dialog_->FormDestroy();
+    if (dialog_) dialog_->FinishProcess();
 }

@@ -12,32 +12,11 @@
 #include "update/http_client.h"
 #include "update/signature.h"
 #include "update/update_rules.h"
+#include "update/update_run.h"
 
-// The update's clock: the local date and time as days since 30 December 1899.
-class UpdateClock {
-public:
-    virtual ~UpdateClock() = default;
-    virtual double Now() const = 0;
-    double Today() const { return DatePart(Now()); }
-};
 const UpdateClock& SystemUpdateClock();
-
-// Whether the system reports an Internet connection.
-class ConnectionState {
-public:
-    virtual ~ConnectionState() = default;
-    virtual bool Connected() const = 0;
-};
 // Asks InternetGetConnectedState, from wininet.dll of the system folder only.
 const ConnectionState& SystemConnectionState();
-
-// Starts the prepared batch at the end of the process: the command interpreter runs the batch
-// named relative to the folder it starts in, with no window.
-class BatchLauncher {
-public:
-    virtual ~BatchLauncher() = default;
-    virtual void Launch(const std::wstring& folder, const std::wstring& batch) const = 0;
-};
 const BatchLauncher& SystemBatchLauncher();
 
 // "Software\DZ\" + the component's RegistryKey.
@@ -56,7 +35,7 @@ ServerAddress UpdateServerAddress(const std::wstring& registryKey);
 // The last-write time of a file as a local date-time; 0 when it cannot be read.
 double FileDate(const std::wstring& path);
 
-class TStatusForm;
+class UpdateDialog;
 
 // The update service of the program: owned by the program's start-up, which asks it for the
 // reminder before the wizard appears, hands the wizard its Ctrl+U action and lets it do its
@@ -88,11 +67,11 @@ public:
     bool ActionExecute() { return AutomaticUpdate(L"", true, 0); }
 
     // The dialog, made on first use.
-    TStatusForm& Dialog();
+    UpdateDialog& Dialog();
     // The end-of-process work: the next-due date, then the prepared batch is started. An error on
     // the way is shown in a box and the batch still starts. Runs once.
     void FinishUpdates();
 
 private:
-    std::unique_ptr<TStatusForm> dialog_;
+    std::unique_ptr<UpdateDialog> dialog_;
 };

@@ -332,7 +332,7 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
         const char* name;
         bool fromPacket;
     };
-    for (const Case c : {Case{"from OnPacketRecvd", true}, Case{"from the message pump", false}}) {
+    for (const Case c : {Case{"from OnPacketRecvd", true}, Case{"from the waits", false}}) {
         SCOPED_TRACE(c.name);
         TTestHttpServer server([](const std::string&, int) {
             TScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", std::string(300000, 'q')};
@@ -341,21 +341,21 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
         });
         int pumps = 0;
         client_.OnPacketRecvd = [&] { if (c.fromPacket) client_.Abort(); };
-        client_.ProcessMessages = [&] {
-            // Stop from a window message once the body is flowing.
+        client_.OnWait = [&] {
+            // Stop from outside once the body is flowing.
             if (!c.fromPacket && ++pumps > 3 && client_.BytesRecvd() > 0) client_.Abort();
         };
         Clock::time_point start = Clock::now();
         EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive aborted");
         EXPECT_LT(MsSince(start), kUpperLimitMs);
         EXPECT_FALSE(BodyExists());
-        client_.ProcessMessages = nullptr;
+        client_.OnWait = nullptr;
     }
 }
 
 TEST_F(HttpScenario, AbortBeforeTheConnectionCancelsIt) {
     TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("x"), "x"}; });
-    client_.ProcessMessages = [&] { client_.Abort(); };
+    client_.OnWait = [&] { client_.Abort(); };
     std::string error = GetError(server.Base() + "/x");
     // Loopback may connect at once, before the first wait; then the send is what gets stopped.
     EXPECT_TRUE(error == "Connection Canceled" || error == "Socket send aborted") << error;
@@ -451,7 +451,7 @@ TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
     struct Case {
         const char* name;
         std::function<bool(const std::string&, std::uint32_t&)> resolver;
-        bool abortFromPump;
+        bool abortFromWait;
         std::string error;
     };
     const Case cases[] = {
@@ -466,9 +466,9 @@ TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
         client_.Resolver = c.resolver;
         client_.TimeOut = 300;
         int pumps = 0;
-        client_.ProcessMessages = [&] {
+        client_.OnWait = [&] {
             ++pumps;
-            if (c.abortFromPump && pumps == 5) client_.Abort();
+            if (c.abortFromWait && pumps == 5) client_.Abort();
         };
         Clock::time_point start = Clock::now();
         EXPECT_EQ(GetError("http://zeigerwerk.test:" + std::to_string(server.Port()) + "/x"), c.error);
@@ -480,7 +480,7 @@ TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
             EXPECT_EQ(BodyFile(), "named");
         }
         if (c.error.find("Host Lookup") == 0) {
-            EXPECT_GT(pumps, 0) << "the window must stay served while the lookup waits";
+            EXPECT_GT(pumps, 0) << "the lookup waits in slices an abort can end";
         }
     }
     *release = true;

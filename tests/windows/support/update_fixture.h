@@ -19,7 +19,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
-#include "update/status_form.h"
+#include "update/update_dialog.h"
 #include "update/update_file.h"
 #include "update/update_rules.h"
 

@@ -1,0 +1,45 @@
+// The files of an update run on Windows: its own folder below the temporary folder, the signed
+// list read through the profile functions, the archive checked against the list and unpacked, and
+// the batch written in the command interpreter's code page.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "platform/handles.h"
+#include "update/signature.h"
+#include "update/update_run.h"
+#include "update/zip_extract.h"
+
+class RunFiles : public UpdateFiles {
+public:
+    struct Settings {
+        std::wstring programName;  // the list's section
+        std::wstring programFile;  // the running program: its folder and restart line
+        double programDate = 0;    // the news list shows what is newer
+        std::wstring registryKey;
+        bool hkcu = false;
+        UpdateKey key{};
+        unsigned oemCodePage = 0;  // 0: the system's OEM code page
+    };
+    RunFiles(Settings settings, TZipArchive& zip) : settings_(std::move(settings)), zip_(zip) {}
+
+    std::wstring NewRunFolder() override;
+    std::wstring NewListFile() override;
+    UpdateList ReadList(const std::wstring& listFile, const std::wstring& signatureFile) override;
+    bool ConfirmArchive(const std::wstring& archive, const std::wstring& signature,
+                        const ArchiveBinding& binding) override;
+    std::optional<std::wstring> PrepareInstall(const std::wstring& archive, bool restart) override;
+    void Discard(const std::wstring& file) override;
+    void EndRun(bool installPrepared) override;
+    void ScheduleNextReminder(double today) override;
+
+private:
+    std::string OemFolderName(const std::wstring& path) const;
+
+    Settings settings_;
+    TZipArchive& zip_;
+    std::wstring folder_;
+    // Held from the archive's check to its unpacking, so that no one can write it in between.
+    FileHandle archiveGuard_;
+};

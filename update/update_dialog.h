@@ -1,0 +1,120 @@
+// The update wizard's window: a view over one update run at a time. Six steps (welcome, check,
+// result, download, installation, finish) in a painted step list, and a settings page for the
+// reminder schedule. The transfers run on a worker thread and post back to this window.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/handles.h"
+#include "platform/modal_window.h"
+#include "update/http_client.h"
+#include "update/run_files.h"
+#include "update/update_run.h"
+#include "update/zip_extract.h"
+
+class TWinXP;
+
+class UpdateDialog : public ModalWindow {
+public:
+    static constexpr int kClientWidth = 658, kClientHeight = 353;
+
+    UpdateDialog();
+    ~UpdateDialog() override;
+
+    // Given by the update component before each showing.
+    RunFiles::Settings Files;
+    std::wstring ArchiveFile;  // the archive's name in the run folder
+    ServerAddress Server;
+    const UpdateClock* Clock;
+    const ConnectionState* Connection;
+    const BatchLauncher* Launcher;
+    // Makes the transfers of a showing; empty: over the network on a worker thread. A replacement
+    // reports each outcome through `ended`, which may be called from any thread.
+    using TransferEnded = std::function<void(const TransferOutcome&)>;
+    std::function<std::unique_ptr<UpdateTransfers>(TransferEnded ended)> MakeTransfers;
+    // Adjusts the network's client of a showing (its name lookup, its proxy) before it is used.
+    std::function<void(THttpClient&)> PrepareClient;
+
+    // Shown modally over owner, from the welcome step; returns when the dialog is closed.
+    void ShowModal(HWND owner);
+    // The program's terminate request (ends the message loop); tests record it instead.
+    std::function<void()> OnTerminate;
+    // Called after the window has followed each change of the run.
+    std::function<void()> OnChanged;
+    // The end of the process: the next reminder, then the prepared batch. Runs once.
+    void FinishProcess();
+
+    // The run of the last showing; only after a first showing.
+    const UpdateRun& Run() const { return *run_; }
+    bool Showing() const { return Open() && IsWindowVisible(Handle()); }
+    UINT Dpi() const { return dpi_; }
+    // Where a step's title is drawn in the step list, in client pixels.
+    RECT StepTitleBounds(int step) const;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PreTranslateKey(const MSG& message) override;
+    void Paint(HDC dc) override;
+
+private:
+    void CreateControls();
+    void AddToPage(UpdateRun::Page page, Control& control);
+    void Layout();
+    int S(int designUnits) const;
+    // Shows the run as it is now, and ends the dialog when the run says so.
+    void Render();
+    Control& FocusControl(UpdateRun::Focus focus);
+
+    void NextClicked();
+    void CancelClicked();
+    void DownloadButtonClicked();
+    void SettingsClicked();
+    void SaveSettingsClicked();
+    void ScheduleChoiceClicked();
+    // The question before a running download is stopped; true when the user confirmed it.
+    bool DownloadStopConfirmed();
+    bool MoveAmongButtons(const MSG& message);
+    int IntervalValue() const;
+    void SetIntervalValue(int value);
+
+    std::unique_ptr<TWinXP> visualStyles_;
+    TZipArchive zip_;
+    std::unique_ptr<RunFiles> files_;
+    std::unique_ptr<UpdateTransfers> transfers_;
+    class TransferWorker* worker_ = nullptr;  // transfers_ when it is the network's
+    std::unique_ptr<UpdateRun> run_;
+    TransferOutcome fakeOutcome_;
+
+    Label titleBar_;
+    Label welcomeIcon_, welcomeText_;
+    Label checkText_;
+    Button checkButton_;
+    Label resultText_;
+    Edit newsList_;
+    Label resultClosing_;
+    Label downloadText_, percent_, sizes_, timeLeft_, downloadIcon_;
+    Control progressBar_;
+    Button downloadButton_;
+    Label installIcon_, installText_;
+    Button restartBox_;
+    Label finishText_, finishIcon_;
+    Button scheduleFrame_, neverRadio_, regularRadio_;
+    Label neverText_, regularText_, everyLabel_, daysLabel_;
+    Edit intervalEdit_;
+    Control intervalSpin_;
+    Button settingsButton_, cancelButton_, nextButton_, settingsCancelButton_, saveButton_;
+
+    std::vector<std::pair<UpdateRun::Page, HWND>> pageControls_;
+    std::vector<std::pair<HWND, RECT>> design_;  // each control's place at 96 DPI
+    UINT dpi_ = 96;
+    int paintedStep_ = -1;
+    UpdateRun::Focus appliedFocus_ = UpdateRun::Focus::Next;
+    IconHandle infoIcon_, errorIcon_, appIcon_;
+    GdiHandle font_, titleFont_, stepFont_, stepBoldFont_, percentFont_;
+    GdiHandle titleBrush_;
+};

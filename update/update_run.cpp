@@ -1,0 +1,399 @@
+#include "update/update_run.h"
+
+#include <utility>
+
+#include "platform/platform_error.h"
+#include "update/proxy_rules.h"
+
+namespace {
+
+const wchar_t* const kNoUpdates =
+    L"Es stehen keine neuen Updates zur Verfügung. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
+const wchar_t* const kUpdatesAvailable =
+    L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende Probleme bzw. stellen folgende "
+    L"neue Funktionen zur Verfügung:";
+const wchar_t* const kIncompleteDownload =
+    L"Der Download wurde nicht vollendet.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu "
+    L"starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.";
+const wchar_t* const kCompletedDownload =
+    L"Die Update-Dateien wurden erfolgreich heruntergeladen. Klicken Sie auf \"Weiter\", um die Updates zu "
+    L"installieren.";
+const wchar_t* const kDownloadText =
+    L"Die Updates werden jetzt heruntergeladen. Bitte warten Sie, bis der Download abgeschlossen ist, oder klicken "
+    L"Sie auf \"Download abbrechen\", wenn Sie die Updates zu einer anderen Zeit herunterladen wollen.";
+const wchar_t* const kInstallText =
+    L"Das Update kann jetzt installiert werden.\r\nKlicken Sie auf \"Weiter\", um den Vorgang fortzusetzen und die "
+    L"Installation durchzuführen.\r\n\r\nAktivieren Sie das Kontrollfeld \"Programm automatisch neu starten\", um "
+    L"die Anwendung nach der Installation sofort neu zu starten.";
+const wchar_t* const kListNotConfirmed =
+    L"Die Update-Informationen des Servers konnten nicht bestätigt werden. Es wird nichts installiert.";
+const wchar_t* const kListWithoutBinding =
+    L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der Update-Dateien "
+    L"fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
+const wchar_t* const kArchiveNotConfirmed =
+    L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird nichts "
+    L"installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu starten.\r\nKlicken Sie auf "
+    L"\"Abbrechen\", um den Assistenten zu beenden.";
+const wchar_t* const kCaption = L"Updates installieren";
+const wchar_t* const kLater = L" Bitte versuchen Sie es später noch einmal.";
+
+constexpr std::uint64_t kMaxListSize = 1 << 20;
+constexpr std::uint64_t kSignatureSize = 64;
+
+double TimeOfDay(const UpdateClock& clock) {
+    const double now = clock.Now();
+    return now - DatePart(now);
+}
+
+// Why the update list could not be read, as the user is told.
+UpdateRun::Box ListFailure(const TransferOutcome& outcome) {
+    switch (outcome.end) {
+        case TransferEnd::NoConnection:
+            return {L"Es besteht keine Internetverbindung.", L"Internetverbindung erforderlich"};
+        case TransferEnd::HttpStatus:
+            if (outcome.status == 407) return {kProxyAuthenticationText, kProxyAuthenticationCaption};
+            return {L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: " +
+                        std::to_wstring(outcome.status) + L")." + kLater,
+                    kCaption};
+        case TransferEnd::Cut:
+            return {std::wstring(L"Die Update-Liste ist nicht vollständig angekommen: Der Server hat die Verbindung "
+                                 L"vorzeitig beendet.") +
+                        kLater,
+                    kCaption};
+        case TransferEnd::TooLarge:
+            return {std::wstring(L"Die Update-Liste des Servers ist größer als erlaubt (höchstens 1 MB) und wird "
+                                 L"nicht gelesen.") +
+                        kLater,
+                    kCaption};
+        default:
+            return {std::wstring(L"Die Antwort des Update-Servers ist ungültig.") + kLater, kCaption};
+    }
+}
+
+std::wstring WideText(const char* text) {
+    std::wstring wide;
+    for (const char* c = text; *c; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return wide;
+}
+
+}  // namespace
+
+const wchar_t* const UpdateRun::kTitles[6] = {
+    L"Willkommen", L"Auf neue Updates prüfen", L"Ergebnis der Prüfung", L"Download der Updates", L"Installieren",
+    L"Abschließen der Installation"};
+
+UpdateRun::UpdateRun(Services services, std::wstring programName, std::wstring archiveFile, double programDate)
+    : services_(services),
+      programName_(std::move(programName)),
+      archiveFile_(std::move(archiveFile)),
+      programDate_(programDate) {}
+
+void UpdateRun::Begin() {
+    StopTransfer();
+    view_ = View{};
+    view_.title = kTitles[0];
+    view_.downloadText = kDownloadText;
+    view_.installText = kInstallText;
+    updatesAvailable_ = downloadFailed_ = installPrepared_ = noUpdatesFinished_ = terminate_ = settings_ = false;
+    ended_ = false;
+    restart_ = true;
+    list_ = {};
+    listFile_.clear();
+    folder_ = services_.files->NewRunFolder();
+    archive_ = folder_ + archiveFile_;
+}
+
+void UpdateRun::ShowStepPage() {
+    const int step = static_cast<int>(view_.step);
+    if (step > 5) return;
+    view_.page = static_cast<Page>(step);
+    view_.title = kTitles[step];
+}
+
+void UpdateRun::GoTo(Step step) {
+    view_.step = step;
+    if (!settings_) ShowStepPage();
+    FocusOn(step == Step::Check ? Focus::Check : view_.nextEnabled ? Focus::Next : Focus::Cancel);
+}
+
+void UpdateRun::Next() {
+    if (!view_.nextEnabled || settings_ || view_.closed) return;
+    switch (view_.step) {
+        case Step::Welcome:
+            view_.nextEnabled = false;  // the check button leads on
+            GoTo(Step::Check);
+            break;
+        case Step::Result:
+            if (updatesAvailable_) {
+                StartDownload();
+            } else {
+                noUpdatesFinished_ = true;
+                Close();
+            }
+            break;
+        case Step::Download: GoTo(Step::Install); break;
+        case Step::Install: Install(); break;
+        case Step::Finish: Finish(); break;
+        case Step::Check:
+        case Step::Ended: break;
+    }
+}
+
+void UpdateRun::Start(Transfer transfer, const std::wstring& path, const std::wstring& file, std::uint64_t limit) {
+    transfer_ = transfer;
+    services_.transfers->Start(path, file, limit);
+}
+
+void UpdateRun::StopTransfer() {
+    if (transfer_ == Transfer::None) return;
+    transfer_ = Transfer::None;
+    services_.transfers->Stop();
+}
+
+void UpdateRun::Check() {
+    if (view_.step != Step::Check || Checking() || settings_ || view_.closed) return;
+    if (!services_.connection->Connected()) {
+        CheckFailed({TransferEnd::NoConnection});
+        return;
+    }
+    if (!listFile_.empty()) services_.files->Discard(listFile_);
+    listFile_ = services_.files->NewListFile();
+    view_.checkEnabled = false;
+    // The disabled check button cannot keep the keyboard; "Abbrechen" stops the check.
+    FocusOn(Focus::Cancel);
+    Start(Transfer::List, L"/Updates.ini", listFile_, kMaxListSize);
+}
+
+void UpdateRun::TransferEnded(const TransferOutcome& outcome) {
+    if (transfer_ == Transfer::None) return;  // stopped meanwhile
+    if (Checking())
+        ListEnded(outcome);
+    else
+        ArchiveEnded(outcome);
+}
+
+void UpdateRun::ListEnded(const TransferOutcome& outcome) {
+    const std::wstring signature = listFile_ + L".sig";
+    if (transfer_ == Transfer::List) {
+        transfer_ = Transfer::None;
+        if (outcome.end == TransferEnd::Done)
+            Start(Transfer::ListSignature, L"/Updates.ini.sig", signature, kSignatureSize);
+        else
+            CheckFailed(outcome);
+        return;
+    }
+    transfer_ = Transfer::None;
+    // A list without a signature is an unconfirmed list, not a failed connection.
+    if (outcome.end != TransferEnd::Done && outcome.end != TransferEnd::HttpStatus) {
+        CheckFailed(outcome);
+        return;
+    }
+    list_ = outcome.end == TransferEnd::Done ? services_.files->ReadList(listFile_, signature) : UpdateList{};
+    services_.files->Discard(signature);
+    if (!list_.confirmed) {
+        services_.files->Discard(listFile_);
+        updatesAvailable_ = false;
+        view_.checkEnabled = true;
+        FocusOn(Focus::Check);
+        view_.box = Box{kListNotConfirmed, kCaption};
+        return;
+    }
+    // The list names the archive's bytes and its date: without them a replayed or older list
+    // could offer any archive the maker ever signed.
+    const bool bound = !list_.hasSection || (list_.date && list_.binding);
+    updatesAvailable_ = bound && ::UpdatesAvailable(list_.hasSection, list_.date ? *list_.date : 0, programDate_);
+    view_.checkEnabled = true;
+    if (updatesAvailable_) {
+        view_.resultText = kUpdatesAvailable;
+        view_.news = list_.news;
+    } else {
+        view_.nextText = L"Beenden";
+        view_.cancelEnabled = false;
+        view_.resultText = bound ? kNoUpdates : kListWithoutBinding;
+        view_.news.clear();
+    }
+    view_.nextEnabled = true;
+    GoTo(Step::Result);
+}
+
+void UpdateRun::CheckFailed(const TransferOutcome& outcome) {
+    updatesAvailable_ = false;
+    view_.checkEnabled = true;
+    FocusOn(Focus::Check);
+    if (outcome.end != TransferEnd::Stopped) view_.box = ListFailure(outcome);
+}
+
+void UpdateRun::StartDownload() {
+    view_.nextEnabled = false;
+    GoTo(Step::Download);
+    view_.downloadText = kDownloadText;
+    view_.downloadButtonText = L"Download ab&brechen";
+    view_.downloadButtonShown = true;
+    view_.percent.clear();
+    view_.sizes.clear();
+    view_.timeLeft.clear();
+    view_.barPosition = 0;
+    downloadFailed_ = false;
+    FocusOn(Focus::DownloadButton);
+    if (!list_.binding || !IsPlainArchiveName(list_.archiveName)) {
+        DownloadFailedWith(kIncompleteDownload);
+        return;
+    }
+    downloadStart_ = TimeOfDay(*services_.clock);
+    Start(Transfer::Archive, L"/Updates/" + list_.archiveName, archive_, list_.binding->size);
+}
+
+void UpdateRun::ArchiveEnded(const TransferOutcome& outcome) {
+    const std::wstring signature = archive_ + L".sig";
+    if (transfer_ == Transfer::Archive) {
+        transfer_ = Transfer::None;
+        if (outcome.end == TransferEnd::Done)
+            Start(Transfer::ArchiveSignature, L"/Updates/" + list_.archiveName + L".sig", signature, kSignatureSize);
+        else
+            DownloadFailedWith(kIncompleteDownload);
+        return;
+    }
+    transfer_ = Transfer::None;
+    if (outcome.end != TransferEnd::Done && outcome.end != TransferEnd::HttpStatus) {
+        DownloadFailedWith(kIncompleteDownload);
+        return;
+    }
+    const bool confirmed =
+        outcome.end == TransferEnd::Done && services_.files->ConfirmArchive(archive_, signature, *list_.binding);
+    services_.files->Discard(signature);
+    if (!confirmed) {
+        DownloadFailedWith(kArchiveNotConfirmed);
+        return;
+    }
+    view_.downloadText = kCompletedDownload;
+    view_.downloadButtonShown = false;
+    view_.nextEnabled = true;
+    FocusOn(Focus::Next);
+}
+
+void UpdateRun::DownloadFailedWith(const std::wstring& message) {
+    transfer_ = Transfer::None;
+    downloadFailed_ = true;
+    services_.files->Discard(archive_);
+    services_.files->Discard(archive_ + L".sig");
+    // Nothing of a failed transfer is shown as progress.
+    view_.percent.clear();
+    view_.sizes.clear();
+    view_.timeLeft.clear();
+    view_.barPosition = 0;
+    view_.downloadText = message;
+    view_.downloadButtonText = L"Erneut versuchen";
+    view_.downloadButtonShown = true;
+    view_.nextEnabled = false;
+    FocusOn(Focus::DownloadButton);
+}
+
+void UpdateRun::Progress(std::uint64_t received, std::uint64_t total) {
+    if (transfer_ != Transfer::Archive) return;
+    view_.barTotal = total;
+    view_.barPosition = received;
+    view_.percent = PercentText(received, total);
+    // Without an announced length only what has come is known.
+    view_.sizes = SizeText(received) + (total ? L" von " + SizeText(total) : std::wstring()) + L" gedownloadet";
+    const auto remaining =
+        RemainingTime(received, total, TimeOfDay(*services_.clock) - downloadStart_);
+    view_.timeLeft = L"verbleibende Zeit: " + (remaining ? LongTimeText(*remaining) : std::wstring(L"unbekannt"));
+}
+
+void UpdateRun::DownloadButton() {
+    if (view_.step != Step::Download || settings_) return;
+    if (Downloading()) {
+        StopTransfer();
+        DownloadFailedWith(kIncompleteDownload);
+    } else if (downloadFailed_) {
+        StartDownload();
+    }
+}
+
+void UpdateRun::Install() {
+    if (const auto problem = services_.files->PrepareInstall(archive_, restart_)) {
+        // Nothing was prepared: the run stays here, and closing returns as a cancel does.
+        view_.installText = *problem;
+        view_.installError = true;
+        view_.nextEnabled = false;
+        FocusOn(Focus::Cancel);
+        return;
+    }
+    installPrepared_ = true;
+    view_.nextText = L"Beenden";
+    view_.cancelEnabled = false;
+    GoTo(Step::Finish);
+}
+
+void UpdateRun::Finish() {
+    view_.step = Step::Ended;
+    terminate_ = true;
+    view_.closed = true;
+}
+
+void UpdateRun::Cancel() {
+    if (settings_) {
+        CloseSettings();
+        return;
+    }
+    Close();
+}
+
+void UpdateRun::Close() {
+    StopTransfer();
+    // Only a prepared install ends the program; every other end returns to where the run began.
+    if (installPrepared_ && view_.step != Step::Ended) terminate_ = true;
+    view_.closed = true;
+}
+
+void UpdateRun::OpenSettings() {
+    settings_ = true;
+    view_.page = Page::Settings;
+    view_.title = L"Einstellungen";
+    FocusOn(Focus::SettingsSave);
+}
+
+void UpdateRun::CloseSettings() {
+    if (!settings_) return;
+    settings_ = false;
+    ShowStepPage();
+    FocusOn(view_.step == Step::Check && view_.checkEnabled ? Focus::Check
+            : view_.nextEnabled                              ? Focus::Next
+                                                             : Focus::Cancel);
+}
+
+bool UpdateRun::TakeTerminateRequest() { return std::exchange(terminate_, false); }
+
+void UpdateRun::Closed() {
+    StopTransfer();
+    if (!listFile_.empty()) services_.files->Discard(listFile_);
+    listFile_.clear();
+    services_.files->EndRun(installPrepared_);
+}
+
+std::wstring UpdateRun::EndOfProcess() {
+    if (ended_ || (!installPrepared_ && !noUpdatesFinished_)) return {};
+    ended_ = true;
+    // Whatever goes wrong with the schedule, the prepared batch still starts: the program's files
+    // are only replaced once the program has ended.
+    std::wstring problems;
+    auto note = [&](const std::wstring& text) { problems += (problems.empty() ? L"" : L"\r\n\r\n") + text; };
+    try {
+        services_.files->ScheduleNextReminder(services_.clock->Today());
+    } catch (const PlatformError& error) {
+        note(error.Message());
+    } catch (const std::exception& error) {
+        note(WideText(error.what()));
+    }
+    if (!installPrepared_) return problems;
+    // Started in the folder above the run folder: the interpreter's own current folder would keep
+    // the run folder from being removed by the batch's last line.
+    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
+    const std::size_t cut = folder.find_last_of(L'\\');
+    try {
+        services_.launcher->Launch(folder.substr(0, cut + 1), folder.substr(cut + 1) + L"\\Update.bat");
+    } catch (const PlatformError& error) {
+        note(error.Message());
+    }
+    return problems;
+}
