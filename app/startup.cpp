@@ -20,16 +20,15 @@
 #include "platform/shell_open.h"
 #include "platform/startup_trace.h"
 #include "platform/window.h"
-#include "wizard/control_ids.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
-#include "wizard/wizard_form.h"
+#include "wizard/link_wizard.h"
 #include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_file.h"
 
-void PrepareWizard(TForm1& form, const StartMode& mode) {
+void PrepareWizard(LinkWizard& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
     // A link that cannot be read is reported by the caller's error boundary before anything changes.
     std::optional<LinkData> link;
@@ -56,8 +55,8 @@ void RemoveOldUpdateFolders() {
 }
 
 int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
-    TForm1::BuildPagesWhenIdle = true;
-    TForm1 form;
+    LinkWizard::BuildPagesWhenIdle = true;
+    LinkWizard form;
     const Settings settings = LoadSettings();
     NoteStartupPhase("settings");
     Settings scaled = settings;  // stored at 96 DPI
@@ -65,28 +64,31 @@ int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
     scaled.windowHeight = Scale(settings.windowHeight, form.Dpi());
     RestoreWindowSize(form.Handle(), scaled);
     form.SetFileTypes(settings.fileTypes);
-    std::optional<TInfo> about;  // made when first asked for
-    form.OnAbout = [&] {
-        if (!about) about.emplace();
-        about->ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
-                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
-    };
+    std::optional<AboutDialog> about;  // made when first asked for
+    IconChooser chooser;
+    chooser.OnHelp = [&chooser](const std::wstring& topic) { ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic); };
     update.Owner = form.Handle();
-    form.OnUpdateAction = [&update] { return update.ActionExecute(); };
+    form.Connections = {
+        .update = [&update] { return update.ActionExecute(); },
+        .help = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), ProgramHelpFile(), topic); },
+        .about =
+            [&] {
+                if (!about) about.emplace();
+                about->ShowModal(form.Handle(), AppTitle(), L"2000 - 2002",
+                                 LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
+            },
+        .iconChooser = &chooser,
+    };
     GuardedCall(form.Handle(), [&] {
         PrepareWizard(form, mode);
         return LRESULT{0};
     });
-    TForm2 chooser;
-    form.IconChooser = &chooser;
-    form.OnHelp = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), ProgramHelpFile(), topic); };
-    chooser.OnHelp = [&chooser](const std::wstring& topic) { ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic); };
     NoteStartupPhase("command line and chooser");
     form.Show(showCommand);
     NoteStartupPhase("first paint");
     WriteStartupTrace();
 
-    std::vector<ACCEL> keys = TForm1::Keys();
+    std::vector<ACCEL> keys = LinkWizard::Keys();
     const HACCEL accelerators = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

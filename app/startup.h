@@ -5,10 +5,10 @@
 #include "app/start_mode.h"
 #include "platform/shell_open.h"
 
-class TForm1;
+class LinkWizard;
 
 // Puts the wizard into the state the command line asks for: a target, a folder, or a link to edit.
-void PrepareWizard(TForm1& form, const StartMode& mode);
+void PrepareWizard(LinkWizard& form, const StartMode& mode);
 
 // The program: arguments are the command line's arguments after the program's name; shell
 // starts what the program hands on to the system.

@@ -56,7 +56,7 @@ struct Open {
 // One opening of the chooser: from the call until it is on screen and has painted in full (the
 // visible cells draw their icons). Closing is not counted: without a window manager, Wine waits
 // two seconds for the X server to take a hidden window off the screen.
-Open OpenChooser(TForm2& chooser, const std::wstring& file) {
+Open OpenChooser(IconChooser& chooser, const std::wstring& file) {
     Open open;
     int index = 0;
     Clock::time_point start;
@@ -73,7 +73,7 @@ Open OpenChooser(TForm2& chooser, const std::wstring& file) {
             if (IntersectRect(&visible, &last, &client)) ++open.cells;
         }
         open.ok = IsWindowVisible(chooser.Handle());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     start = Clock::now();
     chooser.ShowModal(nullptr, file, index);
@@ -94,7 +94,7 @@ LRESULT CALLBACK CountDrawnCells(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-int CellsDrawnInOneOpening(TForm2& chooser, const std::wstring& file) {
+int CellsDrawnInOneOpening(IconChooser& chooser, const std::wstring& file) {
     countedList = chooser.IconList();
     drawnCells = 0;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountDrawnCells, nullptr, GetCurrentThreadId());
@@ -109,7 +109,7 @@ bool Measure(const char* name, const std::wstring& file, int rounds) {
         std::fprintf(stderr, "%s: no icons in %ls\n", name, file.c_str());
         return false;
     }
-    TForm2 chooser;
+    IconChooser chooser;
     // The first opening creates the window and brings the file into the cache: not counted.
     if (!OpenChooser(chooser, file).ok) return false;
     ExtractEveryIcon(file, count);

@@ -61,17 +61,17 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps) {
                mix(GetBValue(from), GetBValue(to)));
 }
 
-// ---- TInfo
+// ---- AboutDialog
 
-TInfo::TInfo(HINSTANCE resources, std::wstring programFile, ShellOpener& shell)
+AboutDialog::AboutDialog(HINSTANCE resources, std::wstring programFile, ShellOpener& shell)
     : resources_(resources ? resources : GetModuleHandleW(nullptr)), shell_(shell), programFile_(std::move(programFile)) {
     if (programFile_.empty()) programFile_ = ModulePath();
-    FormCreate();
+    CreateControls();
 }
 
-TInfo::~TInfo() = default;
+AboutDialog::~AboutDialog() = default;
 
-void TInfo::FormCreate() {
+void AboutDialog::CreateControls() {
     dpi_ = SystemDpi();
     CreateDialogWindow(L"ZeigerwerkInfo", L"Info", S(kClientWidth), S(kClientHeight), nullptr,
                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
@@ -79,37 +79,37 @@ void TInfo::FormCreate() {
     SetClientSize(self, S(kClientWidth), S(kClientHeight));
     font_ = DialogFontForDpi(dpi_);
 
-    infoLbl_.Create(self, kMakerCredit, 0, S(69), 1, 1, SS_RIGHT | SS_NOPREFIX);
-    eMailLbl_ = std::make_unique<LinkLabel>(self, S(432), S(100), kMakerEMail);
-    urlLbl_ = std::make_unique<LinkLabel>(self, S(432), S(113), kMakerWebSite);
+    credit_.Create(self, kMakerCredit, 0, S(69), 1, 1, SS_RIGHT | SS_NOPREFIX);
+    eMailLink_ = std::make_unique<LinkLabel>(self, S(432), S(100), kMakerEMail);
+    webSiteLink_ = std::make_unique<LinkLabel>(self, S(432), S(113), kMakerWebSite);
     ok_.Create(self, L"OK", 0, 0, 1, 1, IDOK, BS_DEFPUSHBUTTON);
-    for (HWND control : {infoLbl_.Handle(), eMailLbl_->Handle(), urlLbl_->Handle(), ok_.Handle()})
+    for (HWND control : {credit_.Handle(), eMailLink_->Handle(), webSiteLink_->Handle(), ok_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Tab goes from OK to the two links.
     SetWindowPos(ok_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    for (LinkLabel* label : {eMailLbl_.get(), urlLbl_.get()}) {
+    for (LinkLabel* label : {eMailLink_.get(), webSiteLink_.get()}) {
         label->OnMouseEnter = [this, label] { HyperLinkMouseEnter(*label); };
         label->OnMouseLeave = [this, label] { HyperLinkMouseLeave(*label); };
         label->OnMouseDown = [this, label] { HyperLinkMouseDown(*label); };
         label->OnMouseUp = [this, label] { HyperLinkMouseUp(*label); };
     }
-    eMailLbl_->OnClick = [this] { EMailLblClick(); };
-    urlLbl_->OnClick = [this] { URLLblClick(); };
+    eMailLink_->OnClick = [this] { WriteEMail(); };
+    webSiteLink_->OnClick = [this] { OpenWebSite(); };
 
     UseSystemMessageFont();
     LoadLogo();
     LayoutLabels();
 }
 
-void TInfo::LoadLogo() {
-    // The logo's mask is white where the logo covers the banner (see LogoPBPaint); it must stay
+void AboutDialog::LoadLogo() {
+    // The logo's mask is white where the logo covers the banner (see PaintBanner); it must stay
     // black and white when it is made smaller.
     logo_.Reset(LoadPictureAtSize(resources_, IDB_LOGO, IDB_LOGO_2X, S(142), S(63)));
     logoMask_.Reset(LoadPictureAtSize(resources_, IDB_LOGO_MASK, IDB_LOGO_MASK_2X, S(142), S(63), false));
 }
 
-void TInfo::LayoutLabels() {
+void AboutDialog::LayoutLabels() {
     const WindowDc dc(Handle());
     const SIZE size = TextExtent(dc.Get(), font_, kMakerCredit);
     // The links keep their places unless a taller font would cut the address at the dialog's
@@ -117,19 +117,19 @@ void TInfo::LayoutLabels() {
     const int linkHeight = TextExtent(dc.Get(), font_, kMakerWebSite).cy;
     const int urlTop = std::min(S(113), S(kClientHeight) - linkHeight - 1);
     const int eMailTop = std::min(S(100), urlTop - linkHeight);
-    MoveWindow(infoLbl_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
+    MoveWindow(credit_.Handle(), S(430) - size.cx, S(69), size.cx, size.cy, TRUE);
     MoveWindow(ok_.Handle(), S(177), S(101), S(81), S(25), TRUE);
-    eMailLbl_->SetMaxHeight(urlTop - eMailTop);
-    urlLbl_->SetMaxHeight(S(kClientHeight) - urlTop);
-    eMailLbl_->MoveTo(S(432), eMailTop);
-    urlLbl_->MoveTo(S(432), urlTop);
+    eMailLink_->SetMaxHeight(urlTop - eMailTop);
+    webSiteLink_->SetMaxHeight(S(kClientHeight) - urlTop);
+    eMailLink_->MoveTo(S(432), eMailTop);
+    webSiteLink_->MoveTo(S(432), urlTop);
 }
 
-void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {
+void AboutDialog::ApplyDpi(UINT dpi, const RECT* suggested) {
     if (dpi == 0 || dpi == dpi_) return;
     font_ = FontForDpi(font_, dpi_, dpi);
     dpi_ = dpi;
-    for (HWND control : {infoLbl_.Handle(), eMailLbl_->Handle(), urlLbl_->Handle(), ok_.Handle()})
+    for (HWND control : {credit_.Handle(), eMailLink_->Handle(), webSiteLink_->Handle(), ok_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     LoadLogo();
     if (suggested)
@@ -141,7 +141,7 @@ void TInfo::ApplyDpi(UINT dpi, const RECT* suggested) {
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon) {
+void AboutDialog::ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon) {
     title_ = title;
     years_ = years;
     icon_ = icon;
@@ -151,28 +151,28 @@ void TInfo::ShowModal(HWND owner, const std::wstring& title, const std::wstring&
     RunModal(owner, ok_.Handle());
 }
 
-void TInfo::OKClick() { EndModal(IDOK); }
+void AboutDialog::Accept() { EndModal(IDOK); }
 
-void TInfo::EMailLblClick() {
+void AboutDialog::WriteEMail() {
     shell_.Open(Handle(), std::wstring(L"mailto:") + kMakerEMail, {}, {}, SW_SHOWNORMAL);
 }
 
-void TInfo::URLLblClick() {
+void AboutDialog::OpenWebSite() {
     shell_.Open(Handle(), std::wstring(L"http://") + kMakerWebSite, {}, {}, SW_SHOWNORMAL);
 }
 
-void TInfo::HyperLinkMouseEnter(LinkLabel& label) { label.SetUnderlined(true); }
-void TInfo::HyperLinkMouseLeave(LinkLabel& label) { label.SetUnderlined(false); }
-void TInfo::HyperLinkMouseDown(LinkLabel& label) { label.SetFontColor(kLinkRed); }
-void TInfo::HyperLinkMouseUp(LinkLabel& label) { label.SetFontColor(kLinkBlue); }
+void AboutDialog::HyperLinkMouseEnter(LinkLabel& label) { label.SetUnderlined(true); }
+void AboutDialog::HyperLinkMouseLeave(LinkLabel& label) { label.SetUnderlined(false); }
+void AboutDialog::HyperLinkMouseDown(LinkLabel& label) { label.SetFontColor(kLinkRed); }
+void AboutDialog::HyperLinkMouseUp(LinkLabel& label) { label.SetFontColor(kLinkBlue); }
 
-std::wstring TInfo::Caption() const {
+std::wstring AboutDialog::Caption() const {
     wchar_t text[256] = {};
     GetWindowTextW(Handle(), text, 256);
     return text;
 }
 
-void TInfo::LogoPBPaint(HDC target) {
+void AboutDialog::PaintBanner(HDC target) {
     const int w = S(kBannerWidth), h = S(kBannerHeight);
     // Painted off screen first, so the banner does not flicker; the logo's lowest rows fall
     // outside the bitmap and are cut off.
@@ -236,21 +236,21 @@ void TInfo::LogoPBPaint(HDC target) {
     BitBlt(target, 0, 0, w, h, dc.Get(), 0, 0, SRCCOPY);
 }
 
-LRESULT TInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         // OK is the default and the cancel button: Enter and Esc both close with OK.
-        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) OKClick();
+        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) Accept();
         return 0;
     case WM_CLOSE:
-        OKClick();
+        Accept();
         return 0;
     case WM_DPICHANGED:
         ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
-        if (eMailLbl_) LayoutLabels();
+        if (eMailLink_) LayoutLabels();
         InvalidateRect(Handle(), nullptr, TRUE);
         return 0;
     case WM_GETFONT:

@@ -27,45 +27,45 @@ COLORREF GradientColor(COLORREF from, COLORREF to, int step, int steps);
 
 // The About dialog: a painted banner with logo, icon, title, version and years of development,
 // the maker's credit line, e-mail address and web site.
-class TInfo : public ModalWindow {
+class AboutDialog : public ModalWindow {
 public:
     // programFile is the program whose version the dialog shows, resources the module holding
     // the logo; both default to the running program. shell opens the mail and web addresses.
-    explicit TInfo(HINSTANCE resources = nullptr, std::wstring programFile = {},
+    explicit AboutDialog(HINSTANCE resources = nullptr, std::wstring programFile = {},
                    ShellOpener& shell = SystemShellOpener());
-    ~TInfo() override;
+    ~AboutDialog() override;
 
     // Shows the dialog modally with the caption "Info über " + title. The icon stays the caller's.
     void ShowModal(HWND owner, const std::wstring& title, const std::wstring& years, HICON icon);
 
-    std::wstring GetProgramFileVersion() const { return FileVersionOf(programFile_); }
-    void EMailLblClick();
-    void URLLblClick();
+    std::wstring ProgramVersion() const { return FileVersionOf(programFile_); }
+    void WriteEMail();
+    void OpenWebSite();
     void HyperLinkMouseEnter(LinkLabel& label);
     void HyperLinkMouseLeave(LinkLabel& label);
     void HyperLinkMouseDown(LinkLabel& label);
     void HyperLinkMouseUp(LinkLabel& label);
-    void OKClick();
+    void Accept();
 
 
     // What the banner shows, line by line.
     std::wstring TitleLine() const { return title_; }
-    std::wstring VersionLine() const { return L"Version: " + GetProgramFileVersion(); }
+    std::wstring VersionLine() const { return L"Version: " + ProgramVersion(); }
     std::wstring YearsLine() const { return L"Entwicklungszeit: " + years_; }
     std::wstring Caption() const;
-    HWND InfoLbl() const { return infoLbl_.Handle(); }
-    LinkLabel& EMailLbl() { return *eMailLbl_; }
-    LinkLabel& URLLbl() { return *urlLbl_; }
+    HWND CreditLabel() const { return credit_.Handle(); }
+    LinkLabel& EMailLink() { return *eMailLink_; }
+    LinkLabel& WebSiteLink() { return *webSiteLink_; }
     HWND OKButton() const { return ok_.Handle(); }
     UINT Dpi() const { return dpi_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Paint(HDC dc) override { LogoPBPaint(dc); }
+    void Paint(HDC dc) override { PaintBanner(dc); }
 
 private:
-    void FormCreate();
-    void LogoPBPaint(HDC dc);
+    void CreateControls();
+    void PaintBanner(HDC dc);
     void LayoutLabels();
     void LoadLogo();
     // Sizes fonts, pictures and controls for dpi; the frame goes to suggested, or keeps its
@@ -79,8 +79,8 @@ private:
     std::wstring title_, years_;
     HICON icon_ = nullptr;
     GdiHandle logo_, logoMask_;
-    Label infoLbl_;
-    std::unique_ptr<LinkLabel> eMailLbl_, urlLbl_;
+    Label credit_;
+    std::unique_ptr<LinkLabel> eMailLink_, webSiteLink_;
     Button ok_;
     HFONT font_ = nullptr;
     UINT dpi_ = 96;

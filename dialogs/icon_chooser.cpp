@@ -19,13 +19,11 @@ constexpr int kClientWidth = 654;
 constexpr int kClientHeight = 285;
 constexpr int kColumns = 10;
 constexpr int kIconListId = 100;
-constexpr int kIconIndexId = 101;
-constexpr int kIconIndexSpinId = 102;
 
 
 }  // namespace
 
-void TForm2::FormCreate(HWND owner) {
+void IconChooser::CreateControls(HWND owner) {
     dpi_ = DpiForNewWindow(owner);
     // The chooser takes over the wizard's font; the cells grow with it.
     font_ = owner ? reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)) : nullptr;
@@ -50,44 +48,50 @@ void TForm2::FormCreate(HWND owner) {
     SendMessageW(IconList(), LB_SETCOLUMNWIDTH, (listClient.right - listClient.left) / kColumns, 0);
     SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
 
-    label1_.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
+    Label indexCaption;
+    indexCaption.Create(self, L"Symbol&index:", S(561), S(8), S(85), S(14));
     // The index box as high as its text needs (an edit draws its text at the top), in the middle
     // of its row, with the arrows beside it at the scaled width.
     const int boxHeight = TextExtent(WindowDc(self).Get(), font_, L"0").cy + 2 + S(4);
     const int boxTop = S(24) + (S(21) - boxHeight) / 2;
     iconIndex_.Create(self, L"EDIT", L"0", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, S(561), boxTop,
-                      S(85) - S(16), boxHeight, kIconIndexId);
+                      S(85) - S(16), boxHeight, -1);
     iconIndexSpin_.Create(self, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
-                          kIconIndexSpinId);
+                          -1);
     SendMessageW(IconIndexSpin(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(IconIndexEdit()), 0);
     SetWindowPos(IconIndexSpin(), nullptr, S(561) + S(85) - S(16), boxTop, S(16), boxHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(IconIndexSpin(), UDM_SETRANGE32, 0, 0);
     ok_.Create(self, L"&OK", S(561), S(221), S(85), S(25), IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Ab&brechen", S(561), S(252), S(85), S(25), IDCANCEL);
-    for (HWND control : {IconList(), label1_.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
+    iconList_.OnSelect = [this] { TakeClickedCell(); };
+    iconList_.OnDoubleClick = [this] { Accept(); };
+    iconIndex_.OnChange = [this] { FollowTypedIndex(); };
+    ok_.OnClick = [this] { Accept(); };
+    cancel_.OnClick = [this] { Dismiss(); };
+    for (HWND control : {IconList(), indexCaption.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
-int TForm2::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
+int IconChooser::ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex) {
     // Made again for an owner on a screen of another scale.
     if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
-    if (!Handle()) FormCreate(owner);
+    if (!Handle()) CreateControls(owner);
     iconFile_ = iconFile;
     selectedIconIndex_ = &selectedIconIndex;
-    FormShow();
+    ShowIcons();
     const int result = RunModal(owner, IconList());
     selectedIconIndex_ = nullptr;
     return result;
 }
 
-bool TForm2::PreTranslateKey(const MSG& message) {
+bool IconChooser::PreTranslateKey(const MSG& message) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
-    HelpExecute();
+    ShowHelp();
     return true;
 }
 
-void TForm2::FormShow() {
+void IconChooser::ShowIcons() {
     SetWindowTextW(Handle(), (L"Symbol auswählen - [" + iconFile_ + L"]").c_str());
     const int count = CountIcons(iconFile_, false);
     {
@@ -104,50 +108,50 @@ void TForm2::FormShow() {
     const int selected = selectedIconIndex_ ? *selectedIconIndex_ : 0;
     const int value = std::clamp(selected, 0, std::max(0, count - 1));
     SetWindowTextW(IconIndexEdit(), std::to_wstring(value).c_str());
-    IconIndexChange();
+    FollowTypedIndex();
 }
 
-void TForm2::IconListClick() {
+void IconChooser::TakeClickedCell() {
     const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     if (cell == LB_ERR) return;
     SetWindowTextW(IconIndexEdit(), std::to_wstring(cell).c_str());
 }
 
-void TForm2::IconIndexChange() {
+void IconChooser::FollowTypedIndex() {
     SendMessageW(IconList(), LB_SETCURSEL, IconIndexValue(), 0);
 }
 
-void TForm2::OKClick() {
+void IconChooser::Accept() {
     if (selectedIconIndex_) *selectedIconIndex_ = IconIndexValue();
     EndModal(IDOK);
 }
 
-void TForm2::CancelClick() { EndModal(IDCANCEL); }
+void IconChooser::Dismiss() { EndModal(IDCANCEL); }
 
-void TForm2::HelpExecute() {
+void IconChooser::ShowHelp() {
     if (OnHelp) OnHelp(L"LinkIcon");
 }
 
-int TForm2::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
+int IconChooser::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
 
-int TForm2::SelectedCell() const {
+int IconChooser::SelectedCell() const {
     const LRESULT cell = SendMessageW(IconList(), LB_GETCURSEL, 0, 0);
     return cell == LB_ERR ? -1 : static_cast<int>(cell);
 }
 
-int TForm2::IconIndexMin() const {
+int IconChooser::IconIndexMin() const {
     int low = 0, high = 0;
     SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return low;
 }
 
-int TForm2::IconIndexMax() const {
+int IconChooser::IconIndexMax() const {
     int low = 0, high = 0;
     SendMessageW(IconIndexSpin(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     return high;
 }
 
-int TForm2::IconIndexValue() const {
+int IconChooser::IconIndexValue() const {
     wchar_t text[32] = {};
     GetWindowTextW(IconIndexEdit(), text, 32);
     wchar_t* end = nullptr;
@@ -158,15 +162,15 @@ int TForm2::IconIndexValue() const {
                       IconIndexMax());
 }
 
-void TForm2::SetIconIndexText(const std::wstring& text) { SetWindowTextW(IconIndexEdit(), text.c_str()); }
+void IconChooser::SetIconIndexText(const std::wstring& text) { SetWindowTextW(IconIndexEdit(), text.c_str()); }
 
-std::wstring TForm2::Caption() const {
+std::wstring IconChooser::Caption() const {
     wchar_t text[1024] = {};
     GetWindowTextW(Handle(), text, 1024);
     return text;
 }
 
-void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
+void IconChooser::DrawCell(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const RECT cell = item.rcItem;
     if (item.itemID == static_cast<UINT>(-1)) {
@@ -199,20 +203,11 @@ void TForm2::IconListDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &cell);
 }
 
-LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (id == IDOK && code == BN_CLICKED) OKClick();
-        else if (id == IDCANCEL && code == BN_CLICKED) CancelClick();
-        else if (id == kIconListId && code == LBN_SELCHANGE) IconListClick();
-        else if (id == kIconListId && code == LBN_DBLCLK) OKClick();
-        else if (id == kIconIndexId && code == EN_CHANGE) IconIndexChange();
-        return 0;
-    }
     case WM_DRAWITEM:
         if (wParam == kIconListId) {
-            IconListDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            DrawCell(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;
@@ -233,7 +228,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
     case WM_HELP:
-        HelpExecute();
+        ShowHelp();
         return TRUE;
     case WM_DPICHANGED: {
         // Everything made at the old DPI is scaled to the new one, as if it had been made there.
@@ -259,7 +254,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CLOSE:
-        CancelClick();
+        Dismiss();
         return 0;
     }
     return ModalWindow::HandleMessage(message, wParam, lParam);

@@ -10,21 +10,21 @@
 
 // The icon chooser: every icon of a file in a grid of ten columns, picked by clicking a cell or
 // typing its index. Modal; the window is made on first use and hidden between uses.
-class TForm2 : public ModalWindow {
+class IconChooser : public ModalWindow {
 public:
-    TForm2() = default;
+    IconChooser() = default;
 
     // Shows the icons of iconFile with selectedIconIndex preselected; OK writes the chosen index
     // back, Cancel leaves it. Answers IDOK or IDCANCEL.
     int ShowModal(HWND owner, const std::wstring& iconFile, int& selectedIconIndex);
 
     // Handlers; tests call them while the dialog is open (from OnShown).
-    void FormShow();
-    void IconListClick();
-    void IconIndexChange();
-    void OKClick();
-    void CancelClick();
-    void HelpExecute();
+    void ShowIcons();
+    void TakeClickedCell();
+    void FollowTypedIndex();
+    void Accept();
+    void Dismiss();
+    void ShowHelp();
 
     std::function<void(const std::wstring& topic)> OnHelp;
 
@@ -45,13 +45,12 @@ protected:
     bool PreTranslateKey(const MSG& message) override;
 
 private:
-    void FormCreate(HWND owner);
-    void IconListDrawItem(const DRAWITEMSTRUCT& item);
+    void CreateControls(HWND owner);
+    void DrawCell(const DRAWITEMSTRUCT& item);
 
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
-    Control iconList_;
-    Label label1_;
+    ListBox iconList_;
     Control iconIndex_;
     Control iconIndexSpin_;
     Button ok_, cancel_;

@@ -115,6 +115,13 @@ bool ComboBox::Command(UINT code) {
     }
 }
 
+bool ListBox::Command(UINT code) {
+    const std::function<void()>* handler = code == LBN_SELCHANGE ? &OnSelect : code == LBN_DBLCLK ? &OnDoubleClick : nullptr;
+    if (!handler || !*handler) return false;
+    (*handler)();
+    return true;
+}
+
 bool ComboBox::CompleteFromItems() {
     if (!AutoComplete) return false;
     const std::wstring typed = Text();

@@ -126,6 +126,13 @@ public:
     bool CompleteFromItems();
 };
 
+class ListBox : public Control {
+public:
+    // The selection moved (by the user), an item was double-clicked.
+    std::function<void()> OnSelect, OnDoubleClick;
+    bool Command(UINT code) override;
+};
+
 // Keeps child windows at their distances to the parent's edges as it is resized, at any scale:
 // children are made at their design sizes (96 DPI), which Add records, and Apply places them
 // for the parent's client size and DPI.

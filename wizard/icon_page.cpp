@@ -1,22 +1,23 @@
-#include <windows.h>
+#include "wizard/icon_page.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
+#include "app/resource_ids.h"
 #include "controls/dz_image.h"
 #include "controls/file_label.h"
-#include "dialogs/icon_chooser.h"
-#include "platform/files.h"
-#include "platform/message_box.h"
-#include "platform/path_text.h"
-#include "platform/shell_open.h"
-#include "wizard/command_line.h"
-#include "wizard/control_ids.h"
-#include "wizard/history_rules.h"
 #include "controls/icon_count.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/shell_icon.h"
+#include "wizard/command_line.h"
+#include "wizard/icon_rules.h"
 #include "wizard/name_rules.h"
-#include "wizard/wizard_form.h"
 
 namespace {
 constexpr int kPreviewTop = 104;
@@ -24,294 +25,342 @@ const wchar_t* const kIconFilter = L"Symboldateien (ico, exe, dll)|*.ico;*.exe;*
 const wchar_t* const kProgramFilter = L"Programme|*.exe|Alle Dateien|*";
 }  // namespace
 
-// The page is made in parts (see BuildNextPart): the choice, the icon file, its buttons, the
-// preview.
-void TForm1::CreateIconChoice(int x, int y, int w) {
-    const HWND form = Handle();
-    Label6.Create(form, L"Geben Sie die Symboldatei für die Verknüpfung an:", x, y, w, 14);
-    Standard.Create(form, L"Standard&datei:", x, y + 20, w, 18, IdStandard, BS_AUTORADIOBUTTON | WS_GROUP);
-    IFile.Create(form, L"&Symboldatei:", x, y + 44, 92, 18, IdIFile, BS_AUTORADIOBUTTON);
-    Standard.SetChecked(true);
-    AddToPage(IconFilePage, Label6.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, Standard.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, IFile.Handle(), AnchorLayout::TopLeft);
+IconPage::IconPage(PageHost& host, LinkDraft& draft, WizardStage& stage, WizardSystem system, OpenDialog& openDialog,
+                   const HistoryList& history)
+    : WizardPage(host), draft_(draft), stage_(stage), system_(system), openDialog_(openDialog), initialHistory_(history) {}
+
+IconPage::~IconPage() = default;
+
+void IconPage::BuildPart(int part, const PageArea& area) {
+    if (part == 0) BuildChoice(area);
+    if (part == 1) BuildIconFileField(area);
+    if (part == 2) BuildIconFileButtons(area);
+    if (part == 3) BuildPreview(area);
 }
 
-void TForm1::CreateIconFileField(int x, int y, int w) {
-    const HWND form = Handle();
-    IconFile.Create(form, x + 94, y + 42, w - 94 - 28, 200, IdIconFile);
-    IconFile.SetEnabled(false);
-    ChoseIcon.Create(form, L"Symbol auswählen", x + w - 24, y + 41, 24, 23, IdChoseIcon, BS_ICON);
-    ChoseIcon.SetEnabled(false);
-    hints_.Set(ChoseIcon.Handle(), L"Symbol auswählen");
-    AddToPage(IconFilePage, IconFile.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(IconFilePage, ChoseIcon.Handle(), AnchorLayout::TopRight);
-    HookComboKeys(IconFile, iconFileKeys_);
-    IconFile.SetItems(histories_[HistoryKind::IconFiles]);
+void IconPage::BuildChoice(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width;
+    Label caption;
+    caption.Create(form, L"Geben Sie die Symboldatei für die Verknüpfung an:", x, y, w, 14);
+    standardIcon_.Create(form, L"Standard&datei:", x, y + 20, w, 18, -1, BS_AUTORADIOBUTTON | WS_GROUP);
+    iconFileChoice_.Create(form, L"&Symboldatei:", x, y + 44, 92, 18, -1, BS_AUTORADIOBUTTON);
+    standardIcon_.SetChecked(true);
+    standardIcon_.OnClick = iconFileChoice_.OnClick = [this] { ChoiceChanged(); };
+    Add(caption.Handle(), AnchorLayout::TopLeftRight);
+    Add(standardIcon_.Handle(), AnchorLayout::TopLeftRight);
+    Add(iconFileChoice_.Handle(), AnchorLayout::TopLeft);
 }
 
-void TForm1::CreateIconFileButtons(int x, int y, int w) {
-    const HWND form = Handle();
-    WinIconsFile.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 140, 23, IdWinIconsFile);
-    WinIconsFile.SetEnabled(false);
-    Button3.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, IdButton3);
-    Button3.SetEnabled(false);
-    AddToPage(IconFilePage, WinIconsFile.Handle(), AnchorLayout::TopLeft);
-    AddToPage(IconFilePage, Button3.Handle(), AnchorLayout::TopRight);
+void IconPage::BuildIconFileField(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width;
+    iconFile_.Create(form, x + 94, y + 42, w - 94 - 28, 200, initialHistory_);
+    iconFile_.SetEnabled(false);
+    iconFile_.OnChange = [this] { IconFileTyped(); };
+    chooseIcon_.Create(form, L"Symbol auswählen", x + w - 24, y + 41, 24, 23, -1, BS_ICON);
+    chooseIcon_.SetEnabled(false);
+    chooseIcon_.OnClick = [this] { ChooseIconIndex(); };
+    PageHints().Set(chooseIcon_.Handle(), L"Symbol auswählen");
+    Add(iconFile_.Handle(), AnchorLayout::TopLeftRight);
+    Add(chooseIcon_.Handle(), AnchorLayout::TopRight);
 }
 
-void TForm1::CreateIconPreview(int x, int y, int w) {
-    const HWND form = Handle();
-    Label7.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
+void IconPage::BuildIconFileButtons(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width;
+    windowsIcons_.Create(form, L"Windows-Symbol&datei", x + 94, y + 70, 140, 23, -1);
+    windowsIcons_.SetEnabled(false);
+    windowsIcons_.OnClick = [this] { ChooseWindowsIcon(); };
+    browseIconFile_.Create(form, L"Durchsuchen...", x + w - 100, y + 70, 100, 23, -1);
+    browseIconFile_.SetEnabled(false);
+    browseIconFile_.OnClick = [this] { BrowseIconFile(); };
+    Add(windowsIcons_.Handle(), AnchorLayout::TopLeft);
+    Add(browseIconFile_.Handle(), AnchorLayout::TopRight);
+}
+
+void IconPage::BuildPreview(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width;
+    previewCaption_.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
 
     const int centre = x + w / 2;
-    Icon = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
-    Icon->SetStretch(true);
-    Icon->SetHandCursor(true);
-    Icon->OnClick = [this] { IconClick(); };
-    Icon->OnMouseEnter = [this] { IconLabelMouseEnter(); };
-    Icon->OnMouseLeave = [this] { IconLabelMouseLeave(); };
-    SmallIcon = std::make_unique<TDZImage>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
-    SmallIcon->SetStretch(true);
-    SetWindowTextW(Icon->Handle(), L"Symbol der Verknüpfung");
-    SetWindowTextW(SmallIcon->Handle(), L"Kleines Symbol der Verknüpfung");
-    hints_.Set(SmallIcon->Handle(), L"Kleines Symbol der Verknüpfung");
-    IconLabel.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
-    SetWindowLongPtrW(IconLabel.Handle(), GWLP_ID, IdIconLabel);
-    iconLabelMouse_.Attach(IconLabel.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT&) {
-        iconLabelHover_.HandleMessage(IconLabel.Handle(), message, [this] { IconLabelMouseEnter(); },
-                                      [this] { IconLabelMouseLeave(); });
+    preview_ = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
+    preview_->SetStretch(true);
+    preview_->SetHandCursor(true);
+    preview_->OnClick = [this] { LaunchTarget(); };
+    preview_->OnMouseEnter = [this] { HighlightName(true); };
+    preview_->OnMouseLeave = [this] { HighlightName(false); };
+    smallPreview_ = std::make_unique<TDZImage>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
+    smallPreview_->SetStretch(true);
+    SetWindowTextW(preview_->Handle(), L"Symbol der Verknüpfung");
+    SetWindowTextW(smallPreview_->Handle(), L"Kleines Symbol der Verknüpfung");
+    PageHints().Set(smallPreview_->Handle(), L"Kleines Symbol der Verknüpfung");
+    targetName_.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
+    targetName_.OnClick = [this] { LaunchTarget(); };
+    nameMouse_.Attach(targetName_.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message == WM_SETCURSOR) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            result = TRUE;
+            return true;
+        }
+        nameHover_.HandleMessage(targetName_.Handle(), message, [this] { HighlightName(true); },
+                                 [this] { HighlightName(false); });
         return false;  // the label still does its own work
     });
-    IconStandardObject = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
-    IconStandardObject->SetDirection(drFromLeft);
-    IconStandardObject->SetSeparator(L"\\");
+    standardFileName_ = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
+    standardFileName_->SetDirection(drFromLeft);
+    standardFileName_->SetSeparator(L"\\");
 
-    AddToPage(IconFilePage, Label7.Handle(), AnchorLayout::TopLeftRight);
-    // The preview is centred by FormResize rather than anchored.
-    PageControls(IconFilePage).push_back(Icon->Handle());
-    PageControls(IconFilePage).push_back(SmallIcon->Handle());
-    PageControls(IconFilePage).push_back(IconLabel.Handle());
+    Add(previewCaption_.Handle(), AnchorLayout::TopLeftRight);
+    // The preview is centred by Resize rather than anchored.
+    AddUnlaid(preview_->Handle());
+    AddUnlaid(smallPreview_->Handle());
+    AddUnlaid(targetName_.Handle());
 }
 
-void TForm1::FormResize() {
-    if (!IconStandardObject) return;
+std::optional<HistoryList> IconPage::History() const {
+    if (!iconFile_.Handle()) return std::nullopt;
+    return iconFile_.Items();
+}
+
+HWND IconPage::FirstControl() const { return (iconFileChoice_.Checked() ? iconFileChoice_ : standardIcon_).Handle(); }
+
+void IconPage::FontChanged(HFONT font) {
+    if (!previewCaption_.Handle()) return;
+    previewCaption_.SetFont(FontVariant(font, FW_BOLD, false));
+    if (nameHot_) targetName_.SetFont(FontVariant(font, FW_NORMAL, true));
+}
+
+void IconPage::LoadPictures(UINT dpi) {
+    chooseIconPicture_.Reset(LoadIconAtSize(IDI_CHOOSE, SmallIconSize(dpi)));
+    if (chooseIcon_.Handle()) chooseIcon_.SetIcon(chooseIconPicture_.Get());
+}
+
+void IconPage::Resize() {
+    if (!standardFileName_) return;
     RECT client;
-    GetClientRect(Handle(), &client);
-    const RECT standard = Standard.Bounds();
-    IconStandardObject->SetBounds(standard.left, standard.top, client.right - S(254), S(18));
+    GetClientRect(Owner(), &client);
+    const RECT standard = standardIcon_.Bounds();
+    standardFileName_->SetBounds(standard.left, standard.top, client.right - S(254), S(18));
     UpdateStandardCaption();
 
-    const RECT label = Label7.Bounds();
+    const RECT label = previewCaption_.Bounds();
     const int centre = (label.left + label.right) / 2;
     const int top = label.bottom + S(8);
-    SetWindowPos(Icon->Handle(), nullptr, centre - S(16), top, S(33), S(33), SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(SmallIcon->Handle(), nullptr, centre + S(60), top + S(8), S(16), S(16),
+    SetWindowPos(preview_->Handle(), nullptr, centre - S(16), top, S(33), S(33), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(smallPreview_->Handle(), nullptr, centre + S(60), top + S(8), S(16), S(16),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceIconLabel();
 }
 
 // The label is as wide as its text needs, at most 124 pixels, and centred under the icon.
-void TForm1::PlaceIconLabel() {
+void IconPage::PlaceIconLabel() {
     RECT r{0, 0, S(124), S(56)};
     {
-        const WindowDc dc(IconLabel.Handle());
+        const WindowDc dc(targetName_.Handle());
         SelectedObject font(dc.Get(), Font());
-        const std::wstring text = IconLabel.Text();
+        const std::wstring text = targetName_.Text();
         DrawTextW(dc.Get(), text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL);
     }
-    const RECT icon = ChildBounds(Icon->Handle());
+    const RECT icon = ChildBounds(preview_->Handle());
     const int width = std::min<int>(S(124), r.right + S(2));
-    SetWindowPos(IconLabel.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
+    SetWindowPos(targetName_.Handle(), nullptr, icon.left + (icon.right - icon.left) / 2 - width / 2,
                  icon.bottom + S(5), width, S(56), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm1::UpdateStandardCaption() {
-    Standard.SetText(L"Standard&datei: " + IconStandardObject->Caption());
+bool IconPage::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != WM_CTLCOLORSTATIC || !targetName_.Handle() || reinterpret_cast<HWND>(lParam) != targetName_.Handle())
+        return false;
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, nameHot_ ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    return true;
 }
 
-void TForm1::SetPreview(HICON large, HICON small) {
-    Icon->SetIcon(large);
-    SmallIcon->SetIcon(small);
+void IconPage::UpdateStandardCaption() { standardIcon_.SetText(L"Standard&datei: " + standardFileName_->Caption()); }
+
+void IconPage::SetPreview(HICON large, HICON small) {
+    preview_->SetIcon(large);
+    smallPreview_->SetIcon(small);
 }
 
-void TForm1::ClearPreview() { SetPreview(nullptr, nullptr); }
-
-void TForm1::PreviewFromIconFile(int index) {
+void IconPage::PreviewFromIconFile(int index) {
     HICON large = nullptr, small = nullptr;
-    const std::wstring file = IconFile.Text();
+    const std::wstring file = iconFile_.Text();
     if (FileExists(file)) ExtractIconExW(FileSystemPath(file).c_str(), index, &large, &small, 1);
     SetPreview(large, small);
 }
 
-void TForm1::PreviewStandard(const std::wstring& path) {
+void IconPage::PreviewStandard(const std::wstring& path) {
     SHFILEINFOW large{}, small{};
     SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &large, sizeof large, SHGFI_ICON | SHGFI_LARGEICON);
     SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &small, sizeof small, SHGFI_ICON | SHGFI_SMALLICON);
     SetPreview(large.hIcon, small.hIcon);
 }
 
-void TForm1::StandardClick(const Control* sender) {
-    if (sender != &IconFile) {
-        const bool iconFile = IFile.Checked();
-        IconFile.SetEnabled(iconFile);
-        Button3.SetEnabled(iconFile);
-        WinIconsFile.SetEnabled(iconFile);
-    } else {
-        if (!IconFile.Enabled()) return;
-        if (ResetIconIndexOnChange) SelectedIconIndex = 0;
-    }
-    const std::wstring file = IconFile.Text();
-    ChoseIcon.SetEnabled(IFile.Checked() && CountIcons(file, true) > 1);
-    if (IFile.Checked()) {
+void IconPage::ChoiceChanged() {
+    const bool iconFile = iconFileChoice_.Checked();
+    iconFile_.SetEnabled(iconFile);
+    browseIconFile_.SetEnabled(iconFile);
+    windowsIcons_.SetEnabled(iconFile);
+    UpdatePreview();
+}
+
+void IconPage::UseIconFile(bool iconFile) {
+    iconFileChoice_.SetChecked(iconFile);
+    standardIcon_.SetChecked(!iconFile);
+    ChoiceChanged();
+}
+
+void IconPage::IconFileTyped() {
+    if (!iconFile_.Enabled()) return;
+    iconIndex_ = 0;
+    UpdatePreview();
+}
+
+void IconPage::UpdatePreview() {
+    const std::wstring file = iconFile_.Text();
+    chooseIcon_.SetEnabled(iconFileChoice_.Checked() && CountIcons(file, true) > 1);
+    if (iconFileChoice_.Checked()) {
         if (!FileExists(file)) {
-            ClearPreview();
+            SetPreview(nullptr, nullptr);
             return;
         }
-        const std::wstring extension = UpperCase(ExtensionOf(file));
-        if (extension == L".EXE" || extension == L".ICO" || extension == L".DLL" || extension == L".ICL") {
-            PreviewFromIconFile(SelectedIconIndex);
-            return;
-        }
-        if (extension == L".BMP") {
-            Icon->LoadBitmapFile(file);
-            SmallIcon->LoadBitmapFile(file);
-            return;
+        switch (PreviewSourceOf(file)) {
+            case PreviewSource::IconsInFile: PreviewFromIconFile(iconIndex_); return;
+            case PreviewSource::Bitmap:
+                preview_->LoadBitmapFile(file);
+                smallPreview_->LoadBitmapFile(file);
+                return;
+            case PreviewSource::TargetIcon: break;
         }
     }
-    PreviewStandard(StandardIconPath());
+    PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
 }
 
-// Only a folder is asked for with a trailing backslash; after a file name it names nothing.
-std::wstring TForm1::StandardIconPath() const {
-    return draft_.targetIsFolder ? WithTrailingBackslash(draft_.target) : draft_.target;
-}
-
-void TForm1::RefreshPreviewKeepingIndex() {
-    ResetIconIndexOnChange = false;
-    StandardClick(&IconFile);
-    ResetIconIndexOnChange = true;
-}
-
-void TForm1::Button3Click() {
-    ODialog.Filter = kIconFilter;
-    const std::wstring folder = FolderPart(IconFile.Text());
-    if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (system_.dialogs.Open(Handle(), ODialog)) {
-        IconFile.SetText(ODialog.FileName);
-        StandardClick(&IconFile);
+void IconPage::BrowseIconFile() {
+    openDialog_.Filter = kIconFilter;
+    const std::wstring folder = FolderPart(iconFile_.Text());
+    if (DirectoryExists(folder)) openDialog_.InitialDir = folder;
+    if (system_.dialogs.Open(Owner(), openDialog_)) {
+        iconFile_.SetText(openDialog_.FileName);
+        IconFileTyped();
     }
-    ODialog.Filter = kProgramFilter;
-    ODialog.InitialDir.clear();
+    openDialog_.Filter = kProgramFilter;
+    openDialog_.InitialDir.clear();
 }
 
-void TForm1::WinIconsFileClick() {
-    IconFile.SetText(SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll");
-    StandardClick(&IconFile);
-    ChoseIconClick();
+void IconPage::ChooseWindowsIcon() {
+    iconFile_.SetText(SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll");
+    IconFileTyped();
+    ChooseIconIndex();
 }
 
-void TForm1::ChoseIconClick() {
-    if (IconChooser) IconChooser->ShowModal(Handle(), IconFile.Text(), SelectedIconIndex);
-    PreviewFromIconFile(SelectedIconIndex);
+void IconPage::ChooseIconIndex() {
+    if (OnChooseIcon) OnChooseIcon(iconFile_.Text(), iconIndex_);
+    PreviewFromIconFile(iconIndex_);
 }
 
-void TForm1::IconFileChange() {
-    const std::wstring text = IconFile.Text();
+void IconPage::LoadIconFile() {
+    const std::wstring text = iconFile_.Text();
     if (UpperCase(text).find(L"%SYSTEMROOT%") != std::wstring::npos) {
-        IconFile.SetText(ReplaceSystemRoot(text, SpecialFolderPath(CSIDL_WINDOWS)));
-        StandardClick(&IconFile);
+        iconFile_.SetText(ReplaceSystemRoot(text, SpecialFolderPath(CSIDL_WINDOWS)));
+        IconFileTyped();
     }
-    if (!IconFile.Enabled()) return;
-    const std::wstring file = IconFile.Text();
+    if (!iconFile_.Enabled()) return;
+    const std::wstring file = iconFile_.Text();
     const int count = FileExists(file) ? CountIcons(file, true) : 0;
     if (count > 0) {
-        SelectedIconIndex = 0;
-        ChoseIcon.SetEnabled(count > 1);
+        iconIndex_ = 0;
+        chooseIcon_.SetEnabled(count > 1);
         PreviewFromIconFile(0);
     } else {
-        ChoseIcon.SetEnabled(false);
-        ClearPreview();
+        chooseIcon_.SetEnabled(false);
+        SetPreview(nullptr, nullptr);
     }
 }
 
-void TForm1::IconClick() {
+void IconPage::LaunchTarget() {
     if (draft_.target.empty()) return;
     // The same argument string the link gets, so an argument holding a blank stays one argument.
-    system_.shell.Open(Handle(), draft_.target, draft_.arguments, {}, SW_SHOWNORMAL);
+    system_.shell.Open(Owner(), draft_.target, draft_.arguments, {}, SW_SHOWNORMAL);
 }
 
-void TForm1::IconLabelMouseEnter() {
-    iconLabelHot_ = true;
-    IconLabel.SetFont(FontVariant(Font(), FW_NORMAL, true));
-    InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
+void IconPage::HighlightName(bool hot) {
+    nameHot_ = hot;
+    targetName_.SetFont(hot ? FontVariant(Font(), FW_NORMAL, true) : Font());
+    InvalidateRect(targetName_.Handle(), nullptr, TRUE);
 }
 
-void TForm1::IconLabelMouseLeave() {
-    iconLabelHot_ = false;
-    IconLabel.SetFont(Font());
-    InvalidateRect(IconLabel.Handle(), nullptr, TRUE);
-}
-
-void TForm1::EnterIconPage() {
+void IconPage::Enter() {
     const std::wstring& target = draft_.target;
-    IconLabel.SetText(NamePart(draft_.location));
+    targetName_.SetText(NamePart(draft_.location));
     const std::wstring hint = !draft_.description.empty()
                                   ? draft_.description
                                   : L"Ort: " + WithoutTrailingBackslash(FolderPart(target));
-    hints_.Set(IconLabel.Handle(), hint);
-    hints_.Set(Icon->Handle(), hint);
+    PageHints().Set(targetName_.Handle(), hint);
+    PageHints().Set(preview_->Handle(), hint);
     PlaceIconLabel();
-    IconStandardObject->SetFileName(target);
+    standardFileName_->SetFileName(target);
     UpdateStandardCaption();
-    if (WizardStage == Stage::LocationAccepted) {
-        if (!IconFile.Text().empty()) {
-            PreviewFromIconFile(SelectedIconIndex);
+    if (stage_ == WizardStage::LocationAccepted) {
+        if (!iconFile_.Text().empty()) {
+            PreviewFromIconFile(iconIndex_);
         } else {
-            if (!Standard.Checked()) {
-                Standard.SetChecked(true);
-                IFile.SetChecked(false);
-                StandardClick(&Standard);
-            }
-            IconFile.SetText(target);
-            StandardClick(&IconFile);
-            PreviewStandard(StandardIconPath());
+            UseIconFile(false);
+            iconFile_.SetText(target);
+            IconFileTyped();
+            PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
         }
-        WizardStage = Stage::IconPagePrepared;
+        stage_ = WizardStage::IconPagePrepared;
     }
-    if (!draft_.targetIsFolder) Next.SetText(L"Fertig stellen");
 }
 
-bool TForm1::LeaveIconPage() {
-    const std::wstring file = IconFile.Text();
-    if (!FileExists(file) && !Standard.Checked()) {
+bool IconPage::Leave() {
+    const std::wstring file = iconFile_.Text();
+    if (!FileExists(file) && !standardIcon_.Checked()) {
         ExclamationSound();
-        WarnOk(Handle(), L"Die angegebene Symboldatei existiert nicht oder ist ungültig!");
-        IconFile.SelectAll();
-        IconFile.SetFocus();
+        WarnOk(Owner(), L"Die angegebene Symboldatei existiert nicht oder ist ungültig!");
+        iconFile_.SelectAll();
+        iconFile_.SetFocus();
         return false;
     }
-    if (IFile.Checked()) {
-        UpdateHistory(IconFile, [&](HistoryList& list) { RememberText(list, file); });
-        RefreshPreviewKeepingIndex();
+    if (iconFileChoice_.Checked()) {
+        iconFile_.Remember([&](HistoryList& list) { RememberText(list, file); });
+        UpdatePreview();
     }
-    draft_.iconFile = Standard.Checked() ? std::wstring() : file;
-    draft_.iconIndex = SelectedIconIndex;
+    draft_.iconFile = standardIcon_.Checked() ? std::wstring() : file;
+    draft_.iconIndex = iconIndex_;
+    if (stage_ == WizardStage::IconPagePrepared) stage_ = WizardStage::IconPageAccepted;
     return true;
 }
 
-void TForm1::DropOnIconPage(const std::wstring& path) {
+void IconPage::TakeLinkIcon(const std::wstring& iconFile, int iconIndex) {
+    iconFile_.SetText(iconFile);
+    LoadIconFile();
+    iconIndex_ = iconIndex;
+    UseIconFile(!iconFile.empty());
+}
+
+void IconPage::ForgetIconFile() { iconFile_.SetText(L""); }
+
+void IconPage::Reset() {
+    iconFile_.SetText(L"");
+    UseIconFile(false);
+    iconIndex_ = 0;
+    chooseIcon_.SetEnabled(false);
+}
+
+void IconPage::Drop(const std::wstring& path) {
     std::wstring candidate;
     if (HasLinkExtension(path)) {
         const LinkData link = ReadLink(path);
         candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
-        if (!candidate.empty()) SelectedIconIndex = link.iconIndex;
+        if (!candidate.empty()) iconIndex_ = link.iconIndex;
     }
-    if (!IFile.Checked()) {
-        IFile.SetChecked(true);
-        Standard.SetChecked(false);
-        StandardClick(&IFile);
-    }
-    IconFile.SetText(candidate.empty() ? path : candidate);
-    RefreshPreviewKeepingIndex();
+    UseIconFile(true);
+    iconFile_.SetText(candidate.empty() ? path : candidate);
+    UpdatePreview();
 }

@@ -1,23 +1,20 @@
-#include <shlobj.h>
+#include "wizard/location_page.h"
 
-#include <utility>
+#include <shlobj.h>
 
 #include "app/resource_ids.h"
 #include "controls/directory_view.h"
-#include "platform/dpi.h"
-#include "platform/shell_icon.h"
+#include "links/folder_links.h"
+#include "links/link_rules.h"
+#include "links/link_store.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/scoped_value.h"
+#include "platform/shell_icon.h"
 #include "platform/win_error.h"
-#include "wizard/control_ids.h"
-#include "links/folder_links.h"
-#include "wizard/history_rules.h"
-#include "links/link_rules.h"
-#include "links/link_store.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
-#include "wizard/wizard_form.h"
 
 namespace {
 // What would keep the link from being written at a location whose folder exists, as a message:
@@ -32,13 +29,29 @@ std::wstring WriteProblem(const std::wstring& location, const std::wstring& fold
         return L"Im Verzeichnis " + folder + L" kann keine Verknüpfung erstellt werden:\r\n" + SystemMessage(error);
     return {};
 }
+
+bool OnCdRom(const std::wstring& root) {
+    QuietErrorMode quiet;
+    return GetDriveTypeW(root.c_str()) == DRIVE_CDROM;
+}
 }  // namespace
 
-// The page is made in parts (see BuildNextPart): the tree, the folder buttons in two halves,
-// the link text.
-void TForm1::CreateLocationTree(int x, int y, int w, int h) {
-    const HWND form = Handle();
-    Label3.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
+LocationPage::LocationPage(PageHost& host, LinkDraft& draft, WizardStage& stage, const HistoryList& history)
+    : WizardPage(host), draft_(draft), stage_(stage), initialHistory_(history) {}
+
+LocationPage::~LocationPage() = default;
+
+void LocationPage::BuildPart(int part, const PageArea& area) {
+    if (part == 0) BuildTree(area);
+    if (part == 1 || part == 2) BuildFolderButtons(area, part == 2);
+    if (part == 3) BuildLocationField(area);
+}
+
+void LocationPage::BuildTree(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width, h = area.height;
+    Label caption;
+    caption.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
     const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
     DirectoryViewOptions options;
     options.allowDeleteDirectory = true;
@@ -46,128 +59,138 @@ void TForm1::CreateLocationTree(int x, int y, int w, int h) {
     options.hideSelection = false;
     options.singleExpand = true;
     options.indent = 19;
-    Dir = std::make_unique<TDZDirectoryView>(form, IdDir, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
-                                             options);
-    Dir->OnChange = [this](TDZDirectoryView*, HTREEITEM) { DirChange(); };
-    Dir->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool& allow) {
-        DirDirectoryChanging(directory, allow);
+    tree_ = std::make_unique<TDZDirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
+                                               options);
+    treeDpi_ = host_.Dpi();
+    tree_->OnChange = [this](TDZDirectoryView*, HTREEITEM) { TreeSelectionChanged(); };
+    tree_->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool&) {
+        FollowFolder(directory);
     };
-    Dir->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
-        DirDirectoryAdding(directory, allow);
+    tree_->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
+        OfferFolder(directory, allow);
     };
-    AddToPage(LinkFilePage, Label3.Handle(), AnchorLayout::TopLeftRight);
-    AddToPage(LinkFilePage, Dir->Handle(), AnchorLayout::All);
-    treeKeys_.Attach(Dir->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    Add(caption.Handle(), AnchorLayout::TopLeftRight);
+    Add(tree_->Handle(), AnchorLayout::All);
+    treeKeys_.Attach(tree_->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         if (message != WM_KEYDOWN && message != WM_CHAR) return false;
-        const bool outer = std::exchange(treeKeyboard_, true);
-        result = DefSubclassProc(Dir->Handle(), message, wParam, lParam);
-        treeKeyboard_ = outer;
+        const ScopedValue keyboard(treeKeyboard_, true);
+        result = DefSubclassProc(tree_->Handle(), message, wParam, lParam);
         return true;
     });
 }
 
-void TForm1::CreateFolderButtons(int x, int y, int w, int h, bool secondHalf) {
-    const HWND form = Handle();
-    const int treeTop = y + 18, treeHeight = h - 18 - 30;
+std::vector<LocationPage::FolderButton> LocationPage::FolderButtons() {
+    return {
+        {&desktop_, L"Desktop", CSIDL_DESKTOPDIRECTORY, nullptr},
+        {&startMenu_, L"Startmenü", CSIDL_STARTMENU, nullptr},
+        {&programs_, L"Startmenü/Programme", CSIDL_PROGRAMS, nullptr},
+        {&sendTo_, L"SendTo (Senden an)", CSIDL_SENDTO, nullptr},
+        {&quickLaunch_, L"Quick Launch (Schnellstart)", CSIDL_APPDATA, L"\\Microsoft\\Internet Explorer\\Quick Launch"},
+        {&autostart_, L"Autostart", CSIDL_STARTUP, nullptr},
+    };
+}
+
+void LocationPage::BuildFolderButtons(const PageArea& area, bool secondHalf) {
+    const HWND form = Owner();
+    const int x = area.x, w = area.width, treeTop = area.y + 18, treeHeight = area.height - 18 - 30;
     const std::vector<FolderButton> buttons = FolderButtons();
     const size_t half = buttons.size() / 2, from = secondHalf ? half : 0, to = secondHalf ? buttons.size() : half;
     for (size_t i = from; i < to; ++i) {
         const FolderButton& b = buttons[i];
         // The name is not drawn (the button shows the folder's icon); screen readers say it.
-        b.button->Create(form, b.hint, x + w - 26, treeTop + 28 * static_cast<int>(i), 26, 26, b.id, BS_ICON);
-        hints_.Set(b.button->Handle(), b.hint);
-        AddToPage(LinkFilePage, b.button->Handle(), AnchorLayout::TopRight);
+        b.button->Create(form, b.hint, x + w - 26, treeTop + 28 * static_cast<int>(i), 26, 26, -1, BS_ICON);
+        PageHints().Set(b.button->Handle(), b.hint);
+        // The desktop button shows the user's desktop folder but goes to the shell's desktop.
+        const int folder = b.folder == CSIDL_DESKTOPDIRECTORY ? CSIDL_DESKTOP : b.folder;
+        b.button->OnClick = [this, folder, suffix = b.suffix] { SelectSpecialFolder(folder, suffix); };
+        Add(b.button->Handle(), AnchorLayout::TopRight);
     }
     if (!secondHalf) return;
-    Up.Create(form, L"Aufwärts", x + w - 26, treeTop + treeHeight - 26, 26, 26, IdUp, BS_ICON);
-    Up.SetEnabled(false);
-    hints_.Set(Up.Handle(), L"Aufwärts");
-    AddToPage(LinkFilePage, Up.Handle(), AnchorLayout::BottomRight);
+    up_.Create(form, L"Aufwärts", x + w - 26, treeTop + treeHeight - 26, 26, 26, -1, BS_ICON);
+    up_.SetEnabled(false);
+    up_.OnClick = [this] { GoUp(); };
+    PageHints().Set(up_.Handle(), L"Aufwärts");
+    Add(up_.Handle(), AnchorLayout::BottomRight);
 }
 
-void TForm1::CreateLinkFileField(int x, int y, int w, int h) {
-    const HWND form = Handle();
-    LinkFile.Create(form, x, y + h - 23, w - 32, 200, IdLinkFile);
-    Label4.Create(form, L".lnk", x + w - 28, y + h - 20, 28, 14);
-    AddToPage(LinkFilePage, LinkFile.Handle(), AnchorLayout::LeftRightBottom);
-    AddToPage(LinkFilePage, Label4.Handle(), AnchorLayout::BottomRight);
-    HookComboKeys(LinkFile, linkFileKeys_);
-    LinkFile.SetItems(histories_[HistoryKind::Directories]);
+void LocationPage::BuildLocationField(const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width, h = area.height;
+    location_.Create(form, x, y + h - 23, w - 32, 200, initialHistory_);
+    Label extension;
+    extension.Create(form, L".lnk", x + w - 28, y + h - 20, 28, 14);
+    Add(location_.Handle(), AnchorLayout::LeftRightBottom);
+    Add(extension.Handle(), AnchorLayout::BottomRight);
+    location_.OnChange = [this] { LocationChanged(); };
+    location_.OnDropDown = [this] { OfferFoldersWithName(); };
 }
 
-std::vector<TForm1::FolderButton> TForm1::FolderButtons() {
-    return {
-        {&Desktop, IdDesktop, L"Desktop", CSIDL_DESKTOPDIRECTORY},
-        {&Startmenu, IdStartmenu, L"Startmenü", CSIDL_STARTMENU},
-        {&Programs, IdPrograms, L"Startmenü/Programme", CSIDL_PROGRAMS},
-        {&SendTo, IdSendTo, L"SendTo (Senden an)", CSIDL_SENDTO},
-        {&QuickLaunch, IdQuickLaunch, L"Quick Launch (Schnellstart)", CSIDL_APPDATA},
-        {&Autorun, IdAutorun, L"Autostart", CSIDL_STARTUP},
-    };
+std::optional<HistoryList> LocationPage::History() const {
+    if (!location_.Handle()) return std::nullopt;
+    return location_.Items();
 }
 
 // The buttons show their folders' shell icons; asking the shell for them is slow the first
 // time, so it waits until the page is first shown.
-void TForm1::LoadFolderButtonIcons() {
-    if (!buttonIcons_.empty()) return;
-    const int size = SmallIconSize(dpi_);
+void LocationPage::LoadFolderButtonIcons() {
+    if (!folderIcons_.empty()) return;
+    const int size = SmallIconSize(host_.Dpi());
     for (const auto& b : FolderButtons()) {
         const std::wstring path = SpecialFolderPath(b.folder);
         if (path.empty()) continue;
         if (HICON icon = ShellIconAtSize(path, 0, size)) {
-            buttonIcons_.emplace_back(icon);
+            folderIcons_.emplace_back(icon);
             b.button->SetIcon(icon);
         }
     }
 }
 
-void TForm1::LoadButtonPictures() {
-    const int size = SmallIconSize(dpi_);
-    upIcon_.Reset(LoadIconAtSize(IDI_UP, size));
-    chooseIcon_.Reset(LoadIconAtSize(IDI_CHOOSE, size));
+void LocationPage::LoadPictures(UINT dpi) {
+    upIcon_.Reset(LoadIconAtSize(IDI_UP, SmallIconSize(dpi)));
+    if (up_.Handle()) up_.SetIcon(upIcon_.Get());
+    if (!folderIcons_.empty()) {
+        folderIcons_.clear();
+        LoadFolderButtonIcons();
+    }
+    if (tree_ && dpi != treeDpi_) tree_->DpiChanged(dpi);
+    treeDpi_ = dpi;
 }
 
-void TForm1::SelectSpecialFolder(int folderId, const std::wstring& suffix) {
+void LocationPage::SelectSpecialFolder(int folderId, const wchar_t* suffix) {
     const std::wstring base = SpecialFolderPath(folderId);
     if (base.empty()) return;
-    const std::wstring folder = base + suffix;
-    if (!DirectoryExists(folder)) return;
-    Dir->SelectDirectory(folder);
+    const std::wstring folder = base + (suffix ? suffix : L"");
+    if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
 }
 
-void TForm1::DesktopClick() { SelectSpecialFolder(CSIDL_DESKTOP); }
-void TForm1::StartmenuClick() { SelectSpecialFolder(CSIDL_STARTMENU); }
-void TForm1::ProgramsClick() { SelectSpecialFolder(CSIDL_PROGRAMS); }
-void TForm1::SendToClick() { SelectSpecialFolder(CSIDL_SENDTO); }
-void TForm1::QuickLaunchClick() { SelectSpecialFolder(CSIDL_APPDATA, L"\\Microsoft\\Internet Explorer\\Quick Launch"); }
-void TForm1::AutorunClick() { SelectSpecialFolder(CSIDL_STARTUP); }
+void LocationPage::SelectFolder(const std::wstring& folder) { tree_->SelectDirectory(folder); }
 
-void TForm1::UpClick() {
-    const HTREEITEM selected = Dir->Selected();
+void LocationPage::RefreshTree() { tree_->UpdateDirectories(tree_->IconSize(), L""); }
+
+void LocationPage::GoUp() {
+    const HTREEITEM selected = tree_->Selected();
     if (!selected) return;
-    if (const HTREEITEM parent = Dir->ParentOf(selected)) Dir->Select(parent);
+    if (const HTREEITEM parent = tree_->ParentOf(selected)) tree_->Select(parent);
 }
 
-void TForm1::DirChange() {
-    const HTREEITEM selected = Dir->Selected();
-    Up.SetEnabled(selected && Dir->LevelOf(selected) > 0);
+void LocationPage::TreeSelectionChanged() {
+    const HTREEITEM selected = tree_->Selected();
+    up_.SetEnabled(selected && tree_->LevelOf(selected) > 0);
 }
 
-void TForm1::DirDirectoryChanging(const std::wstring& directory, bool&) {
-    if (!FollowTree || draft_.target.empty()) return;
-    const std::wstring typed = NamePart(LinkFile.Text());
+void LocationPage::FollowFolder(const std::wstring& directory) {
+    if (followingText_ || draft_.target.empty()) return;
+    const std::wstring typed = NamePart(location_.Text());
     const std::wstring name = typed.empty() ? ProposedLinkName(draft_.target) : CleanLinkName(typed);
-    FollowLinkText = false;
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
-    LinkFile.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
+    location_.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
     // Walking the tree by keyboard stays in the tree; a click takes the user on to the name.
-    if (!treeKeyboard_) LinkFile.SetFocus();
-    LinkFile.CaretToEnd();
-    FollowLinkText = true;
+    if (!treeKeyboard_) location_.SetFocus();
+    location_.CaretToEnd();
 }
 
-void TForm1::DirDirectoryAdding(const std::wstring& directory, bool& allowAdd) {
+void LocationPage::OfferFolder(const std::wstring& directory, bool& allowAdd) {
     if (directory.size() > 3) {
         if (IsRecycledFolder(directory)) allowAdd = false;
         return;
@@ -177,16 +200,19 @@ void TForm1::DirDirectoryAdding(const std::wstring& directory, bool& allowAdd) {
     if (type == DRIVE_REMOVABLE) return;
     if (type == DRIVE_FIXED) {
         ULARGE_INTEGER freeBytes{};
-        if (GetDiskFreeSpaceExW(directory.c_str(), &freeBytes, nullptr, nullptr) &&
-            freeBytes.QuadPart / 1024.0 > 2.0)
+        if (GetDiskFreeSpaceExW(directory.c_str(), &freeBytes, nullptr, nullptr) && freeBytes.QuadPart / 1024.0 > 2.0)
             return;
     }
     allowAdd = false;
 }
 
-void TForm1::LinkFileChange() {
-    if (!FollowLinkText) return;
-    const std::wstring text = LinkFile.Text();
+void LocationPage::SetLocation(const std::wstring& location) {
+    location_.SetText(location);
+    LocationChanged();
+}
+
+void LocationPage::LocationChanged() {
+    const std::wstring text = location_.Text();
     std::wstring folder = FolderPart(text);
     if (!DirectoryExists(folder) && !DirectoryExists(ResolveFolderLinks(folder))) return;
     const size_t typedLength = folder.size();
@@ -194,78 +220,69 @@ void TForm1::LinkFileChange() {
     const std::wstring resolved = ResolveFolderLinks(folder);
     folder = WithTrailingBackslash(folder);
     if (resolved != folder) {
-        LinkFile.SetText(resolved + text.substr(std::min(typedLength, text.size())));
-        LinkFileChange();
-        LinkFile.SetSelection(static_cast<int>(resolved.size()), static_cast<int>(resolved.size()));
+        SetLocation(resolved + text.substr(std::min(typedLength, text.size())));
+        location_.SetSelection(static_cast<int>(resolved.size()), static_cast<int>(resolved.size()));
     }
-    FollowTree = false;
-    Dir->SelectDirectory(resolved);
-    FollowTree = true;
+    const ScopedValue following(followingText_, true);
+    tree_->SelectDirectory(resolved);
 }
 
-void TForm1::LinkFileDropDown() {
-    const std::wstring text = LinkFile.Text();
+void LocationPage::OfferFoldersWithName() {
+    const std::wstring text = location_.Text();
     const std::wstring name = NamePart(text);
-    const auto items = LinkFile.Items();
     std::vector<std::wstring> offered;
-    for (const auto& item : items) offered.push_back(FolderPart(item) + name);
-    LinkFile.SetItems(offered);
-    LinkFile.SetText(text);
-    LinkFileChange();
+    for (const auto& item : location_.Items()) offered.push_back(FolderPart(item) + name);
+    location_.SetItems(offered);
+    SetLocation(text);
 }
 
-void TForm1::ComboBoxKeyDown(ComboBox& combo, WPARAM key, bool shift) {
-    const int length = static_cast<int>(combo.Text().size());
-    combo.AutoComplete = length - combo.SelStart() - combo.SelLength() == 0;
-    if (key != VK_DELETE) return;
-    if (shift) {
-        combo.Clear();
-    } else if (combo.ItemIndex() >= 0) {
-        const std::wstring text = combo.Text();
-        combo.DeleteItem(combo.ItemIndex());
-        combo.SetText(text);
+void LocationPage::TakeLinkName(const std::wstring& linkPath) {
+    if (location_.Text().empty()) tree_->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
+    SetLocation(FolderPart(location_.Text()) + WithoutExtension(NamePart(linkPath)));
+}
+
+void LocationPage::Enter() {
+    if (stage_ == WizardStage::Nothing) {
+        tree_->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
+        stage_ = WizardStage::FolderChosen;
     }
+    FollowFolder(tree_->SelectedDirectory());
 }
 
-bool TForm1::CheckLocation() {
-    const std::wstring text = LinkFile.Text();
-    const LocationCheck check = CheckLocationText(text, DirectoryExists, [](const std::wstring& root) {
-        QuietErrorMode quiet;
-        return GetDriveTypeW(root.c_str()) == DRIVE_CDROM;
-    });
+bool LocationPage::Leave() {
+    const std::wstring text = location_.Text();
+    const LocationCheck check = CheckLocationText(text, DirectoryExists, OnCdRom);
     if (check.Accepted()) {
         if (const std::wstring problem = WriteProblem(text, check.folder); !problem.empty()) {
             ExclamationSound();
-            WarnOk(Handle(), problem);
-            LinkFile.SelectAll();
-            LinkFile.SetFocus();
+            WarnOk(Owner(), problem);
+            location_.SelectAll();
+            location_.SetFocus();
             return false;
         }
-        UpdateHistory(LinkFile, [&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
-        LinkFile.SetText(text);
-        LinkFileChange();
+        location_.Remember([&](HistoryList& list) { MoveToTop(list, IndexOfFolder(check.folder, list), check.folder); });
+        SetLocation(text);
         draft_.location = text;
         return true;
     }
     ExclamationSound();
-    if (check.nameEmpty) WarnOk(Handle(), L"Geben Sie einen Namen für die Verknüpfung ein.");
+    if (check.nameEmpty) WarnOk(Owner(), L"Geben Sie einen Namen für die Verknüpfung ein.");
     if (check.onCdRom)
-        WarnOk(Handle(), L"Auf diesem Gerät kann nicht geschrieben werden.");
+        WarnOk(Owner(), L"Auf diesem Gerät kann nicht geschrieben werden.");
     else if (check.folderMissing)
-        WarnOk(Handle(), L"Das Verzeichnis " + check.folder + L" existiert nicht.");
-    if (!check.proposal.empty() && WarnYesNo(Handle(), L"Der angegebene Name ist ungültig.\r\n\r\n" + check.proposal +
-                                                           L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
-        LinkFile.SetText(check.proposal);
-        LinkFileChange();
-        return CheckLocation();
+        WarnOk(Owner(), L"Das Verzeichnis " + check.folder + L" existiert nicht.");
+    if (!check.proposal.empty() && WarnYesNo(Owner(), L"Der angegebene Name ist ungültig.\r\n\r\n" + check.proposal +
+                                                          L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
+        SetLocation(check.proposal);
+        return Leave();
     }
-    LinkFile.SelectAll();
-    LinkFile.SetFocus();
+    location_.SelectAll();
+    location_.SetFocus();
     return false;
 }
 
-void TForm1::DropOnLocationPage(const std::wstring& path) {
+void LocationPage::Drop(const std::wstring& path) {
     std::wstring folder = path;
     if (HasLinkExtension(path)) folder = ExpandedPath(ReadLink(path).targetPath);
-    if (DirectoryExists(folder)) Dir->SelectDirectory(folder);
+    if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
 }

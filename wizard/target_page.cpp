@@ -1,14 +1,12 @@
-#include "controls/directory_view.h"
+#include "wizard/target_page.h"
+
+#include "links/link_rules.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
-#include "wizard/link_draft.h"
-#include "wizard/history_rules.h"
-#include "links/link_rules.h"
-#include "links/link_store.h"
 #include "wizard/name_rules.h"
-#include "wizard/wizard_form.h"
 
 namespace {
 // A link whose target is again a link is followed this many times at most.
@@ -22,53 +20,74 @@ bool ChangeableDrive(const std::wstring& path) {
 }
 }  // namespace
 
-void TForm1::ExistingFileChange() {
-    BuildPages();
-    Next.SetEnabled(!ExistingFile.Text().empty());
-    LinkFile.SetText(L"");
-    LinkFileChange();
-    if (WizardStage > Stage::FolderChosen) {
-        WizardStage = Stage::FolderChosen;
-        if (EditedLinkPath.empty()) IconFile.SetText(L"");
-    }
+TargetPage::TargetPage(PageHost& host, LinkDraft& draft, WizardSystem system, OpenDialog& openDialog,
+                       const HistoryList& history)
+    : WizardPage(host), draft_(draft), system_(system), openDialog_(openDialog), initialHistory_(history) {}
+
+void TargetPage::BuildPart(int, const PageArea& area) {
+    const HWND form = Owner();
+    const int x = area.x, y = area.y, w = area.width;
+    Label explanation, caption;
+    explanation.Create(form,
+                       L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt werden "
+                       L"soll, oder suchen Sie es über die Schaltfläche \"Datei suchen\" oder \"Ordner suchen\".",
+                       x, y, w, 56);
+    caption.Create(form, L"&Befehlszeile:", x, y + 66, w, 14);
+    commandLine_.Create(form, x, y + 82, w, 200, initialHistory_);
+    browseFile_.Create(form, L"&Datei suchen...", x + w - 2 * 110 - 6, y + 112, 110, 23, -1);
+    browseFolder_.Create(form, L"&Ordner suchen...", x + w - 110, y + 112, 110, 23, -1);
+    Add(explanation.Handle(), AnchorLayout::TopLeftRight);
+    Add(caption.Handle(), AnchorLayout::TopLeft);
+    Add(commandLine_.Handle(), AnchorLayout::TopLeftRight);
+    Add(browseFile_.Handle(), AnchorLayout::TopRight);
+    Add(browseFolder_.Handle(), AnchorLayout::TopRight);
+    commandLine_.OnChange = [this] { if (OnTargetChanged) OnTargetChanged(); };
+    browseFile_.OnClick = [this] { BrowseTargetFile(); };
+    browseFolder_.OnClick = [this] { BrowseTargetFolder(); };
+    openDialog_.Filter = L"Programme|*.exe|Alle Dateien|*";
 }
 
-void TForm1::Button1Click() {
-    const std::wstring folder = FolderPart(ExistingFile.Text());
-    if (DirectoryExists(folder)) ODialog.InitialDir = folder;
-    if (system_.dialogs.Open(Handle(), ODialog)) {
-        ExistingFile.SetText(QuoteIf(ODialog.FileName, L" ,"));
-        ExistingFile.SelectAll();
-        ExistingFile.SetFocus();
-        ExistingFileChange();
-    }
-    ODialog.InitialDir.clear();
+void TargetPage::SetCommandLine(const std::wstring& commandLine) {
+    commandLine_.SetText(commandLine);
+    if (OnTargetChanged) OnTargetChanged();
 }
 
-void TForm1::Button4Click() {
-    if (const auto folder = system_.dialogs.BrowseForFolder(Handle())) {
-        ExistingFile.SetText(QuoteIf(*folder, L" "));
-        ExistingFileChange();
+void TargetPage::BrowseTargetFile() {
+    const std::wstring folder = FolderPart(commandLine_.Text());
+    if (DirectoryExists(folder)) openDialog_.InitialDir = folder;
+    if (system_.dialogs.Open(Owner(), openDialog_)) {
+        SetCommandLine(QuoteIf(openDialog_.FileName, L" ,"));
+        commandLine_.SelectAll();
+        commandLine_.SetFocus();
     }
+    openDialog_.InitialDir.clear();
 }
 
-bool TForm1::CheckTarget() {
+void TargetPage::BrowseTargetFolder() {
+    if (const auto folder = system_.dialogs.BrowseForFolder(Owner())) SetCommandLine(QuoteIf(*folder, L" "));
+}
+
+void TargetPage::Refuse() {
+    commandLine_.SelectAll();
+    commandLine_.SetFocus();
+}
+
+bool TargetPage::Leave() {
     for (int followed = 0;; ++followed) {
-        const std::wstring text = ExistingFile.Text();
+        const std::wstring text = commandLine_.Text();
         const std::vector<std::wstring> tokens = TokenizeCommandLine(text);
         if (tokens.empty()) {
             // A command line of blanks names nothing.
             ExclamationSound();
-            WarnOk(Handle(), L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt "
-                             L"werden soll.");
-            ExistingFile.SelectAll();
-            ExistingFile.SetFocus();
+            WarnOk(Owner(), L"Geben Sie den Pfad und den Namen des Objekts ein, für das die Verknüpfung erstellt "
+                            L"werden soll.");
+            Refuse();
             return false;
         }
         const std::wstring& target = tokens[0];
         const bool folder = DirectoryExists(target);
         if ((folder || ChangeableDrive(target) || FileExists(target)) && !HasLinkExtension(target)) {
-            UpdateHistory(ExistingFile, [&](HistoryList& list) { RememberText(list, text); });
+            commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
             draft_.targetIsFolder = folder;
@@ -79,14 +98,11 @@ bool TForm1::CheckTarget() {
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
                     ExclamationSound();
-                    WarnOk(Handle(), L"Die Verknüpfung " + target +
-                                         L" verweist über zu viele Verknüpfungen.");
-                    ExistingFile.SelectAll();
-                    ExistingFile.SetFocus();
+                    WarnOk(Owner(), L"Die Verknüpfung " + target + L" verweist über zu viele Verknüpfungen.");
+                    Refuse();
                     return false;
                 }
-                ExistingFile.SetText(QuoteIf(linkTarget, L" ") + text.substr(FirstTokenEnd(text)));
-                ExistingFileChange();
+                SetCommandLine(QuoteIf(linkTarget, L" ") + text.substr(FirstTokenEnd(text)));
                 continue;
             }
         }
@@ -94,61 +110,28 @@ bool TForm1::CheckTarget() {
         ExclamationSound();
         if (PathExists(candidate) && !HasInvalidChars(NamePart(candidate))) {
             const std::wstring proposal = L"\"" + candidate + L"\"" + text.substr(candidate.size());
-            if (WarnYesNo(Handle(), L"Die angegebene Datei wurde nicht gefunden.\r\n\r\n"
-                                    L"Dateien und Verzeichnisse, die in ihrem Namen Leerzeichen oder Kommata "
-                                    L"enthalten, müssen zur Trennung von den anderen Parametern in "
-                                    L"Anführungsstriche gesetzt werden.\r\n" +
-                                        proposal + L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
-                ExistingFile.SetText(proposal);
-                ExistingFileChange();
+            if (WarnYesNo(Owner(), L"Die angegebene Datei wurde nicht gefunden.\r\n\r\n"
+                                   L"Dateien und Verzeichnisse, die in ihrem Namen Leerzeichen oder Kommata "
+                                   L"enthalten, müssen zur Trennung von den anderen Parametern in "
+                                   L"Anführungsstriche gesetzt werden.\r\n" +
+                                       proposal + L"\r\n\r\nMöchten Sie diesen Vorschlag annehmen?")) {
+                SetCommandLine(proposal);
                 continue;
             }
         } else {
-            WarnOk(Handle(), L"Die Datei " + target + L" wurde nicht gefunden!");
+            WarnOk(Owner(), L"Die Datei " + target + L" wurde nicht gefunden!");
         }
-        ExistingFile.SelectAll();
-        ExistingFile.SetFocus();
+        Refuse();
         return false;
     }
 }
 
-void TForm1::SwitchToLocationPage() {
-    Back.SetEnabled(true);
-    ShowPage(LinkFilePage);
-    if (WizardStage == Stage::Nothing) {
-        Dir->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
-        WizardStage = Stage::FolderChosen;
-    }
-    bool allow = true;
-    DirDirectoryChanging(Dir->SelectedDirectory(), allow);
-    SetCaption(L"Verknüpfungsdatei angeben");
-}
-
-void TForm1::DropOnTargetPage(const std::wstring& path) {
+void TargetPage::Drop(const std::wstring& path) {
     if (!HasLinkExtension(path)) {
-        ExistingFile.SetText(QuoteIf(path, L" "));
-        ExistingFileChange();
+        SetCommandLine(QuoteIf(path, L" "));
         return;
     }
     const LinkData link = ReadLink(path);
-    ExistingFile.SetText(QuoteIf(link.targetPath, L" ") + (link.arguments.empty() ? L"" : L" " + link.arguments));
-    ExistingFileChange();
-    if (LinkFile.Text().empty()) Dir->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
-    LinkFile.SetText(FolderPart(LinkFile.Text()) + WithoutExtension(NamePart(path)));
-    LinkFileChange();
-    Description.SetText(link.description);
-    if (!link.iconFile.empty()) {
-        Standard.SetChecked(false);
-        IFile.SetChecked(true);
-        StandardClick(&IFile);
-        IconFile.SetText(link.iconFile);
-        SelectedIconIndex = link.iconIndex;
-        RefreshPreviewKeepingIndex();
-    } else {
-        IFile.SetChecked(false);
-        Standard.SetChecked(true);
-        StandardClick(&Standard);
-        IconFile.SetText(L"");
-    }
-    WizardStage = Stage::LocationAccepted;
+    SetCommandLine(QuoteIf(link.targetPath, L" ") + (link.arguments.empty() ? L"" : L" " + link.arguments));
+    if (OnLinkDropped) OnLinkDropped(path, link);
 }

@@ -44,21 +44,21 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-class AboutDialog : public testing::Test {
+class AboutDialogTest : public testing::Test {
 protected:
     ModuleHandle program = ProgramResources();
     HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
 };
 
-TEST_F(AboutDialog, CaptionVersionAndYears) {
+TEST_F(AboutDialogTest, CaptionVersionAndYears) {
     ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
-    TInfo info(program.Get(), ProgramUnderTest());
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         EXPECT_EQ(info.Caption(), L"Info über Zeigerwerk");
         EXPECT_EQ(info.TitleLine(), L"Zeigerwerk");
         EXPECT_EQ(info.VersionLine(), L"Version: " + ScriptedFileVersion());
         EXPECT_EQ(info.YearsLine(), L"Entwicklungszeit: 2000 - 2002");
-        info.OKClick();
+        info.Accept();
     };
     info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
     EXPECT_FALSE(IsWindowVisible(info.Handle()));
@@ -74,12 +74,12 @@ TEST(FileVersion, ReadFromTheFirstLanguageOfTheVersionRecord) {
     EXPECT_EQ(FileVersionOf(temp.MakeFile(L"liesmich.txt", "Text")), L"");
     EXPECT_EQ(FileVersionOf(temp / L"fehlt.exe"), L"");
     EXPECT_EQ(FileVersionOf(L""), L"");
-    TInfo info(nullptr, self);
+    ::AboutDialog info(nullptr, self);
     EXPECT_EQ(info.VersionLine(), L"Version: ");
 }
 
-TEST_F(AboutDialog, EnterAndEscCloseIt) {
-    TInfo info(program.Get(), ProgramUnderTest());
+TEST_F(AboutDialogTest, EnterAndEscCloseIt) {
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     for (UINT key : {VK_RETURN, VK_ESCAPE}) {
         info.OnShown = [&] {
             EXPECT_EQ(GetFocus(), info.OKButton());
@@ -92,9 +92,9 @@ TEST_F(AboutDialog, EnterAndEscCloseIt) {
     }
 }
 
-TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
-    TInfo info(program.Get(), ProgramUnderTest());
-    const RECT credit = ChildRect(info.InfoLbl());
+TEST_F(AboutDialogTest, LayoutKeepsTheRightEdgesOfTheLabels) {
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
+    const RECT credit = ChildRect(info.CreditLabel());
     EXPECT_EQ(credit.right, 430);
     EXPECT_EQ(credit.top, 69);
     EXPECT_GT(credit.right - credit.left, 50);
@@ -103,10 +103,10 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
     const FontHandle tall(CreateFontW(-17, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     for (const HFONT font : {HFONT{}, tall.Get()}) {
         if (font)
-            for (HWND window : {info.Handle(), info.EMailLbl().Handle(), info.URLLbl().Handle()})
+            for (HWND window : {info.Handle(), info.EMailLink().Handle(), info.WebSiteLink().Handle()})
                 SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         int below = 0;
-        for (auto [label, top] : {std::pair{&info.EMailLbl(), 100}, std::pair{&info.URLLbl(), 113}}) {
+        for (auto [label, top] : {std::pair{&info.EMailLink(), 100}, std::pair{&info.WebSiteLink(), 113}}) {
             SCOPED_TRACE(Utf8FromWide(label->Text()) + (font ? " in a tall font" : ""));
             HWND link = label->Handle();
             const WindowDc dc(link);
@@ -123,16 +123,16 @@ TEST_F(AboutDialog, LayoutKeepsTheRightEdgesOfTheLabels) {
     }
 }
 
-TEST_F(AboutDialog, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
+TEST_F(AboutDialogTest, HyperlinksReactToTheMouseAndOpenTheMakersAddresses) {
     struct : ShellOpener {
         std::vector<std::wstring> files;
         void Open(HWND, const std::wstring& file, const std::wstring&, const std::wstring&, int) override {
             files.push_back(file);
         }
     } shell;
-    TInfo info(program.Get(), ProgramUnderTest(), shell);
+    ::AboutDialog info(program.Get(), ProgramUnderTest(), shell);
     const std::vector<std::wstring>& opened = shell.files;
-    for (LinkLabel* label : {&info.EMailLbl(), &info.URLLbl()}) {
+    for (LinkLabel* label : {&info.EMailLink(), &info.WebSiteLink()}) {
         HWND link = label->Handle();
         EXPECT_EQ(label->FontColor(), RGB(0, 0, 255));
         SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
@@ -167,7 +167,7 @@ std::wstring FaceOf(HWND window) {
     return lf.lfFaceName;
 }
 
-TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
+TEST_F(AboutDialogTest, CreatingItGivesEightPointFormsTheMessageFont) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
@@ -181,7 +181,7 @@ TEST_F(AboutDialog, CreatingItGivesEightPointFormsTheMessageFont) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont), FALSE);
     HWND twelvePoint = MakeForm(L"Courier New", 12, bigFont);
     {
-        TInfo info(program.Get(), ProgramUnderTest());
+        AboutDialog info(program.Get(), ProgramUnderTest());
         EXPECT_EQ(FaceOf(info.Handle()), messageFace);
         EXPECT_EQ(FaceOf(info.OKButton()), messageFace);
     }
@@ -216,9 +216,9 @@ TEST(GradientColor, MixesEachComponentWithTruncation) {
     for (const auto& c : cases) EXPECT_EQ(GradientColor(c.from, c.to, c.step, c.steps), c.expected);
 }
 
-TEST_F(AboutDialog, BannerFadesAndShowsLogoAndIcon) {
+TEST_F(AboutDialogTest, BannerFadesAndShowsLogoAndIcon) {
     ASSERT_TRUE(program);
-    TInfo info(program.Get(), ProgramUnderTest());
+    ::AboutDialog info(program.Get(), ProgramUnderTest());
     info.OnShown = [&] {
         const auto banner = Banner(info.Handle());
         auto at = [&](int x, int y) { return banner[y * 435 + x]; };
@@ -252,7 +252,7 @@ TEST_F(AboutDialog, BannerFadesAndShowsLogoAndIcon) {
         EXPECT_GT(covered, 100);
         EXPECT_GT(through, 100);
         HoldForScreenshot();
-        info.OKClick();
+        info.Accept();
     };
     info.ShowModal(nullptr, L"Zeigerwerk", L"2000 - 2002", icon);
 }

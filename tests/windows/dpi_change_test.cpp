@@ -82,11 +82,11 @@ TEST(DpiChange, EachWindowIsLaidOutAsAtTheNewScale) {
          }},
         {"icon chooser",
          [] {
-             TForm2 chooser;
+             IconChooser chooser;
              std::string problems;
              chooser.OnShown = [&] {
                  problems = DoubledByDpiChange(chooser.Handle(), WindowDpi(chooser.Handle()));
-                 chooser.CancelClick();
+                 chooser.Dismiss();
              };
              int index = 0;
              chooser.ShowModal(nullptr, L"shell32.dll", index);

@@ -188,22 +188,22 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
 
     const std::wstring folder = temp.Path() + L"Ziel";
     CreateDirectoryW(folder.c_str(), nullptr);
-    ShowWindow(ui().Handle(Push::DelCurLink), SW_SHOWNA);  // as when editing a link
+    ShowWindow(ui().Handle(Push::DeleteEditedLink), SW_SHOWNA);  // as when editing a link
     TypeTarget(folder);
     const struct {
-        TForm1::Page page;
+        LinkWizard::Page page;
         const wchar_t* next;
     } pages[] = {
-        {TForm1::ExistsFilePage, L"&Weiter >"}, {TForm1::LinkFilePage, L"&Weiter >"},
-        {TForm1::DescriptionPage, L"&Weiter >"}, {TForm1::IconFilePage, L"Fertig stellen"},
-        {TForm1::KindOfLinkPage, L"Fertig stellen"}, {TForm1::NewLinkPage, L"&Ja"},
+        {LinkWizard::Target, L"&Weiter >"}, {LinkWizard::Location, L"&Weiter >"},
+        {LinkWizard::Description, L"&Weiter >"}, {LinkWizard::Icon, L"Fertig stellen"},
+        {LinkWizard::Kind, L"Fertig stellen"}, {LinkWizard::Closing, L"&Ja"},
     };
     for (const auto& p : pages) {
         SCOPED_TRACE(static_cast<int>(p.page));
         form->ShowPage(p.page);
         SetWindowTextW(ui().Handle(Push::Next), p.next);
-        if (p.page == TForm1::IconFilePage) {
-            EXPECT_TRUE(ui().Press(Push::IFile));
+        if (p.page == LinkWizard::Icon) {
+            EXPECT_TRUE(ui().Press(Push::IconFileChoice));
         }
         EXPECT_EQ(LayoutProblems(form->Handle(), dpi), "");
     }
@@ -227,7 +227,7 @@ TEST_F(DpiLayoutTest, TheSeparatorStaysAnEtchedLine) {
 }
 
 TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
-    TForm2 chooser;
+    IconChooser chooser;
     std::string chooserProblems;
     SIZE chooserSize{};
     RECT indexBox{}, arrows{};
@@ -236,7 +236,7 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
         chooserSize = ClientSize(chooser.Handle());
         indexBox = BoundsIn(chooser.IconIndexEdit());
         arrows = BoundsIn(chooser.IconIndexSpin());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     int index = 0;
     chooser.ShowModal(form->Handle(), ModulePath(), index);
@@ -252,13 +252,13 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(chooser.IconIndexEdit(), WM_GETFONT, 0, 0));
     EXPECT_LE(indexBox.bottom - indexBox.top, TextExtent(WindowDc(chooser.IconIndexEdit()).Get(), font, L"0").cy + 2 + Scale(4, dpi));
 
-    TInfo about;
+    AboutDialog about;
     std::string aboutProblems;
     SIZE aboutSize{};
     about.OnShown = [&] {
         aboutProblems = LayoutProblems(about.Handle(), dpi);
         aboutSize = ClientSize(about.Handle());
-        about.OKClick();
+        about.Accept();
     };
     about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
     EXPECT_EQ(aboutProblems, "");
@@ -300,7 +300,7 @@ TEST_F(DpiLayoutTest, TheInputBoxFitsAtThisScale) {
 }
 
 // Where every control stands and how large its font is, one line per control.
-std::string Snapshot(TForm1& form) {
+std::string Snapshot(LinkWizard& form) {
     std::ostringstream shot;
     for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         LOGFONTW lf{};
@@ -313,7 +313,7 @@ std::string Snapshot(TForm1& form) {
 }
 
 TEST_F(DpiLayoutTest, AMoveToAnotherScaleAndBackLaysOutAsAFreshStart) {
-    for (TForm1::Page page : {TForm1::LinkFilePage, TForm1::IconFilePage}) {
+    for (LinkWizard::Page page : {LinkWizard::Location, LinkWizard::Icon}) {
         SCOPED_TRACE(static_cast<int>(page));
         NewForm();
         form->ShowPage(page);
@@ -337,7 +337,7 @@ std::string IconEdges(const WizardDriver& ui) {
     ImageList_GetIconSize(TreeView_GetImageList(ui.Tree()->Handle(), TVSIL_NORMAL), &w, &h);
     std::ostringstream edges;
     edges << w << "x" << h;
-    for (const auto b : {Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun}) {
+    for (const auto b : {Desktop, StartMenu, Programs, SendTo, QuickLaunch, Autostart}) {
         const auto icon = reinterpret_cast<HICON>(SendMessageW(ui.Handle(b), BM_GETIMAGE, IMAGE_ICON, 0));
         const SIZE size = icon ? IconSize(icon) : SIZE{};
         edges << "," << size.cx << "x" << size.cy;
@@ -353,7 +353,7 @@ std::string ExpectedEdges(UINT at) {
 }
 
 TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
-    form->ShowPage(TForm1::LinkFilePage);
+    form->ShowPage(LinkWizard::Location);
     ui().Tree()->Load();
     const UINT other = dpi == 96 ? 192 : 96;
     RECT frame;
@@ -369,7 +369,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
         EXPECT_EQ(IconEdges(ui()), ExpectedEdges(m.at));
     }
 
-    TInfo about;
+    AboutDialog about;
     std::vector<std::string> problems;
     std::vector<SIZE> sizes;
     about.OnShown = [&] {
@@ -385,7 +385,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
             problems.push_back(LayoutProblems(about.Handle(), m.at));
             sizes.push_back(ClientSize(about.Handle()));
         }
-        about.OKClick();
+        about.Accept();
     };
     about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
     ASSERT_EQ(problems.size(), std::size(moves));

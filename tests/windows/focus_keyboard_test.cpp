@@ -20,7 +20,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "tests/windows/support/pixels.h"
-#include "wizard/folder_replacement.h"
+#include "wizard/link_writing_boxes.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
     const std::wstring helpFile = ProgramFolder() + L"Pfeilbau.hlp";
-    TInfo about;
-    TForm2 chooser;
+    AboutDialog about;
+    IconChooser chooser;
     const struct {
         const char* name;
         std::function<void(HWND owner)> open;
@@ -59,12 +59,12 @@ TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
          }},
         {"About dialog",
          [&](HWND owner) {
-             about.OnShown = [&] { about.OKClick(); };
+             about.OnShown = [&] { about.Accept(); };
              about.ShowModal(owner, L"Zeigerwerk", L"2000 - 2002", nullptr);
          }},
         {"icon chooser",
          [&](HWND owner) {
-             chooser.OnShown = [&] { chooser.CancelClick(); };
+             chooser.OnShown = [&] { chooser.Dismiss(); };
              int index = 0;
              chooser.ShowModal(owner, ModulePath(), index);
          }},
@@ -86,11 +86,11 @@ TEST_F(WizardTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
     for (const auto& w : windows) {
         SCOPED_TRACE(w.name);
         // Not the control a fresh form focuses, so only a remembered focus passes.
-        SetFocus(ui().Handle(Push::Button4));
-        ASSERT_TRUE(HasFocus(ui().Handle(Push::Button4)));
+        SetFocus(ui().Handle(Push::BrowseFolder));
+        ASSERT_TRUE(HasFocus(ui().Handle(Push::BrowseFolder)));
         w.open(form->Handle());
         EXPECT_TRUE(PumpUntil([&] { return GetFocus() != nullptr; }));
-        EXPECT_TRUE(HasFocus(ui().Handle(Push::Button4)));
+        EXPECT_TRUE(HasFocus(ui().Handle(Push::BrowseFolder)));
     }
 }
 
@@ -98,18 +98,18 @@ TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
     const std::wstring program = MakeProgram(L"prog.exe");
     TypeTarget(program);
     const struct {
-        TForm1::Page page;
+        LinkWizard::Page page;
         wchar_t key;
         std::function<HWND()> expected;
     } cases[] = {
-        {TForm1::ExistsFilePage, L'b', [&] { return ui().Handle(Field::ExistingFile); }},
-        {TForm1::LinkFilePage, L's', [&] { return ui().Tree()->Handle(); }},
-        {TForm1::DescriptionPage, L'S', [&] { return ui().Handle(Field::Description); }},
+        {LinkWizard::Target, L'b', [&] { return ui().Handle(Field::CommandLine); }},
+        {LinkWizard::Location, L's', [&] { return ui().Tree()->Handle(); }},
+        {LinkWizard::Description, L'S', [&] { return ui().Handle(Field::Description); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.page));
-        while (form->PageIndex() < c.page) PressNext();
-        ASSERT_EQ(form->PageIndex(), c.page);
+        while (form->CurrentPage() < c.page) PressNext();
+        ASSERT_EQ(form->CurrentPage(), c.page);
         SetFocus(ui().Handle(Push::Cancel));
         PressAccessKey(c.key);
         EXPECT_TRUE(HasFocus(c.expected()));
@@ -117,12 +117,12 @@ TEST_F(WizardTest, LabelAccessKeysFocusTheControlTheyName) {
 }
 
 TEST_F(WizardTest, TheChooserAndTheHelpWindowFollowTheirAccessKeys) {
-    TForm2 chooser;
+    IconChooser chooser;
     bool indexFocused = false;
     chooser.OnShown = [&] {
         PressAccessKey(L'i');
         indexFocused = HasFocus(chooser.IconIndexEdit());
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     int index = 0;
     chooser.ShowModal(form->Handle(), ModulePath(), index);
@@ -139,17 +139,17 @@ TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     for (const wchar_t* folder : {L"Eins", L"Zwei", L"Drei"}) CreateDirectoryW((temp.Path() + folder).c_str(), nullptr);
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     ui().Tree()->SelectDirectory(temp.Path() + L"Eins");
     const HWND tree = ui().Tree()->Handle();
     SetFocus(tree);
     for (int step = 0; step < 2; ++step) {
-        const std::wstring before = ui().Text(Field::LinkFile);
+        const std::wstring before = ui().Text(Field::Location);
         PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
         PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
-        ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::LinkFile) != before; })) << "step " << step;
+        ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::Location) != before; })) << "step " << step;
         EXPECT_TRUE(HasFocus(tree)) << "step " << step;
-        EXPECT_EQ(ui().Text(Field::LinkFile), ui().Tree()->SelectedDirectory() + L"prog");
+        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedDirectory() + L"prog");
     }
 
     // A change that is not the tree's own keyboard (a click, a folder button) takes the focus
@@ -157,19 +157,18 @@ TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     const HTREEITEM parent = ui().Tree()->ParentOf(ui().Tree()->Selected());
     ui().Tree()->Select(parent);
     EXPECT_EQ(ui().Tree()->Selected(), parent);
-    EXPECT_TRUE(HasFocus(ui().Handle(Field::LinkFile)));
+    EXPECT_TRUE(HasFocus(ui().Handle(Field::Location)));
 }
 
 TEST_F(WizardTest, TheQuestionBeforeDeletingAFolderPreselectsNo) {
     const std::wstring folder = WithTrailingBackslash(temp.Path() + L"Ordner");
     CreateDirectoryW(folder.c_str(), nullptr);
     boxes.Clear();
-    EXPECT_FALSE(MakeRoomForFolderLink(form->Handle(), folder));
+    EXPECT_FALSE(LinkWritingBoxes(form->Handle()).ReplaceFolder(folder));
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
-    EXPECT_TRUE(DirectoryExists(folder));
 }
 
 BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
@@ -212,13 +211,13 @@ TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
         bool picture;  // shows a picture of its own (the folder buttons get their folders' icons)
     } cases[] = {
         {Push::Desktop, L"Desktop", false},
-        {Push::Startmenu, L"Startmenü", false},
+        {Push::StartMenu, L"Startmenü", false},
         {Push::Programs, L"Startmenü/Programme", false},
         {Push::SendTo, L"SendTo (Senden an)", false},
         {Push::QuickLaunch, L"Quick Launch (Schnellstart)", false},
-        {Push::Autorun, L"Autostart", false},
+        {Push::Autostart, L"Autostart", false},
         {Push::Up, L"Aufwärts", true},
-        {Push::ChoseIcon, L"Symbol auswählen", true},
+        {Push::ChooseIcon, L"Symbol auswählen", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8FromWide(c.name));
@@ -246,9 +245,9 @@ std::vector<COLORREF> Picture(HWND window, HWND tree) {
 TEST_F(WizardTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
     TypeTarget(MakeProgram(L"prog.exe"));
     ui().Animation().SetAniTimerEnabled(false);  // a still picture to compare
-    for (const TForm1::Page page : {TForm1::LinkFilePage, TForm1::DescriptionPage, TForm1::IconFilePage}) {
+    for (const LinkWizard::Page page : {LinkWizard::Location, LinkWizard::Description, LinkWizard::Icon}) {
         SCOPED_TRACE(static_cast<int>(page));
-        while (form->PageIndex() < page) PressNext();
+        while (form->CurrentPage() < page) PressNext();
         SetFocus(ui().Handle(Push::Cancel));
         RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         PumpPending();

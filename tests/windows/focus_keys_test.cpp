@@ -132,8 +132,8 @@ TEST(DialogManager, ExactlyOneDefaultButtonAndEnterPressesIt) {
 
 // The keys of the first report: the icon page, Alt+S, Alt+D opens the chooser, Esc, Enter.
 TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
-    TForm2 chooser;
-    form->IconChooser = &chooser;
+    IconChooser chooser;
+    form->Connections.iconChooser = &chooser;
     int opened = 0;
     chooser.OnShown = [&] {
         ++opened;
@@ -144,18 +144,18 @@ TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
     TypeLocation(temp.Path() + L"prog");
     PressNext();
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
     SetForegroundWindow(form->Handle());
     for (const wchar_t key : {L's', L'd'}) {
         PostMessageW(GetFocus() ? GetFocus() : form->Handle(), WM_SYSCHAR, key, 1 << 29);
         PumpPending();
     }
-    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == ui().Handle(Push::WinIconsFile); }));
+    ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == ui().Handle(Push::WindowsIcons); }));
     PostKey(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return opened == 2 && !chooser.Open(); }));
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_FALSE(FileExists(temp.Path() + L"prog.lnk"));
-    EXPECT_TRUE(IsDefault(ui().Handle(Push::WinIconsFile)));
+    EXPECT_TRUE(IsDefault(ui().Handle(Push::WindowsIcons)));
     EXPECT_FALSE(IsDefault(ui().Handle(Push::Next)));
 }
 
@@ -170,29 +170,29 @@ TEST_F(WizardTest, EveryPageEntryFocusesThePagesControl) {
     const struct {
         const char* step;
         std::function<void()> act;
-        TForm1::Page page;
+        LinkWizard::Page page;
         std::function<HWND()> focused;
     } steps[] = {
-        {"Next to the location", [&] { TypeTarget(folder); PressNext(); }, TForm1::LinkFilePage,
-         [&] { return ui().Handle(Field::LinkFile); }},
+        {"Next to the location", [&] { TypeTarget(folder); PressNext(); }, LinkWizard::Location,
+         [&] { return ui().Handle(Field::Location); }},
         {"Next to the description", [&] { TypeLocation(temp / L"Ziel-Verknüpfung"); PressNext(); },
-         TForm1::DescriptionPage, [&] { return ui().Handle(Field::Description); }},
-        {"Next to the icon page", [&] { PressNext(); }, TForm1::IconFilePage, [&] { return ui().Handle(Push::Standard); }},
-        {"Next to the kind of link", [&] { PressNext(); }, TForm1::KindOfLinkPage,
-         [&] { return ui().Handle(Push::KindFolderLink); }},
-        {"Back to the icon page", [&] { ui().Press(Push::Back); }, TForm1::IconFilePage,
-         [&] { return ui().Handle(Push::Standard); }},
-        {"Back to the description", [&] { ui().Press(Push::Back); }, TForm1::DescriptionPage,
+         LinkWizard::Description, [&] { return ui().Handle(Field::Description); }},
+        {"Next to the icon page", [&] { PressNext(); }, LinkWizard::Icon, [&] { return ui().Handle(Push::StandardIcon); }},
+        {"Next to the kind of link", [&] { PressNext(); }, LinkWizard::Kind,
+         [&] { return ui().Handle(Push::FolderLink); }},
+        {"Back to the icon page", [&] { ui().Press(Push::Back); }, LinkWizard::Icon,
+         [&] { return ui().Handle(Push::StandardIcon); }},
+        {"Back to the description", [&] { ui().Press(Push::Back); }, LinkWizard::Description,
          [&] { return ui().Handle(Field::Description); }},
-        {"Back to the location", [&] { ui().Press(Push::Back); }, TForm1::LinkFilePage, [&] { return ui().Handle(Field::LinkFile); }},
-        {"Back to the target", [&] { ui().Press(Push::Back); }, TForm1::ExistsFilePage,
-         [&] { return ui().Handle(Field::ExistingFile); }},
+        {"Back to the location", [&] { ui().Press(Push::Back); }, LinkWizard::Location, [&] { return ui().Handle(Field::Location); }},
+        {"Back to the target", [&] { ui().Press(Push::Back); }, LinkWizard::Target,
+         [&] { return ui().Handle(Field::CommandLine); }},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
         s.act();
         PumpPending();
-        ASSERT_EQ(form->PageIndex(), s.page);
+        ASSERT_EQ(form->CurrentPage(), s.page);
         EXPECT_TRUE(HasFocus(s.focused()));
     }
 }
@@ -208,8 +208,8 @@ TEST_F(WizardTest, TheOverwriteQuestionDefaultsToNo) {
     EXPECT_EQ(shown[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(shown[0].preselected, BoxAnswer::No);
     EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
-    EXPECT_TRUE(HasFocus(ui().Handle(Push::Standard)));
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
+    EXPECT_TRUE(HasFocus(ui().Handle(Push::StandardIcon)));
 }
 
 // What the link store or the folder would refuse at the end is refused when the location page
@@ -233,13 +233,13 @@ TEST_F(WizardTest, TheLocationPageRefusesWhatCouldNotBeWritten) {
         boxes.Clear();
         TypeLocation(c.location);
         PressNext();
-        EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+        EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
         const auto& events = boxes.Events();
         ASSERT_EQ(events.size(), 2u);
         EXPECT_EQ(events[0].type, BoxEvent::Type::Sound);
         EXPECT_NE(events[1].text.find(c.says), std::wstring::npos) << Utf8FromWide(events[1].text);
-        EXPECT_TRUE(HasFocus(ui().Handle(Field::LinkFile)));
-        EXPECT_EQ(ui().Combo(Field::LinkFile).SelLength(), static_cast<int>(c.location.size()));
+        EXPECT_TRUE(HasFocus(ui().Handle(Field::Location)));
+        EXPECT_EQ(ui().Combo(Field::Location).SelLength(), static_cast<int>(c.location.size()));
     }
 }
 
@@ -332,7 +332,7 @@ TEST(DirectoryViewKeys, TheMenuOpensAtTheSelectedFolderFromTheKeyboard) {
 TEST_F(WizardTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     ui().Tree()->SelectDirectory(temp.Path());
     ExpectMenuAtTheSelection(form->Handle(), *ui().Tree(), {VK_SHIFT, VK_F10});
 }
@@ -356,17 +356,17 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
-        TForm2 chooser;
+        IconChooser chooser;
         chooser.OnHelp = [&](const std::wstring& topic) {
             ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic);
         };
         bool done = false;
         check = [&] {
             done = c.done();
-            chooser.CancelClick();
+            chooser.Dismiss();
         };
         chooser.OnShown = [&] {
-            chooser.HelpExecute();
+            chooser.ShowHelp();
             ASSERT_TRUE(HelpWindowHandle());
             c.press();
             // A timer runs when the chooser's own loop has handled the keys.
@@ -385,7 +385,7 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
 class WizardWithRealBoxes : public testing::Test {
 protected:
     WizardWithRealBoxes() {
-        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+        form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
         form->SettingsKey = settingsKey;
         form->Show(SW_SHOW);
         SetForegroundWindow(form->Handle());
@@ -428,7 +428,7 @@ protected:
     static inline int boxAnswer = IDOK;
     const std::wstring settingsKey = std::wstring(kSettingsKey) + L"-Keys" + std::to_wstring(GetCurrentProcessId());
     TempFolder temp;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<LinkWizard> form;
 };
 
 TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
@@ -439,12 +439,12 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
     temp.MakeFile(L"prog.lnk", "alt");
     WizardDriver ui(*form);
     ui.Animation().SetAniTimerEnabled(false);
-    ui.Type(WizardDriver::Field::ExistingFile, program);
+    ui.Type(WizardDriver::Field::CommandLine, program);
     ui.Press(WizardDriver::Push::Next);
-    ui.Type(WizardDriver::Field::LinkFile, temp / L"prog");
+    ui.Type(WizardDriver::Field::Location, temp / L"prog");
     ui.Press(WizardDriver::Push::Next);
     ui.Press(WizardDriver::Push::Next);
-    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const std::vector<POINT> before = Drawn(RECT{});
 
@@ -464,7 +464,7 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
     ASSERT_GT(drawnBefore, 0u) << "no box";
     EXPECT_TRUE(painted) << "the form was still waiting to be drawn under the box";
     EXPECT_GT(drawnDuring * 10, drawnBefore * 9) << "drawn beside the box: " << drawnDuring << " of " << drawnBefore;
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
 }
 

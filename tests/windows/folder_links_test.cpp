@@ -9,7 +9,8 @@
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
 #include "links/folder_links.h"
-#include "wizard/folder_replacement.h"
+#include "links/link_writing.h"
+#include "wizard/link_writing_boxes.h"
 
 namespace {
 
@@ -80,9 +81,11 @@ TEST_F(FolderLinksTest, LookalikesAreNotFolderLinks) {
 TEST_F(FolderLinksTest, ReplacingASameNamedFolderAsksFirst) {
     const std::wstring link = temp.MakeFolder(L"Vorhanden");
     temp.MakeFile(L"Vorhanden\\alt.txt");
+    LinkDraft draft{.target = target, .targetIsFolder = true, .location = link, .kind = LinkKind::FolderLink};
+    LinkWritingBoxes questions(nullptr);
     {
         BoxScript boxes({BoxAnswer::No});
-        EXPECT_FALSE(MakeRoomForFolderLink(nullptr, link));
+        EXPECT_FALSE(WriteLinkDraft(draft, questions));
         ASSERT_EQ(boxes.Events().size(), 2u);
         EXPECT_EQ(boxes.Events()[0].type, BoxEvent::Type::Sound);
         EXPECT_EQ(boxes.Events()[1].text,
@@ -93,9 +96,8 @@ TEST_F(FolderLinksTest, ReplacingASameNamedFolderAsksFirst) {
         EXPECT_TRUE(FileExists(link + L"alt.txt"));
     }
     BoxScript boxes({BoxAnswer::Yes});
-    ASSERT_TRUE(MakeRoomForFolderLink(nullptr, link));
+    ASSERT_TRUE(WriteLinkDraft(draft, questions));
     EXPECT_FALSE(FileExists(link + L"alt.txt"));
-    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target)));
     MakeFolderReadOnly(link);
     EXPECT_EQ(FolderLinkTarget(link), target);
 }

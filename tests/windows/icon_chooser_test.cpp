@@ -33,14 +33,14 @@ void CALLBACK Watchdog(HWND dialog, UINT, UINT_PTR id, DWORD) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-class IconChooser : public testing::Test {
+class IconChooserTest : public testing::Test {
 protected:
     TempFolder temp;
     std::wstring library = MakeIconLibrary(temp / L"Fünf Symbole.dll", 5);
-    TForm2 chooser;
+    ::IconChooser chooser;
 };
 
-TEST_F(IconChooser, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
+TEST_F(IconChooserTest, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
     int index = 0;
     int result = 0;
     chooser.OnShown = [&] {
@@ -49,13 +49,13 @@ TEST_F(IconChooser, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
         EXPECT_EQ(chooser.IconIndexMin(), 0);
         EXPECT_EQ(chooser.IconIndexMax(), 4);
         EXPECT_EQ(chooser.SelectedCell(), 0);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     result = chooser.ShowModal(nullptr, library, index);
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
+TEST_F(IconChooserTest, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
     int index = 2;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
@@ -83,12 +83,12 @@ TEST_F(IconChooser, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
                 for (int x = cell.left; x < cell.right; ++x) inked += GetPixel(dc, x, y) != background;
             EXPECT_GT(inked, 5) << "the number " << k << " is written under its icon";
         }
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     chooser.ShowModal(nullptr, library, index);
 }
 
-TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
+TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
     int index = 0;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
@@ -97,7 +97,7 @@ TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
         PumpPending();
         EXPECT_EQ(chooser.SelectedCell(), 3);
         EXPECT_EQ(chooser.IconIndexValue(), 3);  // the click moved the spin edit
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDOK);
     EXPECT_EQ(index, 3);
@@ -107,13 +107,13 @@ TEST_F(IconChooser, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
         EXPECT_EQ(chooser.IconIndexValue(), 3);
         chooser.SetIconIndexText(L"1");  // typing moves the list
         EXPECT_EQ(chooser.SelectedCell(), 1);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDCANCEL);
     EXPECT_EQ(index, 3);
 }
 
-TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
+TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
     struct Case {
         const char* what;
         std::function<void()> act;
@@ -156,13 +156,13 @@ TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
          IDOK, 2},
         {"a number beyond the last icon is kept to the last", [&] {
              chooser.SetIconIndexText(L"99");
-             chooser.OKClick();
+             chooser.Accept();
          },
          IDOK, 4},
         {"a text that is no number counts as 0", [&] {
              chooser.SetIconIndexText(L"");
              EXPECT_EQ(chooser.SelectedCell(), 0);
-             chooser.OKClick();
+             chooser.Accept();
          },
          IDOK, 0},
         {"closing the window is Cancel", [&] { PostMessageW(chooser.Handle(), WM_CLOSE, 0, 0); }, IDCANCEL, 1},
@@ -185,7 +185,7 @@ TEST_F(IconChooser, KeyboardAndMouseCloseItAsAUserExpects) {
     }
 }
 
-TEST_F(IconChooser, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
+TEST_F(IconChooserTest, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     std::vector<std::wstring> topics;
     chooser.OnHelp = [&](const std::wstring& topic) { topics.push_back(topic); };
     HWND owner = CreateWindowExW(0, L"STATIC", L"Assistent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
@@ -204,7 +204,7 @@ TEST_F(IconChooser, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     DestroyWindow(owner);
 }
 
-TEST_F(IconChooser, FileWithoutIconsShowsAnEmptyList) {
+TEST_F(IconChooserTest, FileWithoutIconsShowsAnEmptyList) {
     const std::wstring text = temp.MakeFile(L"notiz.txt", "kein Symbol");
     int index = 0;
     chooser.OnShown = [&] {
@@ -212,13 +212,13 @@ TEST_F(IconChooser, FileWithoutIconsShowsAnEmptyList) {
         EXPECT_EQ(chooser.IconIndexMax(), 0);
         EXPECT_EQ(chooser.SelectedCell(), -1);
         RedrawWindow(chooser.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        chooser.OKClick();
+        chooser.Accept();
     };
     EXPECT_EQ(chooser.ShowModal(nullptr, text, index), IDOK);
     EXPECT_EQ(index, 0);
 }
 
-TEST_F(IconChooser, SystemLibraryScrollsSideways) {
+TEST_F(IconChooserTest, SystemLibraryScrollsSideways) {
     int index = 40;
     chooser.OnShown = [&] {
         HWND list = chooser.IconList();
@@ -234,7 +234,7 @@ TEST_F(IconChooser, SystemLibraryScrollsSideways) {
         EXPECT_TRUE(GetScrollInfo(list, SB_HORZ, &scroll));
         EXPECT_GT(scroll.nMax, 0);
         HoldForScreenshot();
-        chooser.OKClick();
+        chooser.Accept();
     };
     chooser.ShowModal(nullptr, SystemLibrary(), index);
     EXPECT_EQ(index, 40);

@@ -167,8 +167,8 @@ TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
 
         NewForm();
         Edit(link);
-        CreateLink(c.target.empty() ? ui().Text(Field::ExistingFile) : c.target, temp.Path() + L"Reich", L"Neu");
-        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        CreateLink(c.target.empty() ? ui().Text(Field::CommandLine) : c.target, temp.Path() + L"Reich", L"Neu");
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
         const LinkData written = ReadLink(link);
         EXPECT_EQ(written.description, L"Neu");
         EXPECT_EQ(written.targetPath, c.target.empty() ? program : c.target);
@@ -193,10 +193,10 @@ TEST_F(LinkEditTest, AFolderLinksTargetLinkIsEditedInPlace) {
     ASSERT_NO_FATAL_FAILURE(WriteRichLink(folderLink + L"target.lnk", WithoutTrailingBackslash(target), temp.Path() + L"Ziel"));
     MakeFolderReadOnly(folderLink);
     Edit(WithoutTrailingBackslash(folderLink));
-    CreateLink(ui().Text(Field::ExistingFile), WithoutTrailingBackslash(folderLink), L"Neu");
-    ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+    CreateLink(ui().Text(Field::CommandLine), WithoutTrailingBackslash(folderLink), L"Neu");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Kind);
     PressNext();  // the folder link is preselected
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Neu");
     EXPECT_EQ(ReadExtras(folderLink + L"target.lnk").hotKey, kHotKey);
 }
@@ -216,14 +216,14 @@ TEST_F(LinkEditTest, AFailedFolderLinkRewriteGivesTheOriginalBack) {
     MakeFolderReadOnly(folderLink);
 
     Edit(WithoutTrailingBackslash(folderLink));
-    CreateLink(ui().Text(Field::ExistingFile), WithoutTrailingBackslash(folderLink), L"Neu");
+    CreateLink(ui().Text(Field::CommandLine), WithoutTrailingBackslash(folderLink), L"Neu");
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Kind);
     ASSERT_EQ(BoxTexts().size(), 1u);
     EXPECT_EQ(BoxTexts()[0].rfind(L"Beim Erstellen der Ordnerverknüpfung ist ein Fehler aufgetreten.", 0), 0u);
     EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Alt") << "the original is back";
     EXPECT_EQ(ReadFileBytes(folderLink + L"eigene Datei.txt"), "bleibt");
-    EXPECT_TRUE(ui().Visible(Push::DelCurLink));
+    EXPECT_TRUE(ui().Visible(Push::DeleteEditedLink));
 }
 
 TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
@@ -245,20 +245,37 @@ TEST_F(LinkEditTest, TheDeleteBoxStaysUntilALinkWasWritten) {
             FileHandle lock;
             if (c.locked) lock.Reset(CreateFileW(existing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             boxes.Answer(c.firstAnswer);
-            CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Vorhanden", L"neu");
+            CreateLink(ui().Text(Field::CommandLine), temp.Path() + L"Vorhanden", L"neu");
         }
-        ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-        EXPECT_TRUE(ui().Visible(Push::DelCurLink));
-        EXPECT_TRUE(ui().Checked(Push::DelCurLink));
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
+        EXPECT_TRUE(ui().Visible(Push::DeleteEditedLink));
+        EXPECT_TRUE(ui().Checked(Push::DeleteEditedLink));
         ASSERT_TRUE(FileExists(link)) << "the edited link waits for a written one";
 
         boxes.Answer(BoxAnswer::Yes);
         PressNext();
-        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
         EXPECT_FALSE(FileExists(link)) << "the old link goes once the new one is written";
         EXPECT_EQ(ReadLink(existing).description, L"neu");
-        EXPECT_FALSE(ui().Visible(Push::DelCurLink));
+        EXPECT_FALSE(ui().Visible(Push::DeleteEditedLink));
     }
+}
+
+TEST_F(LinkEditTest, BackLeavesTheEditedLinkAsItWas) {
+    const std::wstring program = MakeProgram(L"a.exe");
+    const std::wstring link = temp / L"Alt.lnk";
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
+    const std::string before = ReadFileBytes(link);
+    Edit(link);
+    ASSERT_TRUE(ui().Visible(Push::DeleteEditedLink));
+    PressNext();
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_TRUE(ui().Press(Push::Back));
+    EXPECT_FALSE(ui().Visible(Push::DeleteEditedLink));
+    CreateLink(ui().Text(Field::CommandLine), temp.Path() + L"Neu", L"neu");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
+    EXPECT_EQ(ReadFileBytes(link), before);
+    EXPECT_EQ(ReadLink(temp / L"Neu.lnk").description, L"neu");
 }
 
 }  // namespace

@@ -25,27 +25,27 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"-x \"y z\"", L"Beschreibung", five, 4)));
     Start(L"/e", link);
     EXPECT_EQ(ui().EditedLinkPath(), link);
-    EXPECT_TRUE(ui().Visible(Push::DelCurLink));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" -x \"y z\"");
+    EXPECT_TRUE(ui().Visible(Push::DeleteEditedLink));
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\" -x \"y z\"");
     EXPECT_EQ(ui().Text(Field::Description), L"Beschreibung");
     EXPECT_EQ(ui().Text(Field::IconFile), five);
-    EXPECT_TRUE(ui().Checked(Push::IFile));
+    EXPECT_TRUE(ui().Checked(Push::IconFileChoice));
     EXPECT_EQ(ui().IconIndex(), 4);
-    EXPECT_EQ(ui().Stage(), TForm1::Stage::IconPagePrepared);
+    EXPECT_EQ(ui().Stage(), WizardStage::IconPagePrepared);
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"Links\\Alt");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_EQ(ui().Text(Field::Location), temp.Path() + L"Links\\Alt");
     PressNext();
     ui().Type(Field::Description, L"Neu");
     PressNext();
     EXPECT_EQ(ui().IconIndex(), 4);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_TRUE(BoxTexts().empty());
-    EXPECT_FALSE(ui().Visible(Push::DelCurLink));
+    EXPECT_FALSE(ui().Visible(Push::DeleteEditedLink));
     const LinkData written = ReadLink(link);
     EXPECT_EQ(written.description, L"Neu");
     EXPECT_EQ(written.iconIndex, 4);
@@ -57,9 +57,9 @@ TEST_F(StartupTest, EditingWithoutDeletingAsksBeforeOverwriting) {
     const std::wstring link = temp / L"Alt.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"alt", L"", 0)));
     Start(L"/E", link);
-    ui().SetChecked(Push::DelCurLink, false);
+    ui().SetChecked(Push::DeleteEditedLink, false);
     boxes.Answer(BoxAnswer::Yes);
-    CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Alt", L"neu");
+    CreateLink(ui().Text(Field::CommandLine), temp.Path() + L"Alt", L"neu");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].text.find(L"Soll sie überschrieben werden?"), std::wstring::npos);
     EXPECT_EQ(ReadLink(link).description, L"neu");
@@ -72,7 +72,7 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
     Start(L"/E", link);
     // The write fails: the folder goes after the location page accepted it.
     const std::wstring folder = temp.MakeFolder(L"Verschwindet");
-    TypeTarget(ui().Text(Field::ExistingFile));
+    TypeTarget(ui().Text(Field::CommandLine));
     PressNext();
     TypeLocation(folder + L"neuer_name");
     PressNext();
@@ -80,14 +80,14 @@ TEST_F(StartupTest, EditedLinkSurvivesAFailedWriteAndGoesAfterASuccessfulOne) {
     ui().Type(Field::Description, L"neu");
     PressNext();
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     ASSERT_TRUE(FileExists(link)) << "the edited link must not be lost";
     EXPECT_EQ(ReadLink(link).description, L"alt");
 
     NewForm();
     Start(L"/E", link);
-    CreateLink(ui().Text(Field::ExistingFile), temp.Path() + L"Umbenannt", L"neu");
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    CreateLink(ui().Text(Field::CommandLine), temp.Path() + L"Umbenannt", L"neu");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_FALSE(FileExists(link));
     EXPECT_EQ(ReadLink(temp.Path() + L"Umbenannt.lnk").description, L"neu");
 }
@@ -97,31 +97,31 @@ TEST_F(StartupTest, EditsAFolderLink) {
     const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
     ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
     Start(L"/E", WithoutTrailingBackslash(folderLink));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), target);
+    EXPECT_EQ(ui().Text(Field::CommandLine), target);
     EXPECT_EQ(ui().Text(Field::Description), L"Alt");
-    EXPECT_EQ(ui().Stage(), TForm1::Stage::LocationAccepted);
+    EXPECT_EQ(ui().Stage(), WizardStage::LocationAccepted);
 }
 
 TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     const std::wstring text = temp.MakeFile(L"notiz.txt");
     Start(L"/E", text);
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"");
     EXPECT_EQ(ui().EditedLinkPath(), L"");
 
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Vorauswahl");
     Start(L"/d", folder);
-    EXPECT_EQ(ui().Stage(), TForm1::Stage::FolderChosen);
+    EXPECT_EQ(ui().Stage(), WizardStage::FolderChosen);
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     TypeTarget(program);
     boxes.Answer(BoxAnswer::Yes);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
 
     NewForm();
     Start(program);
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\"");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\"");
     EXPECT_TRUE(ui().Enabled(Push::Next));
 }
 
@@ -155,11 +155,11 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
                           {"neither can be written", blocked, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        form = std::make_unique<TForm1>(blocked, c.userFolder);
+        form = std::make_unique<LinkWizard>(blocked, c.userFolder);
         form->SettingsKey = TestSettingsKey();
         form->Show(SW_SHOW);
         CreateLink(program, temp.Path() + L"Bleibt", L"da");
-        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
         boxes.Clear();
         EXPECT_TRUE(ui().Press(Push::Cancel));
         PumpMessages();
@@ -170,9 +170,9 @@ TEST_F(StartupTest, AProtectedProgramFolderKeepsTheHistoriesInTheUsersFolder) {
             EXPECT_EQ(boxes.Boxes()[0].text.rfind(L"Die Verlaufslisten konnten nicht gespeichert werden:", 0), 0u);
         } else {
             EXPECT_TRUE(boxes.Boxes().empty());
-            TForm1 next(blocked, c.userFolder);
-            EXPECT_EQ(WizardDriver(next).Items(Field::ExistingFile), (std::vector<std::wstring>{program}));
-            EXPECT_EQ(WizardDriver(next).Items(Field::LinkFile), (std::vector<std::wstring>{temp.Path()}));
+            LinkWizard next(blocked, c.userFolder);
+            EXPECT_EQ(WizardDriver(next).Items(Field::CommandLine), (std::vector<std::wstring>{program}));
+            EXPECT_EQ(WizardDriver(next).Items(Field::Location), (std::vector<std::wstring>{temp.Path()}));
         }
         DeleteFileW((temp.Path() + L"Bleibt.lnk").c_str());
     }

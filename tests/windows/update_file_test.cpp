@@ -8,7 +8,7 @@
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/wizard_driver.h"
-#include "wizard/wizard_form.h"
+#include "wizard/link_wizard.h"
 
 using namespace update_test;
 
@@ -242,11 +242,11 @@ TEST_F(WizardUpdateTest, OnlyUpdateFromCtrlUEndsWithoutTheWizardsSaving) {
     for (bool onlyUpdate : {false, true}) {
         SCOPED_TRACE(onlyUpdate);
         TempFolder data;
-        auto form = std::make_unique<TForm1>(data.Path());
+        auto form = std::make_unique<LinkWizard>(data.Path());
         form->SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
         int asked = 0;
-        form->OnUpdateAction = [&] { return ++asked, onlyUpdate; };
-        form->Action_UpdateExecute();
+        form->Connections.update = [&] { return ++asked, onlyUpdate; };
+        form->RunUpdate();
         EXPECT_EQ(asked, 1);
         MSG message;
         EXPECT_EQ(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, onlyUpdate);
@@ -258,11 +258,11 @@ TEST_F(WizardUpdateTest, OnlyUpdateFromCtrlUEndsWithoutTheWizardsSaving) {
 
 TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     TempFolder data;
-    TForm1 form(data.Path());
+    LinkWizard form(data.Path());
     form.SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
-    form.OnUpdateAction = [this] { return update.ActionExecute(); };
+    form.Connections.update = [this] { return update.ActionExecute(); };
     update.Owner = form.Handle();
-    std::vector<ACCEL> keys = TForm1::Keys();
+    std::vector<ACCEL> keys = LinkWizard::Keys();
     const HACCEL table = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     BYTE state[256] = {}, pressed[256] = {};
     GetKeyboardState(state);
@@ -270,8 +270,8 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     pressed[VK_CONTROL] = 0x80;
     Key().SetString(L"NoUpdate", L"");
     const HWND next = WizardDriver(form).Handle(WizardDriver::Push::Next);
-    for (int page = 0; page <= static_cast<int>(TForm1::NewLinkPage); ++page) {
-        form.ShowPage(static_cast<TForm1::Page>(page));
+    for (int page = 0; page <= static_cast<int>(LinkWizard::Closing); ++page) {
+        form.ShowPage(static_cast<LinkWizard::Page>(page));
         SetKeyboardState(pressed);
         MSG key{next, WM_KEYDOWN, 'U', 0};
         EXPECT_TRUE(TranslateAcceleratorW(form.Handle(), table, &key)) << page;

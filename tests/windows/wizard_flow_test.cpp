@@ -39,24 +39,24 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     TypeTarget(program + L" /n");
     EXPECT_TRUE(ui().Enabled(Push::Next));
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(form->Caption(), L"Verknüpfungsdatei angeben");
     EXPECT_TRUE(ui().Enabled(Push::Back));
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), WithTrailingBackslash(Desktop())));
-    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(Desktop()) + L"editor"));
+    EXPECT_TRUE(SameText(ui().Text(Field::Location), WithTrailingBackslash(Desktop()) + L"editor"));
 
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Description);
     EXPECT_EQ(form->Caption(), L"Beschreibung angeben");
     ui().Type(Field::Description, L"Mein Editör");
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
     EXPECT_EQ(form->Caption(), L"Symboldatei angeben");
     PressNext();
 
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_TRUE(IsWindowVisible(FindWindowExW(form->Handle(), nullptr, L"Static",
                                               L"Die Verknüpfung wurde erstellt. Möchten Sie eine weitere "
                                               L"Verknüpfung erstellen?")));
@@ -67,7 +67,7 @@ TEST_F(WizardTest, ProgramWithArgumentIsLinkedOnTheDesktopWithoutTheKindPage) {
     ASSERT_FALSE(boxes.Events().empty());
     EXPECT_EQ(boxes.Events().back().sound, UINT{MB_ICONQUESTION});
 
-    const std::wstring linkFile = ui().Text(Field::LinkFile) + L".lnk";
+    const std::wstring linkFile = ui().Text(Field::Location) + L".lnk";
     const LinkData link = ReadLink(linkFile);
     EXPECT_TRUE(SameText(link.targetPath, program));
     EXPECT_EQ(link.arguments, L"/n");
@@ -97,13 +97,13 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
         PressNext();
         EXPECT_EQ(ui().Caption(Push::Next), L"&Weiter >");
         PressNext();
-        ASSERT_EQ(form->PageIndex(), TForm1::KindOfLinkPage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Kind);
         EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
         EXPECT_EQ(form->Caption(), L"Art der Verknüpfung angeben");
         EXPECT_EQ(ui().Kind(), LinkKind::FolderLink);
-        ASSERT_TRUE(ui().Press(kind == LinkKind::FolderLink ? Push::KindFolderLink : Push::KindFileLink));
+        ASSERT_TRUE(ui().Press(kind == LinkKind::FolderLink ? Push::FolderLink : Push::FileLink));
         PressNext();
-        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
         const std::wstring made = links + name;
         if (kind == Kind::FolderLink) {
             MakeFolderReadOnly(made);
@@ -119,10 +119,10 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
 TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     const std::wstring program = MakeProgram(L"a.exe");
     CreateLink(program, temp.Path() + L"Erste", L"Text");
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"");
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"");
     EXPECT_FALSE(ui().Enabled(Push::Next));
     EXPECT_FALSE(ui().Enabled(Push::Back));
     EXPECT_TRUE(ui().Visible(Push::Back));
@@ -131,13 +131,13 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     EXPECT_EQ(form->Caption(), L"Verknüpfung erstellen");
     EXPECT_EQ(ui().Text(Field::Description), L"");
     EXPECT_TRUE(form->Draft().target.empty());
-    EXPECT_EQ(ui().Stage(), TForm1::Stage::Nothing);
-    EXPECT_TRUE(ui().Checked(Push::Standard));
+    EXPECT_EQ(ui().Stage(), WizardStage::Nothing);
+    EXPECT_TRUE(ui().Checked(Push::StandardIcon));
     EXPECT_FALSE(ui().Enabled(Field::IconFile));
     // A disabled Next does nothing, not even the check of the empty field.
     boxes.Clear();
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
     EXPECT_TRUE(boxes.Events().empty());
     TypeTarget(L"x");
     EXPECT_TRUE(ui().Enabled(Push::Next));
@@ -155,7 +155,7 @@ TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
         NewForm();
         const std::wstring location = temp.Path() + L"arg" + std::to_wstring(n++);
         CreateLink(program + typed, location);
-        ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
         EXPECT_EQ(ReadLink(location + L".lnk").arguments, written);
     }
 }
@@ -166,7 +166,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     ASSERT_NO_THROW(WriteLink(location + L".lnk", NewLinkData(program, L"", L"alt", L"", 0)));
     boxes.Answer(BoxAnswer::No);
     CreateLink(program, location, L"neu");
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_TRUE(IsWindowVisible(ui().Handle(Field::IconFile)));
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Dateiverknüpfung " + location +
                                                       L".lnk kann nicht erstellt werden, da bereits eine "
@@ -176,7 +176,7 @@ TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
 
     boxes.Answer(BoxAnswer::Yes);
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadLink(location + L".lnk").description, L"neu");
 }
 
@@ -191,7 +191,7 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
     ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
     PressNext();
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_TRUE(IsWindowVisible(ui().Handle(Field::IconFile)));
     // The box gives the system's reason on a line of its own.
     const std::wstring intro = L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n";
@@ -203,20 +203,20 @@ TEST_F(WizardTest, FailedWriteReturnsToTheIconPage) {
 
 TEST_F(WizardTest, HelpTopicsFollowThePageAndTheClosingPageHasNone) {
     std::vector<std::wstring> topics;
-    form->OnHelp = [&](const std::wstring& topic) { topics.push_back(topic); };
+    form->Connections.help = [&](const std::wstring& topic) { topics.push_back(topic); };
     const std::wstring program = MakeProgram(L"a.exe");
     TypeTarget(program);
-    form->HelpExecute();
+    form->ShowHelp();
     PressNext();
-    form->HelpExecute();
+    form->ShowHelp();
     TypeLocation(temp.Path() + L"hilfe");
     PressNext();
-    form->HelpExecute();
+    form->ShowHelp();
     PressNext();
-    form->HelpExecute();
+    form->ShowHelp();
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
-    form->HelpExecute();
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
+    form->ShowHelp();
     EXPECT_EQ(topics, (std::vector<std::wstring>{L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon"}));
 }
 
@@ -224,9 +224,9 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     const std::wstring other = MakeProgram(L"q.exe");
     form->DropFiles({program, other});
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\"");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\"");
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     const std::wstring before = ui().Tree()->SelectedDirectory();
     form->DropFiles({other});
     EXPECT_EQ(ui().Tree()->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
@@ -237,8 +237,8 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
 TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
     const std::vector<std::wstring> atOnce = Children(form->Handle());
     {
-        ScopedFlag idle(TForm1::BuildPagesWhenIdle, true);
-        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+        ScopedFlag idle(LinkWizard::BuildPagesWhenIdle, true);
+        form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
     }
     form->SettingsKey = TestSettingsKey();
     EXPECT_FALSE(ui().Tree()) << "the first page needs no folder tree";
@@ -284,7 +284,7 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
     }
     TypeTarget(MakeProgram(L"p.exe"));
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
 }
 
 TEST_F(WizardTest, BeforeThePagesAreBuiltTypingBuildsThemAndClosingKeepsTheirHistories) {
@@ -294,8 +294,8 @@ TEST_F(WizardTest, BeforeThePagesAreBuiltTypingBuildsThemAndClosingKeepsTheirHis
     saved[HistoryKind::IconFiles] = {L"C:\\Symbole.ico"};
     ASSERT_EQ(SaveHistories(temp.Path(), saved), L"");
     const auto newIdleForm = [&] {
-        ScopedFlag idle(TForm1::BuildPagesWhenIdle, true);
-        form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
+        ScopedFlag idle(LinkWizard::BuildPagesWhenIdle, true);
+        form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
         form->SettingsKey = TestSettingsKey();
         EXPECT_FALSE(form->PagesBuilt());
     };
@@ -308,7 +308,7 @@ TEST_F(WizardTest, BeforeThePagesAreBuiltTypingBuildsThemAndClosingKeepsTheirHis
     newIdleForm();
     TypeTarget(L"C:\\");
     ASSERT_TRUE(form->PagesBuilt());
-    EXPECT_EQ(ui().Items(Field::LinkFile), saved[HistoryKind::Directories]);
+    EXPECT_EQ(ui().Items(Field::Location), saved[HistoryKind::Directories]);
     EXPECT_EQ(ui().Items(Field::IconFile), saved[HistoryKind::IconFiles]);
 }
 

@@ -24,10 +24,10 @@ protected:
         TypeLocation(temp.Path() + L"Symbol");
         PressNext();
         PressNext();
-        ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
     }
     void ChooseIconFile() {
-        ASSERT_TRUE(ui().Press(Push::IFile));
+        ASSERT_TRUE(ui().Press(Push::IconFileChoice));
     }
 };
 
@@ -68,15 +68,15 @@ TEST_F(IconPageTest, StandardShowsAFileTargetsOwnIconHoweverThePageWasReached) {
             PressNext();
             PressNext();
             PressNext();
-            ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
-            ASSERT_TRUE(ui().Checked(Push::IFile));
+            ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
+            ASSERT_TRUE(ui().Checked(Push::IconFileChoice));
         } else {
             ReachIconPage(program);
             EXPECT_EQ(IconPixels(ui().IconPreview().Icon()), own);
             ChooseIconFile();
             TypeIconFile(five);
         }
-        ASSERT_TRUE(ui().Press(Push::Standard));
+        ASSERT_TRUE(ui().Press(Push::StandardIcon));
         EXPECT_EQ(IconPixels(ui().IconPreview().Icon()), own);
     }
 }
@@ -87,8 +87,8 @@ TEST_F(IconPageTest, StandardPreviewOfFileAndFolderTargets) {
     EXPECT_FALSE(ui().IconPreview().Empty());
     EXPECT_FALSE(ui().SmallIconPreview().Empty());
     EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
-    EXPECT_EQ(ui().Caption(Push::Standard).rfind(L"Standard&datei: ", 0), 0u);
-    EXPECT_NE(ui().Caption(Push::Standard).find(L"p.exe"), std::wstring::npos);
+    EXPECT_EQ(ui().Caption(Push::StandardIcon).rfind(L"Standard&datei: ", 0), 0u);
+    EXPECT_NE(ui().Caption(Push::StandardIcon).find(L"p.exe"), std::wstring::npos);
 
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Ordner");
@@ -105,19 +105,19 @@ TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
     ReachIconPage(program);
     ChooseIconFile();
     EXPECT_TRUE(ui().Enabled(Field::IconFile));
-    EXPECT_TRUE(ui().Enabled(Push::Button3));
-    EXPECT_TRUE(ui().Enabled(Push::WinIconsFile));
+    EXPECT_TRUE(ui().Enabled(Push::BrowseIconFile));
+    EXPECT_TRUE(ui().Enabled(Push::WindowsIcons));
     const std::pair<std::wstring, bool> cases[] = {{one, false}, {five, true}, {bitmap, false}};
     for (const auto& [file, chooser] : cases) {
         TypeIconFile(file);
-        EXPECT_EQ(ui().Enabled(Push::ChoseIcon), chooser);
+        EXPECT_EQ(ui().Enabled(Push::ChooseIcon), chooser);
         EXPECT_FALSE(ui().IconPreview().Empty());
     }
     TypeIconFile(temp / L"fehlt.ico");
     EXPECT_TRUE(ui().IconPreview().Empty());
     EXPECT_TRUE(ui().SmallIconPreview().Empty());
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die angegebene Symboldatei existiert nicht oder ist ungültig!"}));
     EXPECT_TRUE(ui().Focused(Field::IconFile));
 }
@@ -128,21 +128,21 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     ReachIconPage(program);
     ChooseIconFile();
     TypeIconFile(five);
-    TForm2 chooser;
-    form->IconChooser = &chooser;
+    IconChooser chooser;
+    form->Connections.iconChooser = &chooser;
     chooser.OnShown = [&] {
         chooser.SetIconIndexText(L"3");
-        chooser.OKClick();
+        chooser.Accept();
     };
-    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     EXPECT_EQ(ui().IconIndex(), 3);
 
-    chooser.OnShown = [&] { chooser.CancelClick(); };
-    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    chooser.OnShown = [&] { chooser.Dismiss(); };
+    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     EXPECT_EQ(ui().IconIndex(), 3) << "Cancel keeps the index";
 
     PressNext();  // leaving the page keeps the index
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ui().IconIndex(), 3);
     const LinkData link = ReadLink(temp.Path() + L"Symbol.lnk");
     EXPECT_TRUE(SameText(link.iconFile, five));
@@ -155,9 +155,9 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     TypeIconFile(five);
     chooser.OnShown = [&] {
         chooser.SetIconIndexText(L"4");
-        chooser.OKClick();
+        chooser.Accept();
     };
-    EXPECT_TRUE(ui().Press(Push::ChoseIcon));
+    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
     ASSERT_EQ(ui().IconIndex(), 4);
     TypeIconFile(five + L" ");
     EXPECT_EQ(ui().IconIndex(), 0) << "typing resets the index";
@@ -174,7 +174,7 @@ TEST_F(IconPageTest, StandardStoresNoIconLocation) {
     ReachIconPage(program);
     ui().Combo(Field::IconFile).SetText(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::NewLinkPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadLink(temp.Path() + L"Symbol.lnk").iconFile, L"");
 }
 
@@ -182,15 +182,15 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program);
     ChooseIconFile();
-    TForm2 chooser;
-    form->IconChooser = &chooser;
+    IconChooser chooser;
+    form->Connections.iconChooser = &chooser;
     int shown = 0;
     chooser.OnShown = [&] {
         ++shown;
         EXPECT_GT(chooser.IconCount(), 10);
-        chooser.CancelClick();
+        chooser.Dismiss();
     };
-    EXPECT_TRUE(ui().Press(Push::WinIconsFile));
+    EXPECT_TRUE(ui().Press(Push::WindowsIcons));
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_SYSTEM) + L"\\shell32.dll"));
 }
@@ -198,7 +198,7 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
 TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program + L" /a \"b c\"");
-    form->IconClick();
+    ui().Icons().LaunchTarget();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, program);
     EXPECT_EQ(opened[0].second, L"/a \"b c\"");
@@ -211,9 +211,9 @@ TEST_F(IconPageTest, SystemRootInAnEditedIconPathIsReplaced) {
         ReachIconPage(program);
         ChooseIconFile();
         ui().Combo(Field::IconFile).SetText(variable + L"\\system32\\shell32.dll");
-        form->IconFileChange();
+        ui().Icons().LoadIconFile();
         EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
-        EXPECT_TRUE(ui().Enabled(Push::ChoseIcon));
+        EXPECT_TRUE(ui().Enabled(Push::ChooseIcon));
         EXPECT_FALSE(ui().IconPreview().Empty());
     }
 }

@@ -43,14 +43,14 @@ TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
             EXPECT_EQ(boxes.Events()[1].caption, L"Warnung");
             EXPECT_EQ(boxes.Events()[1].buttons, BoxButtons::YesNo);
             if (answer == BoxAnswer::Yes) {
-                EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-                EXPECT_EQ(ui().Text(Field::ExistingFile), c.proposal);
+                EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
+                EXPECT_EQ(ui().Text(Field::CommandLine), c.proposal);
                 EXPECT_EQ(form->Draft().target, program);
             } else {
-                EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
-                EXPECT_EQ(ui().Text(Field::ExistingFile), c.typed);
-                EXPECT_EQ(ui().Combo(Field::ExistingFile).SelStart(), 0);
-                EXPECT_EQ(ui().Combo(Field::ExistingFile).SelLength(), static_cast<int>(c.typed.size()));
+                EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
+                EXPECT_EQ(ui().Text(Field::CommandLine), c.typed);
+                EXPECT_EQ(ui().Combo(Field::CommandLine).SelStart(), 0);
+                EXPECT_EQ(ui().Combo(Field::CommandLine).SelLength(), static_cast<int>(c.typed.size()));
             }
         }
     }
@@ -60,7 +60,7 @@ TEST_F(WizardTest, NothingExistingIsReportedByTheFirstToken) {
     const std::wstring typed = temp.Path() + L"fehlt.exe /x";
     TypeTarget(typed);
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Datei " + temp.Path() + L"fehlt.exe wurde nicht gefunden!"}));
 }
 
@@ -70,8 +70,8 @@ TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", L"", 0)));
     TypeTarget(L"\"" + link + L"\" /p \"x y\"");
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" /p \"x y\"");
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\" /p \"x y\"");
     EXPECT_EQ(form->Draft().target, program);
     EXPECT_EQ(form->Draft().arguments, L"/p \"x y\"");
     EXPECT_TRUE(BoxTexts().empty());
@@ -86,7 +86,7 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
         HangGuard guard("following a circular link chain", kWaitLimitMs);
         PressNext();
     }
-    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
     ASSERT_EQ(BoxTexts().size(), 1u);
     EXPECT_TRUE(BoxTexts()[0].ends_with(L".lnk verweist über zu viele Verknüpfungen.")) << Utf8FromWide(BoxTexts()[0]);
 
@@ -97,7 +97,7 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     PressNext();
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Error);
-    EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
 }
 
 TEST_F(WizardTest, BlankAndHostileCommandLinesGetAGermanBox) {
@@ -112,7 +112,7 @@ TEST_F(WizardTest, BlankAndHostileCommandLinesGetAGermanBox) {
         boxes.Clear();
         TypeTarget(typed);
         PressNext();
-        EXPECT_EQ(form->PageIndex(), TForm1::ExistsFilePage);
+        EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].caption, L"Warnung");
     }
@@ -122,15 +122,15 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
     const std::wstring program = MakeProgram(L"a.exe");
     TypeTarget(program);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
 
     TypeLocation(temp.Path() + L"fehlt\\");
     PressNext();
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Geben Sie einen Namen für die Verknüpfung ein.",
                                                       L"Das Verzeichnis " + temp.Path() +
                                                           L"fehlt\\ existiert nicht."}));
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_TRUE(ui().Focused(Field::LinkFile));
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_TRUE(ui().Focused(Field::Location));
 
     boxes.Clear();
     boxes.Answer(BoxAnswer::Yes);
@@ -138,13 +138,13 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
     PressNext();
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Der angegebene Name ist ungültig.\r\n\r\n" + temp.Path() +
                                                       L"ab\r\n\r\nMöchten Sie diesen Vorschlag annehmen?"}));
-    EXPECT_EQ(form->PageIndex(), TForm1::DescriptionPage);
-    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
-    EXPECT_EQ(ui().Combo(Field::LinkFile).Item(0), temp.Path()) << "the folder went to the top of the history";
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Description);
+    EXPECT_EQ(ui().Text(Field::Location), temp.Path() + L"ab");
+    EXPECT_EQ(ui().Combo(Field::Location).Item(0), temp.Path()) << "the folder went to the top of the history";
 
     EXPECT_TRUE(ui().Press(Push::Back));
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(ui().Text(Field::LinkFile), temp.Path() + L"ab");
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_EQ(ui().Text(Field::Location), temp.Path() + L"ab");
 }
 
 TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
@@ -154,7 +154,7 @@ TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
     TypeLocation(temp.Path() + std::wstring(1000, L'n'));
     PressNext();
     // The folder exists and the name is valid, but no link of that length can be saved.
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_EQ(BoxTexts().back().rfind(L"Der Pfad der Verknüpfung ist zu lang:", 0), 0u);
 }
 
@@ -163,18 +163,17 @@ TEST_F(WizardTest, NameProposalsFromTheTarget) {
     ui().Tree()->SelectDirectory(folder);
     // Without an accepted target the text stays as it is.
     TypeLocation(L"bleibt");
-    bool allow = true;
-    form->DirDirectoryChanging(folder, allow);
-    EXPECT_EQ(ui().Text(Field::LinkFile), L"bleibt");
+    ui().TreeMovedTo(folder);
+    EXPECT_EQ(ui().Text(Field::Location), L"bleibt");
     // The proposals themselves are the name rules'; here the accepted target's reaches the field.
     for (const auto& [target, name] : {std::pair{MakeProgram(L"Setup.exe"), L"Setup"},
                                        std::pair{temp.MakeFolder(L"Projekte"), L"Projekte"}}) {
         TypeTarget(target);
         PressNext();
-        ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
         TypeLocation(L"");
-        form->DirDirectoryChanging(folder, allow);
-        EXPECT_EQ(ui().Text(Field::LinkFile), folder + name);
+        ui().TreeMovedTo(folder);
+        EXPECT_EQ(ui().Text(Field::Location), folder + name);
         EXPECT_TRUE(ui().Press(Push::Back));
     }
 }
@@ -185,9 +184,9 @@ TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
     PressNext();
     TypeLocation(temp.Path() + L"Mein Editor");
     EXPECT_TRUE(ui().Press(Push::SendTo));
-    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
+    EXPECT_TRUE(SameText(ui().Text(Field::Location), WithTrailingBackslash(SpecialFolderPath(CSIDL_SENDTO)) + L"Mein Editor"));
     EXPECT_TRUE(ui().Press(Push::Desktop));
-    EXPECT_TRUE(SameText(ui().Text(Field::LinkFile), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
+    EXPECT_TRUE(SameText(ui().Text(Field::Location), WithTrailingBackslash(SpecialFolderPath(CSIDL_DESKTOP)) + L"Mein Editor"));
     EXPECT_TRUE(ui().Enabled(Push::Up)) << "the desktop lies below its drive";
     for (int level = 0; level < 32 && ui().Press(Push::Up); ++level) {
     }
@@ -213,7 +212,7 @@ TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
 
     TypeLocation(link + L"2002\\Name");
-    EXPECT_EQ(ui().Text(Field::LinkFile), real + L"2002\\Name");
+    EXPECT_EQ(ui().Text(Field::Location), real + L"2002\\Name");
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real + L"2002\\"));
 }
 
@@ -221,13 +220,13 @@ TEST_F(WizardTest, WithoutASelectedFolderTheBareNameIsProposedAndRefused) {
     const std::wstring program = MakeProgram(L"Werkzeug.exe");
     TypeTarget(program);
     // As with a desktop the tree does not list: the location page finds no folder selected.
-    ui().SetStage(TForm1::Stage::FolderChosen);
+    ui().SetStage(WizardStage::FolderChosen);
     ui().Tree()->Select(nullptr);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(ui().Text(Field::LinkFile), L"Werkzeug");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_EQ(ui().Text(Field::Location), L"Werkzeug");
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Das Verzeichnis  existiert nicht."}));
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);
@@ -256,39 +255,39 @@ TEST_F(WizardTest, TheTreeFollowsATypedPathAsFarAsItExists) {
     TypeLocation(hidden + L"unter\\Name");
     EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), typed.substr(0, 3)))
         << Utf8FromWide(ui().Tree()->SelectedDirectory());
-    EXPECT_EQ(ui().Text(Field::LinkFile), hidden + L"unter\\Name");
+    EXPECT_EQ(ui().Text(Field::Location), hidden + L"unter\\Name");
     RemoveTree(hidden);
 }
 
 TEST_F(WizardTest, ComboKeysDeleteHistoryEntries) {
-    ComboBox& location = ui().Combo(Field::LinkFile);
-    ComboBox& target = ui().Combo(Field::ExistingFile);
+    HistoryComboBox& location = ui().Combo(Field::Location);
+    HistoryComboBox& target = ui().Combo(Field::CommandLine);
     location.SetItems({L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"});
     location.SetItemIndex(1);
-    form->ComboBoxKeyDown(location, VK_DELETE, false);
-    EXPECT_EQ(ui().Items(Field::LinkFile), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\c\\"}));
-    form->ComboBoxKeyDown(location, VK_DELETE, true);
-    EXPECT_TRUE(ui().Items(Field::LinkFile).empty());
+    location.KeyDown(VK_DELETE, false);
+    EXPECT_EQ(ui().Items(Field::Location), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\c\\"}));
+    location.KeyDown(VK_DELETE, true);
+    EXPECT_TRUE(ui().Items(Field::Location).empty());
 
     target.SetItems({L"C:\\Programme\\Editor.exe"});
     target.SetText(L"C:\\Pro");
     target.SetSelection(2, 2);
-    form->ComboBoxKeyDown(target, 'X', false);
+    target.KeyDown('X', false);
     EXPECT_FALSE(target.AutoComplete) << "completion only at the end of the text";
     target.CaretToEnd();
-    form->ComboBoxKeyDown(target, 'X', false);
+    target.KeyDown('X', false);
     EXPECT_TRUE(target.AutoComplete);
     EXPECT_TRUE(target.CompleteFromItems());
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"C:\\Programme\\Editor.exe");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"C:\\Programme\\Editor.exe");
 }
 
 TEST_F(WizardTest, HistoriesMoveAcceptedEntriesToTheTop) {
     const std::wstring program = MakeProgram(L"A.EXE");
-    ui().Combo(Field::ExistingFile).SetItems({L"andere", L"x", program});
+    ui().Combo(Field::CommandLine).SetItems({L"andere", L"x", program});
     TypeTarget(UpperCase(program));
     PressNext();
-    EXPECT_EQ(ui().Items(Field::ExistingFile), (std::vector<std::wstring>{program, L"andere", L"x"}));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), UpperCase(program));
+    EXPECT_EQ(ui().Items(Field::CommandLine), (std::vector<std::wstring>{program, L"andere", L"x"}));
+    EXPECT_EQ(ui().Text(Field::CommandLine), UpperCase(program));
 }
 
 TEST_F(WizardTest, RemovableDriveRootIsAcceptedWithoutAMedium) {
@@ -296,7 +295,7 @@ TEST_F(WizardTest, RemovableDriveRootIsAcceptedWithoutAMedium) {
     ASSERT_EQ(GetDriveTypeW(drive.Root().c_str()), UINT{DRIVE_REMOVABLE});
     TypeTarget(drive.Root());
     PressNext();
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_TRUE(BoxTexts().empty());
 }
 
@@ -309,7 +308,7 @@ TEST_F(WizardTest, LocationOnACdRomGivesOnlyTheDeviceBox) {
     TypeLocation(drive.Root() + L"fehlt\\Name");
     PressNext();
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Auf diesem Gerät kann nicht geschrieben werden."}));
-    EXPECT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
 }
 
 TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
@@ -318,15 +317,15 @@ TEST_F(WizardTest, DroppedLinkIsTakenOverAsAWhole) {
     const std::wstring link = temp / L"Übernommen.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"/q", L"Alte Beschreibung", icons, 2)));
     form->DropFiles({link});
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"" + program + L"\" /q");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\" /q");
     EXPECT_EQ(ui().Text(Field::Description), L"Alte Beschreibung");
-    EXPECT_TRUE(ui().Checked(Push::IFile));
+    EXPECT_TRUE(ui().Checked(Push::IconFileChoice));
     EXPECT_EQ(ui().Text(Field::IconFile), icons);
     EXPECT_EQ(ui().IconIndex(), 2);
-    EXPECT_EQ(ui().Stage(), TForm1::Stage::LocationAccepted);
+    EXPECT_EQ(ui().Stage(), WizardStage::LocationAccepted);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
-    EXPECT_EQ(NamePart(ui().Text(Field::LinkFile)), L"Übernommen");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
+    EXPECT_EQ(NamePart(ui().Text(Field::Location)), L"Übernommen");
 }
 
 TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
@@ -335,17 +334,17 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
         EXPECT_EQ(dialog.Title, L"Durchsuchen");
         return L"C:\\Werk,zeug\\a.exe";
     };
-    EXPECT_TRUE(ui().Press(Push::Button1));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
+    EXPECT_TRUE(ui().Press(Push::BrowseFile));
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"C:\\Werk,zeug\\a.exe\"") << "a file with a comma is quoted";
     EXPECT_TRUE(ui().Enabled(Push::Next));
     EXPECT_TRUE(ui().TargetDialog().InitialDir.empty());
 
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Werk,zeug"); };
-    EXPECT_TRUE(ui().Press(Push::Button4));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"C:\\Werk,zeug") << "a folder with a comma is not";
+    EXPECT_TRUE(ui().Press(Push::BrowseFolder));
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"C:\\Werk,zeug") << "a folder with a comma is not";
     system.browseFolder = [] { return std::optional<std::wstring>(L"C:\\Mit Blank"); };
-    EXPECT_TRUE(ui().Press(Push::Button4));
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"\"C:\\Mit Blank\"");
+    EXPECT_TRUE(ui().Press(Push::BrowseFolder));
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"\"C:\\Mit Blank\"");
 }
 
 BOOL CALLBACK CancelFileDialog(HWND window, LPARAM found) {
@@ -367,10 +366,10 @@ TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
             return seen;
         });
     });
-    EXPECT_TRUE(ui().Press(Push::Button1));
+    EXPECT_TRUE(ui().Press(Push::BrowseFile));
     closer.join();
     EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
-    EXPECT_EQ(ui().Text(Field::ExistingFile), L"bleibt");
+    EXPECT_EQ(ui().Text(Field::CommandLine), L"bleibt");
 }
 
 }  // namespace

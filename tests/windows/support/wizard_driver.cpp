@@ -1,72 +1,37 @@
 #include "tests/windows/support/wizard_driver.h"
 
 Control& WizardDriver::Of(Field field) const {
-    switch (field) {
-        case Field::ExistingFile: return form_.ExistingFile;
-        case Field::LinkFile: return form_.LinkFile;
-        case Field::Description: return form_.Description;
-        case Field::IconFile: break;
-    }
-    return form_.IconFile;
+    if (field == Field::Description) return form_.description_->description_;
+    return Combo(field);
 }
 
-ComboBox& WizardDriver::Combo(Field field) const {
+HistoryComboBox& WizardDriver::Combo(Field field) const {
     switch (field) {
-        case Field::ExistingFile: return form_.ExistingFile;
-        case Field::LinkFile: return form_.LinkFile;
-        default: return form_.IconFile;
+        case Field::CommandLine: return form_.target_->commandLine_;
+        case Field::Location: return form_.location_->location_;
+        default: return form_.icon_->iconFile_;
     }
 }
 
 Button& WizardDriver::Of(Push button) const {
-    switch (button) {
-        case Push::Next: return form_.Next;
-        case Push::Back: return form_.Back;
-        case Push::Cancel: return form_.Cancel;
-        case Push::DelCurLink: return form_.DelCurLink;
-        case Push::Button1: return form_.Button1;
-        case Push::Button4: return form_.Button4;
-        case Push::Desktop: return form_.Desktop;
-        case Push::Startmenu: return form_.Startmenu;
-        case Push::Programs: return form_.Programs;
-        case Push::SendTo: return form_.SendTo;
-        case Push::QuickLaunch: return form_.QuickLaunch;
-        case Push::Autorun: return form_.Autorun;
-        case Push::Up: return form_.Up;
-        case Push::Standard: return form_.Standard;
-        case Push::IFile: return form_.IFile;
-        case Push::ChoseIcon: return form_.ChoseIcon;
-        case Push::Button3: return form_.Button3;
-        case Push::WinIconsFile: return form_.WinIconsFile;
-        case Push::KindFolderLink: return form_.KindFolderLink;
-        case Push::KindFileLink: break;
-    }
-    return form_.KindFileLink;
+    LocationPage& location = *form_.location_;
+    IconPage& icon = *form_.icon_;
+    Button* const buttons[] = {
+        &form_.next_, &form_.back_, &form_.cancel_, &form_.deleteEdited_,
+        &form_.target_->browseFile_, &form_.target_->browseFolder_,
+        &location.desktop_, &location.startMenu_, &location.programs_, &location.sendTo_, &location.quickLaunch_,
+        &location.autostart_, &location.up_,
+        &icon.standardIcon_, &icon.iconFileChoice_, &icon.chooseIcon_, &icon.browseIconFile_, &icon.windowsIcons_,
+        &form_.kind_->folderLink_, &form_.kind_->fileLink_,
+    };
+    return *buttons[static_cast<size_t>(button)];
 }
 
 void WizardDriver::Type(Field field, const std::wstring& text) {
-    switch (field) {
-        case Field::ExistingFile:
-            form_.ExistingFile.SetText(text);
-            form_.ExistingFileChange();
-            break;
-        case Field::LinkFile:
-            form_.LinkFile.SetText(text);
-            form_.LinkFileChange();
-            break;
-        case Field::Description: form_.Description.SetText(text); break;
-        case Field::IconFile:
-            form_.IconFile.SetText(text);
-            form_.StandardClick(&form_.IconFile);
-            break;
-    }
+    Control& typed = Of(field);
+    typed.SetText(text);
+    if (typed.OnChange) typed.OnChange();
 }
-
-std::wstring WizardDriver::Text(Field field) const { return Of(field).Text(); }
-std::vector<std::wstring> WizardDriver::Items(Field field) const { return Combo(field).Items(); }
-HWND WizardDriver::Handle(Field field) const { return Of(field).Handle(); }
-bool WizardDriver::Enabled(Field field) const { return Of(field).Enabled(); }
-bool WizardDriver::Focused(Field field) const { return Of(field).Focused(); }
 
 bool WizardDriver::Press(Push button) {
     Button& pressed = Of(button);
@@ -75,7 +40,7 @@ bool WizardDriver::Press(Push button) {
     if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) pressed.SetChecked(!pressed.Checked());
     if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON) {
         // The other button of its group lets go.
-        for (const auto& [one, other] : {std::pair{Push::Standard, Push::IFile}, std::pair{Push::KindFolderLink, Push::KindFileLink}}) {
+        for (const auto& [one, other] : {std::pair{Push::StandardIcon, Push::IconFileChoice}, std::pair{Push::FolderLink, Push::FileLink}}) {
             if (button == one) Of(other).SetChecked(false);
             if (button == other) Of(one).SetChecked(false);
         }
@@ -88,9 +53,3 @@ bool WizardDriver::Press(Push button) {
 void WizardDriver::SetChecked(Push button, bool checked) {
     if (Checked(button) != checked) Press(button);
 }
-
-bool WizardDriver::Enabled(Push button) const { return Of(button).Enabled(); }
-bool WizardDriver::Visible(Push button) const { return Of(button).Visible(); }
-bool WizardDriver::Checked(Push button) const { return Of(button).Checked(); }
-std::wstring WizardDriver::Caption(Push button) const { return Of(button).Text(); }
-HWND WizardDriver::Handle(Push button) const { return Of(button).Handle(); }

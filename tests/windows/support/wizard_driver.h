@@ -7,63 +7,71 @@
 #include "controls/directory_view.h"
 #include "controls/dz_image.h"
 #include "controls/win_ani.h"
-#include "wizard/wizard_form.h"
+#include "wizard/description_page.h"
+#include "wizard/icon_page.h"
+#include "wizard/kind_and_closing_pages.h"
+#include "wizard/link_wizard.h"
+#include "wizard/location_page.h"
+#include "wizard/target_page.h"
 
 // The wizard as a user meets it, by name: typing into its fields, pressing its buttons (a disabled
 // or hidden button does nothing), reading what it shows.
 class WizardDriver {
 public:
-    enum class Field { ExistingFile, LinkFile, Description, IconFile };
+    enum class Field { CommandLine, Location, Description, IconFile };
     enum class Push {
-        Next, Back, Cancel, DelCurLink,
-        Button1, Button4,  // look for the target's file, its folder
-        Desktop, Startmenu, Programs, SendTo, QuickLaunch, Autorun, Up,
-        Standard, IFile, ChoseIcon, Button3, WinIconsFile,
-        KindFolderLink, KindFileLink,
+        Next, Back, Cancel, DeleteEditedLink,
+        BrowseFile, BrowseFolder,
+        Desktop, StartMenu, Programs, SendTo, QuickLaunch, Autostart, Up,
+        StandardIcon, IconFileChoice, ChooseIcon, BrowseIconFile, WindowsIcons,
+        FolderLink, FileLink,
     };
 
-    explicit WizardDriver(TForm1& form) : form_(form) {}
+    explicit WizardDriver(LinkWizard& form) : form_(form) {}
 
     // The whole text typed at once, then the change the field reports.
     void Type(Field field, const std::wstring& text);
-    std::wstring Text(Field field) const;
-    std::vector<std::wstring> Items(Field field) const;
-    HWND Handle(Field field) const;
-    bool Enabled(Field field) const;
-    bool Focused(Field field) const;
+    std::wstring Text(Field field) const { return Of(field).Text(); }
+    std::vector<std::wstring> Items(Field field) const { return Combo(field).Items(); }
+    HWND Handle(Field field) const { return Of(field).Handle(); }
+    bool Enabled(Field field) const { return Of(field).Enabled(); }
+    bool Focused(Field field) const { return Of(field).Focused(); }
     // A history box with its own typing state (completion, drop-down).
-    ComboBox& Combo(Field field) const;
+    HistoryComboBox& Combo(Field field) const;
 
     // Presses the button as a click does: a check box toggles, a radio button is chosen. False
     // when the button is disabled or hidden and nothing happened.
     bool Press(Push button);
     // Clicks the check box or radio button when it does not show checked yet.
     void SetChecked(Push button, bool checked);
-    bool Enabled(Push button) const;
-    bool Visible(Push button) const;
-    bool Checked(Push button) const;
-    std::wstring Caption(Push button) const;
-    HWND Handle(Push button) const;
+    bool Enabled(Push button) const { return Of(button).Enabled(); }
+    bool Visible(Push button) const { return Of(button).Visible(); }
+    bool Checked(Push button) const { return Of(button).Checked(); }
+    std::wstring Caption(Push button) const { return Of(button).Text(); }
+    HWND Handle(Push button) const { return Of(button).Handle(); }
 
     // The location page's folder tree (null until that page is built).
-    TDZDirectoryView* Tree() const { return form_.Dir.get(); }
-    TDZImage& IconPreview() const { return *form_.Icon; }
-    TDZImage& SmallIconPreview() const { return *form_.SmallIcon; }
-    TWinAni& Animation() const { return *form_.WinAni1; }
+    TDZDirectoryView* Tree() const { return form_.location_->tree_.get(); }
+    // The tree moved to folder, as its selection change reports it.
+    void TreeMovedTo(const std::wstring& folder) { form_.location_->FollowFolder(folder); }
+    TDZImage& IconPreview() const { return *form_.icon_->preview_; }
+    TDZImage& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
+    IconPage& Icons() const { return *form_.icon_; }
+    TWinAni& Animation() const { return *form_.animation_; }
     // The target page's open dialog as it will be shown.
-    const OpenDialog& TargetDialog() const { return form_.ODialog; }
+    const OpenDialog& TargetDialog() const { return form_.openDialog_; }
 
     // What the pages keep between them.
-    TForm1::Stage Stage() const { return form_.WizardStage; }
+    WizardStage Stage() const { return form_.stage_; }
     // A state the tests cannot reach under Wine, such as a desktop the tree does not list.
-    void SetStage(TForm1::Stage stage) { form_.WizardStage = stage; }
-    const std::wstring& EditedLinkPath() const { return form_.EditedLinkPath; }
-    int IconIndex() const { return form_.SelectedIconIndex; }
-    LinkKind Kind() const { return form_.KindOfLink(); }
+    void SetStage(WizardStage stage) { form_.stage_ = stage; }
+    const std::wstring& EditedLinkPath() const { return form_.editedLink_; }
+    int IconIndex() const { return form_.icon_->iconIndex_; }
+    LinkKind Kind() const { return form_.kind_->folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::FileLink; }
 
 private:
     Control& Of(Field field) const;
     Button& Of(Push button) const;
 
-    TForm1& form_;
+    LinkWizard& form_;
 };

@@ -8,7 +8,7 @@
 WizardTest::WizardTest() { NewForm(); }
 
 void WizardTest::NewForm() {
-    form = std::make_unique<TForm1>(temp.Path(), temp.Path() + L"Anwendungsdaten\\", WizardSystem{system, system});
+    form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\", WizardSystem{system, system});
     form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
     SetForegroundWindow(form->Handle());
@@ -32,11 +32,11 @@ void WizardTest::PressNext() {
 }
 
 void WizardTest::TypeTarget(const std::wstring& text) {
-    ui().Type(Field::ExistingFile, text);
+    ui().Type(Field::CommandLine, text);
 }
 
 void WizardTest::TypeLocation(const std::wstring& text) {
-    ui().Type(Field::LinkFile, text);
+    ui().Type(Field::Location, text);
 }
 
 void WizardTest::TypeIconFile(const std::wstring& text) {
@@ -56,13 +56,13 @@ std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
 void WizardTest::CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description) {
     TypeTarget(target);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::LinkFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     TypeLocation(location);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::DescriptionPage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Description);
     ui().Type(Field::Description, description);
     PressNext();
-    ASSERT_EQ(form->PageIndex(), TForm1::IconFilePage);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
     PressNext();
 }
 

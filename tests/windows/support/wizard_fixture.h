@@ -16,7 +16,7 @@
 #include "tests/windows/support/wizard_driver.h"
 #include "wizard/file_dialogs.h"
 #include "links/link_store.h"
-#include "wizard/wizard_form.h"
+#include "wizard/link_wizard.h"
 
 // The file dialogs and the shell as the wizard's tests see them: a dialog the test answers
 // (the real one where it does not), every start recorded instead of made.
@@ -72,5 +72,5 @@ protected:
     BoxScript boxes;
     RecordingSystem system;
     std::vector<std::pair<std::wstring, std::wstring>>& opened = system.opened;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<LinkWizard> form;
 };

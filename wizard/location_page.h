@@ -1,0 +1,75 @@
+#pragma once
+#include <memory>
+#include <optional>
+
+#include "platform/handles.h"
+#include "wizard/history_combo_box.h"
+#include "wizard/wizard_page.h"
+
+class TDZDirectoryView;
+
+// The second page: where the link goes, chosen in the folder tree or typed, with buttons for the
+// shell's special folders.
+class LocationPage final : public WizardPage {
+public:
+    LocationPage(PageHost& host, LinkDraft& draft, WizardStage& stage, const HistoryList& history);
+    ~LocationPage() override;
+
+    // The text as typed: the folder is followed in the tree.
+    void SetLocation(const std::wstring& location);
+    // The name of a dropped link in the folder shown (the desktop when none is).
+    void TakeLinkName(const std::wstring& linkPath);
+    void SelectFolder(const std::wstring& folder);
+    // The tree shows again what is on the disk (after a link was written).
+    void RefreshTree();
+    // The history, unless the page was never built.
+    std::optional<HistoryList> History() const;
+
+    int Parts() const override { return 4; }
+    void BuildPart(int part, const PageArea& area) override;
+    void Enter() override;
+    bool Leave() override;
+    HWND FirstControl() const override { return location_.Handle(); }
+    void Reset() override { SetLocation(L""); }
+    void Drop(const std::wstring& path) override;
+    void LoadPictures(UINT dpi) override;
+    void Shown() override { LoadFolderButtonIcons(); }
+
+private:
+    friend class WizardDriver;
+    struct FolderButton {
+        Button* button;
+        const wchar_t* hint;
+        int folder;
+        const wchar_t* suffix;
+    };
+    std::vector<FolderButton> FolderButtons();
+    void BuildTree(const PageArea& area);
+    void BuildFolderButtons(const PageArea& area, bool secondHalf);
+    void BuildLocationField(const PageArea& area);
+    void LoadFolderButtonIcons();
+    void SelectSpecialFolder(int folderId, const wchar_t* suffix);
+    void GoUp();
+    void TreeSelectionChanged();
+    // The tree moves to another folder: the location text follows.
+    void FollowFolder(const std::wstring& directory);
+    void OfferFolder(const std::wstring& directory, bool& allowAdd);
+    // The location text changed: the tree follows its folder.
+    void LocationChanged();
+    void OfferFoldersWithName();
+
+    LinkDraft& draft_;
+    WizardStage& stage_;
+    HistoryList initialHistory_;
+    std::unique_ptr<TDZDirectoryView> tree_;
+    UINT treeDpi_ = 0;
+    Button desktop_, startMenu_, programs_, sendTo_, quickLaunch_, autostart_, up_;
+    HistoryComboBox location_;
+    std::vector<IconHandle> folderIcons_;
+    IconHandle upIcon_;
+    // The tree moves to the folder typed: its move must not write the text again.
+    bool followingText_ = false;
+    // The tree handles a key: its selection changes are the keyboard's.
+    bool treeKeyboard_ = false;
+    ControlHook treeKeys_;
+};
