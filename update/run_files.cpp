@@ -8,7 +8,7 @@
 #include "platform/utf.h"
 #include "platform/win_error.h"
 #include "update/run_folder.h"
-#include "update/update_file.h"
+#include "update/update_settings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "update/transfer_worker.h"
-#include "update/update_file.h"
+#include "update/update_settings.h"
 #include "update/zip_message_box.h"
 
 namespace {

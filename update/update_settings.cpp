@@ -1,0 +1,133 @@
+#include "update/update_settings.h"
+
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/platform_error.h"
+#include "platform/system_library.h"
+#include "platform/win_error.h"
+
+namespace {
+
+double DaysFromSystemTime(const SYSTEMTIME& t) {
+    return DaysFromCivil(t.wYear, t.wMonth, t.wDay) +
+           (t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0) / 86400.0;
+}
+
+class SystemClock : public UpdateClock {
+public:
+    double Now() const override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return DaysFromSystemTime(now);
+    }
+};
+
+class SystemConnection : public ConnectionState {
+public:
+    bool Connected() const override {
+        // Loaded when first asked, so that the program's start does not pay for the Internet library.
+        using Query = BOOL(WINAPI*)(DWORD*, DWORD);
+        static const auto query = SystemFunction<Query>(L"wininet.dll", "InternetGetConnectedState");
+        DWORD flags = 0;
+        return query && query(&flags, 0) != FALSE;
+    }
+};
+
+class SystemLauncher : public BatchLauncher {
+public:
+    void Launch(const std::wstring& folder, const std::wstring& batch) const override {
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) ThrowLastError();
+        const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
+        // No shell in between and no "%" on the command line: the folder goes to the process as
+        // its current folder, never through the interpreter's expansion.
+        std::wstring commandLine = L"cmd.exe /c " + batch;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                            nullptr, folder.c_str(), &startup, &process))
+            ThrowLastError();
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+};
+
+}  // namespace
+
+const BatchLauncher& SystemBatchLauncher() {
+    static const SystemLauncher launcher;
+    return launcher;
+}
+
+const UpdateClock& SystemUpdateClock() {
+    static const SystemClock clock;
+    return clock;
+}
+
+const ConnectionState& SystemConnectionState() {
+    static const SystemConnection connection;
+    return connection;
+}
+
+std::wstring UpdateSettingsPath(const std::wstring& registryKey) { return L"Software\\DZ\\" + registryKey; }
+
+RegistryKey OpenUpdateSettings(bool hkcu, const std::wstring& registryKey) {
+    const std::wstring path = UpdateSettingsPath(registryKey);
+    if (!hkcu) {
+        // Without the right to write below HKEY_LOCAL_MACHINE the schedule lives with the user.
+        try {
+            return RegistryKey::Create(HKEY_LOCAL_MACHINE, path);
+        } catch (const PlatformError&) {
+        }
+    }
+    return RegistryKey::Create(HKEY_CURRENT_USER, path);
+}
+
+std::optional<double> ReadNextDueDate(const RegistryKey& key) {
+    DWORD type = 0;
+    double value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key.Get(), L"Update", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY || size != sizeof value || !(value == value))
+        return std::nullopt;
+    return value;
+}
+
+void WriteNextDueDate(const RegistryKey& key, double date) {
+    const LSTATUS status =
+        RegSetValueExW(key.Get(), L"Update", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&date), sizeof date);
+    if (status != ERROR_SUCCESS) throw PlatformError(L"Fehler beim Setzen der Daten für 'Update'", status);
+}
+
+std::optional<std::int32_t> ReadInterval(const RegistryKey& key) {
+    const auto value = key.GetInteger(L"UpdateInterval");
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+}
+
+ServerAddress UpdateServerAddress(const std::wstring& registryKey) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const auto key = RegistryKey::Open(root, UpdateSettingsPath(registryKey));
+        if (!key) continue;
+        const auto text = key->GetString(L"UpdateServer");
+        if (!text) continue;
+        if (const auto address = ParseServerAddress(*text)) return *address;
+    }
+    return ServerAddress{kDefaultUpdateHost, 80};
+}
+
+double FileDate(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FILETIME local{};
+    SYSTEMTIME t{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &t))
+        return 0;
+    return DaysFromSystemTime(t);
+}
