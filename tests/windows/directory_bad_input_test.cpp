@@ -120,7 +120,10 @@ TEST_F(DirectoryBadInputTest, UnreadableFoldersOpenToNothing) {
         SCOPED_TRACE(c.what);
         const HTREEITEM child = ChildNamed(*fx.tree, node, c.name);
         ASSERT_TRUE(child);
-        if (!c.lockedBeforeListing) ChangeMode(parent + c.name, L"000");
+        if (!c.lockedBeforeListing) {
+            ChangeMode(parent + c.name, L"000");
+            ASSERT_TRUE(WaitUntil([&] { return !CanList(parent + c.name); }));
+        }
         fx.tree->Select(node);
         fx.tree->Expand(child);
         EXPECT_TRUE(fx.tree->ChildrenOf(child).empty()) << "nothing to show, no button";
