@@ -109,7 +109,8 @@ bool TargetPage::Leave() {
                 continue;
             }
         }
-        const std::wstring candidate = CorrectionCandidate(text, [](const std::wstring& p) { return PathExists(ExpandedPath(p)); });
+        const std::wstring candidate =
+            CorrectionCandidate(text, [](const std::wstring& p) { return PathExists(ExpandedPath(p)); });
         ExclamationSound();
         if (PathExists(ExpandedPath(candidate)) && !HasInvalidChars(NamePart(candidate))) {
             const std::wstring proposal = L"\"" + candidate + L"\"" + text.substr(candidate.size());
