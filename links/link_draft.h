@@ -1,12 +1,15 @@
 #pragma once
+#include <optional>
 #include <string>
+
+#include "links/link_settings.h"
 
 enum class LinkKind { FolderLink, FileLink };
 
 // The link being made, as far as the pages have accepted it: each page's leave step fills its
 // part, and creating the link reads nothing else.
 struct LinkDraft {
-    std::wstring target;          // the object linked to
+    std::wstring target;          // the object linked to, as typed (%NAME% kept)
     std::wstring arguments;       // joined as the link stores them
     bool targetIsFolder = false;  // asked of the disk once, when the target was accepted
     std::wstring location;        // the link's path without ".lnk"; a folder link's folder
@@ -14,6 +17,9 @@ struct LinkDraft {
     std::wstring iconFile;        // empty: the target's own icon
     int iconIndex = 0;
     LinkKind kind = LinkKind::FileLink;
+    // Set once the user confirmed "Erweiterte Einstellungen"; without them a new link gets the
+    // target's folder to start in, an edited one keeps its own settings.
+    std::optional<LinkSettings> settings;
     std::wstring editedLink;      // the link being edited, empty for a new one
     bool replacesEdited = false;  // the edited link goes once the new one is written
 };

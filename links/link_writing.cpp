@@ -69,7 +69,15 @@ std::optional<StoredLink> EditedOriginal(const std::wstring& editedLink) {
 bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
     LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
     const std::optional<StoredLink> original = EditedOriginal(draft.editedLink);
-    if (original) KeepLinkSettings(link, original->fields);
+    // A folder link's target is the folder itself: the settings of a link to a program do not apply.
+    if (draft.settings && draft.kind != LinkKind::FolderLink) {
+        link.workingFolder = draft.settings->workingFolder;
+        link.hotKey = draft.settings->hotKey;
+        link.showCommand = draft.settings->showCommand;
+        link.runAsAdmin = draft.settings->runAsAdmin;
+    } else if (original) {
+        KeepLinkSettings(link, original->fields);
+    }
     const auto write = [&](const std::wstring& linkFile) {
         if (original)
             WriteEditedLink(linkFile, *original, link);

@@ -1,19 +1,30 @@
 #pragma once
+#include <functional>
+
+#include "dialogs/link_settings_dialog.h"
 #include "wizard/wizard_page.h"
 
-// The third page: the link's description.
+// The third page: the link's description, and the way to the link's further settings.
 class DescriptionPage final : public WizardPage {
 public:
     DescriptionPage(PageHost& host, LinkDraft& draft) : WizardPage(host), draft_(draft) {}
     void SetDescription(const std::wstring& description) { description_.SetText(description); }
+
+    // The settings the link gets while the user has not confirmed others.
+    std::function<LinkSettings()> ProposedSettings;
 
     void BuildPart(int part, const PageArea& area) override;
     bool Leave() override;
     HWND FirstControl() const override { return description_.Handle(); }
     void Reset() override { SetDescription(L""); }
 
+    // "Erweiterte Einstellungen"; OK keeps them in the draft.
+    void EditSettings();
+
 private:
     friend class WizardDriver;
     LinkDraft& draft_;
     Edit description_;
+    Button settings_;
+    LinkSettingsDialog settingsDialog_;
 };

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "platform/preview_icon.h"
 #include "platform/shell_icon.h"
 #include "wizard/command_line.h"
 #include "wizard/icon_rules.h"
@@ -188,16 +189,14 @@ void IconPage::SetPreview(HICON large, HICON small) {
 
 void IconPage::PreviewFromIconFile(int index) {
     HICON large = nullptr, small = nullptr;
-    const std::wstring file = iconFile_.Text();
+    const std::wstring file = ExpandedPath(iconFile_.Text());
     if (FileExists(file)) ExtractIconExW(FileSystemPath(file).c_str(), index, &large, &small, 1);
     SetPreview(large, small);
 }
 
 void IconPage::PreviewStandard(const std::wstring& path) {
-    SHFILEINFOW large{}, small{};
-    SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &large, sizeof large, SHGFI_ICON | SHGFI_LARGEICON);
-    SHGetFileInfoW(FileSystemPath(path).c_str(), 0, &small, sizeof small, SHGFI_ICON | SHGFI_SMALLICON);
-    SetPreview(large.hIcon, small.hIcon);
+    const PreviewIcons icons = StandardPreviewIcons(ExpandedPath(path));
+    SetPreview(icons.large, icons.small);
 }
 
 void IconPage::ChoiceChanged() {
@@ -221,7 +220,7 @@ void IconPage::IconFileTyped() {
 }
 
 void IconPage::UpdatePreview() {
-    const std::wstring file = iconFile_.Text();
+    const std::wstring file = ExpandedPath(iconFile_.Text());
     chooseIcon_.SetEnabled(iconFileChoice_.Checked() && CountIcons(file, true) > 1);
     if (iconFileChoice_.Checked()) {
         if (!FileExists(file)) {
@@ -242,7 +241,7 @@ void IconPage::UpdatePreview() {
 
 void IconPage::BrowseIconFile() {
     openDialog_.Filter = kIconFilter;
-    const std::wstring folder = FolderPart(iconFile_.Text());
+    const std::wstring folder = ExpandedPath(FolderPart(iconFile_.Text()));
     if (DirectoryExists(folder)) openDialog_.InitialDir = folder;
     if (system_.dialogs.Open(Owner(), openDialog_)) {
         iconFile_.SetText(openDialog_.FileName);
@@ -259,7 +258,7 @@ void IconPage::ChooseWindowsIcon() {
 }
 
 void IconPage::ChooseIconIndex() {
-    if (OnChooseIcon) OnChooseIcon(iconFile_.Text(), iconIndex_);
+    if (OnChooseIcon) OnChooseIcon(ExpandedPath(iconFile_.Text()), iconIndex_);
     PreviewFromIconFile(iconIndex_);
 }
 
@@ -270,7 +269,7 @@ void IconPage::LoadIconFile() {
         IconFileTyped();
     }
     if (!iconFile_.Enabled()) return;
-    const std::wstring file = iconFile_.Text();
+    const std::wstring file = ExpandedPath(iconFile_.Text());
     const int count = FileExists(file) ? CountIcons(file, true) : 0;
     if (count > 0) {
         iconIndex_ = 0;
@@ -285,7 +284,7 @@ void IconPage::LoadIconFile() {
 void IconPage::LaunchTarget() {
     if (draft_.target.empty()) return;
     // The same argument string the link gets, so an argument holding a blank stays one argument.
-    system_.shell.Open(Owner(), draft_.target, draft_.arguments, {}, SW_SHOWNORMAL);
+    system_.shell.Open(Owner(), ExpandedPath(draft_.target), draft_.arguments, {}, SW_SHOWNORMAL);
 }
 
 void IconPage::HighlightName(bool hot) {
@@ -320,7 +319,7 @@ void IconPage::Enter() {
 
 bool IconPage::Leave() {
     const std::wstring file = iconFile_.Text();
-    if (!FileExists(file) && !standardIcon_.Checked()) {
+    if (!FileExists(ExpandedPath(file)) && !standardIcon_.Checked()) {
         ExclamationSound();
         WarnOk(Owner(), L"Die angegebene Symboldatei existiert nicht oder ist ungültig!");
         iconFile_.SelectAll();

@@ -57,6 +57,7 @@ LinkWizard::LinkWizard(std::wstring dataFolder, std::wstring userDataFolder, Wiz
     closing_ = std::make_unique<ClosingPage>(host);
     pages_ = {target_.get(), location_.get(), description_.get(), icon_.get(), kind_.get(), closing_.get()};
     target_->OnTargetChanged = [this] { TargetChanged(); };
+    description_->ProposedSettings = [this] { return ProposedSettings(); };
     target_->OnLinkDropped = [this](const std::wstring& path, const LinkData& link) { LinkDropped(path, link); };
     icon_->OnChooseIcon = [this](const std::wstring& file, int& index) {
         if (Connections.iconChooser) Connections.iconChooser->ShowModal(Handle(), file, index);
@@ -358,6 +359,7 @@ void LinkWizard::StartWith(const std::wstring& commandLine, const std::wstring& 
 void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link) {
     BuildPages();
     editedLink_ = path;
+    editedFields_ = std::make_unique<LinkData>(link);
     deleteEdited_.SetVisible(true);
     target_->SetCommandLine(commandLine);
     location_->SetLocation(path);
@@ -365,6 +367,12 @@ void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandL
     icon_->TakeLinkIcon(link.iconFile, link.iconIndex);
     // Without an icon file the icon page takes the target's own icon when it is entered.
     stage_ = link.iconFile.empty() ? WizardStage::LocationAccepted : WizardStage::IconPagePrepared;
+}
+
+LinkSettings LinkWizard::ProposedSettings() const {
+    LinkData link = NewLinkData(draft_.target);
+    if (!editedLink_.empty() && editedFields_) KeepLinkSettings(link, *editedFields_);
+    return {link.workingFolder, link.hotKey, link.showCommand, link.runAsAdmin};
 }
 
 void LinkWizard::ShowHelp() {

@@ -107,6 +107,9 @@ private:
     void StartNewLink();
     void TargetChanged();
     void LinkDropped(const std::wstring& path, const LinkData& link);
+    // What the link gets without settings of the user's own: the target's folder to start in, or
+    // what the edited link holds.
+    LinkSettings ProposedSettings() const;
 
     WizardSystem system_;
     HistoryFolders dataFolders_;
@@ -115,6 +118,7 @@ private:
     LinkDraft draft_;
     WizardStage stage_ = WizardStage::Nothing;
     std::wstring editedLink_;
+    std::unique_ptr<LinkData> editedFields_;  // as read when the edit started
 
     std::unique_ptr<TargetPage> target_;
     std::unique_ptr<LocationPage> location_;

@@ -53,7 +53,7 @@ void TargetPage::SetCommandLine(const std::wstring& commandLine) {
 }
 
 void TargetPage::BrowseTargetFile() {
-    const std::wstring folder = FolderPart(commandLine_.Text());
+    const std::wstring folder = ExpandedPath(FolderPart(commandLine_.Text()));
     if (DirectoryExists(folder)) openDialog_.InitialDir = folder;
     if (system_.dialogs.Open(Owner(), openDialog_)) {
         SetCommandLine(QuoteIf(openDialog_.FileName, L" ,"));
@@ -84,9 +84,12 @@ bool TargetPage::Leave() {
             Refuse();
             return false;
         }
+        // The draft keeps the target as typed, so that a link to %NAME%\... follows the variable;
+        // the disk is asked for what it names here.
         const std::wstring& target = tokens[0];
-        const bool folder = DirectoryExists(target);
-        if ((folder || ChangeableDrive(target) || FileExists(target)) && !HasLinkExtension(target)) {
+        const std::wstring expanded = ExpandedPath(target);
+        const bool folder = DirectoryExists(expanded);
+        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !HasLinkExtension(target)) {
             commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
@@ -94,7 +97,7 @@ bool TargetPage::Leave() {
             return true;
         }
         if (HasLinkExtension(target)) {
-            const std::wstring linkTarget = ExpandedPath(ReadLink(target).targetPath);
+            const std::wstring linkTarget = ExpandedPath(ReadLink(expanded).targetPath);
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
                     ExclamationSound();
@@ -106,9 +109,10 @@ bool TargetPage::Leave() {
                 continue;
             }
         }
-        const std::wstring candidate = CorrectionCandidate(text, [](const std::wstring& p) { return PathExists(p); });
+        const std::wstring candidate =
+            CorrectionCandidate(text, [](const std::wstring& p) { return PathExists(ExpandedPath(p)); });
         ExclamationSound();
-        if (PathExists(candidate) && !HasInvalidChars(NamePart(candidate))) {
+        if (PathExists(ExpandedPath(candidate)) && !HasInvalidChars(NamePart(candidate))) {
             const std::wstring proposal = L"\"" + candidate + L"\"" + text.substr(candidate.size());
             if (WarnYesNo(Owner(), L"Die angegebene Datei wurde nicht gefunden.\r\n\r\n"
                                    L"Dateien und Verzeichnisse, die in ihrem Namen Leerzeichen oder Kommata "

@@ -2,12 +2,15 @@
 #include <propvarutil.h>
 #include <shobjidl.h>
 
+#include <commctrl.h>
+
 #include "app/startup.h"
+#include "dialogs/link_settings_dialog.h"
 #include "links/folder_links.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
-#include "tests/windows/support/link_bytes.h"
+#include "tests/windows/support/link_file_settings.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
 
@@ -276,6 +279,51 @@ TEST_F(LinkEditTest, BackLeavesTheEditedLinkAsItWas) {
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadFileBytes(link), before);
     EXPECT_EQ(ReadLink(temp / L"Neu.lnk").description, L"neu");
+}
+
+// A hot key set through "Erweiterte Einstellungen" reaches the file; an edited link's own
+// settings are shown and kept, byte for byte; a target with a variable keeps it.
+TEST_F(LinkEditTest, TheDialogsSettingsReachTheFileAndNothingElse) {
+    SetEnvironmentVariableW(L"ZW_WERKZEUG", (temp.Path() + L"Werkzeuge").c_str());
+    const std::wstring program = MakeProgram(L"Werkzeuge\\prog.exe"), link = temp / L"Gesetzt.lnk";
+    const struct {
+        std::wstring target;
+        bool edit;  // of a link that runs as administrator
+    } cases[] = {{program, false}, {program, true}, {L"%ZW_WERKZEUG%\\prog.exe", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8FromWide(c.target) + (c.edit ? " edited" : ""));
+        LinkData own = NewLinkData(c.target, L"", L"Werkzeug");
+        own.runAsAdmin = c.edit;
+        DeleteFileW(link.c_str());
+        if (c.edit) ASSERT_NO_THROW(WriteLink(link, own));
+        const std::string before = c.edit ? ReadFileBytes(link) : std::string();
+        NewForm();
+        if (c.edit) Edit(link);
+        LinkSettingsDialog& dialog = ui().SettingsDialog();
+        dialog.OnShown = [&] {
+            EXPECT_EQ(SendMessageW(dialog.RunAsAdminCheck(), BM_GETCHECK, 0, 0), c.edit ? BST_CHECKED : BST_UNCHECKED);
+            SendMessageW(dialog.HotKeyControl(), HKM_SETHOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+            dialog.OKClick();
+        };
+        TypeTarget(c.target);
+        PressNext();
+        TypeLocation(temp.Path() + L"Gesetzt");
+        PressNext();
+        ui().Type(Field::Description, L"Werkzeug");
+        EXPECT_TRUE(ui().Press(Push::Settings));
+        PressNext();
+        PressNext();
+        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
+        own.hotKey = MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT);
+        EXPECT_EQ(InFile(link), Asked(own));
+        EXPECT_EQ(ReadLink(link).targetPath, c.target);
+        if (c.edit) {
+            std::string onlyTheHotKey = before;
+            onlyTheHotKey.replace(0x40, 2, ReadFileBytes(link).substr(0x40, 2));
+            EXPECT_EQ(ReadFileBytes(link), onlyTheHotKey);
+        }
+    }
+    SetEnvironmentVariableW(L"ZW_WERKZEUG", nullptr);
 }
 
 }  // namespace

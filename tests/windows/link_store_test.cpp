@@ -12,7 +12,7 @@
 #include "platform/path_text.h"
 #include "platform/platform_error.h"
 #include "platform/utf.h"
-#include "tests/windows/support/link_bytes.h"
+#include "tests/windows/support/link_file_settings.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
 #include "links/link_rules.h"
@@ -187,20 +187,6 @@ TEST_F(LinkStoreTest, UnreadableLinksFailWithTheSystemText) {
 
 TEST_F(LinkStoreTest, WritingIntoAMissingFolderFails) {
     EXPECT_THROW(WriteLink(temp / L"fehlt\\x.lnk", NewLinkData(temp.MakeFile(L"a.exe"), L"", L"", L"", 0)), PlatformError);
-}
-
-// The settings as the file's header holds them and the working folder as lnkinfo reports it.
-using FileSettings = std::tuple<bool, std::uint32_t, std::uint16_t, std::string>;
-FileSettings InFile(const std::wstring& linkFile) {
-    const LinkHeader header = ReadLinkHeader(linkFile);
-    const std::string report = LnkInfo(linkFile);
-    const size_t line = report.find(':', report.find("Working directory")) + 1;
-    std::string folder = report.substr(line, report.find('\n', line) - line);
-    return {(header.flags & kLinkRunAsUser) != 0, header.showCommand, header.hotKey,
-            folder.erase(0, folder.find_first_not_of(" \t"))};
-}
-FileSettings Asked(const LinkData& l) {
-    return {l.runAsAdmin, std::uint32_t(l.showCommand), l.hotKey, Utf8FromWide(l.workingFolder)};
 }
 
 TEST_F(LinkStoreTest, EachSettingIsWrittenReadBackAndEditedAlone) {

@@ -22,7 +22,7 @@ Button& WizardDriver::Of(Push button) const {
         &location.desktop_, &location.startMenu_, &location.programs_, &location.sendTo_, &location.quickLaunch_,
         &location.autostart_, &location.up_,
         &icon.standardIcon_, &icon.iconFileChoice_, &icon.chooseIcon_, &icon.browseIconFile_, &icon.windowsIcons_,
-        &form_.kind_->folderLink_, &form_.kind_->fileLink_,
+        &form_.kind_->folderLink_, &form_.kind_->fileLink_, &form_.description_->settings_,
     };
     return *buttons[static_cast<size_t>(button)];
 }

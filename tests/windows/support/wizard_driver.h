@@ -24,7 +24,7 @@ public:
         BrowseFile, BrowseFolder,
         Desktop, StartMenu, Programs, SendTo, QuickLaunch, Autostart, Up,
         StandardIcon, IconFileChoice, ChooseIcon, BrowseIconFile, WindowsIcons,
-        FolderLink, FileLink,
+        FolderLink, FileLink, Settings,
     };
 
     explicit WizardDriver(LinkWizard& form) : form_(form) {}
@@ -58,6 +58,8 @@ public:
     TDZImage& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
     IconPage& Icons() const { return *form_.icon_; }
     TWinAni& Animation() const { return *form_.animation_; }
+    // "Erweiterte Einstellungen", as the description page opens it.
+    LinkSettingsDialog& SettingsDialog() const { return form_.description_->settingsDialog_; }
     // The target page's open dialog as it will be shown.
     const OpenDialog& TargetDialog() const { return form_.openDialog_; }
 
