@@ -16,8 +16,19 @@ namespace {
 
 const bool aware = DeclarePerMonitorDpiAwareness();
 
-// Keys posted to the focus, each handled before the next.
+HWND dialogWindow = nullptr;  // the dialog the keys are for
+
+// Keys posted to the dialog's focus, each handled before the next. A window of another test on
+// the shared screen may take the activation: the dialog is activated again, and where it still
+// has no focus it is closed, so that the case fails instead of waiting for keys that never come.
 void Post(UINT message, WPARAM key, LPARAM lParam) {
+    const auto inDialog = [] { return GetFocus() && (GetFocus() == dialogWindow || IsChild(dialogWindow, GetFocus())); };
+    if (!inDialog()) SetActiveWindow(dialogWindow);
+    if (!inDialog()) {
+        ADD_FAILURE() << "the dialog has lost the focus";
+        PostMessageW(dialogWindow, WM_CLOSE, 0, 0);
+        return;
+    }
     PostMessageW(GetFocus(), message, key, lParam);
     PumpPending();
 }
@@ -94,6 +105,7 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
         LinkSettingsDialog dialog;
         LinkSettings settings = own;
         dialog.OnShown = [&] {
+            dialogWindow = dialog.Handle();
             EXPECT_EQ(IsWindowEnabled(dialog.RunAsAdminCheck()) != FALSE, AvailableSettings(c.target).runAsAdmin);
             HoldForScreenshot();
             c.walk(dialog);
