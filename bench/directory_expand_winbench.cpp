@@ -85,6 +85,8 @@ Opening Expansion(const std::wstring& folder) {
         if (tree.CaptionOf(child) == name) node = child;
     Opening opening;
     if (!node) return opening;
+    // The user opens a folder in a tree already on the screen: its first paint is not the opening's.
+    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const FolderSource::Work before = tree.SourceWork();
     const auto start = Clock::now();
     tree.Expand(node);
@@ -103,7 +105,7 @@ Opening Expansion(const std::wstring& folder) {
 void Measure(const wchar_t* label, const std::wstring& folder) {
     double bestFloor = 1e9;
     Opening best;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         bestFloor = std::min(bestFloor, Floor(folder));
         const Opening opening = Expansion(folder);
         if (opening.seconds < best.seconds) best = opening;

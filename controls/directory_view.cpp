@@ -551,7 +551,7 @@ void TDZDirectoryView::LoadClosedImage(HTREEITEM node) {
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
     if (path.size() > 1 && HasLinkExtension(path.substr(0, path.size() - 1))) path.pop_back();
-    data->image = icons_.Add(path, false, data->attributes);
+    data->image = icons_.IndexFor(path, false, data->attributes);
 }
 
 int TDZDirectoryView::ImageFor(HTREEITEM node) {
@@ -569,7 +569,7 @@ void TDZDirectoryView::ShowIcon(HTREEITEM node, bool open) {
         if (!open) return;
     }
     if (data->image < 0) return;
-    icons_.Replace(data->image, NodePath(node, true), open, data->attributes);
+    data->image = icons_.IndexFor(NodePath(node, true), open, data->attributes, data->image);
     RECT rect{};
     *reinterpret_cast<HTREEITEM*>(&rect) = node;
     if (SendMessageW(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&rect)))

@@ -18,7 +18,12 @@ ShellIconList::ShellIconList() : images_(ImageList_Create(16, 16, ILC_COLOR32 | 
 void ShellIconList::SetSize(int pixels) {
     size_ = pixels;
     ImageList_SetIconSize(images_.Get(), pixels, pixels);
-    for (auto& icon : plainFolder_) icon.Reset(nullptr);
+    plainFolder_[0] = plainFolder_[1] = -1;
+}
+
+void ShellIconList::Clear() {
+    ImageList_Remove(images_.Get(), -1);
+    plainFolder_[0] = plainFolder_[1] = -1;
 }
 
 HICON ShellIconList::FolderIcon(bool open) const {
@@ -35,24 +40,18 @@ HICON ShellIconList::FolderIcon(bool open) const {
     return nullptr;
 }
 
-HICON ShellIconList::Icon(const std::wstring& path, bool open, DWORD knownAttributes, IconHandle& owned) {
+int ShellIconList::IndexFor(const std::wstring& path, bool open, DWORD knownAttributes, int current) {
     if (IsPlainFolder(knownAttributes)) {
-        IconHandle& folder = plainFolder_[open ? 1 : 0];
-        if (!folder) folder.Reset(FolderIcon(open));
-        return folder.Get();
+        int& shared = plainFolder_[open ? 1 : 0];
+        if (shared < 0) {
+            IconHandle icon(FolderIcon(open));
+            shared = ImageList_AddIcon(images_.Get(), icon.Get());
+        }
+        return shared;
     }
-    owned.Reset(ShellIconAtSize(path, open ? SHGFI_OPENICON : 0, size_));
+    IconHandle icon(ShellIconAtSize(path, open ? SHGFI_OPENICON : 0, size_));
     // Unreadable or overlong paths still get a folder icon rather than none.
-    if (!owned) owned.Reset(FolderIcon(open));
-    return owned.Get();
-}
-
-int ShellIconList::Add(const std::wstring& path, bool open, DWORD knownAttributes) {
-    IconHandle owned;
-    return ImageList_AddIcon(images_.Get(), Icon(path, open, knownAttributes, owned));
-}
-
-void ShellIconList::Replace(int index, const std::wstring& path, bool open, DWORD knownAttributes) {
-    IconHandle owned;
-    if (const HICON icon = Icon(path, open, knownAttributes, owned)) ImageList_ReplaceIcon(images_.Get(), index, icon);
+    if (!icon) icon.Reset(FolderIcon(open));
+    const bool own = current >= 0 && current != plainFolder_[0] && current != plainFolder_[1];
+    return ImageList_ReplaceIcon(images_.Get(), own ? current : -1, icon.Get());
 }

@@ -286,8 +286,12 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
     std::vector<int> indexes;
     for (HTREEITEM child : children) indexes.push_back(fx.tree->ImageIndexOf(child));
     for (int index : indexes) EXPECT_GE(index, 0) << "drawn nodes have their icon";
-    std::sort(indexes.begin(), indexes.end());
-    EXPECT_EQ(std::unique(indexes.begin(), indexes.end()), indexes.end()) << "one image-list entry per node";
+    fx.tree->Expand(children[0]);
+    EXPECT_NE(fx.tree->ImageIndexOf(children[0]), fx.tree->ImageIndexOf(children[1])) << "the opened folder looks open";
+    EXPECT_EQ(fx.tree->ImageIndexOf(children[1]), indexes[1]) << "its closed siblings look as before";
+    fx.tree->Collapse(children[0]);
+    EXPECT_EQ(fx.tree->ImageIndexOf(children[0]), fx.tree->ImageIndexOf(children[1])) << "closed again";
+    fx.tree->SelectDirectory(folder);
 
     const size_t announcedBefore = fx.announced.size();
     fx.tree->SetIndent(40);
