@@ -218,7 +218,9 @@ TEST_F(DirectoryViewTest, TheUserOpensNodesThroughTheTreeItself) {
     ASSERT_TRUE(alpha);
     fx.tree->Select(alpha);
     fx.announced.clear();
+    RedrawWindow(fx.host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SendMessageW(fx.tree->Handle(), WM_KEYDOWN, VK_ADD, 0);  // the keyboard's "open"
+    EXPECT_FALSE(GetUpdateRect(fx.tree->Handle(), nullptr, FALSE)) << "the opened folder is drawn at once";
     PumpPending();
     EXPECT_TRUE(fx.tree->IsExpanded(alpha));
     EXPECT_EQ(fx.tree->ChildCaptions(alpha), std::vector<std::wstring>{L"Innen"});
