@@ -9,6 +9,7 @@
 
 #include "controls/directory_rules.h"
 #include "controls/folder_source.h"
+#include "controls/system_folder_reading.h"
 #include "platform/reflected_control.h"
 #include "platform/handles.h"
 #include "platform/shell_icon_list.h"
@@ -169,7 +170,8 @@ private:
     HWND tree_ = nullptr;
     WNDPROC treeProcedure_ = nullptr;  // the tree view's own, past every hook
     ShellIconList icons_;
-    FolderSource source_;
+    SystemFolderReading reading_;
+    FolderSource source_{reading_};
     ControlHook treeHook_;
     std::deque<NodeData> nodes_;
     UINT dpi_ = 0;  // 0: the tree's own when first loaded

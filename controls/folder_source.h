@@ -1,6 +1,4 @@
 #pragma once
-#include <windows.h>
-
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -11,14 +9,33 @@
 
 // One child a folder node shows: a folder, a folder link or a link file to a folder.
 struct FolderChild {
-    std::wstring name;        // exactly as the folder search returns it
-    std::wstring linkTarget;  // the folder a link points to (trailing backslash); empty for a folder
-    bool empty = false;       // opening it would show nothing
-    DWORD attributes = 0;     // as the search found it
+    std::wstring name;          // exactly as the folder search returns it
+    std::wstring linkTarget;    // the folder a link points to (trailing backslash); empty for a folder
+    bool empty = false;         // opening it would show nothing
+    std::uint32_t attributes = 0;  // as the search found it
 };
 
-// What the tree reads from the file system when a node opens, without a window: one search of
-// the folder and one emptiness probe per child, never more.
+// What the folder source reads from the file system.
+class FolderReading {
+public:
+    static constexpr std::uint32_t kUnknownAttributes = 0xFFFFFFFF;
+    using Visit = std::function<bool(const wchar_t* name, std::uint32_t attributes)>;
+    virtual ~FolderReading() = default;
+    // Hands visit the entries of folder (trailing backslash), "." and ".." among them, until it
+    // returns false; nothing when the folder cannot be read. whole: the whole listing is wanted,
+    // where a probe usually stops at its first entries.
+    virtual void Search(const std::wstring& folder, bool whole, const Visit& visit) = 0;
+    // The folder (trailing backslash) a link file or folder link at path points to; empty for
+    // anything else, an unreadable link among them.
+    virtual std::wstring LinkTargetFolder(const std::wstring& path, std::uint32_t knownAttributes) = 0;
+    // A removable or CD-ROM drive root: it may have a medium later.
+    virtual bool IsRemovableRoot(const std::wstring& root) = 0;
+    // A key whose byte order is the user's order of names, case ignored.
+    virtual std::string SortKey(const std::wstring& name) = 0;
+};
+
+// What the tree reads when a node opens: one search of the folder and one emptiness probe per
+// child, never more.
 class FolderSource {
 public:
     // Asked once per child before it is kept: directory with a trailing backslash; false leaves it out.
@@ -31,8 +48,8 @@ public:
         std::chrono::duration<double> listing{}, probing{}, asking{}, sorting{};
     };
 
-    explicit FolderSource(std::uint32_t attributesToFind = directory_attributes::kAll)
-        : attributes_(attributesToFind) {}
+    explicit FolderSource(FolderReading& reading, std::uint32_t attributesToFind = directory_attributes::kAll)
+        : reading_(reading), attributes_(attributesToFind) {}
     std::uint32_t AttributesToFind() const { return attributes_; }
     void SetAttributesToFind(std::uint32_t attributes) { attributes_ = attributes; }
 
@@ -40,7 +57,7 @@ public:
     // sorts names without regard to case; empty when the folder cannot be read.
     std::vector<FolderChild> Children(const std::wstring& folder, const AddingQuestion& ask = {});
     // True when opening path (a folder, a drive root or a link to a folder) would show nothing.
-    // A removable or CD-ROM root is never touched: it may have a medium later.
+    // A removable or CD-ROM root is never touched.
     bool IsEmpty(const std::wstring& path);
 
     const Work& Done() const { return work_; }
@@ -48,9 +65,9 @@ public:
 
 private:
     bool FolderIsEmpty(const std::wstring& folder);
+    std::wstring LinkTarget(const std::wstring& folder, const wchar_t* name, std::uint32_t attributes);
+    void SortByName(std::vector<FolderChild>& children);
+    FolderReading& reading_;
     std::uint32_t attributes_;
     Work work_;
 };
-
-// Sorts names as the folder source does (locale order, case ignored), keeping equal names in order.
-void SortByName(std::vector<FolderChild>& children);
