@@ -18,7 +18,13 @@ wait_until() {  # description, command...
 }
 window_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 window_gone() { ! window_shown "$1"; }
-wait_for_window() { wait_until "no window named '$1'" window_shown "$1"; }
+window_focused() { xdotool getwindowfocus getwindowname 2>/dev/null | grep -qiE -- "$1"; }
+# A window takes keys once the screen gave it the keyboard, which may come a moment after it
+# appears: a key sent before then goes to the window that had the keyboard and is lost.
+wait_for_window() {
+  wait_until "no window named '$1'" window_shown "$1"
+  wait_until "window '$1' never got the keyboard" window_focused "$1"
+}
 wait_gone() { wait_until "window '$1' did not close" window_gone "$1"; }
 key() { xdotool key "$@"; }
 type_text() { xdotool type "$1"; }
