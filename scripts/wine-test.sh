@@ -14,8 +14,9 @@ start_virtual_screen
 
 if [ "${1:-}" = --init ]; then
   # A server started here, detached from ctest's pipes, serves every test; otherwise the first
-  # test's output pipe stays open until the last test is over.
-  wineserver -p 60 </dev/null >/dev/null 2>&1 || true  # fails harmlessly when one runs already
+  # test's output pipe stays open until the last test is over. It ends a minute after its last
+  # program ("-p 60" would be read as "never": the number must follow without a space).
+  wineserver -p60 </dev/null >/dev/null 2>&1 || true  # fails harmlessly when one runs already
   ensure_wine_prefix
   # A crashing test must fail, not wait for someone to close Wine's crash dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
