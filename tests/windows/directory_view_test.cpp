@@ -41,6 +41,7 @@ protected:
 TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
     const std::wstring list = temp.MakeFolder(L"Liste");
     temp.MakeFolder(L"Liste\\b");
+    temp.MakeFolder(L"Liste\\Ärger");  // the user's order, not the code points'
     temp.MakeFile(L"Liste\\e.txt");
     ASSERT_NO_THROW(WriteLink(list + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     ASSERT_NO_THROW(WriteLink(list + L"d.lnk", NewLinkData(list + L"e.txt", L"", L"", L"", 0)));
@@ -64,7 +65,7 @@ TEST_F(DirectoryViewTest, LinksToFoldersOpenLikeFoldersAndReportTheirTarget) {
         std::wstring target;
     };
     const Case cases[] = {
-        {list, {L"b", L"c.lnk"}, L"c.lnk", list + L"c.lnk", target},
+        {list, {L"Ärger", L"b", L"c.lnk"}, L"c.lnk", list + L"c.lnk", target},
         {withFolderLink, {L"f"}, L"f", withFolderLink + L"f\\", target},
         {greekLinks, {L"g"}, L"g", greekLinks + L"g\\", greek},
     };
