@@ -17,11 +17,9 @@ bool AttributesHidePath(std::uint32_t attributes, std::uint32_t mask) {
     return !SearchAccepts(attributes, mask);
 }
 
-bool NamePassesFilter(const std::wstring& name) {
-    return name.find_first_of(L"\"*/:<>?\\|") == std::wstring::npos;
-}
+bool NamePassesFilter(std::wstring_view name) { return name.find_first_of(L"\"*/:<>?\\|") == name.npos; }
 
-bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
+bool IsDotEntry(std::wstring_view name) { return name == L"." || name == L".."; }
 
 std::vector<std::wstring> ComponentsBelowRoot(const std::wstring& path) {
     std::vector<std::wstring> parts;

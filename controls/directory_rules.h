@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Rules of the directory tree that need no file system: which search entries it shows, how a
@@ -26,8 +27,8 @@ bool IsValidSearchMask(int mask);
 bool AttributesHidePath(std::uint32_t attributes, std::uint32_t mask);
 
 // Names with one of the nine characters " * / : < > ? \ | are never shown.
-bool NamePassesFilter(const std::wstring& name);
-bool IsDotEntry(const std::wstring& name);
+bool NamePassesFilter(std::wstring_view name);
+bool IsDotEntry(std::wstring_view name);
 
 // The folder components of a path below its drive root ("C:\a\b\" gives a, b); empty for a path
 // that does not start with a drive root.

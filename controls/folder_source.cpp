@@ -11,8 +11,6 @@ using Clock = std::chrono::steady_clock;
 
 bool IsDirectory(std::uint32_t attributes) { return (attributes & directory_attributes::kDirectory) != 0; }
 
-bool IsDot(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
-
 // Whether an entry can be a link to a folder at all, as its name and attributes tell: a link file
 // ends in ".lnk"; a folder link is a read-only folder without a dot in its name. Everything else
 // is known without reading anything.
@@ -49,7 +47,7 @@ std::vector<FolderChild> FolderSource::Children(const std::wstring& folder, cons
     auto start = Clock::now();
     ++work_.searches;
     reading_.Search(folder, true, [&](const wchar_t* name, std::uint32_t attributes) {
-        if (!SearchAccepts(attributes, attributes_) || IsDot(name)) return true;
+        if (!SearchAccepts(attributes, attributes_) || IsDotEntry(name)) return true;
         if (!IsDirectory(attributes) && !MayBeLink(name, attributes)) return true;
         if (!NamePassesFilter(name)) return true;
         std::wstring target = LinkTarget(folder, name, attributes);
@@ -93,7 +91,7 @@ bool FolderSource::FolderIsEmpty(const std::wstring& folder) {
     ++work_.probes;
     bool empty = true;
     reading_.Search(folder, false, [&](const wchar_t* name, std::uint32_t attributes) {
-        if (!SearchAccepts(attributes, attributes_) || IsDot(name)) return true;
+        if (!SearchAccepts(attributes, attributes_) || IsDotEntry(name)) return true;
         if (!IsDirectory(attributes) && LinkTarget(folder, name, attributes).empty()) return true;
         // An entry the search has just returned always has a display name; asking the shell for it
         // in every probe made opening a large folder a hundred times slower than the search.
