@@ -4,7 +4,7 @@
 #include "platform/app_title.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
-#include "wizard/settings.h"
+#include "platform/settings_key.h"
 
 namespace {
 

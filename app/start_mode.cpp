@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/path_text.h"
-#include "wizard/command_line.h"
+#include "platform/path_text.h"
 
 namespace {
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }

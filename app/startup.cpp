@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/help_window.h"
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "app/shell_registration.h"
 #include "controls/directory_view.h"
 #include "dialogs/about_dialog.h"
@@ -26,7 +26,7 @@
 #include "wizard/link_wizard.h"
 #include "update/install_mark.h"
 #include "update/run_folder.h"
-#include "update/update_file.h"
+#include "update/update_service.h"
 
 void PrepareWizard(LinkWizard& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
@@ -39,7 +39,7 @@ void PrepareWizard(LinkWizard& form, const StartMode& mode) {
 
 namespace {
 
-void ConfigureUpdate(TDZUpdateFile& update) {
+void ConfigureUpdate(UpdateService& update) {
     update.ProgramName = L"Zeigerwerk";
     update.RegistryKey = L"Zeigerwerk";
     update.ZIPFileName = L"Pfeilbau.zip";
@@ -54,7 +54,7 @@ void RemoveOldUpdateFolders() {
     RemoveStaleRunFolders(((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime) - day);
 }
 
-int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
+int RunWizard(UpdateService& update, const StartMode& mode, int showCommand) {
     LinkWizard::BuildPagesWhenIdle = true;
     LinkWizard form;
     const Settings settings = LoadSettings();
@@ -69,7 +69,7 @@ int RunWizard(TDZUpdateFile& update, const StartMode& mode, int showCommand) {
     chooser.OnHelp = [&chooser](const std::wstring& topic) { ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic); };
     update.Owner = form.Handle();
     form.Connections = {
-        .update = [&update] { return update.ActionExecute(); },
+        .update = [&update] { return update.CheckNow(); },
         .help = [&form](const std::wstring& topic) { ShowHelpTopic(form.Handle(), ProgramHelpFile(), topic); },
         .about =
             [&] {
@@ -125,7 +125,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     // An update whose batch kept the old program says so before anything else.
     ReportFailedInstall(nullptr, AppTitle());
     // The update reminder comes before the wizard; in only-update mode the wizard never appears.
-    TDZUpdateFile update;
+    UpdateService update;
     ConfigureUpdate(update);
     bool onlyUpdate = false;
     GuardedCall(nullptr, [&] {

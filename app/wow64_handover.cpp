@@ -6,7 +6,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
-#include "wizard/settings.h"
+#include "platform/settings_key.h"
 
 bool HandOverTo64BitProgram() {
     if (!RunsUnderWow64()) return false;

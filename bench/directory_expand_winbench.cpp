@@ -72,9 +72,9 @@ Opening Expansion(const std::wstring& folder) {
     RECT bounds{0, 0, 300, 400};
     DirectoryViewOptions options;
     options.startDirectory = SD_NO;
-    TDZDirectoryView tree(host.Handle(), 1, bounds, options);
+    DirectoryView tree(host.Handle(), 1, bounds, options);
     // The wizard always asks before adding, so the benchmark does too.
-    tree.OnDirectoryAdding = [](TDZDirectoryView*, const std::wstring&, bool, bool, bool&) {};
+    tree.OnDirectoryAdding = [](DirectoryView*, const std::wstring&, bool, bool, bool&) {};
     tree.Load();
     std::wstring parent = folder.substr(0, folder.size() - 1);
     parent = parent.substr(0, parent.find_last_of(L'\\') + 1);

@@ -1,4 +1,4 @@
-// Download of a large body from a loopback server: THttpClient against curl, and peak memory.
+// Download of a large body from a loopback server: HttpClient against curl, and peak memory.
 // Run: cmake --build <native build> --target http_bench && <native build>/http_bench
 // (for meaningful times build without sanitizers, e.g.
 //  g++ -O2 -std=c++20 -I. bench/http_bench.cpp update/{http_client,http_response,socket_client,bsd_socket,file_io}.cpp platform/utf.cpp -o /tmp/http_bench)
@@ -25,7 +25,7 @@ double ClientRun(const std::string& url, const std::string& file, long& peakKiB)
     Clock::time_point start = Clock::now();
     pid_t child = fork();
     if (child == 0) {
-        THttpClient client;
+        HttpClient client;
         client.InputFileMode = true;
         client.Body = std::wstring(file.begin(), file.end());
         client.TimeOut = 10000;
@@ -61,8 +61,8 @@ int main() {
     const std::uint64_t sizes[] = {20ull << 20, 200ull << 20};
     const std::string file = "/tmp/zw-http-bench.bin";
     for (std::uint64_t size : sizes) {
-        TTestHttpServer server([size](const std::string&, int) {
-            TScriptedResponse r;
+        TestHttpServer server([size](const std::string&, int) {
+            ScriptedResponse r;
             r.head = "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
             r.generatedSize = size;
             return r;
@@ -74,7 +74,7 @@ int main() {
             bestCurl = std::min(bestCurl, CurlRun(url, file));
             best = std::min(best, ClientRun(url, file, peak));
         }
-        std::printf("download %4llu MB: THttpClient %.3f s, curl %.3f s, ratio %.2f, client peak RSS %ld KiB\n",
+        std::printf("download %4llu MB: HttpClient %.3f s, curl %.3f s, ratio %.2f, client peak RSS %ld KiB\n",
                     static_cast<unsigned long long>(size >> 20), best, bestCurl, best / bestCurl, peak);
     }
     std::remove(file.c_str());

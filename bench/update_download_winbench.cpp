@@ -16,7 +16,7 @@
 #include "tests/native/http_test_server.h"
 #include "update/signature.h"
 #include "update/update_dialog.h"
-#include "update/update_file.h"
+#include "update/update_service.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
         [&](std::string& block) {
             if (offset >= size) return false;
             block.resize(std::min<std::uint64_t>(1 << 16, size - offset));
-            TTestHttpServer::Fill(offset, block.data(), block.size());
+            TestHttpServer::Fill(offset, block.data(), block.size());
             offset += block.size();
             return true;
         },
@@ -98,8 +98,8 @@ int wmain(int argc, wchar_t** argv) {
         return std::exchange(once, false);
     });
 
-    TTestHttpServer server([&](const std::string& request, int) {
-        TScriptedResponse r;
+    TestHttpServer server([&](const std::string& request, int) {
+        ScriptedResponse r;
         auto is = [&](const char* path) { return request.rfind(std::string("GET ") + path + " ", 0) == 0; };
         if (is("/Updates.ini")) r = {Ok(list.size()), list};
         else if (is("/Updates.ini.sig")) r = {Ok(64), listSignature};
@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     bool allConfirmed = true;
     for (int round = 0; round < rounds; ++round) {
         {
-            THttpClient client;
+            HttpClient client;
             client.InputFileMode = true;
             client.Body = bareFile;
             client.TimeOut = 10000;
@@ -178,7 +178,7 @@ int wmain(int argc, wchar_t** argv) {
     std::sort(verify.begin(), verify.end());
     const double b = bare[bare.size() / 2], d = dialog[dialog.size() / 2], v = verify[verify.size() / 2];
     std::printf("archive %.0f MB, %d rounds, medians\n", size / 1048576.0, rounds);
-    std::printf("bare THttpClient download:          %.2f s\n", b);
+    std::printf("bare HttpClient download:          %.2f s\n", b);
     std::printf("wizard download incl. signature:    %.2f s%s\n", d, allConfirmed ? "" : " (NOT CONFIRMED)");
     std::printf("of which hashing 200 MB (estimate): %.2f s\n", v);
     std::printf("ratio transfer (wizard - hashing) / bare: %.2f (bound 1.1)\n", (d - v) / b);

@@ -1,4 +1,4 @@
-// Extraction of a large deflated archive: TZipArchive against Info-ZIP unzip, and peak memory; and
+// Extraction of a large deflated archive: ZipArchive against Info-ZIP unzip, and peak memory; and
 // an archive of 60,000 entries that are all refused, against unzip listing the same directory.
 // Run: cmake --build <native build> --target zip_bench && <native build>/zip_bench
 // (for meaningful times build without sanitizers, e.g.
@@ -54,7 +54,7 @@ double ExtractRun(const std::string& archive, const std::string& folder, long& p
     Clock::time_point start = Clock::now();
     pid_t child = fork();
     if (child == 0) {
-        TZipArchive zip;
+        ZipArchive zip;
         zip.Unattended = true;
         zip.SetZipFileName(std::wstring(archive.begin(), archive.end()));
         zip.ExtrBaseDir = std::wstring(folder.begin(), folder.end());
@@ -90,7 +90,7 @@ int main() {
             best = std::min(best, ExtractRun(archive, work + "/z", peak));
         }
         Shell("cmp -s " + work + "/u/Zeigerwerk.dat " + work + "/z/Zeigerwerk.dat");
-        std::printf("extract %4llu MB: TZipArchive %.3f s, unzip %.3f s, ratio %.2f, peak RSS %ld KiB\n",
+        std::printf("extract %4llu MB: ZipArchive %.3f s, unzip %.3f s, ratio %.2f, peak RSS %ld KiB\n",
                     static_cast<unsigned long long>(mb), best, bestUnzip, best / bestUnzip, peak);
     }
 
@@ -109,7 +109,7 @@ int main() {
         bestList = std::min(bestList, Seconds(start));
         best = std::min(best, ExtractRun(refused, work + "/z", peak, 0, 1));
     }
-    std::printf("60000 refused entries: TZipArchive %.3f s, unzip -l %.3f s, ratio %.2f, peak RSS %ld KiB\n", best,
+    std::printf("60000 refused entries: ZipArchive %.3f s, unzip -l %.3f s, ratio %.2f, peak RSS %ld KiB\n", best,
                 bestList, best / bestList, peak);
     Shell("rm -rf " + work);
     return 0;

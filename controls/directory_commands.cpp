@@ -14,14 +14,14 @@ namespace {
 constexpr const wchar_t* kErrorCaption = L"Fehler";
 
 struct MenuEntry {
-    TDirectoryMenuItem item;
+    DirectoryMenuItem item;
     const wchar_t* caption;
 };
 constexpr MenuEntry kMenu[] = {
-    {TDirectoryMenuItem::New, L"Neuer Ord&ner"},
-    {TDirectoryMenuItem::Delete, L"Ordner &löschen"},
-    {TDirectoryMenuItem::Open, L"Ordner im Ex&plorer öffnen"},
-    {TDirectoryMenuItem::Refresh, L"&Aktualisieren"},
+    {DirectoryMenuItem::New, L"Neuer Ord&ner"},
+    {DirectoryMenuItem::Delete, L"Ordner &löschen"},
+    {DirectoryMenuItem::Open, L"Ordner im Ex&plorer öffnen"},
+    {DirectoryMenuItem::Refresh, L"&Aktualisieren"},
 };
 
 // Creates each missing folder of the chain; on failure removes again what it created.
@@ -43,14 +43,14 @@ bool CreateFolderChain(const std::wstring& folder, const std::vector<std::wstrin
 }
 }  // namespace
 
-std::wstring TDZDirectoryView::TargetFolderOf(const std::wstring& path) const {
+std::wstring DirectoryView::TargetFolderOf(const std::wstring& path) const {
     // A folder link's own folder is no place for new folders: the node shows its target.
     const std::wstring target = ::LinkTargetFolder(path);
     if (!target.empty()) return target;
     return path;
 }
 
-void TDZDirectoryView::MenuPopup() {
+void DirectoryView::MenuPopup() {
     if (!loaded_) Load();
     const std::wstring selected = NodePath(Selected(), true);
     menuDirectory_ = selected;
@@ -60,17 +60,17 @@ void TDZDirectoryView::MenuPopup() {
     deleteEnabled_ = exists && selected.size() > 3;
 }
 
-TDZDirectoryView::MenuItemState TDZDirectoryView::MenuState(TDirectoryMenuItem item) const {
+DirectoryView::MenuItemState DirectoryView::MenuState(DirectoryMenuItem item) const {
     switch (item) {
-        case TDirectoryMenuItem::New: return {options_.allowCreateDirectory, newEnabled_};
-        case TDirectoryMenuItem::Delete: return {options_.allowDeleteDirectory, deleteEnabled_};
-        case TDirectoryMenuItem::Open: return {options_.allowOpenDirectory, true};
-        case TDirectoryMenuItem::Refresh: return {options_.allowRefresh, true};
+        case DirectoryMenuItem::New: return {options_.allowCreateDirectory, newEnabled_};
+        case DirectoryMenuItem::Delete: return {options_.allowDeleteDirectory, deleteEnabled_};
+        case DirectoryMenuItem::Open: return {options_.allowOpenDirectory, true};
+        case DirectoryMenuItem::Refresh: return {options_.allowRefresh, true};
     }
     return {};
 }
 
-void TDZDirectoryView::ShowContextMenu(POINT screen) {
+void DirectoryView::ShowContextMenu(POINT screen) {
     MenuPopup();
     MenuHandle menu(CreatePopupMenu());
     if (!menu) return;
@@ -84,14 +84,14 @@ void TDZDirectoryView::ShowContextMenu(POINT screen) {
     const int command = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
                                        screen.y, 0, tree_, nullptr);
     switch (command) {
-        case 1: NewClick(); break;
-        case 2: DeleteClick(); break;
-        case 3: OpenClick(); break;
-        case 4: RefreshClick(); break;
+        case 1: NewFolder(); break;
+        case 2: DeleteFolder(); break;
+        case 3: OpenFolder(); break;
+        case 4: RefreshFolder(); break;
     }
 }
 
-bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool DirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case WM_PAINT:
             if (!loaded_) Load();
@@ -126,7 +126,7 @@ bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         case WM_KEYDOWN:
             if (wParam == VK_F5 && options_.allowRefresh) {
                 MenuPopup();
-                RefreshClick();
+                RefreshFolder();
                 result = 0;
                 return true;
             }
@@ -139,20 +139,20 @@ bool TDZDirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     return false;
 }
 
-void TDZDirectoryView::CreateDirectoryIn(const std::wstring& path) {
+void DirectoryView::CreateDirectoryIn(const std::wstring& path) {
     if (!DirectoryExists(path)) return;
     menuDirectory_ = WithTrailingBackslash(path);
-    NewClick();
+    NewFolder();
 }
 
-void TDZDirectoryView::DeleteThisDirectory(const std::wstring& path) {
+void DirectoryView::DeleteThisDirectory(const std::wstring& path) {
     const std::wstring folder = WithTrailingBackslash(path);
     if (!DirectoryExists(folder) || folder.size() <= 3) return;
     menuDirectory_ = folder;
-    DeleteClick();
+    DeleteFolder();
 }
 
-void TDZDirectoryView::NewClick() {
+void DirectoryView::NewFolder() {
     const std::wstring folder = WithTrailingBackslash(TargetFolderOf(menuDirectory_));
     const HWND owner = GetAncestor(tree_, GA_ROOT);
     std::wstring name = L"Neuer Ordner";
@@ -179,7 +179,7 @@ void TDZDirectoryView::NewClick() {
     UpdateDirectories(options_.iconSize, created);
 }
 
-void TDZDirectoryView::DeleteClick() {
+void DirectoryView::DeleteFolder() {
     const std::wstring path = menuDirectory_;
     const HTREEITEM node = SelectDirectory(path);
     const HTREEITEM parent = node ? ParentOf(node) : nullptr;
@@ -195,7 +195,7 @@ void TDZDirectoryView::DeleteClick() {
     UpdateDirectories(options_.iconSize, SelectedDirectory());
 }
 
-void TDZDirectoryView::OpenClick() {
+void DirectoryView::OpenFolder() {
     const std::wstring folder = TargetFolderOf(menuDirectory_);
     const HWND owner = GetAncestor(tree_, GA_ROOTOWNER);
     if (options_.selectOpenedDirs) {
@@ -207,4 +207,4 @@ void TDZDirectoryView::OpenClick() {
     }
 }
 
-void TDZDirectoryView::RefreshClick() { UpdateDirectories(options_.iconSize, TargetFolderOf(menuDirectory_)); }
+void DirectoryView::RefreshFolder() { UpdateDirectories(options_.iconSize, TargetFolderOf(menuDirectory_)); }

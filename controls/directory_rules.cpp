@@ -82,7 +82,7 @@ std::optional<std::vector<std::wstring>> NewFolderParts(const std::wstring& name
     return parts;
 }
 
-int SystemDirectoryFolderId(TSystemDirectory directory) {
+int SystemDirectoryFolderId(SystemDirectory directory) {
     static constexpr int kIds[kSystemDirectoryCount] = {-1, 0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
                                                         10, 11, 12, 13, 17, 18, 20, 21, 25, 26, 27,
                                                         32, 33, 34, 35, 36, 37, 38, 39, 40};

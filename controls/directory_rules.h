@@ -53,7 +53,7 @@ std::wstring RawNodePath(const std::wstring& rootPath, const std::vector<std::ws
 std::optional<std::vector<std::wstring>> NewFolderParts(const std::wstring& name);
 
 // Special folders the control can start in, with their shell folder identifiers.
-enum TSystemDirectory {
+enum SystemDirectory {
     SD_NO, SD_DESKTOP, SD_IE, SD_SMPROGRAMS, SD_SETTINGS, SD_PRINTER, SD_PERSONAL, SD_FAVORITES, SD_RUN,
     SD_RECENT, SD_SENDTO, SD_PAPERBASKED, SD_STARTMENU, SD_MUSIC, SD_VIDEOS, SD_COMPUTER, SD_NETWORK,
     SD_FONTS, SD_SHELLNEW, SD_AUDESKTOP, SD_APPDATA, SD_PRINTHOOD, SD_TEMPINETFILES, SD_COOKIES, SD_COURSE,
@@ -61,4 +61,4 @@ enum TSystemDirectory {
 };
 inline constexpr int kSystemDirectoryCount = SD_AUFILES + 1;
 // The shell folder identifier (CSIDL) of a value; -1 for SD_NO.
-int SystemDirectoryFolderId(TSystemDirectory directory);
+int SystemDirectoryFolderId(SystemDirectory directory);

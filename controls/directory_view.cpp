@@ -24,7 +24,7 @@ private:
 };
 }  // namespace
 
-TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options)
+DirectoryView::DirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options)
     : options_(options) {
     if (!IsValidSearchMask(options_.directoriesToFind)) options_.directoriesToFind = directory_attributes::kAll;
     source_.SetAttributesToFind(static_cast<std::uint32_t>(options_.directoriesToFind));
@@ -45,7 +45,7 @@ TDZDirectoryView::TDZDirectoryView(HWND parent, int id, const RECT& bounds, cons
     });
 }
 
-TDZDirectoryView::~TDZDirectoryView() {
+DirectoryView::~DirectoryView() {
     eventsEnabled_ = false;
     if (tree_ && IsWindow(tree_)) {
         clearing_ = true;
@@ -60,7 +60,7 @@ TDZDirectoryView::~TDZDirectoryView() {
     }
 }
 
-bool TDZDirectoryView::Notify(NMHDR& notification, LRESULT& result) {
+bool DirectoryView::Notify(NMHDR& notification, LRESULT& result) {
     const NMHDR* header = &notification;
     switch (header->code) {
         case TVN_ITEMEXPANDINGW: {
@@ -117,40 +117,40 @@ bool TDZDirectoryView::Notify(NMHDR& notification, LRESULT& result) {
 
 // ---- Properties -------------------------------------------------------------------------------
 
-void TDZDirectoryView::SetStartDirectory(TSystemDirectory value) {
+void DirectoryView::SetStartDirectory(SystemDirectory value) {
     if (!loaded_ || value == SD_NO) options_.startDirectory = value;
 }
 
-void TDZDirectoryView::SetDirectoriesToFind(int value) {
+void DirectoryView::SetDirectoriesToFind(int value) {
     if (!IsValidSearchMask(value)) return;
     options_.directoriesToFind = value;
     source_.SetAttributesToFind(static_cast<std::uint32_t>(value));
     if (loaded_) UpdateDirectories(options_.iconSize, SelectedDirectory());
 }
 
-bool TDZDirectoryView::AutoExpand() const { return (GetWindowLongW(tree_, GWL_STYLE) & TVS_SINGLEEXPAND) != 0; }
-int TDZDirectoryView::Indent() const { return static_cast<int>(SendMessageW(tree_, TVM_GETINDENT, 0, 0)); }
-void TDZDirectoryView::SetIndent(int pixels) { SendMessageW(tree_, TVM_SETINDENT, pixels, 0); }
+bool DirectoryView::AutoExpand() const { return (GetWindowLongW(tree_, GWL_STYLE) & TVS_SINGLEEXPAND) != 0; }
+int DirectoryView::Indent() const { return static_cast<int>(SendMessageW(tree_, TVM_GETINDENT, 0, 0)); }
+void DirectoryView::SetIndent(int pixels) { SendMessageW(tree_, TVM_SETINDENT, pixels, 0); }
 
 // ---- Nodes ------------------------------------------------------------------------------------
 
-HTREEITEM TDZDirectoryView::Selected() const { return TreeView_GetSelection(tree_); }
+HTREEITEM DirectoryView::Selected() const { return TreeView_GetSelection(tree_); }
 
-void TDZDirectoryView::Select(HTREEITEM node) { TreeView_SelectItem(tree_, node); }
+void DirectoryView::Select(HTREEITEM node) { TreeView_SelectItem(tree_, node); }
 
-HTREEITEM TDZDirectoryView::Next(HTREEITEM node, UINT relation) const {
+HTREEITEM DirectoryView::Next(HTREEITEM node, UINT relation) const {
     return reinterpret_cast<HTREEITEM>(TreeCall(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
 }
 
-HTREEITEM TDZDirectoryView::ParentOf(HTREEITEM node) const { return node ? Next(node, TVGN_PARENT) : nullptr; }
+HTREEITEM DirectoryView::ParentOf(HTREEITEM node) const { return node ? Next(node, TVGN_PARENT) : nullptr; }
 
-int TDZDirectoryView::LevelOf(HTREEITEM node) const {
+int DirectoryView::LevelOf(HTREEITEM node) const {
     int level = -1;
     for (; node; node = ParentOf(node)) ++level;
     return level;
 }
 
-TDZDirectoryView::NodeData* TDZDirectoryView::DataOf(HTREEITEM node) const {
+DirectoryView::NodeData* DirectoryView::DataOf(HTREEITEM node) const {
     if (!node) return nullptr;
     TVITEMW item{};
     item.mask = TVIF_PARAM | TVIF_HANDLE;
@@ -159,12 +159,12 @@ TDZDirectoryView::NodeData* TDZDirectoryView::DataOf(HTREEITEM node) const {
     return reinterpret_cast<NodeData*>(item.lParam);
 }
 
-std::wstring TDZDirectoryView::CaptionOf(HTREEITEM node) const {
+std::wstring DirectoryView::CaptionOf(HTREEITEM node) const {
     const NodeData* data = DataOf(node);
     return data ? data->name : std::wstring();
 }
 
-std::vector<HTREEITEM> TDZDirectoryView::ChildrenOf(HTREEITEM node) const {
+std::vector<HTREEITEM> DirectoryView::ChildrenOf(HTREEITEM node) const {
     std::vector<HTREEITEM> children;
     for (HTREEITEM child = node ? Next(node, TVGN_CHILD) : Next(nullptr, TVGN_ROOT); child;
          child = Next(child, TVGN_NEXT))
@@ -172,28 +172,28 @@ std::vector<HTREEITEM> TDZDirectoryView::ChildrenOf(HTREEITEM node) const {
     return children;
 }
 
-std::vector<std::wstring> TDZDirectoryView::ChildCaptions(HTREEITEM node) const {
+std::vector<std::wstring> DirectoryView::ChildCaptions(HTREEITEM node) const {
     std::vector<std::wstring> captions;
     for (HTREEITEM child : ChildrenOf(node)) captions.push_back(CaptionOf(child));
     return captions;
 }
 
-bool TDZDirectoryView::IsExpanded(HTREEITEM node) const {
+bool DirectoryView::IsExpanded(HTREEITEM node) const {
     return node && (TreeView_GetItemState(tree_, node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
-int TDZDirectoryView::ImageIndexOf(HTREEITEM node) const {
+int DirectoryView::ImageIndexOf(HTREEITEM node) const {
     const NodeData* data = DataOf(node);
     return data ? data->image : -1;
 }
 
-bool TDZDirectoryView::HasRealChildren(HTREEITEM node) const {
+bool DirectoryView::HasRealChildren(HTREEITEM node) const {
     const HTREEITEM first = Next(node, TVGN_CHILD);
     if (!first) return false;
     return Next(first, TVGN_NEXT) != nullptr || DataOf(first) != nullptr;
 }
 
-HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder) {
+HTREEITEM DirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPlaceholder) {
     nodes_.push_back(std::move(data));
     NodeData& stored = nodes_.back();
     TVINSERTSTRUCTW insert{};
@@ -216,22 +216,22 @@ HTREEITEM TDZDirectoryView::AddNode(HTREEITEM parent, NodeData data, bool withPl
     return node;
 }
 
-HTREEITEM TDZDirectoryView::InsertItem(const TVINSERTSTRUCTW& insert) {
+HTREEITEM DirectoryView::InsertItem(const TVINSERTSTRUCTW& insert) {
     return reinterpret_cast<HTREEITEM>(TreeCall(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-LRESULT TDZDirectoryView::TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const {
+LRESULT DirectoryView::TreeCall(UINT message, WPARAM wParam, LPARAM lParam) const {
     // Straight to the tree view: the hooks on the tree want none of these, and passing each
     // through them costs a lookup of their data per call, which showed when a folder of
     // thousands of subfolders opened or was walked.
     return CallWindowProcW(treeProcedure_, tree_, message, wParam, lParam);
 }
 
-void TDZDirectoryView::DeleteChildren(HTREEITEM node) {
+void DirectoryView::DeleteChildren(HTREEITEM node) {
     while (const HTREEITEM child = TreeView_GetChild(tree_, node)) TreeView_DeleteItem(tree_, child);
 }
 
-void TDZDirectoryView::ClearNodes() {
+void DirectoryView::ClearNodes() {
     {
         ScopedFlag noExpansion(expansionEnabled_, false);
         ScopedFlag clearing(clearing_, true);
@@ -242,7 +242,7 @@ void TDZDirectoryView::ClearNodes() {
 
 // ---- Loading and roots ------------------------------------------------------------------------
 
-void TDZDirectoryView::Load() {
+void DirectoryView::Load() {
     if (loaded_) return;
     loaded_ = true;
     COLORREF background = TreeView_GetBkColor(tree_);
@@ -262,13 +262,13 @@ void TDZDirectoryView::Load() {
     MakeInitialSelection();
 }
 
-void TDZDirectoryView::ApplyImageSize() {
+void DirectoryView::ApplyImageSize() {
     if (!dpi_) dpi_ = WindowDpi(tree_);
     icons_.SetSize(options_.iconSize == isLarge ? LargeIconSize(dpi_) : SmallIconSize(dpi_));
     TreeView_SetImageList(tree_, icons_.Handle(), TVSIL_NORMAL);
 }
 
-void TDZDirectoryView::DpiChanged(UINT dpi) {
+void DirectoryView::DpiChanged(UINT dpi) {
     dpi_ = dpi;
     if (!loaded_) return;
     ApplyImageSize();
@@ -277,7 +277,7 @@ void TDZDirectoryView::DpiChanged(UINT dpi) {
     InvalidateRect(tree_, nullptr, TRUE);
 }
 
-void TDZDirectoryView::FillDriveRoots() {
+void DirectoryView::FillDriveRoots() {
     driveRoots_.clear();
     const DWORD drives = GetLogicalDrives();
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
@@ -288,7 +288,7 @@ void TDZDirectoryView::FillDriveRoots() {
     }
 }
 
-void TDZDirectoryView::PopulateRoots() {
+void DirectoryView::PopulateRoots() {
     for (const auto& root : driveRoots_) {
         const bool empty = IsEmpty(root);
         bool allow = true;
@@ -301,7 +301,7 @@ void TDZDirectoryView::PopulateRoots() {
     }
 }
 
-void TDZDirectoryView::MakeInitialSelection() {
+void DirectoryView::MakeInitialSelection() {
     if (options_.startDirectory != SD_NO) {
         const std::wstring path = SystemDirectoryPath(options_.startDirectory);
         if (!path.empty()) SelectDirectory(path);
@@ -320,14 +320,14 @@ void TDZDirectoryView::MakeInitialSelection() {
     Select(chosen);
 }
 
-std::wstring TDZDirectoryView::SystemDirectoryPath(TSystemDirectory directory) {
+std::wstring DirectoryView::SystemDirectoryPath(SystemDirectory directory) {
     const int folderId = SystemDirectoryFolderId(directory);
     return folderId < 0 ? std::wstring() : SpecialFolderPath(folderId);
 }
 
 // ---- Opening and closing nodes ----------------------------------------------------------------
 
-void TDZDirectoryView::Expand(HTREEITEM node) {
+void DirectoryView::Expand(HTREEITEM node) {
     if (!node) return;
     if (!loaded_) Load();
     if (!Expanding(node)) return;
@@ -339,14 +339,14 @@ void TDZDirectoryView::Expand(HTREEITEM node) {
     if (updateDepth_ == 0) UpdateWindow(tree_);
 }
 
-void TDZDirectoryView::Collapse(HTREEITEM node) {
+void DirectoryView::Collapse(HTREEITEM node) {
     if (!node) return;
     Collapsing(node);
     ScopedFlag programmatic(programmaticExpand_, true);
     TreeView_Expand(tree_, node, TVE_COLLAPSE);
 }
 
-bool TDZDirectoryView::Expanding(HTREEITEM node) {
+bool DirectoryView::Expanding(HTREEITEM node) {
     const std::wstring dir = NodePath(node, false);
     // The selection change announced on the way names this folder, even before it is read.
     ScopedValue<std::wstring> directory(expandingDirectory_, dir);
@@ -402,7 +402,7 @@ bool TDZDirectoryView::Expanding(HTREEITEM node) {
     return true;
 }
 
-void TDZDirectoryView::Collapsing(HTREEITEM node) {
+void DirectoryView::Collapsing(HTREEITEM node) {
     if (collapseHandlingOff_ || clearing_ || destroying_) return;
     ShowIcon(node, false);
     if (Selected() == node) {
@@ -413,7 +413,7 @@ void TDZDirectoryView::Collapsing(HTREEITEM node) {
 
 // ---- Paths and the current directory ----------------------------------------------------------
 
-std::wstring TDZDirectoryView::NodePath(HTREEITEM node, bool keepOwnLink) const {
+std::wstring DirectoryView::NodePath(HTREEITEM node, bool keepOwnLink) const {
     if (!node) return {};
     std::vector<std::wstring> captions;
     std::wstring rootPath;
@@ -432,9 +432,9 @@ std::wstring TDZDirectoryView::NodePath(HTREEITEM node, bool keepOwnLink) const 
     return ResolveNodePath(rootPath, captions, keepOwnLink, probe);
 }
 
-std::wstring TDZDirectoryView::SelectedDirectory() const { return NodePath(Selected(), false); }
+std::wstring DirectoryView::SelectedDirectory() const { return NodePath(Selected(), false); }
 
-void TDZDirectoryView::ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, bool& allowChange) {
+void DirectoryView::ChangeHandling(DirectoryView* sender, HTREEITEM node, bool& allowChange) {
     // Clearing the tree or taking the selection away is no change of directory.
     if (clearing_ || !node) return;
     const std::wstring dir = expanding_ ? expandingDirectory_ : NodePath(node, false);
@@ -449,12 +449,12 @@ void TDZDirectoryView::ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, 
     lastDirectory_ = dir;
 }
 
-void TDZDirectoryView::SetSelectionSilently(HTREEITEM node) {
+void DirectoryView::SetSelectionSilently(HTREEITEM node) {
     ScopedFlag quiet(eventsEnabled_, false);
     Select(node);
 }
 
-HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
+HTREEITEM DirectoryView::SelectDirectory(const std::wstring& path) {
     if (path.empty()) return nullptr;
     if (!loaded_) Load();
     const bool exists = DirectoryExists(path);
@@ -520,7 +520,7 @@ HTREEITEM TDZDirectoryView::SelectDirectory(const std::wstring& path) {
     return current;
 }
 
-void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring& path) {
+void DirectoryView::UpdateDirectories(TreeIconSize iconSize, const std::wstring& path) {
     if (!loaded_) Load();
     {
         RedrawPause pause(tree_, &updateDepth_);
@@ -540,13 +540,13 @@ void TDZDirectoryView::UpdateDirectories(TIconSize iconSize, const std::wstring&
 
 // ---- Icons ------------------------------------------------------------------------------------
 
-std::wstring TDZDirectoryView::ShellDisplayName(const std::wstring& path) {
+std::wstring DirectoryView::ShellDisplayName(const std::wstring& path) {
     SHFILEINFOW info{};
     if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) return {};
     return info.szDisplayName;
 }
 
-void TDZDirectoryView::LoadClosedImage(HTREEITEM node) {
+void DirectoryView::LoadClosedImage(HTREEITEM node) {
     NodeData* data = DataOf(node);
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
@@ -554,14 +554,14 @@ void TDZDirectoryView::LoadClosedImage(HTREEITEM node) {
     data->image = icons_.IndexFor(path, false, data->attributes);
 }
 
-int TDZDirectoryView::ImageFor(HTREEITEM node) {
+int DirectoryView::ImageFor(HTREEITEM node) {
     NodeData* data = DataOf(node);
     if (!data) return 0;
     if (data->image < 0) LoadClosedImage(node);
     return data->image;
 }
 
-void TDZDirectoryView::ShowIcon(HTREEITEM node, bool open) {
+void DirectoryView::ShowIcon(HTREEITEM node, bool open) {
     NodeData* data = DataOf(node);
     if (!data) return;
     if (data->image < 0) {

@@ -15,17 +15,17 @@
 #include "platform/shell_icon_list.h"
 #include "platform/window.h"
 
-enum TIconSize { isSmall, isLarge };
+enum TreeIconSize { isSmall, isLarge };
 
-class TDZDirectoryView;
+class DirectoryView;
 // Sender is null when the control announces on its own while opening or closing a node.
-using TDirectoryChangingEvent =
-    std::function<void(TDZDirectoryView* sender, const std::wstring& directory, HTREEITEM node, bool& allowChange)>;
-using TDirectoryAddingEvent = std::function<void(TDZDirectoryView* sender, const std::wstring& directory, bool empty,
+using DirectoryChangingEvent =
+    std::function<void(DirectoryView* sender, const std::wstring& directory, HTREEITEM node, bool& allowChange)>;
+using DirectoryAddingEvent = std::function<void(DirectoryView* sender, const std::wstring& directory, bool empty,
                                                  bool dirLink, bool& allowAdd)>;
-using TTreeChangeEvent = std::function<void(TDZDirectoryView* sender, HTREEITEM node)>;
+using TreeChangeEvent = std::function<void(DirectoryView* sender, HTREEITEM node)>;
 
-enum class TDirectoryMenuItem { New, Delete, Open, Refresh };
+enum class DirectoryMenuItem { New, Delete, Open, Refresh };
 
 // The control's settings, given once when it is made; the defaults are the control's own.
 struct DirectoryViewOptions {
@@ -36,8 +36,8 @@ struct DirectoryViewOptions {
     bool expandingSelect = true;    // opening a node also selects it
     bool selectOpenedDirs = false;  // "open" shows the folder selected in its parent
     bool loadImagesByCall = true;   // a folder's icon is fetched when the node is first drawn
-    TIconSize iconSize = isSmall;
-    TSystemDirectory startDirectory = SD_WINDOWS;
+    TreeIconSize iconSize = isSmall;
+    SystemDirectory startDirectory = SD_WINDOWS;
     int directoriesToFind = directory_attributes::kAll;
     bool singleExpand = false;  // the tree view's own: opening a node closes the others
     bool hideSelection = true;
@@ -53,32 +53,31 @@ struct DirectoryViewOptions {
 // Lifecycle: after construction, assign the events, then call Load() (the first operation, or
 // the first paint, loads the control otherwise). Afterwards the icon size changes only through
 // UpdateDirectories and StartDirectory accepts only SD_NO.
-class TDZDirectoryView : public ReflectedControl {
+class DirectoryView : public ReflectedControl {
 public:
-    TDZDirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options = {});
-    ~TDZDirectoryView() override;
+    DirectoryView(HWND parent, int id, const RECT& bounds, const DirectoryViewOptions& options = {});
+    ~DirectoryView() override;
 
     HWND Handle() const { return tree_; }
     void Load();
     bool IsLoaded() const { return loaded_; }
 
-    // Published properties
     const DirectoryViewOptions& Options() const { return options_; }
     void SetAllowDeleteDirectory(bool value) { options_.allowDeleteDirectory = value; }
     void SetAllowCreateDirectory(bool value) { options_.allowCreateDirectory = value; }
-    TIconSize IconSize() const { return options_.iconSize; }
+    TreeIconSize IconSize() const { return options_.iconSize; }
     // Sizes the pictures for the tree's DPI again after it moved to a screen of another scale.
     void DpiChanged(UINT dpi);
     int ImageSize() const { return icons_.Size(); }
-    TSystemDirectory StartDirectory() const { return options_.startDirectory; }
-    void SetStartDirectory(TSystemDirectory value);
+    SystemDirectory StartDirectory() const { return options_.startDirectory; }
+    void SetStartDirectory(SystemDirectory value);
     int DirectoriesToFind() const { return options_.directoriesToFind; }
     void SetDirectoriesToFind(int value);
 
-    TDirectoryChangingEvent OnDirectoryChanging;
-    TDirectoryAddingEvent OnDirectoryAdding;
+    DirectoryChangingEvent OnDirectoryChanging;
+    DirectoryAddingEvent OnDirectoryAdding;
     // The tree's selection has changed (free for the owner).
-    TTreeChangeEvent OnChange;
+    TreeChangeEvent OnChange;
 
     // Properties of the underlying tree view
     bool AutoExpand() const;  // single-expand mode
@@ -102,12 +101,12 @@ public:
     const FolderSource::Work& SourceWork() const { return source_.Done(); }
 
     // Operations
-    void UpdateDirectories(TIconSize iconSize, const std::wstring& path);
+    void UpdateDirectories(TreeIconSize iconSize, const std::wstring& path);
     HTREEITEM SelectDirectory(const std::wstring& path);
     std::wstring SelectedDirectory() const;
     std::wstring NodePath(HTREEITEM node, bool keepOwnLink) const;
     std::wstring LastDirectory() const { return lastDirectory_; }
-    static std::wstring SystemDirectoryPath(TSystemDirectory directory);
+    static std::wstring SystemDirectoryPath(SystemDirectory directory);
 
     // Folder commands (the context menu)
     void CreateDirectoryIn(const std::wstring& path);
@@ -117,12 +116,12 @@ public:
         bool enabled = false;
     };
     void MenuPopup();  // prepares the items for the selected node, as before the menu shows
-    MenuItemState MenuState(TDirectoryMenuItem item) const;
+    MenuItemState MenuState(DirectoryMenuItem item) const;
     std::wstring MenuDirectory() const { return menuDirectory_; }
-    void NewClick();
-    void DeleteClick();
-    void OpenClick();
-    void RefreshClick();
+    void NewFolder();
+    void DeleteFolder();
+    void OpenFolder();
+    void RefreshFolder();
     void ShowContextMenu(POINT screen);
 
     // A tree notification, handed over by the parent. True when consumed (result set).
@@ -153,7 +152,7 @@ private:
 
     bool Expanding(HTREEITEM node);
     void Collapsing(HTREEITEM node);
-    void ChangeHandling(TDZDirectoryView* sender, HTREEITEM node, bool& allowChange);
+    void ChangeHandling(DirectoryView* sender, HTREEITEM node, bool& allowChange);
     void SetSelectionSilently(HTREEITEM node);
 
     static std::wstring ShellDisplayName(const std::wstring& path);

@@ -19,7 +19,7 @@ PathParts SplitPath(const std::wstring& path, const std::wstring& separator) {
 }
 
 std::wstring ShortenPath(const std::wstring& path, const PathParts& split, const std::wstring& separator,
-                         TDirection direction, int width, const TextMeasure& measure) {
+                         ShorteningDirection direction, int width, const TextMeasure& measure) {
     if (path.empty() || measure(path) <= width) return path;
 
     const std::wstring ellipsis = L"..." + separator;

@@ -6,7 +6,7 @@
 // Shortening a path to a width: inner parts give way to an ellipsis, while the last part and a
 // leading drive stay visible. Widths come from the caller, so the rule is the same whatever draws it.
 
-enum TDirection { drFromLeft, drFromRight };
+enum ShorteningDirection { drFromLeft, drFromRight };
 
 using TextMeasure = std::function<int(const std::wstring&)>;
 
@@ -19,4 +19,4 @@ struct PathParts {
 PathParts SplitPath(const std::wstring& path, const std::wstring& separator);
 
 std::wstring ShortenPath(const std::wstring& path, const PathParts& parts, const std::wstring& separator,
-                         TDirection direction, int width, const TextMeasure& measure);
+                         ShorteningDirection direction, int width, const TextMeasure& measure);

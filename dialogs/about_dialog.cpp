@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "platform/files.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"

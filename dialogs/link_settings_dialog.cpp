@@ -15,7 +15,7 @@ constexpr int kWorkingFolderId = 100, kHotKeyId = 101, kRunModeId = 102, kRunAsA
 constexpr int kMargin = 11, kGap = 7, kRowHeight = 23, kFieldWidth = 240, kButtonWidth = 80, kButtonHeight = 25;
 }  // namespace
 
-void LinkSettingsDialog::FormCreate(HWND owner) {
+void LinkSettingsDialog::CreateControls(HWND owner) {
     dpi_ = DpiForNewWindow(owner);
     font_ = DialogFontForDpi(dpi_);
     CreateDialogWindow(L"ZeigerwerkLinkSettings", L"Erweiterte Einstellungen", S(360), S(180), owner,
@@ -34,8 +34,8 @@ void LinkSettingsDialog::FormCreate(HWND owner) {
     reason_.Create(self, L"", 0, 0, 1, 1, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
     ok_.Create(self, L"OK", 0, 0, 1, 1, IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Abbrechen", 0, 0, 1, 1, IDCANCEL);
-    ok_.OnClick = [this] { OKClick(); };
-    cancel_.OnClick = [this] { CancelClick(); };
+    ok_.OnClick = [this] { Accept(); };
+    cancel_.OnClick = [this] { Dismiss(); };
     Layout();
 }
 
@@ -119,7 +119,7 @@ void LinkSettingsDialog::Fill() {
 
 int LinkSettingsDialog::ShowModal(HWND owner, SettingsTarget target, LinkSettings& settings) {
     if (Handle() && DpiForNewWindow(owner) != dpi_) DestroyWindow(Handle());
-    if (!Handle()) FormCreate(owner);
+    if (!Handle()) CreateControls(owner);
     target_ = target;
     settings_ = &settings;
     Fill();
@@ -134,7 +134,7 @@ int LinkSettingsDialog::ShowModal(HWND owner, SettingsTarget target, LinkSetting
     return result;
 }
 
-void LinkSettingsDialog::OKClick() {
+void LinkSettingsDialog::Accept() {
     const SettingsAvailability available = AvailableSettings(target_);
     LinkSettings chosen = *settings_;
     if (available.workingFolder) {
@@ -157,17 +157,17 @@ void LinkSettingsDialog::OKClick() {
     EndModal(IDOK);
 }
 
-void LinkSettingsDialog::CancelClick() { EndModal(IDCANCEL); }
+void LinkSettingsDialog::Dismiss() { EndModal(IDCANCEL); }
 
 LRESULT LinkSettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         // Enter and Esc arrive here from the dialog keys when no button has the focus.
-        if (LOWORD(wParam) == IDOK) OKClick();
-        else if (LOWORD(wParam) == IDCANCEL) CancelClick();
+        if (LOWORD(wParam) == IDOK) Accept();
+        else if (LOWORD(wParam) == IDCANCEL) Dismiss();
         return 0;
     case WM_CLOSE:
-        CancelClick();
+        Dismiss();
         return 0;
     case WM_DPICHANGED:
         ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));

@@ -17,8 +17,8 @@ public:
     // leaves them. Answers IDOK or IDCANCEL.
     int ShowModal(HWND owner, SettingsTarget target, LinkSettings& settings);
 
-    void OKClick();
-    void CancelClick();
+    void Accept();
+    void Dismiss();
 
     // The controls as the user sees them (tests drive them).
     HWND WorkingFolderEdit() const { return workingFolder_.Handle(); }
@@ -34,7 +34,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void FormCreate(HWND owner);
+    void CreateControls(HWND owner);
     void ApplyDpi(UINT dpi, const RECT* suggested);
     void Layout();
     void Fill();

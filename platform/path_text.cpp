@@ -44,3 +44,6 @@ bool IsDriveRootPath(const std::wstring& path) {
     return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
 }
 
+std::wstring QuoteIf(const std::wstring& path, const std::wstring& triggers) {
+    return path.find_first_of(triggers) == std::wstring::npos ? path : L"\"" + path + L"\"";
+}

@@ -22,3 +22,6 @@ bool Contains(const std::wstring& text, wchar_t c);
 
 // "X:\" with a letter.
 bool IsDriveRootPath(const std::wstring& path);
+
+// The path in double quotes when it holds one of the given characters.
+std::wstring QuoteIf(const std::wstring& path, const std::wstring& triggers);

@@ -39,11 +39,11 @@ constexpr ErrnoName kErrnoNames[] = {
     {EHOSTUNREACH, "EHOSTUNREACH"},
 };
 
-class TBsdSocket final : public TPlatformSocket {
+class BsdSocket final : public PlatformSocket {
 public:
-    TBsdSocket() = default;
-    explicit TBsdSocket(int fd) : fd_(fd) {}
-    ~TBsdSocket() override { Close(); }
+    BsdSocket() = default;
+    explicit BsdSocket(int fd) : fd_(fd) {}
+    ~BsdSocket() override { Close(); }
 
     int Open() override {
         Close();
@@ -107,13 +107,13 @@ public:
         return ntohs(at.sin_port);
     }
 
-    std::unique_ptr<TPlatformSocket> Accept(int& error) override {
+    std::unique_ptr<PlatformSocket> Accept(int& error) override {
         int fd = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             error = errno;
             return nullptr;
         }
-        return std::make_unique<TBsdSocket>(fd);
+        return std::make_unique<BsdSocket>(fd);
     }
 
     void ShutdownSend() override {
@@ -144,7 +144,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TPlatformSocket> TPlatformSocket::Create() { return std::make_unique<TBsdSocket>(); }
+std::unique_ptr<PlatformSocket> PlatformSocket::Create() { return std::make_unique<BsdSocket>(); }
 
 SocketCondition ClassifySocketError(int error) {
     if (error == EWOULDBLOCK || error == EAGAIN || error == EINTR) return SocketCondition::WouldBlock;

@@ -128,12 +128,12 @@ std::string ErrnoText(int error) {
     return text ? text : "error " + std::to_string(error);
 }
 
-TFileWriter::~TFileWriter() {
+FileWriter::~FileWriter() {
     int ignored = 0;
     if (fd_ >= 0) Close(ignored);
 }
 
-bool TFileWriter::Open(const std::wstring& path, Mode mode, int& error) {
+bool FileWriter::Open(const std::wstring& path, Mode mode, int& error) {
     if (fd_ >= 0) Close(error);
     int flags = O_WRONLY | O_CREAT | (mode == Mode::CreateNew ? O_EXCL : O_TRUNC);
 #ifdef _WIN32
@@ -149,7 +149,7 @@ bool TFileWriter::Open(const std::wstring& path, Mode mode, int& error) {
     return true;
 }
 
-bool TFileWriter::Write(const void* data, std::size_t size, int& error) {
+bool FileWriter::Write(const void* data, std::size_t size, int& error) {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
 #ifdef _WIN32
@@ -175,7 +175,7 @@ bool TFileWriter::Write(const void* data, std::size_t size, int& error) {
     return true;
 }
 
-bool TFileWriter::Close(int& error) {
+bool FileWriter::Close(int& error) {
     if (fd_ < 0) return true;
 #ifdef _WIN32
     int rc = _close(fd_);
@@ -190,14 +190,14 @@ bool TFileWriter::Close(int& error) {
     return true;
 }
 
-void TFileWriter::Discard() {
+void FileWriter::Discard() {
     int ignored = 0;
     bool had = fd_ >= 0;
     Close(ignored);
     if (had) RemoveFile(path_);
 }
 
-TFileReader::~TFileReader() {
+FileReader::~FileReader() {
 #ifdef _WIN32
     if (fd_ >= 0) _close(fd_);
 #else
@@ -205,7 +205,7 @@ TFileReader::~TFileReader() {
 #endif
 }
 
-bool TFileReader::Open(const std::wstring& path, int& error) {
+bool FileReader::Open(const std::wstring& path, int& error) {
 #ifdef _WIN32
     fd_ = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd_ < 0) { error = errno; return false; }
@@ -221,7 +221,7 @@ bool TFileReader::Open(const std::wstring& path, int& error) {
     return true;
 }
 
-std::size_t TFileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+std::size_t FileReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     if (fd_ < 0) return 0;
     char* p = static_cast<char*>(buffer);
     std::size_t total = 0;

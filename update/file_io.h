@@ -30,13 +30,13 @@ std::string ErrnoText(int error);
 // false when the time is not valid or cannot be set.
 bool SetDosModifiedTime(const std::wstring& path, std::uint16_t dosDate, std::uint16_t dosTime);
 
-class TFileWriter {
+class FileWriter {
 public:
     enum class Mode { Replace, CreateNew };
-    TFileWriter() = default;
-    TFileWriter(const TFileWriter&) = delete;
-    TFileWriter& operator=(const TFileWriter&) = delete;
-    ~TFileWriter();
+    FileWriter() = default;
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+    ~FileWriter();
 
     // CreateNew fails with EEXIST when anything (a file, a folder, a link) has the name.
     bool Open(const std::wstring& path, Mode mode, int& error);
@@ -51,12 +51,12 @@ private:
     std::wstring path_;
 };
 
-class TFileReader {
+class FileReader {
 public:
-    TFileReader() = default;
-    TFileReader(const TFileReader&) = delete;
-    TFileReader& operator=(const TFileReader&) = delete;
-    ~TFileReader();
+    FileReader() = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
 
     bool Open(const std::wstring& path, int& error);
     std::uint64_t Size() const { return size_; }

@@ -25,13 +25,13 @@ std::string Lower(std::string text) {
 }
 
 int ParsePort(const std::string& text) {
-    if (text.empty() || text.size() > 5) throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+    if (text.empty() || text.size() > 5) throw SocketError(SocketError::Kind::Url, "Invalid Port");
     int port = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+        if (c < '0' || c > '9') throw SocketError(SocketError::Kind::Url, "Invalid Port");
         port = port * 10 + (c - '0');
     }
-    if (port < 1 || port > 65535) throw TSocketError(TSocketError::Kind::Url, "Invalid Port");
+    if (port < 1 || port > 65535) throw SocketError(SocketError::Kind::Url, "Invalid Port");
     return port;
 }
 
@@ -56,7 +56,7 @@ struct BusyGuard {
 }  // namespace
 
 std::string ApplyUrl(std::string& url, std::string& host, int& port) {
-    if (url.empty()) throw TSocketError(TSocketError::Kind::Url, "Empty URL");
+    if (url.empty()) throw SocketError(SocketError::Kind::Url, "Empty URL");
     if (port == 0) port = 80;
 
     bool hasAuthority = url.find("//") != std::string::npos;
@@ -67,7 +67,7 @@ std::string ApplyUrl(std::string& url, std::string& host, int& port) {
     std::size_t colon = url.find(':');
     if (colon != std::string::npos && colon < url.find('/')) {
         std::string scheme = Lower(url.substr(0, colon));
-        if (scheme == "https") throw TSocketError(TSocketError::Kind::Url, "HTTP Secure Socket is not supported");
+        if (scheme == "https") throw SocketError(SocketError::Kind::Url, "HTTP Secure Socket is not supported");
         port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
     }
 
@@ -96,9 +96,9 @@ std::string ApplyUrl(std::string& url, std::string& host, int& port) {
 std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
                             const std::string& proxyUrl) {
     if (HasControlByte(path, false) || HasControlByte(host, false) || HasControlByte(proxyUrl, false))
-        throw TSocketError(TSocketError::Kind::Url, "Control character or blank in URL");
+        throw SocketError(SocketError::Kind::Url, "Control character or blank in URL");
     // A cookie value may hold blanks ("a=b; path=/"); a header line can carry them.
-    if (HasControlByte(cookie, true)) throw TSocketError(TSocketError::Kind::Protocol, "Control character in cookie");
+    if (HasControlByte(cookie, true)) throw SocketError(SocketError::Kind::Protocol, "Control character in cookie");
     std::string request;
     if (proxyUrl.empty()) {
         request += "GET " + path + " HTTP/1.0\r\n";
@@ -112,7 +112,7 @@ std::string BuildGetRequest(const std::string& path, const std::string& host, co
     if (!cookie.empty()) request += "Cookie: " + cookie + "\r\n";
     request += "Content-type: application/x-www-form-urlencoded\r\n";
     request += "\r\n";
-    if (request.size() > kMaxRequest) throw TSocketError(TSocketError::Kind::Url, "Request too long");
+    if (request.size() > kMaxRequest) throw SocketError(SocketError::Kind::Url, "Request too long");
     return request;
 }
 
@@ -128,14 +128,14 @@ void CheckRedirectTarget(const std::string& location) {
     std::size_t colon = location.find(':');
     if (colon == std::string::npos || colon > location.find('/')) return;  // a path on the same server
     std::string scheme = Lower(location.substr(0, colon));
-    if (scheme == "https") throw TSocketError(TSocketError::Kind::Url, "HTTP Secure Socket is not supported");
+    if (scheme == "https") throw SocketError(SocketError::Kind::Url, "HTTP Secure Socket is not supported");
     if (scheme != "http" || location.compare(colon, 3, "://") != 0)
-        throw TSocketError(TSocketError::Kind::Protocol, "Redirection to a scheme other than http");
+        throw SocketError(SocketError::Kind::Protocol, "Redirection to a scheme other than http");
 }
 
-THttpClient::THttpClient() : buffer_(kBufferSize) {}
+HttpClient::HttpClient() : buffer_(kBufferSize) {}
 
-void THttpClient::Get(const std::wstring& url) {
+void HttpClient::Get(const std::wstring& url) {
     // Characters outside ASCII travel as percent-escaped UTF-8, as URLs require.
     static const char kHex[] = "0123456789ABCDEF";
     std::string bytes;
@@ -151,8 +151,8 @@ void THttpClient::Get(const std::wstring& url) {
     Get(bytes);
 }
 
-void THttpClient::Get(const std::string& url) {
-    if (busy_) throw TSocketError(TSocketError::Kind::Busy, "Busy");
+void HttpClient::Get(const std::string& url) {
+    if (busy_) throw SocketError(SocketError::Kind::Busy, "Busy");
     BusyGuard guard(busy_);
     ResetAbort();
     status_ = 0;  // a failed connection has no status, whatever the last request had
@@ -161,7 +161,7 @@ void THttpClient::Get(const std::string& url) {
         for (int repeats = 0;; ++repeats) {
             Outcome outcome = Transaction(current);
             if (outcome.status < 299 || outcome.status > 399) return;
-            if (repeats >= kMaxRedirects) throw TSocketError(TSocketError::Kind::Protocol, "Too many redirections");
+            if (repeats >= kMaxRedirects) throw SocketError(SocketError::Kind::Protocol, "Too many redirections");
             Follow(outcome, current);
         }
     } catch (...) {
@@ -174,10 +174,10 @@ void THttpClient::Get(const std::string& url) {
     }
 }
 
-void THttpClient::Follow(const Outcome& outcome, std::string& url) {
+void HttpClient::Follow(const Outcome& outcome, std::string& url) {
     if (outcome.status >= 300 && outcome.status <= 398 && outcome.hasCookie) {
         if (HasControlByte(outcome.cookie, true))
-            throw TSocketError(TSocketError::Kind::Protocol, "Control character in cookie");
+            throw SocketError(SocketError::Kind::Protocol, "Control character in cookie");
         cookie_ = outcome.cookie;
     }
     if (outcome.status <= 302 && outcome.hasLocation && !outcome.location.empty()) {
@@ -187,7 +187,7 @@ void THttpClient::Follow(const Outcome& outcome, std::string& url) {
     }
 }
 
-THttpClient::Outcome THttpClient::Transaction(std::string& url) {
+HttpClient::Outcome HttpClient::Transaction(std::string& url) {
     std::string path = ApplyUrl(url, Host, Port);
     bytesRecvd_ = 0;
     bytesTotal_ = 0;
@@ -202,7 +202,7 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
     Connect(proxy ? proxy->host : Host, proxy ? proxy->port : Port);
     SendText(request);
 
-    THttpResponseReader reader;
+    HttpResponseReader reader;
     std::size_t used = 0;
     std::size_t received = 0;
     ReceiveHead(reader, used, received);
@@ -224,7 +224,7 @@ THttpClient::Outcome THttpClient::Transaction(std::string& url) {
     return outcome;
 }
 
-void THttpClient::ReceiveHead(THttpResponseReader& reader, std::size_t& used, std::size_t& received) {
+void HttpClient::ReceiveHead(HttpResponseReader& reader, std::size_t& used, std::size_t& received) {
     // Silence alone is no bound: a server sending one byte just before each time-out would hold
     // the client for days on one header line.
     LimitWaitsInAll(TimeOut);
@@ -240,33 +240,33 @@ void THttpClient::ReceiveHead(THttpResponseReader& reader, std::size_t& used, st
     EndLimitInAll();
 }
 
-void THttpClient::KeepHead(const std::string& head) {
+void HttpClient::KeepHead(const std::string& head) {
     if (!OutputFileMode) {
         Header = fileio::Latin1ToWide(head);
         return;
     }
-    fileio::TFileWriter file;
+    fileio::FileWriter file;
     int error = 0;
-    if (!file.Open(Header, fileio::TFileWriter::Mode::Replace, error) || !file.Write(head.data(), head.size(), error) ||
+    if (!file.Open(Header, fileio::FileWriter::Mode::Replace, error) || !file.Write(head.data(), head.size(), error) ||
         !file.Close(error))
-        throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
+        throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
 }
 
-void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
+void HttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     bytesRecvd_ = 0;
-    fileio::TFileWriter file;
+    fileio::FileWriter file;
     int error = 0;
     if (InputFileMode) {
-        if (!file.Open(Body, fileio::TFileWriter::Mode::Replace, error))
-            throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
+        if (!file.Open(Body, fileio::FileWriter::Mode::Replace, error))
+            throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
     } else {
         Body.clear();
     }
     auto take = [&](const char* data, std::size_t size) {
         if (MaxBodySize != 0 && bytesRecvd_ + size > MaxBodySize)
-            throw TSocketError(TSocketError::Kind::TooLarge, "Body larger than allowed");
+            throw SocketError(SocketError::Kind::TooLarge, "Body larger than allowed");
         if (InputFileMode) {
-            if (!file.Write(data, size, error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
+            if (!file.Write(data, size, error)) throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
         } else {
             Body += fileio::Latin1ToWide(std::string(data, size));
         }
@@ -275,7 +275,7 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     };
     try {
         if (MaxBodySize != 0 && bytesTotal_ > MaxBodySize)
-            throw TSocketError(TSocketError::Kind::TooLarge, "Body larger than allowed");
+            throw SocketError(SocketError::Kind::TooLarge, "Body larger than allowed");
         if (firstSize > 0) take(first, firstSize);
         for (;;) {
             std::size_t received = ReceiveSome(buffer_.data(), buffer_.size());
@@ -284,8 +284,8 @@ void THttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         }
         // A body cut short of its announced length is no valid copy of the file.
         if (bytesRecvd_ < bytesTotal_)
-            throw TSocketError(TSocketError::Kind::Cut, "Connection closed before the end of the body");
-        if (InputFileMode && !file.Close(error)) throw TSocketError(TSocketError::Kind::File, fileio::ErrnoText(error));
+            throw SocketError(SocketError::Kind::Cut, "Connection closed before the end of the body");
+        if (InputFileMode && !file.Close(error)) throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
     } catch (...) {
         // A partial file would be taken for a complete list or archive by the next step.
         file.Discard();

@@ -1,4 +1,4 @@
-// THttpClient: the HTTP/1.0 GET through which the update fetches its list and its archive.
+// HttpClient: the HTTP/1.0 GET through which the update fetches its list and its archive.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +9,14 @@
 #include "update/proxy_rules.h"
 #include "update/socket_client.h"
 
-class THttpResponseReader;
+class HttpResponseReader;
 
 // The request target of one URL, with the host and port it names applied to `host` and `port`.
-// `url` gets "/" appended when its path is empty. Throws TSocketError (Url).
+// `url` gets "/" appended when its path is empty. Throws SocketError (Url).
 std::string ApplyUrl(std::string& url, std::string& host, int& port);
 
 // The request text, every line ended by CR LF, then the empty line. `proxyUrl` non-empty: the
-// request line carries the whole URL, as a proxy expects. Throws TSocketError when the path, host
+// request line carries the whole URL, as a proxy expects. Throws SocketError when the path, host
 // or URL holds a control byte or a blank, or the cookie a control byte: such text would end its
 // line early and make a line of its own.
 std::string BuildGetRequest(const std::string& path, const std::string& host, const std::string& cookie,
@@ -25,16 +25,16 @@ std::string BuildGetRequest(const std::string& path, const std::string& host, co
 // `url` with each blank of its path written as "%20" (a caller's own URL may hold blanks).
 std::string EscapeBlanksInPath(const std::string& url);
 
-// Throws TSocketError (Protocol) unless a redirect's Location is a path or an http:// URL.
+// Throws SocketError (Protocol) unless a redirect's Location is a path or an http:// URL.
 void CheckRedirectTarget(const std::string& location);
 
-class THttpClient : public TSocketClient {
+class HttpClient : public SocketClient {
 public:
     static constexpr std::size_t kBufferSize = 65536;
     static constexpr int kMaxRedirects = 20;
     static constexpr int kGetCommand = 0;
 
-    THttpClient();
+    HttpClient();
 
     // InputFileMode: Body names the file that receives the body; else Body receives it as text.
     std::wstring Body = L"Default.htm";
@@ -72,7 +72,7 @@ private:
     };
     Outcome Transaction(std::string& url);
     void Follow(const Outcome& outcome, std::string& url);
-    void ReceiveHead(THttpResponseReader& reader, std::size_t& used, std::size_t& received);
+    void ReceiveHead(HttpResponseReader& reader, std::size_t& used, std::size_t& received);
     void ReceiveBody(const char* first, std::size_t firstSize);
     void KeepHead(const std::string& head);
 

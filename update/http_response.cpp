@@ -30,7 +30,7 @@ bool FirstWordIs(const std::string& line, const char* upperName) {
 std::string HeaderValue(const std::string& line, std::size_t nameLength) {
     std::string bare = WithoutLineEnd(line);
     if (bare.size() <= nameLength + 1) return {};
-    return bare.substr(nameLength + 1, THttpResponseReader::kMaxValue);
+    return bare.substr(nameLength + 1, HttpResponseReader::kMaxValue);
 }
 
 }  // namespace
@@ -54,14 +54,14 @@ int ParseStatusCode(const std::string& line) {
     return value;
 }
 
-std::size_t THttpResponseReader::Feed(const char* data, std::size_t size) {
+std::size_t HttpResponseReader::Feed(const char* data, std::size_t size) {
     std::size_t used = 0;
     while (!complete_ && used < size) {
         const void* found = std::memchr(data + used, '\n', size - used);
         std::size_t take = found ? static_cast<std::size_t>(static_cast<const char*>(found) - (data + used)) + 1
                                  : size - used;
         if (pending_.size() + take > kMaxLine)
-            throw TSocketError(TSocketError::Kind::Protocol, "Header line too long");
+            throw SocketError(SocketError::Kind::Protocol, "Header line too long");
         pending_.append(data + used, take);
         used += take;
         if (!found) break;
@@ -72,7 +72,7 @@ std::size_t THttpResponseReader::Feed(const char* data, std::size_t size) {
     return used;
 }
 
-void THttpResponseReader::Finish() {
+void HttpResponseReader::Finish() {
     if (complete_) return;
     if (!pending_.empty()) {
         std::string line;
@@ -82,12 +82,12 @@ void THttpResponseReader::Finish() {
     complete_ = true;
 }
 
-void THttpResponseReader::TakeLine(const std::string& line) {
+void HttpResponseReader::TakeLine(const std::string& line) {
     if (sawStatus_ && (line == "\r\n" || line == "\n")) {
         complete_ = true;
         return;
     }
-    if (head_.size() + line.size() > kMaxHead) throw TSocketError(TSocketError::Kind::Protocol, "Header too long");
+    if (head_.size() + line.size() > kMaxHead) throw SocketError(SocketError::Kind::Protocol, "Header too long");
     head_ += line;
     if (!sawStatus_) {
         sawStatus_ = true;

@@ -9,7 +9,7 @@
 // Second blank-separated field of a status line as a decimal number; 0 when it is none.
 int ParseStatusCode(const std::string& line);
 
-class THttpResponseReader {
+class HttpResponseReader {
 public:
     // Bounds that keep a hostile server from growing the header without end.
     static constexpr std::size_t kMaxLine = 65536;
@@ -18,7 +18,7 @@ public:
     static constexpr std::size_t kMaxValue = 256;
 
     // Consumes header bytes and returns how many; once Complete(), the rest is body.
-    // Throws TSocketError (Protocol) when a bound is passed.
+    // Throws SocketError (Protocol) when a bound is passed.
     std::size_t Feed(const char* data, std::size_t size);
     // End of data: a pending partial line counts as the last line.
     void Finish();

@@ -172,12 +172,12 @@ std::optional<std::wstring> RunFiles::PrepareInstall(const std::wstring& archive
     const int written = zip_.Extract();
     archiveGuard_.Reset();
     int files = 0;
-    for (const TZipEntry& entry : zip_.Entries())
+    for (const ZipEntry& entry : zip_.Entries())
         if (!(entry.IsFolder() && entry.Size == 0 && !entry.NameTooLong)) ++files;
     // Every file whole, or nothing: a batch that replaced some files would leave a broken program.
     if (written != files || !zip_.Messages().empty()) {
         std::wstring message = kNotUnpacked;
-        for (const TZipMessage& m : zip_.Messages()) message += L"\r\n\r\n" + m.Text;
+        for (const ZipMessage& m : zip_.Messages()) message += L"\r\n\r\n" + m.Text;
         DeleteFileW(archive.c_str());
         return message;
     }

@@ -22,7 +22,7 @@ public:
         UpdateKey key{};
         unsigned oemCodePage = 0;  // 0: the system's OEM code page
     };
-    RunFiles(Settings settings, TZipArchive& zip) : settings_(std::move(settings)), zip_(zip) {}
+    RunFiles(Settings settings, ZipArchive& zip) : settings_(std::move(settings)), zip_(zip) {}
 
     std::wstring NewRunFolder() override;
     std::wstring NewListFile() override;
@@ -38,7 +38,7 @@ private:
     std::string OemFolderName(const std::wstring& path) const;
 
     Settings settings_;
-    TZipArchive& zip_;
+    ZipArchive& zip_;
     std::wstring folder_;
     // Held from the archive's check to its unpacking, so that no one can write it in between.
     FileHandle archiveGuard_;

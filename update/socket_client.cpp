@@ -45,18 +45,18 @@ bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
     return true;
 }
 
-TSocketClient::TSocketClient() : Resolver(ResolveHostIPv4) {}
+SocketClient::SocketClient() : Resolver(ResolveHostIPv4) {}
 
-TSocketClient::~TSocketClient() { Disconnect(); }
+SocketClient::~SocketClient() { Disconnect(); }
 
-void TSocketClient::Pump() {
+void SocketClient::Pump() {
     if (OnWait) OnWait();
 }
 
-std::uint32_t TSocketClient::LookUp(const std::string& host) {
+std::uint32_t SocketClient::LookUp(const std::string& host) {
     std::uint32_t address = 0;
     if (ParseDottedIPv4(host, address)) return address;
-    if (!Resolver) throw TSocketError(TSocketError::Kind::Lookup, "Null Remote Address");
+    if (!Resolver) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
 
     // The platform's name lookup blocks and cannot be cancelled, so it runs on a thread of its own
     // while this one watches the time-out and the abort flag.
@@ -95,20 +95,20 @@ std::uint32_t TSocketClient::LookUp(const std::string& host) {
     if (reason != AbortReason::None) {
         // The worker owns its share of the state and ends on its own once the lookup returns.
         worker.detach();
-        throw TSocketError(TSocketError::Kind::Lookup,
+        throw SocketError(SocketError::Kind::Lookup,
                            reason == AbortReason::TimeOut ? "Host Lookup Timed Out" : "Host Lookup Canceled");
     }
     worker.join();
-    if (!shared->found) throw TSocketError(TSocketError::Kind::Lookup, "Null Remote Address");
+    if (!shared->found) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
     return shared->address;
 }
 
-void TSocketClient::LimitWaitsInAll(int milliseconds) {
+void SocketClient::LimitWaitsInAll(int milliseconds) {
     hasLimit_ = milliseconds > 0;
     limit_ = Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
-int TSocketClient::SliceMs(Clock::time_point start) const {
+int SocketClient::SliceMs(Clock::time_point start) const {
     int slice = RemainingMs(start, TimeOut);
     if (hasLimit_) {
         long long left = MsUntil(limit_);
@@ -117,7 +117,7 @@ int TSocketClient::SliceMs(Clock::time_point start) const {
     return slice;
 }
 
-TSocketClient::WaitEnd TSocketClient::WaitSocket(bool forWrite) {
+SocketClient::WaitEnd SocketClient::WaitSocket(bool forWrite) {
     Clock::time_point start = Clock::now();
     for (;;) {
         Pump();
@@ -129,28 +129,28 @@ TSocketClient::WaitEnd TSocketClient::WaitSocket(bool forWrite) {
         }
         int error = 0;
         int ready = socket_->Wait(forWrite, slice, error);
-        if (ready < 0) throw TSocketError(forWrite ? TSocketError::Kind::Send : TSocketError::Kind::Receive,
+        if (ready < 0) throw SocketError(forWrite ? SocketError::Kind::Send : SocketError::Kind::Receive,
                                           SocketErrorText(error));
         if (ready > 0) return WaitEnd::Ready;
     }
     return abortReason_ == AbortReason::TimeOut ? WaitEnd::TimedOut : WaitEnd::Aborted;
 }
 
-void TSocketClient::Connect(const std::string& host, int port) {
+void SocketClient::Connect(const std::string& host, int port) {
     Disconnect();
     bytesSent_ = 0;
     std::uint32_t address = LookUp(host);
-    if (port <= 0 || port > 65535) throw TSocketError(TSocketError::Kind::Connect, "Invalid Port");
+    if (port <= 0 || port > 65535) throw SocketError(SocketError::Kind::Connect, "Invalid Port");
 
-    socket_ = TPlatformSocket::Create();
+    socket_ = PlatformSocket::Create();
     if (int error = socket_->Open(); error != 0)
-        throw TSocketError(TSocketError::Kind::Connect, SocketErrorText(error));
+        throw SocketError(SocketError::Kind::Connect, SocketErrorText(error));
     int error = socket_->Connect(address, static_cast<std::uint16_t>(port));
     SocketCondition condition = ClassifySocketError(error);
     bool pending = error != 0 && (condition == SocketCondition::WouldBlock || condition == SocketCondition::InProgress);
     if (error != 0 && !pending && condition != SocketCondition::Refused) {
         Disconnect();
-        throw TSocketError(TSocketError::Kind::Connect, SocketErrorText(error));
+        throw SocketError(SocketError::Kind::Connect, SocketErrorText(error));
     }
     const char* failure = nullptr;
     if (error != 0 && !pending) {
@@ -165,16 +165,16 @@ void TSocketClient::Connect(const std::string& host, int port) {
     if (failure) {
         Disconnect();
         if (OnConnectionFailed) OnConnectionFailed();
-        throw TSocketError(TSocketError::Kind::Connect, failure);
+        throw SocketError(SocketError::Kind::Connect, failure);
     }
     connected_ = true;
 }
 
-void TSocketClient::SendText(const std::string& text) {
+void SocketClient::SendText(const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         Pump();
-        if (abortReason_ != AbortReason::None) throw TSocketError(TSocketError::Kind::Send, "Socket send aborted");
+        if (abortReason_ != AbortReason::None) throw SocketError(SocketError::Kind::Send, "Socket send aborted");
         std::size_t sent = 0;
         int error = socket_->Send(text.data() + done, text.size() - done, sent);
         if (error == 0) {
@@ -183,12 +183,12 @@ void TSocketClient::SendText(const std::string& text) {
             continue;
         }
         if (ClassifySocketError(error) != SocketCondition::WouldBlock)
-            throw TSocketError(TSocketError::Kind::Send, SocketErrorText(error));
-        if (WaitSocket(true) != WaitEnd::Ready) throw TSocketError(TSocketError::Kind::Send, "Socket send aborted");
+            throw SocketError(SocketError::Kind::Send, SocketErrorText(error));
+        if (WaitSocket(true) != WaitEnd::Ready) throw SocketError(SocketError::Kind::Send, "Socket send aborted");
     }
 }
 
-std::size_t TSocketClient::ReceiveSome(char* buffer, std::size_t size) {
+std::size_t SocketClient::ReceiveSome(char* buffer, std::size_t size) {
     for (bool waited = false;; waited = true) {
         if (!waited) Pump();
         // Data that keeps arriving never waits, so the limit in all is checked here as well.
@@ -200,15 +200,15 @@ std::size_t TSocketClient::ReceiveSome(char* buffer, std::size_t size) {
         SocketCondition condition = ClassifySocketError(error);
         if (condition == SocketCondition::NotConnected) return 0;
         if (condition != SocketCondition::WouldBlock)
-            throw TSocketError(TSocketError::Kind::Receive, SocketErrorText(error));
+            throw SocketError(SocketError::Kind::Receive, SocketErrorText(error));
         if (WaitSocket(false) != WaitEnd::Ready) break;
     }
-    throw TSocketError(TSocketError::Kind::Receive, abortReason_ == AbortReason::TimeOut
+    throw SocketError(SocketError::Kind::Receive, abortReason_ == AbortReason::TimeOut
                                                         ? "Socket receive timed out"
                                                         : "Socket receive aborted");
 }
 
-void TSocketClient::Disconnect() {
+void SocketClient::Disconnect() {
     if (socket_) socket_->Close();
     socket_.reset();
     connected_ = false;

@@ -1,4 +1,4 @@
-// TSocketClient: one TCP connection with host lookup, time-out, cooperative abort and the byte
+// SocketClient: one TCP connection with host lookup, time-out, cooperative abort and the byte
 // counters. Waits are short slices, so that an abort from another thread is noticed at once.
 #pragma once
 
@@ -12,11 +12,11 @@
 
 #include "update/socket_platform.h"
 
-class TSocketError : public std::runtime_error {
+class SocketError : public std::runtime_error {
 public:
     // TooLarge: a body over its bound; Cut: a body that ended short of its announced length.
     enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy, TooLarge, Cut };
-    TSocketError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
+    SocketError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
     Kind kind() const { return kind_; }
 
 private:
@@ -26,12 +26,12 @@ private:
 // A strict dotted IPv4 address ("a.b.c.d", each 0-255) in host byte order.
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address);
 
-class TSocketClient {
+class SocketClient {
 public:
-    TSocketClient();
-    virtual ~TSocketClient();
-    TSocketClient(const TSocketClient&) = delete;
-    TSocketClient& operator=(const TSocketClient&) = delete;
+    SocketClient();
+    virtual ~SocketClient();
+    SocketClient(const SocketClient&) = delete;
+    SocketClient& operator=(const SocketClient&) = delete;
 
     std::string Host;
     int Port = 0;
@@ -80,7 +80,7 @@ private:
     // Longest next block of a wait that began at `start`; 0 when its time is up.
     int SliceMs(std::chrono::steady_clock::time_point start) const;
 
-    std::unique_ptr<TPlatformSocket> socket_;
+    std::unique_ptr<PlatformSocket> socket_;
     std::atomic<AbortReason> abortReason_{AbortReason::None};
     bool connected_ = false;
     bool hasLimit_ = false;

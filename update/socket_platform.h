@@ -15,10 +15,10 @@ std::string SocketErrorText(int error);
 // Blocking name lookup of an IPv4 address (host byte order); runs on a worker thread.
 bool ResolveHostIPv4(const std::string& host, std::uint32_t& address);
 
-class TPlatformSocket {
+class PlatformSocket {
 public:
-    static std::unique_ptr<TPlatformSocket> Create();
-    virtual ~TPlatformSocket() = default;
+    static std::unique_ptr<PlatformSocket> Create();
+    virtual ~PlatformSocket() = default;
 
     // Each returns 0 or the platform error number.
     virtual int Open() = 0;
@@ -34,7 +34,7 @@ public:
     // Server side, used by tests and benchmarks.
     virtual int Listen(std::uint32_t address, std::uint16_t port) = 0;
     virtual std::uint16_t LocalPort() = 0;
-    virtual std::unique_ptr<TPlatformSocket> Accept(int& error) = 0;
+    virtual std::unique_ptr<PlatformSocket> Accept(int& error) = 0;
     virtual void ShutdownSend() = 0;
     // Makes the next close reset the connection instead of ending it in order.
     virtual void SetAbortiveClose() = 0;

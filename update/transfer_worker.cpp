@@ -3,15 +3,15 @@
 #include "platform/utf.h"
 #include "update/proxy_settings.h"
 
-TransferOutcome ClassifyTransfer(const TSocketError* error, int status) {
+TransferOutcome ClassifyTransfer(const SocketError* error, int status) {
     if (!error) return status >= 400 ? TransferOutcome{TransferEnd::HttpStatus, status} : TransferOutcome{};
     switch (error->kind()) {
-        case TSocketError::Kind::TooLarge: return {TransferEnd::TooLarge};
-        case TSocketError::Kind::Cut: return {TransferEnd::Cut};
-        case TSocketError::Kind::Lookup:
-        case TSocketError::Kind::Connect:
-        case TSocketError::Kind::Send:
-        case TSocketError::Kind::Receive: return {TransferEnd::NoConnection};
+        case SocketError::Kind::TooLarge: return {TransferEnd::TooLarge};
+        case SocketError::Kind::Cut: return {TransferEnd::Cut};
+        case SocketError::Kind::Lookup:
+        case SocketError::Kind::Connect:
+        case SocketError::Kind::Send:
+        case SocketError::Kind::Receive: return {TransferEnd::NoConnection};
         default: return {TransferEnd::BadAnswer};
     }
 }
@@ -49,13 +49,13 @@ void TransferWorker::Run(std::wstring url, std::wstring file, std::uint64_t limi
     client_.Host = server_.host;
     client_.Body = file;
     client_.MaxBodySize = limit;
-    std::optional<TSocketError> error;
+    std::optional<SocketError> error;
     try {
         client_.Get(url);
-    } catch (const TSocketError& failure) {
+    } catch (const SocketError& failure) {
         error = failure;
     } catch (const std::exception&) {
-        error = TSocketError(TSocketError::Kind::File, "");
+        error = SocketError(SocketError::Kind::File, "");
     }
     received_ = client_.BytesRecvd();
     total_ = client_.BytesTotal();

@@ -34,7 +34,7 @@ public:
     // The outcome of the transfer the end message names; empty when that one was stopped.
     std::optional<TransferOutcome> Outcome(WPARAM number) const;
     // The client, to be set up before the first transfer.
-    THttpClient& Client() { return client_; }
+    HttpClient& Client() { return client_; }
 
 private:
     void Run(std::wstring url, std::wstring file, std::uint64_t limit, unsigned number);
@@ -42,7 +42,7 @@ private:
     HWND window_;
     UINT progressMessage_, endMessage_;
     ServerAddress server_;
-    THttpClient client_;
+    HttpClient client_;
     std::thread thread_;
     std::atomic<bool> finished_{true}, progressPosted_{false};
     std::atomic<std::uint64_t> received_{0}, total_{0};
@@ -51,4 +51,4 @@ private:
 };
 
 // How a failed GET ended, from the client's error and the response's status.
-TransferOutcome ClassifyTransfer(const TSocketError* error, int status);
+TransferOutcome ClassifyTransfer(const SocketError* error, int status);

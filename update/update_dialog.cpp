@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/resource_ids.h"
-#include "controls/win_xp.h"
+#include "platform/resource_ids.h"
+#include "platform/common_controls.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "update/transfer_worker.h"
@@ -70,7 +70,7 @@ UpdateDialog::UpdateDialog()
     // Only the system menu: no size, no minimise or maximise.
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(menu, command, MF_BYCOMMAND);
-    visualStyles_ = std::make_unique<TWinXP>(Handle());
+    visualStyles_ = std::make_unique<CommonControls>(Handle());
     CreateControls();
     dpi_ = WindowDpi(Handle());
     Layout();

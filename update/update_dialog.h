@@ -17,7 +17,7 @@
 #include "update/update_run.h"
 #include "update/zip_extract.h"
 
-class TWinXP;
+class CommonControls;
 
 class UpdateDialog : public ModalWindow {
 public:
@@ -38,7 +38,7 @@ public:
     using TransferEnded = std::function<void(const TransferOutcome&)>;
     std::function<std::unique_ptr<UpdateTransfers>(TransferEnded ended)> MakeTransfers;
     // Adjusts the network's client of a showing (its name lookup, its proxy) before it is used.
-    std::function<void(THttpClient&)> PrepareClient;
+    std::function<void(HttpClient&)> PrepareClient;
 
     // Shown modally over owner, from the welcome step; returns when the dialog is closed.
     void ShowModal(HWND owner);
@@ -82,8 +82,8 @@ private:
     int IntervalValue() const;
     void SetIntervalValue(int value);
 
-    std::unique_ptr<TWinXP> visualStyles_;
-    TZipArchive zip_;
+    std::unique_ptr<CommonControls> visualStyles_;
+    ZipArchive zip_;
     std::unique_ptr<RunFiles> files_;
     std::unique_ptr<UpdateTransfers> transfers_;
     class TransferWorker* worker_ = nullptr;  // transfers_ when it is the network's

@@ -128,11 +128,11 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     return a;
 }
 
-class TWinsockSocket final : public TPlatformSocket {
+class WinsockSocket final : public PlatformSocket {
 public:
-    TWinsockSocket() = default;
-    explicit TWinsockSocket(SOCKET s) : s_(s) {}
-    ~TWinsockSocket() override { Close(); }
+    WinsockSocket() = default;
+    explicit WinsockSocket(SOCKET s) : s_(s) {}
+    ~WinsockSocket() override { Close(); }
 
     int Open() override {
         Close();
@@ -205,7 +205,7 @@ public:
         return Winsock().ntohs(at.sin_port);
     }
 
-    std::unique_ptr<TPlatformSocket> Accept(int& error) override {
+    std::unique_ptr<PlatformSocket> Accept(int& error) override {
         SOCKET s = Winsock().accept(s_, nullptr, nullptr);
         if (s == INVALID_SOCKET) {
             error = Winsock().WSAGetLastError();
@@ -216,7 +216,7 @@ public:
             error = e;
             return nullptr;
         }
-        return std::make_unique<TWinsockSocket>(s);
+        return std::make_unique<WinsockSocket>(s);
     }
 
     void ShutdownSend() override {
@@ -244,7 +244,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TPlatformSocket> TPlatformSocket::Create() { return std::make_unique<TWinsockSocket>(); }
+std::unique_ptr<PlatformSocket> PlatformSocket::Create() { return std::make_unique<WinsockSocket>(); }
 
 SocketCondition ClassifySocketError(int error) {
     if (error == WSAEWOULDBLOCK || error == WSAEINTR) return SocketCondition::WouldBlock;

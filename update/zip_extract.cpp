@@ -25,7 +25,7 @@ bool IsDeviceName(const std::wstring& name) {
 
 }  // namespace
 
-std::wstring SafeEntryFileName(const TZipEntry& entry) {
+std::wstring SafeEntryFileName(const ZipEntry& entry) {
     if (!entry.NameValid) return {};
     const std::wstring& full = entry.Name;
     std::size_t slash = full.find_last_of(L"/\\");
@@ -39,15 +39,15 @@ std::wstring SafeEntryFileName(const TZipEntry& entry) {
     return name;
 }
 
-void TZipReport::Add(int number, const std::wstring& item, const std::wstring& single) {
+void ZipReport::Add(int number, const std::wstring& item, const std::wstring& single) {
     auto group = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.number == number; });
     if (group == groups_.end()) group = groups_.insert(groups_.end(), Group{number, single, {}, 0});
     if (group->items.size() < kNamesShown) group->items.push_back(item);
     ++group->count;
 }
 
-std::vector<TZipMessage> TZipReport::Messages() const {
-    std::vector<TZipMessage> messages;
+std::vector<ZipMessage> ZipReport::Messages() const {
+    std::vector<ZipMessage> messages;
     for (const Group& g : groups_) {
         if (g.count == 1) {
             messages.push_back({g.number, g.single});
@@ -84,24 +84,24 @@ std::vector<TZipMessage> TZipReport::Messages() const {
     return messages;
 }
 
-struct TZipArchive::Open {
-    fileio::TFileReader file;
-    TFileZipSource source{file};
-    TZipReader reader{source};
-    TZipDirectoryResult directory = TZipDirectoryResult::NotAnArchive;
+struct ZipArchive::Open {
+    fileio::FileReader file;
+    FileZipSource source{file};
+    ZipReader reader{source};
+    ZipDirectoryResult directory = ZipDirectoryResult::NotAnArchive;
 };
 
-TZipArchive::TZipArchive() = default;
-TZipArchive::~TZipArchive() = default;
-TZipArchive::TZipArchive(TZipArchive&&) noexcept = default;
-TZipArchive& TZipArchive::operator=(TZipArchive&&) noexcept = default;
+ZipArchive::ZipArchive() = default;
+ZipArchive::~ZipArchive() = default;
+ZipArchive::ZipArchive(ZipArchive&&) noexcept = default;
+ZipArchive& ZipArchive::operator=(ZipArchive&&) noexcept = default;
 
-void TZipArchive::SetZipFileName(const std::wstring& path) {
+void ZipArchive::SetZipFileName(const std::wstring& path) {
     zipFileName_ = path;
     OpenArchive();
 }
 
-bool TZipArchive::OpenArchive() {
+bool ZipArchive::OpenArchive() {
     entries_.clear();
     open_ = std::make_unique<Open>();
     int error = 0;
@@ -114,17 +114,17 @@ bool TZipArchive::OpenArchive() {
     return true;
 }
 
-void TZipArchive::SetDLLDirectory(const std::wstring& folder) {
+void ZipArchive::SetDLLDirectory(const std::wstring& folder) {
     dllDirectory_ = folder;
     if (!dllDirectory_.empty() && dllDirectory_.back() == L'\\') dllDirectory_.pop_back();
 }
 
-void TZipArchive::Message(int number, const std::wstring& text) {
+void ZipArchive::Message(int number, const std::wstring& text) {
     messages_.push_back({number, text});
     if (!Unattended && OnMessage) OnMessage(number, text);
 }
 
-int TZipArchive::Extract() {
+int ZipArchive::Extract() {
     messages_.clear();
     // The directory read when the name was set serves this extraction; a later one reads it anew.
     std::unique_ptr<Open> archive = std::move(open_);
@@ -133,7 +133,7 @@ int TZipArchive::Extract() {
         return 0;
     }
     if (!archive) archive = std::move(open_);
-    if (archive->directory != TZipDirectoryResult::Ok) {
+    if (archive->directory != ZipDirectoryResult::Ok) {
         Message(zmArchiveDamaged, L"Das Archiv " + Quoted(zipFileName_) +
                                       L" ist beschädigt, unvollständig oder hat ein nicht unterstütztes Format. "
                                       L"Es wurde nichts entpackt.");
@@ -141,11 +141,11 @@ int TZipArchive::Extract() {
     }
     std::wstring folder = fileio::DirectoryExists(ExtrBaseDir) ? ExtrBaseDir : fileio::CurrentDirectory();
 
-    TZipReport report;
+    ZipReport report;
     int written = 0;
     std::uint64_t total = 0;
-    TZipReader& reader = archive->reader;
-    for (const TZipEntry& entry : entries_) {
+    ZipReader& reader = archive->reader;
+    for (const ZipEntry& entry : entries_) {
         if (entry.IsFolder() && entry.Size == 0 && !entry.NameTooLong) continue;  // folder names are not kept
         std::wstring name = SafeEntryFileName(entry);
         bool stop = false;
@@ -157,12 +157,12 @@ int TZipArchive::Extract() {
         total += entry.Size;
         ++written;
     }
-    for (const TZipMessage& m : report.Messages()) Message(m.Number, m.Text);
+    for (const ZipMessage& m : report.Messages()) Message(m.Number, m.Text);
     return written;
 }
 
-bool TZipArchive::Admit(const TZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop,
-                        TZipReport& report) {
+bool ZipArchive::Admit(const ZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop,
+                        ZipReport& report) {
     const std::wstring shown = Quoted(entry.Name);
     if (name.empty()) {
         report.Add(zmNameRefused, shown,
@@ -197,12 +197,12 @@ bool TZipArchive::Admit(const TZipEntry& entry, const std::wstring& name, std::u
     return true;
 }
 
-bool TZipArchive::WriteEntry(TZipReader& reader, const TZipEntry& entry, const std::wstring& path,
-                             TZipReport& report) {
+bool ZipArchive::WriteEntry(ZipReader& reader, const ZipEntry& entry, const std::wstring& path,
+                             ZipReport& report) {
     const std::wstring shown = Quoted(entry.Name);
-    fileio::TFileWriter out;
+    fileio::FileWriter out;
     int error = 0;
-    if (!out.Open(path, fileio::TFileWriter::Mode::CreateNew, error)) {
+    if (!out.Open(path, fileio::FileWriter::Mode::CreateNew, error)) {
         if (error == EEXIST) return false;  // an existing file is kept, the archive's copy skipped
         std::wstring reason = WideFromUtf8(fileio::ErrnoText(error));
         report.Add(zmWriteFailed, Quoted(path) + L" (" + reason + L")",
@@ -210,26 +210,26 @@ bool TZipArchive::WriteEntry(TZipReader& reader, const TZipEntry& entry, const s
         return false;
     }
     int writeError = 0;
-    TZipEntryResult result = reader.ExtractTo(entry, [&](const char* data, std::size_t size) {
+    ZipEntryResult result = reader.ExtractTo(entry, [&](const char* data, std::size_t size) {
         return out.Write(data, size, writeError);
     });
-    if (result == TZipEntryResult::Ok && !out.Close(writeError)) result = TZipEntryResult::SinkFailed;
-    if (result == TZipEntryResult::Ok) {
+    if (result == ZipEntryResult::Ok && !out.Close(writeError)) result = ZipEntryResult::SinkFailed;
+    if (result == ZipEntryResult::Ok) {
         // The file keeps the archive's date, which the next update's date rule compares with.
         fileio::SetDosModifiedTime(path, entry.DosDate, entry.DosTime);
         return true;
     }
     out.Discard();
     switch (result) {
-        case TZipEntryResult::CrcMismatch:
+        case ZipEntryResult::CrcMismatch:
             report.Add(zmCrcMismatch, shown,
                        L"Der Eintrag " + shown + L" ist beschädigt (falsche Prüfsumme); die Datei wurde wieder entfernt.");
             break;
-        case TZipEntryResult::SizeMismatch:
+        case ZipEntryResult::SizeMismatch:
             report.Add(zmSizeMismatch, shown,
                        L"Die Größenangaben des Eintrags " + shown + L" stimmen nicht; die Datei wurde wieder entfernt.");
             break;
-        case TZipEntryResult::SinkFailed: {
+        case ZipEntryResult::SinkFailed: {
             std::wstring reason = WideFromUtf8(fileio::ErrnoText(writeError));
             report.Add(zmWriteFailed, Quoted(path) + L" (" + reason + L")",
                        L"Die Datei " + Quoted(path) + L" konnte nicht geschrieben werden: " + reason);

@@ -1,4 +1,4 @@
-// TZipArchive: unpacks every entry of an archive into one folder, without the entries' folder
+// ZipArchive: unpacks every entry of an archive into one folder, without the entries' folder
 // names, keeping files that already exist there. Refuses what it cannot write safely.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 #include "update/zip_reader.h"
 
-enum TZipMessageNumber {
+enum ZipMessageNumber {
     zmArchiveNotFound = 1,
     zmArchiveDamaged = 2,
     zmNameRefused = 3,
@@ -24,7 +24,7 @@ enum TZipMessageNumber {
     zmDataDamaged = 11,
 };
 
-struct TZipMessage {
+struct ZipMessage {
     int Number;
     std::wstring Text;
 };
@@ -32,18 +32,18 @@ struct TZipMessage {
 // The file name an entry may be written under: the part after its last folder separator,
 // empty when that name is refused (empty, ".", "..", a stream or drive colon, a device name,
 // a character Windows forbids, a trailing dot or blank, an undecodable or too long name).
-std::wstring SafeEntryFileName(const TZipEntry& entry);
+std::wstring SafeEntryFileName(const ZipEntry& entry);
 
 // Collects the per-entry messages of one extraction: however many entries share a problem, it
 // is told once, naming the first few and the count.
-class TZipReport {
+class ZipReport {
 public:
     static constexpr std::size_t kNamesShown = 5;
 
     // `item` names the entry (or file) concerned; `single` is the whole message when it stays alone.
     void Add(int number, const std::wstring& item, const std::wstring& single);
     // The messages, in the order their problems first occurred.
-    std::vector<TZipMessage> Messages() const;
+    std::vector<ZipMessage> Messages() const;
 
 private:
     struct Group {
@@ -55,12 +55,12 @@ private:
     std::vector<Group> groups_;
 };
 
-class TZipArchive {
+class ZipArchive {
 public:
-    TZipArchive();
-    ~TZipArchive();
-    TZipArchive(TZipArchive&&) noexcept;
-    TZipArchive& operator=(TZipArchive&&) noexcept;
+    ZipArchive();
+    ~ZipArchive();
+    ZipArchive(ZipArchive&&) noexcept;
+    ZipArchive& operator=(ZipArchive&&) noexcept;
 
     static constexpr std::uint64_t kMaxTotalSize = 1ull << 30;
     static constexpr std::uint64_t kMaxRatio = 1000;
@@ -82,27 +82,27 @@ public:
     std::function<void(int number, const std::wstring& text)> OnMessage;
 
     int Count() const { return static_cast<int>(entries_.size()); }
-    const std::vector<TZipEntry>& Entries() const { return entries_; }
+    const std::vector<ZipEntry>& Entries() const { return entries_; }
 
     // Unpacks every entry; returns the number of files written. Refused entries are told in one
     // message per kind of problem.
     int Extract();
     // Messages of the last Extract, shown or not.
-    const std::vector<TZipMessage>& Messages() const { return messages_; }
+    const std::vector<ZipMessage>& Messages() const { return messages_; }
 
 private:
     struct Open;
     // Opens the archive and reads its directory; false when it is missing or unreadable.
     bool OpenArchive();
     // Whether the entry may be written (else reported); `stop` when nothing after it may be either.
-    bool Admit(const TZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop, TZipReport& report);
+    bool Admit(const ZipEntry& entry, const std::wstring& name, std::uint64_t total, bool& stop, ZipReport& report);
     // Writes one entry; false when it was not written (reported, or kept as an existing file).
-    bool WriteEntry(TZipReader& reader, const TZipEntry& entry, const std::wstring& path, TZipReport& report);
+    bool WriteEntry(ZipReader& reader, const ZipEntry& entry, const std::wstring& path, ZipReport& report);
     void Message(int number, const std::wstring& text);
 
     std::unique_ptr<Open> open_;
     std::wstring zipFileName_;
     std::wstring dllDirectory_;
-    std::vector<TZipEntry> entries_;
-    std::vector<TZipMessage> messages_;
+    std::vector<ZipEntry> entries_;
+    std::vector<ZipMessage> messages_;
 };

@@ -5,7 +5,7 @@
 
 #include "update/zip_extract.h"
 
-void ShowZipMessagesInBoxes(TZipArchive& zip, HWND owner);
+void ShowZipMessagesInBoxes(ZipArchive& zip, HWND owner);
 
 // The text of the box for one message: the message and its number.
 std::wstring ZipMessageBoxText(int number, const std::wstring& text);

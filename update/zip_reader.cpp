@@ -43,33 +43,33 @@ std::wstring DecodeCp437(const std::string& bytes) {
     return out;
 }
 
-std::size_t TMemoryZipSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+std::size_t MemoryZipSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     if (offset >= size_) return 0;
     std::size_t n = std::min<std::uint64_t>(size, size_ - offset);
     if (n > 0) std::memcpy(buffer, data_ + offset, n);
     return n;
 }
 
-TZipDirectoryResult TZipReader::ReadDirectory() {
+ZipDirectoryResult ZipReader::ReadDirectory() {
     entries_.clear();
     EndRecord end;
-    TZipDirectoryResult result = FindEndRecord(end);
-    if (result == TZipDirectoryResult::Ok) result = ReadCentralRecords(end);
-    if (result == TZipDirectoryResult::Ok) result = ReadLocalHeaders(end.directoryOffset);
-    if (result != TZipDirectoryResult::Ok) entries_.clear();
+    ZipDirectoryResult result = FindEndRecord(end);
+    if (result == ZipDirectoryResult::Ok) result = ReadCentralRecords(end);
+    if (result == ZipDirectoryResult::Ok) result = ReadLocalHeaders(end.directoryOffset);
+    if (result != ZipDirectoryResult::Ok) entries_.clear();
     return result;
 }
 
-TZipDirectoryResult TZipReader::FindEndRecord(EndRecord& end) {
+ZipDirectoryResult ZipReader::FindEndRecord(EndRecord& end) {
     const std::uint64_t size = source_.Size();
-    if (size < kEndSize) return TZipDirectoryResult::NotAnArchive;
+    if (size < kEndSize) return ZipDirectoryResult::NotAnArchive;
 
     // The end record sits in the last 22 bytes plus at most a 65535-byte comment; the record
     // whose comment reaches exactly to the end of the file is the real one.
     std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kEndSize + 65535));
     std::vector<unsigned char> tail(tailSize);
     std::uint64_t tailStart = size - tailSize;
-    if (source_.ReadAt(tailStart, tail.data(), tailSize) != tailSize) return TZipDirectoryResult::Damaged;
+    if (source_.ReadAt(tailStart, tail.data(), tailSize) != tailSize) return ZipDirectoryResult::Damaged;
     std::size_t at = std::string::npos;
     for (std::size_t pos = tailSize - kEndSize + 1; pos-- > 0;) {
         if (Le32(&tail[pos]) == kEndSignature && pos + kEndSize + Le16(&tail[pos + 20]) == tailSize) {
@@ -77,7 +77,7 @@ TZipDirectoryResult TZipReader::FindEndRecord(EndRecord& end) {
             break;
         }
     }
-    if (at == std::string::npos) return TZipDirectoryResult::NotAnArchive;
+    if (at == std::string::npos) return ZipDirectoryResult::NotAnArchive;
     const unsigned char* e = &tail[at];
     std::uint16_t disk = Le16(e + 4), directoryDisk = Le16(e + 6), entriesHere = Le16(e + 8);
     end.offset = tailStart + at;
@@ -85,12 +85,12 @@ TZipDirectoryResult TZipReader::FindEndRecord(EndRecord& end) {
     end.directorySize = Le32(e + 12);
     end.directoryOffset = Le32(e + 16);
     if (end.entryCount == 0xFFFF || end.directorySize == 0xFFFFFFFF || end.directoryOffset == 0xFFFFFFFF)
-        return TZipDirectoryResult::Unsupported;
-    if (disk != 0 || directoryDisk != 0 || entriesHere != end.entryCount) return TZipDirectoryResult::Unsupported;
+        return ZipDirectoryResult::Unsupported;
+    if (disk != 0 || directoryDisk != 0 || entriesHere != end.entryCount) return ZipDirectoryResult::Unsupported;
     if (static_cast<std::uint64_t>(end.directoryOffset) + end.directorySize > end.offset)
-        return TZipDirectoryResult::Damaged;
-    if (end.directorySize > kMaxDirectorySize) return TZipDirectoryResult::Unsupported;
-    return TZipDirectoryResult::Ok;
+        return ZipDirectoryResult::Damaged;
+    if (end.directorySize > kMaxDirectorySize) return ZipDirectoryResult::Unsupported;
+    return ZipDirectoryResult::Ok;
 }
 
 namespace {
@@ -99,7 +99,7 @@ namespace {
 // names or long extra fields is never held whole.
 class DirectoryCursor {
 public:
-    DirectoryCursor(TZipSource& source, std::uint64_t begin, std::uint64_t size)
+    DirectoryCursor(ZipSource& source, std::uint64_t begin, std::uint64_t size)
         : source_(source), next_(begin), end_(begin + size), window_(2 * 65536) {}
 
     // The next `n` bytes (n at most 65536 + kCentralSize), or null when the directory ends first.
@@ -132,7 +132,7 @@ public:
     }
 
 private:
-    TZipSource& source_;
+    ZipSource& source_;
     std::uint64_t next_, end_;
     std::vector<unsigned char> window_;
     std::size_t at_ = 0, filled_ = 0;
@@ -155,7 +155,7 @@ bool UnicodePathName(const unsigned char* extra, std::size_t extraLength, const 
     return false;
 }
 
-void DecodeName(TZipEntry& entry, const unsigned char* extra, std::size_t extraLength) {
+void DecodeName(ZipEntry& entry, const unsigned char* extra, std::size_t extraLength) {
     std::string unicodePath;
     if (entry.Flags & 0x0800) {
         entry.Name = fileio::CheckedUtf8ToWide(entry.RawName, entry.NameValid);
@@ -175,7 +175,7 @@ void DecodeName(TZipEntry& entry, const unsigned char* extra, std::size_t extraL
 // Keeps only the start of a name that is refused for its length, for the message that names it.
 constexpr std::size_t kShownOfTooLong = 40;
 
-void MarkTooLong(TZipEntry& entry) {
+void MarkTooLong(ZipEntry& entry) {
     if (entry.RawName.size() > kShownOfTooLong) entry.RawName.resize(kShownOfTooLong);
     if (entry.Name.empty()) DecodeName(entry, nullptr, 0);
     if (entry.Name.size() > kShownOfTooLong) entry.Name.resize(kShownOfTooLong);
@@ -186,19 +186,19 @@ void MarkTooLong(TZipEntry& entry) {
 
 }  // namespace
 
-TZipDirectoryResult TZipReader::ReadCentralRecords(const EndRecord& end) {
+ZipDirectoryResult ZipReader::ReadCentralRecords(const EndRecord& end) {
     // No name of at most kMaxNameLength characters takes more bytes than this in UTF-8.
     constexpr std::size_t kMaxNameBytes = kMaxNameLength * 4;
     DirectoryCursor cursor(source_, end.directoryOffset, end.directorySize);
     entries_.reserve(std::min<std::size_t>(end.entryCount, end.directorySize / kCentralSize));
     for (unsigned i = 0; i < end.entryCount; ++i) {
         const unsigned char* c = cursor.Take(kCentralSize);
-        if (!c) return TZipDirectoryResult::Damaged;
-        if (Le32(c) != kCentralSignature) return TZipDirectoryResult::Damaged;
-        if (Le16(c + 34) != 0) return TZipDirectoryResult::Unsupported;  // entry on another disk
+        if (!c) return ZipDirectoryResult::Damaged;
+        if (Le32(c) != kCentralSignature) return ZipDirectoryResult::Damaged;
+        if (Le16(c + 34) != 0) return ZipDirectoryResult::Unsupported;  // entry on another disk
         std::size_t nameLength = Le16(c + 28), extraLength = Le16(c + 30), commentLength = Le16(c + 32);
 
-        TZipEntry entry;
+        ZipEntry entry;
         entry.Flags = Le16(c + 8);
         entry.Method = Le16(c + 10);
         entry.DosTime = Le16(c + 12);
@@ -208,48 +208,48 @@ TZipDirectoryResult TZipReader::ReadCentralRecords(const EndRecord& end) {
         entry.Size = Le32(c + 24);
         entry.HeaderOffset = Le32(c + 42);
         if (entry.CompressedSize == 0xFFFFFFFF || entry.Size == 0xFFFFFFFF || entry.HeaderOffset == 0xFFFFFFFF)
-            return TZipDirectoryResult::Unsupported;
+            return ZipDirectoryResult::Unsupported;
 
         bool tooLong = nameLength > kMaxNameBytes;
         std::size_t kept = tooLong ? kShownOfTooLong : nameLength;
         const unsigned char* name = cursor.Take(kept);
-        if (!name || !cursor.Skip(nameLength - kept)) return TZipDirectoryResult::Damaged;
+        if (!name || !cursor.Skip(nameLength - kept)) return ZipDirectoryResult::Damaged;
         entry.RawName.assign(reinterpret_cast<const char*>(name), kept);
         const unsigned char* extra = cursor.Take(extraLength);
-        if (!extra || !cursor.Skip(commentLength)) return TZipDirectoryResult::Damaged;
+        if (!extra || !cursor.Skip(commentLength)) return ZipDirectoryResult::Damaged;
         if (!tooLong) DecodeName(entry, extra, extraLength);
         if (tooLong || entry.Name.size() > kMaxNameLength) MarkTooLong(entry);
         entries_.push_back(std::move(entry));
     }
-    return TZipDirectoryResult::Ok;
+    return ZipDirectoryResult::Ok;
 }
 
-TZipDirectoryResult TZipReader::ReadLocalHeaders(std::uint64_t directoryStart) {
+ZipDirectoryResult ZipReader::ReadLocalHeaders(std::uint64_t directoryStart) {
     struct Span {
         std::uint64_t begin, end;
     };
     std::vector<Span> spans;
     spans.reserve(entries_.size());
     header_.resize(kLocalSize + 65535);
-    for (TZipEntry& entry : entries_) {
+    for (ZipEntry& entry : entries_) {
         std::uint64_t spanEnd = 0;
-        TZipDirectoryResult result = CheckLocalHeader(entry, directoryStart, spanEnd);
-        if (result != TZipDirectoryResult::Ok) return result;
+        ZipDirectoryResult result = CheckLocalHeader(entry, directoryStart, spanEnd);
+        if (result != ZipDirectoryResult::Ok) return result;
         spans.push_back({entry.HeaderOffset, spanEnd});
     }
     // Entries that share bytes are how the smallest archives unpack to the largest output.
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
     for (std::size_t i = 1; i < spans.size(); ++i)
-        if (spans[i].begin < spans[i - 1].end) return TZipDirectoryResult::Overlapping;
-    return TZipDirectoryResult::Ok;
+        if (spans[i].begin < spans[i - 1].end) return ZipDirectoryResult::Overlapping;
+    return ZipDirectoryResult::Ok;
 }
 
-TZipDirectoryResult TZipReader::CheckLocalHeader(TZipEntry& entry, std::uint64_t directoryStart,
+ZipDirectoryResult ZipReader::CheckLocalHeader(ZipEntry& entry, std::uint64_t directoryStart,
                                                  std::uint64_t& spanEnd) {
     unsigned char* h = header_.data();
-    if (entry.HeaderOffset + kLocalSize > directoryStart) return TZipDirectoryResult::Damaged;
+    if (entry.HeaderOffset + kLocalSize > directoryStart) return ZipDirectoryResult::Damaged;
     if (source_.ReadAt(entry.HeaderOffset, h, kLocalSize) != kLocalSize || Le32(h) != kLocalSignature)
-        return TZipDirectoryResult::Damaged;
+        return ZipDirectoryResult::Damaged;
     // Both headers must describe the same entry the same way, or two tools could disagree about
     // which file it is and how to read it. A name refused for its length is never written, so
     // only its start is kept and compared.
@@ -258,13 +258,13 @@ TZipDirectoryResult TZipReader::CheckLocalHeader(TZipEntry& entry, std::uint64_t
     if ((!entry.NameTooLong && nameLength != entry.RawName.size()) ||
         source_.ReadAt(entry.HeaderOffset + kLocalSize, h + kLocalSize, compared) != compared ||
         std::memcmp(h + kLocalSize, entry.RawName.data(), compared) != 0)
-        return TZipDirectoryResult::Damaged;
+        return ZipDirectoryResult::Damaged;
     std::uint16_t flags = Le16(h + 6), method = Le16(h + 8);
-    if (flags != entry.Flags || method != entry.Method) return TZipDirectoryResult::Damaged;
+    if (flags != entry.Flags || method != entry.Method) return ZipDirectoryResult::Damaged;
 
     entry.DataOffset = entry.HeaderOffset + kLocalSize + nameLength + extraLength;
     spanEnd = entry.DataOffset + entry.CompressedSize;
-    if (spanEnd > directoryStart) return TZipDirectoryResult::Damaged;
+    if (spanEnd > directoryStart) return ZipDirectoryResult::Damaged;
     std::uint32_t crc = Le32(h + 14), packed = Le32(h + 18), size = Le32(h + 22);
     bool localMatches = crc == entry.Crc && packed == entry.CompressedSize && size == entry.Size;
     if (flags & 0x0008) {
@@ -274,10 +274,10 @@ TZipDirectoryResult TZipReader::CheckLocalHeader(TZipEntry& entry, std::uint64_t
     } else {
         entry.LocalHeaderAgrees = localMatches;
     }
-    return TZipDirectoryResult::Ok;
+    return ZipDirectoryResult::Ok;
 }
 
-bool TZipReader::DescriptorAgrees(const TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end) {
+bool ZipReader::DescriptorAgrees(const ZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end) {
     constexpr std::uint32_t kDescriptorSignature = 0x08074b50;
     std::uint64_t at = entry.DataOffset + entry.CompressedSize;
     unsigned char d[24] = {};
@@ -299,38 +299,38 @@ bool TZipReader::DescriptorAgrees(const TZipEntry& entry, std::uint64_t director
     return false;
 }
 
-TZipEntryResult TZipReader::ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink) {
-    if (entry.Encrypted()) return TZipEntryResult::Encrypted;
-    if (entry.Method != 0 && entry.Method != 8) return TZipEntryResult::UnknownMethod;
-    if (!entry.LocalHeaderAgrees) return TZipEntryResult::SizeMismatch;
-    if (entry.Method == 0 && entry.CompressedSize != entry.Size) return TZipEntryResult::SizeMismatch;
+ZipEntryResult ZipReader::ExtractTo(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink) {
+    if (entry.Encrypted()) return ZipEntryResult::Encrypted;
+    if (entry.Method != 0 && entry.Method != 8) return ZipEntryResult::UnknownMethod;
+    if (!entry.LocalHeaderAgrees) return ZipEntryResult::SizeMismatch;
+    if (entry.Method == 0 && entry.CompressedSize != entry.Size) return ZipEntryResult::SizeMismatch;
     in_.resize(kBufferSize);
     out_.resize(kBufferSize);
     std::uint32_t crc = 0;
     std::uint64_t produced = 0;
-    TZipEntryResult result = entry.Method == 0 ? Copy(entry, sink, crc, produced) : Inflate(entry, sink, crc, produced);
-    if (result != TZipEntryResult::Ok) return result;
-    if (produced != entry.Size) return TZipEntryResult::SizeMismatch;
-    if (crc != entry.Crc) return TZipEntryResult::CrcMismatch;
-    return TZipEntryResult::Ok;
+    ZipEntryResult result = entry.Method == 0 ? Copy(entry, sink, crc, produced) : Inflate(entry, sink, crc, produced);
+    if (result != ZipEntryResult::Ok) return result;
+    if (produced != entry.Size) return ZipEntryResult::SizeMismatch;
+    if (crc != entry.Crc) return ZipEntryResult::CrcMismatch;
+    return ZipEntryResult::Ok;
 }
 
-TZipEntryResult TZipReader::Copy(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+ZipEntryResult ZipReader::Copy(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
                                  std::uint32_t& crc, std::uint64_t& produced) {
     while (produced < entry.Size) {
         std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, entry.Size - produced));
-        if (source_.ReadAt(entry.DataOffset + produced, in_.data(), want) != want) return TZipEntryResult::DataDamaged;
+        if (source_.ReadAt(entry.DataOffset + produced, in_.data(), want) != want) return ZipEntryResult::DataDamaged;
         crc = crc32(crc, reinterpret_cast<const Bytef*>(in_.data()), static_cast<uInt>(want));
         produced += want;
-        if (!sink(in_.data(), want)) return TZipEntryResult::SinkFailed;
+        if (!sink(in_.data(), want)) return ZipEntryResult::SinkFailed;
     }
-    return TZipEntryResult::Ok;
+    return ZipEntryResult::Ok;
 }
 
-TZipEntryResult TZipReader::Inflate(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+ZipEntryResult ZipReader::Inflate(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
                                     std::uint32_t& crc, std::uint64_t& produced) {
     z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return TZipEntryResult::DataDamaged;
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return ZipEntryResult::DataDamaged;
     struct End {
         z_stream& z;
         ~End() { inflateEnd(&z); }
@@ -342,7 +342,7 @@ TZipEntryResult TZipReader::Inflate(const TZipEntry& entry, const std::function<
             std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, entry.CompressedSize - consumed));
             if (source_.ReadAt(entry.DataOffset + consumed, in_.data(), want) != want)
-                return TZipEntryResult::DataDamaged;
+                return ZipEntryResult::DataDamaged;
             consumed += want;
             z.next_in = reinterpret_cast<Bytef*>(in_.data());
             z.avail_in = static_cast<uInt>(want);
@@ -353,20 +353,20 @@ TZipEntryResult TZipReader::Inflate(const TZipEntry& entry, const std::function<
         std::size_t made = kBufferSize - z.avail_out;
         if (made > 0) {
             // More output than declared is refused before it reaches the sink.
-            if (made > entry.Size - produced) return TZipEntryResult::SizeMismatch;
+            if (made > entry.Size - produced) return ZipEntryResult::SizeMismatch;
             crc = crc32(crc, reinterpret_cast<const Bytef*>(out_.data()), static_cast<uInt>(made));
             produced += made;
-            if (!sink(out_.data(), made)) return TZipEntryResult::SinkFailed;
+            if (!sink(out_.data(), made)) return ZipEntryResult::SinkFailed;
         }
         if (rc == Z_STREAM_END) {
             // The stream must end exactly where the declared compressed data ends.
-            if (z.avail_in != 0 || consumed != entry.CompressedSize) return TZipEntryResult::SizeMismatch;
-            return TZipEntryResult::Ok;
+            if (z.avail_in != 0 || consumed != entry.CompressedSize) return ZipEntryResult::SizeMismatch;
+            return ZipEntryResult::Ok;
         }
         if (rc == Z_BUF_ERROR && made == 0) {
-            if (z.avail_in == 0 && consumed == entry.CompressedSize) return TZipEntryResult::DataDamaged;
+            if (z.avail_in == 0 && consumed == entry.CompressedSize) return ZipEntryResult::DataDamaged;
             continue;
         }
-        if (rc != Z_OK) return TZipEntryResult::DataDamaged;
+        if (rc != Z_OK) return ZipEntryResult::DataDamaged;
     }
 }

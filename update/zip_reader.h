@@ -11,17 +11,17 @@
 
 #include "update/file_io.h"
 
-class TZipSource {
+class ZipSource {
 public:
-    virtual ~TZipSource() = default;
+    virtual ~ZipSource() = default;
     virtual std::uint64_t Size() const = 0;
     // Returns the count read; short only past the end or on a read error.
     virtual std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
 };
 
-class TMemoryZipSource final : public TZipSource {
+class MemoryZipSource final : public ZipSource {
 public:
-    TMemoryZipSource(const void* data, std::size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
+    MemoryZipSource(const void* data, std::size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
     std::uint64_t Size() const override { return size_; }
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
 
@@ -30,23 +30,23 @@ private:
     std::size_t size_;
 };
 
-class TFileZipSource final : public TZipSource {
+class FileZipSource final : public ZipSource {
 public:
-    explicit TFileZipSource(fileio::TFileReader& file) : file_(file) {}
+    explicit FileZipSource(fileio::FileReader& file) : file_(file) {}
     std::uint64_t Size() const override { return file_.Size(); }
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
         return file_.ReadAt(offset, buffer, size);
     }
 
 private:
-    fileio::TFileReader& file_;
+    fileio::FileReader& file_;
 };
 
-struct TZipEntry {
+struct ZipEntry {
     std::string RawName;
     std::wstring Name;       // decoded: UTF-8 when flagged, given in a Unicode path field or well-formed; else CP437
     bool NameValid = true;   // false when a UTF-8 name was not valid UTF-8, or the name is too long
-    bool NameTooLong = false;  // longer than TZipReader::kMaxNameLength; RawName and Name hold its start only
+    bool NameTooLong = false;  // longer than ZipReader::kMaxNameLength; RawName and Name hold its start only
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;
     std::uint32_t Crc = 0;
@@ -61,13 +61,13 @@ struct TZipEntry {
     bool IsFolder() const { return !RawName.empty() && (RawName.back() == '/' || RawName.back() == '\\'); }
 };
 
-enum class TZipDirectoryResult { Ok, NotAnArchive, Damaged, Unsupported, Overlapping };
+enum class ZipDirectoryResult { Ok, NotAnArchive, Damaged, Unsupported, Overlapping };
 
-enum class TZipEntryResult { Ok, Encrypted, UnknownMethod, SizeMismatch, CrcMismatch, DataDamaged, SinkFailed };
+enum class ZipEntryResult { Ok, Encrypted, UnknownMethod, SizeMismatch, CrcMismatch, DataDamaged, SinkFailed };
 
 std::wstring DecodeCp437(const std::string& bytes);
 
-class TZipReader {
+class ZipReader {
 public:
     static constexpr std::size_t kBufferSize = 65536;
     // A directory larger than this is refused rather than held in memory.
@@ -75,16 +75,16 @@ public:
     // Longest entry name taken, in characters, as Windows' path limit.
     static constexpr std::size_t kMaxNameLength = 260;
 
-    explicit TZipReader(TZipSource& source) : source_(source) {}
+    explicit ZipReader(ZipSource& source) : source_(source) {}
 
-    TZipDirectoryResult ReadDirectory();
-    const std::vector<TZipEntry>& Entries() const { return entries_; }
+    ZipDirectoryResult ReadDirectory();
+    const std::vector<ZipEntry>& Entries() const { return entries_; }
     // Hands the entries to the caller; ExtractTo needs only the entry, not the reader's list.
-    std::vector<TZipEntry> TakeEntries() { return std::move(entries_); }
+    std::vector<ZipEntry> TakeEntries() { return std::move(entries_); }
 
     // Streams the entry's data into the sink, which returns false to stop. Checks method, sizes
     // and CRC; the sink has then seen at most the declared size.
-    TZipEntryResult ExtractTo(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink);
+    ZipEntryResult ExtractTo(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink);
 
 private:
     struct EndRecord {
@@ -93,19 +93,19 @@ private:
         std::uint32_t directorySize = 0;
         std::uint16_t entryCount = 0;
     };
-    TZipDirectoryResult FindEndRecord(EndRecord& end);
-    TZipDirectoryResult ReadCentralRecords(const EndRecord& end);
-    TZipDirectoryResult ReadLocalHeaders(std::uint64_t directoryStart);
-    TZipDirectoryResult CheckLocalHeader(TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& spanEnd);
+    ZipDirectoryResult FindEndRecord(EndRecord& end);
+    ZipDirectoryResult ReadCentralRecords(const EndRecord& end);
+    ZipDirectoryResult ReadLocalHeaders(std::uint64_t directoryStart);
+    ZipDirectoryResult CheckLocalHeader(ZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& spanEnd);
     // Whether a data descriptor after the entry's data declares what the directory does.
-    bool DescriptorAgrees(const TZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end);
-    TZipEntryResult Inflate(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+    bool DescriptorAgrees(const ZipEntry& entry, std::uint64_t directoryStart, std::uint64_t& end);
+    ZipEntryResult Inflate(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
                             std::uint32_t& crc, std::uint64_t& produced);
-    TZipEntryResult Copy(const TZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
+    ZipEntryResult Copy(const ZipEntry& entry, const std::function<bool(const char*, std::size_t)>& sink,
                          std::uint32_t& crc, std::uint64_t& produced);
 
-    TZipSource& source_;
-    std::vector<TZipEntry> entries_;
+    ZipSource& source_;
+    std::vector<ZipEntry> entries_;
     std::vector<char> in_;
     std::vector<char> out_;
     std::vector<unsigned char> header_;

@@ -67,10 +67,6 @@ std::wstring JoinArguments(const std::vector<std::wstring>& tokens) {
     return result;
 }
 
-std::wstring QuoteIf(const std::wstring& path, const std::wstring& triggers) {
-    return path.find_first_of(triggers) == std::wstring::npos ? path : L"\"" + path + L"\"";
-}
-
 std::wstring CorrectionCandidate(const std::wstring& text, const std::function<bool(const std::wstring&)>& exists) {
     std::wstring candidate = text;
     while (!exists(candidate)) {

@@ -15,9 +15,6 @@ size_t FirstTokenEnd(const std::wstring& text);
 // quote is quoted with its quotes doubled; a single empty token becomes "".
 std::wstring JoinArguments(const std::vector<std::wstring>& tokens);
 
-// The path in double quotes when it holds one of the given characters.
-std::wstring QuoteIf(const std::wstring& path, const std::wstring& triggers);
-
 // The longest leading part of text that exists, cutting at the last blank while it does not;
 // returns the candidate (possibly the whole text when nothing exists and no blank is left).
 std::wstring CorrectionCandidate(const std::wstring& text, const std::function<bool(const std::wstring&)>& exists);

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "app/resource_ids.h"
-#include "controls/dz_image.h"
-#include "controls/file_label.h"
+#include "platform/resource_ids.h"
+#include "controls/image_control.h"
+#include "controls/path_label.h"
 #include "controls/icon_count.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
@@ -86,13 +86,13 @@ void IconPage::BuildPreview(const PageArea& area) {
     previewCaption_.Create(form, L"Vorschau:", x, y + kPreviewTop, w, 14, SS_CENTER);
 
     const int centre = x + w / 2;
-    preview_ = std::make_unique<TDZImage>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
+    preview_ = std::make_unique<ImageControl>(form, centre - 16, y + kPreviewTop + 22, 33, 33);
     preview_->SetStretch(true);
     preview_->SetHandCursor(true);
     preview_->OnClick = [this] { LaunchTarget(); };
     preview_->OnMouseEnter = [this] { HighlightName(true); };
     preview_->OnMouseLeave = [this] { HighlightName(false); };
-    smallPreview_ = std::make_unique<TDZImage>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
+    smallPreview_ = std::make_unique<ImageControl>(form, centre + 60, y + kPreviewTop + 30, 16, 16);
     smallPreview_->SetStretch(true);
     SetWindowTextW(preview_->Handle(), L"Symbol der Verknüpfung");
     SetWindowTextW(smallPreview_->Handle(), L"Kleines Symbol der Verknüpfung");
@@ -109,7 +109,7 @@ void IconPage::BuildPreview(const PageArea& area) {
                                  [this] { HighlightName(false); });
         return false;  // the label still does its own work
     });
-    standardFileName_ = std::make_unique<TFileLabel>(form, x, y + 20, 10, 18, false);
+    standardFileName_ = std::make_unique<PathLabel>(form, x, y + 20, 10, 18, false);
     standardFileName_->SetDirection(drFromLeft);
     standardFileName_->SetSeparator(L"\\");
 

@@ -9,8 +9,8 @@
 #include "wizard/history_combo_box.h"
 #include "wizard/wizard_page.h"
 
-class TDZImage;
-class TFileLabel;
+class ImageControl;
+class PathLabel;
 
 // The fourth page: the target's own icon or one from an icon file, with a preview that starts
 // the target when clicked.
@@ -78,8 +78,8 @@ private:
     Button standardIcon_, iconFileChoice_, chooseIcon_, browseIconFile_, windowsIcons_;
     HistoryComboBox iconFile_;
     Label previewCaption_, targetName_;
-    std::unique_ptr<TDZImage> preview_, smallPreview_;
-    std::unique_ptr<TFileLabel> standardFileName_;
+    std::unique_ptr<ImageControl> preview_, smallPreview_;
+    std::unique_ptr<PathLabel> standardFileName_;
     IconHandle chooseIconPicture_;
     bool nameHot_ = false;
     ControlHook nameMouse_;

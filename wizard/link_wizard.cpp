@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "app/resource_ids.h"
-#include "controls/win_ani.h"
+#include "platform/resource_ids.h"
+#include "controls/animation_control.h"
 #include "dialogs/icon_chooser.h"
 #include "links/link_store.h"
 #include "links/link_writing.h"
@@ -152,7 +152,7 @@ void LinkWizard::CreateButtons(int width, int height) {
     Label bevel;
     bevel.Create(form, L"", 8, height - 48, width - 16, 2, SS_ETCHEDHORZ);
     layout_.Add(bevel.Handle(), AnchorLayout::LeftRightBottom);
-    animation_ = std::make_unique<TWinAni>(form, 8, height - 42);
+    animation_ = std::make_unique<AnimationControl>(form, 8, height - 42);
     animation_->SetInterval(20);
     layout_.Add(animation_->Handle(), AnchorLayout::BottomLeft);
 

@@ -20,7 +20,7 @@ class IconPage;
 class KindPage;
 class LocationPage;
 class TargetPage;
-class TWinAni;
+class AnimationControl;
 struct LinkData;
 
 // What the start-up hands the wizard.
@@ -134,7 +134,7 @@ private:
     PageArea pageArea_{};
 
     Label sidePicture_;
-    std::unique_ptr<TWinAni> animation_;
+    std::unique_ptr<AnimationControl> animation_;
     Button back_, next_, cancel_, deleteEdited_;
     BitmapHandle sideBitmap_;
     AnchorLayout layout_;

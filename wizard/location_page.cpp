@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "controls/directory_view.h"
 #include "links/folder_links.h"
 #include "links/link_rules.h"
@@ -59,14 +59,14 @@ void LocationPage::BuildTree(const PageArea& area) {
     options.hideSelection = false;
     options.singleExpand = true;
     options.indent = 19;
-    tree_ = std::make_unique<TDZDirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
+    tree_ = std::make_unique<DirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
                                                options);
     treeDpi_ = host_.Dpi();
-    tree_->OnChange = [this](TDZDirectoryView*, HTREEITEM) { TreeSelectionChanged(); };
-    tree_->OnDirectoryChanging = [this](TDZDirectoryView*, const std::wstring& directory, HTREEITEM, bool&) {
+    tree_->OnChange = [this](DirectoryView*, HTREEITEM) { TreeSelectionChanged(); };
+    tree_->OnDirectoryChanging = [this](DirectoryView*, const std::wstring& directory, HTREEITEM, bool&) {
         FollowFolder(directory);
     };
-    tree_->OnDirectoryAdding = [this](TDZDirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
+    tree_->OnDirectoryAdding = [this](DirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
         OfferFolder(directory, allow);
     };
     Add(caption.Handle(), AnchorLayout::TopLeftRight);

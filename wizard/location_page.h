@@ -6,7 +6,7 @@
 #include "wizard/history_combo_box.h"
 #include "wizard/wizard_page.h"
 
-class TDZDirectoryView;
+class DirectoryView;
 
 // The second page: where the link goes, chosen in the folder tree or typed, with buttons for the
 // shell's special folders.
@@ -61,7 +61,7 @@ private:
     LinkDraft& draft_;
     WizardStage& stage_;
     HistoryList initialHistory_;
-    std::unique_ptr<TDZDirectoryView> tree_;
+    std::unique_ptr<DirectoryView> tree_;
     UINT treeDpi_ = 0;
     Button desktop_, startMenu_, programs_, sendTo_, quickLaunch_, autostart_, up_;
     HistoryComboBox location_;

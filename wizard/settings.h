@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "platform/settings_key.h"
+
 // The per-user settings: window size and the file dialog's filter index, plus the program's
 // folder for other programs to find it.
-
-inline constexpr const wchar_t* kSettingsKey = L"Software\\DZ\\Zeigerwerk";
 
 struct Settings {
     // The wizard's design-time values, kept when a value is missing or unusable.

@@ -4,6 +4,7 @@
 
 #include "platform/utf.h"
 #include "wizard/command_line.h"
+#include "platform/path_text.h"
 
 namespace {
 

@@ -152,13 +152,13 @@ TEST(DirectoryRules, NewFolderNamesStayInsideTheirFolder) {
 
 TEST(DirectoryRules, SpecialFolderIdentifiers) {
     EXPECT_EQ(kSystemDirectoryCount, 31);
-    const std::pair<TSystemDirectory, int> cases[] = {
+    const std::pair<SystemDirectory, int> cases[] = {
         {SD_NO, -1},          {SD_DESKTOP, 0},     {SD_PAPERBASKED, 10}, {SD_MUSIC, 12},
         {SD_VIDEOS, 13},      {SD_COMPUTER, 17},   {SD_FONTS, 20},       {SD_AUDESKTOP, 25},
         {SD_TEMPINETFILES, 32}, {SD_WINDOWS, 36}, {SD_PICTURES, 39},    {SD_AUFILES, 40},
     };
     for (const auto& [value, id] : cases) EXPECT_EQ(SystemDirectoryFolderId(value), id) << value;
-    EXPECT_EQ(SystemDirectoryFolderId(static_cast<TSystemDirectory>(31)), -1);
+    EXPECT_EQ(SystemDirectoryFolderId(static_cast<SystemDirectory>(31)), -1);
 }
 
 }  // namespace

@@ -50,9 +50,9 @@ TEST(HttpUrl, AppliesSchemeHostPortAndPath) {
             EXPECT_EQ(host, c.host);
             EXPECT_EQ(port, c.port);
             EXPECT_EQ(url, c.urlAfter.empty() ? c.url : c.urlAfter);
-        } catch (const TSocketError& e) {
+        } catch (const SocketError& e) {
             EXPECT_EQ(e.what(), c.error);
-            EXPECT_EQ(e.kind(), TSocketError::Kind::Url);
+            EXPECT_EQ(e.kind(), SocketError::Kind::Url);
         }
     }
 }
@@ -88,7 +88,7 @@ TEST(HttpRequest, RefusesTextThatWouldEndALineEarly) {
         try {
             BuildGetRequest(c.path, c.host, c.cookie, "");
             EXPECT_EQ(c.error, "");
-        } catch (const TSocketError& e) {
+        } catch (const SocketError& e) {
             EXPECT_EQ(e.what(), c.error);
         }
     }
@@ -128,7 +128,7 @@ TEST(HttpResponse, HeaderValuesInAnySlicing) {
     for (const HeadCase& c : cases) {
         for (std::size_t slice : {c.head.size(), std::size_t{1}, std::size_t{7}}) {
             SCOPED_TRACE(c.head.substr(0, 40) + " / slice " + std::to_string(slice));
-            THttpResponseReader reader;
+            HttpResponseReader reader;
             std::string rest;
             for (std::size_t at = 0; at < c.head.size(); at += slice) {
                 std::size_t n = std::min(slice, c.head.size() - at);
@@ -147,7 +147,7 @@ TEST(HttpResponse, HeaderValuesInAnySlicing) {
 }
 
 TEST(HttpResponse, HeadTextHoldsStatusAndHeaderLines) {
-    THttpResponseReader reader;
+    HttpResponseReader reader;
     const std::string head = "HTTP/1.0 200 OK\r\nA: 1\nB: 2\r\n\r\n";
     reader.Feed(head.data(), head.size());
     EXPECT_TRUE(reader.Complete());
@@ -155,22 +155,22 @@ TEST(HttpResponse, HeadTextHoldsStatusAndHeaderLines) {
 }
 
 TEST(HttpResponse, BoundsOnLineAndHead) {
-    THttpResponseReader longLine;
-    std::string line(THttpResponseReader::kMaxLine, 'x');
+    HttpResponseReader longLine;
+    std::string line(HttpResponseReader::kMaxLine, 'x');
     EXPECT_NO_THROW(longLine.Feed(line.data(), line.size()));
-    EXPECT_THROW(longLine.Feed("y", 1), TSocketError);
+    EXPECT_THROW(longLine.Feed("y", 1), SocketError);
 
-    THttpResponseReader manyLines;
+    HttpResponseReader manyLines;
     std::string head = "HTTP/1.0 200 OK\r\n";
     manyLines.Feed(head.data(), head.size());
     std::string header = "X: " + std::string(1000, 'v') + "\r\n";
     int accepted = 0;
     try {
         for (;; ++accepted) manyLines.Feed(header.data(), header.size());
-    } catch (const TSocketError& e) {
+    } catch (const SocketError& e) {
         EXPECT_STREQ(e.what(), "Header too long");
     }
-    EXPECT_EQ(accepted, static_cast<int>((THttpResponseReader::kMaxHead - head.size()) / header.size()));
+    EXPECT_EQ(accepted, static_cast<int>((HttpResponseReader::kMaxHead - head.size()) / header.size()));
 }
 
 }  // namespace

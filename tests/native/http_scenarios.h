@@ -63,7 +63,7 @@ protected:
     std::string GetError(const std::string& url) {
         try {
             client_.Get(url);
-        } catch (const TSocketError& e) {
+        } catch (const SocketError& e) {
             return e.what();
         }
         return "";
@@ -71,7 +71,7 @@ protected:
 
     fs::path folder_;
     fs::path body_;
-    THttpClient client_;
+    HttpClient client_;
     std::vector<std::uint64_t> packets_;
     std::vector<int> failures_;
     int connectionFailures_ = 0;
@@ -81,7 +81,7 @@ TEST_F(HttpScenario, BodyWithAndWithoutLengthIsWrittenWhole) {
     const std::string body(200000, 'x');
     for (bool withLength : {true, false}) {
         SCOPED_TRACE(withLength);
-        TTestHttpServer server([&](const std::string&, int) { return TScriptedResponse{Ok(body, withLength), body}; });
+        TestHttpServer server([&](const std::string&, int) { return ScriptedResponse{Ok(body, withLength), body}; });
         packets_.clear();
         ASSERT_EQ(GetError(server.Base() + "/Updates.ini"), "");
         EXPECT_EQ(BodyFile(), body);
@@ -94,7 +94,7 @@ TEST_F(HttpScenario, BodyWithAndWithoutLengthIsWrittenWhole) {
         for (std::size_t i = 0; i < packets_.size(); ++i) {
             std::uint64_t previous = i ? packets_[i - 1] : 0;
             EXPECT_GT(packets_[i], previous);
-            EXPECT_LE(packets_[i] - previous, THttpClient::kBufferSize);
+            EXPECT_LE(packets_[i] - previous, HttpClient::kBufferSize);
         }
         EXPECT_EQ(packets_.back(), body.size());
         EXPECT_TRUE(failures_.empty());
@@ -102,7 +102,7 @@ TEST_F(HttpScenario, BodyWithAndWithoutLengthIsWrittenWhole) {
 }
 
 TEST_F(HttpScenario, RequestTextIsExact) {
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("1"), "1"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("1"), "1"}; });
     ASSERT_EQ(GetError("127.0.0.1:" + std::to_string(server.Port()) + "/dl/Pfeilbau.zip"), "");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0],
@@ -117,17 +117,17 @@ TEST_F(HttpScenario, RequestTextIsExact) {
 
 TEST_F(HttpScenario, ErrorPageIsSavedAndReported) {
     const std::string page = "<html>Nicht gefunden</html>";
-    TTestHttpServer server([&](const std::string&, int) {
-        return TScriptedResponse{"HTTP/1.0 404 Not Found\r\nContent-Length: 27\r\n\r\n", page};
+    TestHttpServer server([&](const std::string&, int) {
+        return ScriptedResponse{"HTTP/1.0 404 Not Found\r\nContent-Length: 27\r\n\r\n", page};
     });
     EXPECT_EQ(GetError(server.Base() + "/missing.zip"), "");
     EXPECT_EQ(BodyFile(), page);
-    EXPECT_EQ(failures_, std::vector<int>{THttpClient::kGetCommand});
+    EXPECT_EQ(failures_, std::vector<int>{HttpClient::kGetCommand});
     EXPECT_EQ(client_.Status(), 404);
 }
 
 TEST_F(HttpScenario, RedirectsCarryTheCookieToTheNewUrl) {
-    TTestHttpServer target([](const std::string&, int) { return TScriptedResponse{Ok("final"), "final"}; });
+    TestHttpServer target([](const std::string&, int) { return ScriptedResponse{Ok("final"), "final"}; });
     struct Case {
         std::string location;
         std::string expectedRequestLine;
@@ -140,12 +140,12 @@ TEST_F(HttpScenario, RedirectsCarryTheCookieToTheNewUrl) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location);
-        TTestHttpServer first([&](const std::string&, int index) {
+        TestHttpServer first([&](const std::string&, int index) {
             if (index == 0)
-                return TScriptedResponse{"HTTP/1.0 302 Found\r\nSet-Cookie: sid=4711; path=/\r\nLocation: " + c.location +
+                return ScriptedResponse{"HTTP/1.0 302 Found\r\nSet-Cookie: sid=4711; path=/\r\nLocation: " + c.location +
                                              "\r\n\r\n",
                                          "<a>moved</a>"};
-            return TScriptedResponse{Ok("final"), "final"};
+            return ScriptedResponse{Ok("final"), "final"};
         });
         int before = static_cast<int>(target.Requests().size());
         ASSERT_EQ(GetError(first.Base() + "/Pfeilbau.zip"), "");
@@ -163,9 +163,9 @@ TEST_F(HttpScenario, RedirectsCarryTheCookieToTheNewUrl) {
 }
 
 TEST_F(HttpScenario, OtherRepeatStatusesFetchTheSameUrlAgainAndKeepNoCookieFromSuccess) {
-    TTestHttpServer server([](const std::string&, int index) {
-        if (index == 0) return TScriptedResponse{"HTTP/1.0 307 Temporary\r\nLocation: /elsewhere\r\n\r\n", ""};
-        return TScriptedResponse{Ok("ok", true, "Set-Cookie: late=1\r\n"), "ok"};
+    TestHttpServer server([](const std::string&, int index) {
+        if (index == 0) return ScriptedResponse{"HTTP/1.0 307 Temporary\r\nLocation: /elsewhere\r\n\r\n", ""};
+        return ScriptedResponse{Ok("ok", true, "Set-Cookie: late=1\r\n"), "ok"};
     });
     ASSERT_EQ(GetError(server.Base() + "/list.ini"), "");
     ASSERT_EQ(server.Requests().size(), 2u);
@@ -174,7 +174,7 @@ TEST_F(HttpScenario, OtherRepeatStatusesFetchTheSameUrlAgainAndKeepNoCookieFromS
 }
 
 inline int ClosedPort() {
-    auto probe = TPlatformSocket::Create();
+    auto probe = PlatformSocket::Create();
     if (probe->Open() != 0 || probe->Listen(0x7F000001, 0) != 0) return 0;
     return probe->LocalPort();
 }
@@ -182,21 +182,21 @@ inline int ClosedPort() {
 TEST_F(HttpScenario, FailedRedirectChainsLeaveNoBodyFile) {
     const std::string moved = "<a>moved</a>";
     auto redirect = [&](const std::string& status, const std::string& location) {
-        return TScriptedResponse{"HTTP/1.0 " + status + "\r\nContent-Length: 12\r\nLocation: " + location + "\r\n\r\n",
+        return ScriptedResponse{"HTTP/1.0 " + status + "\r\nContent-Length: 12\r\nLocation: " + location + "\r\n\r\n",
                                  moved};
     };
     const int closed = ClosedPort();
     struct Case {
         const char* what;
-        std::function<TScriptedResponse(int index)> respond;
+        std::function<ScriptedResponse(int index)> respond;
         std::string error;
         std::size_t requests;
     };
     const Case cases[] = {
         {"endless 302", [&](int) { return redirect("302 Found", "/loop"); }, "Too many redirections",
-         THttpClient::kMaxRedirects + 1},
+         HttpClient::kMaxRedirects + 1},
         {"endless 304", [&](int) { return redirect("304 Not Modified", "/x"); }, "Too many redirections",
-         THttpClient::kMaxRedirects + 1},
+         HttpClient::kMaxRedirects + 1},
         {"to https", [&](int) { return redirect("302 Found", "https://127.0.0.1/x"); },
          "HTTP Secure Socket is not supported", 1},
         {"to a closed port", [&](int) { return redirect("301 Moved", "http://127.0.0.1:" + std::to_string(closed) + "/x"); },
@@ -204,7 +204,7 @@ TEST_F(HttpScenario, FailedRedirectChainsLeaveNoBodyFile) {
         {"then silence",
          [&](int index) {
              if (index == 0) return redirect("302 Found", "/next");
-             TScriptedResponse silent{"", ""};
+             ScriptedResponse silent{"", ""};
              silent.stallAfter = 0;
              return silent;
          },
@@ -212,7 +212,7 @@ TEST_F(HttpScenario, FailedRedirectChainsLeaveNoBodyFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TTestHttpServer server([&](const std::string&, int index) { return c.respond(index); });
+        TestHttpServer server([&](const std::string&, int index) { return c.respond(index); });
         std::ofstream(body_, std::ios::binary) << "stale copy from before";
         client_.TimeOut = 400;
         EXPECT_EQ(GetError(server.Base() + "/list.ini"), c.error);
@@ -237,8 +237,8 @@ TEST_F(HttpScenario, NothingFromTheServerReachesTheNextRequestUnchecked) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TTestHttpServer server([&](const std::string&, int) {
-            return TScriptedResponse{"HTTP/1.0 302 Found\r\n" + c.headers + "\r\n", ""};
+        TestHttpServer server([&](const std::string&, int) {
+            return ScriptedResponse{"HTTP/1.0 302 Found\r\n" + c.headers + "\r\n", ""};
         });
         EXPECT_EQ(GetError(server.Base() + "/list.ini"), c.error);
         EXPECT_EQ(server.Requests().size(), 1u);
@@ -247,14 +247,14 @@ TEST_F(HttpScenario, NothingFromTheServerReachesTheNextRequestUnchecked) {
 }
 
 TEST_F(HttpScenario, CallersBlanksAreEscapedAndControlCharactersRefused) {
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("1"), "1"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("1"), "1"}; });
     ASSERT_EQ(GetError(server.Base() + "/mein update/neu 2.zip"), "");
     EXPECT_EQ(server.Requests()[0].substr(0, 39), "GET /mein%20update/neu%202.zip HTTP/1.0");
     for (const std::wstring& url : {std::wstring(L"/a\tb.zip"), std::wstring(L"/a\x7f" L".zip"), std::wstring(L"/a\r\nX: 1")}) {
         try {
             client_.Get(WideFromUtf8(server.Base()) + url);
             ADD_FAILURE() << "no error";
-        } catch (const TSocketError& e) {
+        } catch (const SocketError& e) {
             EXPECT_STREQ(e.what(), "Control character or blank in URL");
         }
     }
@@ -262,8 +262,8 @@ TEST_F(HttpScenario, CallersBlanksAreEscapedAndControlCharactersRefused) {
 }
 
 TEST_F(HttpScenario, HeadDrippedJustInsideTheTimeOutEndsAfterTheTimeOut) {
-    TTestHttpServer server([](const std::string&, int) {
-        TScriptedResponse r{"HTTP/1.0 200 OK\r\nX-Slow: " + std::string(60, 's') + "\r\n\r\n", "body"};
+    TestHttpServer server([](const std::string&, int) {
+        ScriptedResponse r{"HTTP/1.0 200 OK\r\nX-Slow: " + std::string(60, 's') + "\r\n\r\n", "body"};
         r.headPieceSize = 1;
         r.pauseMs = 360;
         return r;
@@ -278,7 +278,7 @@ TEST_F(HttpScenario, HeadDrippedJustInsideTheTimeOutEndsAfterTheTimeOut) {
 }
 
 TEST_F(HttpScenario, HttpsIsRefusedBeforeConnecting) {
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("x"), "x"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("x"), "x"}; });
     EXPECT_EQ(GetError("https://127.0.0.1:" + std::to_string(server.Port()) + "/x"), "HTTP Secure Socket is not supported");
     EXPECT_EQ(GetError(""), "Empty URL");
     EXPECT_EQ(server.Connections(), 0);
@@ -288,7 +288,7 @@ TEST_F(HttpScenario, HttpsIsRefusedBeforeConnecting) {
 TEST_F(HttpScenario, ClosedPortReportsConnectionFailed) {
     int port = 0;
     {
-        auto probe = TPlatformSocket::Create();
+        auto probe = PlatformSocket::Create();
         ASSERT_EQ(probe->Open(), 0);
         ASSERT_EQ(probe->Listen(0x7F000001, 0), 0);
         port = probe->LocalPort();
@@ -299,8 +299,8 @@ TEST_F(HttpScenario, ClosedPortReportsConnectionFailed) {
 }
 
 TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
-    TTestHttpServer server([](const std::string&, int) {
-        TScriptedResponse r{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", std::string(100000, 'z')};
+    TestHttpServer server([](const std::string&, int) {
+        ScriptedResponse r{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", std::string(100000, 'z')};
         r.stallAfter = 1000;
         return r;
     });
@@ -314,8 +314,8 @@ TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
 }
 
 TEST_F(HttpScenario, TimeOutLimitsTheGapsNotTheWholeDownload) {
-    TTestHttpServer server([](const std::string&, int) {
-        TScriptedResponse r{Ok(std::string(8, 'p')), std::string(8, 'p')};
+    TestHttpServer server([](const std::string&, int) {
+        ScriptedResponse r{Ok(std::string(8, 'p')), std::string(8, 'p')};
         r.pieceSize = 1;
         r.pauseMs = 120;
         return r;
@@ -334,8 +334,8 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
     };
     for (const Case c : {Case{"from OnPacketRecvd", true}, Case{"from the waits", false}}) {
         SCOPED_TRACE(c.name);
-        TTestHttpServer server([](const std::string&, int) {
-            TScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", std::string(300000, 'q')};
+        TestHttpServer server([](const std::string&, int) {
+            ScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", std::string(300000, 'q')};
             r.stallAfter = 100000;
             return r;
         });
@@ -354,7 +354,7 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
 }
 
 TEST_F(HttpScenario, AbortBeforeTheConnectionCancelsIt) {
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("x"), "x"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("x"), "x"}; });
     client_.OnWait = [&] { client_.Abort(); };
     std::string error = GetError(server.Base() + "/x");
     // Loopback may connect at once, before the first wait; then the send is what gets stopped.
@@ -378,15 +378,15 @@ TEST_F(HttpScenario, HostileHeadersAreBounded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
-        TTestHttpServer server([&](const std::string&, int) { return TScriptedResponse{c.head, "body"}; });
+        TestHttpServer server([&](const std::string&, int) { return ScriptedResponse{c.head, "body"}; });
         EXPECT_EQ(GetError(server.Base() + "/x"), c.error);
         EXPECT_FALSE(BodyExists());
     }
 }
 
 TEST_F(HttpScenario, BodyShorterThanAnnouncedIsNotKept) {
-    TTestHttpServer server([](const std::string&, int) {
-        return TScriptedResponse{"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n", std::string(500, 't')};
+    TestHttpServer server([](const std::string&, int) {
+        return ScriptedResponse{"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n", std::string(500, 't')};
     });
     EXPECT_EQ(GetError(server.Base() + "/x"), "Connection closed before the end of the body");
     EXPECT_FALSE(BodyExists());
@@ -407,8 +407,8 @@ TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
     client_.MaxBodySize = 1000;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TTestHttpServer server([&](const std::string&, int) {
-            TScriptedResponse r;
+        TestHttpServer server([&](const std::string&, int) {
+            ScriptedResponse r;
             r.head = c.withLength ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(c.size) + "\r\n\r\n"
                                   : "HTTP/1.0 200 OK\r\n\r\n";
             r.generatedSize = c.size;
@@ -422,9 +422,9 @@ TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
 
 TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
     // The proxy sends a redirect to a bare path first: the next request names the whole URL again.
-    TTestHttpServer proxy([](const std::string&, int index) {
-        return index == 0 ? TScriptedResponse{"HTTP/1.0 302 Found\r\nLocation: /b.ini\r\n\r\n", ""}
-                          : TScriptedResponse{Ok("via"), "via"};
+    TestHttpServer proxy([](const std::string&, int index) {
+        return index == 0 ? ScriptedResponse{"HTTP/1.0 302 Found\r\nLocation: /b.ini\r\n\r\n", ""}
+                          : ScriptedResponse{Ok("via"), "via"};
     });
     std::vector<std::string> asked;
     client_.ProxyFor = [&](const std::string& url, const std::string& host) {
@@ -441,7 +441,7 @@ TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
 }
 
 TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("named"), "named"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("named"), "named"}; });
     auto release = std::make_shared<std::atomic<bool>>(false);
     auto slow = [release](const std::string&, std::uint32_t& address) {
         while (!*release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -500,7 +500,7 @@ inline bool HostsFileNamesLocalhost() {
 
 TEST_F(HttpScenario, LocalhostIsResolvedByThePlatform) {
     if (!HostsFileNamesLocalhost()) GTEST_SKIP() << "this machine has no hosts entry for localhost";
-    TTestHttpServer server([](const std::string&, int) { return TScriptedResponse{Ok("lh"), "lh"}; });
+    TestHttpServer server([](const std::string&, int) { return ScriptedResponse{Ok("lh"), "lh"}; });
     ASSERT_EQ(GetError("http://localhost:" + std::to_string(server.Port()) + "/x"), "");
     EXPECT_EQ(BodyFile(), "lh");
     EXPECT_NE(server.Requests()[0].find("\r\nHost: localhost\r\n"), std::string::npos);

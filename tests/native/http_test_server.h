@@ -15,7 +15,7 @@
 
 #include "update/socket_platform.h"
 
-struct TScriptedResponse {
+struct ScriptedResponse {
     std::string head;  // status line and header lines, with the empty line
     std::string body;
     // Body bytes produced on the fly (large bodies): called with the offset, fills the buffer.
@@ -29,17 +29,17 @@ struct TScriptedResponse {
     std::size_t headPieceSize = 0;
 };
 
-class TTestHttpServer {
+class TestHttpServer {
 public:
-    using Handler = std::function<TScriptedResponse(const std::string& request, int index)>;
+    using Handler = std::function<ScriptedResponse(const std::string& request, int index)>;
 
-    explicit TTestHttpServer(Handler handler) : handler_(std::move(handler)) {
-        listener_ = TPlatformSocket::Create();
+    explicit TestHttpServer(Handler handler) : handler_(std::move(handler)) {
+        listener_ = PlatformSocket::Create();
         if (listener_->Open() != 0 || listener_->Listen(0x7F000001, 0) != 0) throw std::runtime_error("listen failed");
         port_ = listener_->LocalPort();
         thread_ = std::thread([this] { Run(); });
     }
-    ~TTestHttpServer() {
+    ~TestHttpServer() {
         stop_ = true;
         thread_.join();
     }
@@ -61,7 +61,7 @@ private:
         while (!stop_) {
             int error = 0;
             if (listener_->Wait(false, 20, error) <= 0) continue;
-            std::unique_ptr<TPlatformSocket> client = listener_->Accept(error);
+            std::unique_ptr<PlatformSocket> client = listener_->Accept(error);
             if (!client) continue;
             ++connections_;
             std::string request = ReadRequest(*client);
@@ -76,7 +76,7 @@ private:
         }
     }
 
-    std::string ReadRequest(TPlatformSocket& s) {
+    std::string ReadRequest(PlatformSocket& s) {
         std::string request;
         auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         char buffer[4096];
@@ -90,7 +90,7 @@ private:
         return request;
     }
 
-    bool SendAll(TPlatformSocket& s, const char* data, std::size_t size) {
+    bool SendAll(PlatformSocket& s, const char* data, std::size_t size) {
         while (size > 0 && !stop_) {
             std::size_t sent = 0;
             int error = s.Send(data, size, sent);
@@ -105,7 +105,7 @@ private:
         return size == 0;
     }
 
-    void Serve(TPlatformSocket& s, const TScriptedResponse& r) {
+    void Serve(PlatformSocket& s, const ScriptedResponse& r) {
         std::size_t headPiece = r.headPieceSize ? r.headPieceSize : std::max<std::size_t>(r.head.size(), 1);
         for (std::size_t at = 0; at < r.head.size() && !stop_; at += headPiece) {
             if (!SendAll(s, r.head.data() + at, std::min(headPiece, r.head.size() - at))) return;
@@ -140,7 +140,7 @@ private:
     }
 
     Handler handler_;
-    std::unique_ptr<TPlatformSocket> listener_;
+    std::unique_ptr<PlatformSocket> listener_;
     int port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};

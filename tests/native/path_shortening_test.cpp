@@ -50,7 +50,7 @@ struct ShortenCase {
     const char* what;
     std::wstring path;
     int width;
-    TDirection direction;
+    ShorteningDirection direction;
     std::wstring expected;
     std::wstring separator = L"\\";
     std::map<std::wstring, int> widths = {};
@@ -97,7 +97,7 @@ TEST(PathShortening, ShortenedTextFitsForEveryWidth) {
     const std::wstring path = L"D:\\Daten\\Projekte\\Zeigerwerk\\Quellen\\Fenster\\Assistent.cpp";
     const PathParts split = SplitPath(path, L"\\");
     const Measure measure;
-    for (TDirection direction : {drFromLeft, drFromRight}) {
+    for (ShorteningDirection direction : {drFromLeft, drFromRight}) {
         for (int width = 0; width <= static_cast<int>(path.size()) + 2; ++width) {
             const std::wstring shown = ShortenPath(path, split, L"\\", direction, width, measure);
             // The name alone is the one thing allowed to overflow.

@@ -57,7 +57,7 @@ protected:
         fs::create_directories(base_);
         WriteBytes(root_ / "outside.txt", "keep");
         WriteBytes(base_ / "Update.bat", "alt");
-        zip_ = TZipArchive{};
+        zip_ = ZipArchive{};
         shown_.clear();
         zip_.ExtrBaseDir = WideName(base_);
         zip_.OnMessage = [this](int number, const std::wstring&) { shown_.push_back(number); };
@@ -90,7 +90,7 @@ protected:
 
     std::vector<int> Numbers() const {
         std::vector<int> numbers;
-        for (const TZipMessage& m : zip_.Messages()) numbers.push_back(m.Number);
+        for (const ZipMessage& m : zip_.Messages()) numbers.push_back(m.Number);
         return numbers;
     }
 
@@ -99,7 +99,7 @@ protected:
     }
 
     fs::path root_, base_;
-    TZipArchive zip_;
+    ZipArchive zip_;
     std::vector<int> shown_;
     int written_ = 0;
 };

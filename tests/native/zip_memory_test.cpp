@@ -52,9 +52,9 @@ using zip_scenarios::ZipScenario;
 TEST_F(ZipScenario, LongNamesAreRefusedWithoutBeingHeld) {
     constexpr int kEntries = 250;
     {
-        std::vector<TTestZipEntry> entries;
+        std::vector<TestZipEntry> entries;
         for (int i = 0; i < kEntries; ++i) {
-            TTestZipEntry e{std::to_string(i) + std::string(65000, 'n'), "x"};
+            TestZipEntry e{std::to_string(i) + std::string(65000, 'n'), "x"};
             e.method = 0;
             entries.push_back(std::move(e));
         }

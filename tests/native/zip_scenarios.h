@@ -11,69 +11,69 @@ namespace zip_scenarios {
 
 struct Case {
     const char* what;
-    std::vector<TTestZipEntry> entries;
+    std::vector<TestZipEntry> entries;
     std::map<std::wstring, std::string> added;  // by name inside the extraction folder
     std::vector<int> messages;
     std::vector<int> reuse = {};
     std::size_t cut = 0;  // bytes cut off the end of the archive
-    std::uint64_t maxTotal = TZipArchive::kMaxTotalSize;
+    std::uint64_t maxTotal = ZipArchive::kMaxTotalSize;
     int pointSecondRecordAt = -1;  // offset for the second directory record's local header
 };
 
-inline TTestZipEntry Stored(std::string name, std::string data) {
-    TTestZipEntry e{std::move(name), std::move(data)};
+inline TestZipEntry Stored(std::string name, std::string data) {
+    TestZipEntry e{std::move(name), std::move(data)};
     e.method = 0;
     return e;
 }
 
 inline std::vector<Case> Cases() {
-    TTestZipEntry badCrc{"bad.txt", "payload"};
+    TestZipEntry badCrc{"bad.txt", "payload"};
     badCrc.crc = 0x12345678;
-    TTestZipEntry encrypted{"secret.txt", "x"};
+    TestZipEntry encrypted{"secret.txt", "x"};
     encrypted.flags = 1;
-    TTestZipEntry bzip{"other.txt", "x"};
+    TestZipEntry bzip{"other.txt", "x"};
     bzip.method = 12;
     bzip.packed = "BZh9....";
-    TTestZipEntry shortDeclared{"short.txt", std::string(100, 's')};
+    TestZipEntry shortDeclared{"short.txt", std::string(100, 's')};
     shortDeclared.size = 50;
-    TTestZipEntry longDeclared{"long.txt", std::string(100, 'l')};
+    TestZipEntry longDeclared{"long.txt", std::string(100, 'l')};
     longDeclared.size = 150;
-    TTestZipEntry storedMismatch = Stored("stored.txt", "12345");
+    TestZipEntry storedMismatch = Stored("stored.txt", "12345");
     storedMismatch.compressedSize = 3;
-    TTestZipEntry localDisagrees{"local.txt", "abc"};
+    TestZipEntry localDisagrees{"local.txt", "abc"};
     localDisagrees.localSize = 4;
-    TTestZipEntry garbage{"garbage.txt", "text"};
+    TestZipEntry garbage{"garbage.txt", "text"};
     garbage.packed = std::string("\xff\xfe\xfd\xfc\xfb", 5);
-    TTestZipEntry tail{"tail.txt", std::string(1000, 't')};
+    TestZipEntry tail{"tail.txt", std::string(1000, 't')};
     tail.packed = Deflated(std::string(1000, 't')) + "EXTRA";
     tail.compressedSize = static_cast<std::uint32_t>(tail.packed->size());
-    TTestZipEntry bomb{"bomb.bin", std::string(100, '\0')};
+    TestZipEntry bomb{"bomb.bin", std::string(100, '\0')};
     bomb.size = 5000000;
-    TTestZipEntry utf8{"Gr\xc3\xb6\xc3\x9f" "e.txt", "u"};
+    TestZipEntry utf8{"Gr\xc3\xb6\xc3\x9f" "e.txt", "u"};
     utf8.flags = 0x0800;
-    TTestZipEntry badUtf8{"\xff\xfe.txt", "b"};
+    TestZipEntry badUtf8{"\xff\xfe.txt", "b"};
     badUtf8.flags = 0x0800;
-    TTestZipEntry unicodeField{"Gr\x94\xe1" "e2.txt", "f"};
+    TestZipEntry unicodeField{"Gr\x94\xe1" "e2.txt", "f"};
     unicodeField.centralExtra = UnicodePathField(unicodeField.name, "Gr\xc3\xb6\xc3\x9f" "e2.txt");
-    TTestZipEntry described1{"d1.txt", std::string(5000, 'd')};
+    TestZipEntry described1{"d1.txt", std::string(5000, 'd')};
     described1.dataDescriptor = true;
-    TTestZipEntry described2 = Stored("d2.txt", "stored with descriptor");
+    TestZipEntry described2 = Stored("d2.txt", "stored with descriptor");
     described2.dataDescriptor = true;
-    TTestZipEntry renamed{"name.txt", "n"};
+    TestZipEntry renamed{"name.txt", "n"};
     renamed.localName = "nome.txt";
-    TTestZipEntry remethod{"method.txt", "m"};
+    TestZipEntry remethod{"method.txt", "m"};
     remethod.localMethod = 0;
-    TTestZipEntry reflagged{"flags.txt", "f"};
+    TestZipEntry reflagged{"flags.txt", "f"};
     reflagged.localFlags = 0x0800;
-    TTestZipEntry described3{"d3.txt", "wide"};
+    TestZipEntry described3{"d3.txt", "wide"};
     described3.dataDescriptor = true;
     described3.wideDescriptor = true;
-    TTestZipEntry lyingDescriptor{"lying.txt", std::string(300, 'y')};
+    TestZipEntry lyingDescriptor{"lying.txt", std::string(300, 'y')};
     lyingDescriptor.dataDescriptor = true;
     lyingDescriptor.descriptorSize = 30;
-    TTestZipEntry comSuperscript{"COM\xc2\xb9.txt", "x"};
+    TestZipEntry comSuperscript{"COM\xc2\xb9.txt", "x"};
     comSuperscript.flags = 0x0800;
-    TTestZipEntry lptSuperscript{"lpt\xc2\xb3", "x"};
+    TestZipEntry lptSuperscript{"lpt\xc2\xb3", "x"};
     lptSuperscript.flags = 0x0800;
     std::string deepFolder;
     for (int i = 0; i < 127; ++i) deepFolder += "a/";
@@ -82,7 +82,7 @@ inline std::vector<Case> Cases() {
     // A stored entry whose data holds a whole second entry: two files from the same bytes.
     std::string inner = BuildZip({Stored("inner.txt", "shared")});
     inner.resize(30 + 9 + 6);
-    TTestZipEntry outer = Stored("outer.txt", inner);
+    TestZipEntry outer = Stored("outer.txt", inner);
 
     const std::string big(400, 'B');
     return {
@@ -129,7 +129,7 @@ inline std::vector<Case> Cases() {
         {"empty archive", {}, {}, {}},
         {"two entries on one header", {{"one.txt", "1"}, {"one.txt", "1"}}, {}, {zmArchiveDamaged}, {-1, 0}},
         {"entry inside another entry", {outer, Stored("inner.txt", "shared")}, {}, {zmArchiveDamaged}, {}, 0,
-         TZipArchive::kMaxTotalSize, 30 + 9},
+         ZipArchive::kMaxTotalSize, 30 + 9},
         {"local name differs", {renamed}, {}, {zmArchiveDamaged}},
         {"local method differs", {remethod}, {}, {zmArchiveDamaged}},
         {"local flags differ", {reflagged}, {}, {zmArchiveDamaged}},
@@ -158,7 +158,7 @@ TEST_F(ZipScenario, EachArchiveAddsOnlyItsSoundEntries) {
 }
 
 TEST_F(ZipScenario, UnpackedFilesKeepTheArchivesTime) {
-    TTestZipEntry dated("dated.txt", "d");
+    TestZipEntry dated("dated.txt", "d");
     dated.dosTimeDate = std::uint32_t{(2003 - 1980) << 9 | 6 << 5 | 5} << 16 | (12 << 11 | 34 << 5 | 56 / 2);
     ExtractAndDiff(BuildZip({dated}));
 #ifdef _WIN32
@@ -176,8 +176,8 @@ TEST_F(ZipScenario, UnpackedFilesKeepTheArchivesTime) {
 }
 
 TEST_F(ZipScenario, ManyRefusedEntriesAreToldOncePerKindOfProblem) {
-    std::vector<TTestZipEntry> entries(2000, Stored("CON", ""));
-    TTestZipEntry secret{"secret.txt", "x"};
+    std::vector<TestZipEntry> entries(2000, Stored("CON", ""));
+    TestZipEntry secret{"secret.txt", "x"};
     secret.flags = 1;
     entries.insert(entries.begin() + 7, 3, secret);
     entries.insert(entries.begin() + 9, Stored("PRN.txt", ""));
@@ -193,7 +193,7 @@ TEST_F(ZipScenario, ManyRefusedEntriesAreToldOncePerKindOfProblem) {
 
 TEST_F(ZipScenario, UnattendedRecordsButShowsNothing) {
     zip_.Unattended = true;
-    TTestZipEntry bad{"bad.txt", "x"};
+    TestZipEntry bad{"bad.txt", "x"};
     bad.crc = 1;
     ExtractAndDiff(BuildZip({bad}));
     EXPECT_EQ(Numbers(), std::vector<int>{zmCrcMismatch});

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-struct TTestZipEntry {
-    TTestZipEntry(std::string n = {}, std::string d = {}) : name(std::move(n)), data(std::move(d)) {}
+struct TestZipEntry {
+    TestZipEntry(std::string n = {}, std::string d = {}) : name(std::move(n)), data(std::move(d)) {}
     std::string name;
     std::string data;
     std::uint16_t method = 8;
@@ -55,11 +55,11 @@ inline void Put32(std::string& s, std::uint32_t v) {
 }
 
 // Directory records may point at another entry's local header (`reuseOffsetOf`, by index).
-inline std::string BuildZip(const std::vector<TTestZipEntry>& entries, const std::vector<int>& reuseOffsetOf = {}) {
+inline std::string BuildZip(const std::vector<TestZipEntry>& entries, const std::vector<int>& reuseOffsetOf = {}) {
     std::string out, directory;
     std::vector<std::uint32_t> offsets;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const TTestZipEntry& e = entries[i];
+        const TestZipEntry& e = entries[i];
         std::string packed = e.packed ? *e.packed : e.method == 8 ? Deflated(e.data) : e.data;
         std::uint32_t crc = e.crc ? *e.crc
                                   : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()),

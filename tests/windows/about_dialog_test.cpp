@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "dialogs/about_dialog.h"
 #include "platform/controls.h"
 #include "platform/handles.h"

@@ -139,7 +139,7 @@ TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
     temp.MakeFolder(L"Neu\\innen");
     ASSERT_NO_THROW(WriteLink(folder + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
-    using Item = TDZDirectoryView::MenuItemState;
+    using Item = DirectoryView::MenuItemState;
     struct Case {
         const char* what;
         std::wstring select;  // empty: nothing selected
@@ -163,21 +163,21 @@ TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
             ASSERT_TRUE(fx.tree->SelectDirectory(c.select));
         fx.tree->MenuPopup();
         EXPECT_SAME_PATH(fx.tree->MenuDirectory(), c.menuDirectory);
-        EXPECT_EQ(fx.tree->MenuState(TDirectoryMenuItem::New).enabled, c.newItem.enabled);
-        EXPECT_EQ(fx.tree->MenuState(TDirectoryMenuItem::Delete).enabled, c.deleteItem.enabled);
-        EXPECT_TRUE(fx.tree->MenuState(TDirectoryMenuItem::Open).enabled);
-        EXPECT_TRUE(fx.tree->MenuState(TDirectoryMenuItem::Refresh).shown);
+        EXPECT_EQ(fx.tree->MenuState(DirectoryMenuItem::New).enabled, c.newItem.enabled);
+        EXPECT_EQ(fx.tree->MenuState(DirectoryMenuItem::Delete).enabled, c.deleteItem.enabled);
+        EXPECT_TRUE(fx.tree->MenuState(DirectoryMenuItem::Open).enabled);
+        EXPECT_TRUE(fx.tree->MenuState(DirectoryMenuItem::Refresh).shown);
     }
     fx.tree->SetAllowDeleteDirectory(false);
     fx.tree->SetAllowCreateDirectory(false);
-    EXPECT_FALSE(fx.tree->MenuState(TDirectoryMenuItem::Delete).shown);
-    EXPECT_FALSE(fx.tree->MenuState(TDirectoryMenuItem::New).shown);
+    EXPECT_FALSE(fx.tree->MenuState(DirectoryMenuItem::Delete).shown);
+    EXPECT_FALSE(fx.tree->MenuState(DirectoryMenuItem::New).shown);
 
     // On a link file, a new folder goes into the folder it points to.
     ASSERT_TRUE(fx.tree->SelectDirectory(folder + L"c.lnk"));
     fx.tree->MenuPopup();
     InputScript input({L"darin"});
-    fx.tree->NewClick();
+    fx.tree->NewFolder();
     EXPECT_TRUE(DirectoryExists(target + L"darin"));
     EXPECT_FALSE(PathExists(folder + L"c.lnk\\darin"));
     EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), target + L"darin\\");
@@ -197,7 +197,7 @@ TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
     fx.tree->MenuPopup();
     {
         DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
-        fx.tree->DeleteClick();
+        fx.tree->DeleteFolder();
     }
     EXPECT_FALSE(FileExists(folder + L"c.lnk"));
     EXPECT_TRUE(DirectoryExists(target + L"Inhalt")) << "the target is never touched";

@@ -50,16 +50,16 @@ public:
         RECT client;
         GetClientRect(host.Handle(), &client);
         InflateRect(&client, -8, -8);
-        tree = std::make_unique<TDZDirectoryView>(host.Handle(), 100, client, options);
+        tree = std::make_unique<DirectoryView>(host.Handle(), 100, client, options);
         const std::wstring drive = UpperCase(testFolder.substr(0, 3));
-        tree->OnDirectoryAdding = [this, drive](TDZDirectoryView*, const std::wstring& directory, bool empty,
+        tree->OnDirectoryAdding = [this, drive](DirectoryView*, const std::wstring& directory, bool empty,
                                                 bool dirLink, bool& allowAdd) {
             adding.push_back({directory, empty, dirLink});
             if (directory.size() == 3 && directory != drive && !keepOtherDrives) allowAdd = false;
             for (const auto& hidden : refuse)
                 if (SameText(directory, hidden)) allowAdd = false;
         };
-        tree->OnDirectoryChanging = [this](TDZDirectoryView* sender, const std::wstring& directory, HTREEITEM,
+        tree->OnDirectoryChanging = [this](DirectoryView* sender, const std::wstring& directory, HTREEITEM,
                                            bool& allowChange) {
             announced.push_back({directory, sender != nullptr});
             if (vetoes > 0) {
@@ -77,7 +77,7 @@ public:
     }
 
     HostWindow host;
-    std::unique_ptr<TDZDirectoryView> tree;
+    std::unique_ptr<DirectoryView> tree;
     std::vector<Announcement> announced;
     std::vector<Adding> adding;
     std::vector<std::wstring> refuse;  // directories (with backslash) the owner leaves out
@@ -85,7 +85,7 @@ public:
     bool keepOtherDrives = false;
 };
 
-inline HTREEITEM ChildNamed(const TDZDirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
+inline HTREEITEM ChildNamed(const DirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
     for (HTREEITEM child : tree.ChildrenOf(node))
         if (tree.CaptionOf(child) == caption) return child;
     return nullptr;

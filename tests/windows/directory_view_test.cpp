@@ -118,7 +118,7 @@ TEST_F(DirectoryViewTest, AnEmptyFolderIsAskedForAsEmptyAndHasNoExpandButton) {
     // Opening shows the wait cursor while the folder is read.
     HCURSOR whileReading = nullptr;
     const auto record = fx.tree->OnDirectoryAdding;
-    fx.tree->OnDirectoryAdding = [&](TDZDirectoryView* sender, const std::wstring& directory, bool empty, bool link,
+    fx.tree->OnDirectoryAdding = [&](DirectoryView* sender, const std::wstring& directory, bool empty, bool link,
                                      bool& allow) {
         whileReading = GetCursor();
         record(sender, directory, empty, link, allow);
@@ -243,7 +243,7 @@ TEST_F(DirectoryViewTest, StartDirectoryChoosesTheFirstSelection) {
         TreeFixture fx(temp.Path(), false);
         fx.tree->SetStartDirectory(SD_WINDOWS);
         fx.tree->Load();
-        const std::wstring windows = WithTrailingBackslash(TDZDirectoryView::SystemDirectoryPath(SD_WINDOWS));
+        const std::wstring windows = WithTrailingBackslash(DirectoryView::SystemDirectoryPath(SD_WINDOWS));
         ASSERT_FALSE(windows.empty());
         EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), windows);
         ASSERT_EQ(fx.announced.size(), 1u);
@@ -299,7 +299,7 @@ TEST_F(DirectoryViewTest, IconSizesSwitchAndTheCurrentDirectorySurvivesARebuild)
     const size_t announcedBefore = fx.announced.size();
     fx.tree->SetIndent(40);
     struct Case {
-        TIconSize size;
+        TreeIconSize size;
         int pixels;
     };
     for (const Case c : {Case{isLarge, 32}, Case{isSmall, 16}}) {
@@ -319,7 +319,7 @@ TEST_F(DirectoryViewTest, AnOwnerThatThrowsLeavesTheTreeDrawingAndAnnouncing) {
     const std::wstring inner = temp.MakeFolder(L"Wurf\\Innen");
     TreeFixture fx(temp.Path());
     const auto record = fx.tree->OnDirectoryAdding;
-    fx.tree->OnDirectoryAdding = [&](TDZDirectoryView*, const std::wstring&, bool, bool, bool&) {
+    fx.tree->OnDirectoryAdding = [&](DirectoryView*, const std::wstring&, bool, bool, bool&) {
         throw std::runtime_error("the owner failed");
     };
     EXPECT_THROW(fx.tree->SelectDirectory(inner), std::runtime_error);

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
-#include "controls/dz_image.h"
-#include "controls/file_label.h"
+#include "platform/resource_ids.h"
+#include "controls/image_control.h"
+#include "controls/path_label.h"
 #include "platform/utf.h"
-#include "controls/win_ani.h"
-#include "controls/win_xp.h"
+#include "controls/animation_control.h"
+#include "platform/common_controls.h"
 #include "platform/controls.h"
 #include "platform/handles.h"
 #include "tests/windows/icon_test_files.h"
@@ -42,11 +42,11 @@ Pixels OnScreen(HWND window, int width, int height) { return ScreenPixels(window
 // What a control paints, through WM_PRINTCLIENT, as rows of pixels.
 Pixels Painted(HWND control, int width, int height) { return PrintedPixels(control, width, height); }
 
-// ---- TFileLabel
+// ---- PathLabel
 
 TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
     Host host;
-    TFileLabel label(host.hwnd, 0, 0, 100, 16);
+    PathLabel label(host.hwnd, 0, 0, 100, 16);
     const std::wstring deep = L"C:\\Ordner1\\Ordner2\\Ordner3\\Ordner4\\Datei.txt";
     const std::wstring fromLeft = L"C:\\...\\Ordner4\\Datei.txt";
     const std::wstring fromRight = L"C:\\Ordner1\\...\\Datei.txt";
@@ -55,7 +55,7 @@ TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
         const char* what;
         std::wstring path;
         int width;
-        TDirection direction;
+        ShorteningDirection direction;
         std::wstring expected;
     };
     const Case cases[] = {
@@ -85,7 +85,7 @@ TEST(FileLabel, ShortensToItsWidthInItsOwnFont) {
 
 TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) {
     Host host;
-    TFileLabel label(host.hwnd, 0, 0, 100, 16);
+    PathLabel label(host.hwnd, 0, 0, 100, 16);
     EXPECT_EQ(label.Direction(), drFromLeft);
     EXPECT_EQ(label.Separator(), L"\\");
     const std::wstring path = L"C:\\Programme\\Zubehör\\Werkzeuge\\Rechner.exe";
@@ -115,11 +115,11 @@ TEST(FileLabel, RecomputesOnPathSeparatorDirectionAndBoundsButNotOnAFontChange) 
     EXPECT_EQ(label.Caption().find(L"..."), std::wstring::npos) << "without its separator the path is one part";
 }
 
-// ---- TDZImage
+// ---- ImageControl
 
 TEST(DZImage, ReportsEnterOnceAndLeaveAndClicksOnlyWhenReleasedInside) {
     Host host;
-    TDZImage image(host.hwnd, 10, 10, 33, 33);
+    ImageControl image(host.hwnd, 10, 10, 33, 33);
     std::vector<std::string> events;
     // Without handlers it is a plain image.
     SendMessageW(image.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -145,7 +145,7 @@ TEST(DZImage, ReportsEnterOnceAndLeaveAndClicksOnlyWhenReleasedInside) {
 TEST(DZImage, TheRealMouseRaisesEnterAndLeave) {
     Host host;
     SetForegroundWindow(host.hwnd);
-    TDZImage image(host.hwnd, 100, 100, 33, 33);
+    ImageControl image(host.hwnd, 100, 100, 33, 33);
     std::vector<std::string> events;
     image.OnMouseEnter = [&] { events.push_back("enter"); };
     image.OnMouseLeave = [&] { events.push_back("leave"); };
@@ -161,7 +161,7 @@ TEST(DZImage, TheRealMouseRaisesEnterAndLeave) {
 TEST(DZImage, ShowsIconsAndBitmapsStretchedOrAsTheyAre) {
     Host host;
     TempFolder temp;
-    TDZImage image(host.hwnd, 10, 10, 40, 40);
+    ImageControl image(host.hwnd, 10, 10, 40, 40);
     const COLORREF background = Painted(image.Handle(), 40, 40)[0];
 
     const std::wstring bitmapFile = temp.MakeFile(L"bild.bmp", icon_files::BmpFile(4, 4, RGB(200, 10, 10)));
@@ -188,7 +188,7 @@ TEST(DZImage, ShowsIconsAndBitmapsStretchedOrAsTheyAre) {
     EXPECT_EQ(Painted(image.Handle(), 40, 40)[20 * 40 + 20], background);
 }
 
-// ---- TWinAni
+// ---- AnimationControl
 
 TEST(WinAni, StripHasFiftyFramesOf38PixelsEachWithItsKeyColourBottomLeft) {
     ModuleHandle program = ProgramResources();
@@ -219,7 +219,7 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     ModuleHandle program = ProgramResources();
     ASSERT_TRUE(program);
     Host host;
-    TWinAni ani(host.hwnd, 20, 20, program.Get());
+    AnimationControl ani(host.hwnd, 20, 20, program.Get());
     EXPECT_EQ(ani.Interval(), 10);
     EXPECT_EQ(ani.FrameCount(), 50);
     RECT r{};
@@ -260,7 +260,7 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     EXPECT_GE(GetTickCount() - began, 500u);
 }
 
-// ---- TWinXP
+// ---- CommonControls
 
 TEST(WinXP, OnlyOnAFormAndOnlyOnce) {
     Host form;
@@ -269,7 +269,7 @@ TEST(WinXP, OnlyOnAFormAndOnlyOnce) {
                                  GetModuleHandleW(nullptr), nullptr);
     auto failure = [](HWND owner) -> std::string {
         try {
-            TWinXP component(owner);
+            CommonControls component(owner);
             return "";
         } catch (const ComponentError& error) {
             return error.what();
@@ -279,8 +279,8 @@ TEST(WinXP, OnlyOnAFormAndOnlyOnce) {
     EXPECT_EQ(failure(nullptr), "Control parent must be a form!");
     EXPECT_EQ(failure(GetDesktopWindow()), "Control parent must be a form!");
     {
-        TWinXP first(form.hwnd);
-        EXPECT_EQ(failure(form.hwnd), "Only one instance of TWinXP allowed on form");
+        CommonControls first(form.hwnd);
+        EXPECT_EQ(failure(form.hwnd), "Only one instance of CommonControls allowed on form");
         EXPECT_EQ(failure(otherForm.hwnd), "") << "another form may have its own";
     }
     EXPECT_EQ(failure(form.hwnd), "") << "once the first is gone, a new one may come";

@@ -14,7 +14,7 @@
 #include "platform/files.h"
 #include "tests/windows/support/messages.h"
 #include "update/update_dialog.h"
-#include "update/update_file.h"
+#include "update/update_service.h"
 
 namespace {
 

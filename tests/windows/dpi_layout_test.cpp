@@ -22,7 +22,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "update/update_dialog.h"
-#include "update/update_file.h"
+#include "update/update_service.h"
 
 namespace {
 
@@ -269,7 +269,7 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     std::string settingsProblems;
     settingsDialog.OnShown = [&] {
         settingsProblems = LayoutProblems(settingsDialog.Handle(), dpi);
-        settingsDialog.CancelClick();
+        settingsDialog.Dismiss();
     };
     LinkSettings settings;
     settingsDialog.ShowModal(form->Handle(), SettingsTarget::FolderLink, settings);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/help_window.h"
-#include "controls/dz_image.h"
-#include "controls/win_ani.h"
+#include "controls/image_control.h"
+#include "controls/animation_control.h"
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/utf.h"

@@ -14,7 +14,7 @@
 
 #include "app/help_window.h"
 #include "controls/directory_view.h"
-#include "controls/win_ani.h"
+#include "controls/animation_control.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"
@@ -296,7 +296,7 @@ struct MenuWatch {
 
 // Presses keys on the focused tree of window; true when its menu opened at the selected folder's
 // lower left corner (and was closed again).
-void ExpectMenuAtTheSelection(HWND window, TDZDirectoryView& view, std::initializer_list<WORD> keys) {
+void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer_list<WORD> keys) {
     const HWND tree = view.Handle();
     SetForegroundWindow(window);
     SetFocus(tree);

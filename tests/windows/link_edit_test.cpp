@@ -303,7 +303,7 @@ TEST_F(LinkEditTest, TheDialogsSettingsReachTheFileAndNothingElse) {
         dialog.OnShown = [&] {
             EXPECT_EQ(SendMessageW(dialog.RunAsAdminCheck(), BM_GETCHECK, 0, 0), c.edit ? BST_CHECKED : BST_UNCHECKED);
             SendMessageW(dialog.HotKeyControl(), HKM_SETHOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
-            dialog.OKClick();
+            dialog.Accept();
         };
         TypeTarget(c.target);
         PressNext();

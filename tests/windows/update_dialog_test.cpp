@@ -267,7 +267,7 @@ TEST_F(UpdateDialogTest, EachFailureOfTheListHasItsOwnMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         connection.connected = c.online;
-        Serve([&](const std::string& path, TScriptedResponse& r) {
+        Serve([&](const std::string& path, ScriptedResponse& r) {
             if (path != "/Updates.ini" || c.head.empty()) return;
             r.head = c.head == kEndless ? "HTTP/1.0 200 OK\r\n\r\n" : c.head;
             if (c.head == kEndless) r.generatedSize = 1ull << 36;
@@ -510,7 +510,7 @@ TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecon
         SCOPED_TRACE(c.what);
         boxes.Clear();
         boxes.Answer(BoxAnswer::Yes);
-        Serve([&](const std::string& path, TScriptedResponse& r) {
+        Serve([&](const std::string& path, ScriptedResponse& r) {
             if (path != c.path) return;
             r.pieceSize = 1;
             r.pauseMs = 1000;

@@ -72,7 +72,7 @@ TEST_F(UpdateObstaclesTest, TheBatchWaitsForAFileInUseAndTellsWhenItGaveUp) {
         temp.MakeFile(L"Programm\\Pfeilbau.hlp", "Hilfe, alt");
         temp.MakeFile(WideFromUtf8(kInstallMarkName), "Pfeilbau.hlp\r\n");  // goes with a replacement that works
         if (c.folderInTheWay) temp.MakeFolder(L"Programm\\zeigerwerk.exe.neu");
-        TZipArchive zip;
+        ZipArchive zip;
         zip.Unattended = true;
         zip.SetZipFileName(published->server + L"Updates\\Pfeilbau.zip");
         zip.ExtrBaseDir = run;
@@ -135,7 +135,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         SCOPED_TRACE(c.what);
         FolderServer origin(published->server);
         // A proxy that fetches nothing itself: it serves the maker's folder for a whole URL.
-        FolderServer proxy(published->server, [&](const std::string& target, TScriptedResponse& response) {
+        FolderServer proxy(published->server, [&](const std::string& target, ScriptedResponse& response) {
             const std::wstring file = published->server + WideFromUtf8(target.substr(target.find('/', 7) + 1));
             if (c.askCredentials)
                 response = {"HTTP/1.0 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n", ""};
@@ -162,7 +162,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         form.Connection = &connection;
         form.OnTerminate = [] {};
         form.Server = {host, origin.Port()};
-        form.PrepareClient = [&](THttpClient& client) {
+        form.PrepareClient = [&](HttpClient& client) {
             client.Resolver = [&](const std::string& name, std::uint32_t& address) {
                 address = 0x7F000001;
                 return name == host;

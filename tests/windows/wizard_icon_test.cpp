@@ -1,6 +1,6 @@
 #include <shlobj.h>
 
-#include "controls/dz_image.h"
+#include "controls/image_control.h"
 #include "dialogs/icon_chooser.h"
 #include "platform/files.h"
 #include "platform/path_text.h"

@@ -15,7 +15,7 @@ TEST_F(ZipScenario, MessagesReachTheMessageBoxUnlessUnattended) {
         BoxScript script;
         ShowZipMessagesInBoxes(zip_, nullptr);
         zip_.Unattended = unattended;
-        TTestZipEntry bad{"bad.txt", "x"};
+        TestZipEntry bad{"bad.txt", "x"};
         bad.crc = 7;
         ExtractAndDiff(BuildZip({bad, {"CON", "x"}}));
         ASSERT_EQ(zip_.Messages().size(), 2u);

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t slice = data[0] % 17 + 1;
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     std::size_t length = size - 1;
-    THttpResponseReader reader;
+    HttpResponseReader reader;
     try {
         std::size_t at = 0;
         while (at < length && !reader.Complete()) {
@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (used < n && !reader.Complete()) __builtin_trap();
         }
         reader.Finish();
-        if (reader.Location().size() > THttpResponseReader::kMaxValue) __builtin_trap();
-        if (reader.Cookie().size() > THttpResponseReader::kMaxValue) __builtin_trap();
-        if (reader.HeadText().size() > THttpResponseReader::kMaxHead) __builtin_trap();
-    } catch (const TSocketError&) {
+        if (reader.Location().size() > HttpResponseReader::kMaxValue) __builtin_trap();
+        if (reader.Cookie().size() > HttpResponseReader::kMaxValue) __builtin_trap();
+        if (reader.HeadText().size() > HttpResponseReader::kMaxHead) __builtin_trap();
+    } catch (const SocketError&) {
     }
     ParseStatusCode(std::string(bytes, length));
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (lines != 6u + !reader.Cookie().empty()) __builtin_trap();
         if (request.compare(0, 4, "GET ") != 0 || request.find(' ', 4) != request.find(" HTTP/1.0\r\n")) __builtin_trap();
-    } catch (const TSocketError&) {
+    } catch (const SocketError&) {
     }
     return 0;
 }

@@ -20,7 +20,7 @@
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
 #include "update/update_dialog.h"
-#include "update/update_file.h"
+#include "update/update_service.h"
 #include "update/update_rules.h"
 
 namespace update_test {
@@ -149,7 +149,7 @@ inline std::map<std::string, std::string> Binding(const std::wstring& file) {
 // Serves the files of a folder; `adjust` may change a response before it is sent.
 class FolderServer {
 public:
-    using Adjust = std::function<void(const std::string& path, TScriptedResponse& response)>;
+    using Adjust = std::function<void(const std::string& path, ScriptedResponse& response)>;
     explicit FolderServer(std::wstring folder, Adjust adjust = {})
         : folder_(std::move(folder)), adjust_(std::move(adjust)),
           server_([this](const std::string& request, int) { return Answer(request); }) {}
@@ -167,11 +167,11 @@ private:
         const std::size_t start = request.find(' ') + 1;
         return request.substr(start, request.find(' ', start) - start);
     }
-    TScriptedResponse Answer(const std::string& request) {
+    ScriptedResponse Answer(const std::string& request) {
         const std::string path = PathOf(request);
         std::wstring file = folder_;
         for (char c : path.substr(1)) file += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-        TScriptedResponse response;
+        ScriptedResponse response;
         if (path.find("..") == std::string::npos && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES &&
             !(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
             response.body = ReadFileBytes(file);
@@ -186,7 +186,7 @@ private:
 
     std::wstring folder_;
     Adjust adjust_;
-    TTestHttpServer server_;
+    TestHttpServer server_;
 };
 
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }

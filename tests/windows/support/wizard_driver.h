@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "controls/directory_view.h"
-#include "controls/dz_image.h"
-#include "controls/win_ani.h"
+#include "controls/image_control.h"
+#include "controls/animation_control.h"
 #include "wizard/description_page.h"
 #include "wizard/icon_page.h"
 #include "wizard/kind_and_closing_pages.h"
@@ -51,13 +51,13 @@ public:
     HWND Handle(Push button) const { return Of(button).Handle(); }
 
     // The location page's folder tree (null until that page is built).
-    TDZDirectoryView* Tree() const { return form_.location_->tree_.get(); }
+    DirectoryView* Tree() const { return form_.location_->tree_.get(); }
     // The tree moved to folder, as its selection change reports it.
     void TreeMovedTo(const std::wstring& folder) { form_.location_->FollowFolder(folder); }
-    TDZImage& IconPreview() const { return *form_.icon_->preview_; }
-    TDZImage& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
+    ImageControl& IconPreview() const { return *form_.icon_->preview_; }
+    ImageControl& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
     IconPage& Icons() const { return *form_.icon_; }
-    TWinAni& Animation() const { return *form_.animation_; }
+    AnimationControl& Animation() const { return *form_.animation_; }
     // "Erweiterte Einstellungen", as the description page opens it.
     LinkSettingsDialog& SettingsDialog() const { return form_.description_->settingsDialog_; }
     // The target page's open dialog as it will be shown.

@@ -8,19 +8,19 @@
 // A label that shows a path shortened to its width (inner folders give way to "...").
 // The caption is worked out again when the path, the separator, the direction or the bounds
 // change, and only then: a new font alone leaves the caption as it is.
-class TFileLabel {
+class PathLabel {
 public:
-    TFileLabel(HWND parent, int x, int y, int width, int height, bool visible = true);
-    ~TFileLabel();
-    TFileLabel(const TFileLabel&) = delete;
-    TFileLabel& operator=(const TFileLabel&) = delete;
+    PathLabel(HWND parent, int x, int y, int width, int height, bool visible = true);
+    ~PathLabel();
+    PathLabel(const PathLabel&) = delete;
+    PathLabel& operator=(const PathLabel&) = delete;
 
     HWND Handle() const { return hwnd_; }
 
     const std::wstring& FileName() const { return fileName_; }
     void SetFileName(const std::wstring& fileName);
-    TDirection Direction() const { return direction_; }
-    void SetDirection(TDirection direction);
+    ShorteningDirection Direction() const { return direction_; }
+    void SetDirection(ShorteningDirection direction);
     const std::wstring& Separator() const { return separator_; }
     void SetSeparator(const std::wstring& separator);
 
@@ -38,6 +38,6 @@ private:
     HWND hwnd_ = nullptr;
     std::wstring fileName_;
     std::wstring separator_ = L"\\";
-    TDirection direction_ = drFromLeft;
+    ShorteningDirection direction_ = drFromLeft;
     PathParts parts_;
 };

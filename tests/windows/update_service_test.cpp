@@ -43,7 +43,7 @@ protected:
     BoxScript boxes;
     std::wstring registryKey, volatileParent = L"ZwVolatile" + std::to_wstring(GetCurrentProcessId());
     FixedClock clock{kToday + 0.25};
-    TDZUpdateFile update;
+    UpdateService update;
     std::vector<int> shownAtStep;
 };
 
@@ -260,7 +260,7 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     TempFolder data;
     LinkWizard form(data.Path());
     form.SettingsKey = L"Software\\DZ\\" + registryKey + L"-wizard";
-    form.Connections.update = [this] { return update.ActionExecute(); };
+    form.Connections.update = [this] { return update.CheckNow(); };
     update.Owner = form.Handle();
     std::vector<ACCEL> keys = LinkWizard::Keys();
     const HACCEL table = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));

@@ -1,22 +1,22 @@
-#include "controls/win_ani.h"
+#include "controls/animation_control.h"
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "platform/controls.h"
-#include "controls/dz_image.h"
+#include "controls/image_control.h"
 #include "platform/dpi.h"
 
 namespace {
 constexpr UINT_PTR kAniTimer = 1;
 }
 
-TWinAni::TWinAni(HWND parent, int x, int y, HINSTANCE resources) : resources_(resources) {
+AnimationControl::AnimationControl(HWND parent, int x, int y, HINSTANCE resources) : resources_(resources) {
     CreateWindowObject(L"ZeigerwerkAnimation", 0, ChildStyle(), L"", x, y, kFrameSize, kFrameSize,
                        parent, nullptr, nullptr, nullptr);
     LoadStrip();
     RestartTimer();
 }
 
-void TWinAni::LoadStrip() {
+void AnimationControl::LoadStrip() {
     const HINSTANCE module = resources_ ? resources_ : ResourceModule();
     // The design strip tells the number of frames; the picture shown is made for the frame size.
     BitmapHandle design((HBITMAP)LoadImageW(module, MAKEINTRESOURCEW(IDB_ANIMATION), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -43,7 +43,7 @@ void TWinAni::LoadStrip() {
     if (shown_ >= frameCount_) shown_ = 0;
 }
 
-void TWinAni::SetScale(UINT dpi) {
+void AnimationControl::SetScale(UINT dpi) {
     const int size = Scale(kFrameSize, dpi);
     if (size == frameSize_) return;
     frameSize_ = size;
@@ -53,33 +53,33 @@ void TWinAni::SetScale(UINT dpi) {
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-TWinAni::~TWinAni() {
+AnimationControl::~AnimationControl() {
     if (Handle()) KillTimer(Handle(), kAniTimer);
 }
 
-void TWinAni::SetInterval(int milliseconds) {
+void AnimationControl::SetInterval(int milliseconds) {
     interval_ = milliseconds;
     RestartTimer();
 }
 
-void TWinAni::SetAniTimerEnabled(bool enabled) {
+void AnimationControl::SetAniTimerEnabled(bool enabled) {
     timerEnabled_ = enabled;
     RestartTimer();
 }
 
-void TWinAni::RestartTimer() {
+void AnimationControl::RestartTimer() {
     KillTimer(Handle(), kAniTimer);
     if (timerEnabled_ && interval_ > 0) SetTimer(Handle(), kAniTimer, static_cast<UINT>(interval_), nullptr);
 }
 
-void TWinAni::AniTimerTimer() {
+void AnimationControl::AniTimerTimer() {
     DrawFrame(WindowDc(Handle()).Get(), counter_);
     shown_ = counter_;
     ++counter_;
     if (counter_ * frameSize_ >= stripHeight_) counter_ = 0;
 }
 
-void TWinAni::DrawFrame(HDC target, int frame) {
+void AnimationControl::DrawFrame(HDC target, int frame) {
     DcHandle frameDc(CreateCompatibleDC(target));
     DcHandle compositionDc(CreateCompatibleDC(target));
     SelectedObject frameSelected(frameDc.Get(), frameBitmap_.Get());
@@ -96,7 +96,7 @@ void TWinAni::DrawFrame(HDC target, int frame) {
     BitBlt(target, 0, 0, frameSize_, frameSize_, compositionDc.Get(), 0, 0, SRCCOPY);
 }
 
-LRESULT TWinAni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AnimationControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;

@@ -1,48 +1,48 @@
-#include "controls/dz_image.h"
+#include "controls/image_control.h"
 
 #include "platform/controls.h"
 #include "platform/icon_size.h"
 
-TDZImage::TDZImage(HWND parent, int x, int y, int width, int height) {
+ImageControl::ImageControl(HWND parent, int x, int y, int width, int height) {
     CreateWindowObject(L"ZeigerwerkImage", 0, ChildStyle(), L"", x, y, width, height, parent, nullptr,
                        nullptr, nullptr);
 }
 
-void TDZImage::SetIcon(HICON icon) {
+void ImageControl::SetIcon(HICON icon) {
     bitmap_.Reset();
     icon_.Reset(icon);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TDZImage::SetBitmap(HBITMAP bitmap) {
+void ImageControl::SetBitmap(HBITMAP bitmap) {
     icon_.Reset();
     bitmap_.Reset(bitmap);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-bool TDZImage::LoadBitmapFile(const std::wstring& path) {
+bool ImageControl::LoadBitmapFile(const std::wstring& path) {
     auto* bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     SetBitmap(bitmap);
     return bitmap != nullptr;
 }
 
-void TDZImage::Clear() {
+void ImageControl::Clear() {
     icon_.Reset();
     bitmap_.Reset();
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TDZImage::SetStretch(bool stretch) {
+void ImageControl::SetStretch(bool stretch) {
     stretch_ = stretch;
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TDZImage::SetCenter(bool center) {
+void ImageControl::SetCenter(bool center) {
     center_ = center;
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TDZImage::SetBounds(int x, int y, int width, int height) { MoveWindow(Handle(), x, y, width, height, TRUE); }
+void ImageControl::SetBounds(int x, int y, int width, int height) { MoveWindow(Handle(), x, y, width, height, TRUE); }
 
 HBRUSH ParentBackground(HWND child, HDC dc) {
     HWND parent = GetParent(child);
@@ -51,7 +51,7 @@ HBRUSH ParentBackground(HWND child, HDC dc) {
     return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
 }
 
-RECT TDZImage::PictureRect(int width, int height) const {
+RECT ImageControl::PictureRect(int width, int height) const {
     RECT client{};
     GetClientRect(Handle(), &client);
     if (stretch_) return client;
@@ -60,7 +60,7 @@ RECT TDZImage::PictureRect(int width, int height) const {
     return r;
 }
 
-void TDZImage::Paint(HDC dc) {
+void ImageControl::Paint(HDC dc) {
     RECT client{};
     GetClientRect(Handle(), &client);
     FillRect(dc, &client, ParentBackground(Handle(), dc));
@@ -81,7 +81,7 @@ void TDZImage::Paint(HDC dc) {
     }
 }
 
-LRESULT TDZImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ImageControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;

@@ -6,12 +6,12 @@
 // Stands for the visual styles on a form: the program carries the application manifest that
 // asks for version 6 of the common controls (app/zeigerwerk.manifest), and this component makes
 // sure they are loaded. At most one per form, and only on a form.
-class TWinXP {
+class CommonControls {
 public:
-    explicit TWinXP(HWND owner);
-    ~TWinXP();
-    TWinXP(const TWinXP&) = delete;
-    TWinXP& operator=(const TWinXP&) = delete;
+    explicit CommonControls(HWND owner);
+    ~CommonControls();
+    CommonControls(const CommonControls&) = delete;
+    CommonControls& operator=(const CommonControls&) = delete;
 
     HWND Owner() const { return owner_; }
 

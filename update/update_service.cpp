@@ -1,4 +1,4 @@
-#include "update/update_file.h"
+#include "update/update_service.h"
 
 #include <cstring>
 
@@ -10,7 +10,7 @@
 #include "update/update_dialog.h"
 
 
-TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
+UpdateService::UpdateService() : ProgramFile(ModulePath()) {
     Host = kDefaultUpdateHost;
     Port = 21;
     TimeOut = 10000;
@@ -19,14 +19,14 @@ TDZUpdateFile::TDZUpdateFile() : ProgramFile(ModulePath()) {
     InputFileMode = true;
 }
 
-TDZUpdateFile::~TDZUpdateFile() = default;
+UpdateService::~UpdateService() = default;
 
-UpdateDialog& TDZUpdateFile::Dialog() {
+UpdateDialog& UpdateService::Dialog() {
     if (!dialog_) dialog_ = std::make_unique<UpdateDialog>();
     return *dialog_;
 }
 
-bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {
+bool UpdateService::AutomaticUpdate(const std::wstring& params, bool manual, double programDate) {
     std::optional<::RegistryKey> key(OpenUpdateSettings(HKCU, RegistryKey));
     if (!manual) key->SetString(L"ApplicationFileName", ApplicationFileNameValue(ProgramFile, params));
 
@@ -59,6 +59,6 @@ bool TDZUpdateFile::AutomaticUpdate(const std::wstring& params, bool manual, dou
     return schedule.onlyUpdate;
 }
 
-void TDZUpdateFile::FinishUpdates() {
+void UpdateService::FinishUpdates() {
     if (dialog_) dialog_->FinishProcess();
 }

@@ -7,13 +7,13 @@
 // A 38 x 38 animation (at 96 DPI; SetScale sizes it for another) that loops through the frames
 // of the program's animation strip (frames stacked from top to bottom). Repainting shows the
 // current frame again; only the timer moves on.
-class TWinAni : public Window {
+class AnimationControl : public Window {
 public:
     static constexpr int kFrameSize = 38;
 
     // The strip is bitmap IDB_ANIMATION of resources (the program itself when null).
-    TWinAni(HWND parent, int x, int y, HINSTANCE resources = nullptr);
-    ~TWinAni() override;
+    AnimationControl(HWND parent, int x, int y, HINSTANCE resources = nullptr);
+    ~AnimationControl() override;
 
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);

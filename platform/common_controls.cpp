@@ -1,9 +1,9 @@
-#include "controls/win_xp.h"
+#include "platform/common_controls.h"
 
 #include <commctrl.h>
 
 namespace {
-constexpr const wchar_t* kInstanceProperty = L"Zeigerwerk.TWinXP";
+constexpr const wchar_t* kInstanceProperty = L"Zeigerwerk.CommonControls";
 
 // A form is a top-level window of this process: not a child control, not someone else's window.
 bool IsForm(HWND window) {
@@ -15,15 +15,15 @@ bool IsForm(HWND window) {
 }
 }  // namespace
 
-TWinXP::TWinXP(HWND owner) : owner_(owner) {
+CommonControls::CommonControls(HWND owner) : owner_(owner) {
     if (!IsForm(owner)) throw ComponentError("Control parent must be a form!");
-    if (GetPropW(owner, kInstanceProperty)) throw ComponentError("Only one instance of TWinXP allowed on form");
+    if (GetPropW(owner, kInstanceProperty)) throw ComponentError("Only one instance of CommonControls allowed on form");
     SetPropW(owner, kInstanceProperty, reinterpret_cast<HANDLE>(this));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
-TWinXP::~TWinXP() {
+CommonControls::~CommonControls() {
     if (IsWindow(owner_) && GetPropW(owner_, kInstanceProperty) == reinterpret_cast<HANDLE>(this))
         RemovePropW(owner_, kInstanceProperty);
 }

@@ -1,4 +1,4 @@
-// TDZUpdateFile: the update component of the wizard form. Decides at start whether the user is
+// UpdateService: the update component of the wizard form. Decides at start whether the user is
 // asked to look for updates, keeps the schedule in the registry and opens the update dialog.
 #pragma once
 #include <windows.h>
@@ -20,10 +20,10 @@ class UpdateDialog;
 // The update service of the program: owned by the program's start-up, which asks it for the
 // reminder before the wizard appears, hands the wizard its Ctrl+U action and lets it do its
 // end-of-process work. Its dialog is made when first shown: most starts never show it.
-class TDZUpdateFile : public THttpClient {
+class UpdateService : public HttpClient {
 public:
-    TDZUpdateFile();
-    ~TDZUpdateFile() override;
+    UpdateService();
+    ~UpdateService() override;
 
     std::wstring ProgramName;
     std::wstring RegistryKey;
@@ -44,7 +44,7 @@ public:
     // end now, without the wizard's own saving: "OnlyUpdate" is set.
     bool AutomaticUpdate(const std::wstring& params, bool manual, double programDate);
     // What the Ctrl+U action does.
-    bool ActionExecute() { return AutomaticUpdate(L"", true, 0); }
+    bool CheckNow() { return AutomaticUpdate(L"", true, 0); }
 
     // The dialog, made on first use.
     UpdateDialog& Dialog();

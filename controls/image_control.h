@@ -10,9 +10,9 @@
 
 // An image that shows an icon or a bitmap and reports the mouse entering and leaving it.
 // The picture is owned by the control.
-class TDZImage : public Window {
+class ImageControl : public Window {
 public:
-    TDZImage(HWND parent, int x, int y, int width, int height);
+    ImageControl(HWND parent, int x, int y, int width, int height);
 
     void SetIcon(HICON icon);            // takes ownership; null empties the image
     void SetBitmap(HBITMAP bitmap);      // takes ownership
