@@ -391,7 +391,7 @@ void UpdateDialog::DownloadButtonClicked() {
 
 void UpdateDialog::SettingsClicked() {
     const ::RegistryKey key = OpenUpdateSettings(Files.hkcu, Files.registryKey);
-    const bool never = key.HasValue(L"NoUpdate");
+    const bool never = UpdateValuePresent(key, Files.registryKey, L"NoUpdate");
     neverRadio_.SetChecked(never);
     regularRadio_.SetChecked(!never);
     const auto interval = ReadInterval(key);

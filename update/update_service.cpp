@@ -9,15 +9,7 @@
 #include "platform/win_error.h"
 #include "update/update_dialog.h"
 
-
-UpdateService::UpdateService() : ProgramFile(ModulePath()) {
-    Host = kDefaultUpdateHost;
-    Port = 21;
-    TimeOut = 10000;
-    Body.clear();
-    Header.clear();
-    InputFileMode = true;
-}
+UpdateService::UpdateService() : ProgramFile(ModulePath()) {}
 
 UpdateService::~UpdateService() = default;
 
@@ -38,8 +30,8 @@ bool UpdateService::AutomaticUpdate(const std::wstring& params, bool manual, dou
     schedule.manual = manual;
     schedule.today = Clock->Today();
     schedule.nextDue = ReadNextDueDate(*key);
-    schedule.onlyUpdate = key->HasValue(L"OnlyUpdate");
-    schedule.noUpdate = key->HasValue(L"NoUpdate");
+    schedule.onlyUpdate = UpdateValuePresent(*key, RegistryKey, L"OnlyUpdate");
+    schedule.noUpdate = UpdateValuePresent(*key, RegistryKey, L"NoUpdate");
     if (!UpdateDue(schedule)) return false;
 
     UpdateDialog& dialog = Dialog();

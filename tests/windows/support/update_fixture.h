@@ -199,6 +199,7 @@ struct FixedClock : UpdateClock {
 };
 struct RecordingLauncher : BatchLauncher {
     void Launch(const std::wstring& folder, const std::wstring& batch) const override { started.push_back(folder + batch); }
+    bool LaunchElevated(const std::wstring&, const std::wstring&) const override { return false; }
     mutable std::vector<std::wstring> started;
 };
 struct FixedConnection : ConnectionState {
