@@ -91,6 +91,7 @@ news = args[split + 1:]
 # second while it is in use; only when all are aside do the copies take their names. On any failure
 # every NAME.alt is put back and every copy removed, so that the folder holds the whole old version
 # or the whole new one. Subroutines are given plain file names only: "call" expands its line twice.
+# Outcomes are read from "errorlevel": some interpreters run "||" after a built-in that succeeded.
 def group(first, name):
     return [first, '@cd /d "%s"', f'@if not exist "%s{name}" set ZW_NEW=%%ZW_NEW%% {name}',
             f'@if not exist "%s{name}" if not defined ZW_BUSY (set ZW_WHY=copy& set ZW_BUSY={name})']
@@ -109,13 +110,15 @@ TAIL = r"""
 @if exist "%~1.alt\*" (set ZW_WHY=copy& set ZW_BUSY=%~1.alt& goto :eof)
 @if exist "%~1.neu" "%ZW_SYSTEM%attrib.exe" -r "%~1.neu" >nul 2>&1
 @if exist "%~1.alt" "%ZW_SYSTEM%attrib.exe" -r "%~1.alt" >nul 2>&1
-@copy /y /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1 || (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
+@copy /y /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1
+@if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
 @set ZW_SIZE=
 @set ZW_COPY=
 @for %%a in ("%ZW_RUN%%~1") do @set ZW_SIZE=%%~za
 @for %%a in ("%~1.neu") do @set ZW_COPY=%%~za
 @if not "%ZW_SIZE%"=="%ZW_COPY%" (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
-@"%ZW_SYSTEM%fc.exe" /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1 || (set ZW_WHY=copy& set ZW_BUSY=%~1.neu)
+@"%ZW_SYSTEM%fc.exe" /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1
+@if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY=%~1.neu)
 @goto :eof
 :zw_aside
 @if defined ZW_BUSY goto :eof

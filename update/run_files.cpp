@@ -246,6 +246,7 @@ bool RunFiles::NeedsAdministrator() {
 void RunFiles::EndRun(bool installPrepared) {
     archiveGuard_.Reset();
     // A run that prepared nothing leaves nothing behind; a prepared one keeps its batch and files.
+    if (!installPrepared) programLock_.Reset();
     if (!installPrepared && !folder_.empty()) RemoveRunFolder(folder_);
 }
 

@@ -21,6 +21,7 @@
 #include "tests/windows/support/wine.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
+#include "update/update_batch.h"
 #include "update/update_rules.h"
 
 namespace update_test {
