@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/system_library.h"
@@ -47,7 +48,14 @@ bool UpdateService::AutomaticUpdate(const std::wstring& params, bool manual, dou
     dialog.Launcher = Launcher;
     dialog.Server = UpdateServerAddress(RegistryKey);
     key.reset();  // the dialog opens the key itself where it needs it
+    if (!lock_) lock_ = UpdateLock::Take(FolderPart(ProgramFile));
+    if (!lock_) {
+        // Another instance has the update in hand; the schedule stays as it is.
+        ShowBox(Owner, kUpdateBusyText, L"Updates installieren", BoxKind::Warning, BoxButtons::Ok);
+        return schedule.onlyUpdate;
+    }
     dialog.ShowModal(Owner);
+    if (!dialog.Run().InstallPrepared()) lock_.reset();
     return schedule.onlyUpdate;
 }
 

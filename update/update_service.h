@@ -12,6 +12,7 @@
 #include "update/signature.h"
 #include "update/update_rules.h"
 #include "update/update_run.h"
+#include "update/update_lock.h"
 #include "update/update_settings.h"
 
 class UpdateDialog;
@@ -53,4 +54,5 @@ public:
 
 private:
     std::unique_ptr<UpdateDialog> dialog_;
+    std::optional<UpdateLock> lock_;
 };

@@ -4,6 +4,8 @@
 #include <sddl.h>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
+#include "update/update_lock.h"
 #include "update/run_folder.h"
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
@@ -166,6 +168,21 @@ TEST_F(UpdateFileTest, TheMachinesPolicyHoldsForAUserWhoCannotWriteIt) {
     update.CheckNow();
     EXPECT_EQ(shownAtStep, std::vector<int>{0}) << "Ctrl+U still opens the dialog";
     protect(L"D:P(A;;KA;;;WD)");
+}
+
+TEST_F(UpdateFileTest, OneUpdateAtATimePerProgramFolder) {
+    std::wstring folder = FolderPart(update.ProgramFile);
+    auto other = UpdateLock::Take(folder);
+    ASSERT_TRUE(other);
+    CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+    EXPECT_FALSE(UpdateLock::Take(folder)) << "the same folder, however it is spelt";
+    EXPECT_TRUE(UpdateLock::Take(temp.Path())) << "another program's folder";
+    update.CheckNow();
+    EXPECT_TRUE(shownAtStep.empty());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kUpdateBusyText});
+    other.reset();
+    update.CheckNow();
+    EXPECT_EQ(shownAtStep, std::vector<int>{0});
 }
 
 TEST_F(UpdateFileTest, SignaturesAreCheckedAgainstTheKey) {
