@@ -572,6 +572,12 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             Layout();
             return 0;
         }
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends before the program's own end would start a prepared install: it starts now.
+            if (wParam && run_ && run_->InstallPrepared()) FinishProcess();
+            return 0;
         case WM_CLOSE:
             // The close box closes from the settings page too.
             if (run_ && !(run_->CancelNeedsConfirmation() && !DownloadStopConfirmed())) {

@@ -252,6 +252,42 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
     RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(registryKey));
 }
 
+TEST_F(UpdateObstaclesTest, ALogoffOnTheFinishPageStartsThePreparedInstall) {
+    TempFolder temp;
+    SetEnvironmentVariableW(L"LOCALAPPDATA", temp.MakeFolder(L"Lokal").c_str());
+    temp.MakeFile(L"Programm\\zeigerwerk.exe", "alt");
+    const std::wstring registryKey = L"ZwObstaclesLogoff" + std::to_wstring(GetCurrentProcessId());
+    FolderServer server(published->server);
+    FixedConnection connection;
+    BoxScript boxes;
+    RecordingLauncher launcher;
+    UpdateDialog form;
+    Prepare(form, connection, server.Port(), temp / L"Programm\\zeigerwerk.exe", registryKey);
+    form.Launcher = &launcher;
+    LRESULT allowed = FALSE;
+    std::size_t startedAtLogoff = 0;
+    form.OnShown = [&] {
+        Press(form.Handle(), L"Weiter >");
+        Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+        EXPECT_TRUE(TransferEnded(form));
+        Press(form.Handle(), L"Weiter >");
+        EXPECT_TRUE(TransferEnded(form));
+        Press(form.Handle(), L"Weiter >");
+        Press(form.Handle(), L"Weiter >");
+        allowed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        startedAtLogoff = launcher.started.size();
+        PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    };
+    form.ShowModal(nullptr);
+    form.FinishProcess();
+    EXPECT_TRUE(allowed);
+    EXPECT_EQ(startedAtLogoff, 1u);
+    EXPECT_EQ(launcher.started.size(), 1u) << "started once";
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(registryKey));
+}
+
 TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
     const std::string host = "update.zeigerwerk.example";
     const std::wstring settingsKey = L"Software\\DZ\\ZwProxyTest" + std::to_wstring(GetCurrentProcessId());
