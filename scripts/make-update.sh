@@ -83,42 +83,50 @@ news = args[split + 1:]
 
 # The batch the program fills in and runs after it has ended: groups of four lines per file (the
 # first as it stands, then the program's folder twice, then the run folder), after them lines with
-# the run folder ("%%" is one percent sign). The program's own first lines set ZW_DIR and ZW_RUN (the
-# two folders), ZW_SYSTEM (the system's folder, from which alone programs are started), ZW_TRIES
+# the run folder ("%%" is one percent sign). Folder names appear only where the program writes them
+# in, never in a variable: some interpreters expand a "%" in a variable's value again. The
+# program's own first lines set ZW_SYSTEM (the system's folder, from which alone programs start), ZW_TRIES
 # (seconds to wait for a file still in use), ZW_WHY and ZW_KEPT, and its last lines report ZW_BUSY,
 # the file that stopped the update. All or nothing: every new file is copied beside its old one as
 # NAME.neu and compared with its source; then every old file is renamed to NAME.alt, retried once a
 # second while it is in use; only when all are aside do the copies take their names. On any failure
 # every NAME.alt is put back and every copy removed, so that the folder holds the whole old version
-# or the whole new one. Subroutines are given plain file names only: "call" expands its line twice.
+# or the whole new one. Subroutines work in the program's folder and are given plain file names
+# only: "call" expands its line twice.
 # Outcomes are read from "errorlevel": some interpreters run "||" after a built-in that succeeded.
 def group(first, name):
     return [first, '@cd /d "%s"', f'@if not exist "%s{name}" set ZW_NEW=%%ZW_NEW%% {name}',
             f'@if not exist "%s{name}" if not defined ZW_BUSY (set ZW_WHY=copy& set ZW_BUSY={name})']
 
-TAIL = r"""
+def stage(name):
+    return [f'@if not defined ZW_BUSY copy /y /b "%s{name}" "{name}.neu" >nul 2>&1',
+            f'@if not defined ZW_BUSY if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY={name}.neu)',
+            '@set ZW_SIZE=', '@set ZW_COPY=',
+            f'@for %%%%a in ("%s{name}") do @set ZW_SIZE=%%%%~za',
+            f'@for %%%%a in ("{name}.neu") do @set ZW_COPY=%%%%~za',
+            f'@if not defined ZW_BUSY if not "%%ZW_SIZE%%"=="%%ZW_COPY%%" (set ZW_WHY=copy& set ZW_BUSY={name}.neu)',
+            f'@if not defined ZW_BUSY "%%ZW_SYSTEM%%fc.exe" /b "%s{name}" "{name}.neu" >nul 2>&1',
+            f'@if not defined ZW_BUSY if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY={name}.neu)']
+
+def tail(text):
+    return text.strip("\n").replace("%", "%%").split("\n")
+
+TAIL_START = tail(r"""
  @if not defined ZW_TRIES set ZW_TRIES=60
-@for %%f in (%ZW_FILES%) do @call :zw_stage %%f
+@for %%f in (%ZW_FILES%) do @call :zw_clear %%f
+""")
+TAIL = tail(r"""
 @if not defined ZW_BUSY for %%f in (%ZW_FILES%) do @call :zw_aside %%f
 @if not defined ZW_BUSY for %%f in (%ZW_FILES%) do @call :zw_place %%f
 @if defined ZW_BUSY goto zw_undo
 @for %%f in (%ZW_FILES%) do @if exist "%%f.alt" if not exist "%%f.alt\*" del /f /q "%%f.alt" >nul 2>&1
 @goto zw_done
-:zw_stage
+:zw_clear
 @if defined ZW_BUSY goto :eof
 @if exist "%~1.neu\*" (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
 @if exist "%~1.alt\*" (set ZW_WHY=copy& set ZW_BUSY=%~1.alt& goto :eof)
 @if exist "%~1.neu" "%ZW_SYSTEM%attrib.exe" -r "%~1.neu" >nul 2>&1
 @if exist "%~1.alt" "%ZW_SYSTEM%attrib.exe" -r "%~1.alt" >nul 2>&1
-@copy /y /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1
-@if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
-@set ZW_SIZE=
-@set ZW_COPY=
-@for %%a in ("%ZW_RUN%%~1") do @set ZW_SIZE=%%~za
-@for %%a in ("%~1.neu") do @set ZW_COPY=%%~za
-@if not "%ZW_SIZE%"=="%ZW_COPY%" (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
-@"%ZW_SYSTEM%fc.exe" /b "%ZW_RUN%%~1" "%~1.neu" >nul 2>&1
-@if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY=%~1.neu)
 @goto :eof
 :zw_aside
 @if defined ZW_BUSY goto :eof
@@ -149,7 +157,7 @@ TAIL = r"""
 @if exist "%~1.alt" set ZW_KEPT=no
 @goto :eof
 :zw_done
-""".strip("\n").replace("%", "%%").split("\n")
+""")
 
 names = [os.path.basename(p) for p in [program] + extra]
 for name in names:
@@ -160,6 +168,9 @@ lines = []
 for i, name in enumerate(names):
     first = f"@set ZW_FILES={name}" if i == 0 else f"@set ZW_FILES=%ZW_FILES% {name}"
     lines += group(first, name)
+lines += TAIL_START
+for name in names:
+    lines += stage(name)
 lines += TAIL
 template = ("\r\n".join(lines) + "\r\n").encode("ascii")
 

@@ -69,16 +69,15 @@ std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templa
     }
     if (endsGroups(4 * g))
         for (std::size_t at = 4 * g; at < count; ++at) format(at, {runFolder});
-    // "!" in a folder name stays a plain character whatever the interpreter's defaults. A "%" in a
-    // variable's value is not expanded again; only "call" would, and it is given plain names alone.
+    // "!" in a folder name stays a plain character whatever the interpreter's defaults. Folder names
+    // are written where they are used, never into a variable: some interpreters expand a "%" in a
+    // variable's value again.
     std::vector<std::string> head = {"@setlocal disabledelayedexpansion",
                                      "@set ZW_TRIES=" + std::to_string(settings.waitSeconds < 0 ? 0 : settings.waitSeconds),
                                      "@set ZW_BUSY=",
                                      "@set ZW_WHY=inuse",
                                      "@set ZW_KEPT=yes",
-                                     "@set \"ZW_SYSTEM=" + BatchLiteral(settings.systemFolder) + "\"",
-                                     "@set \"ZW_DIR=" + programFolder + "\"",
-                                     "@set \"ZW_RUN=" + runFolder + "\""};
+                                     "@set \"ZW_SYSTEM=" + BatchLiteral(settings.systemFolder) + "\""};
     if (!settings.lockFile.empty()) {
         // Started before the program's end (the consent prompt comes while it runs): the program
         // holds the lock file until it has ended, and the system removes it then.

@@ -30,8 +30,8 @@ struct BatchSettings {
 };
 
 // Lines of the batch. First the program's: ZW_TRIES, ZW_BUSY (the file that stopped it), ZW_WHY
-// ("inuse" or "copy"), ZW_KEPT ("yes" while the old version is whole), ZW_SYSTEM, ZW_DIR (the
-// program's folder) and ZW_RUN (the run folder), and the wait for the lock file. Then the
+// ("inuse" or "copy"), ZW_KEPT ("yes" while the old version is whole), ZW_SYSTEM (the system's
+// folder), and the wait for the lock file. Then the
 // template's groups of four (first line unchanged, second and third with the program's folder,
 // fourth with the run folder and the program's folder) up to the first line that begins with a
 // blank or is empty where a group begins; from there on every line with the run folder. Then the

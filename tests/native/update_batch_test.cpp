@@ -46,7 +46,7 @@ TEST(UpdateBatch, TheProgramsLinesCarryItsChoicesAndKeepPercentSigns) {
         return std::any_of(batch.begin(), batch.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
     };
     EXPECT_EQ(batch.front(), "@setlocal disabledelayedexpansion");
-    for (const char* text : {"ZW_TRIES=3", "ZW_DIR=C:\\100%%\\\"", "ZW_RUN=C:\\T%%x%%\\\"", "ZW_SYSTEM=C:\\S%%\\\"",
+    for (const char* text : {"ZW_TRIES=3", "ZW_SYSTEM=C:\\S%%\\\"",
                              "\"C:\\T%%x%%\\Programm.lock\"", ">\"C:\\M%%\\Update-x.txt\" echo %ZW_BUSY%",
                              "start \"\" \"C:\\100%%\\z.exe\""})
         EXPECT_TRUE(has(text)) << text;
