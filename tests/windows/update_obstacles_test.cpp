@@ -79,6 +79,15 @@ void Prepare(UpdateDialog& form, const FixedConnection& connection, int port, co
     form.Server = {"127.0.0.1", port};
 }
 
+BOOL CALLBACK FirstVisibleWindowOf(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != found->first || !IsWindowVisible(window)) return TRUE;
+    found->second = window;
+    return FALSE;
+}
+
 // The first window a real start of the program shows, and its text when it is a message box.
 std::wstring FirstBoxOfARealStart() {
     std::wstring commandLine = L"\"" + ProgramUnderTest() + L"\"";
@@ -92,16 +101,7 @@ std::wstring FirstBoxOfARealStart() {
     HWND first = nullptr;
     std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
     WaitFor([&] {
-        EnumWindows(
-            [](HWND window, LPARAM data) {
-                auto* pair = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner != pair->first || !IsWindowVisible(window)) return TRUE;
-                pair->second = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        EnumWindows(FirstVisibleWindowOf, reinterpret_cast<LPARAM>(&found));
         return found.second != nullptr;
     });
     first = found.second;
