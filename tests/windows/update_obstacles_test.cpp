@@ -241,7 +241,16 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         const std::wstring run = form.Run().RunFolder();
         EXPECT_EQ(shell.asked[0].verb, L"runas");
         EXPECT_EQ(shell.asked[0].file, std::wstring(system) + L"\\cmd.exe");
-        EXPECT_EQ(shell.asked[0].parameters, L"/d /c \"" + run + L"Update.bat\"");
+        // The run folder becomes the Administrators' before its batch runs, and the batch is run by its whole path.
+        const std::wstring folder = run.substr(0, run.size() - 1), icacls = std::wstring(system) + L"\\icacls.exe";
+        const std::wstring& asked = shell.asked[0].parameters;
+        EXPECT_EQ(asked.rfind(L"/d /c \"cd /d \"" + folder + L"\" && \"" + icacls + L"\" \"" + folder +
+                                  L"\" /setowner *S-1-5-32-544 /q && ", 0), 0u);
+        EXPECT_NE(asked.find(L"/inheritance:r /remove:g *" + CurrentUserSid() + L" "), std::wstring::npos);
+        EXPECT_TRUE(asked.ends_with(L"/reset /l /q && \"" + run + L"Update.bat\"\""));
+        // Until then nobody may change what it will run.
+        if (consent) EXPECT_FALSE(FileHandle(NullIfInvalid(CreateFileW((run + L"Update.bat").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                        nullptr, OPEN_EXISTING, 0, nullptr))));
         EXPECT_EQ(form.Run().InstallPrepared(), consent);
         EXPECT_EQ(installText.find(L"Zustimmung eines Administrators fehlt") != std::wstring::npos, !consent);
         EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "alt");
@@ -325,14 +334,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         BoxScript boxes;
         FixedConnection connection;
         UpdateDialog form;
-        form.Files.programName = L"Zeigerwerk";
-        form.Files.programDate = Date(2003, 4, 3);
-        form.Files.registryKey = settingsKey + L"Schedule";
-        form.Files.hkcu = true;
-        form.Files.key = published->key.publicKey;
-        form.ArchiveFile = L"Pfeilbau.zip";
-        form.Connection = &connection;
-        form.OnTerminate = [] {};
+        Prepare(form, connection, origin.Port(), L"", settingsKey + L"Schedule");
         form.Server = {host, origin.Port()};
         form.PrepareClient = [&](HttpClient& client) {
             client.Resolver = [&](const std::string& name, std::uint32_t& address) {
@@ -344,17 +346,12 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             };
         };
         bool downloaded = false;
-        const auto press = [&](const wchar_t* text) {
-            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
-        };
-        const auto transferEnded = [&] { return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); }); };
         form.OnShown = [&] {
-            press(L"Weiter >");
-            press(L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(transferEnded());
-            if (form.Run().CurrentStep() == UpdateRun::Step::Result) press(L"Weiter >");
-            EXPECT_TRUE(transferEnded());
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(TransferEnded(form));
+            if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form.Handle(), L"Weiter >");
+            EXPECT_TRUE(TransferEnded(form));
             downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
         };
