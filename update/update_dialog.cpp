@@ -391,7 +391,7 @@ void UpdateDialog::DownloadButtonClicked() {
 
 void UpdateDialog::SettingsClicked() {
     const ::RegistryKey key = OpenUpdateSettings(Files.hkcu, Files.registryKey);
-    const bool never = key.HasValue(L"NoUpdate");
+    const bool never = UpdateValuePresent(key, Files.registryKey, L"NoUpdate");
     neverRadio_.SetChecked(never);
     regularRadio_.SetChecked(!never);
     const auto interval = ReadInterval(key);
@@ -572,6 +572,12 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             Layout();
             return 0;
         }
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends before the program's own end would start a prepared install: it starts now.
+            if (wParam && run_ && run_->InstallPrepared()) FinishProcess();
+            return 0;
         case WM_CLOSE:
             // The close box closes from the settings page too.
             if (run_ && !(run_->CancelNeedsConfirmation() && !DownloadStopConfirmed())) {

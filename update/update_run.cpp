@@ -34,6 +34,12 @@ const wchar_t* const kArchiveNotConfirmed =
     L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird nichts "
     L"installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu starten.\r\nKlicken Sie auf "
     L"\"Abbrechen\", um den Assistenten zu beenden.";
+const wchar_t* const kNeedsAdministrator =
+    L"\r\n\r\nNur ein Administrator darf in den Ordner des Programms schreiben: Beim Installieren fragt Windows "
+    L"deshalb nach der Zustimmung eines Administrators.";
+const wchar_t* const kConsentRefused =
+    L"Die Installation wurde nicht gestartet, weil die Zustimmung eines Administrators fehlt. Das Programm bleibt "
+    L"unverändert. Klicken Sie auf \"Abbrechen\" und versuchen Sie es später noch einmal.";
 const wchar_t* const kCaption = L"Updates installieren";
 const wchar_t* const kLater = L" Bitte versuchen Sie es später noch einmal.";
 
@@ -95,7 +101,7 @@ void UpdateRun::Begin() {
     view_.downloadText = kDownloadText;
     view_.installText = kInstallText;
     updatesAvailable_ = downloadFailed_ = installPrepared_ = noUpdatesFinished_ = terminate_ = settings_ = false;
-    ended_ = false;
+    ended_ = needsAdministrator_ = launched_ = false;
     restart_ = true;
     list_ = {};
     listFile_.clear();
@@ -131,7 +137,10 @@ void UpdateRun::Next() {
                 Close();
             }
             break;
-        case Step::Download: GoTo(Step::Install); break;
+        case Step::Download:
+            GoTo(Step::Install);
+            if (needsAdministrator_) view_.nextText = L"Installieren";
+            break;
         case Step::Install: Install(); break;
         case Step::Finish: Finish(); break;
         case Step::Check:
@@ -204,7 +213,8 @@ void UpdateRun::ListEnded(const TransferOutcome& outcome) {
     updatesAvailable_ = bound && ::UpdatesAvailable(list_.hasSection, list_.date ? *list_.date : 0, programDate_);
     view_.checkEnabled = true;
     if (updatesAvailable_) {
-        view_.resultText = kUpdatesAvailable;
+        needsAdministrator_ = services_.files->NeedsAdministrator();
+        view_.resultText = kUpdatesAvailable + std::wstring(needsAdministrator_ ? kNeedsAdministrator : L"");
         view_.news = list_.news;
     } else {
         view_.nextText = L"Beenden";
@@ -319,6 +329,17 @@ void UpdateRun::Install() {
         FocusOn(Focus::Cancel);
         return;
     }
+    if (needsAdministrator_) {
+        if (!services_.launcher->LaunchElevated(BatchFolder(), BatchName())) {
+            // Refused: what was prepared goes with the run, as after a cancel.
+            view_.installText = kConsentRefused;
+            view_.installError = true;
+            view_.nextEnabled = false;
+            FocusOn(Focus::Cancel);
+            return;
+        }
+        launched_ = true;
+    }
     installPrepared_ = true;
     view_.nextText = L"Beenden";
     view_.cancelEnabled = false;
@@ -385,15 +406,23 @@ std::wstring UpdateRun::EndOfProcess() {
     } catch (const std::exception& error) {
         note(WideText(error.what()));
     }
-    if (!installPrepared_) return problems;
-    // Started in the folder above the run folder: the interpreter's own current folder would keep
-    // the run folder from being removed by the batch's last line.
-    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
-    const std::size_t cut = folder.find_last_of(L'\\');
+    if (!installPrepared_ || launched_) return problems;
     try {
-        services_.launcher->Launch(folder.substr(0, cut + 1), folder.substr(cut + 1) + L"\\Update.bat");
+        services_.launcher->Launch(BatchFolder(), BatchName());
     } catch (const PlatformError& error) {
         note(error.Message());
     }
     return problems;
+}
+
+// The batch starts in the folder above the run folder: the interpreter's own current folder would
+// keep the run folder from being removed by the batch's last line.
+std::wstring UpdateRun::BatchFolder() const {
+    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::wstring UpdateRun::BatchName() const {
+    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
+    return folder.substr(folder.find_last_of(L'\\') + 1) + L"\\Update.bat";
 }

@@ -31,6 +31,9 @@ class BatchLauncher {
 public:
     virtual ~BatchLauncher() = default;
     virtual void Launch(const std::wstring& folder, const std::wstring& batch) const = 0;
+    // Starts it at once with an administrator's rights, after the system's consent prompt; the
+    // batch itself waits for the program's end. False when the consent was refused.
+    virtual bool LaunchElevated(const std::wstring& folder, const std::wstring& batch) const = 0;
 };
 
 // How a transfer ended.
@@ -82,6 +85,8 @@ public:
     virtual void EndRun(bool installPrepared) = 0;
     // Writes the next reminder after a finished run: today + the stored interval - 1.
     virtual void ScheduleNextReminder(double today) = 0;
+    // Whether only an administrator may write the program's folder (asked before the download).
+    virtual bool NeedsAdministrator() { return false; }
 };
 
 class UpdateRun {
@@ -179,6 +184,8 @@ private:
     void Start(Transfer transfer, const std::wstring& path, const std::wstring& file, std::uint64_t limit);
     void ShowStepPage();
     void FocusOn(Focus focus) { view_.focus = focus; }
+    std::wstring BatchFolder() const;
+    std::wstring BatchName() const;
 
     Services services_;
     std::wstring programName_, archiveFile_;
@@ -187,6 +194,7 @@ private:
     Transfer transfer_ = Transfer::None;
     bool updatesAvailable_ = false, downloadFailed_ = false, installPrepared_ = false;
     bool noUpdatesFinished_ = false, restart_ = true, terminate_ = false, settings_ = false, ended_ = false;
+    bool needsAdministrator_ = false, launched_ = false;
     double downloadStart_ = 0;
     std::wstring folder_, listFile_, archive_;
     UpdateList list_;

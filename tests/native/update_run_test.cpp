@@ -45,6 +45,7 @@ struct Connection : ConnectionState {
 };
 struct Launcher : BatchLauncher {
     void Launch(const std::wstring& folder, const std::wstring& batch) const override { started = folder + batch; }
+    bool LaunchElevated(const std::wstring&, const std::wstring&) const override { return false; }
     mutable std::wstring started;
 };
 

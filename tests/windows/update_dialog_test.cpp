@@ -213,8 +213,8 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     const std::string P = Narrow(install), T = Narrow(form.Run().RunFolder());
     const auto batch = Batch();
     EXPECT_EQ(std::count(batch.begin(), batch.end(), "@cd /d \"" + P + "\""), 3);
-    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@if not defined ZW_BUSY copy /y \"" + T +
-                                                         "zeigerwerk64.exe\" \"zeigerwerk64.exe.neu\" >nul 2>&1"), 1);
+    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@if not exist \"" + T +
+                                                         "zeigerwerk64.exe\" if not defined ZW_BUSY (set ZW_WHY=copy& set ZW_BUSY=zeigerwerk64.exe)"), 1);
     EXPECT_EQ(batch.at(batch.size() - 2), "start \"\" \"" + P + "zeigerwerk.exe\"");
     EXPECT_EQ(ReadFileBytes(form.Run().RunFolder() + L"zeigerwerk.exe"), kNewProgram);
     EXPECT_FALSE(FileExists(form.Run().RunFolder() + L"Pfeilbau.zip"));

@@ -21,6 +21,7 @@
 #include "tests/windows/support/wine.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
+#include "update/update_batch.h"
 #include "update/update_rules.h"
 
 namespace update_test {
@@ -199,6 +200,7 @@ struct FixedClock : UpdateClock {
 };
 struct RecordingLauncher : BatchLauncher {
     void Launch(const std::wstring& folder, const std::wstring& batch) const override { started.push_back(folder + batch); }
+    bool LaunchElevated(const std::wstring&, const std::wstring&) const override { return false; }
     mutable std::vector<std::wstring> started;
 };
 struct FixedConnection : ConnectionState {
