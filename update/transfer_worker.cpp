@@ -1,5 +1,7 @@
 #include "update/transfer_worker.h"
 
+#include <utility>
+
 #include "platform/utf.h"
 #include "update/proxy_settings.h"
 

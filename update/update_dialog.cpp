@@ -429,7 +429,7 @@ RECT UpdateDialog::StepTitleBounds(int step) const {
     return r;
 }
 
-StepListLook UpdateDialog::StepLook() const { return {look_.stepFont.Get(), look_.stepBoldFont.Get(), dpi_}; }
+StepListLook UpdateDialog::StepLook() const { return {static_cast<HFONT>(look_.stepFont.Get()), static_cast<HFONT>(look_.stepBoldFont.Get()), dpi_}; }
 
 void UpdateDialog::Paint(HDC dc) {
     RECT client;
