@@ -444,6 +444,10 @@ TEST_F(HttpScenario, ProxyGetsTheWholeUrl) {
     EXPECT_EQ(proxy.Requests()[1].rfind("GET http://update.example.invalid:8080/b.ini HTTP/1.0\r\n", 0), 0u);
     EXPECT_EQ(asked, (std::vector<std::string>{"http://update.example.invalid:8080/list.ini update.example.invalid",
                                                "http://update.example.invalid:8080/b.ini update.example.invalid"}));
+    // Settings that name only a proxy this client cannot use: the request does not go direct.
+    client_.ProxyFor = [](const std::string&, const std::string&) { return ProxyChoice{ProxyChoice::Kind::Refused, {}}; };
+    EXPECT_EQ(GetError("http://127.0.0.1:" + std::to_string(proxy.Port()) + "/list.ini"), "Proxy cannot be used");
+    EXPECT_EQ(proxy.Requests().size(), 2u);
 }
 
 TEST_F(HttpScenario, HostLookupIsBoundedAndCancellable) {
