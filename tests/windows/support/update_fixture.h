@@ -189,7 +189,7 @@ private:
     TestHttpServer server_;
 };
 
-// The prefix's own Internet settings with a proxy configured for a test, put back as they were
+// The prefix's own Internet settings with a proxy configured for a test, and without one again
 // afterwards: the program reads them as it reads a user's.
 struct ProxyConfiguration {
     bool manual = false;
@@ -197,43 +197,20 @@ struct ProxyConfiguration {
 };
 class ConfiguredProxy {
 public:
-    explicit ConfiguredProxy(const ProxyConfiguration& proxy) : key_(RegistryKey::Create(HKEY_CURRENT_USER, kPath)) {
-        for (const wchar_t* name : kNames) {
-            DWORD type = 0, size = 0;
-            Saved saved{name, std::nullopt, 0};
-            if (RegQueryValueExW(key_.Get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-                saved.bytes.emplace(size, 0);
-                RegQueryValueExW(key_.Get(), name, nullptr, &type, saved.bytes->data(), &size);
-                saved.type = type;
-            }
-            saved_.push_back(saved);
-        }
+    explicit ConfiguredProxy(const ProxyConfiguration& proxy) {
         key_.SetInteger(L"ProxyEnable", proxy.manual);
         key_.SetString(L"ProxyServer", proxy.server);
         key_.SetString(L"ProxyOverride", proxy.bypass);
         key_.SetString(L"AutoConfigURL", proxy.script);
     }
     ~ConfiguredProxy() {
-        for (const Saved& saved : saved_) {
-            if (saved.bytes)
-                RegSetValueExW(key_.Get(), saved.name, 0, saved.type, saved.bytes->data(), static_cast<DWORD>(saved.bytes->size()));
-            else
-                RegDeleteValueW(key_.Get(), saved.name);
-        }
+        for (const wchar_t* name : {L"ProxyEnable", L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"})
+            RegDeleteValueW(key_.Get(), name);
     }
-    ConfiguredProxy(const ConfiguredProxy&) = delete;
-    ConfiguredProxy& operator=(const ConfiguredProxy&) = delete;
 
 private:
-    static constexpr const wchar_t* kPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    static constexpr const wchar_t* kNames[] = {L"ProxyEnable", L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"};
-    struct Saved {
-        const wchar_t* name;
-        std::optional<std::vector<BYTE>> bytes;
-        DWORD type;
-    };
-    RegistryKey key_;
-    std::vector<Saved> saved_;
+    RegistryKey key_ =
+        RegistryKey::Create(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
 };
 
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }
