@@ -315,8 +315,8 @@ void LinkWizard::Finish() {
 
 void LinkWizard::GoBack() {
     if (!back_.Enabled() || !back_.Visible()) return;
-    // From here on the link being edited stays as it is, and the box no longer offers to delete it.
-    editedLink_.clear();
+    // From here on the link being edited stays where it is, and the box no longer offers to delete
+    // it; its own settings still serve the link written.
     deleteEdited_.SetVisible(false);
     if (PageBefore(page_) != page_) ShowPage(PageBefore(page_), false);
 }
@@ -370,9 +370,9 @@ void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandL
 }
 
 LinkSettings LinkWizard::ProposedSettings() const {
-    LinkData link = NewLinkData(draft_.target);
-    if (!editedLink_.empty() && editedFields_) KeepLinkSettings(link, *editedFields_);
-    return {link.workingFolder, link.hotKey, link.showCommand, link.runAsAdmin};
+    LinkDraft draft = draft_;
+    draft.settings.reset();
+    return SettingsToWrite(draft, editedLink_.empty() ? nullptr : editedFields_.get());
 }
 
 void LinkWizard::ShowHelp() {

@@ -3,9 +3,12 @@
 #include <tuple>
 
 #include "dialogs/link_settings_rules.h"
+#include "links/link_draft.h"
+#include "links/link_store.h"
 #include "platform/utf.h"
 
 namespace {
+constexpr int SW_NORMAL = 1, SW_SHOWMAXIMIZED = 3, SW_SHOWMINNOACTIVE = 7;
 
 TEST(LinkSettingsRules, WhatAppliesToEachKindOfTarget) {
     const struct {
@@ -42,9 +45,39 @@ TEST(LinkSettingsRules, RunModesMapToShowCommandsAndKeepTheLinksOwn) {
         EXPECT_EQ(ShowCommandFor(own, original), original) << "an unchanged choice writes back what was there";
         for (int mode = 0; mode < int(std::size(kRunModes)); ++mode) {
             EXPECT_EQ(RunModeOf(ShowCommandFor(mode, original)), mode);
-            if (mode != own) EXPECT_EQ(ShowCommandFor(mode, original), kRunModeShowCommands[mode]);
+            const int shown[] = {SW_NORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
+            if (mode != own) EXPECT_EQ(ShowCommandFor(mode, original), shown[mode]);
         }
     }
+}
+
+TEST(LinkSettingsRules, TheSettingsWrittenAreDecidedOnceForTheFinalKind) {
+    const LinkData edited{.targetPath = L"C:\\Alt\\werk.exe", .workingFolder = L"D:\\Arbeit", .hotKey = 0x0655,
+                          .showCommand = SW_SHOWMINNOACTIVE, .runAsAdmin = true};
+    const LinkSettings userSet{L"D:\\Eigen", 0x0641, SW_SHOWMAXIMIZED, true};
+    const struct {
+        const char* name;
+        LinkDraft draft;
+        const LinkData* edited;
+        LinkSettings written;
+    } cases[] = {
+        {"a new program link starts in its folder", {.target = L"C:\\P\\a.exe"}, nullptr, {L"C:\\P"}},
+        {"the user's settings for a program", {.target = L"C:\\P\\a.exe", .settings = userSet}, nullptr, userSet},
+        {"a document never runs as administrator", {.target = L"C:\\D\\Bericht.txt", .settings = userSet}, nullptr,
+         {L"D:\\Eigen", 0x0641, SW_SHOWMAXIMIZED, false}},
+        {"a folder has no Start in of its own", {.target = L"C:\\D", .targetIsFolder = true, .settings = userSet},
+         nullptr, {L"C:\\", 0x0641, SW_SHOWMAXIMIZED, false}},
+        {"a folder link has no settings",
+         {.target = L"C:\\D", .targetIsFolder = true, .kind = LinkKind::FolderLink, .settings = userSet}, nullptr,
+         {L"C:\\"}},
+        {"an edit keeps the link's own", {.target = L"C:\\Alt\\werk.exe"}, &edited,
+         {L"D:\\Arbeit", 0x0655, SW_SHOWMINNOACTIVE, true}},
+        {"an edit to another target starts there", {.target = L"C:\\Neu\\werk.exe"}, &edited,
+         {L"C:\\Neu", 0x0655, SW_SHOWMINNOACTIVE, true}},
+        {"an edit to a document drops run-as", {.target = L"C:\\Neu\\a.txt"}, &edited,
+         {L"C:\\Neu", 0x0655, SW_SHOWMINNOACTIVE, false}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SettingsToWrite(c.draft, c.edited), c.written) << c.name;
 }
 
 }  // namespace

@@ -194,14 +194,19 @@ TEST_F(LinkEditTest, AFolderLinksTargetLinkIsEditedInPlace) {
     ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
     SetFileAttributesW((folderLink + L"target.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_NO_FATAL_FAILURE(WriteRichLink(folderLink + L"target.lnk", WithoutTrailingBackslash(target), temp.Path() + L"Ziel"));
+    temp.MakeFile(L"Ordnerlink\\eigene Datei.txt", "bleibt");
     MakeFolderReadOnly(folderLink);
     Edit(WithoutTrailingBackslash(folderLink));
+    ASSERT_TRUE(ui().Checked(Push::DeleteEditedLink));
     CreateLink(ui().Text(Field::CommandLine), WithoutTrailingBackslash(folderLink), L"Neu");
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Kind);
     PressNext();  // the folder link is preselected
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadLink(folderLink + L"target.lnk").description, L"Neu");
-    EXPECT_EQ(ReadExtras(folderLink + L"target.lnk").hotKey, kHotKey);
+    EXPECT_EQ(ReadExtras(folderLink + L"target.lnk").hotKey, 0) << "a folder link has no hot key";
+    EXPECT_EQ(ReadFileBytes(folderLink + L"eigene Datei.txt"), "bleibt");
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_NE(BoxTexts()[0].find(WithoutTrailingBackslash(folderLink) + L"."), std::wstring::npos) << "the user is told where";
 }
 
 TEST_F(LinkEditTest, AFailedFolderLinkRewriteGivesTheOriginalBack) {
@@ -279,6 +284,20 @@ TEST_F(LinkEditTest, BackLeavesTheEditedLinkAsItWas) {
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadFileBytes(link), before);
     EXPECT_EQ(ReadLink(temp / L"Neu.lnk").description, L"neu");
+
+    // Back keeps the edited link's own settings: "&Ja" on the overwrite question keeps its hot key.
+    LinkData withHotKey = NewLinkData(program, L"", L"alt", L"", 0);
+    withHotKey.hotKey = kHotKey;
+    ASSERT_NO_THROW(WriteLink(link, withHotKey));
+    NewForm();
+    Edit(link);
+    PressNext();
+    EXPECT_TRUE(ui().Press(Push::Back));
+    boxes.Answer(BoxAnswer::Yes);
+    CreateLink(ui().Text(Field::CommandLine), WithoutExtension(link), L"neu");
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
+    EXPECT_EQ(ReadLinkHeader(link).hotKey, kHotKey);
+    EXPECT_EQ(ReadLink(link).description, L"neu");
 }
 
 // A hot key set through "Erweiterte Einstellungen" reaches the file; an edited link's own

@@ -65,6 +65,7 @@ public:
             ThrowError(ERROR_ACCESS_DENIED);
         return SystemShellRegistry().DeleteTree(root, key);
     }
+    bool DeleteIfEmpty(HKEY root, const std::wstring& key) override { return SystemShellRegistry().DeleteIfEmpty(root, key); }
 };
 
 std::optional<std::wstring> DefaultValue(HKEY root, const std::wstring& key) {
@@ -228,7 +229,9 @@ TEST_F(ShellRegistration, ARefusedRemovalIsReportedAndTheUsersPartIsStillRemoved
 // the Uninstall key) goes with the rest.
 TEST_F(ShellRegistration, RemovalEmptiesBothRegistryViews) {
     const std::pair<HKEY, std::wstring> leftovers[] = {{HKEY_CLASSES_ROOT, kFolderLinkEdit + L"\\command"},
-                                                       {HKEY_LOCAL_MACHINE, kUninstall}};
+                                                       {HKEY_LOCAL_MACHINE, kUninstall},
+                                                       {HKEY_LOCAL_MACHINE, kSettingsKey},
+                                                       {HKEY_LOCAL_MACHINE, L"Software\\DZ"}};
     for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         RegisterShellIntegration(kProgram);
         for (const auto& [root, key] : leftovers) {

@@ -102,6 +102,20 @@ TEST_F(StartupTest, EditsAFolderLink) {
     EXPECT_EQ(ui().Stage(), WizardStage::LocationAccepted);
 }
 
+TEST_F(StartupTest, AnOrdinaryFolderIsNoFolderLinkToEdit) {
+    const std::wstring target = temp.MakeFolder(L"Ziel");
+    const std::wstring folder = temp.MakeFolder(L"Gewöhnlich");
+    ASSERT_NO_THROW(WriteLink(WithTrailingBackslash(folder) + L"target.lnk", NewLinkData(target)));
+    temp.MakeFile(L"Gewöhnlich\\Brief.txt", "bleibt");
+    Start(L"/E", WithoutTrailingBackslash(folder));
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_NE(BoxTexts()[0].find(L"keine Ordnerverknüpfung"), std::wstring::npos);
+    EXPECT_EQ(ui().EditedLinkPath(), L"");
+    EXPECT_FALSE(ui().Visible(Push::DeleteEditedLink));
+    EXPECT_EQ(ReadFileBytes(WithTrailingBackslash(folder) + L"Brief.txt"), "bleibt");
+    EXPECT_TRUE(FileExists(WithTrailingBackslash(folder) + L"target.lnk"));
+}
+
 TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     const std::wstring text = temp.MakeFile(L"notiz.txt");
     Start(L"/E", text);
