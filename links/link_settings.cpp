@@ -44,6 +44,19 @@ LinkSettings ApplicableSettings(LinkSettings settings, SettingsTarget target, co
     return settings;
 }
 
+std::wstring DroppedSettingsNote(const LinkSettings& set, const std::wstring& ownWorkingFolder, SettingsTarget target) {
+    const LinkSettings kept = ApplicableSettings(set, target, ownWorkingFolder);
+    std::wstring names;
+    const auto add = [&](bool dropped, const wchar_t* name) {
+        if (dropped) names += (names.empty() ? L"" : L", ") + std::wstring(name);
+    };
+    add(kept.workingFolder != set.workingFolder && !set.workingFolder.empty(), L"„Ausführen in“");
+    add(kept.hotKey != set.hotKey, L"„Tastenkombination“");
+    add(kept.showCommand != set.showCommand, L"„Ausführen“");
+    add(kept.runAsAdmin != set.runAsAdmin, L"„Als Administrator ausführen“");
+    return names.empty() ? names : L"Diese Einstellungen gelten hier nicht und werden nicht übernommen: " + names + L".";
+}
+
 LinkSettings ProposedSettings(const std::wstring& target, const LinkSettings* edited, const std::wstring& editedTarget) {
     LinkSettings settings{WorkingFolderFor(target)};
     if (!edited) return settings;
@@ -53,11 +66,37 @@ LinkSettings ProposedSettings(const std::wstring& target, const LinkSettings* ed
     return settings;
 }
 
+namespace {
+// A relative "Start in" ("." or "Daten\\..") taken in the target's folder; others as they are.
+std::wstring AbsoluteWorkingFolder(const std::wstring& folder, const std::wstring& target) {
+    const bool absolute = folder.empty() || folder[0] == L'%' || folder[0] == L'\\' ||
+                          (folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\');
+    const std::wstring base = WorkingFolderFor(target);
+    if (absolute || base.empty()) return folder;
+    std::wstring path = WithoutTrailingBackslash(base);
+    size_t at = 0;
+    while (at <= folder.size()) {
+        size_t end = folder.find(L'\\', at);
+        if (end == std::wstring::npos) end = folder.size();
+        const std::wstring part = folder.substr(at, end - at);
+        if (part == L"..") {
+            const size_t cut = path.find_last_of(L'\\');
+            if (cut != std::wstring::npos && cut > 2) path.resize(cut);
+        } else if (!part.empty() && part != L".") {
+            path += L"\\" + part;
+        }
+        at = end + 1;
+    }
+    return path.size() == 2 ? path + L"\\" : path;
+}
+}  // namespace
+
 LinkSettings SettingsToWrite(const LinkDraft& draft, const LinkData* edited) {
     std::optional<LinkSettings> editedSettings;
     if (edited) editedSettings = LinkSettings{edited->workingFolder, edited->hotKey, edited->showCommand, edited->runAsAdmin};
-    const LinkSettings settings = draft.settings.value_or(
+    LinkSettings settings = draft.settings.value_or(
         ProposedSettings(draft.target, editedSettings ? &*editedSettings : nullptr, edited ? edited->targetPath : L""));
+    settings.workingFolder = AbsoluteWorkingFolder(settings.workingFolder, draft.target);
     const SettingsTarget target = SettingsTargetOf(draft.target, draft.targetIsFolder, draft.kind == LinkKind::FolderLink);
     return ApplicableSettings(settings, target, WorkingFolderFor(draft.target));
 }

@@ -34,6 +34,10 @@ LinkSettings ApplicableSettings(LinkSettings settings, SettingsTarget target, co
 // edited one keeps its own, its "Start in" only while the target stays the same.
 LinkSettings ProposedSettings(const std::wstring& target, const LinkSettings* edited, const std::wstring& editedTarget);
 
+// The one line that names the settings the user set which the target does not take; empty when
+// nothing the user set is lost.
+std::wstring DroppedSettingsNote(const LinkSettings& set, const std::wstring& ownWorkingFolder, SettingsTarget target);
+
 struct LinkData;
 struct LinkDraft;
 // The settings written for the draft, decided once, for its final kind: the user's own or the

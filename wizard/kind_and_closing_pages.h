@@ -17,8 +17,10 @@ public:
 private:
     friend class WizardDriver;
     void SetKind(LinkKind kind);
+    void ShowDroppedSettings();
     LinkDraft& draft_;
     Button folderLink_, fileLink_;
+    Label droppedSettings_;
 };
 
 // After a written link: another one?

@@ -4,6 +4,7 @@
 
 #include "dialogs/link_settings_rules.h"
 #include "links/link_draft.h"
+#include "links/link_rules.h"
 #include "links/link_store.h"
 #include "platform/utf.h"
 
@@ -74,10 +75,21 @@ TEST(LinkSettingsRules, TheSettingsWrittenAreDecidedOnceForTheFinalKind) {
          {L"D:\\Arbeit", 0x0655, SW_SHOWMINNOACTIVE, true}},
         {"an edit to another target starts there", {.target = L"C:\\Neu\\werk.exe"}, &edited,
          {L"C:\\Neu", 0x0655, SW_SHOWMINNOACTIVE, true}},
+        {"a relative Start in is taken in the target's folder",
+         {.target = L"C:\\P\\a.exe", .settings = LinkSettings{L".\\Daten\\..\\Bin"}}, nullptr, {L"C:\\P\\Bin"}},
         {"an edit to a document drops run-as", {.target = L"C:\\Neu\\a.txt"}, &edited,
          {L"C:\\Neu", 0x0655, SW_SHOWMINNOACTIVE, false}},
     };
-    for (const auto& c : cases) EXPECT_EQ(SettingsToWrite(c.draft, c.edited), c.written) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(SettingsToWrite(c.draft, c.edited), c.written) << c.name;
+        // The kind page names exactly what the user set and the link does not take.
+        if (!c.draft.settings) continue;
+        const std::wstring note = DroppedSettingsNote(*c.draft.settings, WorkingFolderFor(c.draft.target),
+                                                      SettingsTargetOf(c.draft.target, c.draft.targetIsFolder,
+                                                                       c.draft.kind == LinkKind::FolderLink));
+        EXPECT_EQ(note.find(L"Tastenkombination") != std::wstring::npos, c.written.hotKey != c.draft.settings->hotKey) << c.name;
+        EXPECT_EQ(note.find(L"Administrator") != std::wstring::npos, c.written.runAsAdmin != c.draft.settings->runAsAdmin) << c.name;
+    }
 }
 
 }  // namespace
