@@ -15,7 +15,6 @@ public:
     void Reset() override { SetKind(LinkKind::ShellLink); }
 
 private:
-    friend class WizardDriver;
     void SetKind(LinkKind kind);
     void ShowDroppedSettings();
     LinkDraft& draft_;

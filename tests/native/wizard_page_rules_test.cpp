@@ -4,41 +4,8 @@
 
 #include "platform/utf.h"
 #include "wizard/icon_rules.h"
-#include "wizard/page_flow.h"
 
 namespace {
-
-TEST(WizardPageRules, NextLeadsThroughThePagesAndWritesOnlyAtTheEnd) {
-    using enum WizardPageId;
-    struct Case {
-        WizardPageId page;
-        bool folder;
-        NextStep step;
-    };
-    const Case cases[] = {
-        {Target, false, NextStep::ShowNextPage},    {Location, true, NextStep::ShowNextPage},
-        {Description, false, NextStep::ShowNextPage}, {Icon, false, NextStep::WriteLink},
-        {Icon, true, NextStep::ShowNextPage},        {Kind, true, NextStep::WriteLink},
-        {Closing, false, NextStep::StartNewLink},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.page));
-        EXPECT_EQ(StepAfter(c.page, c.folder), c.step);
-        // Next says what it does: "Fertig stellen" exactly where it writes the link.
-        const std::wstring caption = NextCaption(c.page, c.folder);
-        EXPECT_EQ(caption == L"Fertig stellen", c.step == NextStep::WriteLink);
-        // Back returns to the page before, which leads here again; nothing before the first page
-        // or after a written link.
-        const WizardPageId before = PageBefore(c.page);
-        if (c.page == Target || c.page == Closing)
-            EXPECT_EQ(before, c.page);
-        else
-            EXPECT_EQ(static_cast<int>(before) + 1, static_cast<int>(c.page));
-        // Every page but the closing one names its caption and help topic.
-        EXPECT_EQ(PageCaption(c.page) != nullptr, c.page != Closing);
-        EXPECT_EQ(PageHelpTopic(c.page) != nullptr, c.page != Closing);
-    }
-}
 
 TEST(WizardPageRules, PreviewSourceFollowsTheIconFilesKind) {
     const std::pair<const wchar_t*, PreviewSource> cases[] = {
