@@ -55,6 +55,12 @@ bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
     } else if (FileExists(file) && !inPlace && !questions.OverwriteLink(file)) {
         return false;
     }
+    // A read-only folder link takes its new target.lnk only while it is writable (where the
+    // attribute is a permission, as under Wine); a write that fails leaves it as it was.
+    const std::wstring folder = WithTrailingBackslash(draft.location);
+    const DWORD folderAttributes = folderLink ? AttributesOf(folder) : INVALID_FILE_ATTRIBUTES;
+    const bool lifted = folderAttributes != INVALID_FILE_ATTRIBUTES && (folderAttributes & FILE_ATTRIBUTE_READONLY) &&
+                        SetFileAttributesW(folder.c_str(), folderAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     LinkWriteResult result;
     try {
         SystemLinkFiles files;
@@ -63,6 +69,7 @@ bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
     } catch (const PlatformError& error) {
         result.error = error.Message();
     }
+    if (lifted && !result.written) SetFileAttributesW(folder.c_str(), folderAttributes);
     for (const std::wstring& note : result.notes) questions.Tell(note);
     if (!result.written) questions.ReportWriteError(draft.kind, result.error);
     return result.written;

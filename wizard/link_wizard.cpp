@@ -298,7 +298,6 @@ void LinkWizard::GoNext() {
 }
 
 void LinkWizard::Finish() {
-    draft_.editedLink = editedLink_;
     draft_.replacesEdited = deleteEdited_.Visible() && deleteEdited_.Checked();
     LinkWritingBoxes boxes(Handle());
     if (!WriteLinkDraft(draft_, boxes)) {
@@ -324,7 +323,6 @@ void LinkWizard::GoBack() {
 void LinkWizard::StartNewLink() {
     draft_ = {};
     deleteEdited_.SetVisible(false);
-    editedLink_.clear();
     stage_ = WizardStage::Nothing;
     for (WizardPage* page : pages_) page->Reset();
     ShowPage(Target, false);
@@ -336,7 +334,7 @@ void LinkWizard::TargetChanged() {
     location_->SetLocation(L"");
     if (stage_ > WizardStage::FolderChosen) {
         stage_ = WizardStage::FolderChosen;
-        if (editedLink_.empty()) icon_->ForgetIconFile();
+        if (draft_.editedLink.empty()) icon_->ForgetIconFile();
     }
 }
 
@@ -358,7 +356,7 @@ void LinkWizard::StartWith(const std::wstring& commandLine, const std::wstring& 
 
 void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link) {
     BuildPages();
-    editedLink_ = path;
+    draft_.editedLink = path;
     editedFields_ = std::make_unique<LinkData>(link);
     deleteEdited_.SetVisible(true);
     target_->SetCommandLine(commandLine);
@@ -372,7 +370,7 @@ void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandL
 LinkSettings LinkWizard::ProposedSettings() const {
     LinkDraft draft = draft_;
     draft.settings.reset();
-    return SettingsToWrite(draft, editedLink_.empty() ? nullptr : editedFields_.get());
+    return SettingsToWrite(draft, draft_.editedLink.empty() ? nullptr : editedFields_.get());
 }
 
 void LinkWizard::ShowHelp() {

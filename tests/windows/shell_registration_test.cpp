@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/shell_registration.h"
+#include "platform/settings_key.h"
 #include "platform/app_title.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -165,13 +166,18 @@ TEST_F(ShellRegistration, UninstallAnsweredNoChangesNothingAndYesRemovesEverythi
     ExpectVerbs(HKEY_CLASSES_ROOT, L"");
     ExpectUninstallEntry(HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ\\Zeigerwerk"));
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes", 0, nullptr, 0, KEY_WRITE, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(other);
     {
         BoxScript script({BoxAnswer::Yes});
         EXPECT_EQ(RunUninstall(), 0);
         EXPECT_EQ(script.Boxes().size(), 1u);
     }
     ExpectNothingLeft();
-    EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ")) << "only the program's own key goes";
+    EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes")) << "only the program's own key goes";
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes");
 }
 
 TEST_F(ShellRegistration, WithoutMachineRightsTheVerbsGoToTheUsersClassesAndRemovalCleansBoth) {
