@@ -43,10 +43,10 @@ std::wstring UpdateSettingsPath(const std::wstring& registryKey);
 // The schedule's key, created if missing: below HKEY_CURRENT_USER when hkcu is set; otherwise below
 // HKEY_LOCAL_MACHINE where that can be written, else below HKEY_CURRENT_USER.
 RegistryKey OpenUpdateSettings(bool hkcu, const std::wstring& registryKey);
-// "Update" as a date; empty when absent or not 8 bytes of binary data.
 // Whether the value is set: by the machine (HKEY_LOCAL_MACHINE, opened read-only, so that an
 // administrator's "NoUpdate" holds for every user), else in the schedule's own key.
 bool UpdateValuePresent(const RegistryKey& key, const std::wstring& registryKey, const wchar_t* name);
+// "Update" as a date; empty when absent or not 8 bytes of binary data.
 std::optional<double> ReadNextDueDate(const RegistryKey& key);
 void WriteNextDueDate(const RegistryKey& key, double date);
 std::optional<std::int32_t> ReadInterval(const RegistryKey& key);

@@ -16,8 +16,10 @@ public:
 
 private:
     void SetKind(LinkKind kind);
+    void ShowDroppedSettings();
     LinkDraft& draft_;
     Button folderLink_, fileLink_;
+    Label droppedSettings_;
 };
 
 // After a written link: another one?

@@ -298,7 +298,6 @@ void LinkWizard::GoNext() {
 }
 
 void LinkWizard::Finish() {
-    draft_.editedLink = editedLink_;
     draft_.replacesEdited = deleteEdited_.Visible() && deleteEdited_.Checked();
     LinkWritingBoxes boxes(Handle());
     if (!WriteLinkDraft(draft_, boxes)) {
@@ -315,8 +314,8 @@ void LinkWizard::Finish() {
 
 void LinkWizard::GoBack() {
     if (!back_.Enabled() || !back_.Visible()) return;
-    // From here on the link being edited stays as it is, and the box no longer offers to delete it.
-    editedLink_.clear();
+    // From here on the link being edited stays where it is, and the box no longer offers to delete
+    // it; its own settings still serve the link written.
     deleteEdited_.SetVisible(false);
     if (PageBefore(page_) != page_) ShowPage(PageBefore(page_), false);
 }
@@ -324,7 +323,6 @@ void LinkWizard::GoBack() {
 void LinkWizard::StartNewLink() {
     draft_ = {};
     deleteEdited_.SetVisible(false);
-    editedLink_.clear();
     stage_ = WizardStage::Nothing;
     for (WizardPage* page : pages_) page->Reset();
     ShowPage(Target, false);
@@ -336,7 +334,7 @@ void LinkWizard::TargetChanged() {
     location_->SetLocation(L"");
     if (stage_ > WizardStage::FolderChosen) {
         stage_ = WizardStage::FolderChosen;
-        if (editedLink_.empty()) icon_->ForgetIconFile();
+        if (draft_.editedLink.empty()) icon_->ForgetIconFile();
     }
 }
 
@@ -358,7 +356,7 @@ void LinkWizard::StartWith(const std::wstring& commandLine, const std::wstring& 
 
 void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandLine, const LinkData& link) {
     BuildPages();
-    editedLink_ = path;
+    draft_.editedLink = path;
     editedFields_ = std::make_unique<LinkData>(link);
     deleteEdited_.SetVisible(true);
     target_->SetCommandLine(commandLine);
@@ -370,9 +368,9 @@ void LinkWizard::EditLink(const std::wstring& path, const std::wstring& commandL
 }
 
 LinkSettings LinkWizard::ProposedSettings() const {
-    LinkData link = NewLinkData(draft_.target);
-    if (!editedLink_.empty() && editedFields_) KeepLinkSettings(link, *editedFields_);
-    return {link.workingFolder, link.hotKey, link.showCommand, link.runAsAdmin};
+    LinkDraft draft = draft_;
+    draft.settings.reset();
+    return SettingsToWrite(draft, draft_.editedLink.empty() ? nullptr : editedFields_.get());
 }
 
 void LinkWizard::ShowHelp() {

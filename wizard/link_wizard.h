@@ -116,7 +116,6 @@ private:
     OpenDialog openDialog_;
     LinkDraft draft_;
     WizardStage stage_ = WizardStage::Nothing;
-    std::wstring editedLink_;
     std::unique_ptr<LinkData> editedFields_;  // as read when the edit started
 
     std::unique_ptr<TargetPage> target_;

@@ -59,6 +59,8 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
         {L"D:e.txt", L"D:\\e.txt"},
         {L"D:\\Daten\\.\\Alt\\..\\f.txt", L"D:\\Daten\\f.txt"},
         {L"\\\\server\\share\\x\\..\\g.txt", L"\\\\server\\share\\g.txt"},
+        {L"%windir%\\notepad.exe", L"%windir%\\notepad.exe"},
+        {L"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},  // a literal name there
         {L"", L""},
     };
     for (const auto& [given, absolute] : cases) {
@@ -71,6 +73,15 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
     EXPECT_EQ(DecideStartMode(L"b.exe", L"", inFolder).target, L"\"C:\\Mit Blank\\b.exe\"");
     EXPECT_EQ(DecideStartMode(L"/D", L"..\\Ordner", inFolder).folder, L"C:\\Ordner");
     EXPECT_EQ(DecideStartMode(L"/S", L"..\\Ordner", inFolder).folder, L"C:\\Ordner\\");
+    EXPECT_EQ(AbsolutePathIn(L"\\Wurzel", L"\\\\server\\share\\Tief\\"), L"\\\\server\\share\\Wurzel");
+
+    // What the drive verbs and a variable path from Explorer give.
+    inFolder.folderExists = [](const std::wstring& p) { return p == L"D:\\" || p == L"C:\\Windows"; };
+    inFolder.fileExists = [](const std::wstring& p) { return p == L"C:\\Windows\\notepad.exe"; };
+    inFolder.expand = [](const std::wstring& p) { return p.rfind(L"%windir%", 0) ? p : L"C:\\Windows" + p.substr(8); };
+    EXPECT_EQ(DecideStartMode(L"/S", L"D:\"", inFolder).folder, L"D:\\");
+    EXPECT_EQ(DecideStartMode(L"/D", L"D:\"", inFolder).folder, L"D:\\");
+    EXPECT_EQ(DecideStartMode(L"%windir%\\notepad.exe", L"", inFolder).target, L"%windir%\\notepad.exe");
 }
 
 TEST(StartMode, EditedLinkPieces) {

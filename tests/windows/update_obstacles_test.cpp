@@ -8,7 +8,6 @@
 #include "tests/windows/support/program_files.h"
 #include "tests/windows/support/update_fixture.h"
 #include "update/install_mark.h"
-#include "update/proxy_settings.h"
 #include "update/run_folder.h"
 #include "update/update_settings.h"
 #include "update/update_dialog.h"
@@ -323,13 +322,10 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             else if (target.rfind("http://", 0) == 0 && FileExists(file))
                 response = {"HTTP/1.0 200 OK\r\n\r\n", ReadFileBytes(file)};
         });
-        RegistryKey settings = RegistryKey::Create(HKEY_CURRENT_USER, settingsKey);
-        settings.SetInteger(L"ProxyEnable", c.manual);
-        settings.SetString(L"ProxyServer", L"ftp=127.0.0.1:1;http=" + proxy.Address());
-        settings.SetString(L"ProxyOverride", WideFromUtf8(c.bypass));
         WriteBytes(published->server + L"proxy.pac", "function FindProxyForURL(url, host) { return \"PROXY " +
                                                          Utf8FromWide(proxy.Address()) + "\"; }\n");
-        settings.SetString(L"AutoConfigURL", c.script ? L"http://" + origin.Address() + L"/proxy.pac" : L"");
+        const ConfiguredProxy configured({c.manual, L"ftp=127.0.0.1:1;http=" + proxy.Address(), WideFromUtf8(c.bypass),
+                                          c.script ? L"http://" + origin.Address() + L"/proxy.pac" : L""});
 
         BoxScript boxes;
         FixedConnection connection;
@@ -340,9 +336,6 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             client.Resolver = [&](const std::string& name, std::uint32_t& address) {
                 address = 0x7F000001;
                 return name == host;
-            };
-            client.ProxyFor = [&](const std::string& url, const std::string& name) {
-                return ProxyFromSettings(ReadProxySettings(HKEY_CURRENT_USER, settingsKey), url, name);
             };
         };
         bool downloaded = false;
