@@ -7,21 +7,17 @@
 #include "platform/handles.h"
 #include "tests/windows/support/program_files.h"
 #include "tests/windows/support/update_fixture.h"
+#include "tests/windows/support/window_tree.h"
 #include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_settings.h"
+#include "update/update_batch.h"
 #include "update/update_dialog.h"
 #include "update/zip_extract.h"
 
 using namespace update_test;
 
 namespace {
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 const std::vector<std::pair<std::wstring, std::string>> kNewFiles = {
     {L"zeigerwerk.exe", "MZ neues Programm"}, {L"zeigerwerk64.exe", "MZ neues Programm, 64 Bit"}, {L"Pfeilbau.hlp", "Hilfe, neu"}};
 struct Published {
@@ -56,11 +52,25 @@ protected:
 
 void Press(HWND dialog, const std::wstring& text) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
+        if (IsWindowVisible(child) && TextOf(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
 }
 
 bool TransferEnded(UpdateDialog& form) {
     return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); });
+}
+
+// From the welcome page through the check to its result.
+void CheckForUpdates(UpdateDialog& form) {
+    Press(form.Handle(), L"Weiter >");
+    Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+    EXPECT_TRUE(TransferEnded(form));
+}
+
+// From the result through the download to the install page.
+void DownloadAndGoOn(UpdateDialog& form) {
+    Press(form.Handle(), L"Weiter >");
+    EXPECT_TRUE(TransferEnded(form));
+    Press(form.Handle(), L"Weiter >");
 }
 
 // The dialog set up for one run against the published folder, over a server of its own.
@@ -118,21 +128,13 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         const wchar_t* held;  // a program file held until the batch has ended
         bool folderInTheWay;  // a folder named zeigerwerk.exe.neu
         bool copyStops;       // the copy of the help file cannot be read to its end
-        const wchar_t* message;
+        const char* mark;     // what the batch tells the next start (its message has a table of its own)
     } cases[] = {
-        {"nothing in the way", nullptr, false, false, L""},
-        {"the first file held past the bound", L"zeigerwerk.exe", false, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe noch verwendet wurde. Die bisherige Version "
-         L"bleibt erhalten."},
-        {"the second file held past the bound", L"zeigerwerk64.exe", false, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk64.exe noch verwendet wurde. Die bisherige "
-         L"Version bleibt erhalten."},
-        {"a folder named like the copy", nullptr, true, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe.neu im Programmordner nicht vollständig "
-         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
-        {"a copy cut short", nullptr, false, true,
-         L"Das Update konnte nicht installiert werden, weil Pfeilbau.hlp.neu im Programmordner nicht vollständig "
-         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
+        {"nothing in the way", nullptr, false, false, ""},
+        {"the first file held past the bound", L"zeigerwerk.exe", false, false, "zeigerwerk.exe inuse yes"},
+        {"the second file held past the bound", L"zeigerwerk64.exe", false, false, "zeigerwerk64.exe inuse yes"},
+        {"a folder named like the copy", nullptr, true, false, "zeigerwerk.exe.neu copy yes"},
+        {"a copy cut short", nullptr, false, true, "Pfeilbau.hlp.neu copy yes"},
     };
     const std::wstring registryKey = L"ZwObstacles" + std::to_wstring(GetCurrentProcessId());
     for (const auto& c : cases) {
@@ -151,12 +153,8 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         form.Files.batchWaitSeconds = 2;
         form.Launcher = &SystemBatchLauncher();
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
+            CheckForUpdates(form);
+            DownloadAndGoOn(form);
             Press(form.Handle(), L"Programm automatisch neu starten");
             Press(form.Handle(), L"Weiter >");
             Press(form.Handle(), L"Beenden");
@@ -176,14 +174,15 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         held.Reset();
         source.Reset();
 
-        const bool whole = c.message[0] == 0;
+        const bool whole = c.mark[0] == 0;
         for (const auto& [name, content] : kNewFiles) {
             EXPECT_EQ(ReadFileBytes(install + name), whole ? content : "alt: " + content) << Utf8FromWide(name);
             for (const wchar_t* aside : {L".neu", L".alt"})
                 EXPECT_FALSE(FileExists(install + name + aside)) << Utf8FromWide(name + aside);
         }
         EXPECT_EQ(DirectoryExists(install + L"zeigerwerk.exe.neu"), c.folderInTheWay) << "a folder it did not make stays";
-        EXPECT_EQ(FirstBoxOfARealStart().substr(0, whole ? 0 : std::wstring::npos), c.message);
+        EXPECT_EQ(FirstBoxOfARealStart().substr(0, whole ? 0 : std::wstring::npos),
+                  InstallMarkMessage(c.mark).value_or(L""));
         EXPECT_FALSE(FileExists(InstallMarkPath(run))) << "a mark is told once";
     }
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
@@ -219,16 +218,12 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         std::vector<std::string> askedBeforeDownload;
         std::wstring installText;
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
+            CheckForUpdates(form);
             for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                if (IsWindowVisible(child) && WindowText(child).find(L"Administrator") != std::wstring::npos)
-                    sentence = WindowText(child);
+                if (IsWindowVisible(child) && TextOf(child).find(L"Administrator") != std::wstring::npos)
+                    sentence = TextOf(child);
             askedBeforeDownload = server.Paths();
-            Press(form.Handle(), L"Weiter >");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
+            DownloadAndGoOn(form);
             Press(form.Handle(), L"Installieren");
             installText = form.Run().Shown().installText;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
@@ -275,12 +270,8 @@ TEST_F(UpdateObstaclesTest, ALogoffOnTheFinishPageStartsThePreparedInstall) {
     LRESULT allowed = FALSE;
     std::size_t startedAtLogoff = 0;
     form.OnShown = [&] {
-        Press(form.Handle(), L"Weiter >");
-        Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-        EXPECT_TRUE(TransferEnded(form));
-        Press(form.Handle(), L"Weiter >");
-        EXPECT_TRUE(TransferEnded(form));
-        Press(form.Handle(), L"Weiter >");
+        CheckForUpdates(form);
+        DownloadAndGoOn(form);
         Press(form.Handle(), L"Weiter >");
         allowed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
@@ -340,9 +331,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         };
         bool downloaded = false;
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
+            CheckForUpdates(form);
             if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form.Handle(), L"Weiter >");
             EXPECT_TRUE(TransferEnded(form));
             downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;
