@@ -31,5 +31,5 @@ private:
 
 // What a second instance is told.
 inline constexpr const wchar_t* kUpdateBusyText =
-    L"Ein anderes Fenster von Zeigerwerk installiert gerade ein Update für diesen Programmordner. Bitte warten Sie, "
-    L"bis es abgeschlossen ist.";
+    L"Für diesen Programmordner wird gerade ein Update installiert, in einem anderen Fenster von Zeigerwerk oder "
+    L"nach dessen Ende. Bitte warten Sie, bis es abgeschlossen ist.";
