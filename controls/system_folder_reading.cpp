@@ -36,3 +36,18 @@ std::string SystemFolderReading::SortKey(const std::wstring& name) {
                      reinterpret_cast<wchar_t*>(key.data()), size);
     return key;
 }
+
+std::uint32_t SystemFolderReading::Attributes(const std::wstring& path) { return AttributesOf(path); }
+
+std::vector<FolderReading::Drive> SystemFolderReading::Drives() {
+    QuietErrorMode quiet;
+    std::vector<Drive> drives;
+    const DWORD present = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        if (!(present & (1u << (letter - L'A')))) continue;
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        const UINT type = GetDriveTypeW(root.c_str());
+        if (type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR) drives.push_back({root, type == DRIVE_FIXED});
+    }
+    return drives;
+}

@@ -151,7 +151,6 @@ void AboutDialog::ShowModal(HWND owner, const std::wstring& title, const std::ws
     RunModal(owner, ok_.Handle());
 }
 
-void AboutDialog::Accept() { EndModal(IDOK); }
 
 void AboutDialog::WriteEMail() {
     shell_.Open(Handle(), std::wstring(L"mailto:") + kMakerEMail, {}, {}, SW_SHOWNORMAL);
@@ -238,16 +237,6 @@ void AboutDialog::PaintBanner(HDC target) {
 
 LRESULT AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        // OK is the default and the cancel button: Enter and Esc both close with OK.
-        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) Accept();
-        return 0;
-    case WM_CLOSE:
-        Accept();
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         if (eMailLink_) LayoutLabels();

@@ -20,6 +20,7 @@ void DescriptionPage::EditSettings() {
     LinkSettings settings = draft_.settings.value_or(ProposedSettings ? ProposedSettings() : LinkSettings{});
     // The kind page comes later: a folder counts as a folder link only once it was chosen as one.
     const bool folderLink = draft_.targetIsFolder && draft_.kind == LinkKind::FolderLink;
+    settingsDialog_.OnHelp = OnHelp;
     if (settingsDialog_.ShowModal(Owner(), SettingsTargetOf(draft_.target, draft_.targetIsFolder, folderLink),
                                   settings) == IDOK)
         draft_.settings = settings;

@@ -12,6 +12,8 @@ public:
 
     // The settings the link gets while the user has not confirmed others.
     std::function<LinkSettings()> ProposedSettings;
+    // Opens a help topic (F1 in the settings).
+    std::function<void(const std::wstring& topic)> OnHelp;
 
     void BuildPart(int part, const PageArea& area) override;
     bool Leave() override;

@@ -62,6 +62,9 @@ LinkWizard::LinkWizard(std::wstring dataFolder, std::wstring userDataFolder, Wiz
     icon_->OnChooseIcon = [this](const std::wstring& file, int& index) {
         if (Connections.iconChooser) Connections.iconChooser->ShowModal(Handle(), file, index);
     };
+    description_->OnHelp = [this](const std::wstring& topic) {
+        if (Connections.help) Connections.help(topic);
+    };
     CreateControls();
 
     // The "&Info" entry of the system menu, and files dropped on the window.

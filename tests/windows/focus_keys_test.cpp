@@ -302,7 +302,7 @@ void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer
     SetFocus(tree);
     PumpPending();
     RECT item{};
-    *reinterpret_cast<HTREEITEM*>(&item) = view.Selected();
+    *reinterpret_cast<HTREEITEM*>(&item) = TreeView_GetSelection(tree);
     ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
     POINT expected{item.left, item.bottom};
     ClientToScreen(tree, &expected);
@@ -317,7 +317,7 @@ TEST(DirectoryViewKeys, TheMenuOpensAtTheSelectedFolderFromTheKeyboard) {
     TempFolder temp;
     CreateDirectoryW((temp.Path() + L"Eins").c_str(), nullptr);
     directory_test::TreeFixture fixture(temp.Path());
-    fixture.tree->SelectDirectory(temp.Path() + L"Eins");
+    fixture.tree->SelectFolder(temp.Path() + L"Eins");
     const struct {
         const char* keys;
         std::initializer_list<WORD> press;
@@ -333,7 +333,7 @@ TEST_F(WizardTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    ui().Tree()->SelectDirectory(temp.Path());
+    ui().Tree()->SelectFolder(temp.Path());
     ExpectMenuAtTheSelection(form->Handle(), *ui().Tree(), {VK_SHIFT, VK_F10});
 }
 

@@ -32,7 +32,7 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     EXPECT_TRUE(ui().Checked(Push::IconFileChoice));
     EXPECT_EQ(ui().IconIndex(), 4);
     EXPECT_EQ(ui().Stage(), WizardStage::IconPagePrepared);
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Links\\"));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
     PressNext();
@@ -117,7 +117,7 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     boxes.Answer(BoxAnswer::Yes);
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), folder)) << "the location page opens on the /D folder";
 
     NewForm();
     Start(program);

@@ -53,7 +53,7 @@ public:
     // The location page's folder tree (null until that page is built).
     DirectoryView* Tree() const { return form_.location_->tree_.get(); }
     // The tree moved to folder, as its selection change reports it.
-    void TreeMovedTo(const std::wstring& folder) { form_.location_->FollowFolder(folder); }
+    void TreeMovedTo(const std::wstring& folder) { form_.location_->FollowFolder(folder, false); }
     ImageControl& IconPreview() const { return *form_.icon_->preview_; }
     ImageControl& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
     IconPage& Icons() const { return *form_.icon_; }
