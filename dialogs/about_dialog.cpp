@@ -179,20 +179,18 @@ void AboutDialog::PaintBanner(HDC target) {
     GdiHandle canvas(CreateCompatibleBitmap(target, w, h));
     SelectedObject canvasSelected(dc.Get(), canvas.Get());
 
+    // Light blue to white over three quarters, back to light blue over the rest, column by column.
     const int a = static_cast<int>(w * 0.75);
-    for (int x = 0; x <= a; ++x) {
-        GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(kLightBlue, RGB(255, 255, 255), x, a)));
-        SelectedObject selected(dc.Get(), pen.Get());
-        MoveToEx(dc.Get(), x, 0, nullptr);
-        LineTo(dc.Get(), x, h);
-    }
-    const int n = w - a;
-    for (int i = 0; i <= n; ++i) {
-        GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(RGB(255, 255, 255), kLightBlue, i, n)));
-        SelectedObject selected(dc.Get(), pen.Get());
-        MoveToEx(dc.Get(), a + i, 0, nullptr);
-        LineTo(dc.Get(), a + i, h);
-    }
+    const auto paint = [&](int left, int columns, COLORREF from, COLORREF to) {
+        for (int i = 0; i <= columns; ++i) {
+            GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(from, to, i, columns)));
+            SelectedObject selected(dc.Get(), pen.Get());
+            MoveToEx(dc.Get(), left + i, 0, nullptr);
+            LineTo(dc.Get(), left + i, h);
+        }
+    };
+    paint(0, a, kLightBlue, RGB(255, 255, 255));
+    paint(a, w - a, RGB(255, 255, 255), kLightBlue);
 
     if (logo_ && logoMask_) {
         BITMAP bm{};

@@ -99,9 +99,8 @@ void IconPage::BuildPreview(const PageArea& area) {
     PageHints().Set(smallPreview_->Handle(), L"Kleines Symbol der Verknüpfung");
     targetName_.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
     targetName_.OnClick = [this] { LaunchTarget(); };
-    nameMouse_.Attach(targetName_.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
-        if (message == WM_SETCURSOR) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    nameMouse_.Attach(targetName_.Handle(), [this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        if (MouseHover::ShowHand(message, lParam)) {
             result = TRUE;
             return true;
         }

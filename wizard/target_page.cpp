@@ -1,6 +1,7 @@
 #include "wizard/target_page.h"
 
 #include "links/link_rules.h"
+#include "links/link_targets.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -11,13 +12,6 @@
 namespace {
 // A link whose target is again a link is followed this many times at most.
 constexpr int kMaxLinkChain = 16;
-
-// A drive for changeable media counts as there even without a disk in it.
-bool ChangeableDrive(const std::wstring& path) {
-    QuietErrorMode quiet;
-    const UINT type = GetDriveTypeW(path.c_str());
-    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
-}
 }  // namespace
 
 TargetPage::TargetPage(PageHost& host, LinkDraft& draft, WizardSystem system, OpenDialog& openDialog,
@@ -89,7 +83,7 @@ bool TargetPage::Leave() {
         const std::wstring& target = tokens[0];
         const std::wstring expanded = ExpandedPath(target);
         const bool folder = DirectoryExists(expanded);
-        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !HasLinkExtension(target)) {
+        if ((folder || IsRemovableRoot(expanded) || FileExists(expanded)) && !HasLinkExtension(target)) {
             commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
