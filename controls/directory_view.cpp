@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "controls/folder_commands.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/path_text.h"
@@ -286,7 +286,7 @@ void DirectoryView::LoadClosedImage(HTREEITEM node) {
     FolderNode* data = nodes_.DataOf(node);
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
-    if (path.size() > 1 && HasLinkExtension(path.substr(0, path.size() - 1))) path.pop_back();
+    if (path.size() > 1 && IsLinkFile(path.substr(0, path.size() - 1))) path.pop_back();
     data->image = icons_.IndexFor(path, false, data->attributes);
 }
 

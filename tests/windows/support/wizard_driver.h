@@ -69,7 +69,7 @@ public:
     void SetStage(WizardStage stage) { form_.stage_ = stage; }
     const std::wstring& EditedLinkPath() const { return form_.editedLink_; }
     int IconIndex() const { return form_.icon_->iconIndex_; }
-    LinkKind Kind() const { return form_.kind_->folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::FileLink; }
+    LinkKind Kind() const { return form_.kind_->folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::ShellLink; }
 
 private:
     Control& Of(Field field) const;
