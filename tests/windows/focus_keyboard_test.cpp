@@ -140,7 +140,7 @@ TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    ui().Tree()->SelectDirectory(temp.Path() + L"Eins");
+    ui().Tree()->SelectFolder(temp.Path() + L"Eins");
     const HWND tree = ui().Tree()->Handle();
     SetFocus(tree);
     for (int step = 0; step < 2; ++step) {
@@ -149,14 +149,18 @@ TEST_F(WizardTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
         PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
         ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::Location) != before; })) << "step " << step;
         EXPECT_TRUE(HasFocus(tree)) << "step " << step;
-        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedDirectory() + L"prog");
+        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
     }
 
-    // A change that is not the tree's own keyboard (a click, a folder button) takes the focus
-    // on to the name, as before.
-    const HTREEITEM parent = ui().Tree()->ParentOf(ui().Tree()->Selected());
-    ui().Tree()->Select(parent);
-    EXPECT_EQ(ui().Tree()->Selected(), parent);
+    // A click in the tree takes the focus on to the name.
+    const HTREEITEM parent = TreeView_GetParent(tree, TreeView_GetSelection(tree));
+    RECT rect{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, parent, &rect, TRUE));
+    const LPARAM at = MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(TreeView_GetSelection(tree), parent);
+    EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
     EXPECT_TRUE(HasFocus(ui().Handle(Field::Location)));
 }
 
