@@ -53,8 +53,7 @@ bool DirectoryView::Notify(NMHDR& header, LRESULT& result) {
         case TVN_ITEMEXPANDINGW: {
             const auto& info = reinterpret_cast<const NMTREEVIEWW&>(header);
             result = FALSE;
-            if (programmaticExpand_) return true;
-            if ((info.action & 3) == TVE_EXPAND)
+            if ((info.action & 3) == TVE_EXPAND && !programmaticExpand_)
                 result = Expanding(info.itemNew.hItem) ? FALSE : TRUE;
             else if ((info.action & 3) == TVE_COLLAPSE)
                 Collapsing(info.itemNew.hItem);
@@ -159,7 +158,6 @@ void DirectoryView::DpiChanged(UINT dpi) {
     InvalidateRect(tree_, nullptr, TRUE);
 }
 
-
 void DirectoryView::Expand(HTREEITEM node) {
     if (!node || !Expanding(node) || !nodes_.Next(node, TVGN_CHILD)) return;
     {
@@ -179,8 +177,12 @@ bool DirectoryView::Expanding(HTREEITEM node) {
         if (!nodes_.HasRealChildren(node)) nodes_.DeleteChildren(node);
         return nodes_.HasRealChildren(node);
     }
-    // Opening a node selects it; the user's opening is announced as the user's move.
-    TreeView_SelectItem(tree_, node);
+    // Opening a node selects it (the user's opening is announced as the user's move), which in a
+    // single-expand tree opens it once more: that opening is let through, this one reads.
+    {
+        const ScopedFlag programmatic(programmaticExpand_, true);
+        TreeView_SelectItem(tree_, node);
+    }
     if (nodes_.HasRealChildren(node)) {
         ShowIcon(node, true);
         return true;
@@ -212,7 +214,6 @@ bool DirectoryView::Expanding(HTREEITEM node) {
 void DirectoryView::Collapsing(HTREEITEM node) {
     if (!clearing_) ShowIcon(node, false);
 }
-
 
 std::wstring DirectoryView::NodePath(HTREEITEM node, bool keepOwnLink) const {
     if (!node) return {};
@@ -281,7 +282,6 @@ bool DirectoryView::WalkTo(const std::wstring& path) {
     return true;
 }
 
-
 void DirectoryView::LoadClosedImage(HTREEITEM node) {
     FolderNode* data = nodes_.DataOf(node);
     if (!data || data->image >= 0) return;
@@ -309,7 +309,6 @@ void DirectoryView::ShowIcon(HTREEITEM node, bool open) {
     RECT rect{};
     if (TreeView_GetItemRect(tree_, node, &rect, FALSE)) InvalidateRect(tree_, &rect, FALSE);
 }
-
 
 bool DirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {

@@ -181,6 +181,7 @@ TEST_F(DirectoryViewTest, OpenedFoldersLookOpenAndADpiChangeResizesThePictures) 
 TEST_F(DirectoryViewTest, AnOwnerThatThrowsLeavesTheTreeDrawingAndAnnouncing) {
     const std::wstring inner = temp.MakeFolder(L"Wurf\\Innen");
     TreeFixture fx(temp.Path());
+    UpdateWindow(fx.Tree());  // loaded: the owner fails in a call of its own, not in the first paint
     const auto record = fx.tree->ShowsFolder;
     fx.tree->ShowsFolder = [&](const std::wstring& folder) -> bool {
         if (folder.size() > 3) throw std::runtime_error("the owner failed");
