@@ -78,7 +78,7 @@ StartMode DecideStartMode(const std::wstring& given, const std::wstring& givenSe
     if (sw == L"/D" && paths.folderExists(second)) mode.folder = second;
     if (sw == L"/E" && (paths.fileExists(second) || paths.folderExists(second))) {
         const std::wstring extension = UpperCase(ExtensionOf(second));
-        if (extension == L".LNK" || extension.empty()) mode.editedLink = second;
+        if (extension == L".LNK" || extension == L".URL" || extension.empty()) mode.editedLink = second;
     }
     return mode;
 }

@@ -20,6 +20,7 @@
 #include "platform/shell_open.h"
 #include "platform/startup_trace.h"
 #include "platform/window.h"
+#include "links/internet_shortcut.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -32,9 +33,18 @@ void PrepareWizard(LinkWizard& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
     // A link that cannot be read is reported by the caller's error boundary before anything changes.
     std::optional<LinkData> link;
-    if (!mode.editedLink.empty()) link = ReadLink(EditedLinkFile(mode.editedLink));
+    const bool shortcut = HasInternetShortcutExtension(mode.editedLink);
+    if (shortcut) {
+        // An Internet shortcut is edited like a link to its address, with its icon, hot key and run mode.
+        const InternetShortcutFields fields = ReadInternetShortcut(mode.editedLink);
+        link = LinkData{fields.url, {}, {}, {}, fields.iconFile, fields.iconIndex, fields.hotKey, fields.showCommand};
+    } else if (!mode.editedLink.empty()) {
+        link = ReadLink(EditedLinkFile(mode.editedLink));
+    }
     form.StartWith(mode.target, mode.folder);
-    if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
+    if (link)
+        form.EditLink(mode.editedLink,
+                      shortcut ? link->targetPath : EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
 namespace {

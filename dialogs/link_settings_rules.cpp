@@ -26,6 +26,9 @@ SettingsAvailability AvailableSettings(SettingsTarget target) {
     case SettingsTarget::Folder:
         return {false, true, true, false,
                 L"Für einen Ordner gelten „Ausführen in“ und „Als Administrator“ nicht."};
+    case SettingsTarget::WebAddress:
+        return {false, true, true, false,
+                L"Eine Internetverknüpfung öffnet eine Adresse; „Ausführen in“ und „Als Administrator“ gelten dort nicht."};
     case SettingsTarget::FolderLink:
         break;
     }

@@ -5,7 +5,7 @@
 #include "links/link_settings.h"
 
 // What the link points to, as far as the settings care.
-enum class SettingsTarget { Program, Document, Folder, FolderLink };
+enum class SettingsTarget { Program, Document, Folder, FolderLink, WebAddress };
 
 // A file that the system starts as a program (and can start as administrator).
 bool IsProgramFile(const std::wstring& path);

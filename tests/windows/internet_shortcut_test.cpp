@@ -1,0 +1,74 @@
+#include <shlobj.h>
+
+#include "app/start_mode.h"
+#include "app/startup.h"
+#include "links/internet_shortcut.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/support/wizard_fixture.h"
+
+namespace {
+
+// The keyboard as the message loop meets it: characters and Enter posted to the focus.
+void TypeKeys(const std::wstring& text) {
+    for (wchar_t c : text) PostMessageW(GetFocus(), WM_CHAR, c, 1);
+    PumpPending();
+}
+void PressEnter() {
+    const HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+    PumpPending();
+}
+
+class InternetShortcutTest : public WizardTest {
+protected:
+    // Types the address, takes the proposed name in the temporary folder and finishes by keyboard.
+    std::wstring MakeByKeyboard(const std::wstring& address, const std::wstring& proposedName) {
+        TypeKeys(address);
+        PressEnter();
+        EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
+        EXPECT_TRUE(BoxTexts().empty()) << "a web address is never looked for on the disk";
+        EXPECT_EQ(NamePart(ui().Text(Field::Location)), proposedName);
+        ui().Type(Field::Location, temp.Path() + proposedName);
+        PressEnter();
+        EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon) << "an Internet shortcut has no description";
+        EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
+        PressEnter();
+        EXPECT_EQ(form->CurrentPage(), LinkWizard::Closing);
+        return temp.Path() + proposedName + L".url";
+    }
+};
+
+TEST_F(InternetShortcutTest, AnAddressTypedBecomesAnInternetShortcutThatEditingKeepsWhole) {
+    const std::wstring query = L"https://www.example.org/suche?q=zeiger&seite=2";
+    const std::wstring file = MakeByKeyboard(query, L"example.org");
+    const std::string bytes = ReadWholeFile(file);
+    EXPECT_NE(bytes.find("[InternetShortcut]"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("URL=" + Utf8FromWide(query) + "\r\n"), std::string::npos) << bytes;
+
+    ui().Press(Push::Next);  // "&Ja": another one, with an umlaut
+    const std::wstring umlaut = L"https://münchen.example/straße?q=ö";
+    const std::wstring second = MakeByKeyboard(umlaut, L"münchen.example");
+    std::printf("%s\n", ReadWholeFile(second).c_str());
+    EXPECT_EQ(ReadInternetShortcut(second).url, umlaut);
+
+    // Keys the wizard does not show, as another program leaves them.
+    WritePrivateProfileStringW(L"InternetShortcut", L"Modified", L"C0FFEE", second.c_str());
+    WritePrivateProfileStringW(L"Fremd", L"Schluessel", L"Wert", second.c_str());
+    const std::string before = ReadWholeFile(second);
+    form.reset();
+    NewForm();
+    PrepareWizard(*form, DecideStartMode(L"/E", second, {FileExists, DirectoryExists}));
+    EXPECT_EQ(ui().Text(Field::CommandLine), umlaut);
+    for (int page = 0; page < 3; ++page) ui().Press(Push::Next);
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing) << Utf8FromWide(BoxTexts().empty() ? L"" : BoxTexts()[0]);
+    EXPECT_EQ(ReadInternetShortcut(second).url, umlaut);
+    const std::string after = ReadWholeFile(second);
+    for (const char* kept : {"Modified=C0FFEE", "[Fremd]", "Schluessel=Wert"})
+        EXPECT_NE(after.find(kept), std::string::npos) << after;
+    std::printf("%s\n", after.c_str());
+}
+
+}  // namespace
