@@ -2,8 +2,9 @@
 
 #include <windows.h>
 #include <intshcut.h>
-#include <isguids.h>
 #include <propidl.h>
+
+#include <algorithm>
 
 #include "links/link_draft.h"
 #include "links/link_writing.h"
@@ -18,11 +19,14 @@
 namespace {
 // The property set of an Internet shortcut and the ids of what the wizard shows in it.
 constexpr FMTID kShortcutProperties = {0x000214A0, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr CLSID kShortcutClass = {0xFBF23B40, 0xE3F0, 0x101B, {0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8}};
+constexpr IID kLocatorInterface = {0xCABB0DA0, 0xDA57, 0x11CF, {0x99, 0x74, 0x00, 0x20, 0xAF, 0xD7, 0x97, 0x62}};
 constexpr PROPID kHotKeyId = 6, kShowCommandId = 7, kIconIndexId = 8, kIconFileId = 9;
 
 ComPtr<IUniformResourceLocatorW> NewShortcutObject() {
     ComPtr<IUniformResourceLocatorW> shortcut;
-    if (FAILED(CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shortcut))))
+    if (FAILED(CoCreateInstance(kShortcutClass, nullptr, CLSCTX_INPROC_SERVER, kLocatorInterface,
+                                reinterpret_cast<void**>(shortcut.GetAddressOf()))))
         return nullptr;
     return shortcut;
 }
@@ -35,29 +39,55 @@ ComPtr<IPropertyStorage> ShortcutProperties(IUnknown* shortcut, DWORD mode) {
     return storage;
 }
 
-std::wstring DecodedText(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
-        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-    UINT codePage = CP_ACP;
-    size_t skip = 0;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) codePage = CP_UTF8, skip = 3;
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip), nullptr, 0);
+// How a file's text is stored: the profile functions read the system code page and UTF-16 with its
+// byte-order mark; some writers use UTF-8.
+enum class TextForm { SystemCodePage, Utf8, Utf16 };
+
+std::wstring Widened(UINT codePage, const char* bytes, size_t size, DWORD flags = 0) {
+    const int length = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), nullptr, 0);
+    if (length <= 0) return {};
     std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip), text.data(), length);
+    MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), text.data(), length);
     return text;
 }
 
-// The system code page where every character fits it, as the profile functions write; otherwise
-// UTF-16 with its byte-order mark, which they read as well.
-std::string EncodedText(const std::wstring& text) {
+std::wstring DecodedText(const std::string& bytes, TextForm* form = nullptr) {
+    TextForm found = TextForm::SystemCodePage;
+    std::wstring text;
+    if (bytes.rfind("\xFF\xFE", 0) == 0) {
+        found = TextForm::Utf16;
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    } else if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        found = TextForm::Utf8;
+        text = Widened(CP_UTF8, bytes.data() + 3, bytes.size() - 3);
+    } else {
+        // Text beyond ASCII that is valid UTF-8 is taken as UTF-8; the code page's umlauts are not.
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        text = ascii ? std::wstring() : Widened(CP_UTF8, bytes.data(), bytes.size(), MB_ERR_INVALID_CHARS);
+        if (!text.empty()) found = TextForm::Utf8;
+        else text = Widened(CP_ACP, bytes.data(), bytes.size());
+    }
+    if (form) *form = found;
+    return text;
+}
+
+std::string Narrowed(UINT codePage, const std::wstring& text, BOOL* lost) {
+    const int length = WideCharToMultiByte(codePage, codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, nullptr, lost);
+    std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(codePage, codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text.data(),
+                        static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+// In the form asked for; the system code page only where every character fits it, as the profile
+// functions write, else UTF-16 with its byte-order mark, which they read as well.
+std::string EncodedText(const std::wstring& text, TextForm form = TextForm::SystemCodePage) {
+    if (form == TextForm::Utf8) return Narrowed(CP_UTF8, text, nullptr);
     BOOL lost = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, &lost);
-    if (!lost) {
-        std::string bytes(static_cast<size_t>(length), '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(),
-                            length, nullptr, nullptr);
-        return bytes;
+    if (form == TextForm::SystemCodePage) {
+        std::string bytes = Narrowed(CP_ACP, text, &lost);
+        if (!lost) return bytes;
     }
     std::string bytes = "\xFF\xFE";
     bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
@@ -144,11 +174,18 @@ void WriteInternetShortcut(const std::wstring& file, const InternetShortcutField
             if (!CopyFileW(original.c_str(), beside.c_str(), TRUE)) ThrowLastError();
             SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
+        // The INI form first: it is the file where the system has no Internet-shortcut object, and
+        // it drops what the wizard removed (an icon file), which the object would leave standing.
+        const std::wstring kept = FileExists(beside) ? DecodedText(ReadWholeFile(beside)) : std::wstring();
+        const std::wstring text = UrlFileText(kept, fields);
+        WriteBytes(beside, EncodedText(text));
         if (const ComPtr<IUniformResourceLocatorW> shortcut = NewShortcutObject()) {
             WriteThroughObject(shortcut.Get(), beside, fields);
-        } else {
-            const std::wstring text = FileExists(beside) ? DecodedText(ReadWholeFile(beside)) : std::wstring();
-            WriteBytes(beside, EncodedText(UrlFileText(text, fields)));
+            // An object that writes the whole file anew loses the keys it does not know.
+            TextForm form = TextForm::SystemCodePage;
+            const std::wstring saved = DecodedText(ReadWholeFile(beside), &form);
+            if (const std::wstring whole = WithKeysKept(saved, text); whole != saved)
+                WriteBytes(beside, EncodedText(whole, form));
         }
         if (!MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             ThrowLastError();

@@ -170,3 +170,54 @@ std::wstring UrlFileText(const std::wstring& original, const InternetShortcutFie
     for (const Line& line : result) text += line.text + line.ending;
     return text;
 }
+
+std::wstring WithKeysKept(const std::wstring& written, const std::wstring& before) {
+    // Section name, key → present in written.
+    const auto keysOf = [](const std::wstring& text) {
+        std::vector<std::pair<std::wstring, std::wstring>> keys;
+        std::wstring section;
+        for (const Line& line : SplitLines(text)) {
+            if (const auto opened = SectionOf(line.text)) section = *opened;
+            else if (const std::wstring key = KeyOf(line.text); !key.empty()) keys.emplace_back(section, key);
+        }
+        return keys;
+    };
+    const auto has = [](const auto& keys, const std::wstring& section, const std::wstring& key) {
+        for (const auto& [s, k] : keys)
+            if (SameName(s, section) && SameName(k, key)) return true;
+        return false;
+    };
+    const auto writtenKeys = keysOf(written);
+    std::vector<Line> lines = SplitLines(written);
+    const std::wstring newline = lines.empty() || lines[0].ending.empty() ? L"\r\n" : lines[0].ending;
+    if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = newline;
+    std::wstring section;
+    for (const Line& line : SplitLines(before)) {
+        if (const auto opened = SectionOf(line.text)) {
+            section = *opened;
+            continue;
+        }
+        const std::wstring key = KeyOf(line.text);
+        if (key.empty() || has(writtenKeys, section, key)) continue;
+        // After the last line of the section in written, or a new section at the end.
+        size_t at = lines.size();
+        bool found = false;
+        std::wstring current;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (const auto opened = SectionOf(lines[i].text)) {
+                if (found && !SameName(current, *opened)) break;
+                current = *opened;
+                found = found || SameName(current, section);
+            }
+            if (found && SameName(current, section)) at = i + 1;
+        }
+        if (!found) {
+            lines.push_back({L"[" + section + L"]", newline});
+            at = lines.size();
+        }
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), {Trimmed(line.text), newline});
+    }
+    std::wstring text;
+    for (const Line& line : lines) text += line.text + line.ending;
+    return text;
+}

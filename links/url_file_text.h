@@ -20,3 +20,7 @@ InternetShortcutFields ReadUrlFileText(const std::wstring& text);
 // missing); every other line, key and section stays as it was. A changed address also drops the
 // address the [InternetShortcut.A] and [InternetShortcut.W] sections hold, which would win over it.
 std::wstring UrlFileText(const std::wstring& original, const InternetShortcutFields& fields);
+
+// written, with every key of before that it lacks put back (at the end of its section, or in its
+// section added at the end): what an object that writes the whole file anew would drop.
+std::wstring WithKeysKept(const std::wstring& written, const std::wstring& before);

@@ -59,6 +59,13 @@ TEST(WebAddressRules, UrlFileTextKeepsWhatItDoesNotWrite) {
             EXPECT_EQ(text.find(kept) != std::wstring::npos, before.find(kept) != std::wstring::npos);
     }
     EXPECT_EQ(UrlFileText(original, ReadUrlFileText(original)), original) << "unchanged fields, unchanged text";
+    // A file written anew gets back every key it lacks; what it holds stays its own.
+    const std::wstring anew = L"[InternetShortcut]\r\nURL=https://neu.example/\r\n";
+    const std::wstring whole = WithKeysKept(anew, original);
+    EXPECT_EQ(ReadUrlFileText(whole).url, L"https://neu.example/");
+    EXPECT_EQ(WithKeysKept(whole, original), whole);
+    for (const wchar_t* kept : {L"BASEURL=https://alt.example/", L"Modified=C0FFEE", L"Prop3=19,2"})
+        EXPECT_NE(whole.find(kept), std::wstring::npos) << Utf8FromWide(whole);
 }
 
 }  // namespace
