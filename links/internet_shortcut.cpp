@@ -5,6 +5,7 @@
 #include <propidl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "links/link_draft.h"
 #include "links/link_writing.h"
@@ -129,17 +130,12 @@ void WriteThroughObject(IUniformResourceLocatorW* shortcut, const std::wstring& 
     ThrowIfFailed(shortcut->QueryInterface(IID_PPV_ARGS(&persist)));
     ThrowIfFailed(persist->Save(file.c_str(), TRUE));
 }
-}  // namespace
-
-bool HasInternetShortcutExtension(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".URL"; }
-
-InternetShortcutFields ReadInternetShortcut(const std::wstring& file) {
-    const std::wstring path = FileSystemPath(file);
-    if (!FileExists(path)) ThrowError(ERROR_FILE_NOT_FOUND);
-    InternetShortcutFields fields = ReadUrlFileText(DecodedText(ReadWholeFile(path)));
+// The fields as the system's object reads them, over those of the file's text; nothing without
+// the object.
+std::optional<InternetShortcutFields> ReadThroughObject(const std::wstring& path, InternetShortcutFields fields) {
     const ComPtr<IUniformResourceLocatorW> shortcut = NewShortcutObject();
     ComPtr<IPersistFile> persist;
-    if (!shortcut || FAILED(shortcut.As(&persist)) || FAILED(persist->Load(path.c_str(), STGM_READ))) return fields;
+    if (!shortcut || FAILED(shortcut.As(&persist)) || FAILED(persist->Load(path.c_str(), STGM_READ))) return std::nullopt;
     if (wchar_t* url = nullptr; SUCCEEDED(shortcut->GetURL(&url)) && url) {
         fields.url = url;
         CoTaskMemFree(url);
@@ -158,6 +154,21 @@ InternetShortcutFields ReadInternetShortcut(const std::wstring& file) {
         }
     }
     return fields;
+}
+}  // namespace
+
+bool HasInternetShortcutExtension(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".URL"; }
+
+InternetShortcutFields ReadInternetShortcut(const std::wstring& file) {
+    const std::wstring path = FileSystemPath(file);
+    if (!FileExists(path)) ThrowError(ERROR_FILE_NOT_FOUND);
+    TextForm form = TextForm::SystemCodePage;
+    const InternetShortcutFields fromText = ReadUrlFileText(DecodedText(ReadWholeFile(path), &form));
+    std::optional<InternetShortcutFields> fields = ReadThroughObject(path, fromText);
+    if (!fields) return fromText;
+    // A UTF-8 file (Wine's object writes one) is read by the system's object in the code page.
+    if (form == TextForm::Utf8) fields->url = fromText.url;
+    return *fields;
 }
 
 void WriteInternetShortcut(const std::wstring& file, const InternetShortcutFields& fields, const std::wstring& keepFrom) {
@@ -184,8 +195,13 @@ void WriteInternetShortcut(const std::wstring& file, const InternetShortcutField
             // An object that writes the whole file anew loses the keys it does not know.
             TextForm form = TextForm::SystemCodePage;
             const std::wstring saved = DecodedText(ReadWholeFile(beside), &form);
-            if (const std::wstring whole = WithKeysKept(saved, text); whole != saved)
-                WriteBytes(beside, EncodedText(whole, form));
+            const std::wstring whole = WithKeysKept(saved, text);
+            if (whole != saved) WriteBytes(beside, EncodedText(whole, form));
+            // An address the object cannot read back from what it wrote (Wine's writes UTF-8 and
+            // reads the code page) goes into the file as UTF-16, which every reader takes.
+            const auto readBack = ReadThroughObject(beside, fields);
+            if (readBack && readBack->url != fields.url)
+                WriteBytes(beside, EncodedText(UrlFileText(whole, fields), TextForm::Utf16));
         }
         if (!MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             ThrowLastError();

@@ -8,6 +8,7 @@
 #include "platform/resource_ids.h"
 #include "controls/image_control.h"
 #include "controls/path_label.h"
+#include "links/internet_shortcut.h"
 #include "controls/icon_count.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
@@ -369,6 +370,10 @@ void IconPage::Drop(const std::wstring& path) {
         const LinkData link = ReadLink(path);
         candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) iconIndex_ = link.iconIndex;
+    } else if (HasInternetShortcutExtension(path)) {
+        const InternetShortcutFields shortcut = ReadInternetShortcut(path);
+        candidate = ExpandedPath(shortcut.iconFile);
+        if (!candidate.empty()) iconIndex_ = shortcut.iconIndex;
     }
     UseIconFile(true);
     iconFile_.SetText(candidate.empty() ? path : candidate);
