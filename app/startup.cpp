@@ -21,7 +21,7 @@
 #include "platform/startup_trace.h"
 #include "platform/window.h"
 #include "links/internet_shortcut.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/link_wizard.h"
@@ -33,7 +33,7 @@ void PrepareWizard(LinkWizard& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
     // A link that cannot be read is reported by the caller's error boundary before anything changes.
     std::optional<LinkData> link;
-    const bool shortcut = HasInternetShortcutExtension(mode.editedLink);
+    const bool shortcut = LinkFileKind(mode.editedLink) == LinkKind::InternetShortcut;
     if (shortcut) {
         // An Internet shortcut is edited like a link to its address, with its icon, hot key and run mode.
         const InternetShortcutFields fields = ReadInternetShortcut(mode.editedLink);

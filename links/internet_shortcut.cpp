@@ -157,8 +157,6 @@ std::optional<InternetShortcutFields> ReadThroughObject(const std::wstring& path
 }
 }  // namespace
 
-bool HasInternetShortcutExtension(const std::wstring& path) { return UpperCase(ExtensionOf(path)) == L".URL"; }
-
 InternetShortcutFields ReadInternetShortcut(const std::wstring& file) {
     const std::wstring path = FileSystemPath(file);
     if (!FileExists(path)) ThrowError(ERROR_FILE_NOT_FOUND);
@@ -212,8 +210,8 @@ void WriteInternetShortcut(const std::wstring& file, const InternetShortcutField
 }
 
 bool WriteInternetShortcutDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
-    const std::wstring file = draft.location + L".url";
-    const bool editedShortcut = !draft.editedLink.empty() && HasInternetShortcutExtension(draft.editedLink) &&
+    const std::wstring file = LinkFileName(draft.location, LinkKind::InternetShortcut);
+    const bool editedShortcut = !draft.editedLink.empty() && LinkFileKind(draft.editedLink) == LinkKind::InternetShortcut &&
                                 FileExists(draft.editedLink);
     const bool replacesEdited = draft.replacesEdited && PathExists(draft.editedLink);
     const bool sameFile = replacesEdited && UpperCase(FileSystemPath(draft.editedLink)) == UpperCase(FileSystemPath(file));
@@ -236,7 +234,7 @@ bool WriteInternetShortcutDraft(const LinkDraft& draft, LinkWritingQuestions& qu
     try {
         WriteInternetShortcut(file, fields, editedShortcut ? draft.editedLink : std::wstring());
     } catch (const PlatformError& error) {
-        questions.ReportWriteError(LinkKind::FileLink, error.Message());
+        questions.ReportWriteError(LinkKind::InternetShortcut, error.Message());
         return false;
     }
     if (replacesEdited && !sameFile) {

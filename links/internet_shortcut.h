@@ -3,8 +3,6 @@
 
 #include "links/url_file_text.h"
 
-bool HasInternetShortcutExtension(const std::wstring& path);
-
 // Reads an Internet shortcut through the system's object; where the system has none, from the
 // file's text. Throws PlatformError with the system's text when the file cannot be read.
 InternetShortcutFields ReadInternetShortcut(const std::wstring& file);

@@ -22,7 +22,6 @@ public:
     void EditSettings();
 
 private:
-    friend class WizardDriver;
     LinkDraft& draft_;
     Edit description_;
     Button settings_;

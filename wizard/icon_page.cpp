@@ -10,7 +10,7 @@
 #include "controls/path_label.h"
 #include "links/internet_shortcut.h"
 #include "controls/icon_count.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "links/link_store.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -366,11 +366,11 @@ void IconPage::Reset() {
 
 void IconPage::Drop(const std::wstring& path) {
     std::wstring candidate;
-    if (HasLinkExtension(path)) {
+    if (LinkFileKind(path) == LinkKind::ShellLink) {
         const LinkData link = ReadLink(path);
         candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) iconIndex_ = link.iconIndex;
-    } else if (HasInternetShortcutExtension(path)) {
+    } else if (LinkFileKind(path) == LinkKind::InternetShortcut) {
         const InternetShortcutFields shortcut = ReadInternetShortcut(path);
         candidate = ExpandedPath(shortcut.iconFile);
         if (!candidate.empty()) iconIndex_ = shortcut.iconIndex;

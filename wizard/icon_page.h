@@ -50,7 +50,6 @@ public:
     void LoadIconFile();
 
 private:
-    friend class WizardDriver;
     void BuildChoice(const PageArea& area);
     void BuildIconFileField(const PageArea& area);
     void BuildIconFileButtons(const PageArea& area);

@@ -12,10 +12,9 @@ public:
     void Enter() override { SetKind(LinkKind::FolderLink); }
     bool Leave() override;
     HWND FirstControl() const override { return (folderLink_.Checked() ? folderLink_ : fileLink_).Handle(); }
-    void Reset() override { SetKind(LinkKind::FileLink); }
+    void Reset() override { SetKind(LinkKind::ShellLink); }
 
 private:
-    friend class WizardDriver;
     void SetKind(LinkKind kind);
     LinkDraft& draft_;
     Button folderLink_, fileLink_;

@@ -291,7 +291,7 @@ void LinkWizard::GoNext() {
     }
     if (!PageAt(page_).Leave()) return;
     if (step == NextStep::WriteLink) {
-        if (page_ == Icon) draft_.kind = LinkKind::FileLink;
+        if (page_ == Icon) draft_.kind = draft_.targetIsWebAddress ? LinkKind::InternetShortcut : LinkKind::ShellLink;
         Finish();
         return;
     }
@@ -304,7 +304,7 @@ void LinkWizard::Finish() {
     draft_.replacesEdited = deleteEdited_.Visible() && deleteEdited_.Checked();
     LinkWritingBoxes boxes(Handle());
     const bool written =
-        draft_.targetIsWebAddress ? WriteInternetShortcutDraft(draft_, boxes) : WriteLinkDraft(draft_, boxes);
+        draft_.kind == LinkKind::InternetShortcut ? WriteInternetShortcutDraft(draft_, boxes) : WriteLinkDraft(draft_, boxes);
     if (!written) {
         // The page stays, and so does the link being edited.
         if (page_ == Icon) SetFocus(icon_->FirstControl());

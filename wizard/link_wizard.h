@@ -79,7 +79,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class WizardDriver;
 
     HWND Owner() const override { return Handle(); }
     Hints& PageHints() override { return hints_; }

@@ -36,7 +36,6 @@ public:
     void Shown() override { LoadFolderButtonIcons(); }
 
 private:
-    friend class WizardDriver;
     struct FolderButton {
         Button* button;
         const wchar_t* hint;

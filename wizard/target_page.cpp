@@ -1,6 +1,6 @@
 #include "wizard/target_page.h"
 
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -101,14 +101,19 @@ bool TargetPage::Leave() {
         const std::wstring& target = tokens[0];
         const std::wstring expanded = ExpandedPath(target);
         const bool folder = DirectoryExists(expanded);
-        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !HasLinkExtension(target)) {
+        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !IsLinkFile(target)) {
             commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
             draft_.targetIsFolder = folder;
             return true;
         }
-        if (HasLinkExtension(target)) {
+        // A typed Internet shortcut stands for its address, as a typed link for its target.
+        if (LinkFileKind(target) == LinkKind::InternetShortcut && FileExists(expanded) && followed < kMaxLinkChain) {
+            SetCommandLine(ReadInternetShortcut(expanded).url);
+            continue;
+        }
+        if (IsLinkFile(target)) {
             const std::wstring linkTarget = ExpandedPath(ReadLink(expanded).targetPath);
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
@@ -143,7 +148,7 @@ bool TargetPage::Leave() {
 }
 
 void TargetPage::Drop(const std::wstring& path) {
-    if (HasInternetShortcutExtension(path)) {
+    if (LinkFileKind(path) == LinkKind::InternetShortcut) {
         const InternetShortcutFields shortcut = ReadInternetShortcut(path);
         SetCommandLine(shortcut.url);
         LinkData link;
@@ -153,7 +158,7 @@ void TargetPage::Drop(const std::wstring& path) {
         if (OnLinkDropped) OnLinkDropped(path, link);
         return;
     }
-    if (!HasLinkExtension(path)) {
+    if (!IsLinkFile(path)) {
         SetCommandLine(QuoteIf(path, L" "));
         return;
     }
