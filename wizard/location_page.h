@@ -64,6 +64,7 @@ private:
     UINT treeDpi_ = 0;
     Button desktop_, startMenu_, programs_, sendTo_, quickLaunch_, autostart_, up_;
     HistoryComboBox location_;
+    Label extension_;  // the extension the link file gets
     std::vector<IconHandle> folderIcons_;
     IconHandle upIcon_;
     // The tree moves to the folder typed: its move must not write the text again.
