@@ -53,6 +53,26 @@ public:
         return native || wow;
     }
 
+    bool DeleteIfEmpty(HKEY root, const std::wstring& key) override {
+        bool deleted = false;
+        for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            HKEY opened = nullptr;
+            if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) continue;
+            DWORD keys = 0, values = 0;
+            {
+                const KeyHandle handle(opened);
+                if (RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                                     nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+                    keys || values)
+                    continue;
+            }
+            const LSTATUS status = RegDeleteKeyExW(root, key.c_str(), view, 0);
+            if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ThrowError(static_cast<DWORD>(status));
+            deleted = true;
+        }
+        return deleted;
+    }
+
     static bool DeleteTreeIn(HKEY root, const std::wstring& key, REGSAM view) {
         HKEY opened = nullptr;
         LSTATUS status = RegOpenKeyExW(root, key.c_str(), 0,
@@ -132,7 +152,11 @@ std::wstring RemoveShellIntegration(ShellRegistry& registry) {
         Attempt(problem, [&] { registry.DeleteTree(HKEY_CURRENT_USER, UserClassKey(key)); });
         Attempt(problem, [&] { registry.DeleteTree(HKEY_CLASSES_ROOT, key); });
     }
-    Attempt(problem, [&] { registry.DeleteTree(HKEY_CURRENT_USER, kSettingsKey); });
+    const std::wstring settingsParent(kSettingsKey, std::wstring(kSettingsKey).rfind(L'\\'));
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        Attempt(problem, [&] { registry.DeleteTree(root, kSettingsKey); });
+        Attempt(problem, [&] { registry.DeleteIfEmpty(root, settingsParent); });
+    }
     Attempt(problem, [&] { registry.DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey()); });
     Attempt(problem, [&] { registry.DeleteTree(HKEY_CURRENT_USER, UninstallKey()); });
     return problem;

@@ -19,6 +19,8 @@ public:
     // Deletes the key with everything below it, in both registry views on 64-bit Windows; false
     // when it existed in neither. Throws PlatformError.
     virtual bool DeleteTree(HKEY root, const std::wstring& key) = 0;
+    // Deletes the key in both views where it holds neither keys nor values. Throws PlatformError.
+    virtual bool DeleteIfEmpty(HKEY root, const std::wstring& key) = 0;
 };
 
 // The real registry; on 64-bit Windows it writes the view the shell reads.
@@ -35,7 +37,8 @@ struct RegistrationOutcome {
 RegistrationOutcome RegisterShellIntegration(const std::wstring& programPath,
                                              ShellRegistry& registry = SystemShellRegistry());
 
-// Removes the verbs (machine-wide and per user), the per-user settings and the uninstall entry.
+// Removes the verbs (machine-wide and per user), the settings (per user and the machine's, with
+// their parent key when nothing else is in it) and the uninstall entry.
 // Keys that do not exist are skipped; every step is tried. The answer is the system's text of
 // the first failure, empty when everything went.
 std::wstring RemoveShellIntegration(ShellRegistry& registry = SystemShellRegistry());

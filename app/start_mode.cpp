@@ -28,13 +28,19 @@ std::wstring JoinResolved(const std::wstring& root, const std::wstring& rest) {
     if (!parts.empty() && !rest.empty() && rest.back() == L'\\') joined += L'\\';
     return joined;
 }
+// The drive verbs pass "X:\"; the command line's rules turn the backslash before the closing
+// quote into X:".
+std::wstring DriveOf(const std::wstring& path) {
+    if (path.size() == 3 && path[1] == L':' && path[2] == L'"' && IsDriveLetter(path[0])) return path.substr(0, 2) + L"\\";
+    return path;
+}
 }  // namespace
 
 std::wstring AbsolutePathIn(const std::wstring& given, const std::wstring& currentFolder) {
     std::wstring path = given;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
-    if (path.empty()) return path;
+    if (path.empty() || path[0] == L'%' || path.rfind(L"\\\\?\\", 0) == 0) return given;
     if (path.rfind(L"\\\\", 0) == 0) {  // \\server\share\rest
         const size_t share = path.find(L'\\', 2);
         const size_t rest = share == std::wstring::npos ? share : path.find(L'\\', share + 1);
@@ -52,7 +58,11 @@ std::wstring AbsolutePathIn(const std::wstring& given, const std::wstring& curre
         return AbsolutePathIn(current + L"\\" + path.substr(2), {});
     }
     if (path[0] == L'\\') {
-        const std::wstring root = currentHasDrive ? current.substr(0, 2) : current;
+        std::wstring root = current.substr(0, 2);
+        if (!currentHasDrive) {  // \\server\share
+            const size_t share = current.find(L'\\', 2);
+            root = current.substr(0, share == std::wstring::npos ? share : current.find(L'\\', share + 1));
+        }
         return AbsolutePathIn(root + path, {});
     }
     return AbsolutePathIn(current + L"\\" + path, {});
@@ -66,17 +76,20 @@ StartMode DecideStartMode(const std::wstring& given, const std::wstring& givenSe
     }
     // Paths as a command prompt gives them are taken in its current folder before anything else.
     const bool isSwitch = !given.empty() && given[0] == L'/';
-    const std::wstring first = isSwitch ? given : AbsolutePathIn(given, paths.currentFolder);
-    const std::wstring second = isSwitch ? AbsolutePathIn(givenSecond, paths.currentFolder) : givenSecond;
+    const std::wstring first = isSwitch ? given : AbsolutePathIn(DriveOf(given), paths.currentFolder);
+    const std::wstring second = isSwitch ? AbsolutePathIn(DriveOf(givenSecond), paths.currentFolder) : givenSecond;
+    const auto expanded = [&](const std::wstring& path) { return paths.expand ? paths.expand(path) : path; };
+    const auto fileExists = [&](const std::wstring& path) { return paths.fileExists(expanded(path)); };
+    const auto folderExists = [&](const std::wstring& path) { return paths.folderExists(expanded(path)); };
     const std::wstring sw = UpperCase(first);
-    if (sw == L"/S" && paths.folderExists(second)) {
+    if (sw == L"/S" && folderExists(second)) {
         mode.kind = StartMode::NewLinkHere;
         mode.folder = WithTrailingBackslash(second);
         return mode;
     }
-    if (paths.fileExists(first) || paths.folderExists(first)) mode.target = QuoteIf(first, L" ");
-    if (sw == L"/D" && paths.folderExists(second)) mode.folder = second;
-    if (sw == L"/E" && LinkKindOfPath(second) != LinkKind::None && (paths.fileExists(second) || paths.folderExists(second)))
+    if (fileExists(first) || folderExists(first)) mode.target = QuoteIf(first, L" ");
+    if (sw == L"/D" && folderExists(second)) mode.folder = second;
+    if (sw == L"/E" && LinkKindOfPath(second) != LinkKind::None && (fileExists(second) || folderExists(second)))
         mode.editedLink = second;
     return mode;
 }

@@ -17,9 +17,12 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
+#include "platform/path_text.h"
 #include "platform/shell_open.h"
 #include "platform/startup_trace.h"
 #include "platform/window.h"
+#include "links/folder_links.h"
+#include "links/internet_shortcut.h"
 #include "links/link_kind.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -32,9 +35,24 @@ void PrepareWizard(LinkWizard& form, const StartMode& mode) {
     if (mode.target.empty() && mode.folder.empty() && mode.editedLink.empty()) return;
     // A link that cannot be read is reported by the caller's error boundary before anything changes.
     std::optional<LinkData> link;
-    if (!mode.editedLink.empty()) link = ReadLink(EditedLinkFile(mode.editedLink));
+    // A folder is edited only when it is a folder link; any other folder stays as it is.
+    const bool folderLink = LinkKindOfPath(mode.editedLink) == LinkKind::FolderLink;
+    if (folderLink && !IsFolderLink(mode.editedLink)) {
+        ExclamationSound();
+        WarnOk(form.Handle(), L"Der Ordner " + WithoutTrailingBackslash(mode.editedLink) +
+                                  L" ist keine Ordnerverknüpfung und bleibt unverändert; Sie können eine neue "
+                                  L"Verknüpfung erstellen.");
+    } else if (LinkFileKind(mode.editedLink) == LinkKind::InternetShortcut) {
+        // An Internet shortcut is edited like a link to its address, with its icon, hot key and run mode.
+        const InternetShortcutFields fields = ReadInternetShortcut(mode.editedLink);
+        link = LinkData{fields.url, {}, {}, {}, fields.iconFile, fields.iconIndex, fields.hotKey, fields.showCommand};
+    } else if (!mode.editedLink.empty()) {
+        link = ReadLink(EditedLinkFile(mode.editedLink));
+    }
     form.StartWith(mode.target, mode.folder);
-    if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
+    if (link)
+        form.EditLink(mode.editedLink,
+                      LinkFileKind(mode.editedLink) == LinkKind::InternetShortcut ? link->targetPath : EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
 namespace {
@@ -111,7 +129,7 @@ int RunZeigerwerk(const std::vector<std::wstring>& arguments, int showCommand, S
     const std::wstring second = arguments.size() > 1 ? arguments[1] : std::wstring();
     std::wstring current(MAX_PATH, L'\0');
     current.resize(GetCurrentDirectoryW(MAX_PATH, current.data()) < MAX_PATH ? wcslen(current.c_str()) : 0);
-    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists, current});
+    const StartMode mode = DecideStartMode(first, second, {FileExists, DirectoryExists, current, ExpandedPath});
     if (mode.kind == StartMode::Uninstall) return RunUninstall();
     RegisterShellIntegration(ModulePath());
     NoteStartupPhase("registration");

@@ -100,11 +100,11 @@ void LinkSettingsDialog::ApplyDpi(UINT dpi, const RECT* suggested) {
 void LinkSettingsDialog::Fill() {
     const SettingsAvailability available = AvailableSettings(target_);
     workingFolder_.SetText(settings_->workingFolder);
-    SendMessageW(hotKey_.Handle(), HKM_SETHOTKEY, settings_->hotKey, 0);
+    SendMessageW(hotKey_.Handle(), HKM_SETHOTKEY, available.hotKey ? settings_->hotKey : 0, 0);
     std::vector<std::wstring> modes(std::begin(kRunModes), std::end(kRunModes));
     runMode_.SetItems(modes);
-    runMode_.SetItemIndex(RunModeOf(settings_->showCommand));
-    runAsAdmin_.SetChecked(settings_->runAsAdmin);
+    runMode_.SetItemIndex(available.showCommand ? RunModeOf(settings_->showCommand) : 0);
+    runAsAdmin_.SetChecked(available.runAsAdmin && settings_->runAsAdmin);
     workingFolder_.SetEnabled(available.workingFolder);
     workingFolderLabel_.SetEnabled(available.workingFolder);
     hotKey_.SetEnabled(available.hotKey);

@@ -4,35 +4,6 @@
 
 #include "platform/path_text.h"
 
-bool IsProgramFile(const std::wstring& path) {
-    const std::wstring extension = UpperCase(ExtensionOf(path));
-    for (const wchar_t* program : {L".EXE", L".COM", L".BAT", L".CMD", L".MSC", L".SCR"})
-        if (extension == program) return true;
-    return false;
-}
-
-SettingsTarget SettingsTargetOf(const std::wstring& target, bool targetIsFolder, bool folderLink) {
-    if (folderLink) return SettingsTarget::FolderLink;
-    if (targetIsFolder) return SettingsTarget::Folder;
-    return IsProgramFile(target) ? SettingsTarget::Program : SettingsTarget::Document;
-}
-
-SettingsAvailability AvailableSettings(SettingsTarget target) {
-    switch (target) {
-    case SettingsTarget::Program:
-        return {};
-    case SettingsTarget::Document:
-        return {true, true, true, false, L"Als Administrator lassen sich nur Programme ausführen."};
-    case SettingsTarget::Folder:
-        return {false, true, true, false,
-                L"Für einen Ordner gelten „Ausführen in“ und „Als Administrator“ nicht."};
-    case SettingsTarget::FolderLink:
-        break;
-    }
-    return {false, false, false, false,
-            L"Eine Ordnerverknüpfung zeigt den Ordner selbst; diese Einstellungen gelten dort nicht."};
-}
-
 int RunModeOf(int showCommand) {
     switch (showCommand) {
     case 2:  // SW_SHOWMINIMIZED

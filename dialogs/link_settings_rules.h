@@ -4,20 +4,6 @@
 
 #include "links/link_settings.h"
 
-// What the link points to, as far as the settings care.
-enum class SettingsTarget { Program, Document, Folder, FolderLink };
-
-// A file that the system starts as a program (and can start as administrator).
-bool IsProgramFile(const std::wstring& path);
-SettingsTarget SettingsTargetOf(const std::wstring& target, bool targetIsFolder, bool folderLink);
-
-// Which settings apply to a kind of target, and the one line that says why the others do not.
-struct SettingsAvailability {
-    bool workingFolder = true, hotKey = true, showCommand = true, runAsAdmin = true;
-    std::wstring reason;  // empty when everything applies
-};
-SettingsAvailability AvailableSettings(SettingsTarget target);
-
 // The run modes of the list "Ausführen:", in its order, and the system's show command of each.
 inline constexpr const wchar_t* kRunModes[] = {L"Normales Fenster", L"Minimiert", L"Maximiert"};
 inline constexpr int kRunModeShowCommands[] = {1, 7, 3};

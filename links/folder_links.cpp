@@ -1,9 +1,11 @@
 #include "links/folder_links.h"
 
 #include "links/link_kind.h"
+#include "links/link_file_system.h"
 #include "links/link_rules.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
+#include "platform/platform_error.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -20,23 +22,30 @@ std::wstring ReadProfileString(const std::wstring& file, const wchar_t* key) {
 }
 }  // namespace
 
-void CreateFolderLink(const std::wstring& folder, const LinkData& link,
-                      const std::function<void(const std::wstring& linkFile)>& writeLink) {
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError();
+void CreateFolderLink(const std::wstring& folder, const LinkData& link) {
+    const std::wstring linkFile = LinkFileName(folder, LinkKind::FolderLink);
+    if (linkFile.size() > kMaxLinkPathLength) ThrowError(ERROR_FILENAME_EXCED_RANGE);
+    SystemLinkFiles files;
+    const LinkWriteResult result = WriteLinkTransaction(files, {LinkKind::FolderLink, linkFile, NewLinkBytes(link), L""});
+    if (!result.written) throw PlatformError(result.error);
+}
 
+void WriteFolderLinkDesktopIni(const std::wstring& folder) {
     const std::wstring ini = folder + L"Desktop.ini";
     WriteProfile(ini, L"CLSID2", kFolderLinkClassId);
     WriteProfile(ini, L"Flags", L"2");
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str());  // flush the profile cache
-    SetAttributes(ini, FILE_ATTRIBUTE_HIDDEN);
+}
 
-    const std::wstring linkFile = LinkFileName(folder, LinkKind::FolderLink);
-    if (writeLink)
-        writeLink(linkFile);
-    else
-        WriteLink(linkFile, link);
-    SetAttributes(linkFile, FILE_ATTRIBUTE_HIDDEN);
-    SetAttributes(folder, FILE_ATTRIBUTE_READONLY);
+bool IsFolderLink(const std::wstring& path, DWORD knownAttributes) {
+    const DWORD attributes = knownAttributes != INVALID_FILE_ATTRIBUTES ? knownAttributes : AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+        return false;
+    const std::wstring folder = WithTrailingBackslash(path);
+    const std::wstring ini = folder + L"Desktop.ini";
+    return FileExists(ini) && FileExists(LinkFileName(folder, LinkKind::FolderLink)) &&
+           ReadProfileString(ini, L"CLSID2") == kFolderLinkClassId;
 }
 
 std::wstring FolderLinkTarget(const std::wstring& path, DWORD knownAttributes) {

@@ -11,10 +11,15 @@
 // folder-link handler and a hidden target.lnk with the link's fields.
 
 // Makes the folder link at folder (ending with a backslash), which must not exist yet or be an
-// empty folder. Throws PlatformError with the system's reason; the caller removes what was made.
-// writeLink writes target.lnk (WriteLink with link when not given).
-void CreateFolderLink(const std::wstring& folder, const LinkData& link,
-                      const std::function<void(const std::wstring& linkFile)>& writeLink = {});
+// empty folder; what it made is taken back when it fails. Throws PlatformError with the reason.
+void CreateFolderLink(const std::wstring& folder, const LinkData& link);
+
+// Writes the Desktop.ini that makes the shell read folder (ending with a backslash) as a link.
+void WriteFolderLinkDesktopIni(const std::wstring& folder);
+
+// Whether path is a folder link, not merely a folder: read-only, its Desktop.ini names the
+// folder-link class and it holds target.lnk. Never throws.
+bool IsFolderLink(const std::wstring& path, DWORD knownAttributes = INVALID_FILE_ATTRIBUTES);
 
 // The target folder (with a trailing backslash) of the folder link at path; empty when path is
 // not a folder link, its target.lnk cannot be read or its target folder is gone. Never throws.

@@ -157,3 +157,13 @@ std::string WithVariablePath(std::string bytes, std::uint32_t signature, const s
     Put(rebuilt, kFlagsAt, 4, path ? flags | FlagFor(signature) : flags & ~FlagFor(signature));
     return rebuilt;
 }
+
+bool IsShellLinkHeader(std::string_view bytes) {
+    // The header size 0x4C, then {00021401-0000-0000-C000-000000000046} as stored.
+    static constexpr unsigned char kStart[] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0,
+                                               0xC0, 0,    0, 0, 0,    0,    0,    0x46};
+    if (bytes.size() < 0x4C) return false;
+    for (std::size_t i = 0; i < sizeof kStart; ++i)
+        if (static_cast<unsigned char>(bytes[i]) != kStart[i]) return false;
+    return true;
+}

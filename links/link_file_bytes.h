@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +8,12 @@
 // The parts of a saved link file that the program sets itself where the shell's link object
 // does not keep them. All functions take the file's bytes; a file whose layout is not whole
 // (LinkLayoutIsWhole) is returned unchanged and reads as nothing.
+
+// No link is near that size; a larger file is read no further.
+inline constexpr std::size_t kMaxLinkFileSize = 1 << 20;
+
+// Whether the bytes start with a shell link's header: its size and the shell link class.
+bool IsShellLinkHeader(std::string_view bytes);
 
 inline constexpr std::uint32_t kRunAsUserFlag = 0x2000;
 inline constexpr std::uint32_t kHasExpStringFlag = 0x200;

@@ -9,7 +9,9 @@
 
 #include "links/environment_paths.h"
 #include "links/link_file_bytes.h"
+#include "links/link_file_system.h"
 #include "links/link_rules.h"
+#include "platform/platform_error.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 
@@ -88,24 +90,71 @@ std::optional<VariablePath> VariableFormOf(const std::wstring& path) {
     return form;
 }
 
-void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    FileHandle file(NullIfInvalid(CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr)));
+// A link file's bytes, read once and no further than any link goes; throws PlatformError for a
+// file that is not a shell link.
+std::string ReadLinkFileBytes(const std::wstring& path) {
+    FileHandle file(NullIfInvalid(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file) ThrowLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        ThrowLastError();
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) ThrowLastError();
+        if (read == 0) break;
+        bytes.append(buffer, read);
+        if (bytes.size() > kMaxLinkFileSize) ThrowError(ERROR_FILE_TOO_LARGE);
+    }
+    if (!IsShellLinkHeader(bytes)) ThrowError(ERROR_BAD_FORMAT);
+    return bytes;
+}
+
+ComPtr<IStream> MemoryStream(const std::string& bytes) {
+    ComPtr<IStream> stream;
+    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    if (!stream) ThrowError(ERROR_NOT_ENOUGH_MEMORY);
+    return stream;
+}
+
+ComPtr<IShellLinkW> LinkFromBytes(const std::string& bytes) {
+    ComPtr<IShellLinkW> link;
+    ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
+    ComPtr<IPersistStream> persist;
+    ThrowIfFailed(link.As(&persist));
+    ThrowIfFailed(persist->Load(MemoryStream(bytes).Get()));
+    return link;
+}
+
+// What the link object writes, in memory.
+std::string SavedBytes(IShellLinkW* link) {
+    ComPtr<IPersistStream> persist;
+    ThrowIfFailed(link->QueryInterface(IID_PPV_ARGS(&persist)));
+    ComPtr<IStream> stream = MemoryStream({});
+    ThrowIfFailed(persist->Save(stream.Get(), TRUE));
+    STATSTG status{};
+    ThrowIfFailed(stream->Stat(&status, STATFLAG_NONAME));
+    if (status.cbSize.QuadPart > kMaxLinkFileSize) ThrowError(ERROR_FILE_TOO_LARGE);
+    std::string bytes(static_cast<size_t>(status.cbSize.QuadPart), '\0');
+    ThrowIfFailed(stream->Seek({}, STREAM_SEEK_SET, nullptr));
+    ULONG read = 0;
+    ThrowIfFailed(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read));
+    bytes.resize(read);
+    return bytes;
 }
 
 // What the link object may not keep (Wine drops the show command and the run-as flag, and
-// writes no variable forms) goes into the saved file itself, where the system reads it.
-void CompleteSavedLink(const std::wstring& linkFile, const LinkData& data) {
-    const std::string saved = ReadWholeFile(linkFile);
-    std::string bytes = WithHeaderSettings(saved, {data.showCommand, data.hotKey, data.runAsAdmin});
-    bytes = WithVariablePath(bytes, kExpStringSignature, VariableFormOf(data.targetPath));
-    bytes = WithVariablePath(bytes, kExpIconSignature, VariableFormOf(data.iconFile));
-    if (bytes != saved) WriteWholeFile(linkFile, bytes);
+// writes no variable forms) goes into the bytes themselves, where the system reads it.
+std::string Completed(std::string bytes, const LinkData& data) {
+    bytes = WithHeaderSettings(std::move(bytes), {data.showCommand, data.hotKey, data.runAsAdmin});
+    bytes = WithVariablePath(std::move(bytes), kExpStringSignature, VariableFormOf(data.targetPath));
+    return WithVariablePath(std::move(bytes), kExpIconSignature, VariableFormOf(data.iconFile));
+}
+
+void PutLinkFile(const std::wstring& linkFile, LinkKind kind, const std::string& bytes) {
+    SystemLinkFiles files;
+    const LinkWriteResult result = WriteLinkTransaction(files, {kind, linkFile, bytes, L""});
+    if (!result.written) throw PlatformError(result.error);
 }
 
 void SetHeaderSettings(IShellLinkW* link, const LinkData& data) {
@@ -124,12 +173,6 @@ bool SameIcon(const LinkData& old, const LinkData& now) {
     return old.iconIndex == now.iconIndex &&
            CompareStringOrdinal(Expanded(old.iconFile).c_str(), -1, Expanded(now.iconFile).c_str(), -1, TRUE) ==
                CSTR_EQUAL;
-}
-
-void SaveLink(IShellLinkW* link, const std::wstring& linkFile) {
-    ComPtr<IPersistFile> file;
-    ThrowIfFailed(link->QueryInterface(IID_PPV_ARGS(&file)));
-    ThrowIfFailed(file->Save(FileSystemPath(linkFile).c_str(), TRUE));
 }
 
 // What an edited link must read back as: the wizard's fields, the link's own working folder and
@@ -170,16 +213,11 @@ LinkData NewLinkData(const std::wstring& target, const std::wstring& arguments, 
 
 std::wstring ExpandedPath(const std::wstring& path) { return Expanded(path); }
 
-void KeepLinkSettings(LinkData& link, const LinkData& original) {
-    if (link.targetPath == original.targetPath) link.workingFolder = original.workingFolder;
-    link.hotKey = original.hotKey;
-    link.showCommand = original.showCommand;
-    link.runAsAdmin = original.runAsAdmin;
-}
+LinkData ReadLink(const std::wstring& linkFile) { return ReadStoredLink(linkFile).fields; }
 
-LinkData ReadLink(const std::wstring& linkFile) {
-    LinkData data = FieldsOf(LoadLink(linkFile).Get());
-    const std::string bytes = ReadWholeFile(linkFile);
+namespace {
+LinkData FieldsOfBytes(IShellLinkW* link, const std::string& bytes) {
+    LinkData data = FieldsOf(link);
     if (const auto settings = ReadHeaderSettings(bytes)) {
         data.hotKey = settings->hotKey;
         data.showCommand = settings->showCommand;
@@ -190,6 +228,7 @@ LinkData ReadLink(const std::wstring& linkFile) {
     if (auto icon = ReadVariablePath(bytes, kExpIconSignature); icon && !icon->empty()) data.iconFile = *icon;
     return data;
 }
+}  // namespace
 
 std::wstring LinkTargetPath(const std::wstring& linkFile) {
     try {
@@ -199,8 +238,7 @@ std::wstring LinkTargetPath(const std::wstring& linkFile) {
     }
 }
 
-void WriteLink(const std::wstring& linkFile, const LinkData& fields) {
-    CheckLinkPath(linkFile);
+std::string NewLinkBytes(const LinkData& fields) {
     const LinkData data = Stored(fields);
     ComPtr<IShellLinkW> link;
     ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
@@ -210,31 +248,25 @@ void WriteLink(const std::wstring& linkFile, const LinkData& fields) {
     if (!data.arguments.empty()) ThrowIfFailed(link->SetArguments(data.arguments.c_str()));
     if (!data.iconFile.empty()) ThrowIfFailed(link->SetIconLocation(Expanded(data.iconFile).c_str(), data.iconIndex));
     SetHeaderSettings(link.Get(), data);
-    SaveLink(link.Get(), linkFile);
-    CompleteSavedLink(linkFile, data);
+    return Completed(SavedBytes(link.Get()), data);
+}
+
+void WriteLink(const std::wstring& linkFile, const LinkData& fields) {
+    CheckLinkPath(linkFile);
+    PutLinkFile(linkFile, LinkKind::ShellLink, NewLinkBytes(fields));
 }
 
 StoredLink ReadStoredLink(const std::wstring& linkFile) {
     StoredLink stored;
-    stored.fields = ReadLink(linkFile);
-    stored.bytes = ReadWholeFile(linkFile);
+    stored.bytes = ReadLinkFileBytes(linkFile);
+    // The file's own load, which knows where the link lies, answers a relative target as the shell does.
+    stored.fields = FieldsOfBytes(LoadLink(linkFile).Get(), stored.bytes);
     return stored;
 }
 
-void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& fields) {
-    CheckLinkPath(linkFile);
+std::string EditedLinkBytes(const StoredLink& original, const LinkData& fields) {
     const LinkData data = Stored(fields);
-    ComPtr<IShellLinkW> link;
-    ThrowIfFailed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
-    {
-        ComPtr<IStream> stream;
-        stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(original.bytes.data()),
-                                        static_cast<UINT>(original.bytes.size())));
-        if (!stream) ThrowError(ERROR_NOT_ENOUGH_MEMORY);
-        ComPtr<IPersistStream> persist;
-        ThrowIfFailed(link.As(&persist));
-        ThrowIfFailed(persist->Load(stream.Get()));
-    }
+    ComPtr<IShellLinkW> link = LinkFromBytes(original.bytes);
     const LinkData& old = original.fields;
     // Setting the path anew would replace the link's own form of it (an environment-variable
     // target, its item list), so an unchanged target is left alone.
@@ -247,12 +279,17 @@ void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, c
         ThrowIfFailed(link->SetIconLocation(Expanded(data.iconFile).c_str(), data.iconIndex));
     if (data.hotKey != old.hotKey || data.showCommand != old.showCommand || data.runAsAdmin != old.runAsAdmin)
         SetHeaderSettings(link.Get(), data);
-    SaveLink(link.Get(), linkFile);
     // A shell object that cannot write back what it loaded (Wine writes a loaded relative path
     // without its flag, so other readers take it for the working folder or fail) must not cost the
-    // user the fields the wizard shows: such a link is written anew from them.
+    // user the fields the wizard shows: such a link is made anew from them.
     const LinkData expected = EditedFields(old, data);
-    CompleteSavedLink(linkFile, expected);
-    if (!LinkLayoutIsWhole(ReadWholeFile(linkFile)) || !SameFields(ReadLink(linkFile), expected))
-        WriteLink(linkFile, expected);
+    const std::string bytes = Completed(SavedBytes(link.Get()), expected);
+    if (!LinkLayoutIsWhole(bytes) || !SameFields(FieldsOfBytes(LinkFromBytes(bytes).Get(), bytes), expected))
+        return NewLinkBytes(expected);
+    return bytes;
+}
+
+void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& fields) {
+    CheckLinkPath(linkFile);
+    PutLinkFile(linkFile, LinkKind::ShellLink, EditedLinkBytes(original, fields));
 }

@@ -16,10 +16,6 @@ struct LinkData {
     bool runAsAdmin = false;
 };
 
-// What a draft that does not carry settings of its own keeps of the link it edits: hot key, show
-// command, run-as, and the working folder while the target stays the same.
-void KeepLinkSettings(LinkData& link, const LinkData& original);
-
 // path with the environment variables it names (%NAME%) replaced by their values here.
 std::wstring ExpandedPath(const std::wstring& path);
 
@@ -36,7 +32,7 @@ LinkData ReadLink(const std::wstring& linkFile);
 // The target path of a link file, or empty when it cannot be read. Never throws.
 std::wstring LinkTargetPath(const std::wstring& linkFile);
 
-// Creates or replaces a link file. Target, working folder, description and the header's settings
+// Creates or replaces a link file, written beside it and swapped in. Target, working folder, description and the header's settings
 // are always written, arguments and icon location only when not empty. A target or icon path
 // with environment variables is written expanded, with its variable form beside it, which the
 // system reads first. Throws PlatformError with the system's reason
@@ -50,11 +46,17 @@ struct StoredLink {
     std::string bytes;
 };
 
-// Reads the file and its fields; throws PlatformError when it is not a readable link.
+// Reads the file (up to kMaxLinkFileSize, which must start as a shell link) and its fields;
+// throws PlatformError when it is not a readable link.
 StoredLink ReadStoredLink(const std::wstring& linkFile);
 
-// Writes linkFile from the stored link, loaded into the shell link object, with only the
-// fields the wizard owns replaced where they differ: target, arguments, description, icon file
-// and index, working folder, hot key, show command and run-as. Everything else stays as the
-// shell object keeps it. Throws PlatformError like WriteLink.
+// The whole content of a new link file with these fields, made in memory: what the link object
+// writes, completed with what it drops. Throws PlatformError.
+std::string NewLinkBytes(const LinkData& link);
+// The same for an edit: the stored link with only the fields the wizard owns replaced where they
+// differ (target, arguments, description, icon, working folder, hot key, show command, run-as);
+// everything else stays as the link object keeps it.
+std::string EditedLinkBytes(const StoredLink& original, const LinkData& link);
+
+// Writes linkFile with EditedLinkBytes. Throws PlatformError like WriteLink.
 void WriteEditedLink(const std::wstring& linkFile, const StoredLink& original, const LinkData& link);

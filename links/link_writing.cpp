@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "links/folder_links.h"
+#include "links/link_file_system.h"
 #include "links/link_kind.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
@@ -12,51 +12,11 @@
 #include "platform/path_text.h"
 #include "platform/platform_error.h"
 #include "platform/shell_file_operation.h"
+#include "platform/win_error.h"
 
 namespace {
-void RemoveItem(HWND owner, const std::wstring& item) {
-    SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DirectoryExists(item))
-        ShellFileOperation(FO_DELETE, owner, {WithoutTrailingBackslash(item)}, false, true);
-    else
-        DeleteFileW(item.c_str());
-}
-
-// The link being edited is moved aside rather than deleted at once, so that a failed or declined
-// write gives it back instead of losing it.
-class EditedLinkBackup {
-public:
-    EditedLinkBackup(HWND owner, const std::wstring& path) : owner_(owner), path_(path) {
-        const std::wstring base = WithoutTrailingBackslash(path);
-        for (int i = 0; i < 100 && backup_.empty(); ++i) {
-            const std::wstring candidate = base + L".zw-alt" + (i ? std::to_wstring(i) : L"");
-            if (!PathExists(candidate) && MoveFileW(base.c_str(), candidate.c_str())) backup_ = candidate;
-        }
-        if (backup_.empty()) RemoveItem(owner_, path);  // cannot move it aside: delete as before
-    }
-    ~EditedLinkBackup() {
-        if (backup_.empty()) return;
-        if (kept_) {
-            RemoveItem(owner_, backup_);
-            return;
-        }
-        // Whatever stands in the original's place now is what the failed write left half made.
-        if (PathExists(path_)) RemoveItem(owner_, path_);
-        if (PathExists(path_) || !MoveFileW(backup_.c_str(), WithoutTrailingBackslash(path_).c_str()))
-            RemoveItem(owner_, backup_);
-    }
-    EditedLinkBackup(const EditedLinkBackup&) = delete;
-    EditedLinkBackup& operator=(const EditedLinkBackup&) = delete;
-    void Keep() { kept_ = true; }
-
-private:
-    HWND owner_;
-    std::wstring path_, backup_;
-    bool kept_ = false;
-};
-
 // An edited link is written starting from the old one, so that what the wizard does not show
-// (hot key, show command, flags, extra data) survives. Read before it is moved aside.
+// (hot key, show command, flags, extra data) survives.
 std::optional<StoredLink> EditedOriginal(const std::wstring& editedLink) {
     if (editedLink.empty() || !PathExists(editedLink)) return std::nullopt;
     try {
@@ -65,58 +25,52 @@ std::optional<StoredLink> EditedOriginal(const std::wstring& editedLink) {
         return std::nullopt;  // gone or unreadable since it was opened: written as a new link
     }
 }
+
+std::string DraftBytes(const LinkDraft& draft, const std::optional<StoredLink>& original, const std::wstring& file) {
+    if (file.size() > kMaxLinkPathLength) ThrowError(ERROR_FILENAME_EXCED_RANGE);
+    LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
+    const LinkSettings settings = SettingsToWrite(draft, original ? &original->fields : nullptr);
+    link.workingFolder = settings.workingFolder;
+    link.hotKey = settings.hotKey;
+    link.showCommand = settings.showCommand;
+    link.runAsAdmin = settings.runAsAdmin;
+    return original ? EditedLinkBytes(*original, link) : NewLinkBytes(link);
+}
 }  // namespace
 
 bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
-    LinkData link = NewLinkData(draft.target, draft.arguments, draft.description, draft.iconFile, draft.iconIndex);
-    const std::optional<StoredLink> original = EditedOriginal(draft.editedLink);
-    // A folder link's target is the folder itself: the settings of a link to a program do not apply.
-    if (draft.settings && draft.kind != LinkKind::FolderLink) {
-        link.workingFolder = draft.settings->workingFolder;
-        link.hotKey = draft.settings->hotKey;
-        link.showCommand = draft.settings->showCommand;
-        link.runAsAdmin = draft.settings->runAsAdmin;
-    } else if (original) {
-        KeepLinkSettings(link, original->fields);
-    }
-    const auto write = [&](const std::wstring& linkFile) {
-        if (original)
-            WriteEditedLink(linkFile, *original, link);
-        else
-            WriteLink(linkFile, link);
-    };
-
-    std::optional<EditedLinkBackup> edited;
-    if (draft.replacesEdited && PathExists(draft.editedLink)) edited.emplace(questions.Owner(), draft.editedLink);
-
-    if (draft.kind == LinkKind::FolderLink) {
+    const bool folderLink = draft.kind == LinkKind::FolderLink;
+    const std::wstring file = LinkFileName(draft.location, draft.kind);
+    const std::wstring replaced = draft.replacesEdited && PathExists(draft.editedLink) ? draft.editedLink : L"";
+    const bool inPlace = !replaced.empty() && SameText(WithoutTrailingBackslash(replaced),
+                                                       folderLink ? WithoutTrailingBackslash(draft.location) : file);
+    if (folderLink) {
         const std::wstring folder = WithTrailingBackslash(draft.location);
-        if (DirectoryExists(folder)) {
+        if (DirectoryExists(folder) && !inPlace) {
             if (!questions.ReplaceFolder(folder)) return false;
             // A folder link left read-only would keep the shell from emptying it.
             SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
             ShellFileOperation(FO_DELETE, questions.Owner(), {folder + L"*.*"}, false, false);
         }
-        try {
-            CreateFolderLink(folder, link, write);
-        } catch (const PlatformError& error) {
-            questions.ReportWriteError(draft.kind, error.Message());
-            return false;
-        }
-    } else {
-        const std::wstring linkFile = LinkFileName(draft.location, LinkKind::ShellLink);
-        if (FileExists(linkFile)) {
-            // The save replaces the old file; deleting it first would lose it if the save then failed.
-            if (!questions.OverwriteLink(linkFile)) return false;
-            SetFileAttributesW(linkFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        try {
-            write(linkFile);
-        } catch (const PlatformError& error) {
-            questions.ReportWriteError(draft.kind, error.Message());
-            return false;
-        }
+    } else if (FileExists(file) && !inPlace && !questions.OverwriteLink(file)) {
+        return false;
     }
-    if (edited) edited->Keep();
-    return true;
+    // A read-only folder link takes its new target.lnk only while it is writable (where the
+    // attribute is a permission, as under Wine); a write that fails leaves it as it was.
+    const std::wstring folder = WithTrailingBackslash(draft.location);
+    const DWORD folderAttributes = folderLink ? AttributesOf(folder) : INVALID_FILE_ATTRIBUTES;
+    const bool lifted = folderAttributes != INVALID_FILE_ATTRIBUTES && (folderAttributes & FILE_ATTRIBUTE_READONLY) &&
+                        SetFileAttributesW(folder.c_str(), folderAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    LinkWriteResult result;
+    try {
+        SystemLinkFiles files;
+        result = WriteLinkTransaction(files, {draft.kind, file, DraftBytes(draft, EditedOriginal(draft.editedLink), file),
+                                              replaced});
+    } catch (const PlatformError& error) {
+        result.error = error.Message();
+    }
+    if (lifted && !result.written) SetFileAttributesW(folder.c_str(), folderAttributes);
+    for (const std::wstring& note : result.notes) questions.Tell(note);
+    if (!result.written) questions.ReportWriteError(draft.kind, result.error);
+    return result.written;
 }

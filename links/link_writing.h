@@ -16,11 +16,14 @@ public:
     virtual bool ReplaceFolder(const std::wstring& folder) = 0;
     // The link could not be written; reason is the system's text.
     virtual void ReportWriteError(LinkKind kind, const std::wstring& reason) = 0;
+    // Something of the user's stays where the sentence says.
+    virtual void Tell(const std::wstring& sentence) = 0;
     // The window the shell's file operations belong to.
     virtual HWND Owner() const = 0;
 };
 
-// Writes the link the draft describes: an edited link is moved aside first and deleted once the
-// new one is written (given back when it is not), a folder of the folder link's name is emptied
-// when the user agrees. False when nothing was written (declined, or failed and reported).
+// Writes the link the draft describes in one transaction: the new link is swapped in whole, the
+// edited link (when it is to go) is removed only after that, and only its own files; a folder
+// of the folder link's name is emptied into the recycle bin when the user agrees. False when
+// nothing was written (declined, or failed and reported).
 bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions);

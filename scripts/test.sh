@@ -20,16 +20,20 @@ failures="$top/build/first-failures.log"
 status=0
 flaky=()
 run_suite() {  # build folder
-  local dir=$1 output="$1/Testing/first-run.log" first=() again=() name result=0
+  local dir=$1 output="$1/Testing/first-run.log" failed="$1/Testing/Temporary/LastTestsFailed.log"
+  local first=() again=() name result=0
   mkdir -p "$dir/Testing"
-  ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" 2>&1 | tee "$output" || result=$?
+  # The list of failures is this run's alone: one left from an earlier run would be run again.
+  rm -f "$failed"
+  ctest --test-dir "$dir" --no-tests=error --output-on-failure -j"$(nproc)" 2>&1 | tee "$output" || result=$?
   [ "$result" -eq 0 ] && return 0
   cat "$output" >>"$failures"
-  mapfile -t first < <(cut -d: -f2- "$dir/Testing/Temporary/LastTestsFailed.log")
+  [ -s "$failed" ] || { echo "== $dir failed without a failed test (nothing ran?)"; status=1; return 0; }
+  mapfile -t first < <(cut -d: -f2- "$failed")
   echo "== once more: ${first[*]}"
-  if ! ctest --test-dir "$dir" --output-on-failure --rerun-failed; then
+  if ! ctest --test-dir "$dir" --no-tests=error --output-on-failure --rerun-failed; then
     status=1
-    mapfile -t again < <(cut -d: -f2- "$dir/Testing/Temporary/LastTestsFailed.log")
+    mapfile -t again < <(cut -d: -f2- "$failed")
   fi
   for name in "${first[@]}"; do
     [[ " ${again[*]} " == *" $name "* ]] || flaky+=("$name")

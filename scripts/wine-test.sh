@@ -17,9 +17,7 @@ if [ "${1:-}" = --init ]; then
   # test's output pipe stays open until the last test is over. It ends a minute after its last
   # program ("-p 60" would be read as "never": the number must follow without a space).
   wineserver -p60 </dev/null >/dev/null 2>&1 || true  # fails harmlessly when one runs already
-  ensure_wine_prefix
-  # A crashing test must fail, not wait for someone to close Wine's crash dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  ensure_test_prefix
   exit 0
 fi
 if [ "${1:-}" = --dpi ]; then
@@ -30,9 +28,13 @@ if [ "${1:-}" = --dpi ]; then
   shift 2
 fi
 # Output goes through a file: processes Wine starts on the side (explorer, services) inherit it
-# and would otherwise hold ctest's pipe open until they end.
+# and would otherwise hold ctest's pipe open until they end. It is shown as it comes, so a test
+# ended at its time-out shows how far it got.
 log=$(mktemp)
 status=0
-wine "$@" </dev/null >"$log" 2>&1 || status=$?
-cat "$log"
+wine "$@" </dev/null >"$log" 2>&1 &
+program=$!
+tail -n +1 -f --pid="$program" "$log" &
+wait "$program" || status=$?
+wait
 exit $status

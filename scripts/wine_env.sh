@@ -52,3 +52,12 @@ ensure_wine_prefix() {
     wineboot -i </dev/null >/dev/null 2>&1
   fi
 }
+
+# A test's prefix: a crashing program must fail its test, not wait for someone to close Wine's
+# crash dialog.
+ensure_test_prefix() {
+  ensure_wine_prefix
+  [ -f "$WINEPREFIX/no-crash-dialog" ] && return 0
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  touch "$WINEPREFIX/no-crash-dialog"
+}

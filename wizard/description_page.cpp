@@ -8,7 +8,10 @@ void DescriptionPage::BuildPart(int, const PageArea& area) {
     Add(caption.Handle(), AnchorLayout::TopLeftRight);
     Add(description_.Handle(), AnchorLayout::TopLeftRight);
     Add(settings_.Handle(), AnchorLayout::TopRight);
-    settings_.OnClick = [this] { EditSettings(); };
+    settings_.OnClick = [this] {
+        EditSettings();
+        settings_.SetFocus();
+    };
 }
 
 bool DescriptionPage::Leave() {
@@ -21,8 +24,8 @@ void DescriptionPage::EditSettings() {
     // The kind page comes later: a folder counts as a folder link only once it was chosen as one.
     const bool folderLink = draft_.targetIsFolder && draft_.kind == LinkKind::FolderLink;
     settingsDialog_.OnHelp = OnHelp;
-    if (settingsDialog_.ShowModal(Owner(), SettingsTargetOf(draft_.target, draft_.targetIsFolder, folderLink),
-                                  settings) == IDOK)
-        draft_.settings = settings;
-    settings_.SetFocus();
+    const SettingsTarget target = draft_.targetIsWebAddress
+                                      ? SettingsTarget::WebAddress
+                                      : SettingsTargetOf(draft_.target, draft_.targetIsFolder, folderLink);
+    if (settingsDialog_.ShowModal(Owner(), target, settings) == IDOK) draft_.settings = settings;
 }

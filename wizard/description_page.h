@@ -20,11 +20,10 @@ public:
     HWND FirstControl() const override { return description_.Handle(); }
     void Reset() override { SetDescription(L""); }
 
-    // "Erweiterte Einstellungen"; OK keeps them in the draft.
+    // "Erweiterte Einstellungen"; OK keeps them in the draft. The caller places the focus after.
     void EditSettings();
 
 private:
-    friend class WizardDriver;
     LinkDraft& draft_;
     Edit description_;
     Button settings_;

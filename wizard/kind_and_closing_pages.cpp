@@ -1,5 +1,7 @@
 #include "wizard/kind_and_closing_pages.h"
 
+#include "links/link_rules.h"
+
 void KindPage::BuildPart(int, const PageArea& area) {
     const HWND form = Owner();
     const int x = area.x, y = area.y, w = area.width;
@@ -15,6 +17,9 @@ void KindPage::BuildPart(int, const PageArea& area) {
     folderLink_.Create(form, L"Ordnerverknüpfung", x + 12, y + 84, w - 24, 18, -1, BS_AUTORADIOBUTTON | WS_GROUP);
     fileLink_.Create(form, L"Dateiverknüpfung", x + 12, y + 106, w - 24, 18, -1, BS_AUTORADIOBUTTON);
     fileLink_.SetChecked(true);
+    droppedSettings_.Create(form, L"", x, y + 144, w, 32);
+    folderLink_.OnClick = fileLink_.OnClick = [this] { ShowDroppedSettings(); };
+    Add(droppedSettings_.Handle(), AnchorLayout::TopLeftRight);
     Add(explanation.Handle(), AnchorLayout::TopLeftRight);
     Add(group.Handle(), AnchorLayout::TopLeftRight);
     Add(folderLink_.Handle(), AnchorLayout::TopLeftRight);
@@ -24,6 +29,16 @@ void KindPage::BuildPart(int, const PageArea& area) {
 void KindPage::SetKind(LinkKind kind) {
     folderLink_.SetChecked(kind == LinkKind::FolderLink);
     fileLink_.SetChecked(kind == LinkKind::ShellLink);
+    ShowDroppedSettings();
+}
+
+// The user's own settings that a folder link would not take are named under the choice.
+void KindPage::ShowDroppedSettings() {
+    if (!droppedSettings_.Handle()) return;
+    const bool folderLink = folderLink_.Checked();
+    droppedSettings_.SetText(draft_.settings ? DroppedSettingsNote(*draft_.settings, WorkingFolderFor(draft_.target),
+                                                                   SettingsTargetOf(draft_.target, true, folderLink))
+                                             : L"");
 }
 
 bool KindPage::Leave() {

@@ -15,10 +15,11 @@ public:
     void Reset() override { SetKind(LinkKind::ShellLink); }
 
 private:
-    friend class WizardDriver;
     void SetKind(LinkKind kind);
+    void ShowDroppedSettings();
     LinkDraft& draft_;
     Button folderLink_, fileLink_;
+    Label droppedSettings_;
 };
 
 // After a written link: another one?

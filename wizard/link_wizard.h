@@ -79,7 +79,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    friend class WizardDriver;
 
     HWND Owner() const override { return Handle(); }
     Hints& PageHints() override { return hints_; }
@@ -110,6 +109,7 @@ private:
     // What the link gets without settings of the user's own: the target's folder to start in, or
     // what the edited link holds.
     LinkSettings ProposedSettings() const;
+    PageTarget PageTargetOfDraft() const { return {draft_.targetIsFolder, draft_.targetIsWebAddress}; }
 
     WizardSystem system_;
     HistoryFolders dataFolders_;
@@ -117,7 +117,6 @@ private:
     OpenDialog openDialog_;
     LinkDraft draft_;
     WizardStage stage_ = WizardStage::Nothing;
-    std::wstring editedLink_;
     std::unique_ptr<LinkData> editedFields_;  // as read when the edit started
 
     std::unique_ptr<TargetPage> target_;

@@ -26,3 +26,5 @@ void LinkWritingBoxes::ReportWriteError(LinkKind kind, const std::wstring& reaso
                                                  : L"Beim Erstellen der Verknüpfung ist ein Fehler aufgetreten.\r\n") +
                        reason);
 }
+
+void LinkWritingBoxes::Tell(const std::wstring& sentence) { WarnOk(owner_, sentence); }

@@ -8,6 +8,7 @@ public:
     bool OverwriteLink(const std::wstring& linkFile) override;
     bool ReplaceFolder(const std::wstring& folder) override;
     void ReportWriteError(LinkKind kind, const std::wstring& reason) override;
+    void Tell(const std::wstring& sentence) override;
     HWND Owner() const override { return owner_; }
 
 private:

@@ -15,6 +15,7 @@
 #include "platform/win_error.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
+#include "wizard/web_address_rules.h"
 
 namespace {
 // What would keep the link from being written at a location whose folder exists, as a message:
@@ -103,10 +104,9 @@ void LocationPage::BuildLocationField(const PageArea& area) {
     const HWND form = Owner();
     const int x = area.x, y = area.y, w = area.width, h = area.height;
     location_.Create(form, x, y + h - 23, w - 32, 200, initialHistory_);
-    Label extension;
-    extension.Create(form, LinkFileExtension(LinkKind::ShellLink), x + w - 28, y + h - 20, 28, 14);
+    extension_.Create(form, LinkFileExtension(LinkKind::ShellLink), x + w - 28, y + h - 20, 28, 14);
     Add(location_.Handle(), AnchorLayout::LeftRightBottom);
-    Add(extension.Handle(), AnchorLayout::BottomRight);
+    Add(extension_.Handle(), AnchorLayout::BottomRight);
     location_.OnChange = [this] { LocationChanged(); };
     location_.OnDropDown = [this] { OfferFoldersWithName(); };
 }
@@ -172,7 +172,10 @@ void LocationPage::UpdateUpButton() { up_.SetEnabled(tree_->CanGoUp()); }
 void LocationPage::FollowFolder(const std::wstring& directory, bool byKeyboard) {
     if (draft_.target.empty()) return;
     const std::wstring typed = NamePart(location_.Text());
-    const std::wstring name = typed.empty() ? ProposedLinkName(draft_.target) : CleanLinkName(typed);
+    const bool web = draft_.targetIsWebAddress;
+    const std::wstring name = !typed.empty() ? (web ? CleanWebLinkName(typed) : CleanLinkName(typed))
+                              : web          ? WebAddressName(draft_.target)
+                                             : ProposedLinkName(draft_.target);
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
     location_.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
@@ -226,6 +229,7 @@ void LocationPage::TakeLinkName(const std::wstring& linkPath) {
 }
 
 void LocationPage::Enter() {
+    extension_.SetText(LinkFileExtension(draft_.targetIsWebAddress ? LinkKind::InternetShortcut : LinkKind::ShellLink));
     if (stage_ == WizardStage::Nothing) {
         tree_->SelectFolder(SpecialFolderPath(CSIDL_DESKTOP));
         UpdateUpButton();
@@ -268,6 +272,6 @@ bool LocationPage::Leave() {
 
 void LocationPage::Drop(const std::wstring& path) {
     std::wstring folder = path;
-    if (IsLinkFile(path)) folder = ExpandedPath(ReadLink(path).targetPath);
+    if (LinkFileKind(path) == LinkKind::ShellLink) folder = ExpandedPath(ReadLink(path).targetPath);
     ShowFolder(folder);
 }

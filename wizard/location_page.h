@@ -37,7 +37,6 @@ public:
     void Shown() override { LoadFolderButtonIcons(); }
 
 private:
-    friend class WizardDriver;
     struct FolderButton {
         Button* button;
         const wchar_t* hint;
@@ -70,6 +69,7 @@ private:
     UINT treeDpi_ = 0;
     Button desktop_, startMenu_, programs_, sendTo_, quickLaunch_, autostart_, up_;
     HistoryComboBox location_;
+    Label extension_;  // the extension the link file gets
     std::vector<IconHandle> folderIcons_;
     IconHandle upIcon_;
 };

@@ -26,7 +26,6 @@ public:
     void Drop(const std::wstring& path) override;
 
 private:
-    friend class WizardDriver;
     void BrowseTargetFile();
     void BrowseTargetFolder();
     void Refuse();

@@ -42,3 +42,18 @@ map_umlauts() {
     grep -q "^keycode *${keycodes[$i]} = ${keysyms[$i]}" <<<"$map" || fail "keycode ${keycodes[$i]} is not ${keysyms[$i]}"
   done
 }
+
+# The program runs in the prefix's own virtual desktop (named once here), so that the script can
+# wait for its end and check how it ended.
+use_desktop() {  # name
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$1" /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d 1024x768 /f </dev/null >/dev/null 2>&1
+}
+start_program() { wine "$@" </dev/null >/dev/null 2>&1 & program_pid=$!; }
+# The program ended on its own, within a minute, and without a failure status.
+program_ended() {
+  wait_until "the program did not end" eval '! kill -0 "$program_pid" 2>/dev/null'
+  local status=0
+  wait "$program_pid" || status=$?
+  [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}

@@ -10,7 +10,7 @@ export WINEPREFIX="$work/wineprefix-blackbox"
 source "$top/scripts/wine_env.sh"
 run_as_test_user "$work" -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
-ensure_wine_prefix
+ensure_test_prefix
 cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
 trap cleanup EXIT
 # Keystrokes go to whatever has the focus on the screen: no other test's window may be there.
@@ -31,9 +31,10 @@ rm -f "$(desktop_link)" 2>/dev/null || true
 
 # The update's reminder comes first at a first start; this script drives the wizard alone.
 wine reg add 'HKLM\Software\DZ\Zeigerwerk' /v NoUpdate /t REG_SZ /d '' /f </dev/null >/dev/null 2>&1
+use_desktop Schwarz
 
 # 1. A bare path with a blank, Enter through every page, Esc answers "Nein" on the closing page.
-wine explorer /desktop=Schwarz,1024x768 "$program" 'C:\Programme Test\werkzeug.exe' </dev/null >/dev/null 2>&1 &
+start_program "$program" 'C:\Programme Test\werkzeug.exe'
 wait_for_window 'Verknüpfung erstellen'
 key Return                         # target accepted
 wait_for_window 'Verknüpfungsdatei angeben'
@@ -46,6 +47,7 @@ key Return                         # writes the link
 wait_for_link 'Werkzeug für Prüfungen'
 key Escape                         # "Nein": no further link
 wait_gone 'Symboldatei angeben'
+program_ended
 wineserver -w
 
 link=$(desktop_link)
@@ -58,7 +60,7 @@ echo "created: $link"
 
 # 2. /E: change the description and replace the link (no overwrite question: the old one goes first).
 windows_link=$(winepath -w "$link")
-wine explorer /desktop=Schwarz,1024x768 "$program" /E "$windows_link" </dev/null >/dev/null 2>&1 &
+start_program "$program" /E "$windows_link"
 wait_for_window 'Verknüpfung erstellen'
 key Return
 wait_for_window 'Verknüpfungsdatei angeben'
@@ -72,6 +74,7 @@ key Return
 wait_for_link 'Geänderte Beschreibung'
 key Escape
 wait_gone 'Symboldatei angeben'
+program_ended
 wineserver -w
 
 info=$(lnkinfo "$link")

@@ -15,7 +15,7 @@ export WINEPREFIX="$work/wineprefix-wow64" ZW_WINEARCH=win64
 source "$top/scripts/wine_env.sh"
 run_as_test_user "$work" -- "$0" "$@"
 source "$top/scripts/virtual_screen.sh"
-ensure_wine_prefix
+ensure_test_prefix
 cleanup() { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
 trap cleanup EXIT
 start_virtual_screen --own

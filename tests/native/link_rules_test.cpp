@@ -75,6 +75,7 @@ TEST(LinkKinds, WhatAPathIsAsALinkAndTheFileThatHoldsIt) {
         {L"C:\\Daten.alt\\", LinkKind::None, L"C:\\Daten.alt\\"},  // a dotted folder is never a folder link
         {L"C:\\a.b\\c", LinkKind::FolderLink, L"C:\\a.b\\c\\target.lnk"},
         {L"C:\\x.txt", LinkKind::None, L"C:\\x.txt"},
+        {L"C:\\Seiten\\Beispiel.Url", LinkKind::InternetShortcut, L"C:\\Seiten\\Beispiel.Url"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LinkKindOfPath(c.path), c.kind) << Utf8FromWide(c.path);
@@ -88,6 +89,7 @@ TEST(LinkKinds, WhatAPathIsAsALinkAndTheFileThatHoldsIt) {
         }
     }
     EXPECT_EQ(LinkFileName(L"C:\\Daten\\Editor", LinkKind::ShellLink), L"C:\\Daten\\Editor.lnk");
+    EXPECT_EQ(LinkFileName(L"C:\\Daten\\example.org", LinkKind::InternetShortcut), L"C:\\Daten\\example.org.url");
 }
 
 TEST(LinkRules, ResolvesNestedFolderLinksFromTheLeft) {
@@ -153,18 +155,22 @@ TEST(LinkRules, KnownVariablesExpandAsTheSystemDoes) {
         if (name == L"LEER") return L"";
         return std::nullopt;
     };
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"%windir%\\notepad.exe", L"C:\\Windows\\notepad.exe"},
-        {L"%windir%%LEER%\\a%windir%", L"C:\\Windows\\aC:\\Windows"},
-        {L"C:\\100% sicher\\a.exe", L"C:\\100% sicher\\a.exe"},
-        {L"%unbekannt%\\x", L"%unbekannt%\\x"},
-        {L"50%%windir%\\x", L"50%C:\\Windows\\x"},
-        {L"%%", L"%%"},
-        {L"%windir", L"%windir"},
+    const struct {
+        std::wstring path, expanded;
+        bool hasVariables;
+    } cases[] = {
+        {L"%windir%\\notepad.exe", L"C:\\Windows\\notepad.exe", true},
+        {L"%windir%%LEER%\\a%windir%", L"C:\\Windows\\aC:\\Windows", true},
+        {L"%LEER%", L"", true},
+        {L"C:\\100% sicher\\a.exe", L"C:\\100% sicher\\a.exe", false},
+        {L"%unbekannt%\\x", L"%unbekannt%\\x", false},
+        {L"50%%windir%\\x", L"50%C:\\Windows\\x", true},
+        {L"%%", L"%%", false},
+        {L"%windir", L"%windir", false},
     };
-    for (const auto& [path, expanded] : cases) {
-        EXPECT_EQ(ExpandVariables(path, lookup), expanded) << Utf8FromWide(path);
-        EXPECT_EQ(HasVariables(path, lookup), path != expanded) << Utf8FromWide(path);
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExpandVariables(c.path, lookup), c.expanded) << Utf8FromWide(c.path);
+        EXPECT_EQ(HasVariables(c.path, lookup), c.hasVariables) << Utf8FromWide(c.path);
     }
 }
 

@@ -9,7 +9,7 @@
 namespace {
 
 const std::set<std::wstring> kFiles = {L"C:\\a.exe", L"C:\\Mit Blank\\b.exe", L"C:\\k,omma.exe", L"C:\\x.lnk",
-                                       L"C:\\text.txt"};
+                                       L"C:\\text.txt", L"C:\\Seite.URL"};
 const std::set<std::wstring> kFolders = {L"C:\\Ordner", L"C:\\Ordner\\", L"C:\\Menü\\Link"};
 const PathQueries kPaths{[](const std::wstring& p) { return kFiles.count(p) > 0; },
                          [](const std::wstring& p) { return kFolders.count(p) > 0; }};
@@ -32,6 +32,7 @@ TEST(StartMode, DecidesFromTheFirstTwoArguments) {
         {L"/e", L"C:\\x.lnk", StartMode::Wizard, L"", L"", L"C:\\x.lnk"},
         {L"/E", L"C:\\Menü\\Link", StartMode::Wizard, L"", L"", L"C:\\Menü\\Link"},
         {L"/E", L"C:\\text.txt", StartMode::Wizard, L"", L"", L""},
+        {L"/E", L"C:\\Seite.URL", StartMode::Wizard, L"", L"", L"C:\\Seite.URL"},
         {L"/E", L"C:\\fehlt.lnk", StartMode::Wizard, L"", L"", L""},
         {L"C:\\Mit Blank\\b.exe", L"egal", StartMode::Wizard, L"\"C:\\Mit Blank\\b.exe\"", L"", L""},
         {L"C:\\k,omma.exe", L"", StartMode::Wizard, L"C:\\k,omma.exe", L"", L""},
@@ -59,6 +60,8 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
         {L"D:e.txt", L"D:\\e.txt"},
         {L"D:\\Daten\\.\\Alt\\..\\f.txt", L"D:\\Daten\\f.txt"},
         {L"\\\\server\\share\\x\\..\\g.txt", L"\\\\server\\share\\g.txt"},
+        {L"%windir%\\notepad.exe", L"%windir%\\notepad.exe"},
+        {L"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},  // a literal name there
         {L"", L""},
     };
     for (const auto& [given, absolute] : cases) {
@@ -71,6 +74,15 @@ TEST(StartMode, RelativePathsAreTakenInTheCurrentFolder) {
     EXPECT_EQ(DecideStartMode(L"b.exe", L"", inFolder).target, L"\"C:\\Mit Blank\\b.exe\"");
     EXPECT_EQ(DecideStartMode(L"/D", L"..\\Ordner", inFolder).folder, L"C:\\Ordner");
     EXPECT_EQ(DecideStartMode(L"/S", L"..\\Ordner", inFolder).folder, L"C:\\Ordner\\");
+    EXPECT_EQ(AbsolutePathIn(L"\\Wurzel", L"\\\\server\\share\\Tief\\"), L"\\\\server\\share\\Wurzel");
+
+    // What the drive verbs and a variable path from Explorer give.
+    inFolder.folderExists = [](const std::wstring& p) { return p == L"D:\\" || p == L"C:\\Windows"; };
+    inFolder.fileExists = [](const std::wstring& p) { return p == L"C:\\Windows\\notepad.exe"; };
+    inFolder.expand = [](const std::wstring& p) { return p.rfind(L"%windir%", 0) ? p : L"C:\\Windows" + p.substr(8); };
+    EXPECT_EQ(DecideStartMode(L"/S", L"D:\"", inFolder).folder, L"D:\\");
+    EXPECT_EQ(DecideStartMode(L"/D", L"D:\"", inFolder).folder, L"D:\\");
+    EXPECT_EQ(DecideStartMode(L"%windir%\\notepad.exe", L"", inFolder).target, L"%windir%\\notepad.exe");
 }
 
 TEST(StartMode, EditedLinkPieces) {

@@ -13,6 +13,8 @@
 #include "platform/dpi.h"
 #include "platform/files.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/window_tree.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
 
@@ -29,8 +31,9 @@ SIZE ClientSizeOf(HWND window) {
 // rounding and of text metrics aside).
 std::string DoubledByDpiChange(HWND window, UINT dpi) {
     std::vector<std::pair<HWND, RECT>> before;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child : ChildrenOf(window))
         if (IsWindowVisible(child)) before.push_back({child, ChildBounds(child)});
+    if (before.empty()) return "no controls shown";
     const SIZE client = ClientSizeOf(window);
     RECT frame{};
     GetWindowRect(window, &frame);
@@ -45,9 +48,7 @@ std::string DoubledByDpiChange(HWND window, UINT dpi) {
     for (const auto& [child, was] : before) {
         const RECT r = ChildBounds(child);
         // A combo box is as high as its font makes it.
-        wchar_t kind[16] = {};
-        GetClassNameW(child, kind, 16);
-        const LONG bottomSlack = lstrcmpiW(kind, L"ComboBox") == 0 ? 12 : 6;
+        const LONG bottomSlack = IsClass(child, L"ComboBox") ? 12 : 6;
         if (!within(r.left, 2 * was.left, 3) || !within(r.top, 2 * was.top, 3) || !within(r.right, 2 * was.right, 4) ||
             !within(r.bottom, 2 * was.bottom, bottomSlack))
             problems << "control " << GetDlgCtrlID(child) << " at " << r.left << "," << r.top << "-" << r.right << ","
@@ -66,30 +67,30 @@ TEST(DpiChange, EachWindowIsLaidOutAsAtTheNewScale) {
          [] {
              UpdateDialog dialog;
              dialog.Files.registryKey = L"ZwDpiChangeTest";
-             std::string problems;
-             dialog.OnShown = [&] {
-                 const UINT dpi = dialog.Dpi();
-                 problems = DoubledByDpiChange(dialog.Handle(), dpi);
-                 // The longest step whole in the list, clear of the next one.
-                 const RECT last = dialog.StepTitleBounds(5), fourth = dialog.StepTitleBounds(4);
-                 if (last.right > Scale(225, 2 * dpi) || fourth.bottom > Scale(16 + 56 * 5, 2 * dpi))
-                     problems += "step list cut\n";
-                 PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
-             };
-             dialog.ShowModal(nullptr);
+             std::string problems = "never shown";
+             CheckWhileShown(
+                 dialog, [&] { dialog.ShowModal(nullptr); },
+                 [&] {
+                     const UINT dpi = dialog.Dpi();
+                     problems = DoubledByDpiChange(dialog.Handle(), dpi);
+                     // The longest step whole in the list, clear of the next one.
+                     const RECT last = dialog.StepTitleBounds(5), fourth = dialog.StepTitleBounds(4);
+                     if (last.right > Scale(225, 2 * dpi) || fourth.bottom > Scale(16 + 56 * 5, 2 * dpi))
+                         problems += "step list cut\n";
+                 },
+                 [&] { PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0); });
              RegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"ZwDpiChangeTest"));
              return problems;
          }},
         {"icon chooser",
          [] {
              IconChooser chooser;
-             std::string problems;
-             chooser.OnShown = [&] {
-                 problems = DoubledByDpiChange(chooser.Handle(), WindowDpi(chooser.Handle()));
-                 chooser.Dismiss();
-             };
+             std::string problems = "never shown";
              int index = 0;
-             chooser.ShowModal(nullptr, L"shell32.dll", index);
+             CheckWhileShown(
+                 chooser, [&] { chooser.ShowModal(nullptr, L"shell32.dll", index); },
+                 [&] { problems = DoubledByDpiChange(chooser.Handle(), WindowDpi(chooser.Handle())); },
+                 [&] { chooser.Dismiss(); });
              return problems;
          }},
         {"help window",

@@ -20,6 +20,8 @@
 #include "platform/input_box.h"
 #include "platform/utf.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/window_tree.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
@@ -32,18 +34,6 @@ const bool aware = DeclarePerMonitorDpiAwareness();
 UINT ExpectedDpi() {
     const char* dpi = getenv("ZW_DPI");
     return dpi ? static_cast<UINT>(atoi(dpi)) : 96;
-}
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
 }
 
 std::string Describe(HWND window) {
@@ -181,11 +171,6 @@ TEST_F(DpiLayoutTest, TheTestRunsAtThePrefixDpi) {
 }
 
 TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
-    RECT frame;
-    GetWindowRect(form->Handle(), &frame);
-    EXPECT_EQ(frame.right - frame.left, Scale(516, dpi));
-    EXPECT_EQ(frame.bottom - frame.top, Scale(376, dpi));
-
     const std::wstring folder = temp.Path() + L"Ziel";
     CreateDirectoryW(folder.c_str(), nullptr);
     ShowWindow(ui().Handle(Push::DeleteEditedLink), SW_SHOWNA);  // as when editing a link
@@ -228,21 +213,18 @@ TEST_F(DpiLayoutTest, TheSeparatorStaysAnEtchedLine) {
 
 TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     IconChooser chooser;
-    std::string chooserProblems;
-    SIZE chooserSize{};
+    std::string chooserProblems = "never shown";
     RECT indexBox{}, arrows{};
-    chooser.OnShown = [&] {
-        chooserProblems = LayoutProblems(chooser.Handle(), dpi);
-        chooserSize = ClientSize(chooser.Handle());
-        indexBox = BoundsIn(chooser.IconIndexEdit());
-        arrows = BoundsIn(chooser.IconIndexSpin());
-        chooser.Dismiss();
-    };
     int index = 0;
-    chooser.ShowModal(form->Handle(), ModulePath(), index);
+    CheckWhileShown(
+        chooser, [&] { chooser.ShowModal(form->Handle(), ModulePath(), index); },
+        [&] {
+            chooserProblems = LayoutProblems(chooser.Handle(), dpi);
+            indexBox = BoundsIn(chooser.IconIndexEdit());
+            arrows = BoundsIn(chooser.IconIndexSpin());
+        },
+        [&] { chooser.Dismiss(); });
     EXPECT_EQ(chooserProblems, "");
-    EXPECT_EQ(chooserSize.cx, Scale(654, dpi));
-    EXPECT_EQ(chooserSize.cy, Scale(285, dpi));
     // The arrows beside the index box, as high as the box and wide at this scale; the box no
     // taller than its text needs.
     EXPECT_EQ(arrows.right - arrows.left, Scale(16, dpi));
@@ -253,26 +235,18 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     EXPECT_LE(indexBox.bottom - indexBox.top, TextExtent(WindowDc(chooser.IconIndexEdit()).Get(), font, L"0").cy + 2 + Scale(4, dpi));
 
     AboutDialog about;
-    std::string aboutProblems;
-    SIZE aboutSize{};
-    about.OnShown = [&] {
-        aboutProblems = LayoutProblems(about.Handle(), dpi);
-        aboutSize = ClientSize(about.Handle());
-        about.Accept();
-    };
-    about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
+    std::string aboutProblems = "never shown";
+    CheckWhileShown(
+        about, [&] { about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr); },
+        [&] { aboutProblems = LayoutProblems(about.Handle(), dpi); }, [&] { about.Accept(); });
     EXPECT_EQ(aboutProblems, "");
-    EXPECT_EQ(aboutSize.cx, Scale(435, dpi));
-    EXPECT_EQ(aboutSize.cy, Scale(132, dpi));
 
     LinkSettingsDialog settingsDialog;  // with the longest reason line
-    std::string settingsProblems;
-    settingsDialog.OnShown = [&] {
-        settingsProblems = LayoutProblems(settingsDialog.Handle(), dpi);
-        settingsDialog.Dismiss();
-    };
+    std::string settingsProblems = "never shown";
     LinkSettings settings;
-    settingsDialog.ShowModal(form->Handle(), SettingsTarget::FolderLink, settings);
+    CheckWhileShown(
+        settingsDialog, [&] { settingsDialog.ShowModal(form->Handle(), SettingsTarget::FolderLink, settings); },
+        [&] { settingsProblems = LayoutProblems(settingsDialog.Handle(), dpi); }, [&] { settingsDialog.Dismiss(); });
     EXPECT_EQ(settingsProblems, "");
 
     ShowHelpTopic(form->Handle(), ProgramFolder() + L"Pfeilbau.hlp", L"LinkIcon");
@@ -281,22 +255,19 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
     DestroyWindow(HelpWindowHandle());
 }
 
-// The input box is a dialog of the system's making from a template; it is checked from a timer
+// The input box is a dialog of the system's making from a template; it is checked by its handle
 // while its own loop runs.
-std::string inputProblems = "not shown";
-void CALLBACK CheckInputBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    const HWND box = GetActiveWindow();
-    if (!box || ClassOf(box) != L"#32770") return;
-    KillTimer(nullptr, timer);
-    inputProblems = LayoutProblems(box, ExpectedDpi());
-    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-}
-
 TEST_F(DpiLayoutTest, TheInputBoxFitsAtThisScale) {
-    SetTimer(nullptr, 0, 10, CheckInputBox);
+    std::string problems = "never shown";
+    const WindowAnswer answer([](HWND box) { return IsDialogTitled(box, L"Neuer Ordner"); },
+                              [&](HWND box) {
+                                  problems = LayoutProblems(box, ExpectedDpi());
+                                  PressDialogButton(box, IDCANCEL);
+                              });
     std::wstring value = L"Neuer Ordner";
+    const ModalWatchdog watchdog("the input box");
     EXPECT_FALSE(InputQuery(form->Handle(), L"Neuer Ordner", L"Geben Sie den Namen des neuen Ordners ein:", value));
-    EXPECT_EQ(inputProblems, "");
+    EXPECT_EQ(problems, "");
 }
 
 // Where every control stands and how large its font is, one line per control.
@@ -372,7 +343,7 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     AboutDialog about;
     std::vector<std::string> problems;
     std::vector<SIZE> sizes;
-    about.OnShown = [&] {
+    const auto checks = [&] {
         for (const auto& m : moves) {
             RECT r;
             GetWindowRect(about.Handle(), &r);
@@ -385,9 +356,10 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
             problems.push_back(LayoutProblems(about.Handle(), m.at));
             sizes.push_back(ClientSize(about.Handle()));
         }
-        about.Accept();
     };
-    about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr);
+    CheckWhileShown(
+        about, [&] { about.ShowModal(form->Handle(), L"Zeigerwerk", L"2000 - 2002", nullptr); }, checks,
+        [&] { about.Accept(); });
     ASSERT_EQ(problems.size(), std::size(moves));
     for (size_t i = 0; i < problems.size(); ++i) {
         SCOPED_TRACE(moves[i].at);
@@ -423,28 +395,37 @@ std::string CutLabels(HWND window) {
 TEST_F(DpiLayoutTest, TheUpdateDialogFitsAtThisScale) {
     UpdateDialog update;
     std::vector<std::string> problems;
-    SIZE size{};
-    update.OnShown = [&] {
-        size = ClientSize(update.Handle());
+    const auto checks = [&] {
+        std::vector<std::wstring> seen;
         auto check = [&](const char* page) {
+            // Each page shows other controls than the one before: the click got there.
+            std::wstring shown;
+            for (HWND child : ChildrenOf(update.Handle()))
+                if (IsWindowVisible(child)) shown += TextOf(child) + L"|";
+            if (!seen.empty() && shown == seen.back()) problems.push_back(std::string(page) + ": the page did not change");
+            seen.push_back(shown);
             const std::string found = LayoutProblems(update.Handle(), dpi) + CutLabels(update.Handle());
             if (!found.empty()) problems.push_back(std::string(page) + ":\n" + found);
         };
+        const auto click = [&](const wchar_t* caption) {
+            const HWND button = FindWindowExW(update.Handle(), nullptr, L"Button", caption);
+            if (!button) problems.push_back("no button " + Utf8FromWide(caption));
+            SendMessageW(button, BM_CLICK, 0, 0);
+        };
         // The pages a user reaches without a server; the others are laid out by the same rules.
         check("welcome");
-        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Einstellungen"), BM_CLICK, 0, 0);
+        click(L"Einstellungen");
         check("settings");
-        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Speichern"), BM_CLICK, 0, 0);
-        SendMessageW(FindWindowExW(update.Handle(), nullptr, L"Button", L"Weiter >"), BM_CLICK, 0, 0);
+        click(L"Speichern");
+        click(L"Weiter >");
         check("check");
-        PostMessageW(update.Handle(), WM_CLOSE, 0, 0);
     };
     update.Files.registryKey = L"ZwDpiLayoutTest";
-    update.ShowModal(form->Handle());
+    CheckWhileShown(
+        update, [&] { update.ShowModal(form->Handle()); }, checks,
+        [&] { PostMessageW(update.Handle(), WM_CLOSE, 0, 0); });
     RegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, UpdateSettingsPath(L"ZwDpiLayoutTest"));
     EXPECT_EQ(problems, std::vector<std::string>{});
-    EXPECT_EQ(size.cx, Scale(658, dpi));
-    EXPECT_EQ(size.cy, Scale(353, dpi));
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "dialogs/icon_chooser.h"
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
@@ -26,38 +28,37 @@ LPARAM CellCentre(HWND list, int index) {
     return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-bool watchdogFired = false;
-void CALLBACK Watchdog(HWND dialog, UINT, UINT_PTR id, DWORD) {
-    KillTimer(dialog, id);
-    watchdogFired = true;
-    PostMessageW(dialog, WM_CLOSE, 0, 0);
-}
-
 class IconChooserTest : public testing::Test {
 protected:
     TempFolder temp;
     std::wstring library = MakeIconLibrary(temp / L"Fünf Symbole.dll", 5);
     ::IconChooser chooser;
+    // Shows the chooser; whileShown runs once it shows and ends it. Fails when the chooser never
+    // showed or stayed open.
+    int Show(HWND owner, const std::wstring& file, int& index, const std::function<void()>& whileShown) {
+        int result = 0;
+        CheckWhileShown(chooser, [&] { result = chooser.ShowModal(owner, file, index); }, whileShown, [] {});
+        return result;
+    }
 };
 
 TEST_F(IconChooserTest, FiveIconsGiveFiveCellsAndARangeFromZeroToFour) {
     int index = 0;
     int result = 0;
-    chooser.OnShown = [&] {
+    result = Show(nullptr, library, index, [&] {
         EXPECT_EQ(chooser.Caption(), L"Symbol auswählen - [" + library + L"]");
         EXPECT_EQ(chooser.IconCount(), 5);
         EXPECT_EQ(chooser.IconIndexMin(), 0);
         EXPECT_EQ(chooser.IconIndexMax(), 4);
         EXPECT_EQ(chooser.SelectedCell(), 0);
         chooser.Dismiss();
-    };
-    result = chooser.ShowModal(nullptr, library, index);
+    });
     EXPECT_EQ(result, IDCANCEL);
 }
 
 TEST_F(IconChooserTest, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
     int index = 2;
-    chooser.OnShown = [&] {
+    Show(nullptr, library, index, [&] {
         HWND list = chooser.IconList();
         RECT client{};
         GetClientRect(list, &client);
@@ -84,13 +85,12 @@ TEST_F(IconChooserTest, CellsRunDownTheColumnsAndShowEachIconWithItsIndex) {
             EXPECT_GT(inked, 5) << "the number " << k << " is written under its icon";
         }
         chooser.Dismiss();
-    };
-    chooser.ShowModal(nullptr, library, index);
+    });
 }
 
 TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselects) {
     int index = 0;
-    chooser.OnShown = [&] {
+    EXPECT_EQ(Show(nullptr, library, index, [&] {
         HWND list = chooser.IconList();
         PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, CellCentre(list, 3));
         PostMessageW(list, WM_LBUTTONUP, 0, CellCentre(list, 3));
@@ -98,18 +98,16 @@ TEST_F(IconChooserTest, OkKeepsTheChosenIndexCancelLeavesItAndReopeningPreselect
         EXPECT_EQ(chooser.SelectedCell(), 3);
         EXPECT_EQ(chooser.IconIndexValue(), 3);  // the click moved the spin edit
         chooser.Accept();
-    };
-    EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDOK);
+    }), IDOK);
     EXPECT_EQ(index, 3);
 
-    chooser.OnShown = [&] {
+    EXPECT_EQ(Show(nullptr, library, index, [&] {
         EXPECT_EQ(chooser.SelectedCell(), 3);
         EXPECT_EQ(chooser.IconIndexValue(), 3);
         chooser.SetIconIndexText(L"1");  // typing moves the list
         EXPECT_EQ(chooser.SelectedCell(), 1);
         chooser.Dismiss();
-    };
-    EXPECT_EQ(chooser.ShowModal(nullptr, library, index), IDCANCEL);
+    }), IDCANCEL);
     EXPECT_EQ(index, 3);
 }
 
@@ -171,15 +169,10 @@ TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
         int index = 1;
         // The actions are posted; the dialog's own loop handles them. A watchdog ends a
         // dialog that does not close.
-        chooser.OnShown = [&] {
+        const int result = Show(nullptr, library, index, [&] {
             if (c.what == std::string("the spin arrows count up")) SetFocus(chooser.IconIndexEdit());
             c.act();
-            SetTimer(chooser.Handle(), 77, kWaitLimitMs, &Watchdog);
-        };
-        watchdogFired = false;
-        const int result = chooser.ShowModal(nullptr, library, index);
-        KillTimer(chooser.Handle(), 77);
-        EXPECT_FALSE(watchdogFired) << c.what << ": the dialog stayed open";
+        });
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(index, c.result == IDOK ? c.index : 1) << c.what;
     }
@@ -191,13 +184,12 @@ TEST_F(IconChooserTest, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"Assistent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     int index = 0;
-    chooser.OnShown = [&] {
+    Show(owner, library, index, [&] {
         EXPECT_FALSE(IsWindowEnabled(owner));
         EXPECT_EQ(GetWindow(chooser.Handle(), GW_OWNER), owner);
         PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_F1, 0);
         PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_ESCAPE, 0);
-    };
-    chooser.ShowModal(owner, library, index);
+    });
     EXPECT_EQ(topics, std::vector<std::wstring>{L"LinkIcon"});
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_FALSE(IsWindowVisible(chooser.Handle()));
@@ -207,20 +199,19 @@ TEST_F(IconChooserTest, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
 TEST_F(IconChooserTest, FileWithoutIconsShowsAnEmptyList) {
     const std::wstring text = temp.MakeFile(L"notiz.txt", "kein Symbol");
     int index = 0;
-    chooser.OnShown = [&] {
+    EXPECT_EQ(Show(nullptr, text, index, [&] {
         EXPECT_EQ(chooser.IconCount(), 0);
         EXPECT_EQ(chooser.IconIndexMax(), 0);
         EXPECT_EQ(chooser.SelectedCell(), -1);
         RedrawWindow(chooser.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         chooser.Accept();
-    };
-    EXPECT_EQ(chooser.ShowModal(nullptr, text, index), IDOK);
+    }), IDOK);
     EXPECT_EQ(index, 0);
 }
 
 TEST_F(IconChooserTest, SystemLibraryScrollsSideways) {
     int index = 40;
-    chooser.OnShown = [&] {
+    Show(nullptr, SystemLibrary(), index, [&] {
         HWND list = chooser.IconList();
         EXPECT_GT(chooser.IconCount(), 50);
         EXPECT_EQ(chooser.SelectedCell(), 40);
@@ -235,8 +226,7 @@ TEST_F(IconChooserTest, SystemLibraryScrollsSideways) {
         EXPECT_GT(scroll.nMax, 0);
         HoldForScreenshot();
         chooser.Accept();
-    };
-    chooser.ShowModal(nullptr, SystemLibrary(), index);
+    });
     EXPECT_EQ(index, 40);
 }
 

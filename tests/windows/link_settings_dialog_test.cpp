@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,11 +13,18 @@
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/temp_folder.h"
 
 namespace {
 
 const bool aware = DeclarePerMonitorDpiAwareness();
+
+// The scale the prefix was set to for this run (ZW_DPI), which the dialog must have taken.
+UINT ExpectedDpi() {
+    const char* dpi = getenv("ZW_DPI");
+    return dpi ? static_cast<UINT>(atoi(dpi)) : 96;
+}
 
 HWND dialogWindow = nullptr;  // the dialog the keys are for
 
@@ -54,6 +62,7 @@ struct Case {
 
 TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
     ASSERT_TRUE(aware);
+    ASSERT_EQ(SystemDpi(), ExpectedDpi()) << "the prefix's scale did not take";
     TempFolder temp;
     const std::wstring folder = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
     const LinkSettings own{L"C:\\", MAKEWORD('Q', HOTKEYF_CONTROL), 2, false};
@@ -110,15 +119,20 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
         LinkSettingsDialog dialog;
         dialog.OnHelp = [&](const std::wstring& topic) { helpTopics.push_back(topic); };
         LinkSettings settings = own;
-        dialog.OnShown = [&] {
-            dialogWindow = dialog.Handle();
-            EXPECT_EQ(IsWindowEnabled(dialog.RunAsAdminCheck()) != FALSE, AvailableSettings(c.target).runAsAdmin);
-            HoldForScreenshot();
-            c.walk(dialog);
-            if (dialog.Open()) Key(VK_RETURN);
-        };
-        EXPECT_EQ(dialog.ShowModal(nullptr, c.target, settings), c.result);
-        EXPECT_EQ(dialog.Dpi(), SystemDpi());
+        int result = 0;
+        CheckWhileShown(
+            dialog, [&] { result = dialog.ShowModal(nullptr, c.target, settings); },
+            [&] {
+                dialogWindow = dialog.Handle();
+                EXPECT_EQ(IsWindowEnabled(dialog.RunAsAdminCheck()) != FALSE, AvailableSettings(c.target).runAsAdmin);
+                HoldForScreenshot();
+                c.walk(dialog);
+            },
+            [&] {
+                if (dialog.Open()) Key(VK_RETURN);
+            });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(dialog.Dpi(), ExpectedDpi());
         EXPECT_EQ(settings, c.expected);
         EXPECT_EQ(boxes.Boxes().size(), c.result == IDCANCEL ? 1u : 0u) << "the warning for a missing folder only";
     }

@@ -15,6 +15,7 @@
 #include "tests/windows/support/link_file_settings.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
+#include "links/link_kind.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
 
@@ -66,7 +67,7 @@ TEST_F(LinkStoreTest, TheLocationChecksAgreeWithTheStore) {
     while (folder.size() < 200) folder = temp.MakeFolder(folder.substr(temp.Path().size()) + L"Verzeichnis");
     for (const size_t length : {kMaxLinkPathLength, kMaxLinkPathLength + 1}) {
         const std::wstring location = folder + std::wstring(length - folder.size() - 4, L'n');
-        const std::wstring linkFile = LinkFileAt(location, false);
+        const std::wstring linkFile = LinkFileName(location, LinkKind::ShellLink);
         ASSERT_EQ(linkFile.size(), length);
         bool written = true;
         try {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/shell_registration.h"
+#include "platform/settings_key.h"
 #include "platform/app_title.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -33,12 +34,14 @@ const Row kVerbs[] = {
     {L"Drive\\shell\\LinkHere\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /D \"%1\""},
     {L"lnkfile\\shell\\Edit", L"Verknüpfung bearbeiten"},
     {L"lnkfile\\shell\\Edit\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
+    {L"InternetShortcut\\shell\\Edit", L"Verknüpfung bearbeiten"},
+    {L"InternetShortcut\\shell\\Edit\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
     {kFolderLinkEdit, L"Ordnerverknüpfung bearbeiten"},
     {kFolderLinkEdit + L"\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
 };
 const std::wstring kVerbRoots[] = {L"*\\shell\\Link",     L"Directory\\shell\\Link", L"Directory\\shell\\LinkHere",
                                    L"Drive\\shell\\Link", L"Drive\\shell\\LinkHere", L"lnkfile\\shell\\Edit",
-                                   kFolderLinkEdit};
+                                   L"InternetShortcut\\shell\\Edit", kFolderLinkEdit};
 
 std::wstring RootName(HKEY root) {
     return root == HKEY_CLASSES_ROOT ? L"HKCR" : root == HKEY_LOCAL_MACHINE ? L"HKLM" : L"HKCU";
@@ -65,6 +68,7 @@ public:
             ThrowError(ERROR_ACCESS_DENIED);
         return SystemShellRegistry().DeleteTree(root, key);
     }
+    bool DeleteIfEmpty(HKEY root, const std::wstring& key) override { return SystemShellRegistry().DeleteIfEmpty(root, key); }
 };
 
 std::optional<std::wstring> DefaultValue(HKEY root, const std::wstring& key) {
@@ -164,13 +168,18 @@ TEST_F(ShellRegistration, UninstallAnsweredNoChangesNothingAndYesRemovesEverythi
     ExpectVerbs(HKEY_CLASSES_ROOT, L"");
     ExpectUninstallEntry(HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ\\Zeigerwerk"));
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes", 0, nullptr, 0, KEY_WRITE, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(other);
     {
         BoxScript script({BoxAnswer::Yes});
         EXPECT_EQ(RunUninstall(), 0);
         EXPECT_EQ(script.Boxes().size(), 1u);
     }
     ExpectNothingLeft();
-    EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ")) << "only the program's own key goes";
+    EXPECT_TRUE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes")) << "only the program's own key goes";
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\DZ\\Anderes");
 }
 
 TEST_F(ShellRegistration, WithoutMachineRightsTheVerbsGoToTheUsersClassesAndRemovalCleansBoth) {
@@ -228,7 +237,9 @@ TEST_F(ShellRegistration, ARefusedRemovalIsReportedAndTheUsersPartIsStillRemoved
 // the Uninstall key) goes with the rest.
 TEST_F(ShellRegistration, RemovalEmptiesBothRegistryViews) {
     const std::pair<HKEY, std::wstring> leftovers[] = {{HKEY_CLASSES_ROOT, kFolderLinkEdit + L"\\command"},
-                                                       {HKEY_LOCAL_MACHINE, kUninstall}};
+                                                       {HKEY_LOCAL_MACHINE, kUninstall},
+                                                       {HKEY_LOCAL_MACHINE, kSettingsKey},
+                                                       {HKEY_LOCAL_MACHINE, L"Software\\DZ"}};
     for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         RegisterShellIntegration(kProgram);
         for (const auto& [root, key] : leftovers) {

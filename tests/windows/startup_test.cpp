@@ -31,7 +31,6 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     EXPECT_EQ(ui().Text(Field::IconFile), five);
     EXPECT_TRUE(ui().Checked(Push::IconFileChoice));
     EXPECT_EQ(ui().IconIndex(), 4);
-    EXPECT_EQ(ui().Stage(), WizardStage::IconPagePrepared);
     EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
@@ -96,10 +95,24 @@ TEST_F(StartupTest, EditsAFolderLink) {
     const std::wstring target = temp.MakeFolder(L"Ziel");
     const std::wstring folderLink = temp.Path() + L"Ordnerlink\\";
     ASSERT_NO_THROW(CreateFolderLink(folderLink, NewLinkData(target, L"", L"Alt", L"", 0)));
+    MakeFolderReadOnly(folderLink);
     Start(L"/E", WithoutTrailingBackslash(folderLink));
     EXPECT_EQ(ui().Text(Field::CommandLine), target);
     EXPECT_EQ(ui().Text(Field::Description), L"Alt");
-    EXPECT_EQ(ui().Stage(), WizardStage::LocationAccepted);
+}
+
+TEST_F(StartupTest, AnOrdinaryFolderIsNoFolderLinkToEdit) {
+    const std::wstring target = temp.MakeFolder(L"Ziel");
+    const std::wstring folder = temp.MakeFolder(L"Gewöhnlich");
+    ASSERT_NO_THROW(WriteLink(WithTrailingBackslash(folder) + L"target.lnk", NewLinkData(target)));
+    temp.MakeFile(L"Gewöhnlich\\Brief.txt", "bleibt");
+    Start(L"/E", WithoutTrailingBackslash(folder));
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_NE(BoxTexts()[0].find(L"keine Ordnerverknüpfung"), std::wstring::npos);
+    EXPECT_EQ(ui().EditedLinkPath(), L"");
+    EXPECT_FALSE(ui().Visible(Push::DeleteEditedLink));
+    EXPECT_EQ(ReadFileBytes(WithTrailingBackslash(folder) + L"Brief.txt"), "bleibt");
+    EXPECT_TRUE(FileExists(WithTrailingBackslash(folder) + L"target.lnk"));
 }
 
 TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
@@ -111,7 +124,6 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     NewForm();
     const std::wstring folder = temp.MakeFolder(L"Vorauswahl");
     Start(L"/d", folder);
-    EXPECT_EQ(ui().Stage(), WizardStage::FolderChosen);
     const std::wstring program = MakeProgram(L"Mit Blank\\p.exe");
     TypeTarget(program);
     boxes.Answer(BoxAnswer::Yes);

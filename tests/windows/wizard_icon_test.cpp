@@ -7,8 +7,10 @@
 #include "tests/windows/icon_test_files.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "tests/windows/support/pixels.h"
+#include "tests/windows/support/window_tree.h"
 #include "app/startup.h"
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -125,54 +127,52 @@ TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
 TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     const std::wstring program = MakeProgram(L"p.exe");
     const std::wstring five = MakeIconLibrary(temp / L"fuenf.dll", 5);
-    ReachIconPage(program);
-    ChooseIconFile();
-    TypeIconFile(five);
-    IconChooser chooser;
-    form->Connections.iconChooser = &chooser;
-    chooser.OnShown = [&] {
-        chooser.SetIconIndexText(L"3");
-        chooser.Accept();
-    };
-    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
-    EXPECT_EQ(ui().IconIndex(), 3);
-
-    chooser.OnShown = [&] { chooser.Dismiss(); };
-    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
-    EXPECT_EQ(ui().IconIndex(), 3) << "Cancel keeps the index";
-
-    PressNext();  // leaving the page keeps the index
-    ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
-    EXPECT_EQ(ui().IconIndex(), 3);
-    const LinkData link = ReadLink(temp.Path() + L"Symbol.lnk");
-    EXPECT_TRUE(SameText(link.iconFile, five));
-    EXPECT_EQ(link.iconIndex, 3);
-    EXPECT_EQ(ui().Combo(Field::IconFile).Item(0), five) << "the icon file went to the top of its history";
-
-    PressNext();
-    ReachIconPage(program);
-    ChooseIconFile();
-    TypeIconFile(five);
-    chooser.OnShown = [&] {
-        chooser.SetIconIndexText(L"4");
-        chooser.Accept();
-    };
-    EXPECT_TRUE(ui().Press(Push::ChooseIcon));
-    ASSERT_EQ(ui().IconIndex(), 4);
-    TypeIconFile(five + L" ");
-    EXPECT_EQ(ui().IconIndex(), 0) << "typing resets the index";
-
     const std::wstring dropped = temp / L"mit_symbol.lnk";
     ASSERT_NO_THROW(WriteLink(dropped, NewLinkData(program, L"", L"", five, 2)));
-    form->DropFiles({dropped});
-    EXPECT_EQ(ui().Text(Field::IconFile), five);
-    EXPECT_EQ(ui().IconIndex(), 2) << "dropping a link keeps its index";
+    IconChooser chooser;
+    int shown = 0;
+    const auto choose = [&](const wchar_t* index) {
+        chooser.OnShown = [&, index] {
+            ++shown;
+            if (index) chooser.SetIconIndexText(index);
+            index ? chooser.Accept() : chooser.Dismiss();
+        };
+        EXPECT_TRUE(ui().Press(Push::ChooseIcon));
+    };
+    const struct {
+        const char* name;
+        std::function<void()> steps;
+        int index;
+    } cases[] = {
+        {"chosen, then Cancel keeps it", [&] { choose(L"3"); choose(nullptr); }, 3},
+        {"typing resets it", [&] { choose(L"4"); TypeIconFile(five + L" "); TypeIconFile(five); }, 0},
+        {"a dropped link brings its own", [&] { choose(L"4"); form->DropFiles({dropped}); }, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewForm();
+        form->Connections.iconChooser = &chooser;
+        ReachIconPage(program);
+        ChooseIconFile();
+        TypeIconFile(five);
+        shown = 0;
+        c.steps();
+        EXPECT_GE(shown, 1) << "the chooser never showed";
+        NextUntil(LinkWizard::Closing);
+        EXPECT_EQ(ui().IconIndex(), c.index);
+        const LinkData link = ReadLink(temp.Path() + NamePart(form->Draft().location) + L".lnk");
+        EXPECT_TRUE(SameText(link.iconFile, five));
+        EXPECT_EQ(link.iconIndex, c.index);
+        EXPECT_EQ(ui().Items(Field::IconFile).at(0), five) << "the icon file went to the top of its history";
+    }
 }
 
 TEST_F(IconPageTest, StandardStoresNoIconLocation) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program);
-    ui().Combo(Field::IconFile).SetText(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
+    ChooseIconFile();
+    TypeIconFile(temp.MakeFile(L"eins.ico", IcoFile({RGB(1, 2, 3)})));
+    ASSERT_TRUE(ui().Press(Push::StandardIcon));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
     EXPECT_EQ(ReadLink(temp.Path() + L"Symbol.lnk").iconFile, L"");
@@ -198,7 +198,8 @@ TEST_F(IconPageTest, WindowsIconFileOpensTheChooserOnShell32) {
 TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
     const std::wstring program = MakeProgram(L"p.exe");
     ReachIconPage(program + L" /a \"b c\"");
-    ui().Icons().LaunchTarget();
+    Click(ui().TargetName());
+    PumpMessages();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, program);
     EXPECT_EQ(opened[0].second, L"/a \"b c\"");
@@ -206,13 +207,13 @@ TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
 
 TEST_F(IconPageTest, SystemRootInAnEditedIconPathIsReplaced) {
     const std::wstring program = MakeProgram(L"p.exe");
+    const std::wstring link = temp / L"system.lnk";
     for (const std::wstring variable : {L"%SystemRoot%", L"%SYSTEMROOT%", L"%systemroot%"}) {
         NewForm();
-        ReachIconPage(program);
-        ChooseIconFile();
-        ui().Combo(Field::IconFile).SetText(variable + L"\\system32\\shell32.dll");
-        ui().Icons().LoadIconFile();
+        ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", variable + L"\\system32\\shell32.dll", 0)));
+        PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
         EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
+        NextUntil(LinkWizard::Icon);
         EXPECT_TRUE(ui().Enabled(Push::ChooseIcon));
         EXPECT_FALSE(ui().IconPreview().Empty());
     }

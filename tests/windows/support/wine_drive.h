@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/utf.h"
+#include "tests/windows/support/messages.h"
 #include "tests/windows/support/wine.h"
 
 // A drive letter of the Wine prefix, of the given type (removable or CD-ROM), that points to a folder. Wine's
@@ -46,9 +47,14 @@ inline bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixTa
     return ok != FALSE;
 }
 
+// Holds a free letter as a drive of the type to the folder while it lives. Test programs running
+// side by side share the prefix's letters: one lock (a mutex of the prefix's server) lets one
+// test at a time pick, define and remove its letter, and each step is waited for.
 class WineDrive {
 public:
-    WineDrive(UINT type, const std::wstring& unixTarget) {
+    WineDrive(UINT type, const std::wstring& unixTarget) : type_(type) {
+        lock_ = CreateMutexW(nullptr, FALSE, L"Zeigerwerk.TestDriveLetters");
+        WaitForSingleObject(lock_, 60000);
         const DWORD used = GetLogicalDrives();
         for (wchar_t c = L'X'; c >= L'M' && letter_ == 0; --c)
             if (!(used & (1u << (c - L'A')))) letter_ = c;
@@ -62,6 +68,8 @@ public:
                             sizeof(L"floppy"));
             RunUnixProgram(L"/bin/ln", L"ln -sfn \"" + unixTarget + L"\" \"" + link_ + L"\"");
         }
+        // Wine does not wait for the link: the drive is there once its root answers.
+        WaitUntil([&] { return GetFileAttributesW(Root().c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
     ~WineDrive() {
         if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, {});
@@ -71,12 +79,20 @@ public:
             RegDeleteValueW(key, value_.c_str());
             RegCloseKey(key);
         }
+        WaitUntil([&] { return GetFileAttributesW(Root().c_str()) == INVALID_FILE_ATTRIBUTES; });
+        ReleaseMutex(lock_);
+        CloseHandle(lock_);
     }
+    WineDrive(const WineDrive&) = delete;
+    WineDrive& operator=(const WineDrive&) = delete;
     std::wstring Root() const { return std::wstring(1, letter_) + L":\\"; }
+    // The drive answers as the type asked for.
+    bool Took() const { return GetDriveTypeW(Root().c_str()) == type_; }
 
 private:
+    UINT type_;
+    HANDLE lock_ = nullptr;
     wchar_t letter_ = 0;
     bool defined_ = false;
     std::wstring link_, value_;
 };
-

@@ -4,18 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "controls/animation_control.h"
 #include "controls/directory_view.h"
 #include "controls/image_control.h"
-#include "controls/animation_control.h"
-#include "wizard/description_page.h"
-#include "wizard/icon_page.h"
-#include "wizard/kind_and_closing_pages.h"
+#include "wizard/history_combo_box.h"
 #include "wizard/link_wizard.h"
-#include "wizard/location_page.h"
-#include "wizard/target_page.h"
 
-// The wizard as a user meets it, by name: typing into its fields, pressing its buttons (a disabled
-// or hidden button does nothing), reading what it shows.
+// The wizard as a user meets it, found in its window by class and caption: typing into its
+// fields (the controls' own notifications tell the wizard), pressing its buttons as a click does
+// (a disabled or hidden button does nothing), reading what it shows.
 class WizardDriver {
 public:
     enum class Field { CommandLine, Location, Description, IconFile };
@@ -27,53 +24,62 @@ public:
         FolderLink, FileLink, Settings,
     };
 
-    explicit WizardDriver(LinkWizard& form) : form_(form) {}
+    explicit WizardDriver(const LinkWizard& form) : form_(form) {}
 
-    // The whole text typed at once, then the change the field reports.
+    // The whole text put into the field at once (WM_SETTEXT on its edit field); the field reports
+    // the change as it does for typing.
     void Type(Field field, const std::wstring& text);
-    std::wstring Text(Field field) const { return Of(field).Text(); }
-    std::vector<std::wstring> Items(Field field) const { return Combo(field).Items(); }
-    HWND Handle(Field field) const { return Of(field).Handle(); }
-    bool Enabled(Field field) const { return Of(field).Enabled(); }
-    bool Focused(Field field) const { return Of(field).Focused(); }
-    // A history box with its own typing state (completion, drop-down).
+    // Characters typed one by one at the caret (WM_CHAR), as the keyboard gives them.
+    void TypeKeys(Field field, const std::wstring& text);
+    std::wstring Text(Field field) const;
+    std::vector<std::wstring> Items(Field field) const;
+    // The field's window (null while its page is not built).
+    HWND Handle(Field field) const;
+    bool Enabled(Field field) const { return IsWindowEnabled(Handle(field)) != FALSE; }
+    bool Focused(Field field) const;
+    // A history box with its own typing state (completion, drop-down), found by its window.
     HistoryComboBox& Combo(Field field) const;
 
-    // Presses the button as a click does: a check box toggles, a radio button is chosen. False
-    // when the button is disabled or hidden and nothing happened.
+    // Presses the button as a click does (BM_CLICK): a check box toggles, a radio button is
+    // chosen and its group lets go. False when the button is disabled or hidden.
     bool Press(Push button);
     // Clicks the check box or radio button when it does not show checked yet.
     void SetChecked(Push button, bool checked);
-    bool Enabled(Push button) const { return Of(button).Enabled(); }
-    bool Visible(Push button) const { return Of(button).Visible(); }
-    bool Checked(Push button) const { return Of(button).Checked(); }
-    std::wstring Caption(Push button) const { return Of(button).Text(); }
-    HWND Handle(Push button) const { return Of(button).Handle(); }
+    bool Enabled(Push button) const { return IsWindowEnabled(Handle(button)) != FALSE; }
+    bool Visible(Push button) const;
+    bool Checked(Push button) const;
+    std::wstring Caption(Push button) const;
+    HWND Handle(Push button) const;
 
     // The location page's folder tree (null until that page is built).
-    DirectoryView* Tree() const { return form_.location_->tree_.get(); }
-    // The tree moved to folder, as its selection change reports it.
-    void TreeMovedTo(const std::wstring& folder) { form_.location_->FollowFolder(folder, false); }
-    ImageControl& IconPreview() const { return *form_.icon_->preview_; }
-    ImageControl& SmallIconPreview() const { return *form_.icon_->smallPreview_; }
-    IconPage& Icons() const { return *form_.icon_; }
-    AnimationControl& Animation() const { return *form_.animation_; }
-    // "Erweiterte Einstellungen", as the description page opens it.
-    LinkSettingsDialog& SettingsDialog() const { return form_.description_->settingsDialog_; }
-    // The target page's open dialog as it will be shown.
-    const OpenDialog& TargetDialog() const { return form_.openDialog_; }
+    DirectoryView* Tree() const;
+    // The user moves the tree to folder: its selection changes as a click changes it.
+    void TreeMovedTo(const std::wstring& folder);
+    ImageControl& IconPreview() const;
+    ImageControl& SmallIconPreview() const;
+    // The name under the preview, which starts the target when clicked.
+    HWND TargetName() const;
+    AnimationControl& Animation() const;
 
-    // What the pages keep between them.
-    WizardStage Stage() const { return form_.stage_; }
-    // A state the tests cannot reach under Wine, such as a desktop the tree does not list.
-    void SetStage(WizardStage stage) { form_.stage_ = stage; }
-    const std::wstring& EditedLinkPath() const { return form_.editedLink_; }
-    int IconIndex() const { return form_.icon_->iconIndex_; }
-    LinkKind Kind() const { return form_.kind_->folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::ShellLink; }
+    // The link being edited, as the draft holds it.
+    std::wstring EditedLinkPath() const { return form_.Draft().editedLink; }
+    // The icon index the draft holds (the icon page writes it when left).
+    int IconIndex() const { return form_.Draft().iconIndex; }
+    LinkKind Kind() const { return Checked(Push::FolderLink) ? LinkKind::FolderLink : LinkKind::ShellLink; }
 
 private:
-    Control& Of(Field field) const;
-    Button& Of(Push button) const;
-
-    LinkWizard& form_;
+    HWND Form() const { return form_.Handle(); }
+    const LinkWizard& form_;
 };
+
+// The object behind a control window, as the program's windows find it.
+template <typename T>
+T* ControlObject(HWND control) {
+    if (!control) return nullptr;
+    return dynamic_cast<T*>(static_cast<ReflectedControl*>(GetPropW(control, L"Zeigerwerk.Control")));
+}
+template <typename T>
+T* WindowObject(HWND window) {
+    if (!window) return nullptr;
+    return dynamic_cast<T*>(reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+}

@@ -11,7 +11,6 @@ void WizardTest::NewForm() {
     form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\", WizardSystem{system, system});
     form->SettingsKey = TestSettingsKey();
     form->Show(SW_SHOW);
-    SetForegroundWindow(form->Handle());
     PumpMessages();
 }
 
@@ -51,6 +50,12 @@ std::wstring WizardTest::MakeProgram(const std::wstring& relative) {
     const std::wstring path = temp / relative;
     CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), path.c_str(), FALSE);
     return path;
+}
+
+void WizardTest::NextUntil(LinkWizard::Page page) {
+    for (int presses = 0; form->CurrentPage() < page && presses < 6; ++presses)
+        if (!ui().Press(Push::Next)) break;
+    ASSERT_EQ(form->CurrentPage(), page) << "Next did not lead there";
 }
 
 void WizardTest::CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description) {

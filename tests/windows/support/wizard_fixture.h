@@ -40,8 +40,8 @@ public:
     }
 };
 
-// Drives the real wizard form: texts are typed through the same handlers the controls call,
-// boxes are answered from a script and recorded.
+// Drives the real wizard form through its window: texts are typed into its fields, buttons
+// clicked; boxes are answered from a script and recorded.
 class WizardTest : public ::testing::Test {
 protected:
     WizardTest();
@@ -53,7 +53,7 @@ protected:
     static std::wstring TestSettingsKey();
     // The form as a user meets it.
     WizardDriver ui() const { return WizardDriver(*form); }
-    // A fresh, shown wizard window (focus needs a visible window).
+    // A fresh, shown wizard window; it does not take the activation from other tests' windows.
     void NewForm();
     void TypeTarget(const std::wstring& text);
     void TypeLocation(const std::wstring& text);
@@ -62,6 +62,8 @@ protected:
     // Next as the user presses it: a disabled or hidden button does nothing, and an error ends
     // in the error box.
     void PressNext();
+    // Presses Next until the page shows; fails (and stops) when Next refuses on the way.
+    void NextUntil(LinkWizard::Page page);
     // Runs Next from the target page until the closing page, with the location text given.
     void CreateLink(const std::wstring& target, const std::wstring& location, const std::wstring& description = {});
     std::vector<std::wstring> BoxTexts() const { return boxes.Texts(); }

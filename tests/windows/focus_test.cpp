@@ -1,5 +1,6 @@
-// The keyboard as a user meets it: real key input (SendInput) or posted keys through the
-// dialog-key routing, on a small form and on the program's own windows.
+// The keyboard and the focus as a user meets them: real key input (SendInput) or posted keys
+// through the dialog-key routing, on a small form and on the program's own windows. These tests
+// need the screen's activation and run one at a time.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,30 +26,27 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wizard_fixture.h"
+#include "dialogs/about_dialog.h"
+#include "platform/handles.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+#include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/pixels.h"
+#include "tests/windows/support/window_tree.h"
+#include "wizard/link_writing_boxes.h"
 
 namespace {
 
-// Keys as the keyboard gives them: pressed in order, released in reverse.
-void Press(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    const auto add = [&](WORD key, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (WORD key : keys) add(key, 0);
-    for (auto it = keys.end(); it != keys.begin();) add(*--it, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+void Activate(HWND window) {
+    SetForegroundWindow(window);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == window; })) << "the window never became active";
 }
 
-// A key posted to the focus, as the message loop receives it.
-void PostKey(WPARAM key) {
-    const HWND focus = GetFocus();
-    PostMessageW(focus, WM_KEYDOWN, key, 1);
-    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
-}
+// The wizard on the screen's activation, as a user sees it: these tests run one at a time.
+class FocusTest : public WizardTest {
+protected:
+    FocusTest() { Activate(form->Handle()); }
+};
 
 bool IsDefault(HWND button) { return (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
 
@@ -68,7 +66,7 @@ public:
         ok.Create(Handle(), L"OK", 190, 120, 80, 24, IDOK, BS_DEFPUSHBUTTON);
         for (Control* control : std::initializer_list<Control*>{&edit, &combo, &other, &mover, &ok})
             control->SetFont(DialogFont());
-        SetForegroundWindow(Handle());
+        Activate(Handle());
         edit.SetFocus();
         PumpPending();
     }
@@ -131,13 +129,13 @@ TEST(DialogManager, ExactlyOneDefaultButtonAndEnterPressesIt) {
 }
 
 // The keys of the first report: the icon page, Alt+S, Alt+D opens the chooser, Esc, Enter.
-TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
+TEST_F(FocusTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
     IconChooser chooser;
     form->Connections.iconChooser = &chooser;
     int opened = 0;
     chooser.OnShown = [&] {
         ++opened;
-        PostKey(VK_ESCAPE);
+        PostKey(VK_ESCAPE, chooser.IconList());
     };
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
@@ -145,9 +143,8 @@ TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
     PressNext();
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Icon);
-    SetForegroundWindow(form->Handle());
     for (const wchar_t key : {L's', L'd'}) {
-        PostMessageW(GetFocus() ? GetFocus() : form->Handle(), WM_SYSCHAR, key, 1 << 29);
+        PostAccessKey(key, GetFocus() ? GetFocus() : form->Handle());
         PumpPending();
     }
     ASSERT_TRUE(PumpUntil([&] { return opened == 1 && !chooser.Open() && GetFocus() == ui().Handle(Push::WindowsIcons); }));
@@ -159,13 +156,8 @@ TEST_F(WizardTest, EnterAfterEscFromTheChooserOpensItAgainAndWritesNothing) {
     EXPECT_FALSE(IsDefault(ui().Handle(Push::Next)));
 }
 
-bool HasFocus(HWND control) {
-    const HWND focus = GetFocus();
-    return focus && (focus == control || IsChild(control, focus));
-}
-
 // Every way onto a page leaves the focus on the page's own control, never on the window.
-TEST_F(WizardTest, EveryPageEntryFocusesThePagesControl) {
+TEST_F(FocusTest, EveryPageEntryFocusesThePagesControl) {
     const std::wstring folder = temp.MakeFolder(L"Ziel");
     const struct {
         const char* step;
@@ -199,7 +191,7 @@ TEST_F(WizardTest, EveryPageEntryFocusesThePagesControl) {
 
 // "Nein" to the overwrite question is the default: the old link stays, and the icon page has
 // the focus on its own control again.
-TEST_F(WizardTest, TheOverwriteQuestionDefaultsToNo) {
+TEST_F(FocusTest, TheOverwriteQuestionDefaultsToNo) {
     const std::wstring program = MakeProgram(L"prog.exe");
     temp.MakeFile(L"prog.lnk", "alt");
     CreateLink(program, temp / L"prog");
@@ -214,7 +206,7 @@ TEST_F(WizardTest, TheOverwriteQuestionDefaultsToNo) {
 
 // What the link store or the folder would refuse at the end is refused when the location page
 // is left, with the field selected for a correction.
-TEST_F(WizardTest, TheLocationPageRefusesWhatCouldNotBeWritten) {
+TEST_F(FocusTest, TheLocationPageRefusesWhatCouldNotBeWritten) {
     const std::wstring program = MakeProgram(L"prog.exe");
     std::wstring deep = temp.Path();
     while (deep.size() < 180) deep = temp.MakeFolder(deep.substr(temp.Path().size()) + L"Unterverzeichnis");
@@ -259,7 +251,7 @@ TEST(DialogManager, OneEscClosesADropDownOpenedWithAltDown) {
     ASSERT_TRUE(PumpUntil(dropped));
     PumpPending();
     EXPECT_EQ(form.systemCommands, std::vector<WPARAM>{}) << "Alt after Alt+Down opened the window menu";
-    Press({VK_ESCAPE});
+    PressKeys({VK_ESCAPE});
     EXPECT_TRUE(PumpUntil([&] { return !dropped(); }));
     EXPECT_TRUE(IsWindow(form.Handle())) << "the Esc was the drop-down's, not the form's";
 }
@@ -273,14 +265,12 @@ struct MenuWatch {
                 EnumThreadWindows(thread, &FindMenu, reinterpret_cast<LPARAM>(this));
                 return menu != nullptr;
             });
-            if (seen) Press({VK_ESCAPE});
+            if (seen) PressKeys({VK_ESCAPE});
         });
     }
     ~MenuWatch() { watcher.join(); }
     static BOOL CALLBACK FindMenu(HWND window, LPARAM data) {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+            if (!IsClass(window, L"#32768") || !IsWindowVisible(window)) return TRUE;
         auto* self = reinterpret_cast<MenuWatch*>(data);
         RECT r;
         GetWindowRect(window, &r);
@@ -298,7 +288,7 @@ struct MenuWatch {
 // lower left corner (and was closed again).
 void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer_list<WORD> keys) {
     const HWND tree = view.Handle();
-    SetForegroundWindow(window);
+    Activate(window);
     SetFocus(tree);
     PumpPending();
     RECT item{};
@@ -307,7 +297,7 @@ void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer
     POINT expected{item.left, item.bottom};
     ClientToScreen(tree, &expected);
     MenuWatch watch(GetCurrentThreadId());
-    Press(keys);
+    PressKeys(keys);
     EXPECT_TRUE(PumpUntil([&] { return watch.menu != nullptr && !IsWindowVisible(watch.menu); }));
     EXPECT_EQ(watch.corner.x, expected.x);
     EXPECT_EQ(watch.corner.y, expected.y);
@@ -329,18 +319,12 @@ TEST(DirectoryViewKeys, TheMenuOpensAtTheSelectedFolderFromTheKeyboard) {
 }
 
 // The wizard hooks the tree's keys too; the tree's own handling must stay.
-TEST_F(WizardTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
+TEST_F(FocusTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     ui().Tree()->SelectFolder(temp.Path());
     ExpectMenuAtTheSelection(form->Handle(), *ui().Tree(), {VK_SHIFT, VK_F10});
-}
-
-std::function<void()> check;
-void CALLBACK RunCheck(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    check();
 }
 
 TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
@@ -351,7 +335,7 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
     } cases[] = {
         {"Esc closes it", [] { PostKey(VK_ESCAPE); }, [] { return HelpWindowHandle() == nullptr; }},
         {"Alt+T goes to \"Thema:\"",
-         [] { PostMessageW(GetFocus(), WM_SYSCHAR, L't', 1 << 29); },
+         [] { PostAccessKey(L't'); },
          [] { return GetFocus() == GetDlgItem(HelpWindowHandle(), kHelpTopicListId); }},
     };
     for (const auto& c : cases) {
@@ -361,19 +345,16 @@ TEST(HelpFromTheChooser, TheHelpWindowTakesItsKeys) {
             ShowHelpTopic(chooser.Handle(), ProgramHelpFile(), topic);
         };
         bool done = false;
-        check = [&] {
-            done = c.done();
-            chooser.Dismiss();
-        };
-        chooser.OnShown = [&] {
-            chooser.ShowHelp();
-            ASSERT_TRUE(HelpWindowHandle());
-            c.press();
-            // A timer runs when the chooser's own loop has handled the keys.
-            SetTimer(nullptr, 0, 1, &RunCheck);
-        };
         int index = 0;
-        chooser.ShowModal(nullptr, ModulePath(), index);
+        CheckWhileShown(
+            chooser, [&] { chooser.ShowModal(nullptr, ModulePath(), index); },
+            [&] {
+                chooser.ShowHelp();
+                ASSERT_TRUE(HelpWindowHandle());
+                c.press();
+                done = PumpUntil(c.done);
+            },
+            [&] { chooser.Dismiss(); });
         EXPECT_TRUE(done);
         if (HelpWindowHandle()) DestroyWindow(HelpWindowHandle());
         PumpPending();
@@ -388,27 +369,11 @@ protected:
         form = std::make_unique<LinkWizard>(temp.Path(), temp.Path() + L"Anwendungsdaten\\");
         form->SettingsKey = settingsKey;
         form->Show(SW_SHOW);
-        SetForegroundWindow(form->Handle());
-        PumpPending();
+        Activate(form->Handle());
     }
     ~WizardWithRealBoxes() override {
         form.reset();
         RegistryKey::DeleteTree(HKEY_CURRENT_USER, settingsKey);
-    }
-    // Runs inspect(box) once the next box is up, then answers it with answer.
-    static void WhenABoxShows(std::function<void(HWND box)> inspect, int answer) {
-        inspectBox = std::move(inspect);
-        boxAnswer = answer;
-        SetTimer(nullptr, 0, 10, &InspectBox);
-    }
-    static void CALLBACK InspectBox(HWND, UINT, UINT_PTR timer, DWORD) {
-        const HWND box = GetActiveWindow();
-        wchar_t name[16] = {};
-        if (box) GetClassNameW(box, name, 16);
-        if (std::wstring(name) != L"#32770") return;
-        KillTimer(nullptr, timer);
-        inspectBox(box);
-        PostMessageW(box, WM_COMMAND, boxAnswer, 0);
     }
     // Every other pixel of the page area (right of the picture, above the buttons) outside skip
     // (client coordinates) that is not the face colour: what is drawn there.
@@ -424,8 +389,6 @@ protected:
         return drawn;
     }
 
-    static inline std::function<void(HWND)> inspectBox;
-    static inline int boxAnswer = IDOK;
     const std::wstring settingsKey = std::wstring(kSettingsKey) + L"-Keys" + std::to_wstring(GetCurrentProcessId());
     TempFolder temp;
     std::unique_ptr<LinkWizard> form;
@@ -450,7 +413,8 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
 
     size_t drawnBefore = 0, drawnDuring = 0;
     bool painted = false;
-    WhenABoxShows(
+    const WindowAnswer answer(
+        [](HWND box) { return IsClass(box, L"#32770"); },
         [&](HWND box) {
             RECT covered;
             GetWindowRect(box, &covered);
@@ -458,14 +422,177 @@ TEST_F(WizardWithRealBoxes, ThePageStaysPaintedBehindTheOverwriteQuestion) {
             painted = PumpUntil([&] { return !GetUpdateRect(form->Handle(), nullptr, FALSE); }, 2000);
             for (const POINT& p : before) drawnBefore += PtInRect(&covered, p) ? 0 : 1;
             drawnDuring = Drawn(covered).size();
-        },
-        IDNO);
+            PressDialogButton(box, IDNO);
+        });
     ui.Press(WizardDriver::Push::Next);
     ASSERT_GT(drawnBefore, 0u) << "no box";
     EXPECT_TRUE(painted) << "the form was still waiting to be drawn under the box";
     EXPECT_GT(drawnDuring * 10, drawnBefore * 9) << "drawn beside the box: " << drawnDuring << " of " << drawnBefore;
     EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon);
     EXPECT_EQ(ReadFileBytes(temp / L"prog.lnk"), "alt");
+}
+
+void PressAccessKey(wchar_t key) {
+    PostAccessKey(key);
+    PumpPending();
+}
+
+TEST_F(FocusTest, FocusReturnsToItsControlAfterEverySecondaryWindow) {
+    const std::wstring helpFile = ProgramFolder() + L"Pfeilbau.hlp";
+    AboutDialog about;
+    IconChooser chooser;
+    const struct {
+        const char* name;
+        std::function<void(HWND owner)> open;
+    } windows[] = {
+        {"message box",
+         [](HWND owner) {
+             const WindowAnswer answer([](HWND box) { return IsDialogTitled(box, L"Warnung"); },
+                                       [](HWND box) { PressDialogButton(box, IDOK); });
+             const ModalWatchdog watchdog("the message box");
+             MessageBoxW(owner, L"Hinweis", L"Warnung", MB_OK);
+         }},
+        {"About dialog",
+         [&](HWND owner) {
+             CheckWhileShown(
+                 about, [&] { about.ShowModal(owner, L"Zeigerwerk", L"2000 - 2002", nullptr); }, [] {},
+                 [&] { about.Accept(); });
+         }},
+        {"icon chooser",
+         [&](HWND owner) {
+             int index = 0;
+             CheckWhileShown(
+                 chooser, [&] { chooser.ShowModal(owner, ModulePath(), index); }, [] {}, [&] { chooser.Dismiss(); });
+         }},
+        {"help window",
+         [&](HWND owner) {
+             ShowHelpTopic(owner, helpFile, L"CreateLink");
+             ASSERT_TRUE(PumpUntil([] { return HelpWindowHandle() && GetActiveWindow() == HelpWindowHandle(); }));
+             SendMessageW(HelpWindowHandle(), WM_COMMAND, IDCANCEL, 0);
+         }},
+        {"owned window (as the file dialogs and the folder browser)",
+         [](HWND owner) {
+             const HWND other = CreateWindowExW(0, L"STATIC", L"Ordner suchen", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                                50, 50, 200, 100, owner, nullptr, nullptr, nullptr);
+             SetActiveWindow(other);
+             ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == other; }));
+             DestroyWindow(other);
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        // Not the control a fresh form focuses, so only a remembered focus passes.
+        SetFocus(ui().Handle(Push::BrowseFolder));
+        ASSERT_TRUE(HasFocus(ui().Handle(Push::BrowseFolder)));
+        w.open(form->Handle());
+        EXPECT_TRUE(PumpUntil([&] { return GetFocus() != nullptr; }));
+        EXPECT_TRUE(HasFocus(ui().Handle(Push::BrowseFolder)));
+    }
+}
+
+TEST_F(FocusTest, LabelAccessKeysFocusTheControlTheyName) {
+    const std::wstring program = MakeProgram(L"prog.exe");
+    TypeTarget(program);
+    const struct {
+        LinkWizard::Page page;
+        wchar_t key;
+        std::function<HWND()> expected;
+    } cases[] = {
+        {LinkWizard::Target, L'b', [&] { return ui().Handle(Field::CommandLine); }},
+        {LinkWizard::Location, L's', [&] { return ui().Tree()->Handle(); }},
+        {LinkWizard::Description, L'S', [&] { return ui().Handle(Field::Description); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.page));
+        NextUntil(c.page);
+        SetFocus(ui().Handle(Push::Cancel));
+        PressAccessKey(c.key);
+        EXPECT_TRUE(HasFocus(c.expected()));
+    }
+}
+
+TEST_F(FocusTest, TheChooserAndTheHelpWindowFollowTheirAccessKeys) {
+    IconChooser chooser;
+    bool indexFocused = false;
+    int index = 0;
+    CheckWhileShown(
+        chooser, [&] { chooser.ShowModal(form->Handle(), ModulePath(), index); },
+        [&] {
+            PressAccessKey(L'i');
+            indexFocused = HasFocus(chooser.IconIndexEdit());
+        },
+        [&] { chooser.Dismiss(); });
+    EXPECT_TRUE(indexFocused) << "Alt+I goes to \"Symbolindex:\"";
+
+    ShowHelpTopic(form->Handle(), ProgramFolder() + L"Pfeilbau.hlp", L"CreateLink");
+    ASSERT_TRUE(PumpUntil([] { return HelpWindowHandle() && GetActiveWindow() == HelpWindowHandle(); }));
+    PressAccessKey(L't');
+    EXPECT_TRUE(HasFocus(GetDlgItem(HelpWindowHandle(), kHelpTopicListId))) << "Alt+T goes to \"Thema:\"";
+    DestroyWindow(HelpWindowHandle());
+}
+
+TEST_F(FocusTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
+    for (const wchar_t* folder : {L"Eins", L"Zwei", L"Drei"}) CreateDirectoryW((temp.Path() + folder).c_str(), nullptr);
+    TypeTarget(MakeProgram(L"prog.exe"));
+    PressNext();
+    ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
+    ui().Tree()->SelectFolder(temp.Path() + L"Eins");
+    const HWND tree = ui().Tree()->Handle();
+    SetFocus(tree);
+    for (int step = 0; step < 2; ++step) {
+        const std::wstring before = ui().Text(Field::Location);
+        PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
+        PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
+        ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::Location) != before; })) << "step " << step;
+        EXPECT_TRUE(HasFocus(tree)) << "step " << step;
+        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
+    }
+
+    // A click in the tree takes the focus on to the name.
+    const HTREEITEM parent = TreeView_GetParent(tree, TreeView_GetSelection(tree));
+    RECT rect{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, parent, &rect, TRUE));
+    const LPARAM at = MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(TreeView_GetSelection(tree), parent);
+    EXPECT_TRUE(HasFocus(ui().Handle(Field::Location)));
+}
+
+// The form's client area as it is on screen; the tree's area counts as blank, as the tree may
+// keep another scroll position after a resize.
+std::vector<COLORREF> Picture(HWND window, HWND tree) {
+    RECT client, skipped;
+    GetClientRect(window, &client);
+    GetWindowRect(tree, &skipped);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&skipped), 2);
+    return ScreenPixels(window, client.right, client.bottom, 2, &skipped);
+}
+
+TEST_F(FocusTest, AfterMaximisingAndRestoringEveryPageLooksAsBefore) {
+    TypeTarget(MakeProgram(L"prog.exe"));
+    ui().Animation().SetAniTimerEnabled(false);  // a still picture to compare
+    for (const LinkWizard::Page page : {LinkWizard::Location, LinkWizard::Description, LinkWizard::Icon}) {
+        SCOPED_TRACE(static_cast<int>(page));
+        NextUntil(page);
+        SetFocus(ui().Handle(Push::Cancel));
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpPending();
+        const std::vector<COLORREF> before = Picture(form->Handle(), ui().Tree()->Handle());
+        ShowWindow(form->Handle(), SW_MAXIMIZE);
+        ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; }));
+        ShowWindow(form->Handle(), SW_RESTORE);
+        EXPECT_TRUE(PumpUntil([&] { return Picture(form->Handle(), ui().Tree()->Handle()) == before; }));
+        const std::vector<COLORREF> after = Picture(form->Handle(), ui().Tree()->Handle());
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        const int columns = (client.right + 1) / 2;
+        std::string differing;
+        for (size_t i = 0; i < std::min(before.size(), after.size()); ++i)
+            if (before[i] != after[i] && differing.size() < 400)
+                differing += " (" + std::to_string(2 * (i % columns)) + "," + std::to_string(2 * (i / columns)) + ")";
+        EXPECT_EQ(differing, "");
+    }
 }
 
 }  // namespace
