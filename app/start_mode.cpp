@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/path_text.h"
+#include "links/link_kind.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -76,10 +76,8 @@ StartMode DecideStartMode(const std::wstring& given, const std::wstring& givenSe
     }
     if (paths.fileExists(first) || paths.folderExists(first)) mode.target = QuoteIf(first, L" ");
     if (sw == L"/D" && paths.folderExists(second)) mode.folder = second;
-    if (sw == L"/E" && (paths.fileExists(second) || paths.folderExists(second))) {
-        const std::wstring extension = UpperCase(ExtensionOf(second));
-        if (extension == L".LNK" || extension.empty()) mode.editedLink = second;
-    }
+    if (sw == L"/E" && LinkKindOfPath(second) != LinkKind::None && (paths.fileExists(second) || paths.folderExists(second)))
+        mode.editedLink = second;
     return mode;
 }
 

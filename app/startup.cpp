@@ -20,7 +20,7 @@
 #include "platform/shell_open.h"
 #include "platform/startup_trace.h"
 #include "platform/window.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
 #include "wizard/link_wizard.h"

@@ -1,7 +1,7 @@
 #include "controls/directory_rules.h"
 
 #include "platform/path_text.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 
 using namespace directory_attributes;
 
@@ -49,10 +49,10 @@ std::wstring ResolveNodePath(const std::wstring& rootPath, const std::vector<std
         acc += WithTrailingBackslash(captions[i]);
         if (!probe.directoryExists(acc)) {
             const std::wstring bare = WithoutTrailingBackslash(acc);
-            if (HasLinkExtension(bare))
+            if (IsLinkFile(bare))
                 acc = bare;
-            else if (!probe.linkTargetFolder(bare + L".lnk").empty())
-                acc = bare + L".lnk";
+            else if (!probe.linkTargetFolder(LinkFileName(bare, LinkKind::ShellLink)).empty())
+                acc = LinkFileName(bare, LinkKind::ShellLink);
         }
         const bool last = i + 1 == captions.size();
         if (last && keepOwnLink) break;

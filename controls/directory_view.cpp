@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "links/link_targets.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
@@ -550,7 +550,7 @@ void DirectoryView::LoadClosedImage(HTREEITEM node) {
     NodeData* data = DataOf(node);
     if (!data || data->image >= 0) return;
     std::wstring path = NodePath(node, true);
-    if (path.size() > 1 && HasLinkExtension(path.substr(0, path.size() - 1))) path.pop_back();
+    if (path.size() > 1 && IsLinkFile(path.substr(0, path.size() - 1))) path.pop_back();
     data->image = icons_.IndexFor(path, false, data->attributes);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -11,17 +11,10 @@ using Clock = std::chrono::steady_clock;
 
 bool IsDirectory(std::uint32_t attributes) { return (attributes & directory_attributes::kDirectory) != 0; }
 
-// Whether an entry can be a link to a folder at all, as its name and attributes tell: a link file
-// ends in ".lnk"; a folder link is a read-only folder without a dot in its name. Everything else
-// is known without reading anything.
+// Whether an entry can be a link to a folder at all, as its name and attributes tell; everything
+// else is known without reading anything.
 bool MayBeLink(const wchar_t* name, std::uint32_t attributes) {
-    if (IsDirectory(attributes))
-        return (attributes & directory_attributes::kReadOnly) && !std::wcschr(name, L'.');
-    const size_t length = std::wcslen(name);
-    if (length < 4) return false;
-    const wchar_t* extension = name + length - 4;
-    return extension[0] == L'.' && (extension[1] | 0x20) == L'l' && (extension[2] | 0x20) == L'n' &&
-           (extension[3] | 0x20) == L'k';
+    return LinkKindOfEntry(name, IsDirectory(attributes), attributes & directory_attributes::kReadOnly) != LinkKind::None;
 }
 }  // namespace
 
@@ -79,7 +72,7 @@ std::vector<FolderChild> FolderSource::Children(const std::wstring& folder, cons
 
 bool FolderSource::IsEmpty(const std::wstring& path) {
     std::wstring folder = path;
-    if (HasLinkExtension(WithoutTrailingBackslash(folder))) {
+    if (IsLinkFile(WithoutTrailingBackslash(folder))) {
         folder = reading_.LinkTargetFolder(folder, FolderReading::kUnknownAttributes);
         if (folder.empty()) return true;
     }

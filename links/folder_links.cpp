@@ -1,5 +1,6 @@
 #include "links/folder_links.h"
 
+#include "links/link_kind.h"
 #include "links/link_rules.h"
 #include "platform/files.h"
 #include "platform/path_text.h"
@@ -29,7 +30,7 @@ void CreateFolderLink(const std::wstring& folder, const LinkData& link,
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str());  // flush the profile cache
     SetAttributes(ini, FILE_ATTRIBUTE_HIDDEN);
 
-    const std::wstring linkFile = folder + L"target.lnk";
+    const std::wstring linkFile = LinkFileName(folder, LinkKind::FolderLink);
     if (writeLink)
         writeLink(linkFile);
     else
@@ -43,7 +44,7 @@ std::wstring FolderLinkTarget(const std::wstring& path, DWORD knownAttributes) {
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY)) return {};
     const std::wstring folder = WithTrailingBackslash(path);
     const std::wstring ini = folder + L"Desktop.ini";
-    const std::wstring linkFile = folder + L"target.lnk";
+    const std::wstring linkFile = LinkFileName(folder, LinkKind::FolderLink);
     if (!FileExists(ini) || !FileExists(linkFile)) return {};
     if (ReadProfileString(ini, L"CLSID2") != kFolderLinkClassId) return {};
     if (GetPrivateProfileIntW(kSection, L"Flags", 0, ini.c_str()) != 2) return {};

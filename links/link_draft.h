@@ -2,9 +2,8 @@
 #include <optional>
 #include <string>
 
+#include "links/link_kind.h"
 #include "links/link_settings.h"
-
-enum class LinkKind { FolderLink, FileLink };
 
 // The link being made, as far as the pages have accepted it: each page's leave step fills its
 // part, and creating the link reads nothing else.
@@ -16,7 +15,7 @@ struct LinkDraft {
     std::wstring description;
     std::wstring iconFile;        // empty: the target's own icon
     int iconIndex = 0;
-    LinkKind kind = LinkKind::FileLink;
+    LinkKind kind = LinkKind::ShellLink;
     // Set once the user confirmed "Erweiterte Einstellungen"; without them a new link gets the
     // target's folder to start in, an edited one keeps its own settings.
     std::optional<LinkSettings> settings;

@@ -25,23 +25,3 @@ std::wstring ResolveFolderLinksWith(const std::wstring& path,
     }
     return resolved;
 }
-
-bool HasLinkExtension(const std::wstring& path) { return SameText(ExtensionOf(path), L".lnk"); }
-
-LinkPathKind ClassifyLinkPath(const std::wstring& path) {
-    if (path.size() <= 3) return LinkPathKind::None;
-    const std::wstring bare = WithoutTrailingBackslash(path);
-    const std::wstring extension = ExtensionOf(bare);
-    if (extension.empty()) return LinkPathKind::FolderLinkCandidate;
-    return SameText(extension, L".lnk") ? LinkPathKind::LinkFile : LinkPathKind::None;
-}
-
-
-std::wstring EditedLinkFile(const std::wstring& path) {
-    return ExtensionOf(path).empty() ? WithTrailingBackslash(path) + L"target.lnk" : path;
-}
-
-std::wstring LinkFileAt(const std::wstring& location, bool folderLink) {
-    if (!folderLink) return location + L".lnk";
-    return WithTrailingBackslash(location) + L"target.lnk";
-}

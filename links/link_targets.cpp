@@ -1,6 +1,6 @@
 #include "links/link_targets.h"
 
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "links/folder_links.h"
 #include "links/link_store.h"
 #include "platform/files.h"
@@ -23,16 +23,16 @@ bool IsRemovableRoot(const std::wstring& path) {
 }
 
 std::wstring LinkTargetFolder(const std::wstring& path, DWORD knownAttributes) {
-    switch (ClassifyLinkPath(path)) {
-        case LinkPathKind::None: return {};
-        case LinkPathKind::LinkFile: {
+    switch (LinkKindOfPath(path)) {
+        case LinkKind::None: return {};
+        case LinkKind::ShellLink: {
             const std::wstring file = WithoutTrailingBackslash(path);
             if (knownAttributes == INVALID_FILE_ATTRIBUTES ? !FileExists(file)
                                                            : (knownAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
                 return {};
             return FolderOfTarget(LinkTargetPath(file));
         }
-        case LinkPathKind::FolderLinkCandidate: return FolderLinkTarget(path, knownAttributes);
+        case LinkKind::FolderLink: return FolderLinkTarget(path, knownAttributes);
     }
     return {};
 }

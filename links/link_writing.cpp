@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "links/folder_links.h"
+#include "links/link_kind.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
 #include "platform/files.h"
@@ -103,7 +104,7 @@ bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
             return false;
         }
     } else {
-        const std::wstring linkFile = draft.location + L".lnk";
+        const std::wstring linkFile = LinkFileName(draft.location, LinkKind::ShellLink);
         if (FileExists(linkFile)) {
             // The save replaces the old file; deleting it first would lose it if the save then failed.
             if (!questions.OverwriteLink(linkFile)) return false;

@@ -3,9 +3,10 @@
 #   Updates.ini, Updates.ini.sig, Updates/<archive>, Updates/<archive>.sig
 # The archive holds the 32-bit program, the 64-bit one (--program64), the help file (and any --file
 # given) and an Update.bat that replaces them in the program's folder after the program has ended:
-# each file is copied to a new name first and put in place only when that copy is whole, so a batch
-# that stops halfway leaves a working program; a file still in use is waited for, and when the wait
-# is over the old program stays and its next start says so. The list names the archive's size and
+# all files are copied beside the old ones and checked, then all old ones renamed aside, and only
+# then the copies put in place; on any failure the old files are put back, so the folder holds one
+# whole version. A file still in use is waited for; when the wait is over the old program stays and
+# its next start says so. The list names the archive's size and
 # SHA-256, so that no other archive (an older signed one included) is taken for it. Both server files are
 # signed with the maker's private key: ECDSA P-256 over SHA-256, stored as the 64 bytes r then s.
 #
@@ -81,49 +82,82 @@ out, section, date, archive, program, *extra = args[:split]
 news = args[split + 1:]
 
 # The batch the program fills in and runs after it has ended: groups of four lines per file (the
-# first as it stands, then the program's folder twice, then the temporary folder), after them lines
-# with the temporary folder ("%%" is one percent sign). Folder names appear only where the program
-# writes them in, never in a variable, so that no interpreter expands a "%" in them again. The
-# program sets ZW_TRIES (seconds to wait for a file still in use) and reports ZW_BUSY, the file that
-# stopped the update. First every new file is copied beside its old one as NAME.neu and checked by
-# its size; a folder of that name in the way, or a copy that fails, ends the update before anything
-# is replaced. Then each copy is moved over its file, retried once a second while the file is in
-# use. When the time is up, the copies not yet in place are deleted.
+# first as it stands, then the program's folder twice, then the run folder), after them lines with
+# the run folder ("%%" is one percent sign). Folder names appear only where the program writes them
+# in, never in a variable: some interpreters expand a "%" in a variable's value again. The
+# program's own first lines set ZW_SYSTEM (the system's folder, from which alone programs start), ZW_TRIES
+# (seconds to wait for a file still in use), ZW_WHY and ZW_KEPT, and its last lines report ZW_BUSY,
+# the file that stopped the update. All or nothing: every new file is copied beside its old one as
+# NAME.neu and compared with its source; then every old file is renamed to NAME.alt, retried once a
+# second while it is in use; only when all are aside do the copies take their names. On any failure
+# every NAME.alt is put back and every copy removed, so that the folder holds the whole old version
+# or the whole new one. Subroutines work in the program's folder and are given plain file names
+# only: "call" expands its line twice.
+# Outcomes are read from "errorlevel": some interpreters run "||" after a built-in that succeeded.
 def group(first, name):
-    return [first, '@cd /d "%s"', f'@if exist "%s{name}.neu\\*" set ZW_BUSY={name}.neu', f'@attrib -r "{name}" >nul 2>&1 & if not exist "{name}.neu\\*" del /f /q "{name}.neu" >nul 2>&1']
+    return [first, '@cd /d "%s"', f'@if not exist "%s{name}" set ZW_NEW=%%ZW_NEW%% {name}',
+            f'@if not exist "%s{name}" if not defined ZW_BUSY (set ZW_WHY=copy& set ZW_BUSY={name})']
 
 def stage(name):
-    return [f'@if not defined ZW_BUSY copy /y "%s{name}" "{name}.neu" >nul 2>&1',
+    return [f'@if not defined ZW_BUSY copy /y /b "%s{name}" "{name}.neu" >nul 2>&1',
+            f'@if not defined ZW_BUSY if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY={name}.neu)',
             '@set ZW_SIZE=', '@set ZW_COPY=',
             f'@for %%%%a in ("%s{name}") do @set ZW_SIZE=%%%%~za',
             f'@for %%%%a in ("{name}.neu") do @set ZW_COPY=%%%%~za',
-            '@if not defined ZW_BUSY if not "%%ZW_SIZE%%"=="%%ZW_COPY%%" set ZW_BUSY=' + name + '.neu']
+            f'@if not defined ZW_BUSY if not "%%ZW_SIZE%%"=="%%ZW_COPY%%" (set ZW_WHY=copy& set ZW_BUSY={name}.neu)',
+            f'@if not defined ZW_BUSY "%%ZW_SYSTEM%%fc.exe" /b "%s{name}" "{name}.neu" >nul 2>&1',
+            f'@if not defined ZW_BUSY if errorlevel 1 (set ZW_WHY=copy& set ZW_BUSY={name}.neu)']
 
-TAIL = r"""
-@if defined ZW_BUSY goto failed
-@for %%f in (%ZW_FILES%) do @call :replace %%f
-@if defined ZW_BUSY goto failed
-@goto done
-:replace
+def tail(text):
+    return text.strip("\n").replace("%", "%%").split("\n")
+
+TAIL_START = tail(r"""
+ @if not defined ZW_TRIES set ZW_TRIES=60
+@for %%f in (%ZW_FILES%) do @call :zw_clear %%f
+""")
+TAIL = tail(r"""
+@if not defined ZW_BUSY for %%f in (%ZW_FILES%) do @call :zw_aside %%f
+@if not defined ZW_BUSY for %%f in (%ZW_FILES%) do @call :zw_place %%f
+@if defined ZW_BUSY goto zw_undo
+@for %%f in (%ZW_FILES%) do @if exist "%%f.alt" if not exist "%%f.alt\*" del /f /q "%%f.alt" >nul 2>&1
+@goto zw_done
+:zw_clear
+@if defined ZW_BUSY goto :eof
+@if exist "%~1.neu\*" (set ZW_WHY=copy& set ZW_BUSY=%~1.neu& goto :eof)
+@if exist "%~1.alt\*" (set ZW_WHY=copy& set ZW_BUSY=%~1.alt& goto :eof)
+@if exist "%~1.neu" "%ZW_SYSTEM%attrib.exe" -r "%~1.neu" >nul 2>&1
+@if exist "%~1.alt" "%ZW_SYSTEM%attrib.exe" -r "%~1.alt" >nul 2>&1
+@goto :eof
+:zw_aside
+@if defined ZW_BUSY goto :eof
+@if not exist "%~1" goto :eof
+@move /y "%~1" "%~1.alt" >nul 2>&1
+@if not exist "%~1" goto :eof
+@if %ZW_TRIES% leq 0 (set ZW_WHY=inuse& set ZW_BUSY=%~1& goto :eof)
+@set /a ZW_TRIES-=1
+@"%ZW_SYSTEM%ping.exe" -n 2 127.0.0.1 >nul
+@goto zw_aside
+:zw_place
 @if defined ZW_BUSY goto :eof
 @move /y "%~1.neu" "%~1" >nul 2>&1
-@if not exist "%~1.neu" goto :eof
-@if %ZW_TRIES% leq 0 goto inuse
-@set /a ZW_TRIES-=1
-@ping -n 2 127.0.0.1 >nul
-@goto replace
-:inuse
-@set ZW_BUSY=%~1
+@if exist "%~1.neu" (set ZW_WHY=inuse& set ZW_BUSY=%~1)
 @goto :eof
-:failed
-@for %%f in (%ZW_FILES%) do @call :unstage %%f
-@goto done
-:unstage
-@if exist "%~1.neu\*" goto :eof
-@if exist "%~1.neu" del /f /q "%~1.neu" >nul 2>&1
+:zw_undo
+@for %%f in (%ZW_FILES%) do @call :zw_restore %%f
+@goto zw_done
+:zw_restore
+@if exist "%~1.neu" if not exist "%~1.neu\*" del /f /q "%~1.neu" >nul 2>&1
+@if exist "%~1.alt\*" goto :eof
+@if exist "%~1.alt" goto zw_putback
+@for %%n in (%ZW_NEW%) do @if /i "%%n"=="%~1" if exist "%~1" del /f /q "%~1" >nul 2>&1
 @goto :eof
-:done
-""".strip("\n").replace("%", "%%").split("\n")
+:zw_putback
+@if exist "%~1" del /f /q "%~1" >nul 2>&1
+@move /y "%~1.alt" "%~1" >nul 2>&1
+@if exist "%~1.alt" set ZW_KEPT=no
+@goto :eof
+:zw_done
+""")
 
 names = [os.path.basename(p) for p in [program] + extra]
 for name in names:
@@ -134,7 +168,7 @@ lines = []
 for i, name in enumerate(names):
     first = f"@set ZW_FILES={name}" if i == 0 else f"@set ZW_FILES=%ZW_FILES% {name}"
     lines += group(first, name)
-lines += [" @if not defined ZW_TRIES set ZW_TRIES=60"]
+lines += TAIL_START
 for name in names:
     lines += stage(name)
 lines += TAIL

@@ -2,6 +2,7 @@
 
 #include "update/file_io.h"
 #include "update/http_response.h"
+#include "update/update_rules.h"
 
 namespace {
 
@@ -45,6 +46,17 @@ bool HasControlByte(const std::string& text, bool blankAllowed) {
 // Start of the path, by the same rule as ApplyUrl.
 std::size_t PathStart(const std::string& url) {
     return url.find("//") != std::string::npos ? NthPos(url, '/', 3) : url.find('/');
+}
+
+bool IsRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The same rule as for the configured server: a redirect may not name a host such as
+// "evil.example#@update.example".
+void CheckHost(const std::string& host) {
+    if (!ParseServerAddress(std::wstring(host.begin(), host.end())))
+        throw SocketError(SocketError::Kind::Url, "Invalid host name");
 }
 
 struct BusyGuard {
@@ -160,7 +172,10 @@ void HttpClient::Get(const std::string& url) {
         std::string current = EscapeBlanksInPath(url);
         for (int repeats = 0;; ++repeats) {
             Outcome outcome = Transaction(current);
-            if (outcome.status < 299 || outcome.status > 399) return;
+            if (outcome.status < 300 || outcome.status > 399) {
+                if (outcome.status >= 400 && InputFileMode) fileio::RemoveFile(Body);
+                return;
+            }
             if (repeats >= kMaxRedirects) throw SocketError(SocketError::Kind::Protocol, "Too many redirections");
             Follow(outcome, current);
         }
@@ -175,30 +190,39 @@ void HttpClient::Get(const std::string& url) {
 }
 
 void HttpClient::Follow(const Outcome& outcome, std::string& url) {
-    if (outcome.status >= 300 && outcome.status <= 398 && outcome.hasCookie) {
+    if (!IsRedirect(outcome.status) || !outcome.hasLocation || outcome.location.empty())
+        throw SocketError(SocketError::Kind::Protocol, "Redirection without a target");
+    if (outcome.hasCookie) {
         if (HasControlByte(outcome.cookie, true))
             throw SocketError(SocketError::Kind::Protocol, "Control character in cookie");
         cookie_ = outcome.cookie;
+        cookieHost_ = Host;
     }
-    if (outcome.status <= 302 && outcome.hasLocation && !outcome.location.empty()) {
-        CheckRedirectTarget(outcome.location);
-        url = outcome.location;
-        if (url.find('/') == std::string::npos) url = "/" + url;
-    }
+    CheckRedirectTarget(outcome.location);
+    url = outcome.location;
+    if (url.find('/') == std::string::npos) url = "/" + url;
 }
 
 HttpClient::Outcome HttpClient::Transaction(std::string& url) {
     std::string path = ApplyUrl(url, Host, Port);
+    CheckHost(Host);
     bytesRecvd_ = 0;
     bytesTotal_ = 0;
     // A proxy is asked for the whole URL, also after a redirect to a bare path.
     const std::string absolute = AbsoluteUrl(Host, Port, path);
     std::optional<ProxyAddress> proxy;
-    if (!Proxy.empty())
+    if (!Proxy.empty()) {
         proxy = ProxyAddress{Proxy, ProxyPort};
-    else if (ProxyFor)
-        proxy = ProxyFor(absolute, Host);
-    std::string request = BuildGetRequest(path, Host, cookie_, proxy ? absolute : std::string());
+    } else if (ProxyFor) {
+        auto choice = std::make_shared<ProxyChoice>();
+        RunBounded([choice, proxyFor = ProxyFor, absolute, host = Host] { *choice = proxyFor(absolute, host); },
+                   SocketError::Kind::Proxy, "Proxy Lookup Timed Out", "Proxy Lookup Canceled");
+        if (choice->kind == ProxyChoice::Kind::Refused)
+            throw SocketError(SocketError::Kind::Proxy, "Proxy cannot be used");
+        if (choice->kind == ProxyChoice::Kind::Proxy) proxy = choice->address;
+    }
+    const std::string cookie = Host == cookieHost_ ? cookie_ : std::string();
+    std::string request = BuildGetRequest(path, Host, cookie, proxy ? absolute : std::string());
     Connect(proxy ? proxy->host : Host, proxy ? proxy->port : Port);
     SendText(request);
 
@@ -209,9 +233,9 @@ HttpClient::Outcome HttpClient::Transaction(std::string& url) {
     status_ = reader.Status();
     bytesTotal_ = reader.ContentLength();
     KeepHead(reader.HeadText());
-    // A redirect's page is never the result; the next transaction writes the body.
-    bool repeats = status_ >= 299 && status_ <= 399;
-    if (!repeats) ReceiveBody(buffer_.data() + used, received - used);
+    // Neither a redirect's page nor an error page is the result: the status decides, whatever the
+    // page's length.
+    if (status_ < 300) ReceiveBody(buffer_.data() + used, received - used);
     if (status_ >= 400 && OnFailure) OnFailure(kGetCommand);
     Disconnect();
 

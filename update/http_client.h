@@ -46,19 +46,20 @@ public:
     // A body longer than this (announced or received) ends the transfer with an error; 0: no bound.
     std::uint64_t MaxBodySize = 0;
 
-    // The proxy for each request, asked with its whole URL and its host when Proxy is empty;
-    // none: a direct connection.
-    std::function<std::optional<ProxyAddress>(const std::string& url, const std::string& host)> ProxyFor;
+    // The proxy for each request, asked with its whole URL and its host when Proxy is empty, on a
+    // thread of its own within TimeOut; a refusal ends the request.
+    std::function<ProxyChoice(const std::string& url, const std::string& host)> ProxyFor;
 
     std::function<void()> OnPacketRecvd;
     std::function<void(int command)> OnFailure;
 
-    // Cookie taken from a redirect response; sent with every later request.
+    // Cookie taken from a redirect response; sent with every later request to the host that set it.
     const std::string& Cookie() const { return cookie_; }
     // Status code of the last response.
     int Status() const { return status_; }
 
-    // A Get that raises leaves no file named by Body (InputFileMode), not even one from before.
+    // A Get that raises, or ends with a status of 400 or more (OnFailure), leaves no file named by
+    // Body (InputFileMode), not even one from before: an error page is no copy of the file.
     void Get(const std::string& url);
     void Get(const std::wstring& url);
 
@@ -77,7 +78,7 @@ private:
     void KeepHead(const std::string& head);
 
     std::vector<char> buffer_;
-    std::string cookie_;
+    std::string cookie_, cookieHost_;
     int status_ = 0;
     bool busy_ = false;
 };

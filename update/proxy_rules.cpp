@@ -26,9 +26,13 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
     return parts;
 }
 
-// "host", "host:port" or "http://host:port/" as a proxy address.
+// "host", "host:port" or "http://host:port/" as a proxy address; empty for an address this
+// client cannot reach a proxy at (another scheme, an IPv6 literal, a malformed port).
 std::optional<ProxyAddress> ParseAddress(std::string text) {
-    if (const std::size_t scheme = text.find("://"); scheme != std::string::npos) text.erase(0, scheme + 3);
+    if (const std::size_t scheme = text.find("://"); scheme != std::string::npos) {
+        if (Lower(text.substr(0, scheme)) != "http") return std::nullopt;
+        text.erase(0, scheme + 3);
+    }
     if (const std::size_t slash = text.find('/'); slash != std::string::npos) text.erase(slash);
     ProxyAddress address;
     if (const std::size_t colon = text.rfind(':'); colon != std::string::npos) {
@@ -53,6 +57,11 @@ std::optional<ProxyAddress> ParseAddress(std::string text) {
     return address;
 }
 
+ProxyChoice Through(const std::optional<ProxyAddress>& address) {
+    if (!address) return {ProxyChoice::Kind::Refused, {}};
+    return {ProxyChoice::Kind::Proxy, *address};
+}
+
 bool WildcardMatch(const std::string& pattern, const std::string& text) {
     std::size_t p = 0, t = 0, star = std::string::npos, mark = 0;
     while (t < text.size()) {
@@ -75,18 +84,24 @@ bool WildcardMatch(const std::string& pattern, const std::string& text) {
 
 }  // namespace
 
-std::optional<ProxyAddress> ProxyForScheme(const std::string& setting, const std::string& scheme) {
-    const std::vector<std::string> entries = Split(setting, "; \t");
-    std::optional<std::string> any;
-    for (const std::string& entry : entries) {
+ProxyChoice ProxyForHttp(const std::string& setting) {
+    std::optional<std::string> http, any;
+    bool socks = false;
+    for (const std::string& entry : Split(setting, "; \t")) {
         const std::size_t equals = entry.find('=');
         if (equals == std::string::npos) {
             if (!any) any = entry;
-        } else if (Lower(entry.substr(0, equals)) == Lower(scheme)) {
-            return ParseAddress(entry.substr(equals + 1));
+            continue;
         }
+        const std::string scheme = Lower(entry.substr(0, equals));
+        if (scheme == "http" && !http) http = entry.substr(equals + 1);
+        socks = socks || scheme == "socks";
     }
-    return any ? ParseAddress(*any) : std::nullopt;
+    if (http && !http->empty()) return Through(ParseAddress(*http));
+    if (any) return Through(ParseAddress(*any));
+    // Without a proxy of its own, http would go through the SOCKS proxy, which is not spoken here.
+    if (socks) return {ProxyChoice::Kind::Refused, {}};
+    return {};
 }
 
 bool BypassesProxy(const std::string& host, const std::string& bypassList) {
@@ -100,17 +115,53 @@ bool BypassesProxy(const std::string& host, const std::string& bypassList) {
     return false;
 }
 
-std::optional<ProxyAddress> FirstProxyOfList(const std::string& list) {
+ProxyChoice FirstProxyOfList(const std::string& list) {
+    bool any = false;
     for (const std::string& entry : Split(list, ";")) {
         std::vector<std::string> words = Split(entry, " \t");
         if (words.empty()) continue;
+        any = true;
         const std::string kind = Lower(words[0]);
-        if (kind == "direct") return std::nullopt;
-        if (words.size() == 1) return ParseAddress(words[0]);
-        // A PAC answer: "PROXY host:port" or "HTTP host:port"; other kinds are not spoken here.
-        if (kind == "proxy" || kind == "http") return ParseAddress(words[1]);
+        if (kind == "direct") return {};
+        std::optional<ProxyAddress> address;
+        if (words.size() == 1) {
+            // WinHTTP's form: "[scheme=][http://]host[:port]".
+            std::string text = words[0];
+            if (const std::size_t equals = text.find('='); equals != std::string::npos) {
+                if (Lower(text.substr(0, equals)) != "http") continue;
+                text.erase(0, equals + 1);
+            }
+            address = ParseAddress(text);
+        } else if (kind == "proxy" || kind == "http") {
+            address = ParseAddress(words[1]);
+        }
+        if (address) return {ProxyChoice::Kind::Proxy, *address};
     }
-    return std::nullopt;
+    return any ? ProxyChoice{ProxyChoice::Kind::Refused, {}} : ProxyChoice{};
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    const std::string lower = Lower(host);
+    if (lower == "localhost" || lower == "::1" || lower == "[::1]") return true;
+    // Only an address: a name such as "127.example" is a host like any other.
+    int parts = 0, value = -1;
+    std::string first;
+    for (std::size_t i = 0; i <= lower.size(); ++i) {
+        if (i == lower.size() || lower[i] == '.') {
+            if (value < 0 || value > 255) return false;
+            if (parts++ == 0) first = std::to_string(value);
+            value = -1;
+        } else if (lower[i] >= '0' && lower[i] <= '9' && value < 1000) {
+            value = (value < 0 ? 0 : value * 10) + (lower[i] - '0');
+        } else {
+            return false;
+        }
+    }
+    return parts == 4 && first == "127";
+}
+
+bool AutoDetectInConnectionSettings(const std::vector<std::uint8_t>& value) {
+    return value.size() > 8 && (value[8] & 0x08) != 0;
 }
 
 std::string AbsoluteUrl(const std::string& host, int port, const std::string& path) {
@@ -123,13 +174,11 @@ std::string AbsoluteUrl(const std::string& host, int port, const std::string& pa
     return url;
 }
 
-std::optional<ProxyAddress> ChooseProxy(const ProxySettings& settings, const std::string& host,
-                                        const std::optional<std::string>& automaticAnswer) {
+ProxyChoice ChooseProxy(const ProxySettings& settings, const std::string& host,
+                        const std::optional<std::string>& automaticAnswer) {
+    if (IsLoopbackHost(host) && Lower(settings.bypass).find("<-loopback>") == std::string::npos) return {};
     if (settings.automatic && automaticAnswer) return FirstProxyOfList(*automaticAnswer);
-    if (!settings.manual) return std::nullopt;
-    const std::string lower = Lower(host);
-    const bool loopback = lower == "localhost" || lower.rfind("127.", 0) == 0;
-    if (loopback && Lower(settings.bypass).find("<-loopback>") == std::string::npos) return std::nullopt;
-    if (BypassesProxy(host, settings.bypass)) return std::nullopt;
-    return ProxyForScheme(settings.server, "http");
+    if (!settings.manual) return {};
+    if (BypassesProxy(host, settings.bypass)) return {};
+    return ProxyForHttp(settings.server);
 }

@@ -7,7 +7,9 @@
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "platform/win_error.h"
+#include "update/install_mark.h"
 #include "update/run_folder.h"
+#include "update/update_batch.h"
 #include "update/update_settings.h"
 
 namespace {
@@ -20,6 +22,13 @@ const wchar_t* const kNotUnpacked =
     L"unverändert.";
 
 std::wstring Quoted(const std::wstring& text) { return L"„" + text + L"“"; }
+
+std::wstring SystemFolder() {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) ThrowLastError();
+    return WithTrailingBackslash(system);
+}
 
 // The text in the given code page, and whether it converts back to the same text.
 std::string OemText(const std::wstring& text, UINT codePage, bool& exact) {
@@ -186,9 +195,21 @@ std::optional<std::wstring> RunFiles::PrepareInstall(const std::wstring& archive
     std::vector<std::string> batch;
     try {
         const std::vector<std::string> lines = SplitLines(ReadWholeFile(batchFile));
+        const std::wstring mark = InstallMarkPath(folder_);
+        if (mark.empty()) ThrowLastError();
+        BatchSettings batchSettings{settings_.batchWaitSeconds, OemFolderName(FolderPart(mark)) + "Update-" +
+                                                                    Utf8FromWide(mark.substr(mark.rfind(L"Update-") + 7)),
+                                    OemFolderName(SystemFolder()), {}};
         std::optional<std::string> restartLine;
-        if (restart) restartLine = OemFolderName(settings_.programFile);
-        batch = BuildUpdateBatch(lines, OemFolderName(programFolder), OemFolderName(folder_), restartLine);
+        // An administrator's batch would start the program as the administrator: it is not restarted.
+        if (restart && !needsAdministrator_) restartLine = OemFolderName(settings_.programFile);
+        if (needsAdministrator_) {
+            programLock_.Reset(NullIfInvalid(CreateFileW((folder_ + L"Programm.lock").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                         nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr)));
+            if (!programLock_) ThrowLastError();
+            batchSettings.lockFile = OemFolderName(folder_) + "Programm.lock";
+        }
+        batch = BuildUpdateBatch(lines, OemFolderName(programFolder), OemFolderName(folder_), restartLine, batchSettings);
     } catch (const BatchTemplateError& error) {
         return L"Die Installationsvorlage „Update.bat“ ist in Zeile " + std::to_wstring(error.Line()) +
                L" fehlerhaft. Das Update wird nicht installiert.";
@@ -213,9 +234,19 @@ std::optional<std::wstring> RunFiles::PrepareInstall(const std::wstring& archive
     return std::nullopt;
 }
 
+bool RunFiles::NeedsAdministrator() {
+    // Whether this user may write the program's folder: a probe file made and removed again.
+    const std::wstring probe = FolderPart(settings_.programFile) + L"Zeigerwerk-Schreibprobe.tmp";
+    FileHandle file(NullIfInvalid(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)));
+    needsAdministrator_ = !file && GetLastError() != ERROR_FILE_EXISTS;
+    return needsAdministrator_;
+}
+
 void RunFiles::EndRun(bool installPrepared) {
     archiveGuard_.Reset();
     // A run that prepared nothing leaves nothing behind; a prepared one keeps its batch and files.
+    if (!installPrepared) programLock_.Reset();
     if (!installPrepared && !folder_.empty()) RemoveRunFolder(folder_);
 }
 

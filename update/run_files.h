@@ -21,6 +21,7 @@ public:
         bool hkcu = false;
         UpdateKey key{};
         unsigned oemCodePage = 0;  // 0: the system's OEM code page
+        int batchWaitSeconds = 60;  // how long the batch waits for a file still in use
     };
     RunFiles(Settings settings, ZipArchive& zip) : settings_(std::move(settings)), zip_(zip) {}
 
@@ -33,6 +34,7 @@ public:
     void Discard(const std::wstring& file) override;
     void EndRun(bool installPrepared) override;
     void ScheduleNextReminder(double today) override;
+    bool NeedsAdministrator() override;
 
 private:
     std::string OemFolderName(const std::wstring& path) const;
@@ -42,4 +44,8 @@ private:
     std::wstring folder_;
     // Held from the archive's check to its unpacking, so that no one can write it in between.
     FileHandle archiveGuard_;
+    bool needsAdministrator_ = false;
+    // Held until the process ends, where an administrator's batch starts before it: the batch
+    // waits until the system has removed it.
+    FileHandle programLock_;
 };

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -53,27 +54,26 @@ void SocketClient::Pump() {
     if (OnWait) OnWait();
 }
 
-std::uint32_t SocketClient::LookUp(const std::string& host) {
-    std::uint32_t address = 0;
-    if (ParseDottedIPv4(host, address)) return address;
-    if (!Resolver) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
-
-    // The platform's name lookup blocks and cannot be cancelled, so it runs on a thread of its own
-    // while this one watches the time-out and the abort flag.
+void SocketClient::RunBounded(std::function<void()> work, SocketError::Kind kind, const char* timedOut,
+                              const char* canceled) {
+    // The call blocks and cannot be cancelled, so it runs on a thread of its own while this one
+    // watches the time-out and the abort flag; one that does not return in time is left behind.
     struct Shared {
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
-        bool found = false;
-        std::uint32_t address = 0;
+        std::exception_ptr failure;
     };
     auto shared = std::make_shared<Shared>();
-    std::thread worker([shared, host, resolver = Resolver] {
-        std::uint32_t a = 0;
-        bool ok = resolver(host, a);
+    std::thread worker([shared, work = std::move(work)] {
+        std::exception_ptr failure;
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->found = ok;
-        shared->address = a;
+        shared->failure = failure;
         shared->finished = true;
         shared->done.notify_all();
     });
@@ -93,14 +93,23 @@ std::uint32_t SocketClient::LookUp(const std::string& host) {
         if (reason != AbortReason::None) break;
     }
     if (reason != AbortReason::None) {
-        // The worker owns its share of the state and ends on its own once the lookup returns.
+        // The worker owns its share of the state and ends on its own once the call returns.
         worker.detach();
-        throw SocketError(SocketError::Kind::Lookup,
-                           reason == AbortReason::TimeOut ? "Host Lookup Timed Out" : "Host Lookup Canceled");
+        throw SocketError(kind, reason == AbortReason::TimeOut ? timedOut : canceled);
     }
     worker.join();
-    if (!shared->found) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
-    return shared->address;
+    if (shared->failure) std::rethrow_exception(shared->failure);
+}
+
+std::uint32_t SocketClient::LookUp(const std::string& host) {
+    std::uint32_t address = 0;
+    if (ParseDottedIPv4(host, address)) return address;
+    if (!Resolver) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
+    auto found = std::make_shared<std::pair<bool, std::uint32_t>>(false, 0);
+    RunBounded([found, host, resolver = Resolver] { found->first = resolver(host, found->second); },
+               SocketError::Kind::Lookup, "Host Lookup Timed Out", "Host Lookup Canceled");
+    if (!found->first) throw SocketError(SocketError::Kind::Lookup, "Null Remote Address");
+    return found->second;
 }
 
 void SocketClient::LimitWaitsInAll(int milliseconds) {

@@ -14,8 +14,9 @@
 
 class SocketError : public std::runtime_error {
 public:
-    // TooLarge: a body over its bound; Cut: a body that ended short of its announced length.
-    enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy, TooLarge, Cut };
+    // TooLarge: a body over its bound; Cut: a body that ended short of its announced length;
+    // Proxy: the settings name a proxy that cannot be used, or their lookup did not answer.
+    enum class Kind { Url, Lookup, Connect, Send, Receive, Protocol, File, Busy, TooLarge, Cut, Proxy };
     SocketError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
     Kind kind() const { return kind_; }
 
@@ -68,6 +69,10 @@ protected:
     // limit), as for a head that must arrive whole however slowly it trickles in.
     void LimitWaitsInAll(int milliseconds);
     void EndLimitInAll() { hasLimit_ = false; }
+    // Runs a blocking call on a thread of its own, within TimeOut and until an abort; a call that
+    // does not return by then is left to end alone (it must own what it touches) and raises
+    // `kind` with `timedOut` or `canceled`. What the call raises is raised here.
+    void RunBounded(std::function<void()> work, SocketError::Kind kind, const char* timedOut, const char* canceled);
 
     std::uint64_t bytesRecvd_ = 0;
     std::uint64_t bytesTotal_ = 0;

@@ -1,54 +1,89 @@
-// The update's transfers on a worker thread: the HTTP client runs there, and its progress (at a
-// human pace) and its outcome are posted to a window. Stop aborts the client and waits for the
-// thread, which notices the abort within one of the client's short waits.
+// The update's transfers on worker threads: the HTTP client runs there, its progress (at a human
+// pace) and its end are posted to a window, the end with its outcome inside the message.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "update/http_client.h"
+#include "update/signed_fetch.h"
 #include "update/update_rules.h"
-#include "update/update_run.h"
+
+class SystemProxy;
+
+// Where the ends of a window's transfers go: a message whose lParam carries a Note the window
+// takes. Each transfer has a number; the ends of those stopped meanwhile are dropped when read.
+// While held (a question about the transfer is open), ends wait and come out when released.
+class TransferEnds {
+public:
+    struct Note {
+        unsigned number = 0;
+        TransferOutcome outcome;
+    };
+    // Copyable, so that a transfer left behind can still post after the window's objects are gone.
+    struct Poster {
+        HWND window;
+        UINT message;
+        void operator()(const Note& note) const;
+    };
+
+    TransferEnds(HWND window, UINT message) : poster_{window, message} {}
+    ~TransferEnds();
+    // A new transfer's number; the ends of those before no longer count.
+    unsigned Begin() { return ++current_; }
+    void Drop() { ++current_; }
+    bool Counts(unsigned number) const { return number == current_; }
+    const Poster& Post() const { return poster_; }
+
+    // On the window's thread, for the message: the end to apply now, if any.
+    std::optional<Note> Take(LPARAM lParam);
+    void Hold() { held_ = true; }
+    // The ends that came while held and still count.
+    std::vector<Note> Release();
+
+private:
+    Poster poster_;
+    std::atomic<unsigned> current_{0};
+    bool held_ = false;
+    std::vector<Note> waiting_;
+};
 
 class TransferWorker : public UpdateTransfers {
 public:
-    // progressMessage and endMessage go to window; the end's wParam is the transfer's number.
-    TransferWorker(HWND window, UINT progressMessage, UINT endMessage, ServerAddress server);
+    // progressMessage's wParam is the transfer's number.
+    TransferWorker(HWND window, UINT progressMessage, TransferEnds& ends, ServerAddress server,
+                   std::shared_ptr<SystemProxy> proxy, std::function<void(HttpClient&)> prepare = {});
     ~TransferWorker() override;
 
     void Start(const std::wstring& path, const std::wstring& file, std::uint64_t limit) override;
+    // Returns at once when the transfer has noticed; one that does not is left to end alone.
     void Stop() override;
 
     // The least time between two progress messages.
     std::chrono::milliseconds progressInterval{50};
 
-    // What the posted messages carry; read on the window's thread.
-    std::uint64_t Received() const { return received_; }
-    std::uint64_t Total() const { return total_; }
+    // The counters of the running transfer; read on the window's thread.
+    std::uint64_t Received() const;
+    std::uint64_t Total() const;
     // Marks the progress message as handled, so that the next one may be posted.
-    void ProgressSeen() { progressPosted_ = false; }
-    // The outcome of the transfer the end message names; empty when that one was stopped.
-    std::optional<TransferOutcome> Outcome(WPARAM number) const;
-    // The client, to be set up before the first transfer.
-    HttpClient& Client() { return client_; }
+    void ProgressSeen();
 
 private:
-    void Run(std::wstring url, std::wstring file, std::uint64_t limit, unsigned number);
+    struct Job;
 
     HWND window_;
-    UINT progressMessage_, endMessage_;
+    UINT progressMessage_;
+    TransferEnds& ends_;
     ServerAddress server_;
-    HttpClient client_;
+    std::shared_ptr<SystemProxy> proxy_;
+    std::function<void(HttpClient&)> prepare_;
+    std::shared_ptr<Job> job_;
     std::thread thread_;
-    std::atomic<bool> finished_{true}, progressPosted_{false};
-    std::atomic<std::uint64_t> received_{0}, total_{0};
-    std::atomic<unsigned> number_{0};
-    TransferOutcome outcome_;  // written by the thread before it posts the end
 };
-
-// How a failed GET ended, from the client's error and the response's status.
-TransferOutcome ClassifyTransfer(const SocketError* error, int status);

@@ -9,6 +9,10 @@
 #include "platform/common_controls.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
+#include "update/reminder_choice.h"
+#include "update/step_list.h"
+#include "update/wizard_look.h"
+#include "update/wizard_texts.h"
 #include "update/transfer_worker.h"
 #include "update/update_settings.h"
 #include "update/zip_message_box.h"
@@ -18,39 +22,11 @@ namespace {
 using Page = UpdateRun::Page;
 using Focus = UpdateRun::Focus;
 
-constexpr UINT kProgressMessage = WM_APP + 20, kEndMessage = WM_APP + 21, kFakeEndMessage = WM_APP + 22;
-constexpr int kStepListWidth = 225;
+constexpr UINT kProgressMessage = WM_APP + 20, kEndMessage = WM_APP + 21;
 constexpr int kPagesLeft = 232, kPagesTop = 56, kPagesWidth = 417, kPagesHeight = 249;
-constexpr COLORREF kTitleBlue = RGB(49, 106, 197);
-constexpr COLORREF kStepListStart = RGB(155, 183, 230);
 constexpr int kIconSize = 32;
 // Texts that come from the server or a file name are shown as they are: "&" is no access key.
 constexpr DWORD kPlainText = SS_LEFT | SS_NOPREFIX;
-constexpr UINT kStepTitleFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX;
-
-HFONT MakeFont(const wchar_t* face, int height, int weight, bool italic = false) {
-    LOGFONTW lf{};
-    lf.lfHeight = height;
-    lf.lfWeight = weight;
-    lf.lfItalic = italic;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    return CreateFontIndirectW(&lf);
-}
-
-int PointsToHeight(int points, UINT dpi) { return -MulDiv(points, static_cast<int>(dpi), 72); }
-
-// A system icon at the edge length, drawn for that size where the system has one.
-HICON SystemIcon(LPCWSTR id, int size) {
-    using LoadScaled = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-    const HMODULE controls = GetModuleHandleW(L"comctl32.dll");
-    const auto loadScaled = controls ? reinterpret_cast<LoadScaled>(reinterpret_cast<void*>(
-                                           GetProcAddress(controls, "LoadIconWithScaleDown")))
-                                     : nullptr;
-    HICON icon = nullptr;
-    if (loadScaled && SUCCEEDED(loadScaled(nullptr, id, size, size, &icon)) && icon) return icon;
-    return static_cast<HICON>(CopyImage(LoadIconW(nullptr, id), IMAGE_ICON, size, size, 0));
-}
 
 bool IsPushButton(HWND window) {
     wchar_t name[16] = {};
@@ -71,6 +47,7 @@ UpdateDialog::UpdateDialog()
     const HMENU menu = GetSystemMenu(Handle(), FALSE);
     for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(menu, command, MF_BYCOMMAND);
     visualStyles_ = std::make_unique<CommonControls>(Handle());
+    ends_ = std::make_unique<TransferEnds>(Handle(), kEndMessage);
     CreateControls();
     dpi_ = WindowDpi(Handle());
     Layout();
@@ -97,19 +74,13 @@ void UpdateDialog::CreateControls() {
 
     welcomeIcon_.Create(form, L"", x, y, kIconSize, kIconSize, SS_ICON);
     welcomeText_.Create(form,
-                        L"In regelmäßigen Abständen sollte im Internet nach Programmverbesserungen und -updates "
-                        L"gesucht werden, um möglichen Programmfehlern vorzubeugen.\r\nKlicken Sie auf \"Weiter\", um "
-                        L"jetzt nach neuen Updates zu suchen, oder auf \"Abbrechen\", um zu einem anderen Zeitpunkt "
-                        L"nach Programmverbesserungen zu suchen.\r\n\r\nKlicken Sie auf \"Einstellungen\", um "
-                        L"festzulegen, ob und in welchen Abständen Sie zum Suchen nach Updates aufgefordert werden "
-                        L"möchten.",
+                        kWelcomeText,
                         x + 44, y, w - 44, kPagesHeight);
     AddToPage(Page::Welcome, welcomeIcon_);
     AddToPage(Page::Welcome, welcomeText_);
 
     checkText_.Create(form,
-                      L"Stellen Sie sicher, dass eine Internetverbindung besteht, und klicken Sie auf \"Jetzt auf "
-                      L"neue Updates prüfen\".",
+                      kCheckText,
                       x, y, w, 40);
     checkButton_.Create(form, L"Jetzt auf neue Updates prüfen", x, y + 48, 220, 25, 110);
     checkButton_.OnClick = [this] {
@@ -150,10 +121,7 @@ void UpdateDialog::CreateControls() {
 
     finishIcon_.Create(form, L"", x, y, kIconSize, kIconSize, SS_ICON);
     finishText_.Create(form,
-                       L"Die Installation wurde vorbereitet.\r\nKlicken Sie auf \"Beenden\", um die alten Dateien zu "
-                       L"ersetzen. Ein Neustart des Computers ist nicht erforderlich.\r\n\r\nWenn Sie nicht die Option "
-                       L"zum automatischen Neustart des Programms aktiviert haben, müssen Sie das Programm nach der "
-                       L"Installation manuell neu starten.",
+                       kFinishText,
                        x + 44, y, w - 44, 160);
     AddToPage(Page::Finish, finishIcon_);
     AddToPage(Page::Finish, finishText_);
@@ -165,17 +133,13 @@ void UpdateDialog::CreateControls() {
     neverRadio_.Create(form, L"Niemals automatisch zum Updaten auffordern", x + 12, y + 22, w - 24, 18, 113,
                        BS_AUTORADIOBUTTON | WS_GROUP);
     neverText_.Create(form,
-                      L"Wenn Sie diese Option aktivieren, werden Sie nicht automatisch zum Suchen nach neuen Updates "
-                      L"aufgefordert. Sie haben dann aber immer noch die Möglichkeit, über die Tastenkombination "
-                      L"Strg+U die Suche nach Updates zu starten.",
+                      kNeverText,
                       x + 30, y + 42, w - 42, 56);
     regularRadio_.Create(form, L"Regelmäßig in bestimmten Abständen zum Updaten auffordern", x + 12, y + 104, w - 24,
                          18, 114, BS_AUTORADIOBUTTON);
     regularRadio_.SetChecked(true);
     regularText_.Create(form,
-                        L"Aktivieren Sie diese Option, um in festgelegten Abständen automatisch zum Suchen nach neuen "
-                        L"Updates aufgefordert zu werden. Dies geschieht dann jeweils unmittelbar nach dem Starten "
-                        L"des Programms.",
+                        kRegularText,
                         x + 30, y + 124, w - 42, 56);
     everyLabel_.Create(form, L"Alle", x + 30, y + 192, 30, 16);
     intervalEdit_.Create(form, L"7", x + 64, y + 189, 56, 21, 115, ES_NUMBER | WS_GROUP);
@@ -217,33 +181,25 @@ void UpdateDialog::CreateControls() {
 }
 
 void UpdateDialog::Layout() {
-    font_.Reset(MakeFont(L"Verdana", PointsToHeight(8, dpi_), FW_NORMAL));
-    titleFont_.Reset(MakeFont(L"Verdana", -S(19), FW_BOLD));
-    stepFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10, dpi_), FW_NORMAL));
-    stepBoldFont_.Reset(MakeFont(L"Verdana", PointsToHeight(10, dpi_), FW_BOLD, true));
-    percentFont_.Reset(MakeFont(L"MS Sans Serif", PointsToHeight(8, dpi_), FW_BOLD));
-    titleBrush_.Reset(CreateSolidBrush(kTitleBlue));
+    look_ = WizardLook(dpi_, S(kIconSize));
 
     SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
     for (const auto& [child, bounds] : design_) {
         const RECT r = ScaleRect(bounds, dpi_);
         SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(look_.font.Get()), FALSE);
     }
     // The up-down control keeps to its edit box.
     SendMessageW(intervalSpin_.Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(intervalEdit_.Handle()), 0);
-    titleBar_.SetFont(static_cast<HFONT>(titleFont_.Get()));
-    percent_.SetFont(static_cast<HFONT>(percentFont_.Get()));
-
+    titleBar_.SetFont(static_cast<HFONT>(look_.titleFont.Get()));
+    percent_.SetFont(static_cast<HFONT>(look_.percentFont.Get()));
     const int iconSize = S(kIconSize);
-    infoIcon_.Reset(SystemIcon(IDI_INFORMATION, iconSize));
-    errorIcon_.Reset(SystemIcon(IDI_ERROR, iconSize));
-    appIcon_.Reset(LoadIconAtSize(IDI_APP, iconSize));
     const bool installError = run_ && run_->Shown().installError;
-    for (const auto& [picture, icon] : {std::pair{&welcomeIcon_, infoIcon_.Get()},
-                                        std::pair{&installIcon_, (installError ? errorIcon_ : infoIcon_).Get()},
-                                        std::pair{&finishIcon_, infoIcon_.Get()},
-                                        std::pair{&downloadIcon_, appIcon_ ? appIcon_.Get() : infoIcon_.Get()}}) {
+    const HICON info = look_.infoIcon.Get();
+    for (const auto& [picture, icon] : {std::pair{&welcomeIcon_, info},
+                                        std::pair{&installIcon_, installError ? look_.errorIcon.Get() : info},
+                                        std::pair{&finishIcon_, info},
+                                        std::pair{&downloadIcon_, look_.appIcon ? look_.appIcon.Get() : info}}) {
         SendMessageW(picture->Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         // A picture control takes the icon's size; it keeps the scaled place.
         const RECT r = picture->Bounds();
@@ -258,14 +214,12 @@ void UpdateDialog::ShowModal(HWND owner) {
     transfers_.reset();
     worker_ = nullptr;
     if (MakeTransfers) {
-        transfers_ = MakeTransfers([this](const TransferOutcome& outcome) {
-            fakeOutcome_ = outcome;
-            PostMessageW(Handle(), kFakeEndMessage, 0, 0);
-        });
+        transfers_ = MakeTransfers(*ends_);
     } else {
-        auto worker = std::make_unique<TransferWorker>(Handle(), kProgressMessage, kEndMessage, Server);
+        // The proxy is settled once for the run, on the transfers' threads.
+        auto worker = std::make_unique<TransferWorker>(Handle(), kProgressMessage, *ends_, Server,
+                                                       std::make_shared<SystemProxy>(AutomaticProxy), PrepareClient);
         worker_ = worker.get();
-        if (PrepareClient) PrepareClient(worker->Client());
         transfers_ = std::move(worker);
     }
     files_ = std::make_unique<RunFiles>(Files, zip_);
@@ -334,7 +288,7 @@ void UpdateDialog::Render() {
     timeLeft_.SetText(view.timeLeft);
     installText_.SetText(view.installText);
     SendMessageW(installIcon_.Handle(), STM_SETICON,
-                 reinterpret_cast<WPARAM>((view.installError ? errorIcon_ : infoIcon_).Get()), 0);
+                 reinterpret_cast<WPARAM>((view.installError ? look_.errorIcon : look_.infoIcon).Get()), 0);
 
     // The keyboard follows the run, and never stays on a control that was disabled or hidden.
     const HWND focus = GetFocus();
@@ -365,10 +319,20 @@ void UpdateDialog::Render() {
     if (OnChanged) OnChanged();
 }
 
-bool UpdateDialog::DownloadStopConfirmed() {
+void UpdateDialog::ConfirmStopThen(const std::function<void()>& stop) {
+    // A transfer that ends while the question is open must not change what "Ja" means.
+    ends_->Hold();
     QuestionSound();
-    return ShowBox(Handle(), L"Soll der Download wirklich abgebrochen werden?", L"Updates installieren",
-                   BoxKind::Question, BoxButtons::YesNo) == BoxAnswer::Yes;
+    if (ShowBox(Handle(), L"Soll der Download wirklich abgebrochen werden?", L"Updates installieren",
+                BoxKind::Question, BoxButtons::YesNo) == BoxAnswer::Yes)
+        stop();
+    for (const TransferEnds::Note& note : ends_->Release()) ApplyEnd(note.outcome);
+    Render();
+}
+
+void UpdateDialog::ApplyEnd(const TransferOutcome& outcome) {
+    if (worker_) run_->Progress(worker_->Received(), worker_->Total());
+    run_->TransferEnded(outcome);
 }
 
 void UpdateDialog::NextClicked() {
@@ -378,24 +342,22 @@ void UpdateDialog::NextClicked() {
 }
 
 void UpdateDialog::CancelClicked() {
-    if (run_->CancelNeedsConfirmation() && !DownloadStopConfirmed()) return;
+    if (run_->CancelNeedsConfirmation()) return ConfirmStopThen([this] { run_->Cancel(); });
     run_->Cancel();
     Render();
 }
 
 void UpdateDialog::DownloadButtonClicked() {
-    if (run_->Downloading() && !DownloadStopConfirmed()) return;
+    if (run_->Downloading()) return ConfirmStopThen([this] { run_->DownloadButton(); });
     run_->DownloadButton();
     Render();
 }
 
 void UpdateDialog::SettingsClicked() {
-    const ::RegistryKey key = OpenUpdateSettings(Files.hkcu, Files.registryKey);
-    const bool never = key.HasValue(L"NoUpdate");
-    neverRadio_.SetChecked(never);
-    regularRadio_.SetChecked(!never);
-    const auto interval = ReadInterval(key);
-    SetIntervalValue(interval ? *interval : kDefaultInterval);
+    const ReminderChoice choice = ReadReminderChoice(Files.hkcu, Files.registryKey);
+    neverRadio_.SetChecked(choice.never);
+    regularRadio_.SetChecked(!choice.never);
+    SendMessageW(intervalSpin_.Handle(), UDM_SETPOS32, 0, choice.interval);
     ScheduleChoiceClicked();
     run_->OpenSettings();
     Render();
@@ -408,30 +370,9 @@ void UpdateDialog::ScheduleChoiceClicked() {
 }
 
 void UpdateDialog::SaveSettingsClicked() {
-    ::RegistryKey key = OpenUpdateSettings(Files.hkcu, Files.registryKey);
-    if (neverRadio_.Checked()) {
-        RegDeleteValueW(key.Get(), L"UpdateInterval");
-        key.SetString(L"NoUpdate", L"");
-    } else {
-        RegDeleteValueW(key.Get(), L"NoUpdate");
-        key.SetInteger(L"UpdateInterval", static_cast<DWORD>(IntervalValue()));
-    }
+    SaveReminderChoice(Files.hkcu, Files.registryKey, {neverRadio_.Checked(), IntervalFromText(intervalEdit_.Text())});
     run_->CloseSettings();
     Render();
-}
-
-int UpdateDialog::IntervalValue() const {
-    const std::wstring text = intervalEdit_.Text();
-    int value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9' || value > 1000) return value > 1000 ? 365 : kDefaultInterval;
-        value = value * 10 + (c - L'0');
-    }
-    return text.empty() ? kDefaultInterval : std::clamp(value, 1, 365);
-}
-
-void UpdateDialog::SetIntervalValue(int value) {
-    SendMessageW(intervalSpin_.Handle(), UDM_SETPOS32, 0, std::clamp(value, 1, 365));
 }
 
 bool UpdateDialog::MoveAmongButtons(const MSG& message) {
@@ -482,63 +423,32 @@ bool UpdateDialog::PreTranslateKey(const MSG& message) {
 }
 
 RECT UpdateDialog::StepTitleBounds(int step) const {
-    RECT r{S(16), S(16 + 56 * step), S(kStepListWidth) - S(4), S(16 + 56 * step + 52)};
     const HDC dc = GetDC(Handle());
-    SelectedObject font(dc, (run_ && step == static_cast<int>(run_->CurrentStep()) ? stepBoldFont_ : stepFont_).Get());
-    DrawTextW(dc, UpdateRun::kTitles[step], -1, &r, kStepTitleFormat | DT_CALCRECT);
+    const RECT r = StepTitleRect(dc, step, run_ ? static_cast<int>(run_->CurrentStep()) : 0, StepLook());
     ReleaseDC(Handle(), dc);
     return r;
 }
 
+StepListLook UpdateDialog::StepLook() const { return {static_cast<HFONT>(look_.stepFont.Get()), static_cast<HFONT>(look_.stepBoldFont.Get()), dpi_}; }
+
 void UpdateDialog::Paint(HDC dc) {
     RECT client;
     GetClientRect(Handle(), &client);
-    const int W = S(kStepListWidth), H = client.bottom;
-    // Drawn off screen first, so that the list does not flicker while a download repaints it.
-    DcHandle memory(CreateCompatibleDC(dc));
-    GdiHandle bitmap(CreateCompatibleBitmap(dc, W + 1, H));
-    SelectedObject selected(memory.Get(), bitmap.Get());
-    const int r0 = GetRValue(kStepListStart), g0 = GetGValue(kStepListStart), b0 = GetBValue(kStepListStart);
-    for (int x = 0; x <= W; ++x) {
-        const COLORREF colour = RGB(r0 + (255 - r0) * x / W, g0 + (255 - g0) * x / W, b0 + (255 - b0) * x / W);
-        GdiHandle pen(CreatePen(PS_SOLID, 1, colour));
-        SelectedObject use(memory.Get(), pen.Get());
-        MoveToEx(memory.Get(), x, 0, nullptr);
-        LineTo(memory.Get(), x, H);
-    }
-    SetBkMode(memory.Get(), TRANSPARENT);
-    SetTextColor(memory.Get(), RGB(0, 0, 0));
-    const int current = run_ ? static_cast<int>(run_->CurrentStep()) : 0;
-    for (int i = 0; i < 6; ++i) {
-        SelectedObject font(memory.Get(), i == current ? stepBoldFont_.Get() : stepFont_.Get());
-        // A title wider than the list goes on to a second line rather than being cut.
-        RECT r{S(16), S(16 + 56 * i), W - S(4), S(16 + 56 * i + 52)};
-        DrawTextW(memory.Get(), UpdateRun::kTitles[i], -1, &r, kStepTitleFormat);
-    }
-    BitBlt(dc, 0, 0, W + 1, H, memory.Get(), 0, 0, SRCCOPY);
+    PaintStepList(dc, client.bottom, run_ ? static_cast<int>(run_->CurrentStep()) : 0, StepLook());
 }
 
 LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kProgressMessage:
-            if (worker_ && run_) {
+            if (worker_ && run_ && ends_->Counts(static_cast<unsigned>(wParam))) {
                 worker_->ProgressSeen();
                 run_->Progress(worker_->Received(), worker_->Total());
                 Render();
             }
             return 0;
         case kEndMessage:
-            if (worker_ && run_) {
-                if (const auto outcome = worker_->Outcome(wParam)) {
-                    run_->Progress(worker_->Received(), worker_->Total());
-                    run_->TransferEnded(*outcome);
-                    Render();
-                }
-            }
-            return 0;
-        case kFakeEndMessage:
-            if (run_) {
-                run_->TransferEnded(fakeOutcome_);
+            if (const auto note = ends_->Take(lParam); note && run_) {
+                ApplyEnd(note->outcome);
                 Render();
             }
             return 0;
@@ -558,8 +468,8 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             const HDC dc = reinterpret_cast<HDC>(wParam);
             if (reinterpret_cast<HWND>(lParam) == titleBar_.Handle()) {
                 SetTextColor(dc, RGB(255, 255, 255));
-                SetBkColor(dc, kTitleBlue);
-                return reinterpret_cast<LRESULT>(titleBrush_.Get());
+                SetBkColor(dc, WizardLook::kTitleBlue);
+                return reinterpret_cast<LRESULT>(look_.titleBrush.Get());
             }
             SetBkColor(dc, RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
@@ -572,11 +482,21 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             Layout();
             return 0;
         }
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends before the program's own end would start a prepared install: it starts now.
+            if (wParam && run_ && run_->InstallPrepared()) FinishProcess();
+            return 0;
         case WM_CLOSE:
             // The close box closes from the settings page too.
-            if (run_ && !(run_->CancelNeedsConfirmation() && !DownloadStopConfirmed())) {
-                run_->CloseSettings();
-                run_->Cancel();
+            if (run_) {
+                const auto close = [this] {
+                    run_->CloseSettings();
+                    run_->Cancel();
+                };
+                if (run_->CancelNeedsConfirmation()) return ConfirmStopThen(close), 0;
+                close();
                 Render();
             }
             return 0;

@@ -13,8 +13,10 @@
 #include "platform/handles.h"
 #include "platform/modal_window.h"
 #include "update/http_client.h"
+#include "update/proxy_settings.h"
 #include "update/run_files.h"
 #include "update/update_run.h"
+#include "update/wizard_look.h"
 #include "update/zip_extract.h"
 
 class CommonControls;
@@ -33,12 +35,13 @@ public:
     const UpdateClock* Clock;
     const ConnectionState* Connection;
     const BatchLauncher* Launcher;
-    // Makes the transfers of a showing; empty: over the network on a worker thread. A replacement
-    // reports each outcome through `ended`, which may be called from any thread.
-    using TransferEnded = std::function<void(const TransferOutcome&)>;
-    std::function<std::unique_ptr<UpdateTransfers>(TransferEnded ended)> MakeTransfers;
-    // Adjusts the network's client of a showing (its name lookup, its proxy) before it is used.
+    // Makes the transfers of a showing; empty: over the network on worker threads. A replacement
+    // posts each end through `ends`, as the network's transfers do.
+    std::function<std::unique_ptr<UpdateTransfers>(class TransferEnds& ends)> MakeTransfers;
+    // Adjusts the network's client of each transfer (its name lookup) before it is used.
     std::function<void(HttpClient&)> PrepareClient;
+    // How the system's automatic proxy configuration is asked.
+    AutomaticProxyLookup AutomaticProxy = WinHttpProxyList;
 
     // Shown modally over owner, from the welcome step; returns when the dialog is closed.
     void ShowModal(HWND owner);
@@ -66,6 +69,7 @@ private:
     void AddToPage(UpdateRun::Page page, Control& control);
     void Layout();
     int S(int designUnits) const;
+    struct StepListLook StepLook() const;
     // Shows the run as it is now, and ends the dialog when the run says so.
     void Render();
     Control& FocusControl(UpdateRun::Focus focus);
@@ -76,19 +80,19 @@ private:
     void SettingsClicked();
     void SaveSettingsClicked();
     void ScheduleChoiceClicked();
-    // The question before a running download is stopped; true when the user confirmed it.
-    bool DownloadStopConfirmed();
+    // The question before a running download is stopped: `stop` runs when the user confirmed it,
+    // and only then do the ends that came while the question was open apply.
+    void ConfirmStopThen(const std::function<void()>& stop);
+    void ApplyEnd(const TransferOutcome& outcome);
     bool MoveAmongButtons(const MSG& message);
-    int IntervalValue() const;
-    void SetIntervalValue(int value);
 
     std::unique_ptr<CommonControls> visualStyles_;
     ZipArchive zip_;
     std::unique_ptr<RunFiles> files_;
+    std::unique_ptr<class TransferEnds> ends_;
     std::unique_ptr<UpdateTransfers> transfers_;
     class TransferWorker* worker_ = nullptr;  // transfers_ when it is the network's
     std::unique_ptr<UpdateRun> run_;
-    TransferOutcome fakeOutcome_;
 
     Label titleBar_;
     Label welcomeIcon_, welcomeText_;
@@ -114,7 +118,5 @@ private:
     UINT dpi_ = 96;
     int paintedStep_ = -1;
     UpdateRun::Focus appliedFocus_ = UpdateRun::Focus::Next;
-    IconHandle infoIcon_, errorIcon_, appIcon_;
-    GdiHandle font_, titleFont_, stepFont_, stepBoldFont_, percentFont_;
-    GdiHandle titleBrush_;
+    WizardLook look_;
 };

@@ -1,11 +1,10 @@
 // The update's rules that need no system: sizes and times as the progress page shows them, dates
-// as day counts, the reminder schedule, the news list, the batch template and the server address.
+// as day counts, the reminder schedule, the news list and the server address.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -91,51 +90,3 @@ struct ServerAddress {
 };
 // "host" or "host:port" (letters, digits, '.', '-'; port 1-65535); empty when not usable.
 std::optional<ServerAddress> ParseServerAddress(const std::wstring& text);
-
-// ---- Batch template ----
-
-class BatchTemplateError : public std::runtime_error {
-public:
-    BatchTemplateError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
-    int Line() const { return line_; }  // 1-based
-
-private:
-    int line_;
-};
-
-// One template line with its "%s" places filled in order; "%%" is a percent sign. A line with
-// more places than values, or another "%" sequence, is refused.
-std::string FormatTemplateLine(const std::string& line, const std::vector<std::string>& values, int lineNumber);
-
-// What the program tells the batch: how many one-second retries it has for a file still in use,
-// and where it leaves its mark when it gives up (in the file's code page, OEM). An empty mark file
-// puts the mark beside the run folder, in the temporary folder, under kInstallMarkName.
-inline constexpr const char* kInstallMarkName = "ZwUpdate-nicht-installiert.txt";
-struct BatchSettings {
-    int waitSeconds = 60;
-    std::string markFile;
-};
-
-// Lines of the batch: the wait as ZW_TRIES, then the template's groups of four (first line
-// unchanged, second and third with the program's folder, fourth with the temporary folder and the
-// program's folder) up to the first line that begins with a blank or is empty where a group begins;
-// from there on every line with the temporary folder. Then the mark, written when the template left
-// the name of the file that stopped it in ZW_BUSY and removed otherwise; the restart line (when
-// restartProgram is given); and the line that deletes every file of the run folder, the batch
-// included, and after its end the folder. Folder names are given in the file's code page (OEM), with
-// a trailing backslash; a "%" in them is doubled, so that the command interpreter keeps it.
-std::vector<std::string> BuildUpdateBatch(const std::vector<std::string>& templateLines, const std::string& programFolder,
-                                          const std::string& tempFolder, const std::optional<std::string>& restartProgram,
-                                          const BatchSettings& settings = {});
-
-// Lines of a text file as the batch template is read: split at CR LF, CR or LF.
-std::vector<std::string> SplitLines(const std::string& text);
-std::string JoinLines(const std::vector<std::string>& lines);
-
-// ---- The mark of an update the batch could not install ----
-
-// The file the mark names (the first line of its text, the file the batch found in use); empty
-// when the text names no plain file name (letters, digits, '.', '_', '-').
-std::optional<std::string> InstallMarkFileName(const std::string& text);
-// The start's message about it.
-std::wstring InstallMarkMessage(const std::string& fileName);

@@ -12,9 +12,6 @@ const wchar_t* const kNoUpdates =
 const wchar_t* const kUpdatesAvailable =
     L"Es stehen neue Updates zum Download bereit.\r\n\r\nDie Updates beheben folgende Probleme bzw. stellen folgende "
     L"neue Funktionen zur Verfügung:";
-const wchar_t* const kIncompleteDownload =
-    L"Der Download wurde nicht vollendet.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu "
-    L"starten.\r\nKlicken Sie auf \"Abbrechen\", um den Assistenten zu beenden.";
 const wchar_t* const kCompletedDownload =
     L"Die Update-Dateien wurden erfolgreich heruntergeladen. Klicken Sie auf \"Weiter\", um die Updates zu "
     L"installieren.";
@@ -25,49 +22,20 @@ const wchar_t* const kInstallText =
     L"Das Update kann jetzt installiert werden.\r\nKlicken Sie auf \"Weiter\", um den Vorgang fortzusetzen und die "
     L"Installation durchzuführen.\r\n\r\nAktivieren Sie das Kontrollfeld \"Programm automatisch neu starten\", um "
     L"die Anwendung nach der Installation sofort neu zu starten.";
-const wchar_t* const kListNotConfirmed =
-    L"Die Update-Informationen des Servers konnten nicht bestätigt werden. Es wird nichts installiert.";
 const wchar_t* const kListWithoutBinding =
     L"Die Update-Informationen des Servers sind unvollständig (Datum, Größe oder Prüfsumme der Update-Dateien "
     L"fehlen). Es wird nichts installiert. Klicken Sie auf \"Beenden\", um den Assistenten zu verlassen.";
-const wchar_t* const kArchiveNotConfirmed =
-    L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden und wurden gelöscht. Es wird nichts "
-    L"installiert.\r\n\r\nKlicken Sie auf \"Erneut versuchen\", um den Download erneut zu starten.\r\nKlicken Sie auf "
-    L"\"Abbrechen\", um den Assistenten zu beenden.";
-const wchar_t* const kCaption = L"Updates installieren";
-const wchar_t* const kLater = L" Bitte versuchen Sie es später noch einmal.";
-
+const wchar_t* const kNeedsAdministrator =
+    L"\r\n\r\nNur ein Administrator darf in den Ordner des Programms schreiben: Beim Installieren fragt Windows "
+    L"deshalb nach der Zustimmung eines Administrators.";
+const wchar_t* const kConsentRefused =
+    L"Die Installation wurde nicht gestartet, weil die Zustimmung eines Administrators fehlt. Das Programm bleibt "
+    L"unverändert. Klicken Sie auf \"Abbrechen\" und versuchen Sie es später noch einmal.";
 constexpr std::uint64_t kMaxListSize = 1 << 20;
-constexpr std::uint64_t kSignatureSize = 64;
 
 double TimeOfDay(const UpdateClock& clock) {
     const double now = clock.Now();
     return now - DatePart(now);
-}
-
-// Why the update list could not be read, as the user is told.
-UpdateRun::Box ListFailure(const TransferOutcome& outcome) {
-    switch (outcome.end) {
-        case TransferEnd::NoConnection:
-            return {L"Es besteht keine Internetverbindung.", L"Internetverbindung erforderlich"};
-        case TransferEnd::HttpStatus:
-            if (outcome.status == 407) return {kProxyAuthenticationText, kProxyAuthenticationCaption};
-            return {L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: " +
-                        std::to_wstring(outcome.status) + L")." + kLater,
-                    kCaption};
-        case TransferEnd::Cut:
-            return {std::wstring(L"Die Update-Liste ist nicht vollständig angekommen: Der Server hat die Verbindung "
-                                 L"vorzeitig beendet.") +
-                        kLater,
-                    kCaption};
-        case TransferEnd::TooLarge:
-            return {std::wstring(L"Die Update-Liste des Servers ist größer als erlaubt (höchstens 1 MB) und wird "
-                                 L"nicht gelesen.") +
-                        kLater,
-                    kCaption};
-        default:
-            return {std::wstring(L"Die Antwort des Update-Servers ist ungültig.") + kLater, kCaption};
-    }
 }
 
 std::wstring WideText(const char* text) {
@@ -84,6 +52,7 @@ const wchar_t* const UpdateRun::kTitles[6] = {
 
 UpdateRun::UpdateRun(Services services, std::wstring programName, std::wstring archiveFile, double programDate)
     : services_(services),
+      fetch_(*services.transfers),
       programName_(std::move(programName)),
       archiveFile_(std::move(archiveFile)),
       programDate_(programDate) {}
@@ -95,7 +64,7 @@ void UpdateRun::Begin() {
     view_.downloadText = kDownloadText;
     view_.installText = kInstallText;
     updatesAvailable_ = downloadFailed_ = installPrepared_ = noUpdatesFinished_ = terminate_ = settings_ = false;
-    ended_ = false;
+    ended_ = needsAdministrator_ = launched_ = false;
     restart_ = true;
     list_ = {};
     listFile_.clear();
@@ -131,7 +100,10 @@ void UpdateRun::Next() {
                 Close();
             }
             break;
-        case Step::Download: GoTo(Step::Install); break;
+        case Step::Download:
+            GoTo(Step::Install);
+            if (needsAdministrator_) view_.nextText = L"Installieren";
+            break;
         case Step::Install: Install(); break;
         case Step::Finish: Finish(); break;
         case Step::Check:
@@ -139,21 +111,16 @@ void UpdateRun::Next() {
     }
 }
 
-void UpdateRun::Start(Transfer transfer, const std::wstring& path, const std::wstring& file, std::uint64_t limit) {
-    transfer_ = transfer;
-    services_.transfers->Start(path, file, limit);
-}
-
 void UpdateRun::StopTransfer() {
     if (transfer_ == Transfer::None) return;
     transfer_ = Transfer::None;
-    services_.transfers->Stop();
+    fetch_.Stop();
 }
 
 void UpdateRun::Check() {
     if (view_.step != Step::Check || Checking() || settings_ || view_.closed) return;
     if (!services_.connection->Connected()) {
-        CheckFailed({TransferEnd::NoConnection});
+        CheckFailed(FetchFailureMessage(FetchedFile::List, {TransferEnd::NoConnection}));
         return;
     }
     if (!listFile_.empty()) services_.files->Discard(listFile_);
@@ -161,41 +128,32 @@ void UpdateRun::Check() {
     view_.checkEnabled = false;
     // The disabled check button cannot keep the keyboard; "Abbrechen" stops the check.
     FocusOn(Focus::Cancel);
-    Start(Transfer::List, L"/Updates.ini", listFile_, kMaxListSize);
+    transfer_ = Transfer::List;
+    fetch_.Start(L"/Updates.ini", listFile_, kMaxListSize);
 }
 
 void UpdateRun::TransferEnded(const TransferOutcome& outcome) {
     if (transfer_ == Transfer::None) return;  // stopped meanwhile
+    const auto end = fetch_.Ended(outcome);
+    if (!end) return;  // the signature comes next
     if (Checking())
-        ListEnded(outcome);
+        ListEnded(*end);
     else
-        ArchiveEnded(outcome);
+        ArchiveEnded(*end);
 }
 
-void UpdateRun::ListEnded(const TransferOutcome& outcome) {
-    const std::wstring signature = listFile_ + L".sig";
-    if (transfer_ == Transfer::List) {
-        transfer_ = Transfer::None;
-        if (outcome.end == TransferEnd::Done)
-            Start(Transfer::ListSignature, L"/Updates.ini.sig", signature, kSignatureSize);
-        else
-            CheckFailed(outcome);
-        return;
-    }
+void UpdateRun::ListEnded(const SignedFetch::End& end) {
     transfer_ = Transfer::None;
-    // A list without a signature is an unconfirmed list, not a failed connection.
-    if (outcome.end != TransferEnd::Done && outcome.end != TransferEnd::HttpStatus) {
-        CheckFailed(outcome);
+    if (end.outcome.end != TransferEnd::Done) {
+        if (end.ofSignature) services_.files->Discard(listFile_);
+        CheckFailed(FetchFailureMessage(end.ofSignature ? FetchedFile::ListSignature : FetchedFile::List, end.outcome));
         return;
     }
-    list_ = outcome.end == TransferEnd::Done ? services_.files->ReadList(listFile_, signature) : UpdateList{};
-    services_.files->Discard(signature);
+    list_ = services_.files->ReadList(listFile_, fetch_.SignatureFile());
+    services_.files->Discard(fetch_.SignatureFile());
     if (!list_.confirmed) {
         services_.files->Discard(listFile_);
-        updatesAvailable_ = false;
-        view_.checkEnabled = true;
-        FocusOn(Focus::Check);
-        view_.box = Box{kListNotConfirmed, kCaption};
+        CheckFailed(FetchFailureMessage(FetchedFile::ListSignature, end.outcome));
         return;
     }
     // The list names the archive's bytes and its date: without them a replayed or older list
@@ -204,7 +162,8 @@ void UpdateRun::ListEnded(const TransferOutcome& outcome) {
     updatesAvailable_ = bound && ::UpdatesAvailable(list_.hasSection, list_.date ? *list_.date : 0, programDate_);
     view_.checkEnabled = true;
     if (updatesAvailable_) {
-        view_.resultText = kUpdatesAvailable;
+        needsAdministrator_ = services_.files->NeedsAdministrator();
+        view_.resultText = kUpdatesAvailable + std::wstring(needsAdministrator_ ? kNeedsAdministrator : L"");
         view_.news = list_.news;
     } else {
         view_.nextText = L"Beenden";
@@ -216,11 +175,11 @@ void UpdateRun::ListEnded(const TransferOutcome& outcome) {
     GoTo(Step::Result);
 }
 
-void UpdateRun::CheckFailed(const TransferOutcome& outcome) {
+void UpdateRun::CheckFailed(const RunMessage& message) {
     updatesAvailable_ = false;
     view_.checkEnabled = true;
     FocusOn(Focus::Check);
-    if (outcome.end != TransferEnd::Stopped) view_.box = ListFailure(outcome);
+    view_.box = Box{message.text, message.caption};
 }
 
 void UpdateRun::StartDownload() {
@@ -236,33 +195,22 @@ void UpdateRun::StartDownload() {
     downloadFailed_ = false;
     FocusOn(Focus::DownloadButton);
     if (!list_.binding || !IsPlainArchiveName(list_.archiveName)) {
-        DownloadFailedWith(kIncompleteDownload);
+        DownloadFailedWith(IncompleteDownloadText());
         return;
     }
     downloadStart_ = TimeOfDay(*services_.clock);
-    Start(Transfer::Archive, L"/Updates/" + list_.archiveName, archive_, list_.binding->size);
+    transfer_ = Transfer::Archive;
+    fetch_.Start(L"/Updates/" + list_.archiveName, archive_, list_.binding->size);
 }
 
-void UpdateRun::ArchiveEnded(const TransferOutcome& outcome) {
-    const std::wstring signature = archive_ + L".sig";
-    if (transfer_ == Transfer::Archive) {
-        transfer_ = Transfer::None;
-        if (outcome.end == TransferEnd::Done)
-            Start(Transfer::ArchiveSignature, L"/Updates/" + list_.archiveName + L".sig", signature, kSignatureSize);
-        else
-            DownloadFailedWith(kIncompleteDownload);
-        return;
-    }
+void UpdateRun::ArchiveEnded(const SignedFetch::End& end) {
     transfer_ = Transfer::None;
-    if (outcome.end != TransferEnd::Done && outcome.end != TransferEnd::HttpStatus) {
-        DownloadFailedWith(kIncompleteDownload);
-        return;
-    }
-    const bool confirmed =
-        outcome.end == TransferEnd::Done && services_.files->ConfirmArchive(archive_, signature, *list_.binding);
-    services_.files->Discard(signature);
+    const bool confirmed = end.outcome.end == TransferEnd::Done &&
+                           services_.files->ConfirmArchive(archive_, fetch_.SignatureFile(), *list_.binding);
+    services_.files->Discard(fetch_.SignatureFile());
     if (!confirmed) {
-        DownloadFailedWith(kArchiveNotConfirmed);
+        DownloadFailedWith(
+            FetchFailureMessage(end.ofSignature ? FetchedFile::ArchiveSignature : FetchedFile::Archive, end.outcome).text);
         return;
     }
     view_.downloadText = kCompletedDownload;
@@ -304,7 +252,7 @@ void UpdateRun::DownloadButton() {
     if (view_.step != Step::Download || settings_) return;
     if (Downloading()) {
         StopTransfer();
-        DownloadFailedWith(kIncompleteDownload);
+        DownloadFailedWith(IncompleteDownloadText());
     } else if (downloadFailed_) {
         StartDownload();
     }
@@ -318,6 +266,17 @@ void UpdateRun::Install() {
         view_.nextEnabled = false;
         FocusOn(Focus::Cancel);
         return;
+    }
+    if (needsAdministrator_) {
+        if (!services_.launcher->LaunchElevated(BatchFolder(), BatchName())) {
+            // Refused: what was prepared goes with the run, as after a cancel.
+            view_.installText = kConsentRefused;
+            view_.installError = true;
+            view_.nextEnabled = false;
+            FocusOn(Focus::Cancel);
+            return;
+        }
+        launched_ = true;
     }
     installPrepared_ = true;
     view_.nextText = L"Beenden";
@@ -385,15 +344,23 @@ std::wstring UpdateRun::EndOfProcess() {
     } catch (const std::exception& error) {
         note(WideText(error.what()));
     }
-    if (!installPrepared_) return problems;
-    // Started in the folder above the run folder: the interpreter's own current folder would keep
-    // the run folder from being removed by the batch's last line.
-    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
-    const std::size_t cut = folder.find_last_of(L'\\');
+    if (!installPrepared_ || launched_) return problems;
     try {
-        services_.launcher->Launch(folder.substr(0, cut + 1), folder.substr(cut + 1) + L"\\Update.bat");
+        services_.launcher->Launch(BatchFolder(), BatchName());
     } catch (const PlatformError& error) {
         note(error.Message());
     }
     return problems;
+}
+
+// The batch starts in the folder above the run folder: the interpreter's own current folder would
+// keep the run folder from being removed by the batch's last line.
+std::wstring UpdateRun::BatchFolder() const {
+    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::wstring UpdateRun::BatchName() const {
+    const std::wstring folder = folder_.substr(0, folder_.size() - 1);
+    return folder.substr(folder.find_last_of(L'\\') + 1) + L"\\Update.bat";
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "update/run_messages.h"
+#include "update/signed_fetch.h"
 #include "update/update_rules.h"
 
 // The update's clock: the local date and time as days since 30 December 1899.
@@ -31,25 +33,9 @@ class BatchLauncher {
 public:
     virtual ~BatchLauncher() = default;
     virtual void Launch(const std::wstring& folder, const std::wstring& batch) const = 0;
-};
-
-// How a transfer ended.
-enum class TransferEnd { Done, HttpStatus, Cut, TooLarge, NoConnection, BadAnswer, Stopped };
-struct TransferOutcome {
-    TransferEnd end = TransferEnd::Done;
-    int status = 0;  // the server's status with HttpStatus
-};
-
-// GETs of paths on the update server into files. A transfer runs elsewhere; its outcome comes
-// back through UpdateRun::TransferEnded, its progress through UpdateRun::Progress.
-class UpdateTransfers {
-public:
-    virtual ~UpdateTransfers() = default;
-    // A body longer than `limit` bytes ends the transfer as TooLarge; a transfer that does not
-    // end Done leaves no file.
-    virtual void Start(const std::wstring& path, const std::wstring& file, std::uint64_t limit) = 0;
-    // Stops the running transfer and returns once it has stopped; no outcome follows.
-    virtual void Stop() = 0;
+    // Starts it at once with an administrator's rights, after the system's consent prompt; the
+    // batch itself waits for the program's end. False when the consent was refused.
+    virtual bool LaunchElevated(const std::wstring& folder, const std::wstring& batch) const = 0;
 };
 
 // The update list as the run reads it, after its signature was checked.
@@ -82,6 +68,8 @@ public:
     virtual void EndRun(bool installPrepared) = 0;
     // Writes the next reminder after a finished run: today + the stored interval - 1.
     virtual void ScheduleNextReminder(double today) = 0;
+    // Whether only an administrator may write the program's folder (asked before the download).
+    virtual bool NeedsAdministrator() { return false; }
 };
 
 class UpdateRun {
@@ -130,8 +118,8 @@ public:
 
     const View& Shown() const { return view_; }
     Step CurrentStep() const { return view_.step; }
-    bool Checking() const { return transfer_ == Transfer::List || transfer_ == Transfer::ListSignature; }
-    bool Downloading() const { return transfer_ == Transfer::Archive || transfer_ == Transfer::ArchiveSignature; }
+    bool Checking() const { return transfer_ == Transfer::List; }
+    bool Downloading() const { return transfer_ == Transfer::Archive; }
     bool DownloadFailed() const { return downloadFailed_; }
     bool UpdatesAvailable() const { return updatesAvailable_; }
     bool InstallPrepared() const { return installPrepared_; }
@@ -163,7 +151,7 @@ public:
     void Closed();
 
 private:
-    enum class Transfer { None, List, ListSignature, Archive, ArchiveSignature };
+    enum class Transfer { None, List, Archive };
 
     void GoTo(Step step);
     void ShowResult();
@@ -172,21 +160,24 @@ private:
     void Finish();
     void Close();
     void StopTransfer();
-    void ListEnded(const TransferOutcome& outcome);
-    void CheckFailed(const TransferOutcome& outcome);
-    void ArchiveEnded(const TransferOutcome& outcome);
+    void ListEnded(const SignedFetch::End& end);
+    void CheckFailed(const RunMessage& message);
+    void ArchiveEnded(const SignedFetch::End& end);
     void DownloadFailedWith(const std::wstring& message);
-    void Start(Transfer transfer, const std::wstring& path, const std::wstring& file, std::uint64_t limit);
     void ShowStepPage();
     void FocusOn(Focus focus) { view_.focus = focus; }
+    std::wstring BatchFolder() const;
+    std::wstring BatchName() const;
 
     Services services_;
+    SignedFetch fetch_;
     std::wstring programName_, archiveFile_;
     double programDate_;
     View view_;
     Transfer transfer_ = Transfer::None;
     bool updatesAvailable_ = false, downloadFailed_ = false, installPrepared_ = false;
     bool noUpdatesFinished_ = false, restart_ = true, terminate_ = false, settings_ = false, ended_ = false;
+    bool needsAdministrator_ = false, launched_ = false;
     double downloadStart_ = 0;
     std::wstring folder_, listFile_, archive_;
     UpdateList list_;

@@ -3,21 +3,14 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "platform/message_box.h"
 #include "platform/platform_error.h"
 #include "platform/system_library.h"
 #include "platform/win_error.h"
 #include "update/update_dialog.h"
 
-
-UpdateService::UpdateService() : ProgramFile(ModulePath()) {
-    Host = kDefaultUpdateHost;
-    Port = 21;
-    TimeOut = 10000;
-    Body.clear();
-    Header.clear();
-    InputFileMode = true;
-}
+UpdateService::UpdateService() : ProgramFile(ModulePath()) {}
 
 UpdateService::~UpdateService() = default;
 
@@ -38,8 +31,8 @@ bool UpdateService::AutomaticUpdate(const std::wstring& params, bool manual, dou
     schedule.manual = manual;
     schedule.today = Clock->Today();
     schedule.nextDue = ReadNextDueDate(*key);
-    schedule.onlyUpdate = key->HasValue(L"OnlyUpdate");
-    schedule.noUpdate = key->HasValue(L"NoUpdate");
+    schedule.onlyUpdate = UpdateValuePresent(*key, RegistryKey, L"OnlyUpdate");
+    schedule.noUpdate = UpdateValuePresent(*key, RegistryKey, L"NoUpdate");
     if (!UpdateDue(schedule)) return false;
 
     UpdateDialog& dialog = Dialog();
@@ -55,7 +48,14 @@ bool UpdateService::AutomaticUpdate(const std::wstring& params, bool manual, dou
     dialog.Launcher = Launcher;
     dialog.Server = UpdateServerAddress(RegistryKey);
     key.reset();  // the dialog opens the key itself where it needs it
+    if (!lock_) lock_ = UpdateLock::Take(FolderPart(ProgramFile));
+    if (!lock_) {
+        // Another instance has the update in hand; the schedule stays as it is.
+        ShowBox(Owner, kUpdateBusyText, L"Updates installieren", BoxKind::Warning, BoxButtons::Ok);
+        return schedule.onlyUpdate;
+    }
     dialog.ShowModal(Owner);
+    if (!dialog.Run().InstallPrepared()) lock_.reset();
     return schedule.onlyUpdate;
 }
 

@@ -1,5 +1,5 @@
-// UpdateService: the update component of the wizard form. Decides at start whether the user is
-// asked to look for updates, keeps the schedule in the registry and opens the update dialog.
+// UpdateService: the update's settings and schedule. Decides at start whether the user is asked to
+// look for updates, keeps the schedule in the registry and opens the update dialog.
 #pragma once
 #include <windows.h>
 
@@ -9,10 +9,10 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "update/http_client.h"
 #include "update/signature.h"
 #include "update/update_rules.h"
 #include "update/update_run.h"
+#include "update/update_lock.h"
 #include "update/update_settings.h"
 
 class UpdateDialog;
@@ -20,10 +20,10 @@ class UpdateDialog;
 // The update service of the program: owned by the program's start-up, which asks it for the
 // reminder before the wizard appears, hands the wizard its Ctrl+U action and lets it do its
 // end-of-process work. Its dialog is made when first shown: most starts never show it.
-class UpdateService : public HttpClient {
+class UpdateService {
 public:
     UpdateService();
-    ~UpdateService() override;
+    ~UpdateService();
 
     std::wstring ProgramName;
     std::wstring RegistryKey;
@@ -54,4 +54,5 @@ public:
 
 private:
     std::unique_ptr<UpdateDialog> dialog_;
+    std::optional<UpdateLock> lock_;
 };

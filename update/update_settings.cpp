@@ -1,5 +1,7 @@
 #include "update/update_settings.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 
 #include "platform/files.h"
@@ -34,30 +36,61 @@ public:
     }
 };
 
-class SystemLauncher : public BatchLauncher {
+std::wstring SystemInterpreter() {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) ThrowLastError();
+    return std::wstring(system) + L"\\cmd.exe";
+}
+
+class SystemShell : public ShellStarter {
 public:
-    void Launch(const std::wstring& folder, const std::wstring& batch) const override {
-        wchar_t system[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) ThrowLastError();
-        const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
-        // No shell in between and no "%" on the command line: the folder goes to the process as
-        // its current folder, never through the interpreter's expansion.
-        std::wstring commandLine = L"cmd.exe /c " + batch;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                            nullptr, folder.c_str(), &startup, &process))
+    bool Start(const ShellStart& start) const override {
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+        info.lpVerb = start.verb.c_str();
+        info.lpFile = start.file.c_str();
+        info.lpParameters = start.parameters.c_str();
+        info.lpDirectory = start.folder.c_str();
+        info.nShow = SW_HIDE;
+        if (!ShellExecuteExW(&info)) {
+            if (GetLastError() == ERROR_CANCELLED) return false;
             ThrowLastError();
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        }
+        if (info.hProcess) CloseHandle(info.hProcess);
+        return true;
     }
 };
 
 }  // namespace
+
+void SystemLauncher::Launch(const std::wstring& folder, const std::wstring& batch) const {
+    // No shell in between and no "%" on the command line: the folder goes to the process as its
+    // current folder, never through the interpreter's expansion. /d: no AutoRun command of the user.
+    std::wstring commandLine = L"cmd.exe /d /c " + batch;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(SystemInterpreter().c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, folder.c_str(), &startup, &process))
+        ThrowLastError();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+bool SystemLauncher::LaunchElevated(const std::wstring& folder, const std::wstring& batch) const {
+    // The elevated interpreter starts in the system folder whatever it is given: the batch is named
+    // by its whole path.
+    return shell_.Start({L"runas", SystemInterpreter(), L"/d /c \"" + folder + batch + L"\"", folder});
+}
+
+const ShellStarter& SystemShellStarter() {
+    static const SystemShell shell;
+    return shell;
+}
 
 const BatchLauncher& SystemBatchLauncher() {
     static const SystemLauncher launcher;
@@ -88,6 +121,11 @@ RegistryKey OpenUpdateSettings(bool hkcu, const std::wstring& registryKey) {
     return RegistryKey::Create(HKEY_CURRENT_USER, path);
 }
 
+bool UpdateValuePresent(const RegistryKey& key, const std::wstring& registryKey, const wchar_t* name) {
+    const auto machine = RegistryKey::Open(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey), KEY_QUERY_VALUE);
+    return (machine && machine->HasValue(name)) || key.HasValue(name);
+}
+
 std::optional<double> ReadNextDueDate(const RegistryKey& key) {
     DWORD type = 0;
     double value = 0;
@@ -112,7 +150,7 @@ std::optional<std::int32_t> ReadInterval(const RegistryKey& key) {
 }
 
 ServerAddress UpdateServerAddress(const std::wstring& registryKey) {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         const auto key = RegistryKey::Open(root, UpdateSettingsPath(registryKey));
         if (!key) continue;
         const auto text = key->GetString(L"UpdateServer");

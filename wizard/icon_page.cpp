@@ -9,7 +9,7 @@
 #include "controls/image_control.h"
 #include "controls/path_label.h"
 #include "controls/icon_count.h"
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "links/link_store.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -354,7 +354,7 @@ void IconPage::Reset() {
 
 void IconPage::Drop(const std::wstring& path) {
     std::wstring candidate;
-    if (HasLinkExtension(path)) {
+    if (IsLinkFile(path)) {
         const LinkData link = ReadLink(path);
         candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) iconIndex_ = link.iconIndex;

@@ -23,11 +23,11 @@ void KindPage::BuildPart(int, const PageArea& area) {
 
 void KindPage::SetKind(LinkKind kind) {
     folderLink_.SetChecked(kind == LinkKind::FolderLink);
-    fileLink_.SetChecked(kind == LinkKind::FileLink);
+    fileLink_.SetChecked(kind == LinkKind::ShellLink);
 }
 
 bool KindPage::Leave() {
-    draft_.kind = folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::FileLink;
+    draft_.kind = folderLink_.Checked() ? LinkKind::FolderLink : LinkKind::ShellLink;
     return true;
 }
 

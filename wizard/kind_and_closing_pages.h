@@ -12,7 +12,7 @@ public:
     void Enter() override { SetKind(LinkKind::FolderLink); }
     bool Leave() override;
     HWND FirstControl() const override { return (folderLink_.Checked() ? folderLink_ : fileLink_).Handle(); }
-    void Reset() override { SetKind(LinkKind::FileLink); }
+    void Reset() override { SetKind(LinkKind::ShellLink); }
 
 private:
     void SetKind(LinkKind kind);

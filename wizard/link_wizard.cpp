@@ -289,7 +289,7 @@ void LinkWizard::GoNext() {
     }
     if (!PageAt(page_).Leave()) return;
     if (step == NextStep::WriteLink) {
-        if (page_ == Icon) draft_.kind = LinkKind::FileLink;
+        if (page_ == Icon) draft_.kind = LinkKind::ShellLink;
         Finish();
         return;
     }

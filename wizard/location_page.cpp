@@ -5,6 +5,7 @@
 #include "platform/resource_ids.h"
 #include "controls/directory_view.h"
 #include "links/folder_links.h"
+#include "links/link_kind.h"
 #include "links/link_rules.h"
 #include "links/link_store.h"
 #include "platform/files.h"
@@ -20,7 +21,7 @@ namespace {
 // What would keep the link from being written at a location whose folder exists, as a message:
 // a link file path longer than the link store takes, or a folder in which no file can be made.
 std::wstring WriteProblem(const std::wstring& location, const std::wstring& folder) {
-    const std::wstring linkFile = LinkFileAt(location, false);
+    const std::wstring linkFile = LinkFileName(location, LinkKind::ShellLink);
     if (linkFile.size() > kMaxLinkPathLength)
         return L"Der Pfad der Verknüpfung ist zu lang:\r\n\r\n" + linkFile + L"\r\n\r\nEr hat " +
                std::to_wstring(linkFile.size()) + L" Zeichen, erlaubt sind höchstens " +
@@ -118,7 +119,7 @@ void LocationPage::BuildLocationField(const PageArea& area) {
     const int x = area.x, y = area.y, w = area.width, h = area.height;
     location_.Create(form, x, y + h - 23, w - 32, 200, initialHistory_);
     Label extension;
-    extension.Create(form, L".lnk", x + w - 28, y + h - 20, 28, 14);
+    extension.Create(form, LinkFileExtension(LinkKind::ShellLink), x + w - 28, y + h - 20, 28, 14);
     Add(location_.Handle(), AnchorLayout::LeftRightBottom);
     Add(extension.Handle(), AnchorLayout::BottomRight);
     location_.OnChange = [this] { LocationChanged(); };
@@ -283,6 +284,6 @@ bool LocationPage::Leave() {
 
 void LocationPage::Drop(const std::wstring& path) {
     std::wstring folder = path;
-    if (HasLinkExtension(path)) folder = ExpandedPath(ReadLink(path).targetPath);
+    if (IsLinkFile(path)) folder = ExpandedPath(ReadLink(path).targetPath);
     if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
 }

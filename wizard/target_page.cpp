@@ -1,6 +1,6 @@
 #include "wizard/target_page.h"
 
-#include "links/link_rules.h"
+#include "links/link_kind.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -89,14 +89,14 @@ bool TargetPage::Leave() {
         const std::wstring& target = tokens[0];
         const std::wstring expanded = ExpandedPath(target);
         const bool folder = DirectoryExists(expanded);
-        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !HasLinkExtension(target)) {
+        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !IsLinkFile(target)) {
             commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
             draft_.targetIsFolder = folder;
             return true;
         }
-        if (HasLinkExtension(target)) {
+        if (IsLinkFile(target)) {
             const std::wstring linkTarget = ExpandedPath(ReadLink(expanded).targetPath);
             if (!linkTarget.empty()) {
                 if (followed >= kMaxLinkChain) {
@@ -131,7 +131,7 @@ bool TargetPage::Leave() {
 }
 
 void TargetPage::Drop(const std::wstring& path) {
-    if (!HasLinkExtension(path)) {
+    if (!IsLinkFile(path)) {
         SetCommandLine(QuoteIf(path, L" "));
         return;
     }

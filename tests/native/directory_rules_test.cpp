@@ -53,22 +53,6 @@ TEST(DirectoryRules, NameFilterAndDriveRoots) {
         EXPECT_FALSE(IsDriveRootPath(path)) << Utf8FromWide(path);
 }
 
-TEST(DirectoryRules, WhatAPathMayBeAsALink) {
-    const std::pair<const wchar_t*, LinkPathKind> cases[] = {
-        {L"C:\\", LinkPathKind::None},
-        {L"C:\\a", LinkPathKind::FolderLinkCandidate},
-        {L"C:\\Menü\\Werkzeug.lnk", LinkPathKind::LinkFile},
-        {L"C:\\Menü\\Werkzeug.LNK", LinkPathKind::LinkFile},
-        {L"C:\\Menü\\Werkzeug.lnk\\", LinkPathKind::LinkFile},
-        {L"C:\\Daten\\", LinkPathKind::FolderLinkCandidate},
-        {L"C:\\Daten.alt", LinkPathKind::None},
-        {L"C:\\Daten.alt\\", LinkPathKind::None},  // a dotted folder is never a folder link
-        {L"C:\\a.b\\c", LinkPathKind::FolderLinkCandidate},
-        {L"C:\\x.txt", LinkPathKind::None},
-    };
-    for (const auto& [path, kind] : cases) EXPECT_EQ(ClassifyLinkPath(path), kind) << Utf8FromWide(path);
-}
-
 TEST(DirectoryRules, ComponentsBelowTheRoot) {
     EXPECT_EQ(ComponentsBelowRoot(L"C:\\a\\b c\\"), (std::vector<std::wstring>{L"a", L"b c"}));
     EXPECT_EQ(ComponentsBelowRoot(L"D:\\Menü\\Werkzeug.lnk\\Bin"),

@@ -4,9 +4,11 @@
 #include <map>
 #include <string>
 
+#include "platform/path_text.h"
 #include "platform/utf.h"
 #include "links/environment_paths.h"
 #include "links/link_file_bytes.h"
+#include "links/link_kind.h"
 #include "links/link_rules.h"
 
 namespace {
@@ -59,17 +61,33 @@ TEST(LinkRules, WorkingFolderIsTheTargetsFolder) {
     for (const auto& [target, folder] : cases) EXPECT_EQ(WorkingFolderFor(target), folder) << Utf8FromWide(target);
 }
 
-TEST(LinkRules, TheLinkFileOfALocation) {
+TEST(LinkKinds, WhatAPathIsAsALinkAndTheFileThatHoldsIt) {
     const struct {
-        std::wstring location;
-        bool folderLink;
-        std::wstring file;
+        std::wstring path;
+        LinkKind kind;
+        std::wstring editedFile;
     } cases[] = {
-        {L"C:\\Daten\\Editor", false, L"C:\\Daten\\Editor.lnk"},
-        {L"C:\\Daten\\Editor", true, L"C:\\Daten\\Editor\\target.lnk"},
-        {L"C:\\Daten\\Editor\\", true, L"C:\\Daten\\Editor\\target.lnk"},
+        {L"C:\\", LinkKind::None, L"C:\\"},
+        {L"C:\\a", LinkKind::FolderLink, L"C:\\a\\target.lnk"},
+        {L"C:\\Menü\\Werkzeug.LNK", LinkKind::ShellLink, L"C:\\Menü\\Werkzeug.LNK"},
+        {L"C:\\Menü\\Werkzeug.lnk\\", LinkKind::ShellLink, L"C:\\Menü\\Werkzeug.lnk\\"},
+        {L"C:\\Daten\\", LinkKind::FolderLink, L"C:\\Daten\\target.lnk"},
+        {L"C:\\Daten.alt\\", LinkKind::None, L"C:\\Daten.alt\\"},  // a dotted folder is never a folder link
+        {L"C:\\a.b\\c", LinkKind::FolderLink, L"C:\\a.b\\c\\target.lnk"},
+        {L"C:\\x.txt", LinkKind::None, L"C:\\x.txt"},
     };
-    for (const auto& c : cases) EXPECT_EQ(LinkFileAt(c.location, c.folderLink), c.file) << Utf8FromWide(c.location);
+    for (const auto& c : cases) {
+        EXPECT_EQ(LinkKindOfPath(c.path), c.kind) << Utf8FromWide(c.path);
+        EXPECT_EQ(EditedLinkFile(c.path), c.editedFile) << Utf8FromWide(c.path);
+        const std::wstring name = NamePart(WithoutTrailingBackslash(c.path));
+        if (c.kind == LinkKind::FolderLink) {
+            EXPECT_EQ(LinkKindOfEntry(name, true, true), LinkKind::FolderLink) << Utf8FromWide(name);
+            EXPECT_EQ(LinkKindOfEntry(name, true, false), LinkKind::None) << Utf8FromWide(name);
+        } else {
+            EXPECT_EQ(LinkKindOfEntry(name, false, false), c.kind) << Utf8FromWide(name);
+        }
+    }
+    EXPECT_EQ(LinkFileName(L"C:\\Daten\\Editor", LinkKind::ShellLink), L"C:\\Daten\\Editor.lnk");
 }
 
 TEST(LinkRules, ResolvesNestedFolderLinksFromTheLeft) {

@@ -79,9 +79,6 @@ TEST(StartMode, EditedLinkPieces) {
     EXPECT_EQ(EditedTargetCommandLine(L"C:\\a,b.exe", L""), L"\"C:\\a,b.exe\"");
     EXPECT_EQ(EditedTargetCommandLine(L"C:\\a b.exe", L"/x y"), L"\"C:\\a b.exe\" /x y");
     EXPECT_EQ(EditedTargetCommandLine(L"C:\\a.exe", L"-q"), L"C:\\a.exe -q");
-    EXPECT_EQ(EditedLinkFile(L"C:\\x.lnk"), L"C:\\x.lnk");
-    EXPECT_EQ(EditedLinkFile(L"C:\\Menü\\Link"), L"C:\\Menü\\Link\\target.lnk");
-    EXPECT_EQ(EditedLinkFile(L"C:\\Menü\\Link\\"), L"C:\\Menü\\Link\\target.lnk");
 }
 
 }  // namespace

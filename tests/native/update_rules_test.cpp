@@ -158,58 +158,6 @@ TEST(UpdateRules, ServerAddressAndArchiveName) {
         EXPECT_FALSE(IsPlainArchiveName(bad)) << Utf8FromWide(bad);
 }
 
-TEST(UpdateRules, BatchTemplateGroupsAndTail) {
-    const std::string prog = "C:\\PROGRA~1\\Zw\\", temp = "C:\\TEMP\\zwu1\\";
-    const std::string end = "cd /d \"" + temp + "..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd \"zwu1\"\" & "
-                            "del /f /q /a \"" + temp + "*\" >nul 2>&1";
-    const std::string mark = "\"C:\\TEMP\\ZwUpdate-nicht-installiert.txt\"";
-    auto withHead = [&](std::vector<std::string> lines) {
-        lines.insert(lines.begin(), {"@setlocal disabledelayedexpansion", "@set ZW_TRIES=60", "@set ZW_BUSY="});
-        lines.insert(lines.end() - (lines.size() > 3 && lines[lines.size() - 2].rfind("start", 0) == 0 ? 2 : 1),
-                     {"@if defined ZW_BUSY >" + mark + " echo %ZW_BUSY%", "@if not defined ZW_BUSY del /f /q " + mark + " >nul 2>&1"});
-        return lines;
-    };
-    struct Case {
-        const char* what;
-        std::vector<std::string> lines;
-        std::optional<std::string> restart;
-        std::vector<std::string> batch;
-    } const cases[] = {
-        {"two groups, the tail, a restart line",
-         {"@echo off", "attrib -r \"%sa.exe\"", "del \"%sa.exe\"", "copy \"%sa.exe\" \"%sa.exe\"",
-          "rem 100%% unchanged", "del %s", "rem %s", "copy %s %s", " del \"%sa.exe\"", "echo 50%% fertig"},
-         "C:\\PROGRA~1\\Zw\\zw.exe",
-         {"@echo off", "attrib -r \"" + prog + "a.exe\"", "del \"" + prog + "a.exe\"",
-          "copy \"" + temp + "a.exe\" \"" + prog + "a.exe\"", "rem 100%% unchanged", "del " + prog, "rem " + prog,
-          "copy " + temp + " " + prog, " del \"" + temp + "a.exe\"", "echo 50% fertig",
-          "start \"\" \"C:\\PROGRA~1\\Zw\\zw.exe\"", end}},
-        {"no groups at all", {" rem %s"}, std::nullopt, {" rem " + temp, end}},
-        {"a group cut short at the end", {"x", "y %s"}, std::nullopt, {"x", "y " + prog, end}},
-        {"an empty line ends the groups", {"a", "b", "c", "d", "", "e %s"}, std::nullopt,
-         {"a", "b", "c", "d", "", "e " + temp, end}},
-        {"no tail after complete groups", {"a", "b %s", "c", "d"}, std::nullopt,
-         {"a", "b " + prog, "c", "d", end}},
-        {"an empty template", {}, std::nullopt, {end}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(BuildUpdateBatch(c.lines, prog, temp, c.restart), withHead(c.batch)) << c.what;
-    // A percent sign in a folder name is doubled, so that the interpreter does not expand it; the
-    // wait and the mark are the program's to choose.
-    EXPECT_EQ(BuildUpdateBatch({"a", "cd %s", "b", "c"}, "C:\\100%\\", "C:\\T%x%\\", std::string("C:\\100%\\z.exe"),
-                               {3, "C:\\M%\\mark"}),
-              (std::vector<std::string>{"@setlocal disabledelayedexpansion", "@set ZW_TRIES=3", "@set ZW_BUSY=", "a",
-                                        "cd C:\\100%%\\", "b", "c", "@if defined ZW_BUSY >\"C:\\M%%\\mark\" echo %ZW_BUSY%",
-                                        "@if not defined ZW_BUSY del /f /q \"C:\\M%%\\mark\" >nul 2>&1",
-                                        "start \"\" \"C:\\100%%\\z.exe\"",
-                                        "cd /d \"C:\\T%%x%%\\..\" & start \"\" /b cmd /c \"ping -n 3 127.0.0.1 >nul & rd "
-                                        "\"T%%x%%\"\" & del /f /q /a \"C:\\T%%x%%\\*\" >nul 2>&1"}));
-}
-
-TEST(UpdateRules, TheMarkNamesAPlainFileOrNothing) {
-    EXPECT_EQ(InstallMarkFileName("zeigerwerk.exe\r\n"), "zeigerwerk.exe");
-    EXPECT_EQ(InstallMarkFileName("Pfeilbau.hlp.neu \r\nmehr"), "Pfeilbau.hlp.neu");
-    for (const char* bad : {"", "\r\n", "..\\x.exe", "a b.exe", "..", "x\x01.exe"}) EXPECT_FALSE(InstallMarkFileName(bad));
-}
-
 TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {
     const std::wstring hash(L"00112233445566778899aabbccddeeffFFEEDDCCBBAA99887766554433221100");
     const auto good = ParseArchiveBinding(L"330", hash);
@@ -227,33 +175,6 @@ TEST(UpdateRules, ListBindsTheArchiveBySizeAndHash) {
         {L"12", hash.substr(1)}, {L"12", hash + L"0"}, {L"12", L"g" + hash.substr(1)},
     };
     for (const Case& c : bad) EXPECT_FALSE(ParseArchiveBinding(c.size, c.sha)) << Utf8FromWide(c.size);
-}
-
-TEST(UpdateRules, BatchTemplateRefusesLinesItCannotFill) {
-    struct Case {
-        std::vector<std::string> lines;
-        int badLine;
-    } const cases[] = {
-        {{"a", "%s %s", "c", "d"}, 2},        // one folder only on the second line
-        {{"a", "b", "c", "%s %s %s"}, 4},     // two on the fourth
-        {{" %s%s"}, 1},                       // one in the tail
-        {{"a", "%d", "c", "d"}, 2},           // another format sequence
-        {{"a", "b", "c", "d", " x 100%"}, 5}, // a lone percent sign at the end
-    };
-    for (const Case& c : cases) {
-        try {
-            BuildUpdateBatch(c.lines, "P\\", "T\\", std::nullopt);
-            ADD_FAILURE() << "accepted line " << c.badLine;
-        } catch (const BatchTemplateError& error) {
-            EXPECT_EQ(error.Line(), c.badLine);
-        }
-    }
-}
-
-TEST(UpdateRules, LinesSplitAtEveryLineBreak) {
-    EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(JoinLines({"a", ""}), "a\r\n\r\n");
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "platform/platform_error.h"
 #include "platform/utf.h"
+#include "tests/native/http_test_server.h"
+#include "update/http_client.h"
 #include "update/update_run.h"
 
 namespace {
@@ -45,6 +48,7 @@ struct Connection : ConnectionState {
 };
 struct Launcher : BatchLauncher {
     void Launch(const std::wstring& folder, const std::wstring& batch) const override { started = folder + batch; }
+    bool LaunchElevated(const std::wstring&, const std::wstring&) const override { return false; }
     mutable std::wstring started;
 };
 
@@ -120,14 +124,12 @@ TEST(UpdateRun, EachEventLeadsToItsStepWithWhatTheStepShows) {
          L"Es besteht keine Internetverbindung.", false, false, [](Harness& r) { r.connection.online = false; }},
         {"no connection to the server", {E::Next, E::Check, E::Offline}, Step::Check, Page::Check, false,
          Focus::Check, L"Es besteht keine Internetverbindung."},
-        {"list answered 404", {E::Next, E::Check, E::Http404}, Step::Check, Page::Check, false, Focus::Check,
-         L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: 404)."},
         {"list cut short", {E::Next, E::Check, E::Cut}, Step::Check, Page::Check, false, Focus::Check,
          L"Die Update-Liste ist nicht vollständig angekommen"},
         {"list over its bound", {E::Next, E::Check, E::TooLarge}, Step::Check, Page::Check, false, Focus::Check,
          L"Die Update-Liste des Servers ist größer als erlaubt"},
         {"list without signature", {E::Next, E::Check, E::Done, E::Http404}, Step::Check, Page::Check, false,
-         Focus::Check, L"Die Update-Informationen des Servers konnten nicht bestätigt werden.", false, false,
+         Focus::Check, L"Die Update-Informationen des Servers konnten nicht bestätigt werden", false, false,
          [](Harness& r) { r.files.list.confirmed = false; }},
         {"updates offered", kToResult, Step::Result, Page::Result, true, Focus::Next},
         {"none offered: Beenden closes", Then(kToResult, {E::Next}), Step::Result, Page::Result, true, Focus::Next,
@@ -171,7 +173,6 @@ TEST(UpdateRun, EachEventLeadsToItsStepWithWhatTheStepShows) {
         const UpdateRun::View& v = r.run.Shown();
         EXPECT_EQ(v.step, c.step);
         EXPECT_EQ(v.page, c.page);
-        EXPECT_EQ(v.title, c.page == Page::Settings ? L"Einstellungen" : UpdateRun::kTitles[static_cast<int>(c.page)]);
         EXPECT_EQ(v.nextEnabled, c.nextEnabled);
         EXPECT_EQ(v.focus, c.focus);
         EXPECT_EQ(lastBox.has_value(), c.box != nullptr);
@@ -183,6 +184,89 @@ TEST(UpdateRun, EachEventLeadsToItsStepWithWhatTheStepShows) {
         r.run.Closed();
         EXPECT_FALSE(r.run.Checking() || r.run.Downloading());
         EXPECT_EQ(r.files.keptFolder, r.run.InstallPrepared());
+    }
+}
+
+// The real client against a server that answers one of the run's four paths with an error status
+// and a page of some length: the status decides what the user is told, never the page's length.
+struct LoopbackTransfers : UpdateTransfers {
+    explicit LoopbackTransfers(int port) : port(port) {}
+    void Start(const std::wstring& path, const std::wstring&, std::uint64_t limit) override {
+        HttpClient client;
+        client.InputFileMode = true;
+        client.Body = (std::filesystem::temp_directory_path() / ("zw-run-" + std::to_string(port))).wstring();
+        client.MaxBodySize = limit;
+        client.TimeOut = 10000;
+        std::optional<SocketError> error;
+        try {
+            client.Get("http://127.0.0.1:" + std::to_string(port) + Utf8FromWide(path));
+        } catch (const SocketError& e) {
+            error = e;
+        }
+        std::filesystem::remove(client.Body);
+        ended.push_back(ClassifyTransfer(error ? &*error : nullptr, client.Status()));
+    }
+    void Stop() override {}
+    int port;
+    std::vector<TransferOutcome> ended;
+};
+
+TEST(UpdateRun, AnErrorStatusGivesTheMessageOfItsFileWhateverThePage) {
+    const struct {
+        const char* path;
+        int status;
+        const wchar_t* message;  // the start of the box's text, or of the download page's
+    } cases[] = {
+        {"/Updates.ini", 404, L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: 404)."},
+        {"/Updates.ini", 407, L"Der Proxyserver verlangt eine Anmeldung"},
+        {"/Updates.ini.sig", 404,
+         L"Die Update-Informationen des Servers konnten nicht bestätigt werden: Der Server hat ihre Signatur nicht "
+         L"geliefert (Antwort des Servers: 404)."},
+        {"/Updates.ini.sig", 407, L"Der Proxyserver verlangt eine Anmeldung"},
+        {"/Updates/Pfeilbau.zip", 500, L"Der Download wurde nicht vollendet.\r\n"},
+        {"/Updates/Pfeilbau.zip", 407, L"Der Download wurde nicht vollendet. Der Proxyserver verlangt eine Anmeldung"},
+        {"/Updates/Pfeilbau.zip.sig", 404,
+         L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden, weil der Server ihre Signatur nicht "
+         L"geliefert hat (Antwort des Servers: 404)"},
+    };
+    for (const auto& c : cases) {
+        for (std::uint64_t pageSize : {0ull, 65ull, 3ull << 20}) {
+            SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.status) + " page " + std::to_string(pageSize));
+            TestHttpServer server([&](const std::string& request, int) {
+                ScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", "x"};
+                if (request.rfind("GET " + std::string(c.path) + " ", 0) == 0) {
+                    r.head = "HTTP/1.0 " + std::to_string(c.status) + " Fehler\r\nContent-Length: " +
+                             std::to_string(pageSize) + "\r\n\r\n";
+                    r.body.clear();
+                    r.generatedSize = pageSize;
+                }
+                return r;
+            });
+            Harness r;
+            LoopbackTransfers transfers(server.Port());
+            UpdateRun run{{&transfers, &r.files, &r.clock, &r.connection, &r.launcher}, L"Zeigerwerk", L"Pfeilbau.zip",
+                          37714};
+            run.Begin();
+            std::wstring told;
+            const auto deliver = [&] {
+                for (std::size_t at = 0; at < transfers.ended.size(); ++at) {
+                    const TransferOutcome outcome = transfers.ended[at];
+                    run.TransferEnded(outcome);
+                }
+                transfers.ended.clear();
+                if (run.Shown().box) told = run.Shown().box->text;
+                run.ClearBox();
+            };
+            run.Next();
+            run.Check();
+            deliver();
+            if (run.CurrentStep() == Step::Result) {
+                run.Next();
+                deliver();
+                told = run.Shown().downloadText;
+            }
+            EXPECT_EQ(told.rfind(c.message, 0), 0u) << Utf8FromWide(told);
+        }
     }
 }
 

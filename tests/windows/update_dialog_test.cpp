@@ -4,11 +4,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "platform/files.h"
 #include "platform/path_text.h"
+#include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/update_fixture.h"
+#include "update/transfer_worker.h"
 
 using namespace update_test;
 
@@ -149,7 +152,7 @@ protected:
     RecordingLauncher launcher;
     const std::vector<std::wstring>& opened = launcher.started;
     TempFolder temp;
-    BoxScript boxes;
+    std::optional<BoxScript> boxes{std::in_place};
     std::wstring registryKey, server, install;
     std::unique_ptr<FolderServer> http;
     UpdateDialog form;
@@ -205,7 +208,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
         Click(f, L"Beenden");
     });
     EXPECT_EQ(terminated, 1);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(boxes->Boxes().empty());
     EXPECT_EQ(http->Paths(), (std::vector<std::string>{"/Updates.ini", "/Updates.ini.sig", "/Updates/Pfeilbau.zip",
                                                        "/Updates/Pfeilbau.zip.sig"}));
 
@@ -213,8 +216,8 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     const std::string P = Narrow(install), T = Narrow(form.Run().RunFolder());
     const auto batch = Batch();
     EXPECT_EQ(std::count(batch.begin(), batch.end(), "@cd /d \"" + P + "\""), 3);
-    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@if not defined ZW_BUSY copy /y \"" + T +
-                                                         "zeigerwerk64.exe\" \"zeigerwerk64.exe.neu\" >nul 2>&1"), 1);
+    EXPECT_EQ(std::count(batch.begin(), batch.end(), "@if not exist \"" + T +
+                                                         "zeigerwerk64.exe\" if not defined ZW_BUSY (set ZW_WHY=copy& set ZW_BUSY=zeigerwerk64.exe)"), 1);
     EXPECT_EQ(batch.at(batch.size() - 2), "start \"\" \"" + P + "zeigerwerk.exe\"");
     EXPECT_EQ(ReadFileBytes(form.Run().RunFolder() + L"zeigerwerk.exe"), kNewProgram);
     EXPECT_FALSE(FileExists(form.Run().RunFolder() + L"Pfeilbau.zip"));
@@ -257,10 +260,13 @@ TEST_F(UpdateDialogTest, EachFailureOfTheListHasItsOwnMessage) {
         bool listening;
         std::string head;  // replaces the list's answer; kEndless: a list without end
         const wchar_t* message;
+        std::string path = "/Updates.ini";
     } const cases[] = {
         {"system offline", false, true, kNone, L"Es besteht keine Internetverbindung."},
         {"nobody listens", true, false, kNone, L"Es besteht keine Internetverbindung."},
-        {"404", true, true, "HTTP/1.0 404 Not Found\r\n\r\n", L"Der Update-Server hat die Update-Liste nicht geliefert (Antwort des Servers: 404)."},
+        {"a 404 page for the signature", true, true, "HTTP/1.0 404 Not Found\r\n\r\n",
+         L"Die Update-Informationen des Servers konnten nicht bestätigt werden: Der Server hat ihre Signatur nicht "
+         L"geliefert (Antwort des Servers: 404).", "/Updates.ini.sig"},
         {"cut short", true, true, "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", L"Die Update-Liste ist nicht vollständig angekommen"},
         {"without end", true, true, kEndless, L"Die Update-Liste des Servers ist größer als erlaubt"},
     };
@@ -268,21 +274,22 @@ TEST_F(UpdateDialogTest, EachFailureOfTheListHasItsOwnMessage) {
         SCOPED_TRACE(c.what);
         connection.connected = c.online;
         Serve([&](const std::string& path, ScriptedResponse& r) {
-            if (path != "/Updates.ini" || c.head.empty()) return;
+            if (path != c.path || c.head.empty()) return;
             r.head = c.head == kEndless ? "HTTP/1.0 200 OK\r\n\r\n" : c.head;
+            r.body = "<html><body>" + std::string(500, '-') + "</body></html>";
             if (c.head == kEndless) r.generatedSize = 1ull << 36;
         });
         if (!c.listening) form.Server = {"127.0.0.1", 1};
-        boxes.Clear();
+        boxes->Clear();
         Run([&](UpdateDialog& f) {
             Click(f, L"Weiter >");
             Click(f, L"Jetzt auf neue Updates prüfen");
             EXPECT_TRUE(Reaches(f, UpdateRun::Step::Check));
             EXPECT_TRUE(IsWindowEnabled(Control(f, L"Jetzt auf neue Updates prüfen")));
         });
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].text.rfind(c.message, 0), 0u) << Narrow(boxes.Boxes()[0].text);
-        EXPECT_EQ(boxes.Boxes()[0].caption == L"Internetverbindung erforderlich",
+        ASSERT_EQ(boxes->Boxes().size(), 1u);
+        EXPECT_EQ(boxes->Boxes()[0].text.rfind(c.message, 0), 0u) << Narrow(boxes->Boxes()[0].text);
+        EXPECT_EQ(boxes->Boxes()[0].caption == L"Internetverbindung erforderlich",
                   std::wstring(c.message) == L"Es besteht keine Internetverbindung.");
         EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
@@ -324,7 +331,7 @@ TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
             Click(f, L"Beenden");
             EXPECT_FALSE(f.Showing());
         });
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_TRUE(boxes->Boxes().empty());
     }
     // The no-updates result with "Beenden" sets the next reminder, by the stored interval.
     RegistryKey::Create(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey)).SetInteger(L"UpdateInterval", 14);
@@ -363,8 +370,6 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
          },
          false, L"Der Download wurde nicht vollendet."},
         {"list changed by one byte", [&](const std::wstring& s) { flipByte(s + list); }, true, nullptr},
-        {"list signature missing", [&](const std::wstring& s) { DeleteFileW((s + list + L".sig").c_str()); }, true,
-         nullptr},
         {"list signed by another key", [&](const std::wstring& s) { SignFile(published->otherKey, s + list); }, true,
          nullptr},
         {"archive changed by one byte", [&](const std::wstring& s) { flipByte(s + archive); }, false, kRefused},
@@ -379,7 +384,7 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         CopyFolder(published->server, server);
         c.change(server);
         Serve();
-        boxes.Clear();
+        boxes->Clear();
         Run([&](UpdateDialog& f) {
             Click(f, L"Weiter >");
             Click(f, L"Jetzt auf neue Updates prüfen");
@@ -395,9 +400,9 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
             EXPECT_FALSE(IsWindowEnabled(Control(f, L"Weiter >")));
             EXPECT_FALSE(FileExists(f.Run().RunFolder() + L"Pfeilbau.zip"));
         });
-        ASSERT_EQ(boxes.Boxes().size(), c.listRefused ? 1u : 0u);
+        ASSERT_EQ(boxes->Boxes().size(), c.listRefused ? 1u : 0u);
         if (c.listRefused) {
-            EXPECT_EQ(boxes.Boxes()[0].text, L"Die Update-Informationen des Servers konnten nicht bestätigt werden. "
+            EXPECT_EQ(boxes->Boxes()[0].text, L"Die Update-Informationen des Servers konnten nicht bestätigt werden. "
                                              L"Es wird nichts installiert.");
         }
         EXPECT_FALSE(form.Run().InstallPrepared());
@@ -492,30 +497,60 @@ TEST_F(UpdateDialogTest, ARefusedInstallChangesNothingAndReturnsAsACancel) {
     EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
 }
 
+// A proxy lookup held by the test for a minute: nothing the user does may wait for it.
+std::atomic<int> heldLookups{0};
+std::optional<std::string> HeldLookup(const std::string&, const SystemProxySettings&) {
+    ++heldLookups;
+    Sleep(60000);
+    return std::nullopt;
+}
+
 TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecond) {
     enum Stop { Esc, CloseBox, CancelButton };
+    // How the proxy is found: not at all (the server is loopback), by a lookup that does not
+    // return, or by a configuration script whose host accepts and never answers.
+    enum Proxy { Direct, HeldLookup, SilentScript };
     struct Case {
         const char* what;
         std::string path;
         Stop stop;
+        Proxy proxy = Direct;
     } const cases[] = {
         {"check, Esc", "/Updates.ini", Esc},
-        {"check, Abbrechen", "/Updates.ini", CancelButton},
         {"check signature, close box", "/Updates.ini.sig", CloseBox},
         {"download, Abbrechen", "/Updates/Pfeilbau.zip", CancelButton},
         {"download, Esc", "/Updates/Pfeilbau.zip", Esc},
         {"download, close box", "/Updates/Pfeilbau.zip", CloseBox},
+        {"held proxy lookup, Esc", "", Esc, HeldLookup},
+        {"held proxy lookup, Abbrechen", "", CancelButton, HeldLookup},
+        {"held proxy lookup, close box", "", CloseBox, HeldLookup},
+        {"silent script host, Esc", "", Esc, SilentScript},
+        {"silent script host, Abbrechen", "", CancelButton, SilentScript},
+        {"silent script host, close box", "", CloseBox, SilentScript},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        boxes.Clear();
-        boxes.Answer(BoxAnswer::Yes);
+        boxes->Clear();
+        boxes->Answer(BoxAnswer::Yes);
         Serve([&](const std::string& path, ScriptedResponse& r) {
             if (path != c.path) return;
             r.pieceSize = 1;
             r.pauseMs = 1000;
         });
-        const bool atCheck = c.path.rfind("/Updates.ini", 0) == 0;
+        TestHttpServer scriptHost([](const std::string&, int) {
+            ScriptedResponse silent{"", ""};
+            silent.stallAfter = 0;
+            return silent;
+        });
+        std::optional<ConfiguredProxy> configured;
+        form.AutomaticProxy = WinHttpProxyList;
+        if (c.proxy != Direct) {
+            configured.emplace(ProxyConfiguration{false, L"", L"", WideFromUtf8(scriptHost.Base()) + L"/proxy.pac"});
+            if (c.proxy == HeldLookup) form.AutomaticProxy = ::HeldLookup;
+            form.Server = {"update.zeigerwerk.example", http->Port()};
+        }
+        const int heldBefore = heldLookups;
+        const bool atCheck = c.path.rfind("/Updates.ini", 0) == 0 || c.proxy != Direct;
         DWORD took = 0;
         Run([&](UpdateDialog& f) {
             if (atCheck) {
@@ -526,6 +561,8 @@ TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecon
                 Click(f, L"Weiter >");
             }
             const auto asked = [&] {
+                if (c.proxy == HeldLookup) return heldLookups > heldBefore;
+                if (c.proxy == SilentScript) return !scriptHost.Requests().empty();
                 const auto paths = http->Paths();
                 return std::find(paths.begin(), paths.end(), c.path) != paths.end();
             };
@@ -534,16 +571,44 @@ TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecon
             if (c.stop == Esc) PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
             if (c.stop == CloseBox) PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
             if (c.stop == CancelButton) PostMessageW(Control(f, L"Abbrechen"), BM_CLICK, 0, 0);
-            // The dialog closes only once the worker has stopped.
             EXPECT_TRUE(WaitFor([&] { return !f.Showing(); }, 5000));
             took = GetTickCount() - start;
         });
         EXPECT_LT(took, 500u);
         std::printf("[ cancel  ] %s: %lu ms\n", c.what, static_cast<unsigned long>(took));
         // Only a running download asks before it stops.
-        EXPECT_EQ(boxes.Boxes().size(), atCheck ? 0u : 1u);
+        EXPECT_EQ(boxes->Boxes().size(), atCheck ? 0u : 1u);
         EXPECT_FALSE(PathExists(form.Run().RunFolder()));
     }
+}
+
+// The stop question in its real box, answered from within the box's own message loop once the
+// download has failed meanwhile: "Ja" stops, it never starts the download again.
+TEST_F(UpdateDialogTest, AFailureWhileTheStopQuestionIsOpenLeavesJaItsMeaning) {
+    boxes.reset();
+    Serve([](const std::string& path, ScriptedResponse& r) {
+        if (path == "/Updates/Pfeilbau.zip") r.stallAfter = 100;
+    });
+    form.PrepareClient = [](HttpClient& client) { client.TimeOut = 1000; };
+    Run([&](UpdateDialog& f) {
+        ASSERT_TRUE(ToResult(f));
+        Click(f, L"Weiter >");
+        ASSERT_TRUE(WaitFor([&] { return http->Paths().size() == 3; }));
+        DWORD seen = 0;
+        const WindowAnswer yes(
+            [&](HWND box) {  // once the client has given up on the stalled archive, after a second
+                if (GetWindow(box, GW_OWNER) != f.Handle()) return false;
+                seen = seen ? seen : GetTickCount();
+                return GetTickCount() - seen > 2500;
+            },
+            [](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
+        Click(f, L"Download ab&brechen");
+        EXPECT_EQ(yes.Answered(), 1);
+        EXPECT_FALSE(f.Run().Downloading());
+        EXPECT_TRUE(Control(f, L"Erneut versuchen"));
+        const auto paths = http->Paths();
+        EXPECT_EQ(std::count(paths.begin(), paths.end(), "/Updates/Pfeilbau.zip"), 1);
+    });
 }
 
 TEST_F(UpdateDialogTest, FolderNamesTheInterpreterCouldExpandAndUtf8AsOemCodePage) {
@@ -598,26 +663,31 @@ TEST_F(UpdateDialogTest, AnErrorAtTheEndOfTheProcessIsShownAndTheBatchStillStart
     Run([&](UpdateDialog& f) { EXPECT_TRUE(ToPrepared(f)); });
     later.failing = true;
     form.FinishProcess();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, L"Fehler beim Setzen der Daten für 'Update'");
-    EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Error);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].text, L"Fehler beim Setzen der Daten für 'Update'");
+    EXPECT_EQ(boxes->Boxes()[0].kind, BoxKind::Error);
     EXPECT_EQ(opened.size(), 1u);
 }
 
 // Transfers served from a folder in this process: each ends at once, or, holding, only by a stop.
 struct FolderTransfers : UpdateTransfers {
-    FolderTransfers(std::wstring folder, UpdateDialog::TransferEnded ended, bool holding, int& stops)
-        : folder_(std::move(folder)), ended_(std::move(ended)), holding_(holding), stops_(stops) {}
+    FolderTransfers(std::wstring folder, TransferEnds& ends, bool holding, int& stops)
+        : folder_(std::move(folder)), ends_(ends), holding_(holding), stops_(stops) {}
     void Start(const std::wstring& path, const std::wstring& file, std::uint64_t) override {
+        const unsigned number = ends_.Begin();
         if (holding_) return;
         std::wstring source = folder_ + path.substr(1);
         std::replace(source.begin(), source.end(), L'/', L'\\');
-        ended_(CopyFileW(source.c_str(), file.c_str(), FALSE) ? TransferOutcome{}
-                                                               : TransferOutcome{TransferEnd::HttpStatus, 404});
+        ends_.Post()({number, CopyFileW(source.c_str(), file.c_str(), FALSE)
+                                  ? TransferOutcome{}
+                                  : TransferOutcome{TransferEnd::HttpStatus, 404}});
     }
-    void Stop() override { ++stops_; }
+    void Stop() override {
+        ends_.Drop();
+        ++stops_;
+    }
     std::wstring folder_;
-    UpdateDialog::TransferEnded ended_;
+    TransferEnds& ends_;
     bool holding_;
     int& stops_;
 };
@@ -689,8 +759,8 @@ TEST_F(UpdateDialogTest, TheKeyboardReachesEveryStepAndEscStopsTheCheck) {
         SCOPED_TRACE(c.what);
         terminated = 0;
         int stops = 0;
-        form.MakeTransfers = [&](UpdateDialog::TransferEnded ended) {
-            return std::make_unique<FolderTransfers>(server, std::move(ended), c.holding, stops);
+        form.MakeTransfers = [&](TransferEnds& ends) {
+            return std::make_unique<FolderTransfers>(server, ends, c.holding, stops);
         };
         KeyWalk steps{&form, c.keys, 0, GetTickCount(), ""};
         walk = &steps;
@@ -704,7 +774,7 @@ TEST_F(UpdateDialogTest, TheKeyboardReachesEveryStepAndEscStopsTheCheck) {
         EXPECT_EQ(terminated, c.terminated);
         EXPECT_EQ(stops, c.stops);
     }
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(boxes->Boxes().empty());
 }
 
 }  // namespace

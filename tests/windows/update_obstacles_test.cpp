@@ -1,13 +1,15 @@
-// What stands in an update's way: a program file still in use or a folder named like the copy,
-// with the maker's batch run by the command interpreter; and a proxy named by the Internet settings.
+// What stands in an update's way: a program file still in use, a folder named like the copy, a copy
+// cut short, a program folder only an administrator may write; and a proxy named by the Internet
+// settings. The maker's batch is started by the program's end and run by the command interpreter.
 #include <windows.h>
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/update_fixture.h"
 #include "update/install_mark.h"
-#include "update/proxy_settings.h"
 #include "update/run_folder.h"
+#include "update/update_settings.h"
 #include "update/update_dialog.h"
 #include "update/zip_extract.h"
 
@@ -20,7 +22,8 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-const std::string kNewProgram = "MZ neues Programm", kOldProgram = "MZ altes Programm";
+const std::vector<std::pair<std::wstring, std::string>> kNewFiles = {
+    {L"zeigerwerk.exe", "MZ neues Programm"}, {L"zeigerwerk64.exe", "MZ neues Programm, 64 Bit"}, {L"Pfeilbau.hlp", "Hilfe, neu"}};
 struct Published {
     TempFolder folder;
     KeyPair key;
@@ -33,11 +36,11 @@ protected:
     static void SetUpTestSuite() {
         published = new Published;
         published->key = MakeKeyPair(published->folder, L"maker");
-        published->folder.MakeFile(L"build\\zeigerwerk.exe", kNewProgram);
-        published->folder.MakeFile(L"build\\Pfeilbau.hlp", "Hilfe, neu");
+        for (const auto& [name, content] : kNewFiles) published->folder.MakeFile(L"build\\" + name, content);
         published->server = published->folder / L"server\\";
         ASSERT_EQ(MakeUpdate(L"--key '" + Unix(published->key.privateKey) + L"' --program '" +
-                             Unix(published->folder / L"build\\zeigerwerk.exe") + L"' --out '" +
+                             Unix(published->folder / L"build\\zeigerwerk.exe") + L"' --program64 '" +
+                             Unix(published->folder / L"build\\zeigerwerk64.exe") + L"' --out '" +
                              Unix(published->server) + L"' --date 05.06.2003"),
                   0);
         // A file the template knows nothing of, under a folder name that unpacking drops.
@@ -51,69 +54,237 @@ protected:
     static void TearDownTestSuite() { delete published; }
 };
 
-TEST_F(UpdateObstaclesTest, TheBatchWaitsForAFileInUseAndTellsWhenItGaveUp) {
+void Press(HWND dialog, const std::wstring& text) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
+}
+
+bool TransferEnded(UpdateDialog& form) {
+    return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); });
+}
+
+// The dialog set up for one run against the published folder, over a server of its own.
+void Prepare(UpdateDialog& form, const FixedConnection& connection, int port, const std::wstring& program,
+             const std::wstring& registryKey) {
+    form.Files.programName = L"Zeigerwerk";
+    form.Files.programDate = Date(2003, 4, 3);
+    form.Files.programFile = program;
+    form.Files.registryKey = registryKey;
+    form.Files.hkcu = true;
+    form.Files.key = published->key.publicKey;
+    form.ArchiveFile = L"Pfeilbau.zip";
+    form.Connection = &connection;
+    form.OnTerminate = [] {};
+    form.Server = {"127.0.0.1", port};
+}
+
+BOOL CALLBACK FirstVisibleWindowOf(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != found->first || !IsWindowVisible(window)) return TRUE;
+    found->second = window;
+    return FALSE;
+}
+
+// The first window a real start of the program shows, and its text when it is a message box.
+std::wstring FirstBoxOfARealStart() {
+    std::wstring commandLine = L"\"" + ProgramUnderTest() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return L"(nicht gestartet)";
+    CloseHandle(process.hThread);
+    const FileHandle running(process.hProcess);
+    HWND first = nullptr;
+    std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
+    WaitFor([&] {
+        EnumWindows(FirstVisibleWindowOf, reinterpret_cast<LPARAM>(&found));
+        return found.second != nullptr;
+    });
+    first = found.second;
+    wchar_t type[32] = {}, text[512] = {};
+    if (first) GetClassNameW(first, type, 32);
+    if (first && std::wstring(type) == L"#32770") GetDlgItemTextW(first, 0xFFFF, text, 512);
+    TerminateProcess(running.Get(), 0);
+    WaitForSingleObject(running.Get(), 10000);
+    return text;
+}
+
+TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhatHappened) {
     const struct {
         const char* what;
-        int holdMs;  // the program file held open: 0 not at all, -1 until the batch has ended
-        int waitSeconds;
-        bool folderInTheWay;   // a folder named zeigerwerk.exe.neu
-        const char* markName;  // what the next start reports; null: nothing
+        const wchar_t* held;  // a program file held until the batch has ended
+        bool folderInTheWay;  // a folder named zeigerwerk.exe.neu
+        bool copyStops;       // the copy of the help file cannot be read to its end
+        const wchar_t* message;
     } cases[] = {
-        {"nothing in the way", 0, 60, false, nullptr},
-        {"held 15 s, then released", 15000, 60, false, nullptr},
-        {"held past the bound", -1, 2, false, "zeigerwerk.exe"},
-        {"a folder named like the copy", 0, 60, true, "zeigerwerk.exe.neu"},
+        {"nothing in the way", nullptr, false, false, L""},
+        {"the first file held past the bound", L"zeigerwerk.exe", false, false,
+         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe noch verwendet wurde. Die bisherige Version "
+         L"bleibt erhalten."},
+        {"the second file held past the bound", L"zeigerwerk64.exe", false, false,
+         L"Das Update konnte nicht installiert werden, weil zeigerwerk64.exe noch verwendet wurde. Die bisherige "
+         L"Version bleibt erhalten."},
+        {"a folder named like the copy", nullptr, true, false,
+         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe.neu im Programmordner nicht vollständig "
+         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
+        {"a copy cut short", nullptr, false, true,
+         L"Das Update konnte nicht installiert werden, weil Pfeilbau.hlp.neu im Programmordner nicht vollständig "
+         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
     };
+    const std::wstring registryKey = L"ZwObstacles" + std::to_wstring(GetCurrentProcessId());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder temp;
-        const std::wstring run = MakeRunFolder(temp.Path()), install = temp.MakeFolder(L"Programm");
-        const std::wstring program = temp.MakeFile(L"Programm\\zeigerwerk.exe", kOldProgram);
-        temp.MakeFile(L"Programm\\Pfeilbau.hlp", "Hilfe, alt");
-        temp.MakeFile(WideFromUtf8(kInstallMarkName), "Pfeilbau.hlp\r\n");  // goes with a replacement that works
+        SetEnvironmentVariableW(L"LOCALAPPDATA", temp.MakeFolder(L"Lokal").c_str());
+        const std::wstring install = temp.MakeFolder(L"Programm");
+        for (const auto& [name, content] : kNewFiles) temp.MakeFile(L"Programm\\" + name, "alt: " + content);
         if (c.folderInTheWay) temp.MakeFolder(L"Programm\\zeigerwerk.exe.neu");
-        ZipArchive zip;
-        zip.Unattended = true;
-        zip.SetZipFileName(published->server + L"Updates\\Pfeilbau.zip");
-        zip.ExtrBaseDir = run;
-        ASSERT_EQ(zip.Extract(), 4);
-        // Filled in as the program does, and started as it starts it, with its process kept.
-        const std::wstring batch = run + L"Update.bat";
-        WriteBytes(batch, JoinLines(BuildUpdateBatch(SplitLines(ReadFileBytes(batch)), Utf8FromWide(install),
-                                                     Utf8FromWide(run), std::nullopt, {c.waitSeconds, ""})));
-        FileHandle held(c.holdMs == 0 ? nullptr
-                                      : NullIfInvalid(CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                                  nullptr, OPEN_EXISTING, 0, nullptr)));
-        std::wstring commandLine = L"cmd.exe /c " + run.substr(temp.Path().size()) + L"Update.bat";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   temp.Path().c_str(), &startup, &process));
-        CloseHandle(process.hThread);
-        const FileHandle interpreter(process.hProcess);
-        if (c.holdMs > 0) {
-            EXPECT_EQ(WaitForSingleObject(interpreter.Get(), static_cast<DWORD>(c.holdMs)), DWORD{WAIT_TIMEOUT}) << "it waits";
-            held.Reset();
-        }
-        ASSERT_EQ(WaitForSingleObject(interpreter.Get(), 120000), DWORD{WAIT_OBJECT_0});
-        held.Reset();
 
-        EXPECT_EQ(ReadFileBytes(program), c.markName ? kOldProgram : kNewProgram);
-        EXPECT_EQ(ReadFileBytes(install + L"Pfeilbau.hlp"), c.markName ? "Hilfe, alt" : "Hilfe, neu");
-        for (const wchar_t* copy : {L"zeigerwerk.exe.neu", L"Pfeilbau.hlp.neu", L"zeigerwerk.exe.neu\\zeigerwerk.exe"})
-            EXPECT_FALSE(FileExists(install + copy)) << Utf8FromWide(copy);
-        EXPECT_EQ(DirectoryExists(install + L"zeigerwerk.exe.neu"), c.folderInTheWay);
-        EXPECT_TRUE(WaitFor([&] { return !DirectoryExists(run); })) << "the run folder goes whole";
-
+        FolderServer server(published->server);
+        FixedConnection connection;
         BoxScript boxes;
-        EXPECT_EQ(ReportFailedInstall(nullptr, L"Zeigerwerk", temp.Path()), c.markName != nullptr);
-        if (c.markName) {
-            EXPECT_EQ(boxes.Texts().at(0), L"Das Update konnte nicht installiert werden, weil " + WideFromUtf8(c.markName) +
-                                               L" noch verwendet wurde. Die bisherige Version bleibt erhalten.");
+        UpdateDialog form;
+        Prepare(form, connection, server.Port(), install + L"zeigerwerk.exe", registryKey);
+        form.Files.batchWaitSeconds = 2;
+        form.Launcher = &SystemBatchLauncher();
+        form.OnShown = [&] {
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(TransferEnded(form));
+            Press(form.Handle(), L"Weiter >");
+            EXPECT_TRUE(TransferEnded(form));
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Programm automatisch neu starten");
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Beenden");
+        };
+        form.ShowModal(nullptr);
+        ASSERT_TRUE(form.Run().InstallPrepared());
+        const std::wstring run = form.Run().RunFolder();
+        FileHandle held(c.held ? NullIfInvalid(CreateFileW((install + c.held).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                           nullptr, OPEN_EXISTING, 0, nullptr))
+                               : nullptr);
+        FileHandle source(c.copyStops ? NullIfInvalid(CreateFileW((run + L"Pfeilbau.hlp").c_str(), GENERIC_READ, 0,
+                                                                  nullptr, OPEN_EXISTING, 0, nullptr))
+                                      : nullptr);
+        // The program's own end starts the batch.
+        form.FinishProcess();
+        EXPECT_TRUE(WaitFor([&] { return !FileExists(run + L"Update.bat"); }, 60000)) << "the batch ends";
+        held.Reset();
+        source.Reset();
+
+        const bool whole = c.message[0] == 0;
+        for (const auto& [name, content] : kNewFiles) {
+            EXPECT_EQ(ReadFileBytes(install + name), whole ? content : "alt: " + content) << Utf8FromWide(name);
+            for (const wchar_t* aside : {L".neu", L".alt"})
+                EXPECT_FALSE(FileExists(install + name + aside)) << Utf8FromWide(name + aside);
         }
-        EXPECT_FALSE(FileExists(InstallMarkPath(temp.Path()))) << "a mark is told once";
+        EXPECT_EQ(DirectoryExists(install + L"zeigerwerk.exe.neu"), c.folderInTheWay) << "a folder it did not make stays";
+        EXPECT_EQ(FirstBoxOfARealStart().substr(0, whole ? 0 : std::wstring::npos), c.message);
+        EXPECT_FALSE(FileExists(InstallMarkPath(run))) << "a mark is told once";
     }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(registryKey));
+}
+
+TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalledAfterConsent) {
+    struct RecordingShell : ShellStarter {
+        bool Start(const ShellStart& start) const override { return asked.push_back(start), consent; }
+        mutable std::vector<ShellStart> asked;
+        bool consent = true;
+    };
+    const std::wstring registryKey = L"ZwObstaclesAdmin" + std::to_wstring(GetCurrentProcessId());
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    for (bool consent : {true, false}) {
+        SCOPED_TRACE(consent);
+        TempFolder temp;
+        SetEnvironmentVariableW(L"LOCALAPPDATA", temp.MakeFolder(L"Lokal").c_str());
+        const std::wstring install = temp.MakeFolder(L"Programm");
+        temp.MakeFile(L"Programm\\zeigerwerk.exe", "alt");
+        MakeFolderReadOnly(install);
+        FolderServer server(published->server);
+        FixedConnection connection;
+        BoxScript boxes;
+        RecordingShell shell;
+        shell.consent = consent;
+        const SystemLauncher launcher(shell);
+        UpdateDialog form;
+        Prepare(form, connection, server.Port(), install + L"zeigerwerk.exe", registryKey);
+        form.Launcher = &launcher;
+        std::wstring sentence;
+        std::vector<std::string> askedBeforeDownload;
+        std::wstring installText;
+        form.OnShown = [&] {
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(TransferEnded(form));
+            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (IsWindowVisible(child) && WindowText(child).find(L"Administrator") != std::wstring::npos)
+                    sentence = WindowText(child);
+            askedBeforeDownload = server.Paths();
+            Press(form.Handle(), L"Weiter >");
+            EXPECT_TRUE(TransferEnded(form));
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Installieren");
+            installText = form.Run().Shown().installText;
+            PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+        };
+        form.ShowModal(nullptr);
+        EXPECT_NE(sentence.find(L"Nur ein Administrator darf in den Ordner des Programms schreiben"), std::wstring::npos);
+        EXPECT_EQ(askedBeforeDownload, (std::vector<std::string>{"/Updates.ini", "/Updates.ini.sig"}));
+        ASSERT_EQ(shell.asked.size(), 1u);
+        const std::wstring run = form.Run().RunFolder();
+        EXPECT_EQ(shell.asked[0].verb, L"runas");
+        EXPECT_EQ(shell.asked[0].file, std::wstring(system) + L"\\cmd.exe");
+        EXPECT_EQ(shell.asked[0].parameters, L"/d /c \"" + run + L"Update.bat\"");
+        EXPECT_EQ(form.Run().InstallPrepared(), consent);
+        EXPECT_EQ(installText.find(L"Zustimmung eines Administrators fehlt") != std::wstring::npos, !consent);
+        EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "alt");
+        EXPECT_EQ(DirectoryExists(run), consent) << "refused: nothing of the run stays";
+        MakeFolderWritable(install);
+    }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(registryKey));
+}
+
+TEST_F(UpdateObstaclesTest, ALogoffOnTheFinishPageStartsThePreparedInstall) {
+    TempFolder temp;
+    SetEnvironmentVariableW(L"LOCALAPPDATA", temp.MakeFolder(L"Lokal").c_str());
+    temp.MakeFile(L"Programm\\zeigerwerk.exe", "alt");
+    const std::wstring registryKey = L"ZwObstaclesLogoff" + std::to_wstring(GetCurrentProcessId());
+    FolderServer server(published->server);
+    FixedConnection connection;
+    BoxScript boxes;
+    RecordingLauncher launcher;
+    UpdateDialog form;
+    Prepare(form, connection, server.Port(), temp / L"Programm\\zeigerwerk.exe", registryKey);
+    form.Launcher = &launcher;
+    LRESULT allowed = FALSE;
+    std::size_t startedAtLogoff = 0;
+    form.OnShown = [&] {
+        Press(form.Handle(), L"Weiter >");
+        Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+        EXPECT_TRUE(TransferEnded(form));
+        Press(form.Handle(), L"Weiter >");
+        EXPECT_TRUE(TransferEnded(form));
+        Press(form.Handle(), L"Weiter >");
+        Press(form.Handle(), L"Weiter >");
+        allowed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        startedAtLogoff = launcher.started.size();
+        PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    };
+    form.ShowModal(nullptr);
+    form.FinishProcess();
+    EXPECT_TRUE(allowed);
+    EXPECT_EQ(startedAtLogoff, 1u);
+    EXPECT_EQ(launcher.started.size(), 1u) << "started once";
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, UpdateSettingsPath(registryKey));
 }
 
 TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
@@ -142,13 +313,10 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             else if (target.rfind("http://", 0) == 0 && FileExists(file))
                 response = {"HTTP/1.0 200 OK\r\n\r\n", ReadFileBytes(file)};
         });
-        RegistryKey settings = RegistryKey::Create(HKEY_CURRENT_USER, settingsKey);
-        settings.SetInteger(L"ProxyEnable", c.manual);
-        settings.SetString(L"ProxyServer", L"ftp=127.0.0.1:1;http=" + proxy.Address());
-        settings.SetString(L"ProxyOverride", WideFromUtf8(c.bypass));
         WriteBytes(published->server + L"proxy.pac", "function FindProxyForURL(url, host) { return \"PROXY " +
                                                          Utf8FromWide(proxy.Address()) + "\"; }\n");
-        settings.SetString(L"AutoConfigURL", c.script ? L"http://" + origin.Address() + L"/proxy.pac" : L"");
+        const ConfiguredProxy configured({c.manual, L"ftp=127.0.0.1:1;http=" + proxy.Address(), WideFromUtf8(c.bypass),
+                                          c.script ? L"http://" + origin.Address() + L"/proxy.pac" : L""});
 
         BoxScript boxes;
         FixedConnection connection;
@@ -166,9 +334,6 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             client.Resolver = [&](const std::string& name, std::uint32_t& address) {
                 address = 0x7F000001;
                 return name == host;
-            };
-            client.ProxyFor = [&](const std::string& url, const std::string& name) {
-                return ProxyFromSettings(ReadProxySettings(HKEY_CURRENT_USER, settingsKey), url, name);
             };
         };
         bool downloaded = false;

@@ -4,6 +4,8 @@
 #include <sddl.h>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
+#include "update/update_lock.h"
 #include "update/run_folder.h"
 #include "tests/windows/support/update_fixture.h"
 #include "tests/windows/support/wine_drive.h"
@@ -117,7 +119,7 @@ TEST_F(UpdateFileTest, UnwritableMachineKeyFallsBackToTheUserWithoutABox) {
     EXPECT_EQ(shownAtStep, std::vector<int>{0});
 }
 
-TEST_F(UpdateFileTest, ServerAddressFromUserThenMachine) {
+TEST_F(UpdateFileTest, ServerAddressFromMachineThenUser) {
     struct Case {
         const wchar_t* user;
         const wchar_t* machine;
@@ -126,7 +128,8 @@ TEST_F(UpdateFileTest, ServerAddressFromUserThenMachine) {
     } const cases[] = {
         {nullptr, nullptr, kDefaultUpdateHost, 80},
         {nullptr, L"10.0.0.1:81", "10.0.0.1", 81},
-        {L"127.0.0.1:8080", L"10.0.0.1:81", "127.0.0.1", 8080},
+        {L"127.0.0.1:8080", nullptr, "127.0.0.1", 8080},
+        {L"127.0.0.1:8080", L"10.0.0.1:81", "10.0.0.1", 81},
         {L"kaputt:adresse", L"mirror.example", "mirror.example", 80},
     };
     for (const Case& c : cases) {
@@ -137,6 +140,49 @@ TEST_F(UpdateFileTest, ServerAddressFromUserThenMachine) {
         EXPECT_EQ(address.host, c.host);
         EXPECT_EQ(address.port, c.port);
     }
+}
+
+TEST_F(UpdateFileTest, TheMachinesPolicyHoldsForAUserWhoCannotWriteIt) {
+    RegistryKey machine = Key();
+    machine.SetString(L"NoUpdate", L"");
+    machine.SetString(L"UpdateServer", L"10.0.0.1:81");
+    Key(HKEY_CURRENT_USER).SetString(L"UpdateServer", L"127.0.0.1:8080");
+    // The machine's key as a standard user finds it: readable, not writable.
+    const auto protect = [&](const wchar_t* sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey).c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+        RegCloseKey(key);
+        LocalFree(descriptor);
+    };
+    protect(L"D:P(A;;KR;;;WD)");
+    HKEY writable = nullptr;
+    ASSERT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, UpdateSettingsPath(registryKey).c_str(), 0, KEY_SET_VALUE, &writable),
+              ERROR_SUCCESS);
+    update.AutomaticUpdate(L"", false, 0);
+    EXPECT_TRUE(shownAtStep.empty()) << "the machine's NoUpdate";
+    EXPECT_TRUE(Key(HKEY_CURRENT_USER).HasValue(L"ApplicationFileName")) << "the user's own values go to the user";
+    EXPECT_EQ(UpdateServerAddress(registryKey).host, "10.0.0.1");
+    update.CheckNow();
+    EXPECT_EQ(shownAtStep, std::vector<int>{0}) << "Ctrl+U still opens the dialog";
+    protect(L"D:P(A;;KA;;;WD)");
+}
+
+TEST_F(UpdateFileTest, OneUpdateAtATimePerProgramFolder) {
+    std::wstring folder = FolderPart(update.ProgramFile);
+    auto other = UpdateLock::Take(folder);
+    ASSERT_TRUE(other);
+    CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+    EXPECT_FALSE(UpdateLock::Take(folder)) << "the same folder, however it is spelt";
+    EXPECT_TRUE(UpdateLock::Take(temp.Path())) << "another program's folder";
+    update.CheckNow();
+    EXPECT_TRUE(shownAtStep.empty());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kUpdateBusyText});
+    other.reset();
+    update.CheckNow();
+    EXPECT_EQ(shownAtStep, std::vector<int>{0});
 }
 
 TEST_F(UpdateFileTest, SignaturesAreCheckedAgainstTheKey) {

@@ -88,7 +88,7 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
     const std::wstring target = temp.MakeFolder(L"Ziel Ordner");
     const std::wstring links = temp.MakeFolder(L"Links");
     using Kind = LinkKind;
-    for (const Kind kind : {Kind::FolderLink, Kind::FileLink}) {
+    for (const Kind kind : {Kind::FolderLink, Kind::ShellLink}) {
         const std::wstring name = kind == Kind::FolderLink ? L"Art0" : L"Art1";
         SCOPED_TRACE(static_cast<int>(kind));
         NewForm();

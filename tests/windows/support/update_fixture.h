@@ -21,6 +21,7 @@
 #include "tests/windows/support/wine.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
+#include "update/update_batch.h"
 #include "update/update_rules.h"
 
 namespace update_test {
@@ -189,6 +190,30 @@ private:
     TestHttpServer server_;
 };
 
+// The prefix's own Internet settings with a proxy configured for a test, and without one again
+// afterwards: the program reads them as it reads a user's.
+struct ProxyConfiguration {
+    bool manual = false;
+    std::wstring server, bypass, script;  // ProxyServer, ProxyOverride, AutoConfigURL
+};
+class ConfiguredProxy {
+public:
+    explicit ConfiguredProxy(const ProxyConfiguration& proxy) {
+        key_.SetInteger(L"ProxyEnable", proxy.manual);
+        key_.SetString(L"ProxyServer", proxy.server);
+        key_.SetString(L"ProxyOverride", proxy.bypass);
+        key_.SetString(L"AutoConfigURL", proxy.script);
+    }
+    ~ConfiguredProxy() {
+        for (const wchar_t* name : {L"ProxyEnable", L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"})
+            RegDeleteValueW(key_.Get(), name);
+    }
+
+private:
+    RegistryKey key_ =
+        RegistryKey::Create(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+};
+
 inline double Date(int y, int m, int d) { return DaysFromCivil(y, m, d); }
 
 // The update's clock and connection as a test sets them.
@@ -199,6 +224,7 @@ struct FixedClock : UpdateClock {
 };
 struct RecordingLauncher : BatchLauncher {
     void Launch(const std::wstring& folder, const std::wstring& batch) const override { started.push_back(folder + batch); }
+    bool LaunchElevated(const std::wstring&, const std::wstring&) const override { return false; }
     mutable std::vector<std::wstring> started;
 };
 struct FixedConnection : ConnectionState {

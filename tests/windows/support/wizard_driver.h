@@ -65,7 +65,7 @@ public:
     std::wstring EditedLinkPath() const { return form_.Draft().editedLink; }
     // The icon index the draft holds (the icon page writes it when left).
     int IconIndex() const { return form_.Draft().iconIndex; }
-    LinkKind Kind() const { return Checked(Push::FolderLink) ? LinkKind::FolderLink : LinkKind::FileLink; }
+    LinkKind Kind() const { return Checked(Push::FolderLink) ? LinkKind::FolderLink : LinkKind::ShellLink; }
 
 private:
     HWND Form() const { return form_.Handle(); }
