@@ -12,7 +12,7 @@
 #include "platform/handles.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
-#include "tests/windows/support/hang_guard.h"
+#include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/window_tree.h"
@@ -90,7 +90,7 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     ASSERT_NO_THROW(WriteLink(b, NewLinkData(a, L"", L"", L"", 0)));
     TypeTarget(a);
     {
-        HangGuard guard("following a circular link chain", kWaitLimitMs);
+        const ModalWatchdog watchdog("following a circular link chain");
         PressNext();
     }
     EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);

@@ -43,9 +43,16 @@ HistoryComboBox& WizardDriver::Combo(Field field) const {
 }
 
 void WizardDriver::Type(Field field, const std::wstring& text) {
-    const HWND edit = EditOf(Handle(field));
+    const HWND box = Handle(field), edit = EditOf(box);
     EXPECT_TRUE(edit) << "no such field on the wizard yet";
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (edit == box) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    } else {
+        // A combo box's edit field reports no WM_SETTEXT (neither does Windows'): the text is
+        // pasted over the whole field, as a user replaces it.
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
     PumpPending();
 }
 
