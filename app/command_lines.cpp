@@ -30,6 +30,8 @@ std::vector<VerbKey> VerbKeys(const std::wstring& program) {
         {L"Drive\\shell\\LinkHere\\command", folder},
         {L"lnkfile\\shell\\Edit", L"Verknüpfung bearbeiten"},
         {L"lnkfile\\shell\\Edit\\command", edit},
+        {L"InternetShortcut\\shell\\Edit", L"Verknüpfung bearbeiten"},
+        {L"InternetShortcut\\shell\\Edit\\command", edit},
         {folderLinks, L"Ordnerverknüpfung bearbeiten"},
         {folderLinks + L"\\command", edit},
     };
@@ -38,5 +40,5 @@ std::vector<VerbKey> VerbKeys(const std::wstring& program) {
 std::vector<std::wstring> VerbKeysToRemove() {
     return {L"*\\shell\\Link",       L"Directory\\shell\\Link", L"Directory\\shell\\LinkHere",
             L"Drive\\shell\\Link",   L"Drive\\shell\\LinkHere", L"lnkfile\\shell\\Edit",
-            FolderLinkVerbs()};
+            L"InternetShortcut\\shell\\Edit", FolderLinkVerbs()};
 }

@@ -179,14 +179,14 @@ private:
     // The fonts at the window's DPI; the controls are laid out again for them.
     void MakeFonts() {
         LOGFONTW body = MessageFont(dpi_);
-        bodyFont_.Reset(CreateFontIndirectW(&body));
+        bodyFont_ = KeptFont(body);
         LOGFONTW heading = body;
         heading.lfHeight = body.lfHeight * 3 / 2;
         heading.lfWeight = FW_BOLD;
-        titleFont_.Reset(CreateFontIndirectW(&heading));
-        title_.SetFont(static_cast<HFONT>(titleFont_.Get()));
+        titleFont_ = KeptFont(heading);
+        title_.SetFont(titleFont_);
         for (Control* control : {&text_, &label_, &topics_, &close_})
-            control->SetFont(static_cast<HFONT>(bodyFont_.Get()));
+            control->SetFont(bodyFont_);
         // Lay out now: the text must be wrapped at its real width before it is first set, or the
         // edit's scroll range counts unwrapped lines.
         RECT client;
@@ -201,7 +201,7 @@ private:
 
     void Layout(int width, int height) {
         const int margin = S(kMargin), buttonWidth = S(kButtonWidth), buttonHeight = S(kButtonHeight);
-        const int titleHeight = TextHeight(static_cast<HFONT>(titleFont_.Get())) + S(6);
+        const int titleHeight = TextHeight(titleFont_) + S(6);
         const int bottom = height - margin - buttonHeight;
         MoveWindow(title_.Handle(), margin, margin, width - 2 * margin, titleHeight, TRUE);
         MoveWindow(text_.Handle(), margin, margin + titleHeight + S(4), width - 2 * margin,
@@ -243,7 +243,7 @@ private:
     UINT dpi_;
     Control title_, text_, label_, topics_, close_;
     HWND lastFocus_ = nullptr;
-    GdiHandle bodyFont_, titleFont_;
+    HFONT bodyFont_ = nullptr, titleFont_ = nullptr;
     ControlHook textHook_;
 };
 

@@ -22,6 +22,7 @@
 #include "platform/startup_trace.h"
 #include "platform/window.h"
 #include "links/folder_links.h"
+#include "links/internet_shortcut.h"
 #include "links/link_kind.h"
 #include "links/link_store.h"
 #include "wizard/settings.h"
@@ -41,11 +42,17 @@ void PrepareWizard(LinkWizard& form, const StartMode& mode) {
         WarnOk(form.Handle(), L"Der Ordner " + WithoutTrailingBackslash(mode.editedLink) +
                                   L" ist keine Ordnerverknüpfung und bleibt unverändert; Sie können eine neue "
                                   L"Verknüpfung erstellen.");
+    } else if (LinkFileKind(mode.editedLink) == LinkKind::InternetShortcut) {
+        // An Internet shortcut is edited like a link to its address, with its icon, hot key and run mode.
+        const InternetShortcutFields fields = ReadInternetShortcut(mode.editedLink);
+        link = LinkData{fields.url, {}, {}, {}, fields.iconFile, fields.iconIndex, fields.hotKey, fields.showCommand};
     } else if (!mode.editedLink.empty()) {
         link = ReadLink(EditedLinkFile(mode.editedLink));
     }
     form.StartWith(mode.target, mode.folder);
-    if (link) form.EditLink(mode.editedLink, EditedTargetCommandLine(link->targetPath, link->arguments), *link);
+    if (link)
+        form.EditLink(mode.editedLink,
+                      LinkFileKind(mode.editedLink) == LinkKind::InternetShortcut ? link->targetPath : EditedTargetCommandLine(link->targetPath, link->arguments), *link);
 }
 
 namespace {

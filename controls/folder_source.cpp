@@ -93,3 +93,42 @@ bool FolderSource::FolderIsEmpty(const std::wstring& folder) {
     });
     return empty;
 }
+
+bool FolderSource::IsFolder(const std::wstring& path) {
+    const std::uint32_t attributes = reading_.Attributes(path);
+    return attributes != FolderReading::kUnknownAttributes && IsDirectory(attributes);
+}
+
+std::wstring FolderSource::TargetFolder(const std::wstring& path) {
+    const std::wstring target = reading_.LinkTargetFolder(path, FolderReading::kUnknownAttributes);
+    return target.empty() ? path : target;
+}
+
+bool FolderSource::CanShow(const std::wstring& path) {
+    if (!IsFolder(path)) return !reading_.LinkTargetFolder(path, FolderReading::kUnknownAttributes).empty();
+    for (std::wstring folder = WithTrailingBackslash(path); folder.size() > 3;
+         folder = FolderPart(WithoutTrailingBackslash(folder)))
+        if (AttributesHidePath(reading_.Attributes(folder), attributes_)) return false;
+    return true;
+}
+
+std::wstring FolderSource::NodePath(const std::wstring& root, const std::vector<std::wstring>& captions,
+                                    bool keepOwnLink) {
+    if (root.empty()) return {};
+    std::wstring path = WithTrailingBackslash(root);
+    for (size_t i = 0; i < captions.size(); ++i) {
+        path += WithTrailingBackslash(captions[i]);
+        if (!IsFolder(path)) {
+            const std::wstring bare = WithoutTrailingBackslash(path);
+            const std::wstring linkFile = LinkFileName(bare, LinkKind::ShellLink);
+            if (IsLinkFile(bare))
+                path = bare;
+            else if (!reading_.LinkTargetFolder(linkFile, FolderReading::kUnknownAttributes).empty())
+                path = linkFile;
+        }
+        if (keepOwnLink && i + 1 == captions.size()) break;
+        const std::wstring target = reading_.LinkTargetFolder(path, FolderReading::kUnknownAttributes);
+        if (!target.empty()) path = target;
+    }
+    return path;
+}

@@ -32,6 +32,15 @@ public:
     virtual bool IsRemovableRoot(const std::wstring& root) = 0;
     // A key whose byte order is the user's order of names, case ignored.
     virtual std::string SortKey(const std::wstring& name) = 0;
+    // The attributes of a file or folder (with or without a trailing backslash); kUnknownAttributes
+    // when there is none.
+    virtual std::uint32_t Attributes(const std::wstring& path) = 0;
+    // The machine's drive roots ("C:\") in letter order, and whether each is a fixed disk.
+    struct Drive {
+        std::wstring root;
+        bool fixed = false;
+    };
+    virtual std::vector<Drive> Drives() = 0;
 };
 
 // What the tree reads when a node opens: one search of the folder and one emptiness probe per
@@ -59,6 +68,19 @@ public:
     // True when opening path (a folder, a drive root or a link to a folder) would show nothing.
     // A removable or CD-ROM root is never touched.
     bool IsEmpty(const std::wstring& path);
+
+    // Whether path is an existing folder.
+    bool IsFolder(const std::wstring& path);
+    // The folder a link file or folder link at path points to; path itself for anything else.
+    std::wstring TargetFolder(const std::wstring& path);
+    // Whether the tree can show path: an existing folder that no folder on its way hides from
+    // the search, or a link to a folder. Attributes that cannot be read never hide.
+    bool CanShow(const std::wstring& path);
+    // The path of the node under root with these captions, resolving links on the way: a
+    // caption that is no existing folder stands for its link file ("x.lnk", or "x" + ".lnk" when
+    // that is a link to a folder), and a link becomes the folder it points to, except the last
+    // one when keepOwnLink is set.
+    std::wstring NodePath(const std::wstring& root, const std::vector<std::wstring>& captions, bool keepOwnLink);
 
     const Work& Done() const { return work_; }
     void ResetWork() { work_ = {}; }

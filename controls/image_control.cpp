@@ -86,10 +86,7 @@ LRESULT ImageControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_ERASEBKGND:
         return 1;
     case WM_SETCURSOR:
-        if (handCursor_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
-            return TRUE;
-        }
+        if (handCursor_ && MouseHover::ShowHand(message, lParam)) return TRUE;
         break;
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:

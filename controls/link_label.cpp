@@ -89,10 +89,7 @@ LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam == VK_RETURN || wParam == VK_SPACE) && OnClick) OnClick();
         return 0;
     case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
-            return TRUE;
-        }
+        if (MouseHover::ShowHand(message, lParam)) return TRUE;
         break;
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:

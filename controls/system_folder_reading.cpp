@@ -8,10 +8,18 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 
+namespace {
+// Folders nested past the classic path limit are read through the long form of their path.
+std::wstring ReadablePath(const std::wstring& path) {
+    const std::wstring system = FileSystemPath(path);
+    return system.size() >= MAX_PATH - 12 && system.rfind(L"\\\\", 0) != 0 ? L"\\\\?\\" + system : system;
+}
+}  // namespace
+
 void SystemFolderReading::Search(const std::wstring& folder, bool whole, const Visit& visit) {
     // A large fetch pays for a whole listing, not for a probe that usually stops at its first entry.
     WIN32_FIND_DATAW find;
-    FindHandle search(NullIfInvalid(FindFirstFileExW((FileSystemPath(folder) + L"*").c_str(), FindExInfoBasic, &find,
+    FindHandle search(NullIfInvalid(FindFirstFileExW((ReadablePath(folder) + L"*").c_str(), FindExInfoBasic, &find,
                                                      FindExSearchNameMatch, nullptr,
                                                      whole ? FIND_FIRST_EX_LARGE_FETCH : 0)));
     if (!search) return;
@@ -35,4 +43,22 @@ std::string SystemFolderReading::SortKey(const std::wstring& name) {
         LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), length,
                      reinterpret_cast<wchar_t*>(key.data()), size);
     return key;
+}
+
+std::uint32_t SystemFolderReading::Attributes(const std::wstring& path) {
+    QuietErrorMode quiet;
+    return GetFileAttributesW(ReadablePath(path).c_str());
+}
+
+std::vector<FolderReading::Drive> SystemFolderReading::Drives() {
+    QuietErrorMode quiet;
+    std::vector<Drive> drives;
+    const DWORD present = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        if (!(present & (1u << (letter - L'A')))) continue;
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        const UINT type = GetDriveTypeW(root.c_str());
+        if (type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR) drives.push_back({root, type == DRIVE_FIXED});
+    }
+    return drives;
 }

@@ -9,4 +9,6 @@ public:
     std::wstring LinkTargetFolder(const std::wstring& path, std::uint32_t knownAttributes) override;
     bool IsRemovableRoot(const std::wstring& root) override;
     std::string SortKey(const std::wstring& name) override;
+    std::uint32_t Attributes(const std::wstring& path) override;
+    std::vector<Drive> Drives() override;
 };

@@ -151,7 +151,6 @@ void AboutDialog::ShowModal(HWND owner, const std::wstring& title, const std::ws
     RunModal(owner, ok_.Handle());
 }
 
-void AboutDialog::Accept() { EndModal(IDOK); }
 
 void AboutDialog::WriteEMail() {
     shell_.Open(Handle(), std::wstring(L"mailto:") + kMakerEMail, {}, {}, SW_SHOWNORMAL);
@@ -180,20 +179,18 @@ void AboutDialog::PaintBanner(HDC target) {
     GdiHandle canvas(CreateCompatibleBitmap(target, w, h));
     SelectedObject canvasSelected(dc.Get(), canvas.Get());
 
+    // Light blue to white over three quarters, back to light blue over the rest, column by column.
     const int a = static_cast<int>(w * 0.75);
-    for (int x = 0; x <= a; ++x) {
-        GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(kLightBlue, RGB(255, 255, 255), x, a)));
-        SelectedObject selected(dc.Get(), pen.Get());
-        MoveToEx(dc.Get(), x, 0, nullptr);
-        LineTo(dc.Get(), x, h);
-    }
-    const int n = w - a;
-    for (int i = 0; i <= n; ++i) {
-        GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(RGB(255, 255, 255), kLightBlue, i, n)));
-        SelectedObject selected(dc.Get(), pen.Get());
-        MoveToEx(dc.Get(), a + i, 0, nullptr);
-        LineTo(dc.Get(), a + i, h);
-    }
+    const auto paint = [&](int left, int columns, COLORREF from, COLORREF to) {
+        for (int i = 0; i <= columns; ++i) {
+            GdiHandle pen(CreatePen(PS_SOLID, 1, GradientColor(from, to, i, columns)));
+            SelectedObject selected(dc.Get(), pen.Get());
+            MoveToEx(dc.Get(), left + i, 0, nullptr);
+            LineTo(dc.Get(), left + i, h);
+        }
+    };
+    paint(0, a, kLightBlue, RGB(255, 255, 255));
+    paint(a, w - a, RGB(255, 255, 255), kLightBlue);
 
     if (logo_ && logoMask_) {
         BITMAP bm{};
@@ -238,16 +235,6 @@ void AboutDialog::PaintBanner(HDC target) {
 
 LRESULT AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        // OK is the default and the cancel button: Enter and Esc both close with OK.
-        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) Accept();
-        return 0;
-    case WM_CLOSE:
-        Accept();
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         if (eMailLink_) LayoutLabels();

@@ -45,8 +45,6 @@ public:
     void HyperLinkMouseLeave(LinkLabel& label);
     void HyperLinkMouseDown(LinkLabel& label);
     void HyperLinkMouseUp(LinkLabel& label);
-    void Accept();
-
 
     // What the banner shows, line by line.
     std::wstring TitleLine() const { return title_; }
@@ -70,7 +68,7 @@ private:
     void LoadLogo();
     // Sizes fonts, pictures and controls for dpi; the frame goes to suggested, or keeps its
     // client size at that scale when there is none.
-    void ApplyDpi(UINT dpi, const RECT* suggested);
+    void ApplyDpi(UINT dpi, const RECT* suggested) override;
     int S(int designSize) const { return Scale(designSize, dpi_); }
 
     HINSTANCE resources_;

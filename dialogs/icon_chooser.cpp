@@ -67,8 +67,6 @@ void IconChooser::CreateControls(HWND owner) {
     iconList_.OnSelect = [this] { TakeClickedCell(); };
     iconList_.OnDoubleClick = [this] { Accept(); };
     iconIndex_.OnChange = [this] { FollowTypedIndex(); };
-    ok_.OnClick = [this] { Accept(); };
-    cancel_.OnClick = [this] { Dismiss(); };
     for (HWND control : {IconList(), indexCaption.Handle(), IconIndexEdit(), IconIndexSpin(), ok_.Handle(), cancel_.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
@@ -83,12 +81,6 @@ int IconChooser::ShowModal(HWND owner, const std::wstring& iconFile, int& select
     const int result = RunModal(owner, IconList());
     selectedIconIndex_ = nullptr;
     return result;
-}
-
-bool IconChooser::PreTranslateKey(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_F1) return false;
-    ShowHelp();
-    return true;
 }
 
 void IconChooser::ShowIcons() {
@@ -124,12 +116,6 @@ void IconChooser::FollowTypedIndex() {
 void IconChooser::Accept() {
     if (selectedIconIndex_) *selectedIconIndex_ = IconIndexValue();
     EndModal(IDOK);
-}
-
-void IconChooser::Dismiss() { EndModal(IDCANCEL); }
-
-void IconChooser::ShowHelp() {
-    if (OnHelp) OnHelp(L"LinkIcon");
 }
 
 int IconChooser::IconCount() const { return static_cast<int>(SendMessageW(IconList(), LB_GETCOUNT, 0, 0)); }
@@ -227,35 +213,30 @@ LRESULT IconChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
-    case WM_HELP:
-        ShowHelp();
-        return TRUE;
-    case WM_DPICHANGED: {
-        // Everything made at the old DPI is scaled to the new one, as if it had been made there.
-        const UINT old = dpi_;
-        dpi_ = HIWORD(wParam);
-        font_ = FontForDpi(font_, old, dpi_);
-        const auto* r = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
-        const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
-        for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            const RECT c = ChildBounds(child);
-            SetWindowPos(child, nullptr, scale(c.left), scale(c.top), scale(c.right) - scale(c.left),
-                         scale(c.bottom) - scale(c.top), SWP_NOZORDER | SWP_NOACTIVATE);
-            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-        }
-        itemHeight_ = scale(itemHeight_);
-        SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
-        RECT list{};
-        GetClientRect(IconList(), &list);
-        SendMessageW(IconList(), LB_SETCOLUMNWIDTH, list.right / kColumns, 0);
-        return 0;
-    }
-    case WM_CLOSE:
-        Dismiss();
-        return 0;
     }
     return ModalWindow::HandleMessage(message, wParam, lParam);
+}
+
+void IconChooser::ApplyDpi(UINT dpi, const RECT* r) {
+    if (dpi == 0 || dpi == dpi_) return;
+    // Everything made at the old DPI is scaled to the new one, as if it had been made there.
+    const UINT old = dpi_;
+    dpi_ = dpi;
+    font_ = FontForDpi(font_, old, dpi_);
+    if (r)
+        SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(Handle(), S(kClientWidth), S(kClientHeight));
+    const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT c = ChildBounds(child);
+        SetWindowPos(child, nullptr, scale(c.left), scale(c.top), scale(c.right) - scale(c.left),
+                     scale(c.bottom) - scale(c.top), SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    itemHeight_ = scale(itemHeight_);
+    SendMessageW(IconList(), LB_SETITEMHEIGHT, 0, itemHeight_);
+    RECT list{};
+    GetClientRect(IconList(), &list);
+    SendMessageW(IconList(), LB_SETCOLUMNWIDTH, list.right / kColumns, 0);
 }

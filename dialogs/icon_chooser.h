@@ -22,11 +22,8 @@ public:
     void ShowIcons();
     void TakeClickedCell();
     void FollowTypedIndex();
-    void Accept();
-    void Dismiss();
-    void ShowHelp();
+    void Accept() override;
 
-    std::function<void(const std::wstring& topic)> OnHelp;
 
     // State as the user sees it.
     HWND IconList() const { return iconList_.Handle(); }
@@ -42,7 +39,8 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    bool PreTranslateKey(const MSG& message) override;
+    const wchar_t* HelpTopic() const override { return L"LinkIcon"; }
+    void ApplyDpi(UINT dpi, const RECT* suggested) override;
 
 private:
     void CreateControls(HWND owner);

@@ -34,8 +34,6 @@ void LinkSettingsDialog::CreateControls(HWND owner) {
     reason_.Create(self, L"", 0, 0, 1, 1, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
     ok_.Create(self, L"OK", 0, 0, 1, 1, IDOK, BS_DEFPUSHBUTTON);
     cancel_.Create(self, L"Abbrechen", 0, 0, 1, 1, IDCANCEL);
-    ok_.OnClick = [this] { Accept(); };
-    cancel_.OnClick = [this] { Dismiss(); };
     Layout();
 }
 
@@ -157,23 +155,7 @@ void LinkSettingsDialog::Accept() {
     EndModal(IDOK);
 }
 
-void LinkSettingsDialog::Dismiss() { EndModal(IDCANCEL); }
-
 LRESULT LinkSettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        // Enter and Esc arrive here from the dialog keys when no button has the focus.
-        if (LOWORD(wParam) == IDOK) Accept();
-        else if (LOWORD(wParam) == IDCANCEL) Dismiss();
-        return 0;
-    case WM_CLOSE:
-        Dismiss();
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(font_);
-    }
+    if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(font_);
     return ModalWindow::HandleMessage(message, wParam, lParam);
 }

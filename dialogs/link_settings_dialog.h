@@ -17,8 +17,7 @@ public:
     // leaves them. Answers IDOK or IDCANCEL.
     int ShowModal(HWND owner, SettingsTarget target, LinkSettings& settings);
 
-    void Accept();
-    void Dismiss();
+    void Accept() override;
 
     // The controls as the user sees them (tests drive them).
     HWND WorkingFolderEdit() const { return workingFolder_.Handle(); }
@@ -32,10 +31,12 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The settings belong to the link's description.
+    const wchar_t* HelpTopic() const override { return L"LinkDescription"; }
+    void ApplyDpi(UINT dpi, const RECT* suggested) override;
 
 private:
     void CreateControls(HWND owner);
-    void ApplyDpi(UINT dpi, const RECT* suggested);
     void Layout();
     void Fill();
     int S(int designSize) const { return Scale(designSize, dpi_); }

@@ -11,6 +11,7 @@ struct LinkDraft {
     std::wstring target;          // the object linked to, as typed (%NAME% kept)
     std::wstring arguments;       // joined as the link stores them
     bool targetIsFolder = false;  // asked of the disk once, when the target was accepted
+    bool targetIsWebAddress = false;  // the target is a web address: the link is an Internet shortcut
     std::wstring location;        // the link's path without ".lnk"; a folder link's folder
     std::wstring description;
     std::wstring iconFile;        // empty: the target's own icon

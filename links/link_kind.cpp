@@ -3,7 +3,10 @@
 #include "platform/path_text.h"
 
 LinkKind LinkFileKind(const std::wstring& path) {
-    return SameText(ExtensionOf(path), LinkFileExtension(LinkKind::ShellLink)) ? LinkKind::ShellLink : LinkKind::None;
+    const std::wstring extension = ExtensionOf(path);
+    for (LinkKind kind : {LinkKind::ShellLink, LinkKind::InternetShortcut})
+        if (SameText(extension, LinkFileExtension(kind))) return kind;
+    return LinkKind::None;
 }
 
 LinkKind LinkKindOfPath(const std::wstring& path) {
@@ -29,6 +32,7 @@ std::wstring EditedLinkFile(const std::wstring& path) {
 const wchar_t* LinkFileExtension(LinkKind kind) {
     switch (kind) {
         case LinkKind::ShellLink: return L".lnk";
+        case LinkKind::InternetShortcut: return L".url";
         case LinkKind::FolderLink:
         case LinkKind::None: break;
     }

@@ -7,6 +7,7 @@ enum class LinkKind {
     None,        // no link by its name
     ShellLink,   // a shell link file, "x.lnk"
     FolderLink,  // a folder without an extension: a folder link when its Desktop.ini says so
+    InternetShortcut,  // an Internet shortcut to a web address, "x.url"
 };
 
 // The kind of link file the name's extension gives; None for folders and other files.

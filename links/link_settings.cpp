@@ -27,6 +27,9 @@ SettingsAvailability AvailableSettings(SettingsTarget target) {
     case SettingsTarget::Folder:
         return {false, true, true, false,
                 L"Für einen Ordner gelten „Ausführen in“ und „Als Administrator“ nicht."};
+    case SettingsTarget::WebAddress:
+        return {false, true, true, false,
+                L"Eine Internetverknüpfung öffnet eine Adresse; „Ausführen in“ und „Als Administrator“ gelten dort nicht."};
     case SettingsTarget::FolderLink:
         break;
     }
@@ -97,6 +100,7 @@ LinkSettings SettingsToWrite(const LinkDraft& draft, const LinkData* edited) {
     LinkSettings settings = draft.settings.value_or(
         ProposedSettings(draft.target, editedSettings ? &*editedSettings : nullptr, edited ? edited->targetPath : L""));
     settings.workingFolder = AbsoluteWorkingFolder(settings.workingFolder, draft.target);
+    if (draft.kind == LinkKind::InternetShortcut) return ApplicableSettings(settings, SettingsTarget::WebAddress, L"");
     const SettingsTarget target = SettingsTargetOf(draft.target, draft.targetIsFolder, draft.kind == LinkKind::FolderLink);
     return ApplicableSettings(settings, target, WorkingFolderFor(draft.target));
 }

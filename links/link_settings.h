@@ -13,7 +13,7 @@ struct LinkSettings {
 };
 
 // What the link points to, as far as the settings care.
-enum class SettingsTarget { Program, Document, Folder, FolderLink };
+enum class SettingsTarget { Program, Document, Folder, FolderLink, WebAddress };
 
 // A file that the system starts as a program (and can start as administrator).
 bool IsProgramFile(const std::wstring& path);

@@ -33,6 +33,7 @@ std::wstring LinkTargetFolder(const std::wstring& path, DWORD knownAttributes) {
             return FolderOfTarget(LinkTargetPath(file));
         }
         case LinkKind::FolderLink: return FolderLinkTarget(path, knownAttributes);
+        case LinkKind::InternetShortcut: return {};  // a web address is no folder
     }
     return {};
 }

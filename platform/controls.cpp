@@ -3,7 +3,7 @@
 #include "platform/dpi.h"
 #include "platform/handles.h"
 #include "platform/win_error.h"
-#include "platform/window.h"
+#include "platform/fonts.h"
 
 namespace {
 thread_local int hiddenChildren = 0;

@@ -42,39 +42,6 @@ bool DeclarePerMonitorDpiAwareness() {
     return false;
 }
 
-HFONT DialogFontForDpi(UINT dpi) {
-    static std::map<UINT, HFONT> fonts;  // live as long as the forms that use them
-    HFONT& font = fonts[dpi];
-    if (!font) {
-        LOGFONTW lf{};
-        lf.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
-        lf.lfCharSet = DEFAULT_CHARSET;
-        wcscpy(lf.lfFaceName, L"MS Shell Dlg");
-        font = CreateFontIndirectW(&lf);
-    }
-    return font;
-}
-
-HFONT FontForDpi(HFONT font, UINT oldDpi, UINT newDpi) {
-    if (!font || oldDpi == newDpi) return font;
-    static std::map<std::tuple<HFONT, UINT, UINT>, HFONT> fonts;
-    HFONT& made = fonts[{font, oldDpi, newDpi}];
-    if (!made) {
-        LOGFONTW lf{};
-        GetObjectW(font, sizeof lf, &lf);
-        // Through whole points, as fonts are chosen: moving back and forth keeps the size.
-        if (lf.lfHeight < 0) {
-            const int points = MulDiv(-lf.lfHeight, 72, static_cast<int>(oldDpi));
-            lf.lfHeight = -MulDiv(points, static_cast<int>(newDpi), 72);
-        } else {
-            lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(newDpi), static_cast<int>(oldDpi));
-        }
-        lf.lfWidth = MulDiv(lf.lfWidth, static_cast<int>(newDpi), static_cast<int>(oldDpi));
-        made = CreateFontIndirectW(&lf);
-    }
-    return made;
-}
-
 int SmallIconSize(UINT dpi) { return Scale(16, dpi); }
 int LargeIconSize(UINT dpi) { return Scale(32, dpi); }
 
@@ -130,17 +97,4 @@ HBITMAP LoadPictureAtSize(HINSTANCE module, int id1x, int id2x, int width, int h
     ReleaseDC(nullptr, screen);
     DeleteObject(source);
     return result;
-}
-
-HFONT FontVariant(HFONT font, LONG weight, bool underline) {
-    static std::map<std::tuple<HFONT, LONG, bool>, HFONT> fonts;
-    HFONT& made = fonts[{font, weight, underline}];
-    if (!made) {
-        LOGFONTW lf{};
-        GetObjectW(font, sizeof lf, &lf);
-        lf.lfWeight = weight;
-        lf.lfUnderline = underline;
-        made = CreateFontIndirectW(&lf);
-    }
-    return made;
 }

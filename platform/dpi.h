@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/fonts.h"
+
 // Sizes in this program are designed at 96 dots per inch and scaled to the DPI of the window
 // that shows them (per monitor where the system knows it, the system's DPI otherwise).
 
@@ -28,10 +30,6 @@ inline UINT DpiForNewWindow(HWND owner) { return owner ? WindowDpi(owner) : Syst
 // manifest does; for hosts without that manifest (tests). False when nothing could be set.
 bool DeclarePerMonitorDpiAwareness();
 
-// The font every form starts with ("MS Shell Dlg", 8 pt) at the given DPI; made once per DPI.
-HFONT DialogFontForDpi(UINT dpi);
-// The same face, weight and style as font, made for newDpi from oldDpi; made once per font and DPI.
-HFONT FontForDpi(HFONT font, UINT oldDpi, UINT newDpi);
 
 // Small (16 at 96 DPI) and large (32) icon edge lengths at the DPI.
 int SmallIconSize(UINT dpi);
@@ -50,5 +48,3 @@ HICON LoadIconAtSize(int id, int size);
 // module null: the resource module. Owned by the caller; null when the module lacks the picture.
 HBITMAP LoadPictureAtSize(HINSTANCE module, int id1x, int id2x, int width, int height, bool smooth = true);
 
-// A variant of a font (weight, underline); made once and kept for the program's life.
-HFONT FontVariant(HFONT font, LONG weight, bool underline);

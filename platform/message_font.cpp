@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cwchar>
-#include <map>
 #include <string>
 
 #include "platform/dpi.h"
@@ -12,12 +11,10 @@
 namespace {
 
 // The font with another face, kept as long as the forms that use it.
-HFONT WithFace(HFONT font, const wchar_t* face, bool underline) {
-    LOGFONTW lf{};
-    GetObjectW(font, sizeof lf, &lf);
+HFONT WithFace(HFONT font, const wchar_t* face) {
+    LOGFONTW lf = FontDescription(font);
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    lf.lfUnderline = underline;
-    return CreateFontIndirectW(&lf);
+    return KeptFont(lf);
 }
 
 // The size in points at the DPI of the form that uses the font.
@@ -30,7 +27,6 @@ int PointSize(HFONT font, UINT dpi) {
 
 struct FontSwitch {
     std::wstring face;
-    std::map<HFONT, HFONT>* switched;
     HFONT from;
     HFONT to;
 };
@@ -46,11 +42,8 @@ BOOL CALLBACK SwitchFormFont(HWND form, LPARAM data) {
     auto& change = *reinterpret_cast<FontSwitch*>(data);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(form, WM_GETFONT, 0, 0));
     if (!font || PointSize(font, WindowDpi(form)) != 8) return TRUE;
-    LOGFONTW lf{};
-    GetObjectW(font, sizeof lf, &lf);
-    if (change.face == lf.lfFaceName) return TRUE;
-    HFONT& replacement = (*change.switched)[font];
-    if (!replacement) replacement = WithFace(font, change.face.c_str(), lf.lfUnderline);
+    if (change.face == FontDescription(font).lfFaceName) return TRUE;
+    const HFONT replacement = WithFace(font, change.face.c_str());
     change.from = font;
     change.to = replacement;
     EnumChildWindows(form, &SwitchChildFont, data);
@@ -64,8 +57,7 @@ void UseSystemMessageFont() {
     // The size without the padded border width, which older systems do not know.
     metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return;
-    static std::map<HFONT, HFONT> switched;
-    FontSwitch change{metrics.lfMessageFont.lfFaceName, &switched, nullptr, nullptr};
+    FontSwitch change{metrics.lfMessageFont.lfFaceName, nullptr, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), &SwitchFormFont, reinterpret_cast<LPARAM>(&change));
 }
 

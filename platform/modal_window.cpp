@@ -57,13 +57,24 @@ int ModalWindow::RunModal(HWND owner, HWND firstFocus) {
     SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     CenterOnScreen(Handle());
     SetFirstFocus(firstFocus);
+    // The first field is reached as by Tab: typing replaces its text.
+    if (SendMessageW(firstFocus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(firstFocus, EM_SETSEL, 0, -1);
     modalResult_ = 0;
     open_ = true;
     PostMessageW(Handle(), kShownMessage, 0, 0);
-    const int result = ::RunModal(Handle(), owner, modalResult_,
-                                  [this](const MSG& message) { return PreTranslateKey(message); });
+    const int result = ::RunModal(Handle(), owner, modalResult_, [this](const MSG& message) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
+            ShowHelp();
+            return true;
+        }
+        return PreTranslateKey(message);
+    });
     open_ = false;
     return result;
+}
+
+void ModalWindow::ShowHelp() const {
+    if (const wchar_t* topic = HelpTopic(); topic && OnHelp) OnHelp(topic);
 }
 
 void ModalWindow::Shown() {
@@ -71,9 +82,24 @@ void ModalWindow::Shown() {
 }
 
 LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kShownMessage) {
+    switch (message) {
+    case kShownMessage:
         // A message left from an earlier showing does not run the step of this one.
         if (Open()) Shown();
+        return 0;
+    case WM_COMMAND:
+        // The dialog keys send Enter and Esc as the buttons' clicks.
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDOK) Accept();
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDCANCEL) Dismiss();
+        return 0;
+    case WM_CLOSE:
+        Dismiss();
+        return 0;
+    case WM_HELP:
+        ShowHelp();
+        return TRUE;
+    case WM_DPICHANGED:
+        ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
     return DialogWindow::HandleMessage(message, wParam, lParam);

@@ -7,6 +7,12 @@
 // Tells a control when the mouse pointer comes onto it and when it leaves (TrackMouseEvent).
 class MouseHover {
 public:
+    // WM_SETCURSOR over the client area: shows the hand that says "click here"; true then.
+    static bool ShowHand(UINT message, LPARAM lParam) {
+        if (message != WM_SETCURSOR || LOWORD(lParam) != HTCLIENT) return false;
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return true;
+    }
     // Handles WM_MOUSEMOVE and WM_MOUSELEAVE: true for them, false for every other message.
     bool HandleMessage(HWND window, UINT message, const std::function<void()>& onEnter,
                        const std::function<void()>& onLeave) {

@@ -23,3 +23,8 @@ PreviewIcons StandardPreviewIcons(const std::wstring& path) {
              ShellIcon(path, SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_NORMAL)};
     return icons;
 }
+
+PreviewIcons KindPreviewIcons(const std::wstring& extension) {
+    return {ShellIcon(extension, SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_NORMAL),
+            ShellIcon(extension, SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_NORMAL)};
+}

@@ -13,3 +13,6 @@ struct PreviewIcons {
 // asking for a file that only the real System32 holds), the file's own first icon, and failing
 // that the icon of its kind of file.
 PreviewIcons StandardPreviewIcons(const std::wstring& path);
+
+// The shell's icons for files of a kind, named by extension (".url"), whether or not one exists.
+PreviewIcons KindPreviewIcons(const std::wstring& extension);

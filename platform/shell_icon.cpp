@@ -26,3 +26,9 @@ HICON ShellIconAtSize(const std::wstring& shownPath, UINT flags, int size) {
     if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | sizeFlag | flags)) return info.hIcon;
     return nullptr;
 }
+
+std::wstring ShellDisplayName(const std::wstring& path) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) return {};
+    return info.szDisplayName;
+}

@@ -11,3 +11,6 @@ HICON ShellIconAtSize(const std::wstring& path, UINT flags, int size);
 // Icon number index of an icon source (program, library or icon file) at exactly size x size;
 // null where the file has no such icon.
 HICON FileIconAtSize(const std::wstring& file, int index, int size);
+
+// The name the shell shows for a file, folder or drive; empty when it has none.
+std::wstring ShellDisplayName(const std::wstring& path);

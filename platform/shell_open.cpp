@@ -17,16 +17,3 @@ ShellOpener& SystemShellOpener() {
     static SystemOpener opener;
     return opener;
 }
-
-std::function<void(const std::wstring& file, const std::wstring& parameters)> ShellOpenScript;
-int ShellOpenLastShowCommand = SW_SHOWNORMAL;
-
-void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters, const std::wstring& folder,
-               int showCommand) {
-    ShellOpenLastShowCommand = showCommand;
-    if (ShellOpenScript) {
-        ShellOpenScript(file, parameters);
-        return;
-    }
-    SystemShellOpener().Open(owner, file, parameters, folder, showCommand);
-}

@@ -194,14 +194,3 @@ BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
 
 void SetChildrenFont(HWND parent, HFONT font) { EnumChildWindows(parent, &SetChildFont, reinterpret_cast<LPARAM>(font)); }
 
-HFONT DialogFont() {
-    // The wizard's layout is measured in MS Sans Serif 8 pt; "MS Shell Dlg" maps to it.
-    static HFONT font = [] {
-        LOGFONTW lf{};
-        lf.lfHeight = -11;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        wcscpy(lf.lfFaceName, L"MS Shell Dlg");
-        return CreateFontIndirectW(&lf);
-    }();
-    return font;
-}

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/fonts.h"
+
 // Runs one piece of message handling; an exception ends it with the error box (application
 // title, error icon, the message) instead of crossing into the system.
 LRESULT GuardedCall(HWND owner, const std::function<LRESULT()>& body, LRESULT onError = 0);
@@ -76,5 +78,3 @@ bool RouteDialogMessage(MSG& message);
 // Gives every child window of parent the font.
 void SetChildrenFont(HWND parent, HFONT font);
 
-// The GUI font of dialogs ("MS Shell Dlg", 8 pt), shared by all forms.
-HFONT DialogFont();

@@ -11,6 +11,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$top/build/program"
 cp "$top/build/win/zeigerwerk.exe" "$top/build/win/Pfeilbau.hlp" "$top/build/win64/zeigerwerk64.exe" "$top/build/program/"
 exe="$top/build/program/zeigerwerk.exe"
+source "$top/scripts/machine.sh"
+# Where no 32-bit program can run, the 64-bit one starts, in a 64-bit prefix.
+zw_runs_32bit || { ZW_WINEARCH=win64; exe="$top/build/program/zeigerwerk64.exe"; }
 if [ "${ZW_WINEARCH:-win32}" = win64 ]; then
   export WINEPREFIX="$top/build/wineprefix-run64"
 else

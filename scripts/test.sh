@@ -40,8 +40,15 @@ run_suite() {  # build folder
   done
 }
 run_suite "$top/build/native"
-run_suite "$top/build/win"
-run_suite "$top/build/win64"
+source "$top/scripts/machine.sh"
+if zw_runs_32bit; then
+  run_suite "$top/build/win"
+  run_suite "$top/build/win64"
+else
+  echo "== This machine runs no 32-bit programs (its kernel's 32-bit support is off): the 32-bit build is"
+  echo "== compiled, and every Windows test runs in the 64-bit build and a 64-bit prefix instead."
+  run_suite "$top/build/win64"
+fi
 [ ${#flaky[@]} -eq 0 ] || echo "first failures of the flaky tests: $failures"
 echo "flaky: ${#flaky[@]}${flaky:+ (${flaky[*]})}"
 exit $status

@@ -6,6 +6,12 @@
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
 # Wine names files in the Unix locale's charset: umlauts and CJK need a UTF-8 one.
 export LC_ALL=C.UTF-8
+source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
+if ! zw_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
+  # Every "wine", and the tools that start it, goes to the 64-bit loader; prefixes are 64-bit.
+  export PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64-only:$PATH" WINELOADER=/usr/lib/wine/wine64
+  ZW_WINEARCH=win64
+fi
 export WINEARCH=${ZW_WINEARCH:-win32} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The prefix's Desktop and Documents live beside the prefix, not in the real home.
 export HOME="$WINEPREFIX-home"

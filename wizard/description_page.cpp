@@ -8,7 +8,10 @@ void DescriptionPage::BuildPart(int, const PageArea& area) {
     Add(caption.Handle(), AnchorLayout::TopLeftRight);
     Add(description_.Handle(), AnchorLayout::TopLeftRight);
     Add(settings_.Handle(), AnchorLayout::TopRight);
-    settings_.OnClick = [this] { EditSettings(); };
+    settings_.OnClick = [this] {
+        EditSettings();
+        settings_.SetFocus();
+    };
 }
 
 bool DescriptionPage::Leave() {
@@ -20,8 +23,9 @@ void DescriptionPage::EditSettings() {
     LinkSettings settings = draft_.settings.value_or(ProposedSettings ? ProposedSettings() : LinkSettings{});
     // The kind page comes later: a folder counts as a folder link only once it was chosen as one.
     const bool folderLink = draft_.targetIsFolder && draft_.kind == LinkKind::FolderLink;
-    if (settingsDialog_.ShowModal(Owner(), SettingsTargetOf(draft_.target, draft_.targetIsFolder, folderLink),
-                                  settings) == IDOK)
-        draft_.settings = settings;
-    settings_.SetFocus();
+    settingsDialog_.OnHelp = OnHelp;
+    const SettingsTarget target = draft_.targetIsWebAddress
+                                      ? SettingsTarget::WebAddress
+                                      : SettingsTargetOf(draft_.target, draft_.targetIsFolder, folderLink);
+    if (settingsDialog_.ShowModal(Owner(), target, settings) == IDOK) draft_.settings = settings;
 }

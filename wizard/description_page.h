@@ -12,13 +12,15 @@ public:
 
     // The settings the link gets while the user has not confirmed others.
     std::function<LinkSettings()> ProposedSettings;
+    // Opens a help topic (F1 in the settings).
+    std::function<void(const std::wstring& topic)> OnHelp;
 
     void BuildPart(int part, const PageArea& area) override;
     bool Leave() override;
     HWND FirstControl() const override { return description_.Handle(); }
     void Reset() override { SetDescription(L""); }
 
-    // "Erweiterte Einstellungen"; OK keeps them in the draft.
+    // "Erweiterte Einstellungen"; OK keeps them in the draft. The caller places the focus after.
     void EditSettings();
 
 private:

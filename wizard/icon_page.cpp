@@ -8,6 +8,7 @@
 #include "platform/resource_ids.h"
 #include "controls/image_control.h"
 #include "controls/path_label.h"
+#include "links/internet_shortcut.h"
 #include "controls/icon_count.h"
 #include "links/link_kind.h"
 #include "links/link_store.h"
@@ -99,9 +100,8 @@ void IconPage::BuildPreview(const PageArea& area) {
     PageHints().Set(smallPreview_->Handle(), L"Kleines Symbol der Verknüpfung");
     targetName_.Create(form, L"", centre - 62, y + kPreviewTop + 60, 124, 56, SS_CENTER | SS_NOTIFY | SS_EDITCONTROL);
     targetName_.OnClick = [this] { LaunchTarget(); };
-    nameMouse_.Attach(targetName_.Handle(), [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
-        if (message == WM_SETCURSOR) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    nameMouse_.Attach(targetName_.Handle(), [this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        if (MouseHover::ShowHand(message, lParam)) {
             result = TRUE;
             return true;
         }
@@ -113,6 +113,12 @@ void IconPage::BuildPreview(const PageArea& area) {
     standardFileName_->SetDirection(drFromLeft);
     standardFileName_->SetSeparator(L"\\");
 
+    settings_.Create(form, L"&Erweitert…", x, y + area.height - 23, 110, 23, -1);
+    settings_.OnClick = [this] {
+        if (OnEditSettings) OnEditSettings();
+        settings_.SetFocus();
+    };
+    Add(settings_.Handle(), AnchorLayout::BottomLeft);
     Add(previewCaption_.Handle(), AnchorLayout::TopLeftRight);
     // The preview is centred by Resize rather than anchored.
     AddUnlaid(preview_->Handle());
@@ -194,8 +200,11 @@ void IconPage::PreviewFromIconFile(int index) {
     SetPreview(large, small);
 }
 
-void IconPage::PreviewStandard(const std::wstring& path) {
-    const PreviewIcons icons = StandardPreviewIcons(ExpandedPath(path));
+void IconPage::PreviewTargetIcon() {
+    // A web address has the icon every Internet shortcut shows.
+    const PreviewIcons icons = draft_.targetIsWebAddress
+                                   ? KindPreviewIcons(L".url")
+                                   : StandardPreviewIcons(ExpandedPath(TargetIconPath(draft_.target, draft_.targetIsFolder)));
     SetPreview(icons.large, icons.small);
 }
 
@@ -236,7 +245,7 @@ void IconPage::UpdatePreview() {
             case PreviewSource::TargetIcon: break;
         }
     }
-    PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
+    PreviewTargetIcon();
 }
 
 void IconPage::BrowseIconFile() {
@@ -309,13 +318,15 @@ void IconPage::Enter() {
             PreviewFromIconFile(iconIndex_);
         } else {
             UseIconFile(false);
-            iconFile_.SetText(target);
+            iconFile_.SetText(draft_.targetIsWebAddress ? std::wstring() : target);
             IconFileTyped();
-            PreviewStandard(TargetIconPath(draft_.target, draft_.targetIsFolder));
+            PreviewTargetIcon();
         }
         stage_ = WizardStage::IconPagePrepared;
     }
 }
+
+void IconPage::Shown() { settings_.SetVisible(draft_.targetIsWebAddress); }
 
 bool IconPage::Leave() {
     const std::wstring file = iconFile_.Text();
@@ -354,10 +365,14 @@ void IconPage::Reset() {
 
 void IconPage::Drop(const std::wstring& path) {
     std::wstring candidate;
-    if (IsLinkFile(path)) {
+    if (LinkFileKind(path) == LinkKind::ShellLink) {
         const LinkData link = ReadLink(path);
         candidate = ExpandedPath(!link.iconFile.empty() ? link.iconFile : link.targetPath);
         if (!candidate.empty()) iconIndex_ = link.iconIndex;
+    } else if (LinkFileKind(path) == LinkKind::InternetShortcut) {
+        const InternetShortcutFields shortcut = ReadInternetShortcut(path);
+        candidate = ExpandedPath(shortcut.iconFile);
+        if (!candidate.empty()) iconIndex_ = shortcut.iconIndex;
     }
     UseIconFile(true);
     iconFile_.SetText(candidate.empty() ? path : candidate);

@@ -22,6 +22,8 @@ public:
 
     // Lets the user choose one of the file's icons, changing index when one was chosen.
     std::function<void(const std::wstring& file, int& index)> OnChooseIcon;
+    // "Erweitert…", which an Internet shortcut finds here: the description page is passed over.
+    std::function<void()> OnEditSettings;
 
     // The icon of a link being edited or dropped: the icon file (empty: the target's own) and index.
     void TakeLinkIcon(const std::wstring& iconFile, int iconIndex);
@@ -32,6 +34,7 @@ public:
     int Parts() const override { return 4; }
     void BuildPart(int part, const PageArea& area) override;
     void Enter() override;
+    void Shown() override;
     bool Leave() override;
     HWND FirstControl() const override;
     void Reset() override;
@@ -63,7 +66,7 @@ private:
     void UpdateStandardCaption();
     void PlaceIconLabel();
     void PreviewFromIconFile(int index);
-    void PreviewStandard(const std::wstring& path);
+    void PreviewTargetIcon();
     void SetPreview(HICON large, HICON small);
     void HighlightName(bool hot);
 
@@ -74,7 +77,7 @@ private:
     HistoryList initialHistory_;
     int iconIndex_ = 0;
 
-    Button standardIcon_, iconFileChoice_, chooseIcon_, browseIconFile_, windowsIcons_;
+    Button standardIcon_, iconFileChoice_, chooseIcon_, browseIconFile_, windowsIcons_, settings_;
     HistoryComboBox iconFile_;
     Label previewCaption_, targetName_;
     std::unique_ptr<ImageControl> preview_, smallPreview_;

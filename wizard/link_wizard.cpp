@@ -7,6 +7,7 @@
 #include "platform/resource_ids.h"
 #include "controls/animation_control.h"
 #include "dialogs/icon_chooser.h"
+#include "links/internet_shortcut.h"
 #include "links/link_store.h"
 #include "links/link_writing.h"
 #include "platform/files.h"
@@ -58,9 +59,13 @@ LinkWizard::LinkWizard(std::wstring dataFolder, std::wstring userDataFolder, Wiz
     pages_ = {target_.get(), location_.get(), description_.get(), icon_.get(), kind_.get(), closing_.get()};
     target_->OnTargetChanged = [this] { TargetChanged(); };
     description_->ProposedSettings = [this] { return ProposedSettings(); };
+    icon_->OnEditSettings = [this] { description_->EditSettings(); };
     target_->OnLinkDropped = [this](const std::wstring& path, const LinkData& link) { LinkDropped(path, link); };
     icon_->OnChooseIcon = [this](const std::wstring& file, int& index) {
         if (Connections.iconChooser) Connections.iconChooser->ShowModal(Handle(), file, index);
+    };
+    description_->OnHelp = [this](const std::wstring& topic) {
+        if (Connections.help) Connections.help(topic);
     };
     CreateControls();
 
@@ -271,7 +276,7 @@ void LinkWizard::ShowPage(Page page, bool entering) {
     shown.Shown();
 
     if (const wchar_t* caption = PageCaption(page)) SetWindowTextW(Handle(), caption);
-    next_.SetText(NextCaption(page, draft_.targetIsFolder));
+    next_.SetText(NextCaption(page, PageTargetOfDraft()));
     cancel_.SetText(page == Closing ? L"&Nein" : L"Abbrechen");
     back_.SetVisible(page != Closing);
     back_.SetEnabled(page != Target);
@@ -282,25 +287,27 @@ void LinkWizard::ShowPage(Page page, bool entering) {
 
 void LinkWizard::GoNext() {
     if (!next_.Enabled() || !next_.Visible()) return;
-    const NextStep step = StepAfter(page_, draft_.targetIsFolder);
+    const NextStep step = StepAfter(page_, PageTargetOfDraft());
     if (step == NextStep::StartNewLink) {
         StartNewLink();
         return;
     }
     if (!PageAt(page_).Leave()) return;
     if (step == NextStep::WriteLink) {
-        if (page_ == Icon) draft_.kind = LinkKind::ShellLink;
+        if (page_ == Icon) draft_.kind = draft_.targetIsWebAddress ? LinkKind::InternetShortcut : LinkKind::ShellLink;
         Finish();
         return;
     }
     if (page_ == Location && stage_ == WizardStage::FolderChosen) stage_ = WizardStage::LocationAccepted;
-    ShowPage(static_cast<Page>(static_cast<int>(page_) + 1), true);
+    ShowPage(PageAfter(page_, PageTargetOfDraft()), true);
 }
 
 void LinkWizard::Finish() {
     draft_.replacesEdited = deleteEdited_.Visible() && deleteEdited_.Checked();
     LinkWritingBoxes boxes(Handle());
-    if (!WriteLinkDraft(draft_, boxes)) {
+    const bool written =
+        draft_.kind == LinkKind::InternetShortcut ? WriteInternetShortcutDraft(draft_, boxes) : WriteLinkDraft(draft_, boxes);
+    if (!written) {
         // The page stays, and so does the link being edited.
         if (page_ == Icon) SetFocus(icon_->FirstControl());
         return;
@@ -317,7 +324,8 @@ void LinkWizard::GoBack() {
     // From here on the link being edited stays where it is, and the box no longer offers to delete
     // it; its own settings still serve the link written.
     deleteEdited_.SetVisible(false);
-    if (PageBefore(page_) != page_) ShowPage(PageBefore(page_), false);
+    const Page before = PageBefore(page_, PageTargetOfDraft());
+    if (before != page_) ShowPage(before, false);
 }
 
 void LinkWizard::StartNewLink() {

@@ -109,6 +109,7 @@ private:
     // What the link gets without settings of the user's own: the target's folder to start in, or
     // what the edited link holds.
     LinkSettings ProposedSettings() const;
+    PageTarget PageTargetOfDraft() const { return {draft_.targetIsFolder, draft_.targetIsWebAddress}; }
 
     WizardSystem system_;
     HistoryFolders dataFolders_;

@@ -11,11 +11,11 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
-#include "platform/scoped_value.h"
 #include "platform/shell_icon.h"
 #include "platform/win_error.h"
 #include "wizard/location_rules.h"
 #include "wizard/name_rules.h"
+#include "wizard/web_address_rules.h"
 
 namespace {
 // What would keep the link from being written at a location whose folder exists, as a message:
@@ -54,30 +54,16 @@ void LocationPage::BuildTree(const PageArea& area) {
     Label caption;
     caption.Create(form, L"Geben &Sie die Verknüpfungsdatei an:", x, y, w, 14);
     const int treeTop = y + 18, treeHeight = h - 18 - 30, treeWidth = w - 32;
-    DirectoryViewOptions options;
-    options.allowDeleteDirectory = true;
-    options.startDirectory = SD_NO;
-    options.hideSelection = false;
-    options.singleExpand = true;
-    options.indent = 19;
-    tree_ = std::make_unique<DirectoryView>(form, -1, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
-                                               options);
+    tree_ = std::make_unique<DirectoryView>(form, RECT{x, treeTop, x + treeWidth, treeTop + treeHeight},
+                                            folderReading_);
     treeDpi_ = host_.Dpi();
-    tree_->OnChange = [this](DirectoryView*, HTREEITEM) { TreeSelectionChanged(); };
-    tree_->OnDirectoryChanging = [this](DirectoryView*, const std::wstring& directory, HTREEITEM, bool&) {
-        FollowFolder(directory);
+    tree_->OnFolderChanged = [this](const std::wstring& folder, DirectoryView::Cause cause) {
+        UpdateUpButton();
+        FollowFolder(folder, cause == DirectoryView::Cause::Keyboard);
     };
-    tree_->OnDirectoryAdding = [this](DirectoryView*, const std::wstring& directory, bool, bool, bool& allow) {
-        OfferFolder(directory, allow);
-    };
+    tree_->ShowsFolder = OffersFolder;
     Add(caption.Handle(), AnchorLayout::TopLeftRight);
     Add(tree_->Handle(), AnchorLayout::All);
-    treeKeys_.Attach(tree_->Handle(), [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        if (message != WM_KEYDOWN && message != WM_CHAR) return false;
-        const ScopedValue keyboard(treeKeyboard_, true);
-        result = DefSubclassProc(tree_->Handle(), message, wParam, lParam);
-        return true;
-    });
 }
 
 std::vector<LocationPage::FolderButton> LocationPage::FolderButtons() {
@@ -118,10 +104,9 @@ void LocationPage::BuildLocationField(const PageArea& area) {
     const HWND form = Owner();
     const int x = area.x, y = area.y, w = area.width, h = area.height;
     location_.Create(form, x, y + h - 23, w - 32, 200, initialHistory_);
-    Label extension;
-    extension.Create(form, LinkFileExtension(LinkKind::ShellLink), x + w - 28, y + h - 20, 28, 14);
+    extension_.Create(form, LinkFileExtension(LinkKind::ShellLink), x + w - 28, y + h - 20, 28, 14);
     Add(location_.Handle(), AnchorLayout::LeftRightBottom);
-    Add(extension.Handle(), AnchorLayout::BottomRight);
+    Add(extension_.Handle(), AnchorLayout::BottomRight);
     location_.OnChange = [this] { LocationChanged(); };
     location_.OnDropDown = [this] { OfferFoldersWithName(); };
 }
@@ -159,52 +144,53 @@ void LocationPage::LoadPictures(UINT dpi) {
 
 void LocationPage::SelectSpecialFolder(int folderId, const wchar_t* suffix) {
     const std::wstring base = SpecialFolderPath(folderId);
-    if (base.empty()) return;
-    const std::wstring folder = base + (suffix ? suffix : L"");
-    if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
+    if (!base.empty()) ShowFolder(base + (suffix ? suffix : L""));
 }
 
-void LocationPage::SelectFolder(const std::wstring& folder) { tree_->SelectDirectory(folder); }
+void LocationPage::SelectFolder(const std::wstring& folder) { ShowFolder(folder); }
 
-void LocationPage::RefreshTree() { tree_->UpdateDirectories(tree_->IconSize(), L""); }
+void LocationPage::ShowFolder(const std::wstring& folder) {
+    const bool shown = DirectoryExists(folder) && tree_->SelectFolder(folder);
+    UpdateUpButton();
+    if (shown) FollowFolder(tree_->SelectedFolder(), false);
+}
+
+void LocationPage::RefreshTree() {
+    tree_->Reload();
+    UpdateUpButton();
+}
 
 void LocationPage::GoUp() {
-    const HTREEITEM selected = tree_->Selected();
-    if (!selected) return;
-    if (const HTREEITEM parent = tree_->ParentOf(selected)) tree_->Select(parent);
+    if (!tree_->CanGoUp()) return;
+    tree_->GoUp();
+    UpdateUpButton();
+    FollowFolder(tree_->SelectedFolder(), false);
 }
 
-void LocationPage::TreeSelectionChanged() {
-    const HTREEITEM selected = tree_->Selected();
-    up_.SetEnabled(selected && tree_->LevelOf(selected) > 0);
-}
+void LocationPage::UpdateUpButton() { up_.SetEnabled(tree_->CanGoUp()); }
 
-void LocationPage::FollowFolder(const std::wstring& directory) {
-    if (followingText_ || draft_.target.empty()) return;
+void LocationPage::FollowFolder(const std::wstring& directory, bool byKeyboard) {
+    if (draft_.target.empty()) return;
     const std::wstring typed = NamePart(location_.Text());
-    const std::wstring name = typed.empty() ? ProposedLinkName(draft_.target) : CleanLinkName(typed);
+    const bool web = draft_.targetIsWebAddress;
+    const std::wstring name = !typed.empty() ? (web ? CleanWebLinkName(typed) : CleanLinkName(typed))
+                              : web          ? WebAddressName(draft_.target)
+                                             : ProposedLinkName(draft_.target);
     // No folder selected (a desktop the tree does not show) proposes the bare name, which the
     // location check then refuses, rather than a path in the root of the current drive.
     location_.SetText((directory.empty() ? directory : WithTrailingBackslash(directory)) + name);
-    // Walking the tree by keyboard stays in the tree; a click takes the user on to the name.
-    if (!treeKeyboard_) location_.SetFocus();
+    if (!byKeyboard) location_.SetFocus();
     location_.CaretToEnd();
 }
 
-void LocationPage::OfferFolder(const std::wstring& directory, bool& allowAdd) {
-    if (directory.size() > 3) {
-        if (IsRecycledFolder(directory)) allowAdd = false;
-        return;
-    }
+bool LocationPage::OffersFolder(const std::wstring& directory) {
+    if (directory.size() > 3) return !IsRecycledFolder(directory);
     QuietErrorMode quiet;
     const UINT type = GetDriveTypeW(directory.c_str());
-    if (type == DRIVE_REMOVABLE) return;
-    if (type == DRIVE_FIXED) {
-        ULARGE_INTEGER freeBytes{};
-        if (GetDiskFreeSpaceExW(directory.c_str(), &freeBytes, nullptr, nullptr) && freeBytes.QuadPart / 1024.0 > 2.0)
-            return;
-    }
-    allowAdd = false;
+    if (type == DRIVE_REMOVABLE) return true;
+    ULARGE_INTEGER freeBytes{};
+    return type == DRIVE_FIXED && GetDiskFreeSpaceExW(directory.c_str(), &freeBytes, nullptr, nullptr) &&
+           freeBytes.QuadPart / 1024.0 > 2.0;
 }
 
 void LocationPage::SetLocation(const std::wstring& location) {
@@ -224,8 +210,8 @@ void LocationPage::LocationChanged() {
         SetLocation(resolved + text.substr(std::min(typedLength, text.size())));
         location_.SetSelection(static_cast<int>(resolved.size()), static_cast<int>(resolved.size()));
     }
-    const ScopedValue following(followingText_, true);
-    tree_->SelectDirectory(resolved);
+    tree_->SelectFolder(resolved);
+    UpdateUpButton();
 }
 
 void LocationPage::OfferFoldersWithName() {
@@ -238,16 +224,18 @@ void LocationPage::OfferFoldersWithName() {
 }
 
 void LocationPage::TakeLinkName(const std::wstring& linkPath) {
-    if (location_.Text().empty()) tree_->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
+    if (location_.Text().empty()) ShowFolder(SpecialFolderPath(CSIDL_DESKTOP));
     SetLocation(FolderPart(location_.Text()) + WithoutExtension(NamePart(linkPath)));
 }
 
 void LocationPage::Enter() {
+    extension_.SetText(LinkFileExtension(draft_.targetIsWebAddress ? LinkKind::InternetShortcut : LinkKind::ShellLink));
     if (stage_ == WizardStage::Nothing) {
-        tree_->SelectDirectory(SpecialFolderPath(CSIDL_DESKTOP));
+        tree_->SelectFolder(SpecialFolderPath(CSIDL_DESKTOP));
+        UpdateUpButton();
         stage_ = WizardStage::FolderChosen;
     }
-    FollowFolder(tree_->SelectedDirectory());
+    FollowFolder(tree_->SelectedFolder(), false);
 }
 
 bool LocationPage::Leave() {
@@ -284,6 +272,6 @@ bool LocationPage::Leave() {
 
 void LocationPage::Drop(const std::wstring& path) {
     std::wstring folder = path;
-    if (IsLinkFile(path)) folder = ExpandedPath(ReadLink(path).targetPath);
-    if (DirectoryExists(folder)) tree_->SelectDirectory(folder);
+    if (LinkFileKind(path) == LinkKind::ShellLink) folder = ExpandedPath(ReadLink(path).targetPath);
+    ShowFolder(folder);
 }

@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 
+#include "controls/system_folder_reading.h"
 #include "platform/handles.h"
 #include "wizard/history_combo_box.h"
 #include "wizard/wizard_page.h"
@@ -49,10 +50,13 @@ private:
     void LoadFolderButtonIcons();
     void SelectSpecialFolder(int folderId, const wchar_t* suffix);
     void GoUp();
-    void TreeSelectionChanged();
-    // The tree moves to another folder: the location text follows.
-    void FollowFolder(const std::wstring& directory);
-    void OfferFolder(const std::wstring& directory, bool& allowAdd);
+    // The tree shows folder (when it can), and the location text follows.
+    void ShowFolder(const std::wstring& folder);
+    void UpdateUpButton();
+    // The tree moved to another folder: the location text follows, and a click (not a key)
+    // takes the user on to the name.
+    void FollowFolder(const std::wstring& directory, bool byKeyboard);
+    static bool OffersFolder(const std::wstring& directory);
     // The location text changed: the tree follows its folder.
     void LocationChanged();
     void OfferFoldersWithName();
@@ -60,15 +64,12 @@ private:
     LinkDraft& draft_;
     WizardStage& stage_;
     HistoryList initialHistory_;
+    SystemFolderReading folderReading_;
     std::unique_ptr<DirectoryView> tree_;
     UINT treeDpi_ = 0;
     Button desktop_, startMenu_, programs_, sendTo_, quickLaunch_, autostart_, up_;
     HistoryComboBox location_;
+    Label extension_;  // the extension the link file gets
     std::vector<IconHandle> folderIcons_;
     IconHandle upIcon_;
-    // The tree moves to the folder typed: its move must not write the text again.
-    bool followingText_ = false;
-    // The tree handles a key: its selection changes are the keyboard's.
-    bool treeKeyboard_ = false;
-    ControlHook treeKeys_;
 };

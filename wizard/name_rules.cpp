@@ -24,6 +24,12 @@ std::wstring CleanLinkName(const std::wstring& name) {
     return extension.empty() ? cleaned : cleaned.substr(0, cleaned.find(extension));
 }
 
+std::wstring CleanWebLinkName(const std::wstring& name) {
+    std::wstring cleaned = RemoveInvalidChars(name);
+    if (cleaned.size() > 4 && UpperCase(ExtensionOf(cleaned)) == L".URL") cleaned.resize(cleaned.size() - 4);
+    return cleaned;
+}
+
 bool IsRecycledFolder(const std::wstring& directory) {
     return directory.size() > 3 && UpperCase(directory.substr(3, 8)) == L"RECYCLED";
 }

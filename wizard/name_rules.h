@@ -10,6 +10,9 @@ bool HasInvalidChars(const std::wstring& name);
 // A link name without invalid characters and without its extension (cut at the first place the
 // extension's text occurs: a.exe.exe gives a).
 std::wstring CleanLinkName(const std::wstring& name);
+// A name typed for a link to a web address: without invalid characters and without a trailing
+// ".url" (the name of the Internet shortcut being edited); its other dots are part of the name.
+std::wstring CleanWebLinkName(const std::wstring& name);
 // The link name proposed for a target: its last path part, cleaned.
 std::wstring ProposedLinkName(const std::wstring& target);
 

@@ -9,13 +9,21 @@ enum class NextStep {
     WriteLink,      // and on to the closing page when it was written
     StartNewLink,   // the closing page's "Ja"
 };
-NextStep StepAfter(WizardPageId page, bool targetIsFolder);
+// What the link is made for decides which pages it passes: a web address has no description (an
+// Internet shortcut holds none) and no choice of kinds.
+struct PageTarget {
+    bool folder = false;
+    bool webAddress = false;
+};
+NextStep StepAfter(WizardPageId page, PageTarget target);
+// The page Next shows when it shows one.
+WizardPageId PageAfter(WizardPageId page, PageTarget target);
 // The page Back shows; the same page where Back does nothing.
-WizardPageId PageBefore(WizardPageId page);
+WizardPageId PageBefore(WizardPageId page, PageTarget target);
 
 // The window's caption on the page; null: the closing page keeps the one before it.
 const wchar_t* PageCaption(WizardPageId page);
 // The help topic of the page; null on the closing page.
 const wchar_t* PageHelpTopic(WizardPageId page);
 // The caption of Next on the page.
-const wchar_t* NextCaption(WizardPageId page, bool targetIsFolder);
+const wchar_t* NextCaption(WizardPageId page, PageTarget target);

@@ -1,23 +1,19 @@
 #include "wizard/target_page.h"
 
 #include "links/link_kind.h"
+#include "links/link_targets.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "wizard/command_line.h"
 #include "wizard/name_rules.h"
+#include "wizard/web_address_rules.h"
+#include "links/internet_shortcut.h"
 
 namespace {
 // A link whose target is again a link is followed this many times at most.
 constexpr int kMaxLinkChain = 16;
-
-// A drive for changeable media counts as there even without a disk in it.
-bool ChangeableDrive(const std::wstring& path) {
-    QuietErrorMode quiet;
-    const UINT type = GetDriveTypeW(path.c_str());
-    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
-}
 }  // namespace
 
 TargetPage::TargetPage(PageHost& host, LinkDraft& draft, WizardSystem system, OpenDialog& openDialog,
@@ -84,17 +80,32 @@ bool TargetPage::Leave() {
             Refuse();
             return false;
         }
+        // A web address is the system's to open: nothing on the disk to look for or correct.
+        if (const auto address = WebAddressOf(text, SystemKnowsProtocol)) {
+            commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
+            draft_.target = *address;
+            draft_.arguments.clear();
+            draft_.targetIsFolder = false;
+            draft_.targetIsWebAddress = true;
+            return true;
+        }
+        draft_.targetIsWebAddress = false;
         // The draft keeps the target as typed, so that a link to %NAME%\... follows the variable;
         // the disk is asked for what it names here.
         const std::wstring& target = tokens[0];
         const std::wstring expanded = ExpandedPath(target);
         const bool folder = DirectoryExists(expanded);
-        if ((folder || ChangeableDrive(expanded) || FileExists(expanded)) && !IsLinkFile(target)) {
+        if ((folder || IsRemovableRoot(expanded) || FileExists(expanded)) && !IsLinkFile(target)) {
             commandLine_.Remember([&](HistoryList& list) { RememberText(list, text); });
             draft_.target = target;
             draft_.arguments = JoinArguments({tokens.begin() + 1, tokens.end()});
             draft_.targetIsFolder = folder;
             return true;
+        }
+        // A typed Internet shortcut stands for its address, as a typed link for its target.
+        if (LinkFileKind(target) == LinkKind::InternetShortcut && FileExists(expanded) && followed < kMaxLinkChain) {
+            SetCommandLine(ReadInternetShortcut(expanded).url);
+            continue;
         }
         if (IsLinkFile(target)) {
             const std::wstring linkTarget = ExpandedPath(ReadLink(expanded).targetPath);
@@ -131,6 +142,16 @@ bool TargetPage::Leave() {
 }
 
 void TargetPage::Drop(const std::wstring& path) {
+    if (LinkFileKind(path) == LinkKind::InternetShortcut) {
+        const InternetShortcutFields shortcut = ReadInternetShortcut(path);
+        SetCommandLine(shortcut.url);
+        LinkData link;
+        link.targetPath = shortcut.url;
+        link.iconFile = shortcut.iconFile;
+        link.iconIndex = shortcut.iconIndex;
+        if (OnLinkDropped) OnLinkDropped(path, link);
+        return;
+    }
     if (!IsLinkFile(path)) {
         SetCommandLine(QuoteIf(path, L" "));
         return;

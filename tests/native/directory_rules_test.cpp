@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 #include "controls/directory_rules.h"
 #include "links/link_rules.h"
 #include "platform/path_text.h"
@@ -34,8 +31,6 @@ TEST(DirectoryRules, SearchMaskLeavesOutOnlyTheFourFilteringAttributes) {
     EXPECT_TRUE(AttributesHidePath(kDirectory | kHidden, kDirectory));
     EXPECT_FALSE(AttributesHidePath(kDirectory | kReadOnly, kDirectory)) << "a folder link is read-only";
 
-    for (int mask : {0, 16, 63}) EXPECT_TRUE(IsValidSearchMask(mask)) << mask;
-    for (int mask : {64, 65, 255, -1}) EXPECT_FALSE(IsValidSearchMask(mask)) << mask;
 }
 
 TEST(DirectoryRules, NameFilterAndDriveRoots) {
@@ -62,52 +57,6 @@ TEST(DirectoryRules, ComponentsBelowTheRoot) {
     EXPECT_TRUE(ComponentsBelowRoot(L"a\\b").empty());
 }
 
-// A small fake disk: folders, and links with the folder they point to.
-struct FakeDisk {
-    std::set<std::wstring> folders;
-    std::map<std::wstring, std::wstring> links;
-    PathProbe Probe() const {
-        return {[this](const std::wstring& p) { return folders.count(p) > 0; },
-                [this](const std::wstring& p) {
-                    const auto it = links.find(p);
-                    return it == links.end() ? std::wstring() : it->second;
-                }};
-    }
-};
-
-TEST(DirectoryRules, NodePathsResolveLinksOnTheWay) {
-    FakeDisk disk;
-    disk.folders = {L"C:\\", L"C:\\Daten\\", L"C:\\Ziel\\", L"C:\\Ziel\\Bin\\", L"C:\\Ordnerlink\\",
-                    L"C:\\Ziel\\Bin\\Tief\\"};
-    disk.links = {{L"C:\\Daten\\Werkzeug.lnk", L"C:\\Ziel\\"},
-                  {L"C:\\Daten\\Alt.lnk", L"C:\\Ziel\\"},
-                  {L"C:\\Ordnerlink\\", L"C:\\Ziel\\"}};
-    struct Case {
-        std::vector<std::wstring> captions;
-        bool keepOwnLink;
-        std::wstring expected;
-    };
-    const Case cases[] = {
-        {{}, false, L"C:\\"},
-        {{L"Daten"}, false, L"C:\\Daten\\"},
-        {{L"Daten", L"Werkzeug.lnk"}, false, L"C:\\Ziel\\"},
-        {{L"Daten", L"Werkzeug.lnk"}, true, L"C:\\Daten\\Werkzeug.lnk"},
-        {{L"Daten", L"Werkzeug.lnk", L"Bin"}, false, L"C:\\Ziel\\Bin\\"},
-        {{L"Daten", L"Werkzeug.lnk", L"Bin"}, true, L"C:\\Ziel\\Bin\\"},
-        {{L"Daten", L"Alt"}, true, L"C:\\Daten\\Alt.lnk"},  // a caption without its ".lnk"
-        {{L"Ordnerlink"}, false, L"C:\\Ziel\\"},
-        {{L"Ordnerlink"}, true, L"C:\\Ordnerlink\\"},
-        {{L"Ordnerlink", L"Bin", L"Tief"}, true, L"C:\\Ziel\\Bin\\Tief\\"},
-        {{L"Fehlt", L"Auch"}, false, L"C:\\Fehlt\\Auch\\"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ResolveNodePath(L"C:\\", c.captions, c.keepOwnLink, disk.Probe()), c.expected)
-            << Utf8FromWide(c.expected);
-    }
-    EXPECT_EQ(ResolveNodePath(L"", {L"a"}, false, disk.Probe()), L"") << "a root without its path";
-    EXPECT_EQ(RawNodePath(L"C:\\", {L"Daten", L"Werkzeug.lnk"}), L"C:\\Daten\\Werkzeug.lnk\\");
-}
-
 TEST(DirectoryRules, NewFolderNamesStayInsideTheirFolder) {
     struct Case {
         std::wstring name;
@@ -132,17 +81,6 @@ TEST(DirectoryRules, NewFolderNamesStayInsideTheirFolder) {
         {std::wstring(L"a\tb"), std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(NewFolderParts(c.name), c.parts) << Utf8FromWide(c.name);
-}
-
-TEST(DirectoryRules, SpecialFolderIdentifiers) {
-    EXPECT_EQ(kSystemDirectoryCount, 31);
-    const std::pair<SystemDirectory, int> cases[] = {
-        {SD_NO, -1},          {SD_DESKTOP, 0},     {SD_PAPERBASKED, 10}, {SD_MUSIC, 12},
-        {SD_VIDEOS, 13},      {SD_COMPUTER, 17},   {SD_FONTS, 20},       {SD_AUDESKTOP, 25},
-        {SD_TEMPINETFILES, 32}, {SD_WINDOWS, 36}, {SD_PICTURES, 39},    {SD_AUFILES, 40},
-    };
-    for (const auto& [value, id] : cases) EXPECT_EQ(SystemDirectoryFolderId(value), id) << value;
-    EXPECT_EQ(SystemDirectoryFolderId(static_cast<SystemDirectory>(31)), -1);
 }
 
 }  // namespace

@@ -1,47 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cwctype>
-#include <map>
-#include <set>
-
-#include "controls/folder_source.h"
 #include "platform/utf.h"
+#include "tests/native/memory_folders.h"
 
 namespace {
 using namespace directory_attributes;
-
-// A file system in memory that counts how often each folder is searched.
-class MemoryFolders : public FolderReading {
-public:
-    struct Entry {
-        std::wstring name;
-        std::uint32_t attributes;
-    };
-    std::map<std::wstring, std::vector<Entry>> folders;  // folder with trailing backslash
-    std::map<std::wstring, std::wstring> links;          // link path -> target folder
-    std::set<std::wstring> removableRoots;
-    std::map<std::wstring, int> searched;
-
-    void Search(const std::wstring& folder, bool, const Visit& visit) override {
-        ++searched[folder];
-        const auto found = folders.find(folder);
-        if (found == folders.end()) return;
-        for (const wchar_t* dot : {L".", L".."})
-            if (!visit(dot, kDirectory)) return;
-        for (const Entry& entry : found->second)
-            if (!visit(entry.name.c_str(), entry.attributes)) return;
-    }
-    std::wstring LinkTargetFolder(const std::wstring& path, std::uint32_t) override {
-        const auto found = links.find(path);
-        return found == links.end() ? std::wstring() : found->second;
-    }
-    bool IsRemovableRoot(const std::wstring& root) override { return removableRoots.contains(root); }
-    std::string SortKey(const std::wstring& name) override {
-        std::string key;
-        for (wchar_t c : name) key += static_cast<char>(std::towlower(c));
-        return key;
-    }
-};
 
 struct Shown {
     std::wstring name;
@@ -50,9 +13,13 @@ struct Shown {
     bool operator==(const Shown&) const = default;
 };
 
-TEST(FolderSource, ListsWhatANodeShowsReadingEachFolderOnce) {
-    const std::wstring list = L"C:\\Liste\\", target = L"C:\\Ziel\\";
+const std::wstring list = L"C:\\Liste\\", target = L"C:\\Ziel\\";
+
+// One disk for every rule: folders of each attribute, link files, a folder link, a link to a
+// removable drive and a broken link.
+MemoryFolders ListDisk() {
     MemoryFolders disk;
+    disk.folders[L"C:\\"] = {{L"Liste", kDirectory}, {L"Ziel", kDirectory}, {L"Ziel 2", kDirectory}};
     disk.folders[target] = {{L"innen", kDirectory}};
     disk.folders[L"C:\\Ziel 2\\"] = {{L"b.lnk", kArchive}};
     disk.links[L"C:\\Ziel 2\\b.lnk"] = target;
@@ -68,17 +35,21 @@ TEST(FolderSource, ListsWhatANodeShowsReadingEachFolderOnce) {
                           {L"alt", kDirectory | kArchive}};
     disk.folders[list + L"Voll\\"] = {{L"x.txt", kArchive}, {L"innen", kDirectory}};
     disk.folders[list + L"leer\\"] = {{L"x.txt", kArchive}, {L"d.lnk", kArchive}};
-    disk.folders[list + L"versteckt\\"] = {};
+    disk.folders[list + L"versteckt\\"] = {{L"innen", kDirectory}};
     disk.folders[list + L"System\\"] = {};
     disk.folders[list + L"f\\"] = {{L"Desktop.ini", kArchive | kHidden}};
     disk.folders[list + L"alt\\"] = {{L"innen", kDirectory | kHidden}};
     disk.links.insert({{list + L"c.lnk", target}, {list + L"f", L"C:\\Ziel 2\\"}, {list + L"Stick.LNK", L"E:\\"},
                   {list + L"leer\\d.lnk", L""}});
     disk.removableRoots = {L"E:\\"};
+    return disk;
+}
 
+TEST(FolderSource, ListsWhatANodeShowsReadingEachFolderOnce) {
+    MemoryFolders disk = ListDisk();
     const Shown alt{L"alt", false, false}, link{L"c.lnk", true, false}, folderLink{L"f", true, false},
         empty{L"leer", false, true}, stick{L"Stick.LNK", true, false}, system{L"System", false, true},
-        hidden{L"versteckt", false, true}, full{L"Voll", false, false}, altHiddenOnly{L"alt", false, true};
+        hidden{L"versteckt", false, false}, full{L"Voll", false, false}, altHiddenOnly{L"alt", false, true};
     struct Case {
         const char* what;
         std::wstring folder;
@@ -112,6 +83,42 @@ TEST(FolderSource, ListsWhatANodeShowsReadingEachFolderOnce) {
         EXPECT_EQ(source.Done().searches, 1u);
         EXPECT_EQ(source.Done().probes, c.probes);
     }
+}
+
+TEST(FolderSource, NodePathsResolveLinksAndOnlyShownFoldersAreSelected) {
+    MemoryFolders disk = ListDisk();
+    FolderSource source(disk);
+    struct Case {
+        std::vector<std::wstring> captions;
+        bool keepOwnLink;
+        std::wstring path;
+    };
+    const Case cases[] = {
+        {{}, false, L"C:\\"},
+        {{L"Liste", L"Voll"}, false, list + L"Voll\\"},
+        {{L"Liste", L"c.lnk"}, false, target},
+        {{L"Liste", L"c.lnk"}, true, list + L"c.lnk"},
+        {{L"Liste", L"c.lnk", L"innen"}, true, target + L"innen\\"},
+        {{L"Liste", L"c"}, true, list + L"c.lnk"},  // a caption without its ".lnk"
+        {{L"Liste", L"f"}, false, L"C:\\Ziel 2\\"},
+        {{L"Liste", L"f"}, true, list + L"f\\"},
+        {{L"Liste", L"f", L"b.lnk", L"innen"}, false, target + L"innen\\"},
+        {{L"Fehlt", L"Auch"}, false, L"C:\\Fehlt\\Auch\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(source.NodePath(L"C:\\", c.captions, c.keepOwnLink), c.path) << Utf8FromWide(c.path);
+    EXPECT_EQ(source.NodePath(L"", {L"a"}, false), L"") << "a root without its path";
+
+    const std::pair<std::wstring, bool> shown[] = {
+        {list + L"Voll", true},          {list + L"c.lnk", true},  {list + L"f\\", true},
+        {list + L"versteckt\\innen", true}, {list + L"e.txt", false}, {list + L"leer\\d.lnk", false},
+        {list + L"fehlt", false},
+    };
+    for (const auto& [path, can] : shown) EXPECT_EQ(source.CanShow(path), can) << Utf8FromWide(path);
+    source.SetAttributesToFind(kDirectory);
+    EXPECT_FALSE(source.CanShow(list + L"versteckt\\innen")) << "a hidden folder on the way hides it";
+    EXPECT_TRUE(source.CanShow(list + L"f")) << "a read-only folder link never hides";
+    EXPECT_EQ(source.TargetFolder(list + L"f"), L"C:\\Ziel 2\\");
+    EXPECT_EQ(source.TargetFolder(list + L"Voll\\"), list + L"Voll\\");
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST(LinkKinds, WhatAPathIsAsALinkAndTheFileThatHoldsIt) {
         {L"C:\\Daten.alt\\", LinkKind::None, L"C:\\Daten.alt\\"},  // a dotted folder is never a folder link
         {L"C:\\a.b\\c", LinkKind::FolderLink, L"C:\\a.b\\c\\target.lnk"},
         {L"C:\\x.txt", LinkKind::None, L"C:\\x.txt"},
+        {L"C:\\Seiten\\Beispiel.Url", LinkKind::InternetShortcut, L"C:\\Seiten\\Beispiel.Url"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LinkKindOfPath(c.path), c.kind) << Utf8FromWide(c.path);
@@ -88,6 +89,7 @@ TEST(LinkKinds, WhatAPathIsAsALinkAndTheFileThatHoldsIt) {
         }
     }
     EXPECT_EQ(LinkFileName(L"C:\\Daten\\Editor", LinkKind::ShellLink), L"C:\\Daten\\Editor.lnk");
+    EXPECT_EQ(LinkFileName(L"C:\\Daten\\example.org", LinkKind::InternetShortcut), L"C:\\Daten\\example.org.url");
 }
 
 TEST(LinkRules, ResolvesNestedFolderLinksFromTheLeft) {

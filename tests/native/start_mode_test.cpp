@@ -9,7 +9,7 @@
 namespace {
 
 const std::set<std::wstring> kFiles = {L"C:\\a.exe", L"C:\\Mit Blank\\b.exe", L"C:\\k,omma.exe", L"C:\\x.lnk",
-                                       L"C:\\text.txt"};
+                                       L"C:\\text.txt", L"C:\\Seite.URL"};
 const std::set<std::wstring> kFolders = {L"C:\\Ordner", L"C:\\Ordner\\", L"C:\\Menü\\Link"};
 const PathQueries kPaths{[](const std::wstring& p) { return kFiles.count(p) > 0; },
                          [](const std::wstring& p) { return kFolders.count(p) > 0; }};
@@ -32,6 +32,7 @@ TEST(StartMode, DecidesFromTheFirstTwoArguments) {
         {L"/e", L"C:\\x.lnk", StartMode::Wizard, L"", L"", L"C:\\x.lnk"},
         {L"/E", L"C:\\Menü\\Link", StartMode::Wizard, L"", L"", L"C:\\Menü\\Link"},
         {L"/E", L"C:\\text.txt", StartMode::Wizard, L"", L"", L""},
+        {L"/E", L"C:\\Seite.URL", StartMode::Wizard, L"", L"", L"C:\\Seite.URL"},
         {L"/E", L"C:\\fehlt.lnk", StartMode::Wizard, L"", L"", L""},
         {L"C:\\Mit Blank\\b.exe", L"egal", StartMode::Wizard, L"\"C:\\Mit Blank\\b.exe\"", L"", L""},
         {L"C:\\k,omma.exe", L"", StartMode::Wizard, L"C:\\k,omma.exe", L"", L""},

@@ -67,15 +67,16 @@ TEST_F(DirectoryCommandsTest, ANewFolderChainIsCreatedAndSelected) {
     TreeFixture fx(temp.Path());
     InputScript input({L"a\\b"});
     BoxScript boxes;
-    fx.tree->CreateDirectoryIn(folder);
+    ASSERT_TRUE(fx.tree->SelectFolder(folder));
+    fx.tree->NewFolder();
     ASSERT_EQ(input.Events().size(), 1u);
     EXPECT_EQ(input.Events()[0].caption, L"Neuer Ordner");
     EXPECT_EQ(input.Events()[0].prompt, L"Geben Sie den Namen des neuen Ordners ein:");
     EXPECT_EQ(input.Events()[0].initialText, L"Neuer Ordner");
     EXPECT_TRUE(DirectoryExists(folder + L"a\\b"));
-    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder + L"a\\b\\");
-    ASSERT_FALSE(fx.announced.empty());
-    EXPECT_SAME_PATH(fx.announced.back().directory, folder + L"a\\b\\");
+    EXPECT_SAME_PATH(fx.tree->SelectedFolder(), folder + L"a\\b\\");
+    ASSERT_EQ(fx.announced.size(), 1u) << "the user's command moved the tree";
+    EXPECT_SAME_PATH(fx.announced.back().folder, folder + L"a\\b\\");
     EXPECT_TRUE(boxes.Events().empty());
 }
 
@@ -108,7 +109,8 @@ TEST_F(DirectoryCommandsTest, NamesThatCannotBeUsedAreReportedInGerman) {
         SCOPED_TRACE(c.what);
         InputScript input(c.names);
         BoxScript boxes(c.answers);
-        fx.tree->CreateDirectoryIn(folder);
+        ASSERT_TRUE(fx.tree->SelectFolder(folder));
+        fx.tree->NewFolder();
         ASSERT_EQ(input.Events().size(), c.initialTexts.size());
         for (size_t i = 0; i < c.initialTexts.size(); ++i) EXPECT_EQ(input.Events()[i].initialText, c.initialTexts[i]);
         ASSERT_EQ(boxes.Boxes().size(), c.boxTexts.size());
@@ -135,52 +137,15 @@ TEST_F(DirectoryCommandsTest, NamesThatCannotBeUsedAreReportedInGerman) {
     EXPECT_EQ(count, 4) << ". .. vorhanden anders";
 }
 
-TEST_F(DirectoryCommandsTest, TheMenuFollowsTheSelectedNode) {
-    temp.MakeFolder(L"Neu\\innen");
+TEST_F(DirectoryCommandsTest, OnALinkFileANewFolderGoesIntoTheFolderItPointsTo) {
     ASSERT_NO_THROW(WriteLink(folder + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
-    using Item = DirectoryView::MenuItemState;
-    struct Case {
-        const char* what;
-        std::wstring select;  // empty: nothing selected
-        bool root;
-        Item newItem, deleteItem;
-        std::wstring menuDirectory;
-    };
-    const Case cases[] = {
-        {"nothing selected", L"", false, {true, false}, {true, false}, L""},
-        {"drive root", L"", true, {true, true}, {true, false}, UpperCase(temp.Path().substr(0, 3))},
-        {"folder", folder + L"innen", false, {true, true}, {true, true}, folder + L"innen\\"},
-        {"link file", folder + L"c.lnk", false, {true, true}, {true, true}, folder + L"c.lnk"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (c.root)
-            fx.tree->Select(fx.tree->ChildrenOf(nullptr).front());
-        else if (c.select.empty())
-            TreeView_SelectItem(fx.tree->Handle(), nullptr);
-        else
-            ASSERT_TRUE(fx.tree->SelectDirectory(c.select));
-        fx.tree->MenuPopup();
-        EXPECT_SAME_PATH(fx.tree->MenuDirectory(), c.menuDirectory);
-        EXPECT_EQ(fx.tree->MenuState(DirectoryMenuItem::New).enabled, c.newItem.enabled);
-        EXPECT_EQ(fx.tree->MenuState(DirectoryMenuItem::Delete).enabled, c.deleteItem.enabled);
-        EXPECT_TRUE(fx.tree->MenuState(DirectoryMenuItem::Open).enabled);
-        EXPECT_TRUE(fx.tree->MenuState(DirectoryMenuItem::Refresh).shown);
-    }
-    fx.tree->SetAllowDeleteDirectory(false);
-    fx.tree->SetAllowCreateDirectory(false);
-    EXPECT_FALSE(fx.tree->MenuState(DirectoryMenuItem::Delete).shown);
-    EXPECT_FALSE(fx.tree->MenuState(DirectoryMenuItem::New).shown);
-
-    // On a link file, a new folder goes into the folder it points to.
-    ASSERT_TRUE(fx.tree->SelectDirectory(folder + L"c.lnk"));
-    fx.tree->MenuPopup();
+    ASSERT_TRUE(fx.tree->SelectFolder(folder + L"c.lnk"));
     InputScript input({L"darin"});
     fx.tree->NewFolder();
     EXPECT_TRUE(DirectoryExists(target + L"darin"));
     EXPECT_FALSE(PathExists(folder + L"c.lnk\\darin"));
-    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), target + L"darin\\");
+    EXPECT_SAME_PATH(fx.tree->SelectedFolder(), target + L"darin\\");
 }
 
 TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
@@ -188,42 +153,40 @@ TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
     ASSERT_NO_THROW(WriteLink(folder + L"c.lnk", NewLinkData(target, L"", L"", L"", 0)));
     TreeFixture fx(temp.Path());
     BoxScript boxes;
-    fx.tree->DeleteThisDirectory(UpperCase(temp.Path().substr(0, 3)));
-    fx.tree->DeleteThisDirectory(folder + L"c.lnk");
-    EXPECT_TRUE(FileExists(folder + L"c.lnk")) << "the published command takes folders only";
-    EXPECT_TRUE(boxes.Events().empty());
+    ASSERT_TRUE(fx.tree->SelectFolder(temp.Path().substr(0, 3)));
+    fx.tree->DeleteFolder();
+    EXPECT_TRUE(boxes.Events().empty()) << "a drive is never deleted";
 
-    ASSERT_TRUE(fx.tree->SelectDirectory(folder + L"c.lnk"));
-    fx.tree->MenuPopup();
+    ASSERT_TRUE(fx.tree->SelectFolder(folder + L"c.lnk"));
     {
         DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
         fx.tree->DeleteFolder();
     }
     EXPECT_FALSE(FileExists(folder + L"c.lnk"));
     EXPECT_TRUE(DirectoryExists(target + L"Inhalt")) << "the target is never touched";
-    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder) << "the parent is selected again";
+    EXPECT_SAME_PATH(fx.tree->SelectedFolder(), folder) << "the parent is selected again";
 }
 
 TEST_F(DirectoryCommandsTest, AFolderDeletedThroughTheShellLeavesItsParentSelected) {
     const std::wstring doomed = temp.MakeFolder(L"Neu\\weg");
     temp.MakeFile(L"Neu\\weg\\datei.txt");
     TreeFixture fx(temp.Path());
-    ASSERT_TRUE(fx.tree->SelectDirectory(doomed));
+    ASSERT_TRUE(fx.tree->SelectFolder(doomed));
     {
         DialogAnswerer no([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDNO, 0); });
-        fx.tree->DeleteThisDirectory(doomed);
+        fx.tree->DeleteFolder();
     }
     EXPECT_TRUE(DirectoryExists(doomed)) << "declined";
-    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), doomed);
-    fx.announced.clear();
+    EXPECT_SAME_PATH(fx.tree->SelectedFolder(), doomed);
+    EXPECT_TRUE(fx.announced.empty());
     {
         DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
-        fx.tree->DeleteThisDirectory(doomed);
+        fx.tree->DeleteFolder();
     }
     EXPECT_FALSE(PathExists(doomed));
-    EXPECT_SAME_PATH(fx.tree->SelectedDirectory(), folder);
+    EXPECT_SAME_PATH(fx.tree->SelectedFolder(), folder);
     ASSERT_EQ(fx.announced.size(), 1u);
-    EXPECT_SAME_PATH(fx.announced[0].directory, folder);
+    EXPECT_SAME_PATH(fx.announced[0].folder, folder);
 }
 
 TEST(InputBox, TheRealBoxReturnsTheTypedTextOrCancels) {

@@ -1,12 +1,15 @@
 #pragma once
-// A window that hosts a directory tree for a test, with the tree's announcements recorded.
+// A window that hosts a directory tree for a test, with what the tree announces and asks recorded,
+// and the tree's nodes read and driven through its window messages.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/directory_view.h"
+#include "controls/system_folder_reading.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "platform/window.h"
@@ -25,71 +28,82 @@ public:
 };
 
 struct Announcement {
-    std::wstring directory;
-    bool fromTree;  // the control was the sender (not null)
+    std::wstring folder;
+    DirectoryView::Cause cause;
 };
 
-struct Adding {
-    std::wstring directory;
-    bool empty;
-    bool dirLink;
-};
-
-// A tree on its own window, recording every announcement and every question before adding.
-// Drives other than the test folder's are left out, so that loading stays quick.
+// A tree on its own window reading the real disk. Drives other than the test folder's are left
+// out, so that loading stays quick.
 class TreeFixture {
 public:
-    // The tests' own defaults: no start folder, the delete command shown.
-    static DirectoryViewOptions Options() {
-        DirectoryViewOptions options;
-        options.startDirectory = SD_NO;
-        options.allowDeleteDirectory = true;
-        return options;
-    }
-    explicit TreeFixture(const std::wstring& testFolder, bool load = true, const DirectoryViewOptions& options = Options()) {
+    explicit TreeFixture(const std::wstring& testFolder) : drive_(UpperCase(testFolder.substr(0, 3))) {
         RECT client;
         GetClientRect(host.Handle(), &client);
         InflateRect(&client, -8, -8);
-        tree = std::make_unique<DirectoryView>(host.Handle(), 100, client, options);
-        const std::wstring drive = UpperCase(testFolder.substr(0, 3));
-        tree->OnDirectoryAdding = [this, drive](DirectoryView*, const std::wstring& directory, bool empty,
-                                                bool dirLink, bool& allowAdd) {
-            adding.push_back({directory, empty, dirLink});
-            if (directory.size() == 3 && directory != drive && !keepOtherDrives) allowAdd = false;
-            for (const auto& hidden : refuse)
-                if (SameText(directory, hidden)) allowAdd = false;
+        tree = std::make_unique<DirectoryView>(host.Handle(), client, reading);
+        tree->ShowsFolder = [this](const std::wstring& folder) {
+            asked.push_back(folder);
+            if (folder.size() == 3 && folder != drive_ && !keepOtherDrives) return false;
+            for (const auto& refused : refuse)
+                if (SameText(folder, refused)) return false;
+            return true;
         };
-        tree->OnDirectoryChanging = [this](DirectoryView* sender, const std::wstring& directory, HTREEITEM,
-                                           bool& allowChange) {
-            announced.push_back({directory, sender != nullptr});
-            if (vetoes > 0) {
-                --vetoes;
-                allowChange = false;
-            }
+        tree->OnFolderChanged = [this](const std::wstring& folder, DirectoryView::Cause cause) {
+            announced.push_back({folder, cause});
         };
-        if (load) tree->Load();
     }
 
-    std::vector<std::wstring> Directories() const {
-        std::vector<std::wstring> result;
-        for (const auto& a : announced) result.push_back(a.directory);
-        return result;
+    HWND Tree() const { return tree->Handle(); }
+    HTREEITEM Selection() const { return TreeView_GetSelection(Tree()); }
+    // The captions of node's children (null: the drives); a node not yet opened has one blank.
+    std::vector<std::wstring> Captions(HTREEITEM node) const {
+        std::vector<std::wstring> captions;
+        for (HTREEITEM child = node ? TreeView_GetChild(Tree(), node) : TreeView_GetRoot(Tree()); child;
+             child = TreeView_GetNextSibling(Tree(), child))
+            captions.push_back(Caption(child));
+        return captions;
+    }
+    std::wstring Caption(HTREEITEM node) const {
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = node;
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        TreeView_GetItem(Tree(), &item);
+        return text;
+    }
+    HTREEITEM Child(HTREEITEM node, const std::wstring& caption) const {
+        for (HTREEITEM child = TreeView_GetChild(Tree(), node); child; child = TreeView_GetNextSibling(Tree(), child))
+            if (Caption(child) == caption) return child;
+        return nullptr;
+    }
+    bool Expanded(HTREEITEM node) const { return (TreeView_GetItemState(Tree(), node, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
+    void Key(WORD key) {
+        SendMessageW(Tree(), WM_KEYDOWN, key, 0);
+        PumpPending();
+    }
+    // A left click on node's caption.
+    void Click(HTREEITEM node) {
+        RECT rect{};
+        TreeView_GetItemRect(Tree(), node, &rect, TRUE);
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageW(Tree(), WM_LBUTTONUP, 0, at);  // the tree follows the button until it is up
+        SendMessageW(Tree(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PumpPending();
     }
 
     HostWindow host;
+    SystemFolderReading reading;
     std::unique_ptr<DirectoryView> tree;
     std::vector<Announcement> announced;
-    std::vector<Adding> adding;
-    std::vector<std::wstring> refuse;  // directories (with backslash) the owner leaves out
-    int vetoes = 0;
+    std::vector<std::wstring> asked;   // every folder the tree asked about
+    std::vector<std::wstring> refuse;  // folders (with backslash) the owner leaves out
     bool keepOtherDrives = false;
-};
 
-inline HTREEITEM ChildNamed(const DirectoryView& tree, HTREEITEM node, const std::wstring& caption) {
-    for (HTREEITEM child : tree.ChildrenOf(node))
-        if (tree.CaptionOf(child) == caption) return child;
-    return nullptr;
-}
+private:
+    std::wstring drive_;
+};
 
 }  // namespace directory_test
 

@@ -292,7 +292,7 @@ void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer
     SetFocus(tree);
     PumpPending();
     RECT item{};
-    *reinterpret_cast<HTREEITEM*>(&item) = view.Selected();
+    *reinterpret_cast<HTREEITEM*>(&item) = TreeView_GetSelection(tree);
     ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
     POINT expected{item.left, item.bottom};
     ClientToScreen(tree, &expected);
@@ -307,7 +307,7 @@ TEST(DirectoryViewKeys, TheMenuOpensAtTheSelectedFolderFromTheKeyboard) {
     TempFolder temp;
     CreateDirectoryW((temp.Path() + L"Eins").c_str(), nullptr);
     directory_test::TreeFixture fixture(temp.Path());
-    fixture.tree->SelectDirectory(temp.Path() + L"Eins");
+    fixture.tree->SelectFolder(temp.Path() + L"Eins");
     const struct {
         const char* keys;
         std::initializer_list<WORD> press;
@@ -323,7 +323,7 @@ TEST_F(FocusTest, TheLocationPagesTreeOpensItsMenuFromTheKeyboard) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    ui().Tree()->SelectDirectory(temp.Path());
+    ui().Tree()->SelectFolder(temp.Path());
     ExpectMenuAtTheSelection(form->Handle(), *ui().Tree(), {VK_SHIFT, VK_F10});
 }
 
@@ -536,7 +536,7 @@ TEST_F(FocusTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     TypeTarget(MakeProgram(L"prog.exe"));
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    ui().Tree()->SelectDirectory(temp.Path() + L"Eins");
+    ui().Tree()->SelectFolder(temp.Path() + L"Eins");
     const HWND tree = ui().Tree()->Handle();
     SetFocus(tree);
     for (int step = 0; step < 2; ++step) {
@@ -545,14 +545,17 @@ TEST_F(FocusTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
         PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
         ASSERT_TRUE(PumpUntil([&] { return ui().Text(Field::Location) != before; })) << "step " << step;
         EXPECT_TRUE(HasFocus(tree)) << "step " << step;
-        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedDirectory() + L"prog");
+        EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
     }
 
-    // A change that is not the tree's own keyboard (a click, a folder button) takes the focus
-    // on to the name, as before.
-    const HTREEITEM parent = ui().Tree()->ParentOf(ui().Tree()->Selected());
-    ui().Tree()->Select(parent);
-    EXPECT_EQ(ui().Tree()->Selected(), parent);
+    // A click in the tree takes the focus on to the name.
+    const HTREEITEM parent = TreeView_GetParent(tree, TreeView_GetSelection(tree));
+    RECT rect{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, parent, &rect, TRUE));
+    const LPARAM at = MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(tree, WM_LBUTTONUP, 0, at);
+    SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(TreeView_GetSelection(tree), parent);
     EXPECT_TRUE(HasFocus(ui().Handle(Field::Location)));
 }
 

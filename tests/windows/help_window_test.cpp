@@ -9,17 +9,12 @@
 #include "platform/utf.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/messages.h"
+#include "tests/windows/support/window_tree.h"
 
 namespace {
 
 const wchar_t* const kTopics[] = {L"CreateLink", L"LinkLocation", L"LinkDescription", L"LinkIcon", L"KindOfLink"};
 
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 HelpContents ShippedHelp() {
     const std::string bytes = ReadFileBytes(ProgramHelpFile());
@@ -36,9 +31,7 @@ int ScrollLines(HWND edit) {
 int LineCount(HWND edit) { return static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0)); }
 
 void PressKey(WPARAM key) {
-    const HWND focus = GetFocus();
-    PostMessageW(focus, WM_KEYDOWN, key, 1);
-    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+    PostKey(key);
     PumpPending();
 }
 

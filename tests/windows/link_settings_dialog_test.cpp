@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "dialogs/link_settings_dialog.h"
 #include "platform/message_box.h"
@@ -65,11 +67,14 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
     const std::wstring folder = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
     const LinkSettings own{L"C:\\", MAKEWORD('Q', HOTKEYF_CONTROL), 2, false};
     const auto focusIs = [](HWND control) { EXPECT_EQ(GetFocus(), control); };
+    std::vector<std::wstring> helpTopics;
     const Case cases[] = {
-        {"Tab through every field, Enter confirms", SettingsTarget::Program,
+        {"typing replaces the first field, F1 opens the help, Tab through every field, Enter confirms",
+         SettingsTarget::Program,
          [&](LinkSettingsDialog& d) {
-             for (WPARAM key : {VK_END, VK_BACK, VK_BACK, VK_BACK}) Key(key);
              Type(folder);
+             Key(VK_F1);
+             EXPECT_EQ(helpTopics, std::vector<std::wstring>{L"LinkDescription"}) << "the description's topic";
              // Each field takes its key, then Tab moves on.
              const std::pair<HWND, WPARAM> fields[] = {{d.WorkingFolderEdit(), VK_TAB}, {d.HotKeyControl(), 'Z'},
                                                        {d.RunModeCombo(), VK_DOWN}, {d.RunAsAdminCheck(), VK_SPACE},
@@ -112,6 +117,7 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
         SCOPED_TRACE(c.name);
         BoxScript boxes({BoxAnswer::Ok});
         LinkSettingsDialog dialog;
+        dialog.OnHelp = [&](const std::wstring& topic) { helpTopics.push_back(topic); };
         LinkSettings settings = own;
         int result = 0;
         CheckWhileShown(

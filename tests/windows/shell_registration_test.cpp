@@ -34,12 +34,14 @@ const Row kVerbs[] = {
     {L"Drive\\shell\\LinkHere\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /D \"%1\""},
     {L"lnkfile\\shell\\Edit", L"Verknüpfung bearbeiten"},
     {L"lnkfile\\shell\\Edit\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
+    {L"InternetShortcut\\shell\\Edit", L"Verknüpfung bearbeiten"},
+    {L"InternetShortcut\\shell\\Edit\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
     {kFolderLinkEdit, L"Ordnerverknüpfung bearbeiten"},
     {kFolderLinkEdit + L"\\command", L"\"C:\\Program Files\\Mein Werk\\zeigerwerk.exe\" /E \"%1\""},
 };
 const std::wstring kVerbRoots[] = {L"*\\shell\\Link",     L"Directory\\shell\\Link", L"Directory\\shell\\LinkHere",
                                    L"Drive\\shell\\Link", L"Drive\\shell\\LinkHere", L"lnkfile\\shell\\Edit",
-                                   kFolderLinkEdit};
+                                   L"InternetShortcut\\shell\\Edit", kFolderLinkEdit};
 
 std::wstring RootName(HKEY root) {
     return root == HKEY_CLASSES_ROOT ? L"HKCR" : root == HKEY_LOCAL_MACHINE ? L"HKLM" : L"HKCU";

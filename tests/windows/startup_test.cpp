@@ -31,7 +31,7 @@ TEST_F(StartupTest, EditModeFillsEveryPage) {
     EXPECT_EQ(ui().Text(Field::IconFile), five);
     EXPECT_TRUE(ui().Checked(Push::IconFileChoice));
     EXPECT_EQ(ui().IconIndex(), 4);
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Links\\"));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), temp.Path() + L"Links\\"));
 
     // Editing with the same name: no overwrite question, the old link replaced.
     PressNext();
@@ -129,7 +129,7 @@ TEST_F(StartupTest, OtherSwitchesAndBarePaths) {
     boxes.Answer(BoxAnswer::Yes);
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), folder)) << "the location page opens on the /D folder";
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), folder)) << "the location page opens on the /D folder";
 
     NewForm();
     Start(program);

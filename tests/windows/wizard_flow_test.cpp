@@ -43,7 +43,7 @@ TEST_F(WizardTest, ProgramWithArgumentIsProposedOnTheDesktopAndLinkedWithoutTheK
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(form->Caption(), L"Verknüpfungsdatei angeben");
     EXPECT_TRUE(ui().Enabled(Push::Back));
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), WithTrailingBackslash(Desktop())));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), WithTrailingBackslash(Desktop())));
     EXPECT_TRUE(SameText(ui().Text(Field::Location), WithTrailingBackslash(Desktop()) + L"editor"));
     // Written into the test's own folder: the prefix's desktop is shared with the other tests.
     ui().TreeMovedTo(temp.Path());
@@ -111,7 +111,7 @@ TEST_F(WizardTest, FolderTargetAsksForTheKindAndMakesEitherKind) {
             MakeFolderReadOnly(made);
             EXPECT_EQ(FolderLinkTarget(made), target);
             // The refreshed tree lists the new folder link.
-            EXPECT_NE(ui().Tree()->SelectDirectory(made + L"\\"), nullptr);
+            EXPECT_TRUE(ui().Tree()->SelectFolder(made + L"\\"));
         } else {
             EXPECT_TRUE(SameText(ReadLink(made + L".lnk").targetPath, WithoutTrailingBackslash(target)));
         }
@@ -143,7 +143,7 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
     TypeTarget(program);
     EXPECT_TRUE(ui().Enabled(Push::Next));
     PressNext();
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), WithTrailingBackslash(Desktop())))
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), WithTrailingBackslash(Desktop())))
         << "a new link starts on the desktop again";
 }
 
@@ -231,11 +231,11 @@ TEST_F(WizardTest, DroppedFilesGoToThePageShown) {
     EXPECT_EQ(ui().Text(Field::CommandLine), L"\"" + program + L"\"");
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
-    const std::wstring before = ui().Tree()->SelectedDirectory();
+    const std::wstring before = ui().Tree()->SelectedFolder();
     form->DropFiles({other});
-    EXPECT_EQ(ui().Tree()->SelectedDirectory(), before) << "a file dropped on the location page changes nothing";
+    EXPECT_EQ(ui().Tree()->SelectedFolder(), before) << "a file dropped on the location page changes nothing";
     form->DropFiles({temp.Path() + L"Mit Blank"});
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path() + L"Mit Blank\\"));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), temp.Path() + L"Mit Blank\\"));
 }
 
 TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {

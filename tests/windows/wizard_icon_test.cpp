@@ -150,6 +150,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        DeleteFileW((temp / L"Symbol.lnk").c_str());
         NewForm();
         form->Connections.iconChooser = &chooser;
         ReachIconPage(program);
@@ -160,7 +161,7 @@ TEST_F(IconPageTest, IndexIsResetByTypingAndKeptOtherwise) {
         EXPECT_GE(shown, 1) << "the chooser never showed";
         NextUntil(LinkWizard::Closing);
         EXPECT_EQ(ui().IconIndex(), c.index);
-        const LinkData link = ReadLink(temp.Path() + NamePart(form->Draft().location) + L".lnk");
+        const LinkData link = ReadLink(temp / L"Symbol.lnk");
         EXPECT_TRUE(SameText(link.iconFile, five));
         EXPECT_EQ(link.iconIndex, c.index);
         EXPECT_EQ(ui().Items(Field::IconFile).at(0), five) << "the icon file went to the top of its history";

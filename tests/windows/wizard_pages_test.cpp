@@ -12,7 +12,7 @@
 #include "platform/handles.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
-#include "tests/windows/support/hang_guard.h"
+#include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/window_tree.h"
@@ -90,7 +90,7 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     ASSERT_NO_THROW(WriteLink(b, NewLinkData(a, L"", L"", L"", 0)));
     TypeTarget(a);
     {
-        HangGuard guard("following a circular link chain", kWaitLimitMs);
+        const ModalWatchdog watchdog("following a circular link chain");
         PressNext();
     }
     EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
@@ -194,7 +194,7 @@ TEST_F(WizardTest, TypedNameSurvivesAFolderButton) {
     EXPECT_TRUE(ui().Enabled(Push::Up)) << "the desktop lies below its drive";
     for (int level = 0; level < 32 && ui().Press(Push::Up); ++level) {
     }
-    EXPECT_EQ(ui().Tree()->LevelOf(ui().Tree()->Selected()), 0);
+    EXPECT_FALSE(ui().Tree()->CanGoUp());
     EXPECT_FALSE(ui().Press(Push::Up)) << "nothing above a drive: the button is disabled";
 }
 
@@ -209,15 +209,15 @@ TEST_F(WizardTest, TypingFollowsTheTreeAndFolderLinksResolve) {
     PressNext();
 
     TypeLocation(temp.Path() + L"Archiv\\");
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), real));
     TypeLocation(temp.Path() + L"Archiv\\Zub");
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), real));
     TypeLocation(temp.Path() + L"Fehlt\\x");
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), real));
 
     TypeLocation(link + L"2002\\Name");
     EXPECT_EQ(ui().Text(Field::Location), real + L"2002\\Name");
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), real + L"2002\\"));
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), real + L"2002\\"));
 }
 
 TEST_F(WizardTest, WithoutASelectedFolderTheBareNameIsProposedAndRefused) {
@@ -226,7 +226,7 @@ TEST_F(WizardTest, WithoutASelectedFolderTheBareNameIsProposedAndRefused) {
     PressNext();
     // As with a desktop the tree does not list: the location page finds no folder selected.
     ASSERT_TRUE(ui().Press(Push::Back));
-    ui().Tree()->Select(nullptr);
+    TreeView_SelectItem(ui().Tree()->Handle(), nullptr);
     PressNext();
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Location);
     EXPECT_EQ(ui().Text(Field::Location), L"Werkzeug");
@@ -242,24 +242,24 @@ TEST_F(WizardTest, TheTreeFollowsATypedPathAsFarAsItExists) {
     wchar_t windows[MAX_PATH];
     GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring typed = std::wstring(windows) + L"\\sys";
-    std::wstring expected = ui().Tree()->SelectedDirectory();
+    std::wstring expected = ui().Tree()->SelectedFolder();
     for (size_t length = 1; length <= typed.size(); ++length) {
         const std::wstring text = typed.substr(0, length);
         TypeLocation(text);
         const std::wstring folder = FolderPart(text);
         if (!folder.empty() && DirectoryExists(folder)) expected = WithTrailingBackslash(folder);
-        EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), expected))
-            << Utf8FromWide(text) << " selected " << Utf8FromWide(ui().Tree()->SelectedDirectory());
+        EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), expected))
+            << Utf8FromWide(text) << " selected " << Utf8FromWide(ui().Tree()->SelectedFolder());
     }
     // A folder the tree hides (its name begins with RECYCLED) ends the walk at the drive root.
     const std::wstring hidden = typed.substr(0, 3) + L"RecycledZw" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(hidden.c_str(), nullptr);
     CreateDirectoryW((hidden + L"unter").c_str(), nullptr);
     TypeLocation(temp.Path() + L"x");
-    ASSERT_TRUE(SameText(ui().Tree()->SelectedDirectory(), temp.Path()));
+    ASSERT_TRUE(SameText(ui().Tree()->SelectedFolder(), temp.Path()));
     TypeLocation(hidden + L"unter\\Name");
-    EXPECT_TRUE(SameText(ui().Tree()->SelectedDirectory(), typed.substr(0, 3)))
-        << Utf8FromWide(ui().Tree()->SelectedDirectory());
+    EXPECT_TRUE(SameText(ui().Tree()->SelectedFolder(), typed.substr(0, 3)))
+        << Utf8FromWide(ui().Tree()->SelectedFolder());
     EXPECT_EQ(ui().Text(Field::Location), hidden + L"unter\\Name");
     RemoveTree(hidden);
 }

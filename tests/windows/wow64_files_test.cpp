@@ -106,11 +106,9 @@ TEST_F(Wow64Files, LinksStoreSystem32AndReadBackUnchanged) {
 
 TEST_F(Wow64Files, TheTreeListsTheRealSystemFolder) {
     TreeFixture fx(system32);
-    const HTREEITEM node = fx.tree->SelectDirectory(system32);
-    ASSERT_NE(node, nullptr);
-    fx.tree->Expand(node);
-    EXPECT_NE(ChildNamed(*fx.tree, node, folder), nullptr);
-    EXPECT_TRUE(SameText(fx.tree->SelectedDirectory(), system32)) << Utf8FromWide(fx.tree->SelectedDirectory());
+    ASSERT_TRUE(fx.tree->SelectFolder(system32));
+    EXPECT_NE(fx.Child(fx.Selection(), folder), nullptr);
+    EXPECT_TRUE(SameText(fx.tree->SelectedFolder(), system32)) << Utf8FromWide(fx.tree->SelectedFolder());
 }
 
 // The machine-wide settings live in the 64-bit view; a value an earlier 32-bit program left in the

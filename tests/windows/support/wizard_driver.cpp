@@ -43,9 +43,16 @@ HistoryComboBox& WizardDriver::Combo(Field field) const {
 }
 
 void WizardDriver::Type(Field field, const std::wstring& text) {
-    const HWND edit = EditOf(Handle(field));
+    const HWND box = Handle(field), edit = EditOf(box);
     EXPECT_TRUE(edit) << "no such field on the wizard yet";
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (edit == box) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    } else {
+        // A combo box's edit field reports no WM_SETTEXT (neither does Windows'): the text is
+        // pasted over the whole field, as a user replaces it.
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
     PumpPending();
 }
 
@@ -122,7 +129,16 @@ DirectoryView* WizardDriver::Tree() const {
 void WizardDriver::TreeMovedTo(const std::wstring& folder) {
     DirectoryView* tree = Tree();
     ASSERT_TRUE(tree) << "the location page is not built";
-    tree->SelectDirectory(folder);
+    // Shown and selected from code (silent), then the parent selected and the folder clicked.
+    ASSERT_TRUE(tree->SelectFolder(folder));
+    const HWND view = tree->Handle();
+    const HTREEITEM node = TreeView_GetSelection(view);
+    tree->GoUp();
+    RECT rect{};
+    ASSERT_TRUE(TreeView_GetItemRect(view, node, &rect, TRUE));
+    const LPARAM at = MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(view, WM_LBUTTONUP, 0, at);
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PumpPending();
 }
 

@@ -26,8 +26,8 @@ public:
 
     explicit WizardDriver(const LinkWizard& form) : form_(form) {}
 
-    // The whole text put into the field at once (WM_SETTEXT on its edit field); the field reports
-    // the change as it does for typing.
+    // The whole text put into the field at once (WM_SETTEXT on an edit, pasted over a combo box's
+    // text); the field reports the change as it does for typing.
     void Type(Field field, const std::wstring& text);
     // Characters typed one by one at the caret (WM_CHAR), as the keyboard gives them.
     void TypeKeys(Field field, const std::wstring& text);
