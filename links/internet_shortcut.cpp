@@ -8,14 +8,12 @@
 #include <optional>
 
 #include "links/link_draft.h"
-#include "links/link_writing.h"
+#include "links/link_settings.h"
+#include "links/link_store.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/path_text.h"
-#include "platform/shell_file_operation.h"
 #include "platform/win_error.h"
-
-#include <shellapi.h>
 
 namespace {
 // The property set of an Internet shortcut and the ids of what the wizard shows in it.
@@ -169,83 +167,62 @@ InternetShortcutFields ReadInternetShortcut(const std::wstring& file) {
     return *fields;
 }
 
-void WriteInternetShortcut(const std::wstring& file, const InternetShortcutFields& fields, const std::wstring& keepFrom) {
+std::string InternetShortcutBytes(const std::wstring& file, const InternetShortcutFields& fields,
+                                  const std::wstring& keepFrom) {
+    // The system's object saves only to a file: it works on a scratch file beside, which goes again.
     const std::wstring path = FileSystemPath(file);
-    std::wstring beside;
-    for (int i = 0; i < 100 && beside.empty(); ++i) {
-        const std::wstring candidate = path + L".zw-neu" + (i ? std::to_wstring(i) : L"");
-        if (!PathExists(candidate)) beside = candidate;
+    std::wstring scratch;
+    for (int i = 0; i < 100 && scratch.empty(); ++i) {
+        const std::wstring candidate = path + L".zw-url" + (i ? std::to_wstring(i) : L"");
+        if (!PathExists(candidate)) scratch = candidate;
     }
-    if (beside.empty()) ThrowError(ERROR_FILE_EXISTS);
+    if (scratch.empty()) ThrowError(ERROR_FILE_EXISTS);
     try {
         const std::wstring original = keepFrom.empty() ? std::wstring() : FileSystemPath(keepFrom);
-        if (!original.empty() && FileExists(original)) {
-            if (!CopyFileW(original.c_str(), beside.c_str(), TRUE)) ThrowLastError();
-            SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
+        const std::wstring kept = !original.empty() && FileExists(original) ? DecodedText(ReadWholeFile(original)) : L"";
         // The INI form first: it is the file where the system has no Internet-shortcut object, and
         // it drops what the wizard removed (an icon file), which the object would leave standing.
-        const std::wstring kept = FileExists(beside) ? DecodedText(ReadWholeFile(beside)) : std::wstring();
         const std::wstring text = UrlFileText(kept, fields);
-        WriteBytes(beside, EncodedText(text));
+        WriteBytes(scratch, EncodedText(text));
         if (const ComPtr<IUniformResourceLocatorW> shortcut = NewShortcutObject()) {
-            WriteThroughObject(shortcut.Get(), beside, fields);
+            WriteThroughObject(shortcut.Get(), scratch, fields);
             // An object that writes the whole file anew loses the keys it does not know.
             TextForm form = TextForm::SystemCodePage;
-            const std::wstring saved = DecodedText(ReadWholeFile(beside), &form);
+            const std::wstring saved = DecodedText(ReadWholeFile(scratch), &form);
             const std::wstring whole = WithKeysKept(saved, text);
-            if (whole != saved) WriteBytes(beside, EncodedText(whole, form));
+            if (whole != saved) WriteBytes(scratch, EncodedText(whole, form));
             // An address the object cannot read back from what it wrote (Wine's writes UTF-8 and
             // reads the code page) goes into the file as UTF-16, which every reader takes.
-            const auto readBack = ReadThroughObject(beside, fields);
+            const auto readBack = ReadThroughObject(scratch, fields);
             if (readBack && readBack->url != fields.url)
-                WriteBytes(beside, EncodedText(UrlFileText(whole, fields), TextForm::Utf16));
+                WriteBytes(scratch, EncodedText(UrlFileText(whole, fields), TextForm::Utf16));
         }
-        if (!MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            ThrowLastError();
+        std::string bytes = ReadWholeFile(scratch);
+        DeleteFileW(scratch.c_str());
+        return bytes;
     } catch (...) {
-        DeleteFileW(beside.c_str());
+        DeleteFileW(scratch.c_str());
         throw;
     }
 }
 
-bool WriteInternetShortcutDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
-    const std::wstring file = LinkFileName(draft.location, LinkKind::InternetShortcut);
-    const bool editedShortcut = !draft.editedLink.empty() && LinkFileKind(draft.editedLink) == LinkKind::InternetShortcut &&
-                                FileExists(draft.editedLink);
-    const bool replacesEdited = draft.replacesEdited && PathExists(draft.editedLink);
-    const bool sameFile = replacesEdited && UpperCase(FileSystemPath(draft.editedLink)) == UpperCase(FileSystemPath(file));
-    if (FileExists(file) && !sameFile) {
-        if (!questions.OverwriteLink(file)) return false;
-        SetFileAttributesW(FileSystemPath(file).c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
+std::string InternetShortcutDraftBytes(const LinkDraft& draft, const std::wstring& file) {
+    const bool editedShortcut = !draft.editedLink.empty() &&
+                                LinkFileKind(draft.editedLink) == LinkKind::InternetShortcut && FileExists(draft.editedLink);
     InternetShortcutFields fields{draft.target, draft.iconFile, draft.iconIndex};
-    if (draft.settings) {
-        fields.hotKey = draft.settings->hotKey;
-        fields.showCommand = draft.settings->showCommand;
-    } else if (editedShortcut) {
+    std::optional<LinkData> edited;
+    if (editedShortcut) {
         try {
             const InternetShortcutFields original = ReadInternetShortcut(draft.editedLink);
-            fields.hotKey = original.hotKey;
-            fields.showCommand = original.showCommand;
+            edited = LinkData{original.url, {}, {}, {}, original.iconFile, original.iconIndex, original.hotKey,
+                              original.showCommand};
         } catch (const PlatformError&) {
         }
     }
-    try {
-        WriteInternetShortcut(file, fields, editedShortcut ? draft.editedLink : std::wstring());
-    } catch (const PlatformError& error) {
-        questions.ReportWriteError(LinkKind::InternetShortcut, error.Message());
-        return false;
-    }
-    if (replacesEdited && !sameFile) {
-        const std::wstring edited = FileSystemPath(draft.editedLink);
-        SetFileAttributesW(edited.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (DirectoryExists(edited))
-            ShellFileOperation(FO_DELETE, questions.Owner(), {WithoutTrailingBackslash(edited)}, false, true);
-        else
-            DeleteFileW(edited.c_str());
-    }
-    return true;
+    const LinkSettings settings = SettingsToWrite(draft, edited ? &*edited : nullptr);
+    fields.hotKey = settings.hotKey;
+    fields.showCommand = settings.showCommand;
+    return InternetShortcutBytes(file, fields, editedShortcut ? draft.editedLink : std::wstring());
 }
 
 bool SystemKnowsProtocol(const std::wstring& scheme) {

@@ -7,21 +7,17 @@
 // file's text. Throws PlatformError with the system's text when the file cannot be read.
 InternetShortcutFields ReadInternetShortcut(const std::wstring& file);
 
-// Writes file as an Internet shortcut beside it first and swaps it in, so a failed write leaves
-// what stood there. With keepFrom (an existing Internet shortcut, may be file itself) the new file
-// starts as its copy, so that every key the wizard does not show survives. The system's object
-// writes the fields (in the file's Unicode section too where the address needs it); without that
-// object the same keys are written into the file's text. Throws PlatformError.
-void WriteInternetShortcut(const std::wstring& file, const InternetShortcutFields& fields,
-                           const std::wstring& keepFrom = {});
+// The whole file an Internet shortcut at file gets: the system's object writes the fields (in the
+// file's Unicode section too where the address needs it); without that object the same keys go
+// into the file's text. With keepFrom (an existing Internet shortcut, may be file itself) every
+// key and section the wizard does not show is kept. Throws PlatformError.
+std::string InternetShortcutBytes(const std::wstring& file, const InternetShortcutFields& fields,
+                                  const std::wstring& keepFrom = {});
 
 struct LinkDraft;
-class LinkWritingQuestions;
-
-// Writes the draft of a link to a web address as <location>.url, asking before it replaces
-// another file of that name. An edited Internet shortcut is the starting point of the new file and
-// goes once that is written, when the draft replaces it. False when nothing was written.
-bool WriteInternetShortcutDraft(const LinkDraft& draft, LinkWritingQuestions& questions);
+// The file for the draft of a link to a web address: the edited Internet shortcut is its starting
+// point, its hot key and run mode kept unless the user set them.
+std::string InternetShortcutDraftBytes(const LinkDraft& draft, const std::wstring& file);
 
 // Whether the system knows the scheme as a protocol: HKEY_CLASSES_ROOT\<scheme> with "URL Protocol".
 bool SystemKnowsProtocol(const std::wstring& scheme);

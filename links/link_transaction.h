@@ -44,7 +44,7 @@ public:
 
 // One link to write: its whole file content and where it goes.
 struct LinkWrite {
-    LinkKind kind = LinkKind::ShellLink;  // ShellLink or FolderLink
+    LinkKind kind = LinkKind::ShellLink;
     std::wstring file;                    // the link file; a folder link's target.lnk
     std::string bytes;
     std::wstring replaced;  // the link being edited, removed once the new one is in place; or empty

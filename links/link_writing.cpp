@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "links/internet_shortcut.h"
 #include "links/link_file_system.h"
 #include "links/link_kind.h"
 #include "links/link_rules.h"
@@ -64,8 +65,10 @@ bool WriteLinkDraft(const LinkDraft& draft, LinkWritingQuestions& questions) {
     LinkWriteResult result;
     try {
         SystemLinkFiles files;
-        result = WriteLinkTransaction(files, {draft.kind, file, DraftBytes(draft, EditedOriginal(draft.editedLink), file),
-                                              replaced});
+        const std::string bytes = draft.kind == LinkKind::InternetShortcut
+                                      ? InternetShortcutDraftBytes(draft, file)
+                                      : DraftBytes(draft, EditedOriginal(draft.editedLink), file);
+        result = WriteLinkTransaction(files, {draft.kind, file, bytes, replaced});
     } catch (const PlatformError& error) {
         result.error = error.Message();
     }

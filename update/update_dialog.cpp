@@ -28,13 +28,6 @@ constexpr int kIconSize = 32;
 // Texts that come from the server or a file name are shown as they are: "&" is no access key.
 constexpr DWORD kPlainText = SS_LEFT | SS_NOPREFIX;
 
-bool IsPushButton(HWND window) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
-    return lstrcmpiW(name, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-}
-
 }  // namespace
 
 UpdateDialog::UpdateDialog()
@@ -404,22 +397,30 @@ bool UpdateDialog::MoveAmongButtons(const MSG& message) {
 }
 
 bool UpdateDialog::PreTranslateKey(const MSG& message) {
-    if (message.message != WM_KEYDOWN) return false;
-    if (message.wParam == VK_ESCAPE) {
-        // Esc does what the close box does, also where "Abbrechen" is disabled.
-        CancelClicked();
-        return true;
-    }
-    if (message.wParam != VK_RETURN) return MoveAmongButtons(message);
-    // Enter presses the focused button; elsewhere the default one.
-    const HWND focus = GetFocus();
-    if (focus && IsChild(Handle(), focus) && IsWindowEnabled(focus) && IsPushButton(focus)) {
-        SendMessageW(focus, BM_CLICK, 0, 0);
-        return true;
-    }
-    Button& defaultButton = run_->Shown().page == Page::Settings ? saveButton_ : nextButton_;
-    if (defaultButton.Enabled()) SendMessageW(defaultButton.Handle(), BM_CLICK, 0, 0);
-    return true;
+    return message.message == WM_KEYDOWN && MoveAmongButtons(message);
+}
+
+void UpdateDialog::ApplyDpi(UINT dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+}
+
+void UpdateDialog::Dismiss() {
+    if (run_) CancelClicked();
+}
+
+void UpdateDialog::CloseBoxClicked() {
+    // The close box closes from the settings page too, and asks before a download stops.
+    if (!run_) return;
+    const auto close = [this] {
+        run_->CloseSettings();
+        run_->Cancel();
+    };
+    if (run_->CancelNeedsConfirmation()) return ConfirmStopThen(close);
+    close();
+    Render();
 }
 
 RECT UpdateDialog::StepTitleBounds(int step) const {
@@ -452,13 +453,6 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 Render();
             }
             return 0;
-        case WM_COMMAND:
-            if (lParam == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-                if (LOWORD(wParam) == IDCANCEL) CancelClicked();
-                else NextClicked();
-                return 0;
-            }
-            break;
         case DM_GETDEFID:
             return MAKELRESULT(GetDlgCtrlID(run_ && run_->Shown().page == Page::Settings ? saveButton_.Handle()
                                                                                          : nextButton_.Handle()),
@@ -474,31 +468,14 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             SetBkColor(dc, RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            Layout();
+        case WM_CLOSE:
+            CloseBoxClicked();
             return 0;
-        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
             // The session ends before the program's own end would start a prepared install: it starts now.
             if (wParam && run_ && run_->InstallPrepared()) FinishProcess();
-            return 0;
-        case WM_CLOSE:
-            // The close box closes from the settings page too.
-            if (run_) {
-                const auto close = [this] {
-                    run_->CloseSettings();
-                    run_->Cancel();
-                };
-                if (run_->CancelNeedsConfirmation()) return ConfirmStopThen(close), 0;
-                close();
-                Render();
-            }
             return 0;
     }
     return ModalWindow::HandleMessage(message, wParam, lParam);

@@ -58,10 +58,14 @@ public:
     UINT Dpi() const { return dpi_; }
     // Where a step's title is drawn in the step list, in client pixels.
     RECT StepTitleBounds(int step) const;
+    // Enter without a default button goes on; Esc cancels the page, the close box the dialog.
+    void Accept() override { NextClicked(); }
+    void Dismiss() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PreTranslateKey(const MSG& message) override;
+    void ApplyDpi(UINT dpi, const RECT* suggested) override;
     void Paint(HDC dc) override;
 
 private:
@@ -76,6 +80,7 @@ private:
 
     void NextClicked();
     void CancelClicked();
+    void CloseBoxClicked();
     void DownloadButtonClicked();
     void SettingsClicked();
     void SaveSettingsClicked();

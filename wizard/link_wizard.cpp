@@ -305,9 +305,7 @@ void LinkWizard::GoNext() {
 void LinkWizard::Finish() {
     draft_.replacesEdited = deleteEdited_.Visible() && deleteEdited_.Checked();
     LinkWritingBoxes boxes(Handle());
-    const bool written =
-        draft_.kind == LinkKind::InternetShortcut ? WriteInternetShortcutDraft(draft_, boxes) : WriteLinkDraft(draft_, boxes);
-    if (!written) {
+    if (!WriteLinkDraft(draft_, boxes)) {
         // The page stays, and so does the link being edited.
         if (page_ == Icon) SetFocus(icon_->FirstControl());
         return;
