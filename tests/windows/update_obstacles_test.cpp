@@ -7,6 +7,7 @@
 #include "platform/handles.h"
 #include "tests/windows/support/program_files.h"
 #include "tests/windows/support/update_fixture.h"
+#include "tests/windows/support/window_tree.h"
 #include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_settings.h"
@@ -16,12 +17,6 @@
 using namespace update_test;
 
 namespace {
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 const std::vector<std::pair<std::wstring, std::string>> kNewFiles = {
     {L"zeigerwerk.exe", "MZ neues Programm"}, {L"zeigerwerk64.exe", "MZ neues Programm, 64 Bit"}, {L"Pfeilbau.hlp", "Hilfe, neu"}};
 struct Published {
@@ -54,9 +49,10 @@ protected:
     static void TearDownTestSuite() { delete published; }
 };
 
+// A page's heading may carry the button's text; only the button takes the click.
 void Press(HWND dialog, const std::wstring& text) {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
+    for (HWND child : ChildrenOf(dialog))
+        if (IsWindowVisible(child) && TextOf(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
 }
 
 bool TransferEnded(UpdateDialog& form) {
@@ -222,9 +218,9 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
             Press(form.Handle(), L"Weiter >");
             Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
             EXPECT_TRUE(TransferEnded(form));
-            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                if (IsWindowVisible(child) && WindowText(child).find(L"Administrator") != std::wstring::npos)
-                    sentence = WindowText(child);
+            for (HWND child : ChildrenOf(form.Handle()))
+                if (IsWindowVisible(child) && TextOf(child).find(L"Administrator") != std::wstring::npos)
+                    sentence = TextOf(child);
             askedBeforeDownload = server.Paths();
             Press(form.Handle(), L"Weiter >");
             EXPECT_TRUE(TransferEnded(form));
@@ -337,17 +333,12 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
             };
         };
         bool downloaded = false;
-        const auto press = [&](const wchar_t* text) {
-            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                if (IsWindowVisible(child) && WindowText(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
-        };
-        const auto transferEnded = [&] { return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); }); };
         form.OnShown = [&] {
-            press(L"Weiter >");
-            press(L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(transferEnded());
-            if (form.Run().CurrentStep() == UpdateRun::Step::Result) press(L"Weiter >");
-            EXPECT_TRUE(transferEnded());
+            Press(form.Handle(), L"Weiter >");
+            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+            EXPECT_TRUE(TransferEnded(form));
+            if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form.Handle(), L"Weiter >");
+            EXPECT_TRUE(TransferEnded(form));
             downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
         };
