@@ -231,7 +231,36 @@ std::optional<std::wstring> RunFiles::PrepareInstall(const std::wstring& archive
     }
     out.Reset();
     DeleteFileW(archive.c_str());
+    bool held = false;
+    try {
+        held = !needsAdministrator_ || HoldRunFiles(text);
+    } catch (const PlatformError&) {
+    }
+    if (!held) {
+        heldFiles_.clear();
+        return std::wstring(kNotUnpacked);
+    }
     return std::nullopt;
+}
+
+bool RunFiles::HoldRunFiles(const std::string& batch) {
+    // Only plain files, none open for writing elsewhere, and the batch as it was written.
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool plain = true;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) plain = false;
+        if (!plain || name == L"Programm.lock") continue;
+        heldFiles_.emplace_back(NullIfInvalid(CreateFileW((folder_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+        plain = heldFiles_.back() && (lstrcmpiW(name.c_str(), L"Update.bat") != 0 ||
+                                      ReadWholeFile(folder_ + name) == batch);
+    } while (plain && FindNextFileW(search, &found));
+    FindClose(search);
+    return plain;
 }
 
 bool RunFiles::NeedsAdministrator() {
@@ -243,10 +272,35 @@ bool RunFiles::NeedsAdministrator() {
     return needsAdministrator_;
 }
 
+bool RunFiles::CanBecomeAdministrator() {
+    // A split token (an administrator's restricted one) or an administrator's own can always be
+    // raised. A plain user's only by an administrator's credentials, which Windows does not ask
+    // for when its prompt is off for standard users, or user account control is off altogether.
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;
+    const FileHandle token(raw);
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    if (GetTokenInformation(token.Get(), TokenElevationType, &type, sizeof type, &size) &&
+        type != TokenElevationTypeDefault)
+        return true;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    BOOL member = FALSE;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
+        CheckTokenMembership(nullptr, sid, &member) && member)
+        return true;
+    const auto policy = RegistryKey::Open(HKEY_LOCAL_MACHINE,
+                                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", KEY_QUERY_VALUE);
+    if (!policy) return true;
+    const auto lua = policy->GetInteger(L"EnableLUA"), prompt = policy->GetInteger(L"ConsentPromptBehaviorUser");
+    return !(lua && *lua == 0) && !(prompt && *prompt == 0);
+}
+
 void RunFiles::EndRun(bool installPrepared) {
     archiveGuard_.Reset();
     // A run that prepared nothing leaves nothing behind; a prepared one keeps its batch and files.
-    if (!installPrepared) programLock_.Reset();
+    if (!installPrepared) programLock_.Reset(), heldFiles_.clear();
     if (!installPrepared && !folder_.empty()) RemoveRunFolder(folder_);
 }
 

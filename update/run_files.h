@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/handles.h"
 #include "update/signature.h"
@@ -35,9 +36,11 @@ public:
     void EndRun(bool installPrepared) override;
     void ScheduleNextReminder(double today) override;
     bool NeedsAdministrator() override;
+    bool CanBecomeAdministrator() override;
 
 private:
     std::string OemFolderName(const std::wstring& path) const;
+    bool HoldRunFiles(const std::string& batch);
 
     Settings settings_;
     ZipArchive& zip_;
@@ -48,4 +51,7 @@ private:
     // Held until the process ends, where an administrator's batch starts before it: the batch
     // waits until the system has removed it.
     FileHandle programLock_;
+    // Where an administrator's batch runs: every file of the run folder, open against writing and
+    // deleting until the program's end, when the batch has made the folder the Administrators'.
+    std::vector<FileHandle> heldFiles_;
 };

@@ -25,3 +25,12 @@ std::optional<UpdateLock> UpdateLock::Take(const std::wstring& programFolder) {
     }
     return UpdateLock(mutex);
 }
+
+UpdateLock::~UpdateLock() {
+    if (mutex_ && held_ == mutex_.Get()) held_ = nullptr;
+}
+
+bool UpdateLock::ShareWith(HANDLE process) {
+    HANDLE copy = nullptr;
+    return held_ && DuplicateHandle(GetCurrentProcess(), held_, process, &copy, SYNCHRONIZE, FALSE, 0);
+}

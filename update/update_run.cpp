@@ -28,6 +28,10 @@ const wchar_t* const kListWithoutBinding =
 const wchar_t* const kNeedsAdministrator =
     L"\r\n\r\nNur ein Administrator darf in den Ordner des Programms schreiben: Beim Installieren fragt Windows "
     L"deshalb nach der Zustimmung eines Administrators.";
+const wchar_t* const kNoAdministrator =
+    L"Es stehen neue Updates bereit, aber nur ein Administrator darf in den Ordner des Programms schreiben, und "
+    L"Windows kann für Ihr Konto keine Zustimmung eines Administrators einholen. Es wird nichts heruntergeladen; "
+    L"bitten Sie einen Administrator, das Update zu installieren.";
 const wchar_t* const kConsentRefused =
     L"Die Installation wurde nicht gestartet, weil die Zustimmung eines Administrators fehlt. Das Programm bleibt "
     L"unverändert. Klicken Sie auf \"Abbrechen\" und versuchen Sie es später noch einmal.";
@@ -161,8 +165,16 @@ void UpdateRun::ListEnded(const SignedFetch::End& end) {
     const bool bound = !list_.hasSection || (list_.date && list_.binding);
     updatesAvailable_ = bound && ::UpdatesAvailable(list_.hasSection, list_.date ? *list_.date : 0, programDate_);
     view_.checkEnabled = true;
-    if (updatesAvailable_) {
-        needsAdministrator_ = services_.files->NeedsAdministrator();
+    needsAdministrator_ = updatesAvailable_ && services_.files->NeedsAdministrator();
+    // Told before anything is downloaded: a batch without an administrator's rights would fail.
+    const bool noAdministrator = needsAdministrator_ && !services_.files->CanBecomeAdministrator();
+    if (noAdministrator) {
+        updatesAvailable_ = false;
+        view_.nextText = L"Beenden";
+        view_.cancelEnabled = false;
+        view_.resultText = kNoAdministrator;
+        view_.news = list_.news;
+    } else if (updatesAvailable_) {
         view_.resultText = kUpdatesAvailable + std::wstring(needsAdministrator_ ? kNeedsAdministrator : L"");
         view_.news = list_.news;
     } else {

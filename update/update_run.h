@@ -70,6 +70,8 @@ public:
     virtual void ScheduleNextReminder(double today) = 0;
     // Whether only an administrator may write the program's folder (asked before the download).
     virtual bool NeedsAdministrator() { return false; }
+    // Whether the system can ask for an administrator's consent for this user at all.
+    virtual bool CanBecomeAdministrator() { return true; }
 };
 
 class UpdateRun {

@@ -8,6 +8,8 @@
 #include "platform/platform_error.h"
 #include "platform/system_library.h"
 #include "platform/win_error.h"
+#include "update/run_folder.h"
+#include "update/update_lock.h"
 
 namespace {
 
@@ -36,11 +38,11 @@ public:
     }
 };
 
-std::wstring SystemInterpreter() {
+std::wstring SystemProgram(const wchar_t* name) {
     wchar_t system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) ThrowLastError();
-    return std::wstring(system) + L"\\cmd.exe";
+    return std::wstring(system) + L"\\" + name;
 }
 
 class SystemShell : public ShellStarter {
@@ -58,7 +60,10 @@ public:
             if (GetLastError() == ERROR_CANCELLED) return false;
             ThrowLastError();
         }
-        if (info.hProcess) CloseHandle(info.hProcess);
+        if (info.hProcess) {
+            UpdateLock::ShareWith(info.hProcess);
+            CloseHandle(info.hProcess);
+        }
         return true;
     }
 };
@@ -74,17 +79,29 @@ void SystemLauncher::Launch(const std::wstring& folder, const std::wstring& batc
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(SystemInterpreter().c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    if (!CreateProcessW(SystemProgram(L"cmd.exe").c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, folder.c_str(), &startup, &process))
         ThrowLastError();
+    UpdateLock::ShareWith(process.hProcess);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }
 
 bool SystemLauncher::LaunchElevated(const std::wstring& folder, const std::wstring& batch) const {
-    // The elevated interpreter starts in the system folder whatever it is given: the batch is named
-    // by its whole path.
-    return shell_.Start({L"runas", SystemInterpreter(), L"/d /c \"" + folder + batch + L"\"", folder});
+    // The elevated interpreter starts in the system folder whatever it is given: everything is named
+    // by its whole path. Before it trusts anything in the run folder, the folder and all in it
+    // become the Administrators' and admit only them and SYSTEM; the user's own account loses every
+    // right, that of an owner included. Links in it are changed themselves, never what they name.
+    // Until then the program holds every file in it against writing (from before the consent prompt).
+    const std::wstring batchFile = folder + batch, run = batchFile.substr(0, batchFile.rfind(L'\\'));
+    const std::wstring icacls = L"\"" + SystemProgram(L"icacls.exe") + L"\" \"" + run;
+    // Its current folder is the run folder: nobody renames it and puts another in its place while it runs.
+    const std::wstring parameters = L"/d /c \"cd /d \"" + run + L"\" && " + icacls +
+                                    L"\" /setowner *S-1-5-32-544 /q && " + icacls + L"\" /inheritance:r /remove:g *" +
+                                    CurrentUserSid() + L" /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F /q && " +
+                                    icacls + L"\\*\" /setowner *S-1-5-32-544 /l /q && " + icacls +
+                                    L"\\*\" /reset /l /q && \"" + batchFile + L"\"\"";
+    return shell_.Start({L"runas", SystemProgram(L"cmd.exe"), parameters, folder});
 }
 
 const ShellStarter& SystemShellStarter() {

@@ -28,13 +28,15 @@ struct Files : UpdateFiles {
     bool ConfirmArchive(const std::wstring&, const std::wstring&, const ArchiveBinding&) override { return archiveOk; }
     std::optional<std::wstring> PrepareInstall(const std::wstring&, bool) override { return installProblem; }
     void Discard(const std::wstring&) override {}
+    bool NeedsAdministrator() override { return !consentPossible; }
+    bool CanBecomeAdministrator() override { return consentPossible; }
     void EndRun(bool prepared) override { keptFolder = prepared; }
     void ScheduleNextReminder(double today) override {
         if (scheduleFails) throw PlatformError(L"Registrierung gesperrt");
         nextReminderFrom = today;
     }
     UpdateList list;
-    bool archiveOk = true, scheduleFails = false, keptFolder = false;
+    bool archiveOk = true, scheduleFails = false, keptFolder = false, consentPossible = true;
     std::optional<std::wstring> installProblem;
     double nextReminderFrom = 0;
 };
@@ -134,6 +136,8 @@ TEST(UpdateRun, EachEventLeadsToItsStepWithWhatTheStepShows) {
         {"updates offered", kToResult, Step::Result, Page::Result, true, Focus::Next},
         {"none offered: Beenden closes", Then(kToResult, {E::Next}), Step::Result, Page::Result, true, Focus::Next,
          nullptr, true, false, [](Harness& r) { r.files.list.date = 30000; }},
+        {"no consent possible: told before the download, Beenden closes", Then(kToResult, {E::Next}), Step::Result,
+         Page::Result, true, Focus::Next, nullptr, true, false, [](Harness& r) { r.files.consentPossible = false; }},
         {"download running", Then(kToResult, {E::Next}), Step::Download, Page::Download, false, Focus::DownloadButton},
         {"download stopped by its button", Then(kToResult, {E::Next, E::DownloadButton}), Step::Download,
          Page::Download, false, Focus::DownloadButton},

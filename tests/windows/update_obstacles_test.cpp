@@ -11,6 +11,7 @@
 #include "update/install_mark.h"
 #include "update/run_folder.h"
 #include "update/update_settings.h"
+#include "update/update_batch.h"
 #include "update/update_dialog.h"
 #include "update/zip_extract.h"
 
@@ -57,6 +58,20 @@ void Press(HWND dialog, const std::wstring& text) {
 
 bool TransferEnded(UpdateDialog& form) {
     return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); });
+}
+
+// From the welcome page through the check to its result.
+void CheckForUpdates(UpdateDialog& form) {
+    Press(form.Handle(), L"Weiter >");
+    Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+    EXPECT_TRUE(TransferEnded(form));
+}
+
+// From the result through the download to the install page.
+void DownloadAndGoOn(UpdateDialog& form) {
+    Press(form.Handle(), L"Weiter >");
+    EXPECT_TRUE(TransferEnded(form));
+    Press(form.Handle(), L"Weiter >");
 }
 
 // The dialog set up for one run against the published folder, over a server of its own.
@@ -114,21 +129,13 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         const wchar_t* held;  // a program file held until the batch has ended
         bool folderInTheWay;  // a folder named zeigerwerk.exe.neu
         bool copyStops;       // the copy of the help file cannot be read to its end
-        const wchar_t* message;
+        const char* mark;     // what the batch tells the next start (its message has a table of its own)
     } cases[] = {
-        {"nothing in the way", nullptr, false, false, L""},
-        {"the first file held past the bound", L"zeigerwerk.exe", false, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe noch verwendet wurde. Die bisherige Version "
-         L"bleibt erhalten."},
-        {"the second file held past the bound", L"zeigerwerk64.exe", false, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk64.exe noch verwendet wurde. Die bisherige "
-         L"Version bleibt erhalten."},
-        {"a folder named like the copy", nullptr, true, false,
-         L"Das Update konnte nicht installiert werden, weil zeigerwerk.exe.neu im Programmordner nicht vollständig "
-         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
-        {"a copy cut short", nullptr, false, true,
-         L"Das Update konnte nicht installiert werden, weil Pfeilbau.hlp.neu im Programmordner nicht vollständig "
-         L"geschrieben werden konnte. Die bisherige Version bleibt erhalten."},
+        {"nothing in the way", nullptr, false, false, ""},
+        {"the first file held past the bound", L"zeigerwerk.exe", false, false, "zeigerwerk.exe inuse yes"},
+        {"the second file held past the bound", L"zeigerwerk64.exe", false, false, "zeigerwerk64.exe inuse yes"},
+        {"a folder named like the copy", nullptr, true, false, "zeigerwerk.exe.neu copy yes"},
+        {"a copy cut short", nullptr, false, true, "Pfeilbau.hlp.neu copy yes"},
     };
     const std::wstring registryKey = L"ZwObstacles" + std::to_wstring(GetCurrentProcessId());
     for (const auto& c : cases) {
@@ -147,12 +154,8 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         form.Files.batchWaitSeconds = 2;
         form.Launcher = &SystemBatchLauncher();
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
+            CheckForUpdates(form);
+            DownloadAndGoOn(form);
             Press(form.Handle(), L"Programm automatisch neu starten");
             Press(form.Handle(), L"Weiter >");
             Press(form.Handle(), L"Beenden");
@@ -172,14 +175,15 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         held.Reset();
         source.Reset();
 
-        const bool whole = c.message[0] == 0;
+        const bool whole = c.mark[0] == 0;
         for (const auto& [name, content] : kNewFiles) {
             EXPECT_EQ(ReadFileBytes(install + name), whole ? content : "alt: " + content) << Utf8FromWide(name);
             for (const wchar_t* aside : {L".neu", L".alt"})
                 EXPECT_FALSE(FileExists(install + name + aside)) << Utf8FromWide(name + aside);
         }
         EXPECT_EQ(DirectoryExists(install + L"zeigerwerk.exe.neu"), c.folderInTheWay) << "a folder it did not make stays";
-        EXPECT_EQ(FirstBoxOfARealStart().substr(0, whole ? 0 : std::wstring::npos), c.message);
+        EXPECT_EQ(FirstBoxOfARealStart().substr(0, whole ? 0 : std::wstring::npos),
+                  InstallMarkMessage(c.mark).value_or(L""));
         EXPECT_FALSE(FileExists(InstallMarkPath(run))) << "a mark is told once";
     }
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
@@ -215,16 +219,12 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         std::vector<std::string> askedBeforeDownload;
         std::wstring installText;
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
+            CheckForUpdates(form);
             for (HWND child : ChildrenOf(form.Handle()))
                 if (IsWindowVisible(child) && TextOf(child).find(L"Administrator") != std::wstring::npos)
                     sentence = TextOf(child);
             askedBeforeDownload = server.Paths();
-            Press(form.Handle(), L"Weiter >");
-            EXPECT_TRUE(TransferEnded(form));
-            Press(form.Handle(), L"Weiter >");
+            DownloadAndGoOn(form);
             Press(form.Handle(), L"Installieren");
             installText = form.Run().Shown().installText;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
@@ -236,7 +236,16 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         const std::wstring run = form.Run().RunFolder();
         EXPECT_EQ(shell.asked[0].verb, L"runas");
         EXPECT_EQ(shell.asked[0].file, std::wstring(system) + L"\\cmd.exe");
-        EXPECT_EQ(shell.asked[0].parameters, L"/d /c \"" + run + L"Update.bat\"");
+        // The run folder becomes the Administrators' before its batch runs, and the batch is run by its whole path.
+        const std::wstring folder = run.substr(0, run.size() - 1), icacls = std::wstring(system) + L"\\icacls.exe";
+        const std::wstring& asked = shell.asked[0].parameters;
+        EXPECT_EQ(asked.rfind(L"/d /c \"cd /d \"" + folder + L"\" && \"" + icacls + L"\" \"" + folder +
+                                  L"\" /setowner *S-1-5-32-544 /q && ", 0), 0u);
+        EXPECT_NE(asked.find(L"/inheritance:r /remove:g *" + CurrentUserSid() + L" "), std::wstring::npos);
+        EXPECT_TRUE(asked.ends_with(L"/reset /l /q && \"" + run + L"Update.bat\"\""));
+        // Until then nobody may change what it will run.
+        if (consent) EXPECT_FALSE(FileHandle(NullIfInvalid(CreateFileW((run + L"Update.bat").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                        nullptr, OPEN_EXISTING, 0, nullptr))));
         EXPECT_EQ(form.Run().InstallPrepared(), consent);
         EXPECT_EQ(installText.find(L"Zustimmung eines Administrators fehlt") != std::wstring::npos, !consent);
         EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "alt");
@@ -262,12 +271,8 @@ TEST_F(UpdateObstaclesTest, ALogoffOnTheFinishPageStartsThePreparedInstall) {
     LRESULT allowed = FALSE;
     std::size_t startedAtLogoff = 0;
     form.OnShown = [&] {
-        Press(form.Handle(), L"Weiter >");
-        Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-        EXPECT_TRUE(TransferEnded(form));
-        Press(form.Handle(), L"Weiter >");
-        EXPECT_TRUE(TransferEnded(form));
-        Press(form.Handle(), L"Weiter >");
+        CheckForUpdates(form);
+        DownloadAndGoOn(form);
         Press(form.Handle(), L"Weiter >");
         allowed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
@@ -317,14 +322,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         BoxScript boxes;
         FixedConnection connection;
         UpdateDialog form;
-        form.Files.programName = L"Zeigerwerk";
-        form.Files.programDate = Date(2003, 4, 3);
-        form.Files.registryKey = settingsKey + L"Schedule";
-        form.Files.hkcu = true;
-        form.Files.key = published->key.publicKey;
-        form.ArchiveFile = L"Pfeilbau.zip";
-        form.Connection = &connection;
-        form.OnTerminate = [] {};
+        Prepare(form, connection, origin.Port(), L"", settingsKey + L"Schedule");
         form.Server = {host, origin.Port()};
         form.PrepareClient = [&](HttpClient& client) {
             client.Resolver = [&](const std::string& name, std::uint32_t& address) {
@@ -334,9 +332,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         };
         bool downloaded = false;
         form.OnShown = [&] {
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
-            EXPECT_TRUE(TransferEnded(form));
+            CheckForUpdates(form);
             if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form.Handle(), L"Weiter >");
             EXPECT_TRUE(TransferEnded(form));
             downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;

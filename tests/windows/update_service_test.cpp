@@ -183,6 +183,13 @@ TEST_F(UpdateFileTest, OneUpdateAtATimePerProgramFolder) {
     other.reset();
     update.CheckNow();
     EXPECT_EQ(shownAtStep, std::vector<int>{0});
+    // A batch started while the lock is held keeps it until the batch has ended.
+    temp.MakeFile(L"Warten.bat", "@\"%SystemRoot%\\System32\\ping.exe\" -n 4 127.0.0.1 >nul\r\n");
+    other = UpdateLock::Take(folder);
+    SystemBatchLauncher().Launch(temp / L"", L"Warten.bat");
+    other.reset();
+    EXPECT_FALSE(UpdateLock::Take(folder)) << "the batch still runs";
+    EXPECT_TRUE(WaitFor([&] { return UpdateLock::Take(folder).has_value(); })) << "its end frees it";
 }
 
 TEST_F(UpdateFileTest, SignaturesAreCheckedAgainstTheKey) {
