@@ -131,15 +131,7 @@ TEST_F(LinkStoreTest, AnIndependentReaderSeesEveryField) {
         ASSERT_NO_THROW(WriteLink(linkFile, NewLinkData(exe, c.arguments, c.description, temp / c.icon, 7)));
         const std::string report = LnkInfo(linkFile);
         ASSERT_FALSE(report.empty()) << "lnkinfo did not run";
-        const auto line = [&](const std::string& field) {
-            const size_t at = report.find(field);
-            if (at == std::string::npos) return std::string();
-            const size_t colon = report.find(':', at);
-            const size_t end = report.find('\n', colon);
-            std::string value = report.substr(colon + 1, end - colon - 1);
-            value.erase(0, value.find_first_not_of(" \t"));
-            return value;
-        };
+        const auto line = [&](const std::string& field) { return LnkField(report, field); };
         // Wine's link object stores the target's location in the code page only; Windows adds its Unicode form.
         std::string localPath(exe.size(), '\0');
         localPath.resize(WideCharToMultiByte(CP_ACP, 0, exe.data(), static_cast<int>(exe.size()), localPath.data(),

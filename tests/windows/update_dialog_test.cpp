@@ -11,6 +11,7 @@
 #include "platform/path_text.h"
 #include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/update_fixture.h"
+#include "tests/windows/support/window_tree.h"
 #include "update/transfer_worker.h"
 
 using namespace update_test;
@@ -29,12 +30,6 @@ struct Published {
 Published* published = nullptr;
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-    text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-    return text;
-}
 
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     CreateDirectoryW(to.c_str(), nullptr);
@@ -160,12 +155,7 @@ protected:
     int terminated = 0;
 };
 
-// The visible control of the dialog with this text, as a user finds it.
-HWND Control(const UpdateDialog& f, const std::wstring& text) {
-    for (HWND child = GetWindow(f.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child) && TextOf(child) == text) return child;
-    return nullptr;
-}
+HWND Control(const UpdateDialog& f, const std::wstring& text) { return VisibleChild(f.Handle(), text); }
 void Click(const UpdateDialog& f, const std::wstring& text) { SendMessageW(Control(f, text), BM_CLICK, 0, 0); }
 
 ::testing::AssertionResult Reaches(UpdateDialog& f, UpdateRun::Step step) {

@@ -50,8 +50,9 @@ protected:
     static void TearDownTestSuite() { delete published; }
 };
 
+// A page's heading may carry the button's text; only the button takes the click.
 void Press(HWND dialog, const std::wstring& text) {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child : ChildrenOf(dialog))
         if (IsWindowVisible(child) && TextOf(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
 }
 
@@ -219,7 +220,7 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         std::wstring installText;
         form.OnShown = [&] {
             CheckForUpdates(form);
-            for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            for (HWND child : ChildrenOf(form.Handle()))
                 if (IsWindowVisible(child) && TextOf(child).find(L"Administrator") != std::wstring::npos)
                     sentence = TextOf(child);
             askedBeforeDownload = server.Paths();

@@ -154,17 +154,6 @@ TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
     EXPECT_EQ(ui().Text(Field::Location), temp.Path() + L"ab");
 }
 
-TEST_F(WizardTest, LocationTextOf1000CharactersIsRefusedCleanly) {
-    const std::wstring program = MakeProgram(L"a.exe");
-    TypeTarget(program);
-    PressNext();
-    TypeLocation(temp.Path() + std::wstring(1000, L'n'));
-    PressNext();
-    // The folder exists and the name is valid, but no link of that length can be saved.
-    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
-    EXPECT_EQ(BoxTexts().back().rfind(L"Der Pfad der Verknüpfung ist zu lang:", 0), 0u);
-}
-
 TEST_F(WizardTest, NameProposalsFromTheTarget) {
     const std::wstring folder = temp.MakeFolder(L"Ort"), other = temp.MakeFolder(L"Anderer");
     // The proposals themselves are the name rules'; here the accepted target's reaches the field

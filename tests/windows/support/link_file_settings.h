@@ -11,11 +11,8 @@
 using FileSettings = std::tuple<bool, std::uint32_t, std::uint16_t, std::string>;
 inline FileSettings InFile(const std::wstring& linkFile) {
     const LinkHeader header = ReadLinkHeader(linkFile);
-    const std::string report = LnkInfo(linkFile);
-    const size_t line = report.find(':', report.find("Working directory")) + 1;
-    std::string folder = report.substr(line, report.find('\n', line) - line);
     return {(header.flags & kLinkRunAsUser) != 0, header.showCommand, header.hotKey,
-            folder.erase(0, folder.find_first_not_of(" \t"))};
+            LnkField(LnkInfo(linkFile), "Working directory")};
 }
 // The same four of the fields or settings asked for.
 template <typename Settings>

@@ -39,6 +39,12 @@ HWND ChildWindow(HWND parent, const std::wstring& className, const std::wstring&
     return nullptr;
 }
 
+HWND VisibleChild(HWND parent, const std::wstring& text) {
+    for (HWND child : ChildrenOf(parent))
+        if (IsWindowVisible(child) && TextOf(child) == text) return child;
+    return nullptr;
+}
+
 namespace {
 struct Search {
     const std::function<bool(HWND)>* matches;

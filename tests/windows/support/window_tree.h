@@ -18,6 +18,8 @@ bool HasFocus(HWND control);
 std::vector<HWND> ChildrenOf(HWND parent);
 // The nth direct child of parent of the class whose text is text (empty: any text); null if none.
 HWND ChildWindow(HWND parent, const std::wstring& className, const std::wstring& text = {}, int nth = 0);
+// The visible direct child of parent whose text is text, as a user finds it; null if none.
+HWND VisibleChild(HWND parent, const std::wstring& text);
 // The first window of this thread's top-level ones, shown or not, that matches.
 HWND ThreadWindow(const std::function<bool(HWND)>& matches);
 

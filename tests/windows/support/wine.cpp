@@ -93,3 +93,11 @@ std::string LnkInfo(const std::wstring& linkFile) {
     }
     return ReadFileBytes(report);
 }
+
+std::string LnkField(const std::string& report, const std::string& field) {
+    const size_t at = report.find(field);
+    if (at == std::string::npos) return {};
+    const size_t colon = report.find(':', at) + 1;
+    std::string value = report.substr(colon, report.find('\n', colon) - colon);
+    return value.erase(0, value.find_first_not_of(" \t"));
+}

@@ -24,3 +24,5 @@ bool RunUnixProgram(const std::wstring& program, const std::wstring& commandLine
 
 // lnkinfo's report of a link file (empty when lnkinfo could not run).
 std::string LnkInfo(const std::wstring& linkFile);
+// The value of the report's first line naming field, without leading blanks; empty if none.
+std::string LnkField(const std::string& report, const std::string& field);
