@@ -325,7 +325,7 @@ std::string ExpectedEdges(UINT at) {
 
 TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
     form->ShowPage(LinkWizard::Location);
-    ui().Tree()->Load();
+    ui().Tree()->Reload();
     const UINT other = dpi == 96 ? 192 : 96;
     RECT frame;
     GetWindowRect(form->Handle(), &frame);
