@@ -33,7 +33,8 @@ TEST(CommandLines, TheProgramPathIsOneQuotedItemInEveryCommand) {
 TEST(CommandLines, VerbsComeInPairsOfMenuTextAndCommandAndRemovalCoversThemAll) {
     const std::wstring program = L"C:\\P Q\\z.exe";
     const auto keys = VerbKeys(program);
-    ASSERT_EQ(keys.size(), 14u);
+    ASSERT_EQ(keys.size() % 2, 0u);
+    ASSERT_EQ(VerbKeysToRemove().size(), keys.size() / 2);
     const std::set<std::wstring> commands = {OpenCommand(program), FolderCommand(program), EditCommand(program)};
     const auto removed = VerbKeysToRemove();
     std::set<std::wstring> covered;
