@@ -127,7 +127,8 @@ TEST_F(DirectoryBadInputTest, UnreadableFoldersOpenToNothing) {
 }
 
 // Folders made under Unix with characters Windows refuses: the tree shows what the system lists
-// for them (Wine's short names), none with such a character, and each opens.
+// for them where Windows can use the name (32-bit Wine lists short names), none with such a
+// character, and each opens.
 TEST_F(DirectoryBadInputTest, NamesWindowsCannotUseNeverAppear) {
     const std::wstring parent = temp.MakeFolder(L"Namen");
     temp.MakeFolder(L"Namen\\gut");
@@ -150,8 +151,13 @@ TEST_F(DirectoryBadInputTest, NamesWindowsCannotUseNeverAppear) {
     ASSERT_TRUE(fx.tree->SelectFolder(parent));
     std::vector<std::wstring> shown = fx.Captions(fx.Selection());
     std::sort(shown.begin(), shown.end());
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(shown, listed);
+    // What the system lists as it is (Wine's 64-bit listing gives the Unix names) shows unless
+    // Windows cannot use the name.
+    std::vector<std::wstring> usable;
+    for (const auto& name : listed)
+        if (name.find_first_of(L"?|*<>") == std::wstring::npos) usable.push_back(name);
+    std::sort(usable.begin(), usable.end());
+    EXPECT_EQ(shown, usable);
     for (const auto& caption : shown) {
         EXPECT_EQ(caption.find_first_of(L"?|*<>"), std::wstring::npos) << Utf8FromWide(caption);
         EXPECT_TRUE(fx.tree->SelectFolder(parent + caption)) << Utf8FromWide(caption);
