@@ -67,14 +67,11 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
     const std::wstring folder = WithoutTrailingBackslash(temp.MakeFolder(L"Start hier"));
     const LinkSettings own{L"C:\\", MAKEWORD('Q', HOTKEYF_CONTROL), 2, false};
     const auto focusIs = [](HWND control) { EXPECT_EQ(GetFocus(), control); };
-    std::vector<std::wstring> helpTopics;
     const Case cases[] = {
-        {"typing replaces the first field, F1 opens the help, Tab through every field, Enter confirms",
+        {"typing replaces the first field, Tab through every field, Enter confirms",
          SettingsTarget::Program,
          [&](LinkSettingsDialog& d) {
              Type(folder);
-             Key(VK_F1);
-             EXPECT_EQ(helpTopics, std::vector<std::wstring>{L"LinkDescription"}) << "the description's topic";
              // Each field takes its key, then Tab moves on.
              const std::pair<HWND, WPARAM> fields[] = {{d.WorkingFolderEdit(), VK_TAB}, {d.HotKeyControl(), 'Z'},
                                                        {d.RunModeCombo(), VK_DOWN}, {d.RunAsAdminCheck(), VK_SPACE},
@@ -117,7 +114,6 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
         SCOPED_TRACE(c.name);
         BoxScript boxes({BoxAnswer::Ok});
         LinkSettingsDialog dialog;
-        dialog.OnHelp = [&](const std::wstring& topic) { helpTopics.push_back(topic); };
         LinkSettings settings = own;
         int result = 0;
         CheckWhileShown(
