@@ -107,10 +107,10 @@ void WriteThroughObject(IUniformResourceLocatorW* shortcut, const std::wstring& 
                         const InternetShortcutFields& fields) {
     ThrowIfFailed(shortcut->SetURL(fields.url.c_str(), 0));
     if (const ComPtr<IPropertyStorage> storage = ShortcutProperties(shortcut, STGM_READWRITE)) {
-        PROPSPEC specs[4];
+        PROPSPEC wanted[4];
         PROPVARIANT values[4] = {};
         const PROPID ids[4] = {kIconFileId, kIconIndexId, kHotKeyId, kShowCommandId};
-        for (int i = 0; i < 4; ++i) specs[i] = {PRSPEC_PROPID, {ids[i]}};
+        for (int i = 0; i < 4; ++i) wanted[i] = {PRSPEC_PROPID, {ids[i]}};
         values[0].vt = VT_LPWSTR;
         values[0].pwszVal = const_cast<wchar_t*>(fields.iconFile.c_str());
         values[1].vt = VT_I4;
@@ -121,8 +121,8 @@ void WriteThroughObject(IUniformResourceLocatorW* shortcut, const std::wstring& 
         values[3].lVal = fields.showCommand;
         // The standard icon is the one no icon file names.
         const ULONG count = fields.iconFile.empty() ? 0 : 2;
-        if (count) ThrowIfFailed(storage->WriteMultiple(count, specs, values, 0));
-        ThrowIfFailed(storage->WriteMultiple(2, specs + 2, values + 2, 0));
+        if (count) ThrowIfFailed(storage->WriteMultiple(count, wanted, values, 0));
+        ThrowIfFailed(storage->WriteMultiple(2, wanted + 2, values + 2, 0));
     }
     ComPtr<IPersistFile> persist;
     ThrowIfFailed(shortcut->QueryInterface(IID_PPV_ARGS(&persist)));
@@ -139,11 +139,11 @@ std::optional<InternetShortcutFields> ReadThroughObject(const std::wstring& path
         CoTaskMemFree(url);
     }
     if (const ComPtr<IPropertyStorage> storage = ShortcutProperties(shortcut.Get(), STGM_READ)) {
-        PROPSPEC specs[4];
+        PROPSPEC wanted[4];
         const PROPID ids[4] = {kIconFileId, kIconIndexId, kHotKeyId, kShowCommandId};
-        for (int i = 0; i < 4; ++i) specs[i] = {PRSPEC_PROPID, {ids[i]}};
+        for (int i = 0; i < 4; ++i) wanted[i] = {PRSPEC_PROPID, {ids[i]}};
         PROPVARIANT values[4] = {};
-        if (SUCCEEDED(storage->ReadMultiple(4, specs, values))) {
+        if (SUCCEEDED(storage->ReadMultiple(4, wanted, values))) {
             if (values[0].vt == VT_LPWSTR && values[0].pwszVal) fields.iconFile = values[0].pwszVal;
             if (values[1].vt == VT_I4) fields.iconIndex = values[1].lVal;
             if (values[2].vt == VT_UI2) fields.hotKey = values[2].uiVal;
