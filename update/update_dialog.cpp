@@ -99,7 +99,7 @@ void UpdateDialog::CreateControls() {
     timeLeft_.Create(form, L"", x, y + 156, w, 16);
     downloadIcon_.Create(form, L"", x, y + 182, kIconSize, kIconSize, SS_ICON);
     downloadButton_.Create(form, L"Download ab&brechen", x + w - 160, y + 188, 160, 25, 111);
-    downloadButton_.OnClick = [this] { DownloadButtonClicked(); };
+    downloadButton_.OnClick = [this] { ToggleDownload(); };
     for (Control* c : std::initializer_list<Control*>{&downloadText_, &progressBar_, &percent_, &sizes_, &timeLeft_,
                                                       &downloadIcon_, &downloadButton_})
         AddToPage(Page::Download, *c);
@@ -142,7 +142,7 @@ void UpdateDialog::CreateControls() {
     SendMessageW(intervalSpin_.Handle(), UDM_SETRANGE32, 1, 365);
     SendMessageW(intervalSpin_.Handle(), UDM_SETPOS32, 0, 7);
     daysLabel_.Create(form, L"Tage an Updates erinnern", x + 144, y + 192, 220, 16);
-    neverRadio_.OnClick = regularRadio_.OnClick = [this] { ScheduleChoiceClicked(); };
+    neverRadio_.OnClick = regularRadio_.OnClick = [this] { FollowScheduleChoice(); };
     for (Control* c : std::initializer_list<Control*>{&scheduleFrame_, &neverRadio_, &neverText_, &regularRadio_,
                                                       &regularText_, &everyLabel_, &intervalEdit_, &intervalSpin_,
                                                       &daysLabel_})
@@ -160,14 +160,14 @@ void UpdateDialog::CreateControls() {
     saveButton_.Create(form, L"Speichern", right, by, 100, 25, 101, BS_DEFPUSHBUTTON);
     settingsCancelButton_.SetVisible(false);
     saveButton_.SetVisible(false);
-    settingsButton_.OnClick = [this] { SettingsClicked(); };
-    cancelButton_.OnClick = [this] { CancelClicked(); };
-    nextButton_.OnClick = [this] { NextClicked(); };
+    settingsButton_.OnClick = [this] { ShowSettings(); };
+    cancelButton_.OnClick = [this] { CancelRun(); };
+    nextButton_.OnClick = [this] { GoNext(); };
     settingsCancelButton_.OnClick = [this] {
         run_->CloseSettings();
         Render();
     };
-    saveButton_.OnClick = [this] { SaveSettingsClicked(); };
+    saveButton_.OnClick = [this] { SaveSettings(); };
 
     for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         design_.push_back({child, ChildBounds(child)});
@@ -328,41 +328,41 @@ void UpdateDialog::ApplyEnd(const TransferOutcome& outcome) {
     run_->TransferEnded(outcome);
 }
 
-void UpdateDialog::NextClicked() {
+void UpdateDialog::GoNext() {
     run_->SetRestart(restartBox_.Checked());
     run_->Next();
     Render();
 }
 
-void UpdateDialog::CancelClicked() {
+void UpdateDialog::CancelRun() {
     if (run_->CancelNeedsConfirmation()) return ConfirmStopThen([this] { run_->Cancel(); });
     run_->Cancel();
     Render();
 }
 
-void UpdateDialog::DownloadButtonClicked() {
+void UpdateDialog::ToggleDownload() {
     if (run_->Downloading()) return ConfirmStopThen([this] { run_->DownloadButton(); });
     run_->DownloadButton();
     Render();
 }
 
-void UpdateDialog::SettingsClicked() {
+void UpdateDialog::ShowSettings() {
     const ReminderChoice choice = ReadReminderChoice(Files.hkcu, Files.registryKey);
     neverRadio_.SetChecked(choice.never);
     regularRadio_.SetChecked(!choice.never);
     SendMessageW(intervalSpin_.Handle(), UDM_SETPOS32, 0, choice.interval);
-    ScheduleChoiceClicked();
+    FollowScheduleChoice();
     run_->OpenSettings();
     Render();
 }
 
-void UpdateDialog::ScheduleChoiceClicked() {
+void UpdateDialog::FollowScheduleChoice() {
     const bool regularly = regularRadio_.Checked();
     for (Control* c : std::initializer_list<Control*>{&everyLabel_, &intervalEdit_, &intervalSpin_, &daysLabel_})
         c->SetEnabled(regularly);
 }
 
-void UpdateDialog::SaveSettingsClicked() {
+void UpdateDialog::SaveSettings() {
     SaveReminderChoice(Files.hkcu, Files.registryKey, {neverRadio_.Checked(), IntervalFromText(intervalEdit_.Text())});
     run_->CloseSettings();
     Render();
@@ -378,7 +378,7 @@ bool UpdateDialog::MoveAmongButtons(const MSG& message) {
         neverRadio_.SetChecked(&other == &neverRadio_);
         regularRadio_.SetChecked(&other == &regularRadio_);
         other.SetFocus();
-        ScheduleChoiceClicked();
+        FollowScheduleChoice();
         return true;
     }
     Button* const row[] = {&settingsButton_, &cancelButton_, &nextButton_, &settingsCancelButton_, &saveButton_};
@@ -408,10 +408,10 @@ void UpdateDialog::ApplyDpi(UINT dpi, const RECT* suggested) {
 }
 
 void UpdateDialog::Dismiss() {
-    if (run_) CancelClicked();
+    if (run_) CancelRun();
 }
 
-void UpdateDialog::CloseBoxClicked() {
+void UpdateDialog::CloseAll() {
     // The close box closes from the settings page too, and asks before a download stops.
     if (!run_) return;
     const auto close = [this] {
@@ -469,7 +469,7 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
         case WM_CLOSE:
-            CloseBoxClicked();
+            CloseAll();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;

@@ -59,7 +59,7 @@ public:
     // Where a step's title is drawn in the step list, in client pixels.
     RECT StepTitleBounds(int step) const;
     // Enter without a default button goes on; Esc cancels the page, the close box the dialog.
-    void Accept() override { NextClicked(); }
+    void Accept() override { GoNext(); }
     void Dismiss() override;
 
 protected:
@@ -78,13 +78,13 @@ private:
     void Render();
     Control& FocusControl(UpdateRun::Focus focus);
 
-    void NextClicked();
-    void CancelClicked();
-    void CloseBoxClicked();
-    void DownloadButtonClicked();
-    void SettingsClicked();
-    void SaveSettingsClicked();
-    void ScheduleChoiceClicked();
+    void GoNext();
+    void CancelRun();
+    void CloseAll();
+    void ToggleDownload();
+    void ShowSettings();
+    void SaveSettings();
+    void FollowScheduleChoice();
     // The question before a running download is stopped: `stop` runs when the user confirmed it,
     // and only then do the ends that came while the question was open apply.
     void ConfirmStopThen(const std::function<void()>& stop);
