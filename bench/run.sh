@@ -5,6 +5,7 @@
 # under 32-bit Wine in a prefix of their own (<build>/win/bench-prefix), inside a virtual screen
 # when there is no display. startup_winbench also runs as the x86_64 build (<build>/win64) against
 # zeigerwerk64.exe in a 64-bit prefix (<build>/win64/bench-prefix), its minimal window then 64-bit too.
+# Where the machine runs no 32-bit program, every Windows benchmark runs as the x86_64 build only.
 # <build> is build/ in the repository unless ZW_BUILD_DIR names another.
 # Arguments: names of benchmarks to run (default: all), e.g. bench/run.sh startup_winbench.
 set -euo pipefail
@@ -31,6 +32,13 @@ if [ ${#native[@]} -gt 0 ]; then
   cmake --build "$build/native-bench" -j"$jobs" --target "${native[@]}" >"$logs/native-build.log" 2>&1 ||
     { cat "$logs/native-build.log" >&2; exit 1; }
 fi
+source "$top/scripts/machine.sh"
+windows64=()
+if [ ${#windows[@]} -gt 0 ] && ! zw_runs_32bit; then
+  windows64=("${windows[@]}") windows=()
+elif [[ " ${windows[*]} " == *" startup_winbench "* ]]; then
+  windows64=(startup_winbench)
+fi
 if [ ${#windows[@]} -gt 0 ]; then
   echo "== building Windows benchmarks in $build/win"
   cmake -S "$top" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
@@ -38,10 +46,8 @@ if [ ${#windows[@]} -gt 0 ]; then
   cmake --build "$build/win" -j"$jobs" --target zeigerwerk "${windows[@]}" >"$logs/win-build.log" 2>&1 ||
     { cat "$logs/win-build.log" >&2; exit 1; }
 fi
-windows64=()
-[[ " ${windows[*]} " == *" startup_winbench "* ]] && windows64=(startup_winbench)
 if [ ${#windows64[@]} -gt 0 ]; then
-  echo "== building the 64-bit start-up benchmark in $build/win64"
+  echo "== building the 64-bit Windows benchmarks in $build/win64"
   cmake -S "$top" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build/win64" -j"$jobs" --target zeigerwerk "${windows64[@]}" >"$logs/win64-build.log" 2>&1 ||
