@@ -1,6 +1,7 @@
 #include "update/file_io.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,6 +94,17 @@ bool RemoveFile(const std::wstring& path) {
 #else
     return unlink(NativePath(path).c_str()) == 0;
 #endif
+}
+
+bool MoveOver(const std::wstring& from, const std::wstring& to, int& error) {
+#ifdef _WIN32
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    error = kSystemErrorBase + static_cast<int>(GetLastError());
+#else
+    if (rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0) return true;
+    error = errno;
+#endif
+    return false;
 }
 
 std::wstring CurrentDirectory() {

@@ -20,6 +20,8 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 bool DirectoryExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool RemoveFile(const std::wstring& path);
+// Gives `from` the name `to` in one step, replacing a file of that name.
+bool MoveOver(const std::wstring& from, const std::wstring& to, int& error);
 std::wstring CurrentDirectory();
 // Errors from kSystemErrorBase up are the system's own error codes (on Windows) plus that base.
 inline constexpr int kSystemErrorBase = 0x10000;

@@ -1,5 +1,8 @@
 #include "update/http_client.h"
 
+#include <atomic>
+#include <cerrno>
+
 #include "update/file_io.h"
 #include "update/http_response.h"
 #include "update/update_rules.h"
@@ -172,19 +175,13 @@ void HttpClient::Get(const std::string& url) {
         std::string current = EscapeBlanksInPath(url);
         for (int repeats = 0;; ++repeats) {
             Outcome outcome = Transaction(current);
-            if (outcome.status < 300 || outcome.status > 399) {
-                if (outcome.status >= 400 && InputFileMode) fileio::RemoveFile(Body);
-                return;
-            }
+            if (outcome.status < 300 || outcome.status > 399) return;
             if (repeats >= kMaxRedirects) throw SocketError(SocketError::Kind::Protocol, "Too many redirections");
             Follow(outcome, current);
         }
     } catch (...) {
         Disconnect();
         EndLimitInAll();
-        // Whatever the file holds now (a redirect's page, a stale copy) is not what was asked for,
-        // and the caller ignores the error and reads the file.
-        if (InputFileMode) fileio::RemoveFile(Body);
         throw;
     }
 }
@@ -279,10 +276,13 @@ void HttpClient::KeepHead(const std::string& head) {
 void HttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
     bytesRecvd_ = 0;
     fileio::FileWriter file;
+    std::wstring partial;
     int error = 0;
     if (InputFileMode) {
-        if (!file.Open(Body, fileio::FileWriter::Mode::Replace, error))
-            throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
+        static std::atomic<unsigned> attempts{0};
+        do partial = Body + L"." + std::to_wstring(++attempts) + L".part";
+        while (!file.Open(partial, fileio::FileWriter::Mode::CreateNew, error) && error == EEXIST);
+        if (!file.IsOpen()) throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
     } else {
         Body.clear();
     }
@@ -309,10 +309,17 @@ void HttpClient::ReceiveBody(const char* first, std::size_t firstSize) {
         // A body cut short of its announced length is no valid copy of the file.
         if (bytesRecvd_ < bytesTotal_)
             throw SocketError(SocketError::Kind::Cut, "Connection closed before the end of the body");
-        if (InputFileMode && !file.Close(error)) throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
+        if (InputFileMode) {
+            if (!file.Close(error)) throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
+            // Stopped while it wrote: a later Get may own Body by now.
+            if (AbortAsked()) throw SocketError(SocketError::Kind::Receive, "Socket receive aborted");
+            if (!fileio::MoveOver(partial, Body, error))
+                throw SocketError(SocketError::Kind::File, fileio::ErrnoText(error));
+        }
     } catch (...) {
-        // A partial file would be taken for a complete list or archive by the next step.
-        file.Discard();
+        // Only this Get's own file goes; it must be closed first to go on Windows.
+        file.Close(error);
+        if (InputFileMode) fileio::RemoveFile(partial);
         Disconnect();
         throw;
     }

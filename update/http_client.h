@@ -58,8 +58,10 @@ public:
     // Status code of the last response.
     int Status() const { return status_; }
 
-    // A Get that raises, or ends with a status of 400 or more (OnFailure), leaves no file named by
-    // Body (InputFileMode), not even one from before: an error page is no copy of the file.
+    // InputFileMode: the body goes to a file of this Get's own beside Body, which takes Body's name
+    // only when whole and not stopped. A Get that raises, or ends with a status of 400 or more
+    // (OnFailure), leaves Body as it was; one stopped and left to end alone never touches what a
+    // later Get wrote.
     void Get(const std::string& url);
     void Get(const std::wstring& url);
 

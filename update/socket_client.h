@@ -59,6 +59,7 @@ protected:
     enum class AbortReason { None, User, TimeOut };
 
     void ResetAbort() { abortReason_ = AbortReason::None; }
+    bool AbortAsked() const { return abortReason_ != AbortReason::None; }
     void Connect(const std::string& host, int port);
     void SendText(const std::string& text);
     // Returns the count of bytes received; 0 when the peer closed the connection.

@@ -7,6 +7,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <iterator>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <sstream>
 
@@ -57,7 +61,10 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    bool BodyExists() const { return fs::exists(body_); }
+    // Files in the folder: the body and anything a Get left beside it.
+    std::size_t FilesLeft() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+    }
 
     // The error text a Get ends with, or "" when it succeeds.
     std::string GetError(const std::string& url) {
@@ -115,7 +122,7 @@ TEST_F(HttpScenario, RequestTextIsExact) {
     EXPECT_EQ(client_.Port, server.Port());
 }
 
-TEST_F(HttpScenario, AnErrorStatusIsReportedWhateverThePageAndKeepsNoFile) {
+TEST_F(HttpScenario, AnErrorStatusIsReportedWhateverThePageAndLeavesTheFileAsItWas) {
     for (std::uint64_t pageSize : {0ull, 27ull, 5000ull}) {
         SCOPED_TRACE(pageSize);
         TestHttpServer server([&](const std::string&, int) {
@@ -127,9 +134,45 @@ TEST_F(HttpScenario, AnErrorStatusIsReportedWhateverThePageAndKeepsNoFile) {
         std::ofstream(body_, std::ios::binary) << "stale copy from before";
         client_.MaxBodySize = 64;
         EXPECT_EQ(GetError(server.Base() + "/Updates.ini.sig"), "");
-        EXPECT_FALSE(BodyExists());
+        EXPECT_EQ(BodyFile(), "stale copy from before");
+        EXPECT_EQ(FilesLeft(), 1u);
         EXPECT_EQ(failures_, std::vector<int>{HttpClient::kGetCommand});
         EXPECT_EQ(client_.Status(), 404);
+    }
+}
+
+// A Get stopped and left to end alone (a write that hung) ends after a later Get wrote the same
+// file: its clean-up takes only what it made itself.
+TEST_F(HttpScenario, ALateEndLeavesALaterGetsFileAlone) {
+    for (bool errorPage : {false, true}) {
+        SCOPED_TRACE(errorPage ? "error page" : "stopped while writing");
+        TestHttpServer server([&](const std::string& request, int) {
+            if (request.rfind("GET /later ", 0) == 0) return ScriptedResponse{Ok("later"), "later"};
+            return errorPage ? ScriptedResponse{"HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\n", "gone"}
+                             : ScriptedResponse{Ok(std::string(1000, 'l')), std::string(1000, 'l')};
+        });
+        HttpClient late;
+        late.InputFileMode = true;
+        late.Body = client_.Body;
+        std::promise<void> held, released;
+        std::shared_future<void> release = released.get_future().share();
+        std::once_flag once;
+        auto hold = [&] { std::call_once(once, [&] { held.set_value(), release.wait(); }); };
+        late.OnPacketRecvd = hold;
+        late.OnFailure = [&](int) { hold(); };
+        std::thread lateGet([&] {
+            try {
+                late.Get(server.Base() + "/late");
+            } catch (const SocketError&) {
+            }
+        });
+        held.get_future().wait();
+        late.Abort();
+        EXPECT_EQ(GetError(server.Base() + "/later"), "");
+        released.set_value();
+        lateGet.join();
+        EXPECT_EQ(BodyFile(), "later");
+        EXPECT_EQ(FilesLeft(), 1u);
     }
 }
 
@@ -222,7 +265,8 @@ TEST_F(HttpScenario, FailedRedirectChainsLeaveNoBodyFile) {
         client_.TimeOut = 400;
         EXPECT_EQ(GetError(server.Base() + "/list.ini"), c.error);
         EXPECT_EQ(server.Requests().size(), c.requests);
-        EXPECT_FALSE(BodyExists());
+        EXPECT_EQ(BodyFile(), "stale copy from before");
+        EXPECT_EQ(FilesLeft(), 1u);
     }
 }
 
@@ -280,7 +324,7 @@ TEST_F(HttpScenario, HeadDrippedJustInsideTheTimeOutEndsAfterTheTimeOut) {
     EXPECT_GE(MsSince(start), 400);
     // Generous for sanitizers and Wine on busy cores; the whole head would take 32 s.
     EXPECT_LT(MsSince(start), 3000);
-    EXPECT_FALSE(BodyExists());
+    EXPECT_EQ(FilesLeft(), 0u);
 }
 
 TEST_F(HttpScenario, HttpsIsRefusedBeforeConnecting) {
@@ -301,7 +345,7 @@ TEST_F(HttpScenario, ClosedPortReportsConnectionFailed) {
     }
     EXPECT_EQ(GetError("http://127.0.0.1:" + std::to_string(port) + "/x"), "Connection Failed");
     EXPECT_EQ(connectionFailures_, 1);
-    EXPECT_FALSE(BodyExists());
+    EXPECT_EQ(FilesLeft(), 0u);
 }
 
 TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
@@ -316,7 +360,7 @@ TEST_F(HttpScenario, StalledBodyEndsAfterTimeOutWithoutData) {
     EXPECT_GE(MsSince(start), 300);
     EXPECT_LT(MsSince(start), kUpperLimitMs);
     // A cut-off download must not pass for the file.
-    EXPECT_FALSE(BodyExists());
+    EXPECT_EQ(FilesLeft(), 0u);
 }
 
 TEST_F(HttpScenario, TimeOutLimitsTheGapsNotTheWholeDownload) {
@@ -354,7 +398,7 @@ TEST_F(HttpScenario, AbortStopsTheTransfer) {
         Clock::time_point start = Clock::now();
         EXPECT_EQ(GetError(server.Base() + "/x"), "Socket receive aborted");
         EXPECT_LT(MsSince(start), kUpperLimitMs);
-        EXPECT_FALSE(BodyExists());
+        EXPECT_EQ(FilesLeft(), 0u);
         client_.OnWait = nullptr;
     }
 }
@@ -386,7 +430,7 @@ TEST_F(HttpScenario, HostileHeadersAreBounded) {
         SCOPED_TRACE(c.error);
         TestHttpServer server([&](const std::string&, int) { return ScriptedResponse{c.head, "body"}; });
         EXPECT_EQ(GetError(server.Base() + "/x"), c.error);
-        EXPECT_FALSE(BodyExists());
+        EXPECT_EQ(FilesLeft(), 0u);
     }
 }
 
@@ -395,7 +439,7 @@ TEST_F(HttpScenario, BodyShorterThanAnnouncedIsNotKept) {
         return ScriptedResponse{"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n", std::string(500, 't')};
     });
     EXPECT_EQ(GetError(server.Base() + "/x"), "Connection closed before the end of the body");
-    EXPECT_FALSE(BodyExists());
+    EXPECT_EQ(FilesLeft(), 0u);
 }
 
 TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
@@ -421,7 +465,7 @@ TEST_F(HttpScenario, BodyBeyondTheBoundEndsTheTransferAndKeepsNothing) {
             return r;
         });
         EXPECT_EQ(GetError(server.Base() + "/x"), c.kept ? "" : "Body larger than allowed");
-        EXPECT_EQ(BodyExists(), c.kept);
+        EXPECT_EQ(FilesLeft(), c.kept ? 1u : 0u);
         EXPECT_LE(client_.BytesRecvd(), 1000u);
     }
 }
