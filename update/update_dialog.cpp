@@ -271,14 +271,7 @@ void UpdateDialog::Render() {
     newsList_.SetText(view.news);
     downloadText_.SetText(view.downloadText);
     downloadButton_.SetText(view.downloadButtonText);
-    // The bar counts in units that fit its 32-bit range.
-    int shift = 0;
-    while ((view.barTotal >> shift) > static_cast<std::uint64_t>(INT_MAX)) ++shift;
-    SendMessageW(progressBar_.Handle(), PBM_SETRANGE32, 0, static_cast<LPARAM>(view.barTotal >> shift));
-    SendMessageW(progressBar_.Handle(), PBM_SETPOS, static_cast<WPARAM>(view.barPosition >> shift), 0);
-    percent_.SetText(view.percent);
-    sizes_.SetText(view.sizes);
-    timeLeft_.SetText(view.timeLeft);
+    RenderProgress();
     installText_.SetText(view.installText);
     SendMessageW(installIcon_.Handle(), STM_SETICON,
                  reinterpret_cast<WPARAM>((view.installError ? look_.errorIcon : look_.infoIcon).Get()), 0);
@@ -310,6 +303,22 @@ void UpdateDialog::Render() {
         PostMessageW(Handle(), WM_NULL, 0, 0);
     }
     if (OnChanged) OnChanged();
+}
+
+// Alone many times a second while a file comes: only what changed is set, as every text set
+// repaints its control.
+void UpdateDialog::RenderProgress() {
+    const UpdateRun::View& view = run_->Shown();
+    // The bar counts in units that fit its 32-bit range.
+    int shift = 0;
+    while ((view.barTotal >> shift) > static_cast<std::uint64_t>(INT_MAX)) ++shift;
+    const auto range = static_cast<int>(view.barTotal >> shift), position = static_cast<int>(view.barPosition >> shift);
+    if (SendMessageW(progressBar_.Handle(), PBM_GETRANGE, FALSE, 0) != range)
+        SendMessageW(progressBar_.Handle(), PBM_SETRANGE32, 0, range);
+    if (SendMessageW(progressBar_.Handle(), PBM_GETPOS, 0, 0) != position)
+        SendMessageW(progressBar_.Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    for (auto [control, text] : {std::pair{&percent_, &view.percent}, {&sizes_, &view.sizes}, {&timeLeft_, &view.timeLeft}})
+        if (control->Text() != *text) control->SetText(*text);
 }
 
 void UpdateDialog::ConfirmStopThen(const std::function<void()>& stop) {
@@ -444,7 +453,8 @@ LRESULT UpdateDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (worker_ && run_ && ends_->Counts(static_cast<unsigned>(wParam))) {
                 worker_->ProgressSeen();
                 run_->Progress(worker_->Received(), worker_->Total());
-                Render();
+                RenderProgress();
+                if (OnChanged) OnChanged();
             }
             return 0;
         case kEndMessage:

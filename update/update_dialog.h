@@ -76,6 +76,7 @@ private:
     struct StepListLook StepLook() const;
     // Shows the run as it is now, and ends the dialog when the run says so.
     void Render();
+    void RenderProgress();
     Control& FocusControl(UpdateRun::Focus focus);
 
     void GoNext();
