@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "tests/windows/support/window_tree.h"
 #include "tests/windows/support/wizard_fixture.h"
 
 namespace {
@@ -36,13 +37,11 @@ std::wstring AddressThroughSystem(const std::wstring& file) {
 
 // The keyboard as the message loop meets it: characters and Enter posted to the focus.
 void TypeKeys(const std::wstring& text) {
-    for (wchar_t c : text) PostMessageW(GetFocus(), WM_CHAR, c, 1);
+    PostChars(text);
     PumpPending();
 }
 void PressEnter() {
-    const HWND focus = GetFocus();
-    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+    PostKey(VK_RETURN);
     PumpPending();
 }
 
