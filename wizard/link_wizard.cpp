@@ -86,7 +86,8 @@ void LinkWizard::SaveOnClose() {
     RECT bounds;
     GetWindowRect(Handle(), &bounds);
     if (IsZoomed(Handle()) || IsIconic(Handle())) {
-        WINDOWPLACEMENT placement{sizeof placement};
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
         GetWindowPlacement(Handle(), &placement);
         bounds = placement.rcNormalPosition;
     }
