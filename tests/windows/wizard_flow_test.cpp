@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "tests/windows/support/window_tree.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wizard_fixture.h"
 #include "links/folder_links.h"
@@ -19,15 +20,14 @@ std::wstring Desktop() { return SpecialFolderPath(CSIDL_DESKTOP); }
 std::vector<std::wstring> Children(HWND form) {
     std::vector<std::wstring> children;
     for (HWND h = GetWindow(form, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        wchar_t name[64] = {};
-        GetClassNameW(h, name, 64);
+        const std::wstring name = ClassOf(h);
         RECT r;
         GetWindowRect(h, &r);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
         LOGFONTW font{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
         wchar_t line[256];
-        std::swprintf(line, 256, L"%d %ls (%ld,%ld)-(%ld,%ld) %d %ls %ld %ld", GetDlgCtrlID(h), name, r.left, r.top,
+        std::swprintf(line, 256, L"%d %ls (%ld,%ld)-(%ld,%ld) %d %ls %ld %ld", GetDlgCtrlID(h), name.c_str(), r.left, r.top,
                       r.right, r.bottom, IsWindowVisible(h) ? 1 : 0, font.lfFaceName, font.lfHeight, font.lfWeight);
         children.push_back(line);
     }
@@ -147,23 +147,6 @@ TEST_F(WizardTest, YesOnTheClosingPageStartsAnotherLink) {
         << "a new link starts on the desktop again";
 }
 
-TEST_F(WizardTest, ArgumentsAreWrittenBackWithTheirQuotes) {
-    const std::wstring program = MakeProgram(L"a.exe");
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L" /a \"b c\"", L"/a \"b c\""},
-        {L" \"say\"\"hi\"", L"\"say\"\"hi\""},
-        {L"", L""},
-    };
-    int n = 0;
-    for (const auto& [typed, written] : cases) {
-        NewForm();
-        const std::wstring location = temp.Path() + L"arg" + std::to_wstring(n++);
-        CreateLink(program + typed, location);
-        ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing);
-        EXPECT_EQ(ReadLink(location + L".lnk").arguments, written);
-    }
-}
-
 TEST_F(WizardTest, ExistingLinkIsReplacedOnlyAfterYes) {
     const std::wstring program = MakeProgram(L"a.exe");
     const std::wstring location = temp.Path() + L"Doppelt";
@@ -275,11 +258,8 @@ TEST_F(WizardTest, PagesBuiltWhileIdleEqualPagesBuiltAtOnce) {
     LOGFONTW formFont{};
     GetObjectW(form->Font(), sizeof formFont, &formFont);
     for (HWND h = GetWindow(form->Handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        wchar_t name[64] = {};
-        GetClassNameW(h, name, 64);
         const bool text = GetWindowTextLengthW(h) > 0;
-        if (!SameText(name, L"ComboBox") && !(text && (SameText(name, L"Button") || SameText(name, L"Static"))))
-            continue;
+        if (!IsClass(h, L"ComboBox") && !(text && (IsClass(h, L"Button") || IsClass(h, L"Static")))) continue;
         LOGFONTW font{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
         EXPECT_EQ(std::wstring(font.lfFaceName) + L" " + std::to_wstring(font.lfHeight),
