@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include <optional>
-#include <thread>
 
 #include "platform/win_error.h"
 #include "platform/files.h"
@@ -339,28 +338,15 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
     EXPECT_EQ(ui().Text(Field::CommandLine), L"\"C:\\Mit Blank\"");
 }
 
-BOOL CALLBACK CancelFileDialog(HWND window, LPARAM found) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (std::wstring(caption) != L"Durchsuchen" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-    return FALSE;
-}
-
 TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
     TypeTarget(L"bleibt");
-    const DWORD self = GetCurrentThreadId();
-    bool seen = false;
-    std::thread closer([&] {
-        WaitUntil([&] {
-            EnumThreadWindows(self, CancelFileDialog, reinterpret_cast<LPARAM>(&seen));
-            return seen;
-        });
-    });
-    EXPECT_TRUE(ui().Press(Push::BrowseFile));
-    closer.join();
-    EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
+    const WindowAnswer cancel([](HWND window) { return IsDialogTitled(window, L"Durchsuchen"); },
+                              [](HWND dialog) { PressDialogButton(dialog, IDCANCEL); });
+    {
+        const ModalWatchdog watchdog("the file dialog");
+        EXPECT_TRUE(ui().Press(Push::BrowseFile));
+    }
+    EXPECT_EQ(cancel.Answered(), 1) << "the dialog titled \"Durchsuchen\" was shown";
     EXPECT_EQ(ui().Text(Field::CommandLine), L"bleibt");
 }
 
