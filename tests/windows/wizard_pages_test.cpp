@@ -2,8 +2,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cstdlib>
-
 #include <optional>
 
 #include "platform/win_error.h"
@@ -12,6 +10,7 @@
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/window_tree.h"
@@ -370,8 +369,7 @@ std::wstring TooltipOf(HWND form, HWND control) {
 }
 
 TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
-    ModuleHandle program(LoadLibraryExW(WideFromUtf8(getenv("ZW_PROGRAM") ? getenv("ZW_PROGRAM") : "").c_str(),
-                                        nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const ModuleHandle program = ProgramResources();
     ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
     SetResourceModule(program.Get());
     NewForm();
