@@ -1,6 +1,7 @@
 #include "controls/directory_view.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "controls/folder_commands.h"
 #include "links/link_kind.h"
@@ -64,7 +65,12 @@ bool DirectoryView::Notify(NMHDR& header, LRESULT& result) {
             if (updateDepth_ == 0) UpdateWindow(tree_);
             return false;
         case TVN_SELCHANGEDW:
-            if (input_ && !clearing_) Announce(*input_);
+            if (input_ && !clearing_) {
+                if (clicking_)
+                    clickSelected_ = true;
+                else
+                    Announce(*input_);
+            }
             return false;
         case TVN_GETDISPINFOW: {
             auto& info = reinterpret_cast<NMTVDISPINFOW&>(header);
@@ -341,10 +347,19 @@ bool DirectoryView::TreeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         case WM_RBUTTONDOWN: {
             const bool key = message == WM_KEYDOWN || message == WM_CHAR;
             const ScopedValue cause(input_, std::optional<Cause>(key ? Cause::Keyboard : Cause::Mouse));
-            if (message == WM_KEYDOWN && wParam == VK_F5)
+            if (message == WM_KEYDOWN && wParam == VK_F5) {
                 RefreshFolder();
-            else
-                result = DefSubclassProc(tree_, message, wParam, lParam);
+                return true;
+            }
+            // The tree takes the focus as its click ends, so a click's move is told afterwards:
+            // where the owner then puts the focus, it stays.
+            const bool click = !clicking_ && (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK);
+            if (click) clicking_ = true;
+            result = DefSubclassProc(tree_, message, wParam, lParam);
+            if (click) {
+                clicking_ = false;
+                if (std::exchange(clickSelected_, false)) Announce(Cause::Mouse);
+            }
             return true;
         }
         case WM_DESTROY:

@@ -89,6 +89,8 @@ private:
     std::wstring announced_;  // the folder the owner last heard of or set
     bool loaded_ = false;
     bool clearing_ = false;
+    bool clicking_ = false;       // inside the tree's own handling of a click
+    bool clickSelected_ = false;  // and that click moved the selection
     bool programmaticExpand_ = false;
     int updateDepth_ = 0;  // nested redraw pauses
 };

@@ -19,6 +19,14 @@ create_test_user() {
   useradd --create-home --user-group --shell /usr/sbin/nologin "$test_user" 2>/dev/null || id -u "$test_user" >/dev/null
 }
 
+# A machine installed by Debian's installer names localhost in /etc/hosts; a bare root made by
+# debootstrap does not, and the HTTP tests resolve that name.
+name_localhost() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  grep -qsw localhost /etc/hosts || printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >>/etc/hosts
+}
+name_localhost
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -180,12 +180,12 @@ void UpdateDialog::Layout() {
     for (const auto& [child, bounds] : design_) {
         const RECT r = ScaleRect(bounds, dpi_);
         SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(look_.font.Get()), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(look_.font), FALSE);
     }
     // The up-down control keeps to its edit box.
     SendMessageW(intervalSpin_.Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(intervalEdit_.Handle()), 0);
-    titleBar_.SetFont(static_cast<HFONT>(look_.titleFont.Get()));
-    percent_.SetFont(static_cast<HFONT>(look_.percentFont.Get()));
+    titleBar_.SetFont(look_.titleFont);
+    percent_.SetFont(look_.percentFont);
     const int iconSize = S(kIconSize);
     const bool installError = run_ && run_->Shown().installError;
     const HICON info = look_.infoIcon.Get();
@@ -430,7 +430,7 @@ RECT UpdateDialog::StepTitleBounds(int step) const {
     return r;
 }
 
-StepListLook UpdateDialog::StepLook() const { return {static_cast<HFONT>(look_.stepFont.Get()), static_cast<HFONT>(look_.stepBoldFont.Get()), dpi_}; }
+StepListLook UpdateDialog::StepLook() const { return {look_.stepFont, look_.stepBoldFont, dpi_}; }
 
 void UpdateDialog::Paint(HDC dc) {
     RECT client;

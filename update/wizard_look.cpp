@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "platform/dpi.h"
+#include "platform/fonts.h"
 #include "platform/resource_ids.h"
 
 namespace {
@@ -14,7 +15,7 @@ HFONT MakeFont(const wchar_t* face, int height, int weight, bool italic = false)
     lf.lfItalic = italic;
     lf.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    return CreateFontIndirectW(&lf);
+    return KeptFont(lf);
 }
 
 int PointsToHeight(int points, UINT dpi) { return -MulDiv(points, static_cast<int>(dpi), 72); }

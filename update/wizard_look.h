@@ -10,6 +10,8 @@ struct WizardLook {
     WizardLook() = default;
     WizardLook(UINT dpi, int iconSize);
 
-    GdiHandle font, titleFont, stepFont, stepBoldFont, percentFont, titleBrush;
+    // Kept fonts (platform/fonts.h): no window is left holding a deleted one.
+    HFONT font = nullptr, titleFont = nullptr, stepFont = nullptr, stepBoldFont = nullptr, percentFont = nullptr;
+    GdiHandle titleBrush;
     IconHandle infoIcon, errorIcon, appIcon;
 };

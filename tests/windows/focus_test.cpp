@@ -548,9 +548,7 @@ TEST_F(FocusTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
         EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
     }
 
-    // A click in the tree selects there. (That the focus then moves on to the name, as it did before
-    // the tree announced its own causes, is not so now: the tree takes the focus back as the click
-    // ends. Open.)
+    // A click in the tree selects there and hands the focus to the name, caret at its end.
     const HTREEITEM parent = TreeView_GetParent(tree, TreeView_GetSelection(tree));
     RECT rect{};
     ASSERT_TRUE(TreeView_GetItemRect(tree, parent, &rect, TRUE));
@@ -558,6 +556,8 @@ TEST_F(FocusTest, ArrowKeysWalkTheTreeWhileTheLinkNameFollows) {
     PostMessageW(tree, WM_LBUTTONUP, 0, at);
     SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
     EXPECT_EQ(TreeView_GetSelection(tree), parent);
+    EXPECT_TRUE(PumpUntil([&] { return HasFocus(ui().Handle(Field::Location)); }));
+    EXPECT_EQ(ui().Text(Field::Location), ui().Tree()->SelectedFolder() + L"prog");
 }
 
 // The form's client area as it is on screen; the tree's area counts as blank, as the tree may

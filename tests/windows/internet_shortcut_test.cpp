@@ -34,32 +34,22 @@ std::wstring AddressThroughSystem(const std::wstring& file) {
     return address;
 }
 
-// The keyboard as the message loop meets it: characters and Enter posted to the focus.
-void TypeKeys(const std::wstring& text) {
-    for (wchar_t c : text) PostMessageW(GetFocus(), WM_CHAR, c, 1);
-    PumpPending();
-}
-void PressEnter() {
-    const HWND focus = GetFocus();
-    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
-    PumpPending();
-}
-
 class InternetShortcutTest : public WizardTest {
 protected:
-    // Types the address, takes the proposed name in the temporary folder and finishes by keyboard.
-    std::wstring MakeByKeyboard(const std::wstring& address, const std::wstring& proposedName) {
-        TypeKeys(address);
-        PressEnter();
+    // Types the address, takes the proposed name in the temporary folder and finishes. The
+    // buttons are pressed by their handles: keys posted to the focus would depend on which test's
+    // window holds the activation of the shared screen.
+    std::wstring MakeTyped(const std::wstring& address, const std::wstring& proposedName) {
+        ui().TypeKeys(Field::CommandLine, address);
+        ui().Press(Push::Next);
         EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
         EXPECT_TRUE(BoxTexts().empty()) << "a web address is never looked for on the disk";
         EXPECT_EQ(NamePart(ui().Text(Field::Location)), proposedName);
         ui().Type(Field::Location, temp.Path() + proposedName);
-        PressEnter();
+        ui().Press(Push::Next);
         EXPECT_EQ(form->CurrentPage(), LinkWizard::Icon) << "an Internet shortcut has no description";
         EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
-        PressEnter();
+        ui().Press(Push::Next);
         EXPECT_EQ(form->CurrentPage(), LinkWizard::Closing);
         return temp.Path() + proposedName + L".url";
     }
@@ -67,14 +57,14 @@ protected:
 
 TEST_F(InternetShortcutTest, AnAddressTypedBecomesAnInternetShortcutThatEditingKeepsWhole) {
     const std::wstring query = L"https://www.example.org/suche?q=zeiger&seite=2";
-    const std::wstring file = MakeByKeyboard(query, L"example.org");
+    const std::wstring file = MakeTyped(query, L"example.org");
     const std::string bytes = ReadWholeFile(file);
     EXPECT_NE(bytes.find("[InternetShortcut]"), std::string::npos) << bytes;
     EXPECT_NE(bytes.find("URL=" + Utf8FromWide(query) + "\r\n"), std::string::npos) << bytes;
 
     ui().Press(Push::Next);  // "&Ja": another one, with an umlaut
     const std::wstring umlaut = L"https://münchen.example/straße?q=ö&stadt=Győr";
-    const std::wstring second = MakeByKeyboard(umlaut, L"münchen.example");
+    const std::wstring second = MakeTyped(umlaut, L"münchen.example");
     EXPECT_EQ(AddressThroughSystem(second), umlaut);
 
     // Keys the wizard does not show, as another program leaves them.

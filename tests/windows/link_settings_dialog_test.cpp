@@ -12,6 +12,7 @@
 #include "dialogs/link_settings_dialog.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
+#include "wizard/page_flow.h"
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/temp_folder.h"
@@ -58,6 +59,7 @@ struct Case {
     std::function<void(LinkSettingsDialog&)> walk;  // Enter follows while it is open
     int result;
     LinkSettings expected;
+    const wchar_t* help = L"";  // the help topic F1 asked for
 };
 
 TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
@@ -107,6 +109,12 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
          IDCANCEL, own},
         {"a document cannot run as administrator", SettingsTarget::Document, [&](LinkSettingsDialog&) { AltKey(L'a'); },
          IDOK, own},
+        {"F1 asks for the description page's help, through the dialog's own loop", SettingsTarget::Program,
+         [](LinkSettingsDialog& d) {
+             for (const WPARAM key : {WPARAM(VK_F1), WPARAM(VK_RETURN)}) PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+             EXPECT_EQ(GetFocus(), d.WorkingFolderEdit());
+         },
+         IDOK, own, PageHelpTopic(WizardPageId::Description)},
         {"a folder link has nothing to set", SettingsTarget::FolderLink,
          [&](LinkSettingsDialog& d) { focusIs(d.OKButton()); }, IDOK, own},
     };
@@ -116,6 +124,8 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
         LinkSettingsDialog dialog;
         LinkSettings settings = own;
         int result = 0;
+        std::wstring help;
+        dialog.OnHelp = [&](const std::wstring& topic) { help = topic; };
         CheckWhileShown(
             dialog, [&] { result = dialog.ShowModal(nullptr, c.target, settings); },
             [&] {
@@ -125,11 +135,13 @@ TEST(LinkSettingsDialogTest, EverySettingByKeyboardAndWhatDoesNotApplyKept) {
                 c.walk(dialog);
             },
             [&] {
-                if (dialog.Open()) Key(VK_RETURN);
+                // A case asking for help has posted its Enter for the dialog's loop.
+                if (dialog.Open() && !*c.help) Key(VK_RETURN);
             });
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(dialog.Dpi(), ExpectedDpi());
         EXPECT_EQ(settings, c.expected);
+        EXPECT_EQ(help, c.help);
         EXPECT_EQ(boxes.Boxes().size(), c.result == IDCANCEL ? 1u : 0u) << "the warning for a missing folder only";
     }
 }
