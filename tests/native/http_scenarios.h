@@ -19,9 +19,8 @@ namespace http_scenarios {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-inline std::string Ok(const std::string& body, bool withLength = true, const std::string& extra = "") {
-    return "HTTP/1.0 200 OK\r\n" + extra + (withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "") +
-           "\r\n";
+inline std::string Ok(const std::string& body, bool withLength = true) {
+    return "HTTP/1.0 200 OK\r\n" + (withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "") + "\r\n";
 }
 
 // Upper limits catch a time-out that never applies or applies in the wrong unit; they leave room
