@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // The FileVersion the resource script gives the program.
 std::wstring ScriptedFileVersion() {
     const std::string content = ReadFileBytes(SourceFile(L"app/zeigerwerk.rc"));
@@ -29,10 +28,6 @@ std::wstring ScriptedFileVersion() {
     if (!std::regex_search(content, match, std::regex("VALUE \"FileVersion\", \"([^\"]*)\""))) return L"?";
     return WideFromUtf8(match[1]);
 }
-
-Pixels Banner(HWND dialog) { return PrintedPixels(dialog, 435, 65); }
-
-RECT ChildRect(HWND child) { return ChildBounds(child); }
 
 class AboutDialogTest : public testing::Test {
 protected:
@@ -82,7 +77,7 @@ TEST_F(AboutDialogTest, EnterAndEscCloseIt) {
 
 TEST_F(AboutDialogTest, LinksEndAtTheCreditsRightEdgeAndShowTheirWholeText) {
     ::AboutDialog info(program.Get(), ProgramUnderTest());
-    const RECT credit = ChildRect(info.CreditLabel());
+    const RECT credit = ChildBounds(info.CreditLabel());
     RECT client{};
     GetClientRect(info.Handle(), &client);
     // A taller font than the design's moves the links up so that the address is not cut.
@@ -98,7 +93,7 @@ TEST_F(AboutDialogTest, LinksEndAtTheCreditsRightEdgeAndShowTheirWholeText) {
             const WindowDc dc(link);
             const SIZE extent =
                 TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), label->Text());
-            const RECT r = ChildRect(link);
+            const RECT r = ChildBounds(link);
             // The text is drawn one pixel inside its window.
             EXPECT_NEAR(r.left + 1 + extent.cx, credit.right, 2);
             EXPECT_GE(r.right - r.left, extent.cx + 1);
@@ -207,7 +202,7 @@ TEST_F(AboutDialogTest, BannerFadesAndShowsLogoAndIcon) {
     ASSERT_TRUE(program);
     ::AboutDialog info(program.Get(), ProgramUnderTest());
     const auto checks = [&] {
-        const auto banner = Banner(info.Handle());
+        const auto banner = PrintedPixels(info.Handle(), 435, 65);
         auto at = [&](int x, int y) { return banner[y * 435 + x]; };
         EXPECT_EQ(at(0, 2), RGB(74, 160, 255));
         EXPECT_EQ(at(326, 1), RGB(255, 255, 255));

@@ -28,18 +28,10 @@ struct Host {
     ~Host() { DestroyWindow(hwnd); }
 };
 
-
-
 int TextWidth(HWND window, const std::wstring& text) {
     const WindowDc dc(window);
     return TextExtent(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), text).cx;
 }
-
-// What a window shows on the screen.
-Pixels OnScreen(HWND window, int width, int height) { return ScreenPixels(window, width, height); }
-
-// What a control paints, through WM_PRINTCLIENT, as rows of pixels.
-Pixels Painted(HWND control, int width, int height) { return PrintedPixels(control, width, height); }
 
 // ---- PathLabel
 
@@ -149,15 +141,15 @@ TEST(DZImage, ShowsIconsAndBitmapsStretchedOrAsTheyAre) {
     Host host;
     TempFolder temp;
     ImageControl image(host.hwnd, 10, 10, 40, 40);
-    const COLORREF background = Painted(image.Handle(), 40, 40)[0];
+    const COLORREF background = PrintedPixels(image.Handle(), 40, 40)[0];
 
     const std::wstring bitmapFile = temp.MakeFile(L"bild.bmp", icon_files::BmpFile(4, 4, RGB(200, 10, 10)));
     ASSERT_TRUE(image.LoadBitmapFile(bitmapFile));
-    auto pixels = Painted(image.Handle(), 40, 40);
+    auto pixels = PrintedPixels(image.Handle(), 40, 40);
     EXPECT_EQ(pixels[0], RGB(200, 10, 10));
     EXPECT_EQ(pixels[39 * 40 + 39], background) << "as it is: only the top-left 4 x 4";
     image.SetStretch(true);
-    pixels = Painted(image.Handle(), 40, 40);
+    pixels = PrintedPixels(image.Handle(), 40, 40);
     EXPECT_EQ(pixels[39 * 40 + 39], RGB(200, 10, 10)) << "stretched over the whole control";
 
     HICON icon = CreateIconFromResourceEx(
@@ -167,12 +159,12 @@ TEST(DZImage, ShowsIconsAndBitmapsStretchedOrAsTheyAre) {
     image.SetStretch(false);
     image.SetCenter(true);
     image.SetIcon(icon);
-    pixels = Painted(image.Handle(), 40, 40);
+    pixels = PrintedPixels(image.Handle(), 40, 40);
     EXPECT_EQ(pixels[20 * 40 + 20], RGB(10, 20, 230));
     EXPECT_EQ(pixels[1 * 40 + 1], background) << "centred: a 4-pixel margin around the 32 x 32 icon";
     EXPECT_FALSE(image.LoadBitmapFile(temp / L"fehlt.bmp"));
     EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(Painted(image.Handle(), 40, 40)[20 * 40 + 20], background);
+    EXPECT_EQ(PrintedPixels(image.Handle(), 40, 40)[20 * 40 + 20], background);
 }
 
 // ---- AnimationControl
@@ -220,12 +212,12 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     while (ani.FrameCounter() != 0) ani.AniTimerTimer();
     ani.AniTimerTimer();
     EXPECT_EQ(ani.ShownFrame(), 0);
-    const auto first = OnScreen(ani.Handle(), 38, 38);  // what the tick drew
+    const auto first = ScreenPixels(ani.Handle(), 38, 38);  // what the tick drew
     InvalidateRect(ani.Handle(), nullptr, TRUE);
     UpdateWindow(ani.Handle());
     EXPECT_EQ(ani.FrameCounter(), 1);
-    EXPECT_EQ(OnScreen(ani.Handle(), 38, 38), first) << "a repaint shows the same frame again";
-    EXPECT_EQ(Painted(ani.Handle(), 38, 38), first);
+    EXPECT_EQ(ScreenPixels(ani.Handle(), 38, 38), first) << "a repaint shows the same frame again";
+    EXPECT_EQ(PrintedPixels(ani.Handle(), 38, 38), first);
 
     const COLORREF background = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(first[37 * 38 + 0], background) << "the key colour is left out";
@@ -233,10 +225,10 @@ TEST(WinAni, TicksAdvanceAndLoopRepaintingDoesNot) {
     EXPECT_NE(first[19 * 38 + 19], background);
 
     ani.AniTimerTimer();
-    EXPECT_NE(Painted(ani.Handle(), 38, 38), first) << "the next tick shows the next frame";
+    EXPECT_NE(PrintedPixels(ani.Handle(), 38, 38), first) << "the next tick shows the next frame";
     for (int i = 0; i < 49; ++i) ani.AniTimerTimer();
     EXPECT_EQ(ani.ShownFrame(), 0) << "after 50 frames it starts again";
-    EXPECT_EQ(Painted(ani.Handle(), 38, 38), first);
+    EXPECT_EQ(PrintedPixels(ani.Handle(), 38, 38), first);
 
     // A longer interval slows it down: two ticks take at least two intervals.
     ani.SetAniTimerEnabled(true);

@@ -20,21 +20,14 @@
 
 namespace {
 
-SIZE ClientSizeOf(HWND window) {
-    RECT r{};
-    GetClientRect(window, &r);
-    return {r.right, r.bottom};
-}
-
 // Sends the change to twice the window's scale and answers what is not where that scale puts it:
 // the client area and every visible control at twice their size and place (a pixel or two of
 // rounding and of text metrics aside).
 std::string DoubledByDpiChange(HWND window, UINT dpi) {
     std::vector<std::pair<HWND, RECT>> before;
-    for (HWND child : ChildrenOf(window))
-        if (IsWindowVisible(child)) before.push_back({child, ChildBounds(child)});
+    for (HWND child : VisibleChildrenOf(window)) before.push_back({child, ChildBounds(child)});
     if (before.empty()) return "no controls shown";
-    const SIZE client = ClientSizeOf(window);
+    const SIZE client = ClientSize(window);
     RECT frame{};
     GetWindowRect(window, &frame);
     // As the system suggests it: the client area twice as large in the same frame.
@@ -42,7 +35,7 @@ std::string DoubledByDpiChange(HWND window, UINT dpi) {
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
     std::ostringstream problems;
     const auto within = [](LONG got, LONG want, LONG slack) { return got >= want - slack && got <= want + slack; };
-    const SIZE now = ClientSizeOf(window);
+    const SIZE now = ClientSize(window);
     if (!within(now.cx, 2 * client.cx, 2) || !within(now.cy, 2 * client.cy, 2))
         problems << "client " << now.cx << "x" << now.cy << " from " << client.cx << "x" << client.cy << "\n";
     for (const auto& [child, was] : before) {

@@ -13,6 +13,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/icon_chooser.h"
 #include "dialogs/link_settings_dialog.h"
+#include "platform/controls.h"
 #include "platform/dpi.h"
 #include "controls/directory_view.h"
 #include "platform/files.h"
@@ -40,25 +41,11 @@ std::string Describe(HWND window) {
     return Utf8FromWide(ClassOf(window) + L" \"" + TextOf(window) + L"\"");
 }
 
-std::vector<HWND> VisibleChildren(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child)) children.push_back(child);
-    return children;
-}
-
-RECT BoundsIn(HWND child) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // The room a control's frame leaves for its text; -1 for controls whose text is not one line.
 int TextRoom(HWND control, UINT dpi, int lineHeight) {
     const std::wstring name = ClassOf(control);
     const LONG style = GetWindowLongW(control, GWL_STYLE);
-    const RECT r = BoundsIn(control);
+    const RECT r = ChildBounds(control);
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (TextOf(control).empty()) return -1;
     if (_wcsicmp(name.c_str(), L"Button") == 0) {
@@ -120,17 +107,17 @@ std::string LayoutProblems(HWND window, UINT dpi) {
     std::ostringstream problems;
     RECT client;
     GetClientRect(window, &client);
-    const std::vector<HWND> children = VisibleChildren(window);
+    const std::vector<HWND> children = VisibleChildrenOf(window);
     for (size_t i = 0; i < children.size(); ++i) {
         const HWND child = children[i];
-        const RECT r = BoundsIn(child);
+        const RECT r = ChildBounds(child);
         if (!InsideOf(r, client)) problems << Describe(child) << " leaves the client area\n";
         const Extent extent = TextExtent(child);
         const int room = TextRoom(child, dpi, extent.lineHeight);
         if (room >= 0 && extent.width > room)
             problems << Describe(child) << " needs " << extent.width << " pixels, has " << room << "\n";
         for (size_t j = i + 1; j < children.size(); ++j) {
-            const RECT other = BoundsIn(children[j]);
+            const RECT other = ChildBounds(children[j]);
             RECT common;
             if (!IntersectRect(&common, &r, &other)) continue;
             // A group box frames its buttons, an up-down control sits on its buddy's edge, by design.
@@ -140,12 +127,6 @@ std::string LayoutProblems(HWND window, UINT dpi) {
         }
     }
     return problems.str();
-}
-
-SIZE ClientSize(HWND window) {
-    RECT r;
-    GetClientRect(window, &r);
-    return {r.right, r.bottom};
 }
 
 class DpiLayoutTest : public WizardTest {
@@ -198,10 +179,10 @@ TEST_F(DpiLayoutTest, EveryWizardPageFitsAtThisScale) {
 // highlight row.
 TEST_F(DpiLayoutTest, TheSeparatorStaysAnEtchedLine) {
     HWND line = nullptr;
-    for (HWND child : VisibleChildren(form->Handle()))
+    for (HWND child : VisibleChildrenOf(form->Handle()))
         if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ) line = child;
     ASSERT_NE(line, nullptr);
-    const RECT r = BoundsIn(line);
+    const RECT r = ChildBounds(line);
     EXPECT_EQ(r.bottom - r.top, 2);
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const WindowDc dc(form->Handle());
@@ -220,8 +201,8 @@ TEST_F(DpiLayoutTest, TheDialogsFitAtThisScale) {
         chooser, [&] { chooser.ShowModal(form->Handle(), ModulePath(), index); },
         [&] {
             chooserProblems = LayoutProblems(chooser.Handle(), dpi);
-            indexBox = BoundsIn(chooser.IconIndexEdit());
-            arrows = BoundsIn(chooser.IconIndexSpin());
+            indexBox = ChildBounds(chooser.IconIndexEdit());
+            arrows = ChildBounds(chooser.IconIndexSpin());
         },
         [&] { chooser.Dismiss(); });
     EXPECT_EQ(chooserProblems, "");
@@ -276,7 +257,7 @@ std::string Snapshot(LinkWizard& form) {
     for (HWND child = GetWindow(form.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         LOGFONTW lf{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        const RECT r = BoundsIn(child);
+        const RECT r = ChildBounds(child);
         shot << Describe(child) << " " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " font "
              << lf.lfHeight << "\n";
     }
@@ -374,10 +355,10 @@ TEST_F(DpiLayoutTest, IconsAndTheAboutDialogFollowTheScale) {
 // Every visible wrapping label shows its whole text.
 std::string CutLabels(HWND window) {
     std::ostringstream problems;
-    for (HWND child : VisibleChildren(window)) {
+    for (HWND child : VisibleChildrenOf(window)) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_LEFT || TextOf(child).empty()) continue;
-        const RECT r = BoundsIn(child);
+        const RECT r = ChildBounds(child);
         const HDC dc = GetDC(child);
         const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
         RECT need{0, 0, r.right - r.left, 0};
@@ -400,8 +381,7 @@ TEST_F(DpiLayoutTest, TheUpdateDialogFitsAtThisScale) {
         auto check = [&](const char* page) {
             // Each page shows other controls than the one before: the click got there.
             std::wstring shown;
-            for (HWND child : ChildrenOf(update.Handle()))
-                if (IsWindowVisible(child)) shown += TextOf(child) + L"|";
+            for (HWND child : VisibleChildrenOf(update.Handle())) shown += TextOf(child) + L"|";
             if (!seen.empty() && shown == seen.back()) problems.push_back(std::string(page) + ": the page did not change");
             seen.push_back(shown);
             const std::string found = LayoutProblems(update.Handle(), dpi) + CutLabels(update.Handle());

@@ -292,8 +292,7 @@ void ExpectMenuAtTheSelection(HWND window, DirectoryView& view, std::initializer
     SetFocus(tree);
     PumpPending();
     RECT item{};
-    *reinterpret_cast<HTREEITEM*>(&item) = TreeView_GetSelection(tree);
-    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
+    ASSERT_TRUE(TreeView_GetItemRect(tree, TreeView_GetSelection(tree), &item, TRUE));
     POINT expected{item.left, item.bottom};
     ClientToScreen(tree, &expected);
     MenuWatch watch(GetCurrentThreadId());

@@ -11,6 +11,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/modal_watch.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/window_tree.h"
 
 namespace {
 
@@ -122,13 +123,13 @@ TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
         {"Enter confirms the typed index",
          [&] {
              chooser.SetIconIndexText(L"4");
-             PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_RETURN, 0);
+             PostKey(VK_RETURN, chooser.IconList());
          },
          IDOK, 4},
         {"Esc cancels",
          [&] {
              chooser.SetIconIndexText(L"4");
-             PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_ESCAPE, 0);
+             PostKey(VK_ESCAPE, chooser.IconList());
          },
          IDCANCEL, 1},
         {"a double click on a cell confirms it",
@@ -142,14 +143,14 @@ TEST_F(IconChooserTest, KeyboardAndMouseCloseItAsAUserExpects) {
          IDOK, 2},
         {"the arrow keys walk the cells", [&] {
              HWND list = chooser.IconList();
-             PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-             PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-             PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+             PostKey(VK_DOWN, list);
+             PostKey(VK_DOWN, list);
+             PostKey(VK_RETURN, list);
          },
          IDOK, 3},
         {"the spin arrows count up", [&] {
-             PostMessageW(chooser.IconIndexEdit(), WM_KEYDOWN, VK_UP, 0);
-             PostMessageW(chooser.IconIndexEdit(), WM_KEYDOWN, VK_RETURN, 0);
+             PostKey(VK_UP, chooser.IconIndexEdit());
+             PostKey(VK_RETURN, chooser.IconIndexEdit());
          },
          IDOK, 2},
         {"a number beyond the last icon is kept to the last", [&] {
@@ -187,8 +188,8 @@ TEST_F(IconChooserTest, F1AsksForTheIconPageTopicAndTheOwnerWaits) {
     Show(owner, library, index, [&] {
         EXPECT_FALSE(IsWindowEnabled(owner));
         EXPECT_EQ(GetWindow(chooser.Handle(), GW_OWNER), owner);
-        PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_F1, 0);
-        PostMessageW(chooser.IconList(), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostKey(VK_F1, chooser.IconList());
+        PostKey(VK_ESCAPE, chooser.IconList());
     });
     EXPECT_EQ(topics, std::vector<std::wstring>{L"LinkIcon"});
     EXPECT_TRUE(IsWindowEnabled(owner));

@@ -156,10 +156,9 @@ protected:
 };
 
 HWND Control(const UpdateDialog& f, const std::wstring& text) { return VisibleChild(f.Handle(), text); }
-void Click(const UpdateDialog& f, const std::wstring& text) { SendMessageW(Control(f, text), BM_CLICK, 0, 0); }
 
 ::testing::AssertionResult Reaches(UpdateDialog& f, UpdateRun::Step step) {
-    if (!WaitFor([&] { return !f.Run().Checking() && !f.Run().Downloading(); }))
+    if (!TransferEnded(f))
         return ::testing::AssertionFailure() << "the transfer did not end";
     if (f.Run().CurrentStep() != step)
         return ::testing::AssertionFailure() << "at step " << static_cast<int>(f.Run().CurrentStep()) << ", not "
@@ -168,14 +167,14 @@ void Click(const UpdateDialog& f, const std::wstring& text) { SendMessageW(Contr
 }
 // Welcome, check, result: the state a script continues from.
 ::testing::AssertionResult ToResult(UpdateDialog& f) {
-    Click(f, L"Weiter >");
-    Click(f, L"Jetzt auf neue Updates prüfen");
+    Press(f, L"Weiter >");
+    Press(f, L"Jetzt auf neue Updates prüfen");
     return Reaches(f, UpdateRun::Step::Result);
 }
 // On to the downloaded archive.
 ::testing::AssertionResult ToDownloaded(UpdateDialog& f) {
     if (auto result = ToResult(f); !result) return result;
-    Click(f, L"Weiter >");
+    Press(f, L"Weiter >");
     if (auto result = Reaches(f, UpdateRun::Step::Download); !result) return result;
     if (!f.Run().Shown().nextEnabled) return ::testing::AssertionFailure() << "the download failed";
     return ::testing::AssertionSuccess();
@@ -183,9 +182,9 @@ void Click(const UpdateDialog& f, const std::wstring& text) { SendMessageW(Contr
 // On to the prepared installation.
 ::testing::AssertionResult ToPrepared(UpdateDialog& f, bool restart = true) {
     if (auto result = ToDownloaded(f); !result) return result;
-    Click(f, L"Weiter >");
-    if (!restart) Click(f, L"Programm automatisch neu starten");
-    Click(f, L"Weiter >");
+    Press(f, L"Weiter >");
+    if (!restart) Press(f, L"Programm automatisch neu starten");
+    Press(f, L"Weiter >");
     if (!f.Run().InstallPrepared()) return ::testing::AssertionFailure() << Utf8FromWide(f.Run().Shown().installText);
     return ::testing::AssertionSuccess();
 }
@@ -195,7 +194,7 @@ TEST_F(UpdateDialogTest, WholeRunPreparesTheBatchAndStartsItHiddenAtTheEnd) {
     Run([&](UpdateDialog& f) {
         ASSERT_TRUE(ToPrepared(f));
         EXPECT_EQ(TextOf(Control(f, L"Beenden")), L"Beenden");
-        Click(f, L"Beenden");
+        Press(f, L"Beenden");
     });
     EXPECT_EQ(terminated, 1);
     EXPECT_TRUE(boxes->Boxes().empty());
@@ -272,8 +271,8 @@ TEST_F(UpdateDialogTest, EachFailureOfTheListHasItsOwnMessage) {
         if (!c.listening) form.Server = {"127.0.0.1", 1};
         boxes->Clear();
         Run([&](UpdateDialog& f) {
-            Click(f, L"Weiter >");
-            Click(f, L"Jetzt auf neue Updates prüfen");
+            Press(f, L"Weiter >");
+            Press(f, L"Jetzt auf neue Updates prüfen");
             EXPECT_TRUE(Reaches(f, UpdateRun::Step::Check));
             EXPECT_TRUE(IsWindowEnabled(Control(f, L"Jetzt auf neue Updates prüfen")));
         });
@@ -318,7 +317,7 @@ TEST_F(UpdateDialogTest, ListDateAndBindingDecideWhetherUpdatesAreOffered) {
                 return;
             }
             EXPECT_EQ(f.Run().Shown().resultText.rfind(*c.result, 0), 0u);
-            Click(f, L"Beenden");
+            Press(f, L"Beenden");
             EXPECT_FALSE(f.Showing());
         });
         EXPECT_TRUE(boxes->Boxes().empty());
@@ -376,14 +375,14 @@ TEST_F(UpdateDialogTest, OnlyWhatTheMakerSignedIsInstalled) {
         Serve();
         boxes->Clear();
         Run([&](UpdateDialog& f) {
-            Click(f, L"Weiter >");
-            Click(f, L"Jetzt auf neue Updates prüfen");
+            Press(f, L"Weiter >");
+            Press(f, L"Jetzt auf neue Updates prüfen");
             if (c.listRefused) {
                 EXPECT_TRUE(Reaches(f, UpdateRun::Step::Check));
                 return;
             }
             ASSERT_TRUE(Reaches(f, UpdateRun::Step::Result));
-            Click(f, L"Weiter >");
+            Press(f, L"Weiter >");
             ASSERT_TRUE(Reaches(f, UpdateRun::Step::Download));
             EXPECT_TRUE(f.Run().DownloadFailed());
             EXPECT_EQ(f.Run().Shown().downloadText.rfind(c.message, 0), 0u) << Narrow(f.Run().Shown().downloadText);
@@ -432,11 +431,11 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.never);
         Run([&](UpdateDialog& f) {
-            Click(f, L"Weiter >");
-            Click(f, L"Einstellungen");
+            Press(f, L"Weiter >");
+            Press(f, L"Einstellungen");
             EXPECT_EQ(f.Run().Shown().page, UpdateRun::Page::Settings);
             EXPECT_FALSE(IsWindowVisible(FindWindowExW(f.Handle(), nullptr, L"Button", L"Einstellungen")));
-            Click(f, c.never ? L"Niemals automatisch zum Updaten auffordern"
+            Press(f, c.never ? L"Niemals automatisch zum Updaten auffordern"
                              : L"Regelmäßig in bestimmten Abständen zum Updaten auffordern");
             HWND interval = nullptr;
             while ((interval = FindWindowExW(f.Handle(), interval, L"Edit", nullptr)) &&
@@ -445,10 +444,10 @@ TEST_F(UpdateDialogTest, SettingsPageSavesEitherChoice) {
             ASSERT_TRUE(interval);
             EXPECT_EQ(IsWindowEnabled(interval) != FALSE, !c.never);
             if (!c.never) SetWindowTextW(interval, std::to_wstring(c.interval).c_str());
-            Click(f, L"Speichern");
+            Press(f, L"Speichern");
             EXPECT_EQ(f.Run().Shown().page, UpdateRun::Page::Check);
             // Opened again, the page shows what was saved.
-            Click(f, L"Einstellungen");
+            Press(f, L"Einstellungen");
             EXPECT_EQ(SendMessageW(Control(f, L"Niemals automatisch zum Updaten auffordern"), BM_GETCHECK, 0, 0) ==
                           BST_CHECKED,
                       c.never);
@@ -472,13 +471,13 @@ TEST_F(UpdateDialogTest, ARefusedInstallChangesNothingAndReturnsAsACancel) {
         Serve();
         Run([&](UpdateDialog& f) {
             ASSERT_TRUE(ToDownloaded(f));
-            Click(f, L"Weiter >");
-            Click(f, L"Weiter >");
+            Press(f, L"Weiter >");
+            Press(f, L"Weiter >");
             EXPECT_FALSE(f.Run().InstallPrepared());
             EXPECT_EQ(f.Run().CurrentStep(), UpdateRun::Step::Install);
             EXPECT_NE(f.Run().Shown().installText.find(L"unzulässigen Dateinamen"), std::wstring::npos);
             EXPECT_EQ(GetFocus(), Control(f, L"Abbrechen"));
-            Click(f, L"Abbrechen");
+            Press(f, L"Abbrechen");
         });
         EXPECT_EQ(terminated, 0);
         EXPECT_FALSE(PathExists(form.Run().RunFolder()));
@@ -487,13 +486,24 @@ TEST_F(UpdateDialogTest, ARefusedInstallChangesNothingAndReturnsAsACancel) {
     EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "MZ altes Programm");
 }
 
-// A proxy lookup held by the test for a minute: nothing the user does may wait for it.
-std::atomic<int> heldLookups{0};
-std::optional<std::string> HeldLookup(const std::string&, const SystemProxySettings&) {
-    ++heldLookups;
-    Sleep(60000);
-    return std::nullopt;
-}
+// Proxy lookups that return only when the case that made them ends: nothing the user does may
+// wait for them.
+class HeldLookups {
+public:
+    ~HeldLookups() { SetEvent(release_.get()); }
+    AutomaticProxyLookup Lookup() const {
+        return [release = release_, asked = asked_](const std::string&, const SystemProxySettings&) {
+            ++*asked;
+            WaitForSingleObject(release.get(), INFINITE);
+            return std::optional<std::string>{};
+        };
+    }
+    bool Asked() const { return *asked_ > 0; }
+
+private:
+    std::shared_ptr<void> release_{CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle};
+    std::shared_ptr<std::atomic<int>> asked_ = std::make_shared<std::atomic<int>>(0);
+};
 
 TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecond) {
     enum Stop { Esc, CloseBox, CancelButton };
@@ -533,32 +543,32 @@ TEST_F(UpdateDialogTest, EscAbbrechenAndTheCloseBoxStopATransferWithinHalfASecon
             return silent;
         });
         std::optional<ConfiguredProxy> configured;
+        const HeldLookups held;
         form.AutomaticProxy = WinHttpProxyList;
         if (c.proxy != Direct) {
             configured.emplace(ProxyConfiguration{false, L"", L"", WideFromUtf8(scriptHost.Base()) + L"/proxy.pac"});
-            if (c.proxy == HeldLookup) form.AutomaticProxy = ::HeldLookup;
+            if (c.proxy == HeldLookup) form.AutomaticProxy = held.Lookup();
             form.Server = {"update.zeigerwerk.example", http->Port()};
         }
-        const int heldBefore = heldLookups;
         const bool atCheck = c.path.rfind("/Updates.ini", 0) == 0 || c.proxy != Direct;
         DWORD took = 0;
         Run([&](UpdateDialog& f) {
             if (atCheck) {
-                Click(f, L"Weiter >");
-                Click(f, L"Jetzt auf neue Updates prüfen");
+                Press(f, L"Weiter >");
+                Press(f, L"Jetzt auf neue Updates prüfen");
             } else {
                 ASSERT_TRUE(ToResult(f));
-                Click(f, L"Weiter >");
+                Press(f, L"Weiter >");
             }
             const auto asked = [&] {
-                if (c.proxy == HeldLookup) return heldLookups > heldBefore;
+                if (c.proxy == HeldLookup) return held.Asked();
                 if (c.proxy == SilentScript) return !scriptHost.Requests().empty();
                 const auto paths = http->Paths();
                 return std::find(paths.begin(), paths.end(), c.path) != paths.end();
             };
             ASSERT_TRUE(WaitFor(asked));
             const DWORD start = GetTickCount();
-            if (c.stop == Esc) PostMessageW(f.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+            if (c.stop == Esc) PostKey(VK_ESCAPE, f.Handle());
             if (c.stop == CloseBox) PostMessageW(f.Handle(), WM_CLOSE, 0, 0);
             if (c.stop == CancelButton) PostMessageW(Control(f, L"Abbrechen"), BM_CLICK, 0, 0);
             EXPECT_TRUE(WaitFor([&] { return !f.Showing(); }, 5000));
@@ -582,7 +592,7 @@ TEST_F(UpdateDialogTest, AFailureWhileTheStopQuestionIsOpenLeavesJaItsMeaning) {
     form.PrepareClient = [](HttpClient& client) { client.TimeOut = 1000; };
     Run([&](UpdateDialog& f) {
         ASSERT_TRUE(ToResult(f));
-        Click(f, L"Weiter >");
+        Press(f, L"Weiter >");
         ASSERT_TRUE(WaitFor([&] { return http->Paths().size() == 3; }));
         DWORD seen = 0;
         const WindowAnswer yes(
@@ -592,7 +602,7 @@ TEST_F(UpdateDialogTest, AFailureWhileTheStopQuestionIsOpenLeavesJaItsMeaning) {
                 return GetTickCount() - seen > 2500;
             },
             [](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
-        Click(f, L"Download ab&brechen");
+        Press(f, L"Download ab&brechen");
         EXPECT_EQ(yes.Answered(), 1);
         EXPECT_FALSE(f.Run().Downloading());
         EXPECT_TRUE(Control(f, L"Erneut versuchen"));
@@ -627,7 +637,7 @@ TEST_F(UpdateDialogTest, FolderNamesTheInterpreterCouldExpandAndUtf8AsOemCodePag
         dialog.Files.oemCodePage = c.codePage;
         Run(dialog, [&](UpdateDialog& f) {
             EXPECT_TRUE(ToPrepared(f, false));
-            Click(f, L"Beenden");
+            Press(f, L"Beenden");
         });
         SetEnvironmentVariableW(L"TMP", savedTmp);
         SetEnvironmentVariableW(L"TEMP", savedTemp);
@@ -704,7 +714,7 @@ void CALLBACK WalkTick(HWND, UINT, UINT_PTR, DWORD) {
         at = bar + 1;
     }
     if (there) {
-        PostMessageW(focus, WM_KEYDOWN, key, 0);
+        PostKey(key, focus);
         ++walk->next;
         walk->since = GetTickCount();
     } else if (GetTickCount() - walk->since > 10000) {

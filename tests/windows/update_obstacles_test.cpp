@@ -50,28 +50,18 @@ protected:
     static void TearDownTestSuite() { delete published; }
 };
 
-// A page's heading may carry the button's text; only the button takes the click.
-void Press(HWND dialog, const std::wstring& text) {
-    for (HWND child : ChildrenOf(dialog))
-        if (IsWindowVisible(child) && TextOf(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
-}
-
-bool TransferEnded(UpdateDialog& form) {
-    return WaitFor([&] { return !form.Run().Checking() && !form.Run().Downloading(); });
-}
-
 // From the welcome page through the check to its result.
 void CheckForUpdates(UpdateDialog& form) {
-    Press(form.Handle(), L"Weiter >");
-    Press(form.Handle(), L"Jetzt auf neue Updates prüfen");
+    Press(form, L"Weiter >");
+    Press(form, L"Jetzt auf neue Updates prüfen");
     EXPECT_TRUE(TransferEnded(form));
 }
 
 // From the result through the download to the install page.
 void DownloadAndGoOn(UpdateDialog& form) {
-    Press(form.Handle(), L"Weiter >");
+    Press(form, L"Weiter >");
     EXPECT_TRUE(TransferEnded(form));
-    Press(form.Handle(), L"Weiter >");
+    Press(form, L"Weiter >");
 }
 
 // The dialog set up for one run against the published folder, over a server of its own.
@@ -156,9 +146,9 @@ TEST_F(UpdateObstaclesTest, TheBatchLeavesOneWholeVersionAndTheNextStartSaysWhat
         form.OnShown = [&] {
             CheckForUpdates(form);
             DownloadAndGoOn(form);
-            Press(form.Handle(), L"Programm automatisch neu starten");
-            Press(form.Handle(), L"Weiter >");
-            Press(form.Handle(), L"Beenden");
+            Press(form, L"Programm automatisch neu starten");
+            Press(form, L"Weiter >");
+            Press(form, L"Beenden");
         };
         form.ShowModal(nullptr);
         ASSERT_TRUE(form.Run().InstallPrepared());
@@ -225,7 +215,7 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
                     sentence = TextOf(child);
             askedBeforeDownload = server.Paths();
             DownloadAndGoOn(form);
-            Press(form.Handle(), L"Installieren");
+            Press(form, L"Installieren");
             installText = form.Run().Shown().installText;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
         };
@@ -273,7 +263,7 @@ TEST_F(UpdateObstaclesTest, ALogoffOnTheFinishPageStartsThePreparedInstall) {
     form.OnShown = [&] {
         CheckForUpdates(form);
         DownloadAndGoOn(form);
-        Press(form.Handle(), L"Weiter >");
+        Press(form, L"Weiter >");
         allowed = SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         startedAtLogoff = launcher.started.size();
@@ -333,7 +323,7 @@ TEST_F(UpdateObstaclesTest, CheckAndDownloadGoThroughTheProxyTheSettingsName) {
         bool downloaded = false;
         form.OnShown = [&] {
             CheckForUpdates(form);
-            if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form.Handle(), L"Weiter >");
+            if (form.Run().CurrentStep() == UpdateRun::Step::Result) Press(form, L"Weiter >");
             EXPECT_TRUE(TransferEnded(form));
             downloaded = form.Run().CurrentStep() == UpdateRun::Step::Download && form.Run().Shown().nextEnabled;
             PostMessageW(form.Handle(), WM_CLOSE, 0, 0);

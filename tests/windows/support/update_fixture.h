@@ -19,6 +19,7 @@
 #include "tests/windows/support/messages.h"
 #include "tests/windows/support/temp_folder.h"
 #include "tests/windows/support/wine.h"
+#include "tests/windows/support/window_tree.h"
 #include "update/update_dialog.h"
 #include "update/update_service.h"
 #include "update/update_batch.h"
@@ -30,6 +31,17 @@ inline std::wstring Unix(const std::wstring& path) { return WideFromUtf8(UnixPat
 
 inline bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 20000) {
     return PumpUntil(condition, milliseconds);
+}
+
+// Presses the dialog's visible button of that text; a page's heading may carry the same text.
+inline void Press(const UpdateDialog& dialog, const std::wstring& text) {
+    for (HWND child : ChildrenOf(dialog.Handle()))
+        if (IsWindowVisible(child) && TextOf(child) == text) SendMessageW(child, BM_CLICK, 0, 0);
+}
+
+// Waits until no check or download runs.
+inline bool TransferEnded(UpdateDialog& dialog) {
+    return WaitFor([&] { return !dialog.Run().Checking() && !dialog.Run().Downloading(); });
 }
 
 // Runs a shell command line under Wine and waits for its end (its exit status lands in a file).

@@ -30,6 +30,18 @@ std::vector<HWND> ChildrenOf(HWND parent) {
     return children;
 }
 
+std::vector<HWND> VisibleChildrenOf(HWND parent) {
+    std::vector<HWND> children = ChildrenOf(parent);
+    std::erase_if(children, [](HWND child) { return !IsWindowVisible(child); });
+    return children;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
 HWND ChildWindow(HWND parent, const std::wstring& className, const std::wstring& text, int nth) {
     for (HWND child : ChildrenOf(parent)) {
         if (!IsClass(child, className)) continue;
@@ -69,6 +81,10 @@ void PostKey(WPARAM key, HWND window) {
     const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
     PostMessageW(window, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageW(window, WM_KEYUP, key, 0xC0000001 | (scan << 16));
+}
+
+void PostChars(const std::wstring& text, HWND window) {
+    for (wchar_t c : text) PostMessageW(window ? window : GetFocus(), WM_CHAR, c, 1);
 }
 
 void PostAccessKey(wchar_t key, HWND window) {

@@ -16,6 +16,10 @@ bool IsClass(HWND window, const std::wstring& className);
 bool HasFocus(HWND control);
 // The children of parent (not theirs) in the order they were made.
 std::vector<HWND> ChildrenOf(HWND parent);
+// The shown ones among them.
+std::vector<HWND> VisibleChildrenOf(HWND parent);
+// The size of the window's client area.
+SIZE ClientSize(HWND window);
 // The nth direct child of parent of the class whose text is text (empty: any text); null if none.
 HWND ChildWindow(HWND parent, const std::wstring& className, const std::wstring& text = {}, int nth = 0);
 // The visible direct child of parent whose text is text, as a user finds it; null if none.
@@ -25,6 +29,8 @@ HWND ThreadWindow(const std::function<bool(HWND)>& matches);
 
 // A key as the message loop receives it, posted to window (null: the focus); the caller pumps.
 void PostKey(WPARAM key, HWND window = nullptr);
+// Characters as the keyboard types them (WM_CHAR), posted to window (null: the focus).
+void PostChars(const std::wstring& text, HWND window = nullptr);
 // Alt+key as a label's access key arrives.
 void PostAccessKey(wchar_t key, HWND window = nullptr);
 // Keys as the keyboard gives them (SendInput): pressed in order, released in reverse. Only the

@@ -24,7 +24,8 @@ const ButtonCaption kCaptions[] = {
 
 HWND EditOf(HWND field) {
     if (!IsClass(field, L"ComboBox")) return field;
-    COMBOBOXINFO info{sizeof info};
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
     GetComboBoxInfo(field, &info);
     return info.hwndItem;
 }
