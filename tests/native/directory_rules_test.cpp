@@ -30,7 +30,6 @@ TEST(DirectoryRules, SearchMaskLeavesOutOnlyTheFourFilteringAttributes) {
     EXPECT_FALSE(AttributesHidePath(0xFFFFFFFFu, kDirectory)) << "unreadable attributes never refuse";
     EXPECT_TRUE(AttributesHidePath(kDirectory | kHidden, kDirectory));
     EXPECT_FALSE(AttributesHidePath(kDirectory | kReadOnly, kDirectory)) << "a folder link is read-only";
-
 }
 
 TEST(DirectoryRules, NameFilterAndDriveRoots) {
@@ -38,9 +37,6 @@ TEST(DirectoryRules, NameFilterAndDriveRoots) {
         EXPECT_FALSE(NamePassesFilter(name)) << Utf8FromWide(name);
     for (const wchar_t* name : {L"Daten", L"Menü", L"a.b", L".versteckt", L"a b", L"x#y!%&"})
         EXPECT_TRUE(NamePassesFilter(name)) << Utf8FromWide(name);
-    EXPECT_TRUE(IsDotEntry(L"."));
-    EXPECT_TRUE(IsDotEntry(L".."));
-    EXPECT_FALSE(IsDotEntry(L"..."));
 
     EXPECT_TRUE(IsDriveRootPath(L"C:\\"));
     EXPECT_TRUE(IsDriveRootPath(L"x:\\"));

@@ -146,14 +146,6 @@ TEST(HttpResponse, HeaderValuesInAnySlicing) {
     }
 }
 
-TEST(HttpResponse, HeadTextHoldsStatusAndHeaderLines) {
-    HttpResponseReader reader;
-    const std::string head = "HTTP/1.0 200 OK\r\nA: 1\nB: 2\r\n\r\n";
-    reader.Feed(head.data(), head.size());
-    EXPECT_TRUE(reader.Complete());
-    EXPECT_EQ(reader.HeadText(), "HTTP/1.0 200 OK\r\nA: 1\nB: 2\r\n");
-}
-
 TEST(HttpResponse, BoundsOnLineAndHead) {
     HttpResponseReader longLine;
     std::string line(HttpResponseReader::kMaxLine, 'x');

@@ -233,44 +233,43 @@ TEST(UpdateRun, AnErrorStatusGivesTheMessageOfItsFileWhateverThePage) {
          L"Die heruntergeladenen Update-Dateien konnten nicht bestätigt werden, weil der Server ihre Signatur nicht "
          L"geliefert hat (Antwort des Servers: 404)"},
     };
+    // A page past every bound; that the client reports the status whatever the page is its own test.
+    const std::uint64_t pageSize = 3ull << 20;
     for (const auto& c : cases) {
-        for (std::uint64_t pageSize : {0ull, 65ull, 3ull << 20}) {
-            SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.status) + " page " + std::to_string(pageSize));
-            TestHttpServer server([&](const std::string& request, int) {
-                ScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", "x"};
-                if (request.rfind("GET " + std::string(c.path) + " ", 0) == 0) {
-                    r.head = "HTTP/1.0 " + std::to_string(c.status) + " Fehler\r\nContent-Length: " +
-                             std::to_string(pageSize) + "\r\n\r\n";
-                    r.body.clear();
-                    r.generatedSize = pageSize;
-                }
-                return r;
-            });
-            Harness r;
-            LoopbackTransfers transfers(server.Port());
-            UpdateRun run{{&transfers, &r.files, &r.clock, &r.connection, &r.launcher}, L"Zeigerwerk", L"Pfeilbau.zip",
-                          37714};
-            run.Begin();
-            std::wstring told;
-            const auto deliver = [&] {
-                for (std::size_t at = 0; at < transfers.ended.size(); ++at) {
-                    const TransferOutcome outcome = transfers.ended[at];
-                    run.TransferEnded(outcome);
-                }
-                transfers.ended.clear();
-                if (run.Shown().box) told = run.Shown().box->text;
-                run.ClearBox();
-            };
-            run.Next();
-            run.Check();
-            deliver();
-            if (run.CurrentStep() == Step::Result) {
-                run.Next();
-                deliver();
-                told = run.Shown().downloadText;
+        SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.status));
+        TestHttpServer server([&](const std::string& request, int) {
+            ScriptedResponse r{"HTTP/1.0 200 OK\r\n\r\n", "x"};
+            if (request.rfind("GET " + std::string(c.path) + " ", 0) == 0) {
+                r.head = "HTTP/1.0 " + std::to_string(c.status) + " Fehler\r\nContent-Length: " +
+                         std::to_string(pageSize) + "\r\n\r\n";
+                r.body.clear();
+                r.generatedSize = pageSize;
             }
-            EXPECT_EQ(told.rfind(c.message, 0), 0u) << Utf8FromWide(told);
+            return r;
+        });
+        Harness r;
+        LoopbackTransfers transfers(server.Port());
+        UpdateRun run{{&transfers, &r.files, &r.clock, &r.connection, &r.launcher}, L"Zeigerwerk", L"Pfeilbau.zip",
+                      37714};
+        run.Begin();
+        std::wstring told;
+        const auto deliver = [&] {
+            // An outcome may start the next transfer, which adds its own: each is copied first.
+            for (std::size_t at = 0; at < transfers.ended.size(); ++at)
+                run.TransferEnded(TransferOutcome(transfers.ended[at]));
+            transfers.ended.clear();
+            if (run.Shown().box) told = run.Shown().box->text;
+            run.ClearBox();
+        };
+        run.Next();
+        run.Check();
+        deliver();
+        if (run.CurrentStep() == Step::Result) {
+            run.Next();
+            deliver();
+            told = run.Shown().downloadText;
         }
+        EXPECT_EQ(told.rfind(c.message, 0), 0u) << Utf8FromWide(told);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/utf.h"
 #include "wizard/icon_rules.h"
@@ -8,38 +9,32 @@
 
 namespace {
 
-TEST(WizardPageRules, NextLeadsThroughThePagesAndWritesOnlyAtTheEnd) {
+// Next walks each kind of target through its pages; "Fertig stellen" is on the one that writes the
+// link, and Back retraces the walk.
+TEST(WizardPageRules, EachTargetWalksItsPagesAndWritesOnlyAtTheEnd) {
     using enum WizardPageId;
-    const PageTarget file{}, folder{true, false}, web{false, true};
-    struct Case {
-        WizardPageId page;
+    const struct {
+        const char* what;
         PageTarget target;
-        NextStep step;
-    };
-    const Case cases[] = {
-        {Target, file, NextStep::ShowNextPage},    {Location, folder, NextStep::ShowNextPage},
-        {Description, file, NextStep::ShowNextPage}, {Icon, file, NextStep::WriteLink},
-        {Icon, folder, NextStep::ShowNextPage},     {Kind, folder, NextStep::WriteLink},
-        {Closing, file, NextStep::StartNewLink},     {Location, web, NextStep::ShowNextPage},
-        {Icon, web, NextStep::WriteLink},
+        std::vector<WizardPageId> walk;
+    } cases[] = {
+        {"file", {}, {Target, Location, Description, Icon}},
+        {"folder", {true, false}, {Target, Location, Description, Icon, Kind}},
+        {"web address", {false, true}, {Target, Location, Icon}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.page));
-        EXPECT_EQ(StepAfter(c.page, c.target), c.step);
-        // Next says what it does: "Fertig stellen" exactly where it writes the link.
-        const std::wstring caption = NextCaption(c.page, c.target);
-        EXPECT_EQ(caption == L"Fertig stellen", c.step == NextStep::WriteLink);
-        // Back returns to the page before, whose Next leads here again; nothing before the first
-        // page or after a written link. A web address never passes the description page.
-        const WizardPageId before = PageBefore(c.page, c.target);
-        if (c.page == Target || c.page == Closing)
-            EXPECT_EQ(before, c.page);
-        else
-            EXPECT_EQ(PageAfter(before, c.target), c.page);
-        if (c.target.webAddress) EXPECT_NE(PageAfter(c.page, c.target), Description);
-        // Every page but the closing one names its caption and help topic.
-        EXPECT_EQ(PageCaption(c.page) != nullptr, c.page != Closing);
-        EXPECT_EQ(PageHelpTopic(c.page) != nullptr, c.page != Closing);
+        SCOPED_TRACE(c.what);
+        std::vector<WizardPageId> walked{Target};
+        while (StepAfter(walked.back(), c.target) == NextStep::ShowNextPage && walked.size() < 8)
+            walked.push_back(PageAfter(walked.back(), c.target));
+        EXPECT_EQ(walked, c.walk);
+        EXPECT_EQ(StepAfter(walked.back(), c.target), NextStep::WriteLink);
+        for (std::size_t i = 0; i < walked.size(); ++i) {
+            EXPECT_EQ(PageBefore(walked[i], c.target), walked[i ? i - 1 : 0]);
+            EXPECT_EQ(NextCaption(walked[i], c.target) == std::wstring(L"Fertig stellen"), i + 1 == walked.size());
+        }
+        EXPECT_EQ(StepAfter(Closing, c.target), NextStep::StartNewLink);
+        EXPECT_EQ(PageBefore(Closing, c.target), Closing);
     }
 }
 

@@ -222,8 +222,6 @@ TEST_F(ZipScenario, DirectoryIsReadWhenTheNameIsSet) {
     ASSERT_EQ(zip_.Count(), 2);
     EXPECT_EQ(zip_.Entries()[0].Name, L"a/x.txt");
     EXPECT_EQ(zip_.Entries()[1].Size, 2u);
-    zip_.SetDLLDirectory(L"C:\\Programme\\Zeigerwerk\\");
-    EXPECT_EQ(zip_.DLLDirectory(), L"C:\\Programme\\Zeigerwerk");
 }
 
 TEST_F(ZipScenario, MissingBaseFolderMeansCurrentFolder) {

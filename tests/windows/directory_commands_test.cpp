@@ -10,51 +10,18 @@
 #include "platform/utf.h"
 #include "tests/windows/directory_test_host.h"
 #include "tests/windows/support/temp_folder.h"
+#include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/window_tree.h"
 #include "tests/windows/support/wine.h"
 #include "links/link_store.h"
 
 namespace {
 using namespace directory_test;
 
-
-// Answers the dialogs that a modal call on this thread shows: each timer tick hands the newest
-// dialog of the thread to the answer function.
-class DialogAnswerer {
-public:
-    using Answer = std::function<void(HWND dialog)>;
-    explicit DialogAnswerer(Answer answer) {
-        current() = this;
-        answer_ = std::move(answer);
-        timer_ = SetTimer(nullptr, 0, 150, &DialogAnswerer::Tick);
-    }
-    ~DialogAnswerer() {
-        KillTimer(nullptr, timer_);
-        current() = nullptr;
-    }
-    std::vector<std::wstring> titles;
-
-private:
-    static DialogAnswerer*& current() {
-        static DialogAnswerer* instance = nullptr;
-        return instance;
-    }
-    static BOOL CALLBACK Visit(HWND window, LPARAM data) {
-        wchar_t className[64] = {};
-        GetClassNameW(window, className, 64);
-        if (std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-        auto* self = reinterpret_cast<DialogAnswerer*>(data);
-        wchar_t title[256] = {};
-        GetWindowTextW(window, title, 256);
-        self->titles.push_back(title);
-        self->answer_(window);
-        return FALSE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (DialogAnswerer* self = current()) EnumThreadWindows(GetCurrentThreadId(), &Visit, reinterpret_cast<LPARAM>(self));
-    }
-    Answer answer_;
-    UINT_PTR timer_;
-};
+// The shell's questions and the input box are dialogs of the standard class, answered by handle.
+bool IsDialog(HWND window) { return IsClass(window, L"#32770"); }
+const auto kYes = [](HWND dialog) { PressDialogButton(dialog, IDYES); };
+const auto kNo = [](HWND dialog) { PressDialogButton(dialog, IDNO); };
 
 class DirectoryCommandsTest : public ::testing::Test {
 protected:
@@ -159,7 +126,8 @@ TEST_F(DirectoryCommandsTest, DeletingALinkRemovesTheLinkFileOnly) {
 
     ASSERT_TRUE(fx.tree->SelectFolder(folder + L"c.lnk"));
     {
-        DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
+        const WindowAnswer yes(IsDialog, kYes);
+        const ModalWatchdog watchdog("the question before deleting a link");
         fx.tree->DeleteFolder();
     }
     EXPECT_FALSE(FileExists(folder + L"c.lnk"));
@@ -173,14 +141,16 @@ TEST_F(DirectoryCommandsTest, AFolderDeletedThroughTheShellLeavesItsParentSelect
     TreeFixture fx(temp.Path());
     ASSERT_TRUE(fx.tree->SelectFolder(doomed));
     {
-        DialogAnswerer no([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDNO, 0); });
+        const WindowAnswer no(IsDialog, kNo);
+        const ModalWatchdog watchdog("the question before deleting a folder");
         fx.tree->DeleteFolder();
     }
     EXPECT_TRUE(DirectoryExists(doomed)) << "declined";
     EXPECT_SAME_PATH(fx.tree->SelectedFolder(), doomed);
     EXPECT_TRUE(fx.announced.empty());
     {
-        DialogAnswerer yes([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDYES, 0); });
+        const WindowAnswer yes(IsDialog, kYes);
+        const ModalWatchdog watchdog("the question before deleting a folder");
         fx.tree->DeleteFolder();
     }
     EXPECT_FALSE(PathExists(doomed));
@@ -198,22 +168,21 @@ TEST(InputBox, TheRealBoxReturnsTheTypedTextOrCancels) {
     };
     for (const Case c : {Case{IDOK, true, L"Getippt ä"}, Case{IDCANCEL, false, L"Vorschlag"}}) {
         std::wstring seenPrompt, seenText;
-        DialogAnswerer answer([&](HWND dialog) {
-            wchar_t text[256] = {};
-            GetDlgItemTextW(dialog, 100, text, 256);
-            seenPrompt = text;
-            GetDlgItemTextW(dialog, 101, text, 256);
-            seenText = text;
-            SetDlgItemTextW(dialog, 101, L"Getippt ä");
-            PostMessageW(dialog, WM_COMMAND, c.button, 0);
-        });
+        const WindowAnswer answer(
+            [](HWND window) { return IsDialogTitled(window, L"Neuer Ordner"); },
+            [&](HWND dialog) {
+                seenPrompt = TextOf(GetDlgItem(dialog, 100));
+                seenText = TextOf(GetDlgItem(dialog, 101));
+                SetDlgItemTextW(dialog, 101, L"Getippt ä");
+                PressDialogButton(dialog, c.button);
+            });
+        const ModalWatchdog watchdog("the input box");
         std::wstring value = L"Vorschlag";
         EXPECT_EQ(InputQuery(host.Handle(), L"Neuer Ordner", L"Geben Sie den Namen ein:", value), c.ok);
+        EXPECT_EQ(answer.Answered(), 1);
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(seenPrompt, L"Geben Sie den Namen ein:");
         EXPECT_EQ(seenText, L"Vorschlag");
-        ASSERT_FALSE(answer.titles.empty());
-        EXPECT_EQ(answer.titles[0], L"Neuer Ordner");
     }
 }
 

@@ -112,14 +112,4 @@ TEST_F(FolderLinksTest, AnUnreadableTargetLinkIsNoFolderLink) {
     EXPECT_EQ(ResolveFolderLinks(link + L"a"), link + L"a\\");
 }
 
-TEST_F(FolderLinksTest, ResolvesAPathThroughAFolderLink) {
-    temp.MakeFolder(L"Archiv\\2002");
-    const std::wstring link = temp.MakeFolder(L"Menü") + L"Daten\\";
-    ASSERT_NO_THROW(CreateFolderLink(link, NewLinkData(target, L"", L"", L"", 0)));
-    MakeFolderReadOnly(link);
-    EXPECT_EQ(ResolveFolderLinks(link + L"2002"), target + L"2002\\");
-    EXPECT_EQ(ResolveFolderLinks(link + L"a.txt"), link + L"a.txt");
-    EXPECT_EQ(ResolveFolderLinks(temp.Path() + L"Menü"), temp.Path() + L"Menü\\");
-}
-
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <tuple>
+
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/utf.h"
@@ -29,6 +31,12 @@ TEST(Histories, MissingFilesGiveEmptyListsAndASaveWritesAllThree) {
 
     const Histories again = LoadHistories(folder.Path());
     EXPECT_EQ(again.lists, histories.lists);
+
+    // Only the first twenty entries are kept.
+    for (int i = 0; i < 25; ++i) histories[HistoryKind::IconFiles].push_back(L"C:\\i" + std::to_wstring(i) + L".ico");
+    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
+    histories[HistoryKind::IconFiles].resize(20);
+    EXPECT_EQ(LoadHistories(folder.Path()).lists, histories.lists);
 }
 
 TEST(Histories, GreekEntrySurvivesAsUtf8AndAnOldCodePageFileLoads) {
@@ -48,17 +56,6 @@ TEST(Histories, GreekEntrySurvivesAsUtf8AndAnOldCodePageFileLoads) {
     EXPECT_EQ(loaded[HistoryKind::IconFiles], histories[HistoryKind::IconFiles]);
     EXPECT_EQ(loaded[HistoryKind::Files], histories[HistoryKind::Files]);
     EXPECT_EQ(loaded[HistoryKind::Directories], (HistoryList{L"C:\\Grüße\\", L"D:\\€uro\\", L""}));
-}
-
-TEST(Histories, TwentyFiveEntriesAreSavedAsTheFirstTwenty) {
-    TempFolder folder;
-    Histories histories;
-    for (int i = 0; i < 25; ++i) histories[HistoryKind::Files].push_back(L"C:\\p" + std::to_wstring(i) + L".exe");
-    EXPECT_EQ(SaveHistories(folder.Path(), histories), L"");
-    const HistoryList loaded = LoadHistories(folder.Path())[HistoryKind::Files];
-    ASSERT_EQ(loaded.size(), 20u);
-    EXPECT_EQ(loaded.front(), L"C:\\p0.exe");
-    EXPECT_EQ(loaded.back(), L"C:\\p19.exe");
 }
 
 TEST(Histories, AnUnwritableFileIsReportedOnceAndTheOthersAreStillSaved) {
@@ -172,53 +169,43 @@ protected:
     void TearDown() override { RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey); }
 };
 
-TEST_F(SettingsTest, SizeAndFilterSurviveARestartAndMissingValuesKeepTheDefaults) {
-    const Settings defaults = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
-    EXPECT_EQ(defaults.windowWidth, 516);
-    EXPECT_EQ(defaults.windowHeight, 376);
-    EXPECT_EQ(defaults.fileTypes, 1);
-
-    Settings saved;
-    saved.windowWidth = 700;
-    saved.windowHeight = 450;
-    saved.fileTypes = 2;
+TEST_F(SettingsTest, SizeAndFilterSurviveARestart) {
+    const Settings saved{700, 450, 2};
     EXPECT_EQ(SaveSettings(saved, L"C:\\Program Files\\Zeigerwerk", HKEY_CURRENT_USER, kScratchKey), L"");
     const Settings loaded = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
-    EXPECT_EQ(loaded.windowWidth, 700);
-    EXPECT_EQ(loaded.windowHeight, 450);
-    EXPECT_EQ(loaded.fileTypes, 2);
-
+    EXPECT_EQ(std::tie(loaded.windowWidth, loaded.windowHeight, loaded.fileTypes),
+              std::tie(saved.windowWidth, saved.windowHeight, saved.fileTypes));
     const auto key = RegistryKey::Open(HKEY_CURRENT_USER, kScratchKey);
     ASSERT_TRUE(key);
     EXPECT_EQ(key->GetString(L"ProgramPath"), L"C:\\Program Files\\Zeigerwerk\\");
-    EXPECT_EQ(key->GetInteger(L"WindowWidth"), 700u);
-    EXPECT_EQ(key->GetInteger(L"FileTypes"), 2u);
 }
 
+// A missing value, one out of its range and one of the wrong type keep the design-time value.
 TEST_F(SettingsTest, UnusableValuesCountAsMissing) {
-    struct Case {
+    const struct {
         const wchar_t* name;
+        int Settings::*field;
         DWORD value;
         bool kept;
+    } cases[] = {
+        {L"WindowWidth", &Settings::windowWidth, 0, false},
+        {L"WindowWidth", &Settings::windowWidth, 0xFFFFFF9C, false},
+        {L"WindowWidth", &Settings::windowWidth, 470, true},
+        {L"WindowHeight", &Settings::windowHeight, 375, false},
+        {L"WindowHeight", &Settings::windowHeight, 100000, false},
+        {L"WindowHeight", &Settings::windowHeight, 900, true},
+        {L"FileTypes", &Settings::fileTypes, 0, false},
+        {L"FileTypes", &Settings::fileTypes, 2, true},
     };
-    const Case cases[] = {
-        {L"WindowWidth", 0, false},         {L"WindowWidth", 0xFFFFFF9C, false}, {L"WindowWidth", 470, true},
-        {L"WindowHeight", 375, false},      {L"WindowHeight", 100000, false},   {L"WindowHeight", 900, true},
-        {L"FileTypes", 0, false},           {L"FileTypes", 1, true},            {L"FileTypes", 2, true},
-    };
+    EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).windowWidth, Settings{}.windowWidth);
     for (const auto& c : cases) {
         RegistryKey::Create(HKEY_CURRENT_USER, kScratchKey).SetInteger(c.name, c.value);
-        const Settings loaded = LoadSettings(HKEY_CURRENT_USER, kScratchKey);
-        const int read = std::wstring(c.name) == L"WindowWidth"    ? loaded.windowWidth
-                         : std::wstring(c.name) == L"WindowHeight" ? loaded.windowHeight
-                                                                   : loaded.fileTypes;
-        const int fallback = std::wstring(c.name) == L"WindowWidth" ? 516 : std::wstring(c.name) == L"WindowHeight" ? 376 : 1;
-        EXPECT_EQ(read, c.kept ? static_cast<int>(c.value) : fallback) << c.value;
+        EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).*c.field, c.kept ? int(c.value) : Settings{}.*c.field)
+            << Utf8FromWide(c.name) << " " << c.value;
         RegistryKey::DeleteTree(HKEY_CURRENT_USER, kScratchKey);
     }
-    // A value of the wrong type is missing too.
     RegistryKey::Create(HKEY_CURRENT_USER, kScratchKey).SetString(L"WindowWidth", L"800");
-    EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).windowWidth, 516);
+    EXPECT_EQ(LoadSettings(HKEY_CURRENT_USER, kScratchKey).windowWidth, Settings{}.windowWidth);
 }
 
 TEST(Settings, ARestoredSizeIsCentred) {

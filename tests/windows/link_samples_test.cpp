@@ -10,6 +10,7 @@
 #include "tests/windows/support/temp_folder.h"
 #include "links/link_store.h"
 #include "tests/windows/support/wine.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -78,20 +79,6 @@ TEST(LinkSamples, MalformedLinksFailWithTheSystemText) {
     }
 }
 
-}  // namespace
-
-namespace {
-// One field of lnkinfo's report ("Working directory" and so on); empty when it is not there.
-std::string ReportLine(const std::string& report, const std::string& field) {
-    const size_t at = report.find("\t" + field);
-    if (at == std::string::npos) return {};
-    const size_t colon = report.find(':', at);
-    const size_t end = report.find('\n', colon);
-    std::string value = report.substr(colon + 1, end - colon - 1);
-    value.erase(0, value.find_first_not_of(" \t"));
-    return value;
-}
-
 TEST(LinkSamples, WindowsMadeLinksKeepTheirFieldsWhenEdited) {
     TempFolder temp;
     const std::vector<std::string> fields = {"Local path", "Relative path", "Working directory", "Command line arguments",
@@ -135,11 +122,11 @@ TEST(LinkSamples, WindowsMadeLinksKeepTheirFieldsWhenEdited) {
 
         const std::string before = LnkInfo(Sample(c.file)), after = LnkInfo(out);
         ASSERT_FALSE(after.empty());
-        EXPECT_EQ(ReportLine(after, "Description"), "Neu") << after;
+        EXPECT_EQ(LnkField(after, "Description"), "Neu") << after;
         for (const auto& field : fields) {
             const bool lost = std::find(c.wineLoses.begin(), c.wineLoses.end(), field) != c.wineLoses.end();
             if (RunningUnderWine() && lost) continue;
-            EXPECT_EQ(ReportLine(after, field), ReportLine(before, field)) << field;
+            EXPECT_EQ(LnkField(after, field), LnkField(before, field)) << field;
         }
     }
 }

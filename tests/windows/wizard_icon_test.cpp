@@ -88,7 +88,6 @@ TEST_F(IconPageTest, StandardPreviewOfFileAndFolderTargets) {
     ReachIconPage(program);
     EXPECT_FALSE(ui().IconPreview().Empty());
     EXPECT_FALSE(ui().SmallIconPreview().Empty());
-    EXPECT_EQ(ui().Caption(Push::Next), L"Fertig stellen");
     EXPECT_EQ(ui().Caption(Push::StandardIcon).rfind(L"Standard&datei: ", 0), 0u);
     EXPECT_NE(ui().Caption(Push::StandardIcon).find(L"p.exe"), std::wstring::npos);
 
@@ -96,7 +95,6 @@ TEST_F(IconPageTest, StandardPreviewOfFileAndFolderTargets) {
     const std::wstring folder = temp.MakeFolder(L"Ordner");
     ReachIconPage(WithoutTrailingBackslash(folder));
     EXPECT_FALSE(ui().IconPreview().Empty());
-    EXPECT_EQ(ui().Caption(Push::Next), L"&Weiter >") << "the kind of link is asked next";
 }
 
 TEST_F(IconPageTest, ChooserButtonFollowsTheQuickCount) {
@@ -206,18 +204,15 @@ TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
     EXPECT_EQ(opened[0].second, L"/a \"b c\"");
 }
 
+// The replacement in any letter case is the name rules'; here the edited link's path reaches the page.
 TEST_F(IconPageTest, SystemRootInAnEditedIconPathIsReplaced) {
-    const std::wstring program = MakeProgram(L"p.exe");
     const std::wstring link = temp / L"system.lnk";
-    for (const std::wstring variable : {L"%SystemRoot%", L"%SYSTEMROOT%", L"%systemroot%"}) {
-        NewForm();
-        ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", variable + L"\\system32\\shell32.dll", 0)));
-        PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
-        EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
-        NextUntil(LinkWizard::Icon);
-        EXPECT_TRUE(ui().Enabled(Push::ChooseIcon));
-        EXPECT_FALSE(ui().IconPreview().Empty());
-    }
+    ASSERT_NO_THROW(WriteLink(link, NewLinkData(MakeProgram(L"p.exe"), L"", L"", L"%systemroot%\\system32\\shell32.dll")));
+    PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
+    EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
+    NextUntil(LinkWizard::Icon);
+    EXPECT_TRUE(ui().Enabled(Push::ChooseIcon));
+    EXPECT_FALSE(ui().IconPreview().Empty());
 }
 
 }  // namespace

@@ -2,10 +2,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cstdlib>
-
 #include <optional>
-#include <thread>
 
 #include "platform/win_error.h"
 #include "platform/files.h"
@@ -13,6 +10,7 @@
 #include "platform/path_text.h"
 #include "platform/utf.h"
 #include "tests/windows/support/modal_watch.h"
+#include "tests/windows/support/program_files.h"
 #include "tests/windows/support/wine.h"
 #include "tests/windows/support/wine_drive.h"
 #include "tests/windows/support/window_tree.h"
@@ -63,12 +61,34 @@ TEST_F(WizardTest, TargetCorrectionsOfferTheLongestExistingPart) {
     }
 }
 
-TEST_F(WizardTest, NothingExistingIsReportedByTheFirstToken) {
-    const std::wstring typed = temp.Path() + L"fehlt.exe /x";
-    TypeTarget(typed);
-    PressNext();
-    EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Die Datei " + temp.Path() + L"fehlt.exe wurde nicht gefunden!"}));
+// What Next does with a typed target that is missing, blank or hostile, or a drive without a medium.
+TEST_F(WizardTest, TargetsThatCannotBeTakenGetAGermanBox) {
+    WineDrive removable(DRIVE_REMOVABLE, WideFromUtf8(UnixPathOf(temp.Path())) + L"/kein_medium");
+    ASSERT_EQ(GetDriveTypeW(removable.Root().c_str()), UINT{DRIVE_REMOVABLE});
+    const struct {
+        std::wstring typed;
+        std::wstring box;  // the box's text; "*": any warning; empty: taken without a box
+    } cases[] = {
+        {temp.Path() + L"fehlt.exe /x", L"Die Datei " + temp.Path() + L"fehlt.exe wurde nicht gefunden!"},
+        {L"    ", L"*"},
+        {std::wstring(10000, L'x'), L"*"},
+        {L"\"unbalanced quote", L"*"},
+        {L"a\tb\x01\x1f c", L"*"},
+        {removable.Root(), L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8FromWide(c.typed.substr(0, 40)));
+        NewForm();
+        boxes.Clear();
+        TypeTarget(c.typed);
+        PressNext();
+        EXPECT_EQ(form->CurrentPage(), c.box.empty() ? LinkWizard::Location : LinkWizard::Target);
+        ASSERT_EQ(boxes.Boxes().size(), c.box.empty() ? 0u : 1u);
+        if (c.box == L"*")
+            EXPECT_EQ(boxes.Boxes()[0].caption, L"Warnung");
+        else if (!c.box.empty())
+            EXPECT_EQ(boxes.Boxes()[0].text, c.box);
+    }
 }
 
 TEST_F(WizardTest, TypedLinkIsReplacedByItsTargetAndTheRestOfTheLine) {
@@ -105,24 +125,6 @@ TEST_F(WizardTest, LinkChainsAndUnreadableLinksEnd) {
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].kind, BoxKind::Error);
     EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
-}
-
-TEST_F(WizardTest, BlankAndHostileCommandLinesGetAGermanBox) {
-    const std::wstring cases[] = {
-        L"    ",
-        std::wstring(10000, L'x'),
-        L"\"unbalanced quote",
-        L"a\tb\x01\x1f c",
-    };
-    for (const auto& typed : cases) {
-        NewForm();
-        boxes.Clear();
-        TypeTarget(typed);
-        PressNext();
-        EXPECT_EQ(form->CurrentPage(), LinkWizard::Target);
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].caption, L"Warnung");
-    }
 }
 
 TEST_F(WizardTest, LocationCheckBoxesComeInOrder) {
@@ -284,15 +286,6 @@ TEST_F(WizardTest, HistoriesMoveAcceptedEntriesToTheTop) {
     EXPECT_EQ(ui().Text(Field::CommandLine), UpperCase(program));
 }
 
-TEST_F(WizardTest, RemovableDriveRootIsAcceptedWithoutAMedium) {
-    WineDrive drive(DRIVE_REMOVABLE, WideFromUtf8(UnixPathOf(temp.Path())) + L"/kein_medium");
-    ASSERT_EQ(GetDriveTypeW(drive.Root().c_str()), UINT{DRIVE_REMOVABLE});
-    TypeTarget(drive.Root());
-    PressNext();
-    EXPECT_EQ(form->CurrentPage(), LinkWizard::Location);
-    EXPECT_TRUE(BoxTexts().empty());
-}
-
 TEST_F(WizardTest, LocationOnACdRomGivesOnlyTheDeviceBox) {
     const std::wstring medium = temp.MakeFolder(L"medium");
     WineDrive drive(DRIVE_CDROM, WideFromUtf8(UnixPathOf(medium)));
@@ -339,28 +332,15 @@ TEST_F(WizardTest, BrowsedPathsAreQuotedByTheirOwnRules) {
     EXPECT_EQ(ui().Text(Field::CommandLine), L"\"C:\\Mit Blank\"");
 }
 
-BOOL CALLBACK CancelFileDialog(HWND window, LPARAM found) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (std::wstring(caption) != L"Durchsuchen" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-    return FALSE;
-}
-
 TEST_F(WizardTest, TheRealFileDialogOpensAndCancelChangesNothing) {
     TypeTarget(L"bleibt");
-    const DWORD self = GetCurrentThreadId();
-    bool seen = false;
-    std::thread closer([&] {
-        WaitUntil([&] {
-            EnumThreadWindows(self, CancelFileDialog, reinterpret_cast<LPARAM>(&seen));
-            return seen;
-        });
-    });
-    EXPECT_TRUE(ui().Press(Push::BrowseFile));
-    closer.join();
-    EXPECT_TRUE(seen) << "the dialog titled \"Durchsuchen\" was shown";
+    const WindowAnswer cancel([](HWND window) { return IsDialogTitled(window, L"Durchsuchen"); },
+                              [](HWND dialog) { PressDialogButton(dialog, IDCANCEL); });
+    {
+        const ModalWatchdog watchdog("the file dialog");
+        EXPECT_TRUE(ui().Press(Push::BrowseFile));
+    }
+    EXPECT_EQ(cancel.Answered(), 1) << "the dialog titled \"Durchsuchen\" was shown";
     EXPECT_EQ(ui().Text(Field::CommandLine), L"bleibt");
 }
 
@@ -389,8 +369,7 @@ std::wstring TooltipOf(HWND form, HWND control) {
 }
 
 TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
-    ModuleHandle program(LoadLibraryExW(WideFromUtf8(getenv("ZW_PROGRAM") ? getenv("ZW_PROGRAM") : "").c_str(),
-                                        nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const ModuleHandle program = ProgramResources();
     ASSERT_TRUE(program) << "ZW_PROGRAM names the built program";
     SetResourceModule(program.Get());
     NewForm();
