@@ -48,7 +48,7 @@ TEST(CommandLine, JoinsArgumentsWithQuotesWhereNeeded) {
     };
     for (const auto& [tokens, joined] : cases) {
         EXPECT_EQ(JoinArguments(tokens), joined);
-        if (!tokens.empty() && tokens != Tokens{L"a", L"", L"b"}) EXPECT_EQ(TokenizeCommandLine(joined), tokens);
+        if (!tokens.empty() && tokens != Tokens{L"a", L"", L"b"}) { EXPECT_EQ(TokenizeCommandLine(joined), tokens); }
     }
 }
 

@@ -190,7 +190,7 @@ TEST_F(HttpScenario, RedirectChainsReachTheirTargetWithTheCookieOnlyForItsHost) 
         EXPECT_EQ(seen.back().substr(0, c.expectedRequestLine.size()), c.expectedRequestLine);
         EXPECT_EQ(seen.back().find("\r\nCookie: sid=4711; path=/\r\n") != std::string::npos, !c.otherServer)
             << seen.back();
-        if (&c == &cases[0]) EXPECT_EQ(first.Requests()[0].find("Cookie:"), std::string::npos);
+        if (&c == &cases[0]) { EXPECT_EQ(first.Requests()[0].find("Cookie:"), std::string::npos); }
     }
 }
 

@@ -48,7 +48,7 @@ TEST(LinkSettingsRules, RunModesMapToShowCommandsAndKeepTheLinksOwn) {
             EXPECT_EQ(RunModeOf(ShowCommandFor(mode, original)), mode);
             // A new choice writes one of the three commands a link takes.
             const int written = ShowCommandFor(mode, original);
-            if (mode != own) EXPECT_TRUE(written == SW_NORMAL || written == SW_SHOWMINNOACTIVE || written == SW_SHOWMAXIMIZED);
+            if (mode != own) { EXPECT_TRUE(written == SW_NORMAL || written == SW_SHOWMINNOACTIVE || written == SW_SHOWMAXIMIZED); }
         }
     }
 }

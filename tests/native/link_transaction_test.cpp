@@ -139,7 +139,7 @@ TEST(LinkTransaction, EitherTheOldOrTheNewLinkIsWholeAndNothingElseIsTouched) {
         else if (!kDisk.count(file))
             EXPECT_FALSE(files.IsFile(file) || (folderLink && files.IsFolder(folder)));
         ASSERT_EQ(result.notes.size(), row.note.empty() ? 0u : 1u);
-        if (!row.note.empty()) EXPECT_NE(result.notes[0].find(row.note), std::wstring::npos) << Utf8FromWide(result.notes[0]);
+        if (!row.note.empty()) { EXPECT_NE(result.notes[0].find(row.note), std::wstring::npos) << Utf8FromWide(result.notes[0]); }
 
         // Everything else is as it was, but for the replaced link's own files once the new one is in.
         const bool replacedGoes = row.written && row.failAt.empty() && !row.write.replaced.empty() &&
@@ -154,7 +154,7 @@ TEST(LinkTransaction, EitherTheOldOrTheNewLinkIsWholeAndNothingElseIsTouched) {
             const bool mine = path == file || (folderLink && row.written && path.rfind(folder, 0) == 0);
             const bool kept = path.find(L".zw-") != std::wstring::npos &&
                               (!row.note.empty() || std::count(row.failAt.begin(), row.failAt.end(), L"delete"));
-            if (!kDisk.count(path)) EXPECT_TRUE(mine || kept) << "left behind: " << Utf8FromWide(path);
+            if (!kDisk.count(path)) { EXPECT_TRUE(mine || kept) << "left behind: " << Utf8FromWide(path); }
         }
     }
 }

@@ -180,11 +180,11 @@ TEST(UpdateRun, EachEventLeadsToItsStepWithWhatTheStepShows) {
         EXPECT_EQ(v.nextEnabled, c.nextEnabled);
         EXPECT_EQ(v.focus, c.focus);
         EXPECT_EQ(lastBox.has_value(), c.box != nullptr);
-        if (c.box && lastBox) EXPECT_EQ(lastBox->text.rfind(c.box, 0), 0u) << Utf8FromWide(lastBox->text);
+        if (c.box && lastBox) { EXPECT_EQ(lastBox->text.rfind(c.box, 0), 0u) << Utf8FromWide(lastBox->text); }
         EXPECT_EQ(v.closed, c.closed);
         EXPECT_EQ(r.run.TakeTerminateRequest(), c.terminates);
         // A closed dialog has stopped its transfer; whatever ends a run, no transfer outlives it.
-        if (v.closed) EXPECT_FALSE(r.transfers.running);
+        if (v.closed) { EXPECT_FALSE(r.transfers.running); }
         r.run.Closed();
         EXPECT_FALSE(r.run.Checking() || r.run.Downloading());
         EXPECT_EQ(r.files.keptFolder, r.run.InstallPrepared());

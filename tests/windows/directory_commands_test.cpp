@@ -92,7 +92,7 @@ TEST_F(DirectoryCommandsTest, NamesThatCannotBeUsedAreReportedInGerman) {
                 EXPECT_EQ(boxes.Events()[0].sound, UINT{MB_ICONHAND});
             }
         }
-        if (!c.created.empty()) EXPECT_TRUE(DirectoryExists(folder + c.created));
+        if (!c.created.empty()) { EXPECT_TRUE(DirectoryExists(folder + c.created)); }
     }
     EXPECT_FALSE(DirectoryExists(temp.Path() + L"draußen"));
     WIN32_FIND_DATAW find;
@@ -166,7 +166,7 @@ TEST(InputBox, TheRealBoxReturnsTheTypedTextOrCancels) {
         bool ok;
         std::wstring value;
     };
-    for (const Case c : {Case{IDOK, true, L"Getippt ä"}, Case{IDCANCEL, false, L"Vorschlag"}}) {
+    for (const Case& c : {Case{IDOK, true, L"Getippt ä"}, Case{IDCANCEL, false, L"Vorschlag"}}) {
         std::wstring seenPrompt, seenText;
         const WindowAnswer answer(
             [](HWND window) { return IsDialogTitled(window, L"Neuer Ordner"); },

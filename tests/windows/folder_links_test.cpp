@@ -38,7 +38,7 @@ TEST_F(FolderLinksTest, CreatedLayoutHasItsFilesAndAttributes) {
     // Wine drops a folder's read-only attribute without a trace; what the program asked for shows it.
     EXPECT_EQ(spy.Requested(link) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY})
         << "the folder link must be read-only";
-    if (!RunningUnderWine()) EXPECT_TRUE(FolderTookReadOnly(link));
+    if (!RunningUnderWine()) { EXPECT_TRUE(FolderTookReadOnly(link)); }
     MakeFolderReadOnly(link);
     EXPECT_EQ(IniValue(link + L"Desktop.ini", L"CLSID2"), kFolderLinkClassId);
     EXPECT_EQ(IniValue(link + L"Desktop.ini", L"Flags"), L"2");
@@ -81,7 +81,11 @@ TEST_F(FolderLinksTest, LookalikesAreNotFolderLinks) {
 TEST_F(FolderLinksTest, ReplacingASameNamedFolderAsksFirst) {
     const std::wstring link = temp.MakeFolder(L"Vorhanden");
     temp.MakeFile(L"Vorhanden\\alt.txt");
-    LinkDraft draft{.target = target, .targetIsFolder = true, .location = link, .kind = LinkKind::FolderLink};
+    LinkDraft draft;
+    draft.target = target;
+    draft.targetIsFolder = true;
+    draft.location = link;
+    draft.kind = LinkKind::FolderLink;
     LinkWritingBoxes questions(nullptr);
     {
         BoxScript boxes({BoxAnswer::No});

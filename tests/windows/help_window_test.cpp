@@ -20,7 +20,7 @@ HelpContents ShippedHelp() {
 
 // The scroll bar must cover the wrapped lines, or a long text looks as if it fitted.
 int ScrollLines(HWND edit) {
-    SCROLLINFO info{sizeof info, SIF_RANGE};
+    SCROLLINFO info{sizeof info, SIF_RANGE, 0, 0, 0, 0, 0};
     GetScrollInfo(edit, SB_VERT, &info);
     return info.nMax - info.nMin + 1;
 }

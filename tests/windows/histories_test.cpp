@@ -157,8 +157,9 @@ TEST(Histories, TheProgramsFolderWhenItCanBeWrittenElseTheUsers) {
         const std::wstring expected = std::wstring(c.savedIn) == L"user" ? user : program;
         EXPECT_EQ(ReadFileBytes(expected + L"Directories.ini"), "D:\\Links\\\r\n");
         EXPECT_EQ(LoadHistories(HistoryFolders{program, user})[HistoryKind::Directories], (HistoryList{L"D:\\Links\\"}));
-        if (expected == user && c.programWritable)
+        if (expected == user && c.programWritable) {
             EXPECT_EQ(GetFileAttributesW((program + L"Directories.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+        }
     }
     MakeFolderWritable(blocked);
 }

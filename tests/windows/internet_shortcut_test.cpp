@@ -72,7 +72,7 @@ TEST_F(InternetShortcutTest, AnAddressTypedBecomesAnInternetShortcutThatEditingK
     WritePrivateProfileStringW(L"Fremd", L"Schluessel", L"Wert", second.c_str());
     form.reset();
     NewForm();
-    PrepareWizard(*form, DecideStartMode(L"/E", second, {FileExists, DirectoryExists}));
+    PrepareWizard(*form, DecideStartMode(L"/E", second, {FileExists, DirectoryExists, {}, {}}));
     EXPECT_EQ(ui().Text(Field::CommandLine), umlaut);
     for (int page = 0; page < 3; ++page) ui().Press(Push::Next);
     ASSERT_EQ(form->CurrentPage(), LinkWizard::Closing) << Utf8FromWide(BoxTexts().empty() ? L"" : BoxTexts()[0]);

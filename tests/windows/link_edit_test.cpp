@@ -126,7 +126,7 @@ std::string ReportWithoutDescription(const std::wstring& file) {
 class LinkEditTest : public WizardTest {
 protected:
     void Edit(const std::wstring& path) {
-        PrepareWizard(*form, DecideStartMode(L"/E", path, {FileExists, DirectoryExists}));
+        PrepareWizard(*form, DecideStartMode(L"/E", path, {FileExists, DirectoryExists, {}, {}}));
         ASSERT_EQ(ui().EditedLinkPath(), path);
     }
 };
@@ -185,7 +185,7 @@ TEST_F(LinkEditTest, WhatTheWizardDoesNotShowSurvivesAnEdit) {
         EXPECT_EQ(kept.showCommand, std::uint32_t{SW_SHOWMINNOACTIVE});
         EXPECT_EQ(kept.hotKey, kHotKey);
         EXPECT_TRUE(kept.flags & kLinkRunAsUser);
-        if (c.target.empty()) EXPECT_EQ(ReportWithoutDescription(link), reportBefore);
+        if (c.target.empty()) { EXPECT_EQ(ReportWithoutDescription(link), reportBefore); }
     }
 }
 
@@ -290,7 +290,7 @@ TEST_F(LinkEditTest, TheDialogsSettingsReachTheFileAndNothingElse) {
         LinkData own = NewLinkData(c.target, L"", L"Werkzeug");
         own.runAsAdmin = c.edit;
         DeleteFileW(link.c_str());
-        if (c.edit) ASSERT_NO_THROW(WriteLink(link, own));
+        if (c.edit) { ASSERT_NO_THROW(WriteLink(link, own)); }
         const std::string before = c.edit ? ReadFileBytes(link) : std::string();
         NewForm();
         if (c.edit) Edit(link);

@@ -49,11 +49,11 @@ TEST(LinkSamples, WindowsMadeLinksReadWithTheirFields) {
         SCOPED_TRACE(Utf8FromWide(c.file));
         LinkData link;
         ASSERT_NO_THROW(link = ReadLink(Sample(c.file)));
-        if (c.target != L"*") EXPECT_EQ(link.targetPath, c.target);
+        if (c.target != L"*") { EXPECT_EQ(link.targetPath, c.target); }
         EXPECT_EQ(link.arguments, c.arguments);
         EXPECT_EQ(link.workingFolder, c.workingFolder);
         EXPECT_EQ(link.description, c.description);
-        if (c.iconFile != L"*") EXPECT_EQ(link.iconFile, c.iconFile);
+        if (c.iconFile != L"*") { EXPECT_EQ(link.iconFile, c.iconFile); }
         EXPECT_EQ(link.iconIndex, c.iconIndex);
     }
 }

@@ -71,7 +71,7 @@ TEST_F(LinkStoreTest, WrittenFieldsReadBackAndReplaceTheOldOnes) {
         EXPECT_EQ(LnkField(report, "Command line arguments"), Utf8FromWide(c.arguments)) << report;
         EXPECT_EQ(LnkField(report, "Description"), Utf8FromWide(c.description)) << report;
         EXPECT_EQ(LnkField(report, "Icon location"), Utf8FromWide(c.iconFile)) << report;
-        if (!c.iconFile.empty()) EXPECT_EQ(LnkField(report, "Icon index"), std::to_string(c.iconIndex)) << report;
+        if (!c.iconFile.empty()) { EXPECT_EQ(LnkField(report, "Icon index"), std::to_string(c.iconIndex)) << report; }
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(LinkStoreTest, EachSettingIsWrittenReadBackAndEditedAlone) {
         EXPECT_EQ(Asked(ReadLink(set)), Asked(changed));
         // An edit that changes nothing keeps the bytes; one that changes the setting, only it.
         for (const std::wstring& file : {set, plain}) {
-            if (file == plain) ASSERT_NO_THROW(WriteLink(plain, base));
+            if (file == plain) { ASSERT_NO_THROW(WriteLink(plain, base)); }
             const std::string bytes = ReadWholeFile(file);
             const StoredLink stored = ReadStoredLink(file);
             ASSERT_NO_THROW(WriteEditedLink(file, stored, stored.fields));

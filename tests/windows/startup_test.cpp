@@ -14,7 +14,7 @@ using namespace icon_files;
 class StartupTest : public WizardTest {
 protected:
     void Start(const std::wstring& first, const std::wstring& second = {}) {
-        PrepareWizard(*form, DecideStartMode(first, second, {FileExists, DirectoryExists}));
+        PrepareWizard(*form, DecideStartMode(first, second, {FileExists, DirectoryExists, {}, {}}));
     }
 };
 

@@ -234,8 +234,11 @@ TEST_F(UpdateObstaclesTest, WhereOnlyAnAdministratorMayWriteTheProgramIsInstalle
         EXPECT_NE(asked.find(L"/inheritance:r /remove:g *" + CurrentUserSid() + L" "), std::wstring::npos);
         EXPECT_TRUE(asked.ends_with(L"/reset /l /q && \"" + run + L"Update.bat\"\""));
         // Until then nobody may change what it will run.
-        if (consent) EXPECT_FALSE(FileHandle(NullIfInvalid(CreateFileW((run + L"Update.bat").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                        nullptr, OPEN_EXISTING, 0, nullptr))));
+        if (consent) {
+            EXPECT_FALSE(FileHandle(NullIfInvalid(CreateFileW((run + L"Update.bat").c_str(), GENERIC_WRITE,
+                                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                              nullptr))));
+        }
         EXPECT_EQ(form.Run().InstallPrepared(), consent);
         EXPECT_EQ(installText.find(L"Zustimmung eines Administrators fehlt") != std::wstring::npos, !consent);
         EXPECT_EQ(ReadFileBytes(install + L"zeigerwerk.exe"), "alt");

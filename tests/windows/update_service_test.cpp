@@ -326,12 +326,12 @@ TEST_F(WizardUpdateTest, CtrlUOpensTheDialogFromEveryPage) {
     for (int page = 0; page <= static_cast<int>(LinkWizard::Closing); ++page) {
         form.ShowPage(static_cast<LinkWizard::Page>(page));
         SetKeyboardState(pressed);
-        MSG key{next, WM_KEYDOWN, 'U', 0};
+        MSG key{next, WM_KEYDOWN, 'U', 0, 0, {}};
         EXPECT_TRUE(TranslateAcceleratorW(form.Handle(), table, &key)) << page;
         SetKeyboardState(state);
     }
     // Without Ctrl the key is a plain letter.
-    MSG plain{next, WM_KEYDOWN, 'U', 0};
+    MSG plain{next, WM_KEYDOWN, 'U', 0, 0, {}};
     EXPECT_FALSE(TranslateAcceleratorW(form.Handle(), table, &plain));
     DestroyAcceleratorTable(table);
     EXPECT_EQ(shownAtStep, std::vector<int>(6, 0));

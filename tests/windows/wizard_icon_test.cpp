@@ -66,7 +66,7 @@ TEST_F(IconPageTest, StandardShowsAFileTargetsOwnIconHoweverThePageWasReached) {
         if (edited) {
             const std::wstring link = temp / L"mit Symbol.lnk";
             ASSERT_NO_THROW(WriteLink(link, NewLinkData(program, L"", L"", five, 2)));
-            PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
+            PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists, {}, {}}));
             PressNext();
             PressNext();
             PressNext();
@@ -208,7 +208,7 @@ TEST_F(IconPageTest, PreviewClickOpensTheTargetWithTheLinksArguments) {
 TEST_F(IconPageTest, SystemRootInAnEditedIconPathIsReplaced) {
     const std::wstring link = temp / L"system.lnk";
     ASSERT_NO_THROW(WriteLink(link, NewLinkData(MakeProgram(L"p.exe"), L"", L"", L"%systemroot%\\system32\\shell32.dll")));
-    PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists}));
+    PrepareWizard(*form, DecideStartMode(L"/E", link, {FileExists, DirectoryExists, {}, {}}));
     EXPECT_TRUE(SameText(ui().Text(Field::IconFile), SpecialFolderPath(CSIDL_WINDOWS) + L"\\system32\\shell32.dll"));
     NextUntil(LinkWizard::Icon);
     EXPECT_TRUE(ui().Enabled(Push::ChooseIcon));

@@ -84,10 +84,11 @@ TEST_F(WizardTest, TargetsThatCannotBeTakenGetAGermanBox) {
         PressNext();
         EXPECT_EQ(form->CurrentPage(), c.box.empty() ? LinkWizard::Location : LinkWizard::Target);
         ASSERT_EQ(boxes.Boxes().size(), c.box.empty() ? 0u : 1u);
-        if (c.box == L"*")
+        if (c.box == L"*") {
             EXPECT_EQ(boxes.Boxes()[0].caption, L"Warnung");
-        else if (!c.box.empty())
+        } else if (!c.box.empty()) {
             EXPECT_EQ(boxes.Boxes()[0].text, c.box);
+        }
     }
 }
 
@@ -394,7 +395,7 @@ TEST_F(WizardTest, IconOnlyControlsAreNamedAndHinted) {
         EXPECT_EQ(TextOf(control), c.name);
         EXPECT_EQ(TooltipOf(form->Handle(), control), c.name);
         EXPECT_TRUE(GetWindowLongW(control, GWL_STYLE) & BS_ICON) << "the name is not drawn";
-        if (c.picture) EXPECT_NE(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+        if (c.picture) { EXPECT_NE(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0), 0); }
     }
     EXPECT_EQ(TextOf(ui().IconPreview().Handle()), L"Symbol der Verknüpfung");
     EXPECT_EQ(TextOf(ui().SmallIconPreview().Handle()), L"Kleines Symbol der Verknüpfung");

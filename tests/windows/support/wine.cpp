@@ -13,7 +13,7 @@ bool RunningUnderWine() {
 std::string UnixPathOf(const std::wstring& path) {
     using Converter = char*(CDECL*)(const wchar_t*);
     const auto convert =
-        reinterpret_cast<Converter>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+        reinterpret_cast<Converter>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert) return {};
     char* unixPath = convert(path.c_str());
     if (!unixPath) return {};

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -35,7 +36,7 @@ inline bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixTa
     request->letter = static_cast<WCHAR>(towlower(letter));
     if (!unixTarget.empty()) {
         request->mountPointOffset = sizeof(WineDriveRequest);
-        memcpy(buffer.data() + sizeof(WineDriveRequest), unixTarget.c_str(), unixTarget.size() + 1);
+        std::copy(unixTarget.begin(), unixTarget.end(), buffer.begin() + sizeof(WineDriveRequest));  // zero-ended already
     }
     HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
