@@ -185,7 +185,11 @@ TEST_F(FocusTest, EveryPageEntryFocusesThePagesControl) {
         s.act();
         PumpPending();
         ASSERT_EQ(form->CurrentPage(), s.page);
-        EXPECT_TRUE(HasFocus(s.focused()));
+        // Where the focus is instead: once seen in a full run, not again alone.
+        const HWND focus = GetFocus();
+        EXPECT_TRUE(HasFocus(s.focused())) << "the focus is on a " << Utf8FromWide(ClassOf(focus)) << " (shown "
+                                           << (IsWindowVisible(focus) != FALSE) << "), the active window is "
+                                           << (GetActiveWindow() == form->Handle() ? "the wizard" : "another");
     }
 }
 
